@@ -1,0 +1,39 @@
+# Build-wide settings: language level, default build type, sanitizers, and the warning set for our own code.
+
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+set(CMAKE_C_VISIBILITY_PRESET hidden)
+set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+    set(CMAKE_BUILD_TYPE Release CACHE STRING "Build type" FORCE)
+endif()
+
+find_program(VK_CCACHE ccache)
+if(VK_CCACHE)
+    set(CMAKE_C_COMPILER_LAUNCHER ${VK_CCACHE})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${VK_CCACHE})
+endif()
+
+# VK_SANITIZE: empty, "address,undefined" or "thread". Applied to every target, JUCE included, so that
+# instrumented and uninstrumented code never meet across a container or a lock.
+set(VK_SANITIZE "" CACHE STRING "Sanitizers to build with (address,undefined | thread)")
+if(VK_SANITIZE)
+    add_compile_options(-fsanitize=${VK_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${VK_SANITIZE})
+endif()
+
+# Warnings for our own targets only; third-party headers are included as system headers.
+add_library(vk_warnings INTERFACE)
+target_compile_options(vk_warnings INTERFACE -Wall -Wextra -Wshadow=local -Wnon-virtual-dtor)
+if(VK_WARNINGS_AS_ERRORS)
+    target_compile_options(vk_warnings INTERFACE -Werror)
+endif()
+
+# Bit-exact floating point: every product and sum a separate double operation.
+add_library(vk_strict_fp INTERFACE)
+target_compile_options(vk_strict_fp INTERFACE -ffp-contract=off -fno-fast-math)

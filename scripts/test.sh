@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the Release suite, the whole suite again under AddressSanitizer +
+# UndefinedBehaviorSanitizer, and the thread hand-over tests (label "threads") under ThreadSanitizer.
+# Installs what it needs first (scripts/setup.sh). Build trees go to build/<suite>/.
+set -euo pipefail
+
+root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root_dir/scripts/setup.sh"
+
+export CCACHE_SLOPPINESS=time_macros
+export CCACHE_NOHASHDIR=1
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+jobs=${VK_JOBS:-$(nproc)}
+
+summaries=()
+failed=0
+
+# run_suite <name> <ctest args> -- <cmake args...>
+run_suite() {
+    local name=$1 ctest_args=$2
+    shift 3
+    local dir="$root_dir/build/$name"
+    echo "=== $name: configure and build"
+    cmake -S "$root_dir" -B "$dir" -G Ninja -DVK_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+    echo "=== $name: test"
+    local log="$dir/ctest.log"
+    set +e
+    # shellcheck disable=SC2086
+    (cd "$dir" && ctest --output-on-failure --timeout 600 -j "$jobs" $ctest_args) 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    set -e
+    summaries+=("$name: $(grep -E 'tests passed|No tests were found' "$log" | tail -n 1)")
+    [ "$rc" -eq 0 ] || failed=1
+}
+
+run_suite release "" -- -DCMAKE_BUILD_TYPE=Release
+run_suite asan-ubsan "" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_SANITIZE=address,undefined \
+    -DVK_BUILD_BENCHMARKS=OFF
+run_suite tsan "-L threads" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_SANITIZE=thread -DVK_BUILD_BENCHMARKS=OFF
+
+echo
+echo "=== summary"
+printf '%s\n' "${summaries[@]}"
+exit $failed
