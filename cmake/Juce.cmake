@@ -14,7 +14,7 @@ if(NOT _vk_juce_deb_count EQUAL 2)
     message(FATAL_ERROR "JUCE 7.0.5 module sources not found in ${VK_JUCE_DEB_DIR}: run scripts/setup.sh first")
 endif()
 
-file(GLOB _vk_juce_patches "${PROJECT_SOURCE_DIR}/patches/juce/*.patch")
+file(GLOB _vk_juce_patches CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/patches/juce/*.patch")
 list(SORT _vk_juce_patches)
 set(_vk_juce_stamp_text "${_vk_juce_debs}")
 foreach(_p IN LISTS _vk_juce_patches)
