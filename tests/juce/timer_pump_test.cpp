@@ -42,7 +42,9 @@ TEST_F(TimerPump, FiresOnlyWhenTheFirstTimerIsMoreThan200msOverdue)
     juce::Timer::pumpTimersFromAudioCallback();
     const auto overdue = static_cast<int>(juce::Time::getMillisecondCounter() - started) - 50;
     if (overdue < 195)
+    {
         EXPECT_EQ(timer.calls.load(), 0) << "fired " << overdue << " ms overdue";
+    }
 
     // The countdowns carry on from the last pump: another 100 ms makes it at least 250 ms overdue.
     waitMs(100);

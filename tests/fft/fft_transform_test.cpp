@@ -1,0 +1,290 @@
+// What the transforms compute, seen only through the public entry points: conventions (sign, layout,
+// scaling), accuracy against an exact DFT, and the contract on sizes and arrays.
+
+#include "fft/fft_pool.h"
+#include "fft/vk_fft.h"
+#include "fft_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace
+{
+
+using fft_test::kPi;
+using fft_test::kSizes;
+using fft_test::maxAbsDifference;
+using fft_test::randomSignal;
+using fft_test::sameBits;
+using fft_test::sizeClassOf;
+
+// Largest forward error for inputs in [-1, 1]: the cosine table keeps it near rounding level up to 4096
+// points; the twiddle recurrence of the longer stages lets it grow with the number of steps.
+double forwardErrorBound(int n)
+{
+    switch (n)
+    {
+    case 256:
+        return 1.5e-14;
+    case 512:
+        return 3e-14;
+    case 1024:
+        return 4e-14;
+    case 2048:
+        return 8e-14;
+    case 4096:
+        return 1.5e-13;
+    case 8192:
+        return 3e-12;
+    case 16384:
+        return 5e-11;
+    case 32768:
+        return 1.2e-10;
+    case 65536:
+        return 3e-10;
+    default:
+        return 1e-9;
+    }
+}
+
+// Largest error of inverse(forward(x)) / n against x.
+double roundTripErrorBound(int n)
+{
+    return n <= 4096 ? 2e-15 : 6e-12;
+}
+
+std::vector<double> forward(const std::vector<double>& x)
+{
+    std::vector<double> X(x.size());
+    fftForward(static_cast<int>(x.size()), X.data(), x.data());
+    return X;
+}
+
+std::vector<double> inverse(const std::vector<double>& X)
+{
+    std::vector<double> y(X.size());
+    fftInverse(static_cast<int>(X.size()), X.data(), y.data());
+    return y;
+}
+
+// Exact spectrum bin k (positive exponent) in long double, in the split half-spectrum's terms.
+void exactBin(const std::vector<double>& x, const std::vector<long double>& cosines, int k, long double& re,
+              long double& im)
+{
+    const size_t n = x.size();
+    re = 0.0L;
+    im = 0.0L;
+    size_t phase = 0;
+    for (size_t j = 0; j < n; ++j)
+    {
+        re += x[j] * cosines[phase];
+        im += x[j] * cosines[(phase + 3 * n / 4) % n]; // sin(a) = cos(a - pi/2)
+        phase = (phase + static_cast<size_t>(k)) % n;
+    }
+}
+
+TEST(FftForward, ImpulseGivesFlatSpectrum)
+{
+    for (int n : kSizes)
+    {
+        SCOPED_TRACE(n);
+        std::vector<double> x(n, 0.0);
+        x[0] = 1.0;
+        const std::vector<double> X = forward(x);
+        for (int i = 0; i <= n / 2; ++i)
+            ASSERT_EQ(X[i], 1.0) << i;
+        for (int i = n / 2 + 1; i < n; ++i)
+            ASSERT_EQ(X[i], 0.0) << i;
+    }
+}
+
+TEST(FftForward, SinusoidsAndAlternationLandInTheirBins)
+{
+    for (int n : kSizes)
+    {
+        SCOPED_TRACE(n);
+        const double tolerance = n * forwardErrorBound(n);
+        std::vector<double> cosine(n);
+        std::vector<double> sine(n);
+        std::vector<double> alternating(n);
+        for (int j = 0; j < n; ++j)
+        {
+            cosine[j] = std::cos(2.0 * M_PI * j / n);
+            sine[j] = std::sin(2.0 * M_PI * j / n);
+            alternating[j] = (j % 2 == 0) ? 1.0 : -1.0;
+        }
+
+        std::vector<double> expected(n, 0.0);
+        expected[1] = n / 2.0;
+        EXPECT_LE(maxAbsDifference(forward(cosine), expected), tolerance);
+
+        // The positive exponent puts +n/2 (not -n/2) into Im X_1, stored at n/2 + 1.
+        expected.assign(n, 0.0);
+        expected[n / 2 + 1] = n / 2.0;
+        EXPECT_LE(maxAbsDifference(forward(sine), expected), tolerance);
+
+        expected.assign(n, 0.0);
+        expected[n / 2] = n;
+        EXPECT_LE(maxAbsDifference(forward(alternating), expected), tolerance);
+    }
+}
+
+TEST(FftForward, MatchesExactTransformOfRandomSignal)
+{
+    for (int n : kSizes)
+    {
+        SCOPED_TRACE(n);
+        const std::vector<double> x = randomSignal(n, 5 + n);
+        const std::vector<double> X = forward(x);
+
+        std::vector<long double> cosines(n);
+        for (int i = 0; i < n; ++i)
+            cosines[i] = std::cos(2.0L * kPi * i / n);
+
+        // Every bin where the exact DFT is affordable, a spread of bins (both ends included) above.
+        std::vector<int> bins;
+        if (n <= 4096)
+        {
+            for (int k = 0; k <= n / 2; ++k)
+                bins.push_back(k);
+        }
+        else
+        {
+            for (int k : {0, 1, 2, 3, n / 8 - 1, n / 4, n / 4 + 1, n / 2 - 2, n / 2 - 1, n / 2})
+                bins.push_back(k);
+            for (int i = 1; i <= 24; ++i)
+                bins.push_back(static_cast<int>((static_cast<long long>(i) * 7919 * 131) % (n / 2)));
+        }
+
+        double worst = 0.0;
+        for (int k : bins)
+        {
+            long double re;
+            long double im;
+            exactBin(x, cosines, k, re, im);
+            worst = std::fmax(worst, static_cast<double>(std::fabs(X[k] - re)));
+            if (k > 0 && k < n / 2)
+                worst = std::fmax(worst, static_cast<double>(std::fabs(X[n / 2 + k] - im)));
+        }
+        EXPECT_LE(worst, forwardErrorBound(n));
+        EXPECT_GT(worst, 0.0) << "a rounding-free transform of random data means the test compared nothing";
+    }
+}
+
+TEST(FftInverse, SingleBinsGiveTheirWaves)
+{
+    for (int n : kSizes)
+    {
+        SCOPED_TRACE(n);
+        const double tolerance = 4 * forwardErrorBound(n);
+        std::vector<double> X(n, 0.0);
+
+        X[0] = 1.0;
+        std::vector<double> y = inverse(X);
+        for (int j = 0; j < n; ++j)
+            ASSERT_EQ(y[j], 1.0) << j;
+
+        X.assign(n, 0.0);
+        X[1] = 1.0;
+        y = inverse(X);
+        double worstCos = 0.0;
+        for (int j = 0; j < n; ++j)
+            worstCos = std::fmax(worstCos, std::fabs(y[j] - 2.0 * std::cos(2.0 * M_PI * j / n)));
+        EXPECT_LE(worstCos, tolerance);
+
+        X.assign(n, 0.0);
+        X[n / 2 + 1] = 1.0;
+        y = inverse(X);
+        double worstSin = 0.0;
+        for (int j = 0; j < n; ++j)
+            worstSin = std::fmax(worstSin, std::fabs(y[j] - 2.0 * std::sin(2.0 * M_PI * j / n)));
+        EXPECT_LE(worstSin, tolerance);
+
+        // The Nyquist bin alone is (-1)^j.
+        X.assign(n, 0.0);
+        X[n / 2] = 1.0;
+        y = inverse(X);
+        for (int j = 0; j < n; ++j)
+            ASSERT_NEAR(y[j], (j % 2 == 0) ? 1.0 : -1.0, tolerance) << j;
+    }
+}
+
+TEST(FftInverse, UndoesForwardTimesN)
+{
+    for (int n : kSizes)
+    {
+        SCOPED_TRACE(n);
+        const std::vector<double> x = randomSignal(n, 17 + n);
+        std::vector<double> y = inverse(forward(x));
+
+        std::vector<double> nx(n);
+        for (int j = 0; j < n; ++j)
+            nx[j] = n * x[j];
+        EXPECT_LE(maxAbsDifference(y, nx), n * roundTripErrorBound(n));
+
+        fftScale(n, y.data());
+        EXPECT_LE(maxAbsDifference(y, x), roundTripErrorBound(n));
+    }
+}
+
+TEST(FftScale, MultipliesByExactReciprocal)
+{
+    for (int n : kSizes)
+    {
+        SCOPED_TRACE(n);
+        const std::vector<double> x = randomSignal(n, 3);
+        std::vector<double> y = x;
+        fftScale(n, y.data());
+        for (int i = 0; i < n; ++i)
+            ASSERT_EQ(y[i], std::ldexp(x[i], -sizeClassOf(n))) << i;
+    }
+}
+
+TEST(FftContract, UnsupportedSizesTouchNothing)
+{
+    constexpr int kLargest = 262144;
+    const std::vector<double> sentinel = randomSignal(kLargest, 9);
+    for (int n : {0, -1, -256, 1, 4, 128, 1000, 4097, 262144})
+    {
+        SCOPED_TRACE(n);
+        std::vector<double> in = sentinel;
+        std::vector<double> out = sentinel;
+        fftForward(n, out.data(), in.data());
+        EXPECT_TRUE(sameBits(out, sentinel));
+        fftInverse(n, in.data(), out.data());
+        EXPECT_TRUE(sameBits(out, sentinel));
+        fftScale(n, out.data());
+        EXPECT_TRUE(sameBits(out, sentinel));
+        EXPECT_TRUE(sameBits(in, sentinel));
+
+        // Nothing is read or written either: null arrays are never dereferenced.
+        fftForward(n, nullptr, nullptr);
+        fftInverse(n, nullptr, nullptr);
+        fftScale(n, nullptr);
+
+        for (const auto& row : fftInstancePool.busyFlags)
+        {
+            for (const auto& flag : row)
+                ASSERT_EQ(flag.load(), 0);
+        }
+    }
+}
+
+TEST(FftContract, InputIsNeverWritten)
+{
+    for (int n : kSizes)
+    {
+        SCOPED_TRACE(n);
+        const std::vector<double> original = randomSignal(n, 11);
+        std::vector<double> in = original;
+        std::vector<double> out(n);
+        fftForward(n, out.data(), in.data());
+        EXPECT_TRUE(sameBits(in, original));
+        fftInverse(n, in.data(), out.data());
+        EXPECT_TRUE(sameBits(in, original));
+    }
+}
+
+} // namespace
