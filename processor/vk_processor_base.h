@@ -1,0 +1,335 @@
+#pragma once
+
+// The processor framework every host call passes through. A product derives from it, sets its parameter
+// counts, registers its framework parameters, adds its factory presets and fills the pure operations;
+// the framework keeps the parameter table, the one undoable setter, the program bank with A/B comparison
+// and the default preset, the processor timer, the profiler and the log.
+//
+// Threads: the setter runs on the audio thread, the host's parameter thread and the message thread at the
+// same time. Parameter records are atomic; the undo history and the program bank are guarded by the undo
+// lock; each gesture list has its own lock, never held while the host is called.
+
+#include "dsp/delay_filter.h"
+#include "processor/vk_channel_user.h"
+#include "processor/vk_parameter_record.h"
+#include "processor/vk_profiler.h"
+#include "processor/vk_program_record.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class VkJuceProcessorBase : public juce::AudioProcessor,
+                            public juce::Timer,
+                            public CDelayFilter<float>,
+                            public VkJuceChannelUser
+{
+public:
+    // Parameter index space, shared by every format.
+    static constexpr int kMainCapacity = kMaxMainParameters;
+    static constexpr int kPersistentCapacity = 100;
+    static constexpr int kTransientCapacity = 100;
+    static constexpr int kPersistentBase = 9000;
+    static constexpr int kTransientBase = 9100;
+    static constexpr int kNoParameter = 9999;
+
+    static constexpr int kNumPrograms = 46;
+
+    static constexpr int kProcessingNormal = 100;
+    static constexpr int kProcessingOfflineAnalysis = 101;
+    static constexpr int kProcessingOfflineRender = 102;
+
+    static constexpr int kTimerIntervalMs = 50;
+    static constexpr int kUndoMaxUnits = 30000;
+    static constexpr int kUndoMinTransactions = 30;
+
+    // A default-preset value holding this number leaves its parameter alone.
+    static constexpr float kDefaultPresetSkipValue = -100000000.0f;
+
+    // [message thread] wrapperType is the format number the binding passes (see vk_wrapper_type.h).
+    explicit VkJuceProcessorBase(int wrapperType);
+    VkJuceProcessorBase(int wrapperType, const BusesProperties& buses);
+    ~VkJuceProcessorBase() override;
+
+    //==================================================================================================
+    // Host-facing operations of the framework base.
+
+    // [message thread] Reports the exposed parameters, prepares the algorithm and runs one timer tick.
+    void prepareToPlay(double sampleRate, int blockSize) override;
+    void releaseResources() override {}
+    // [audio thread] Profiles the block and dispatches on the processing mode.
+    void processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    using juce::AudioProcessor::processBlock;
+
+    const juce::String getInputChannelName(int channelIndex) const override;
+    const juce::String getOutputChannelName(int channelIndex) const override;
+    bool isInputChannelStereoPair(int) const override { return true; }
+    bool isOutputChannelStereoPair(int) const override { return true; }
+    double getTailLengthSeconds() const override { return 0.0; }
+    void reset() override {}
+    // No host may offer an editor before the product's editor exists.
+    bool hasEditor() const override { return false; }
+
+    // [any thread]
+    int getNumParameters() override;
+    float getParameter(int index) override;
+    // The product's parameter table names and prints its parameters.
+    const juce::String getParameterName(int index) override = 0;
+    const juce::String getParameterText(int index) override = 0;
+    int getParameterNumSteps(int) override { return 0x7fffffff; }
+    bool isParameterAutomatable(int) const override { return true; }
+    // [host parameter or audio thread] A host change of a main parameter; other indexes are ignored.
+    void setParameter(int index, float value) override;
+
+    int getNumPrograms() override { return kNumPrograms; }
+    int getCurrentProgram() override { return m_currentProgram.load(); }
+    void setCurrentProgram(int index) override;
+    const juce::String getProgramName(int index) override;
+    void changeProgramName(int index, const juce::String& newName) override;
+
+    //==================================================================================================
+    // Operations the framework adds, with their base behaviour.
+
+    virtual juce::String getParameterKey(int index) = 0;
+    virtual bool isParameterExposedToHost(int) { return true; }
+    virtual bool isParameterFlag25(int) { return false; }
+    virtual bool isParameterExcludedFromStoredLoad(int) { return true; }
+    virtual bool isParameterStoredInProgram(int) { return true; }
+    virtual int getMaxNumChannels();
+    virtual void bindAlgorithmParameters() {}
+    virtual void receiveVendorPointer(void*) {}
+    virtual bool receiveVendorTokens(const juce::StringArray&) { return true; }
+    virtual void loadProgramValues(const float* values);
+    virtual juce::File getUserPresetFolder(const juce::File& folder) { return folder; }
+    virtual void onProgramModified() {}
+    virtual void swapAB();
+    // [any thread] Called after every applied value; the product passes it to the algorithm.
+    virtual void parameterChanged(int index) = 0;
+    virtual void beforeSaveDefault() {}
+    virtual void saveCurrentAsDefault();
+    virtual void afterSaveDefault() {}
+    virtual bool loadDefaultPreset();
+    virtual void logParameter(int index);
+    virtual void processAlgorithm(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) = 0;
+    virtual void prepareAlgorithm(double, int) {}
+    virtual int getLatencyInSamples() { return getLatencySamples(); }
+    virtual void endOfflineRenderPass() {}
+    virtual void endOfflineAnalysisPass() {}
+    virtual void processOfflineRenderBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+    {
+        processAlgorithm(buffer, midi);
+    }
+    virtual void processOfflineAnalysisBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+    {
+        processAlgorithm(buffer, midi);
+    }
+    // [message thread] The product's periodic work; true once it has nothing left to do.
+    virtual bool timerHook() { return true; }
+    virtual void timerTick() {}
+    virtual void addFactoryPresets() {}
+
+    // Ids of the framework parameters. A product may move them; they are asked once per module.
+    virtual int getShowMenuParameterId() { return 9100; }
+    virtual int getUndoParameterId() { return 9101; }
+    virtual int getRedoParameterId() { return 9102; }
+    virtual int getABParameterId() { return 9103; }
+    virtual int getAToBParameterId() { return 9104; }
+    virtual int getPresetNextParameterId() { return 9105; }
+    virtual int getPresetPreviousParameterId() { return 9106; }
+    virtual int getProfilingParameterId() { return 9108; }
+    virtual int getExportSupportParameterId() { return 9004; }
+    virtual int getRoutingParameterId() { return 0; }
+    virtual int getDefaultRoutingParameterId() { return 9000; }
+    virtual int getDefaultRouting71ParameterId() { return 9001; }
+    virtual int getTimecodeFrameRateParameterId() { return 1; }
+    virtual int getDefaultFrameRateParameterId() { return 9002; }
+    virtual int getParamMapVersionParameterId() { return 2; }
+    virtual int getPersistentParamMapVersionParameterId() { return 9003; }
+    virtual int getResetToPresetParameterId() { return 9109; }
+    virtual int getNoParameterId() { return kNoParameter; }
+
+    //==================================================================================================
+    // Parameter table. [any thread]
+
+    // The record of `id`; ids outside the three sets share one module-wide dummy record.
+    ParameterRecord& getParameterRecord(int id);
+    static ParameterRecord& getDummyParameterRecord();
+
+    int getNumPersistentParameters() const noexcept { return m_numPersistent; }
+    int getNumTransientParameters() const noexcept { return m_numTransient; }
+
+    // [message thread, set-up] Registration. An id outside its own set is refused (false).
+    bool registerPersistentParameter(const juce::String& key, int id, float defaultValue);
+    bool registerTransientParameter(const juce::String& key, int id, float defaultValue);
+    // Writes the persistent setting of `id` when `value` differs from the record's value.
+    void storePersistentParameter(int id, float value);
+
+    void clearGuiDirtyFlags();
+    void refreshAllParameters();
+    // Copies the main values into out[0 .. main count - 1].
+    void captureParameterValues(float* out);
+    // Keeps `second` at least `gap` above (or below) `first`, moving it through the setter.
+    void pushLinkedParameter(int first, int second, bool above, float gap);
+
+    //==================================================================================================
+    // Changes, gestures and undo. [any thread]
+
+    // The one setter. Allocates an undo action; a persistent parameter also writes the settings store.
+    void setParameterInternal(int index, float value, bool reportToHost, bool force, bool fromHost);
+    void queueParameterChange(int index, bool fromHost, bool reportToHost);
+    void endParameterGesture(int index);
+    // Called only by the undoable action, with the undo lock held.
+    void applyParameterValue(int index, float value, bool reportToHost);
+    void handleFrameworkParameter(int index);
+    void sendAllParametersToHost();
+
+    // A whole program load or a whole drag becomes one undo step by starting a transaction first.
+    void beginNewTransaction();
+    bool canUndo() const;
+    bool canRedo() const;
+
+    bool isRefreshAllPending() const noexcept { return m_refreshAll.load(); }
+    void setRefreshAll(bool shouldRefresh) noexcept { m_refreshAll.store(shouldRefresh); }
+    int getLastChangedParameter() const noexcept { return m_lastChangedParameter.load(); }
+    void setLastChangedParameter(int index) noexcept { m_lastChangedParameter.store(index); }
+
+    //==================================================================================================
+    // Program bank, A/B and default preset. [message thread unless noted]
+
+    int getNumFilledPrograms() const noexcept { return m_filledPrograms; }
+    // Copies of the records, taken under the undo lock. [any thread]
+    ProgramRecord getProgram(int slot) const;
+    ProgramRecord getProgramB() const;
+    ProgramRecord getResetSnapshot() const;
+    void setProgram(int slot, const ProgramRecord& program);
+
+    void addFactoryPreset(const FactoryPresetDescriptor& descriptor);
+    void loadStoredProgram(int n, int first, int last);
+    void markProgramDirty();
+    bool isProgramMarkedModified() const noexcept { return m_programModified.load(); }
+    void resetToPreset();
+    void copyCurrentProgramToB();
+    void setCurrentProgramInfo(const juce::String& folder, const juce::String& file);
+    void getCurrentProgramInfo(juce::String& folder, juce::String& file) const;
+    bool isProgramModified() const;
+
+    bool isPresetFileMode() const noexcept { return m_presetFileMode.load(); }
+    void setPresetFileMode(bool shouldUsePresetFiles) noexcept { m_presetFileMode = shouldUsePresetFiles; }
+
+    // The slot rule used everywhere: an index outside the bank addresses slot 0.
+    static int sanitiseProgramSlot(int index) noexcept
+    {
+        return (index >= 0 && index < kNumPrograms) ? index : 0;
+    }
+
+    //==================================================================================================
+    // Lifecycle, timer and format.
+
+    int getWrapperType() const noexcept { return m_wrapperType; }
+    const juce::String& getFormatName() const noexcept { return m_formatName; }
+    juce::String getPlatformFormatString() const { return "WIN_" + m_formatName; }
+    int getProcessingMode() const noexcept { return m_processingMode.load(); }
+
+    // [any thread] Asks the processor timer to run timerHook; true when work was already pending.
+    bool requestTimerUpdate();
+    int getPendingWork() const noexcept { return m_pendingWork.load(); }
+    // [message thread] The 50 ms tick; also run synchronously by prepareToPlay.
+    void timerCallback() override;
+
+    bool persistentParamMapDiffers() const noexcept { return m_persistentParamMapDiffers; }
+
+    VkJuceProfiler& getProfiler() noexcept { return m_profiler; }
+    juce::String getProfileReport(int item) const;
+
+    static juce::String formatFrequency(float hz);
+    static bool isProToolsHostName(const juce::String& hostFileName);
+    bool isHostProTools() const;
+    static juce::String getHostName();
+    static juce::String getProductKey();
+    static bool getCapabilityDefault(int numInputs, int numOutputs);
+    static bool isChannelConfigSupported(int numInputs, int numOutputs);
+    static int getNumLiveProcessors();
+
+protected:
+    // [message thread, set-up] The product's counts of main, persistent and transient parameters.
+    void setParameterCounts(int numMain, int numPersistent, int numTransient);
+    // [message thread, set-up] After the main values are set: each becomes its own default and last
+    // value, takes its key from getParameterKey unless it has one, and no gesture is held.
+    void finishParameterRegistration();
+    // [message thread, set-up] After the factory presets and the default preset: the remaining slots
+    // become user slots ("User01" …) holding the current values, the current slot takes the current
+    // values and is copied to B, and every framework command runs once.
+    void completeProgramBank();
+    // The mode the offline passes switch to (vendor commands 101, 102).
+    void setProcessingMode(int mode) noexcept { m_processingMode.store(mode); }
+
+    // Stepping through preset files needs the preset file store, which the product does not use yet:
+    // in preset-file mode these do nothing until a subclass provides the store.
+    virtual void loadNextPresetFile() {}
+    virtual void loadPreviousPresetFile() {}
+
+private:
+    struct FrameworkIds;
+    const FrameworkIds& frameworkIds();
+
+    enum class ParameterSet
+    {
+        Main,
+        Persistent,
+        Transient,
+        Other
+    };
+    ParameterSet classify(int index) const noexcept;
+
+    void loadProgramSlot(int slot);
+    void beginGesture(int index);
+    void endGesture(int index);
+    void writeCurrentProgramValue(int index, float value);
+
+    // Parameter sets.
+    std::unique_ptr<ParameterRecord[]> m_mainParameters;
+    std::unique_ptr<ParameterRecord[]> m_persistentParameters;
+    std::unique_ptr<ParameterRecord[]> m_transientParameters;
+    int m_numMain = 0;
+    int m_numPersistent = 0;
+    int m_numTransient = 0;
+
+    // Undo history; every call on the manager holds the undo lock, which also guards the program records.
+    juce::UndoManager m_undoManager{kUndoMaxUnits, kUndoMinTransactions};
+    juce::CriticalSection m_undoLock;
+
+    // Gesture bookkeeping, each list under its own lock.
+    juce::Array<int> m_heldGestures;
+    juce::CriticalSection m_heldGesturesLock;
+    juce::Array<int> m_companionGestures;
+    juce::CriticalSection m_companionGesturesLock;
+
+    std::atomic<bool> m_refreshAll{true};
+    std::atomic<int> m_lastChangedParameter{kNoParameter};
+
+    // Programs.
+    std::unique_ptr<ProgramRecord[]> m_programs;
+    std::unique_ptr<ProgramRecord[]> m_storedPrograms;
+    std::unique_ptr<ProgramRecord> m_programB;
+    std::unique_ptr<ProgramRecord> m_resetSnapshot;
+    std::unique_ptr<ProgramRecord> m_referenceProgram;
+    std::atomic<int> m_currentProgram{0};
+    int m_filledPrograms = 0;
+    int m_storedProgramCount = 0;
+    std::atomic<bool> m_programModified{false};
+    std::atomic<bool> m_presetFileMode{false};
+    juce::String m_currentPresetFolder;
+    juce::String m_currentPresetFile;
+
+    // Lifecycle.
+    int m_wrapperType;
+    juce::String m_formatName;
+    std::atomic<int> m_processingMode{kProcessingNormal};
+    std::atomic<int> m_pendingWork{1};
+    bool m_persistentParamMapDiffers = false;
+    VkJuceProfiler m_profiler;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(VkJuceProcessorBase)
+};

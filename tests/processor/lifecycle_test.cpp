@@ -1,0 +1,175 @@
+#include "test_processor.h"
+
+#include "processor/vk_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+class LifecycleTest : public ::testing::Test
+{
+protected:
+    ScopedDataFolders m_folders;
+};
+} // namespace
+
+TEST_F(LifecycleTest, FormatNamesPerWrapperType)
+{
+    const std::pair<int, const char*> cases[] = {{1, "VST"},
+                                                 {2, "AU"},
+                                                 {3, "RTAS"},
+                                                 {4, "AAX"},
+                                                 {6, "AS"},
+                                                 {7, "VST3"},
+                                                 {5, "UNDEFINED_PLUGIN_TYPE"},
+                                                 {0, "UNDEFINED_PLUGIN_TYPE"}};
+    for (const auto& [type, name] : cases)
+    {
+        TestProcessor processor(type);
+        EXPECT_EQ(processor.getWrapperType(), type);
+        EXPECT_EQ(processor.getFormatName(), name);
+        EXPECT_EQ(processor.getPlatformFormatString(), juce::String("WIN_") + name);
+    }
+}
+
+TEST_F(LifecycleTest, ConstructionDefaults)
+{
+    TestProcessor processor;
+    EXPECT_EQ(processor.getCurrentProgram(), 0);
+    EXPECT_EQ(processor.getProcessingMode(), 100);
+    EXPECT_EQ(processor.getPendingWork(), 1);
+    EXPECT_TRUE(processor.isRefreshAllPending());
+    EXPECT_EQ(processor.getLastChangedParameter(), 9999);
+    EXPECT_FALSE(processor.hasEditor());
+    EXPECT_FALSE(processor.persistentParamMapDiffers());
+    EXPECT_EQ(processor.getMaxLength(), 65536);
+    EXPECT_EQ(processor.getDelay(), 0);
+    EXPECT_EQ(processor.getInputChannelName(0), "1");
+    EXPECT_EQ(processor.getOutputChannelName(1), "2");
+    EXPECT_EQ(processor.getMaxNumChannels(), 2);
+    EXPECT_EQ(VkJuceProcessorBase::getProductKey(), "Latiphonix3");
+    EXPECT_TRUE(VkJuceProcessorBase::getCapabilityDefault(2, 2));
+    EXPECT_TRUE(VkJuceProcessorBase::isChannelConfigSupported(2, 2));
+}
+
+TEST_F(LifecycleTest, StoredParameterMapVersionIsCompared)
+{
+    float version = 2.0f;
+    ASSERT_TRUE(vk::registry::writeProductFloat("PersistentParamMapVersion", &version));
+    EXPECT_TRUE(TestProcessor().persistentParamMapDiffers());
+    version = 1.0f;
+    ASSERT_TRUE(vk::registry::writeProductFloat("PersistentParamMapVersion", &version));
+    EXPECT_FALSE(TestProcessor().persistentParamMapDiffers());
+}
+
+TEST_F(LifecycleTest, TimerPendingWorkTransitions)
+{
+    TestProcessor processor;
+    EXPECT_EQ(processor.getPendingWork(), 1);
+    processor.timerCallback();
+    EXPECT_EQ(processor.getPendingWork(), 0);
+    EXPECT_EQ(processor.m_timerHookCalls, 1);
+    EXPECT_EQ(processor.m_timerTicks, 1);
+
+    processor.timerCallback(); // nothing pending: the hook does not run, the tick does
+    EXPECT_EQ(processor.m_timerHookCalls, 1);
+    EXPECT_EQ(processor.m_timerTicks, 2);
+
+    EXPECT_FALSE(processor.requestTimerUpdate());
+    EXPECT_EQ(processor.getPendingWork(), 1);
+    EXPECT_TRUE(processor.requestTimerUpdate());
+    EXPECT_EQ(processor.getPendingWork(), 2);
+    EXPECT_TRUE(processor.requestTimerUpdate());
+    EXPECT_EQ(processor.getPendingWork(), 2);
+
+    processor.timerCallback(); // requested again while pending: runs once more next tick
+    EXPECT_EQ(processor.getPendingWork(), 1);
+    processor.timerCallback();
+    EXPECT_EQ(processor.getPendingWork(), 0);
+    EXPECT_EQ(processor.m_timerHookCalls, 3);
+
+    processor.m_timerHookResult = false; // unfinished work stays pending
+    processor.requestTimerUpdate();
+    processor.timerCallback();
+    processor.timerCallback();
+    EXPECT_EQ(processor.getPendingWork(), 1);
+    EXPECT_EQ(processor.m_timerHookCalls, 5);
+}
+
+TEST_F(LifecycleTest, PrepareReportsExposedParametersThenPreparesThenTicks)
+{
+    TestProcessor processor;
+    processor.log().clear();
+    processor.prepareToPlay(48000.0, 256);
+
+    std::vector<std::string> expected;
+    for (int i = 3; i < TestProcessor::kNumMain; ++i)
+        expected.push_back(changeEvent(i, TestProcessor::kMainDefaults[i]));
+    expected.push_back("prepare");
+    EXPECT_EQ(processor.log().events(), expected);
+    EXPECT_EQ(processor.m_timerTicks, 1);
+    EXPECT_EQ(processor.getPendingWork(), 0);
+}
+
+TEST_F(LifecycleTest, ProcessBlockDispatchesOnTheProcessingMode)
+{
+    TestProcessor processor;
+    processor.setRateAndBufferSizeDetails(48000.0, 64);
+    juce::AudioBuffer<float> buffer(2, 64);
+    buffer.clear();
+    juce::MidiBuffer midi;
+
+    processor.processBlock(buffer, midi);
+    processor.setProcessingMode(101);
+    processor.processBlock(buffer, midi);
+    processor.setProcessingMode(102);
+    processor.processBlock(buffer, midi);
+    processor.processBlock(buffer, midi);
+    processor.setProcessingMode(7);
+    processor.processBlock(buffer, midi);
+
+    EXPECT_EQ(processor.m_algorithmBlocks, 1);
+    EXPECT_EQ(processor.m_analysisBlocks, 1);
+    EXPECT_EQ(processor.m_renderBlocks, 2);
+}
+
+TEST_F(LifecycleTest, ProfilingOfBlocksNeedsTheProfilerSwitchedOn)
+{
+    TestProcessor processor;
+    juce::AudioBuffer<float> buffer(2, 32);
+    juce::MidiBuffer midi;
+    processor.processBlock(buffer, midi); // no sample rate yet: no budget, no division by zero
+    EXPECT_EQ(processor.getProfileReport(0), "Processor_processBlock (vs sampleRate) 0.00 (0.00)");
+
+    processor.getProfiler().setEnabled(true);
+    processor.setRateAndBufferSizeDetails(48000.0, 32);
+    for (int i = 0; i < 3; ++i)
+        processor.processBlock(buffer, midi);
+    const auto* item = processor.getProfiler().getItem(0);
+    EXPECT_TRUE(std::isfinite(item->getAverageRatio()));
+    EXPECT_GE(item->getMaximumRatio(), 0.0);
+    EXPECT_TRUE(processor.getProfileReport(4).isEmpty());
+}
+
+TEST_F(LifecycleTest, FrequencyText)
+{
+    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(20.0f), "20 Hz");
+    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(999.9f), "999 Hz");
+    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(1000.0f), "1.0 kHz");
+    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(1260.0f), "1.3 kHz");
+    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(22000.0f), "22.0 kHz");
+    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(0.5f), "0 Hz");
+    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(std::nanf("")), "0 Hz");
+    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(-1.0e20f), juce::String(INT32_MIN) + " Hz");
+}
+
+TEST_F(LifecycleTest, ProToolsIsRecognisedByHostFileName)
+{
+    for (const char* name : {"Pro Tools", "pro tools 2023", "ProTools_Dev", "PROTOOLS"})
+        EXPECT_TRUE(VkJuceProcessorBase::isProToolsHostName(name)) << name;
+    for (const char* name : {"Reaper", "Pro_Tools", "Tools Pro", ""})
+        EXPECT_FALSE(VkJuceProcessorBase::isProToolsHostName(name)) << name;
+    EXPECT_FALSE(TestProcessor().isHostProTools()); // the test runner is no Pro Tools
+}

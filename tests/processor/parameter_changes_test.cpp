@@ -1,0 +1,283 @@
+#include "test_processor.h"
+
+#include "processor/vk_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+class ParameterChangesTest : public ::testing::Test
+{
+protected:
+    ScopedDataFolders m_folders;
+    TestProcessor m_processor;
+
+    void editorSet(int index, float value)
+    {
+        m_processor.setParameterInternal(index, value, true, false, false);
+    }
+    void undo() { editorSet(9101, 1.0f); }
+    void redo() { editorSet(9102, 1.0f); }
+    float slotValue(int index)
+    {
+        return m_processor.getProgram(m_processor.getCurrentProgram()).values[size_t(index)];
+    }
+};
+} // namespace
+
+TEST_F(ParameterChangesTest, EditorChangeAppliesInOrderAndReportsLast)
+{
+    m_processor.setRefreshAll(false);
+    m_processor.log().clear();
+    editorSet(4, 0.3f);
+
+    const auto& record = m_processor.getParameterRecord(4);
+    EXPECT_EQ(record.getValue(), 0.3f);
+    EXPECT_EQ(record.lastValue.load(), 0.5f);
+    EXPECT_FALSE(record.changedByHost.load());
+    EXPECT_EQ(slotValue(4), 0.3f);
+    EXPECT_EQ(m_processor.getLastChangedParameter(), 4);
+    EXPECT_TRUE(m_processor.isRefreshAllPending());
+    // The algorithm hears of the change before the host does.
+    EXPECT_EQ(m_processor.log().events(), (std::vector<std::string>{"algorithm 4", changeEvent(4, 0.3f)}));
+}
+
+TEST_F(ParameterChangesTest, HostAndHiddenParametersAreNotReported)
+{
+    m_processor.log().clear();
+    m_processor.setParameter(5, 0.2f);
+    EXPECT_EQ(m_processor.getParameter(5), 0.2f);
+    EXPECT_TRUE(m_processor.getParameterRecord(5).changedByHost.load());
+
+    editorSet(1, 0.5f);                // not exposed to the host
+    m_processor.setParameter(8, 0.5f); // outside the host's range: ignored
+    m_processor.setParameter(9004, 0.5f);
+    EXPECT_EQ(m_processor.getParameterRecord(9004).getValue(), 0.0f);
+    EXPECT_TRUE(m_processor.log().eventsStartingWith("change").empty());
+}
+
+TEST_F(ParameterChangesTest, EqualValueIsDroppedUnlessForced)
+{
+    m_processor.beginNewTransaction();
+    editorSet(3, 0.6f);
+    m_processor.beginNewTransaction();
+    m_processor.log().clear();
+
+    editorSet(3, 0.6f);
+    EXPECT_TRUE(m_processor.log().events().empty());
+
+    m_processor.setParameterInternal(3, 0.6f, true, true, false);
+    EXPECT_EQ(m_processor.log().events(), (std::vector<std::string>{"algorithm 3", changeEvent(3, 0.6f)}));
+
+    // The forced action is a step of its own that changes nothing; the one before it still undoes.
+    undo();
+    EXPECT_EQ(m_processor.getParameter(3), 0.6f);
+    undo();
+    EXPECT_EQ(m_processor.getParameter(3), 0.25f);
+}
+
+TEST_F(ParameterChangesTest, ValuesAreClampedWhenAppliedNotWhenCompared)
+{
+    editorSet(6, 1.7f);
+    EXPECT_EQ(m_processor.getParameter(6), 1.0f);
+    EXPECT_EQ(slotValue(6), 1.0f);
+
+    m_processor.setRefreshAll(false);
+    m_processor.setLastChangedParameter(9999);
+    m_processor.log().clear();
+    editorSet(6, 1.7f); // 1.7 differs from the stored 1.0, so an action runs but changes nothing
+    EXPECT_FALSE(m_processor.isRefreshAllPending());
+    EXPECT_EQ(m_processor.getLastChangedParameter(), 9999);
+    EXPECT_EQ(m_processor.log().eventsStartingWith("algorithm 6").size(), 1u);
+
+    editorSet(6, -0.5f);
+    EXPECT_EQ(m_processor.getParameter(6), 0.0f);
+    editorSet(6, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(m_processor.getParameter(6), 1.0f);
+}
+
+TEST_F(ParameterChangesTest, NanIsRejected)
+{
+    m_processor.log().clear();
+    editorSet(3, std::numeric_limits<float>::quiet_NaN());
+    m_processor.setParameter(3, std::nanf(""));
+    EXPECT_EQ(m_processor.getParameter(3), 0.25f);
+    EXPECT_EQ(slotValue(3), 0.25f);
+    EXPECT_TRUE(m_processor.log().events().empty());
+}
+
+TEST_F(ParameterChangesTest, ChangesWithinOneTransactionUndoAsOneStep)
+{
+    m_processor.beginNewTransaction();
+    editorSet(4, 0.1f);
+    m_processor.beginNewTransaction();
+    for (float v : {0.2f, 0.4f, 0.6f})
+        editorSet(4, v);
+    editorSet(5, 0.0f); // another parameter in the same transaction
+    EXPECT_EQ(m_processor.getParameter(4), 0.6f);
+
+    undo();
+    EXPECT_EQ(m_processor.getParameter(4), 0.1f);
+    EXPECT_EQ(m_processor.getParameter(5), 0.75f);
+    EXPECT_EQ(slotValue(4), 0.1f);
+    undo();
+    EXPECT_EQ(m_processor.getParameter(4), 0.5f);
+
+    redo();
+    EXPECT_EQ(m_processor.getParameter(4), 0.1f);
+    redo();
+    EXPECT_EQ(m_processor.getParameter(4), 0.6f);
+    EXPECT_EQ(m_processor.getParameter(5), 0.0f);
+}
+
+TEST_F(ParameterChangesTest, UndoAndRedoActOnlyOnExactlyOne)
+{
+    m_processor.beginNewTransaction();
+    editorSet(3, 0.3f);
+    m_processor.beginNewTransaction();
+    editorSet(3, 0.4f);
+
+    m_processor.setRefreshAll(false);
+    editorSet(9101, 0.5f);
+    EXPECT_EQ(m_processor.getParameter(3), 0.4f);
+    EXPECT_FALSE(m_processor.isRefreshAllPending());
+
+    undo();
+    EXPECT_TRUE(m_processor.isRefreshAllPending());
+    undo(); // the same value twice: the command still runs, stepping back again
+    EXPECT_EQ(m_processor.getParameter(3), 0.25f);
+    EXPECT_FALSE(m_processor.canUndo());
+
+    editorSet(9102, 0.99f);
+    EXPECT_EQ(m_processor.getParameter(3), 0.25f);
+    redo();
+    redo();
+    EXPECT_EQ(m_processor.getParameter(3), 0.4f);
+    // The commands never enter the history and keep their last value.
+    EXPECT_EQ(m_processor.getParameterRecord(9101).getValue(), 0.0f);
+}
+
+TEST_F(ParameterChangesTest, UndoOfAHostChangeIsReportedToTheHost)
+{
+    m_processor.beginNewTransaction();
+    m_processor.setParameter(5, 0.2f);
+    m_processor.log().clear();
+    undo();
+    EXPECT_EQ(m_processor.log().eventsStartingWith("change"),
+              (std::vector<std::string>{changeEvent(5, 0.75f)}));
+    m_processor.log().clear();
+    redo();
+    EXPECT_EQ(m_processor.log().eventsStartingWith("change"),
+              (std::vector<std::string>{changeEvent(5, 0.2f)}));
+}
+
+TEST_F(ParameterChangesTest, AbSwapsOnBothEdgesAndOnlyWhenChangedOrForced)
+{
+    editorSet(3, 0.9f); // A
+    ASSERT_EQ(m_processor.getProgramB().values[3], 0.25f);
+
+    editorSet(9103, 1.0f);
+    EXPECT_EQ(m_processor.getParameter(3), 0.25f);
+    EXPECT_EQ(m_processor.getProgramB().values[3], 0.9f);
+
+    editorSet(9103, 0.0f);
+    EXPECT_EQ(m_processor.getParameter(3), 0.9f);
+
+    editorSet(9103, 0.0f); // unchanged: dropped, no swap
+    EXPECT_EQ(m_processor.getParameter(3), 0.9f);
+
+    m_processor.setParameterInternal(9103, 0.0f, true, true, false);
+    EXPECT_EQ(m_processor.getParameter(3), 0.25f);
+
+    editorSet(9103, 0.5f); // neither edge
+    EXPECT_EQ(m_processor.getParameter(3), 0.25f);
+}
+
+TEST_F(ParameterChangesTest, AtoBCopiesCurrentSlotOnOne)
+{
+    m_processor.changeProgramName(m_processor.getCurrentProgram(), "Mine");
+    editorSet(7, 0.33f);
+
+    editorSet(9104, 0.5f);
+    EXPECT_EQ(m_processor.getProgramB().values[7], 0.9f);
+
+    editorSet(9104, 1.0f);
+    EXPECT_EQ(m_processor.getProgramB().values[7], 0.33f);
+    EXPECT_EQ(m_processor.getProgramB().name, "Mine");
+    EXPECT_EQ(m_processor.getParameter(7), 0.33f);
+}
+
+TEST_F(ParameterChangesTest, PersistentChangesReachTheSettingsStore)
+{
+    editorSet(9004, 1.0f);
+    EXPECT_EQ(m_processor.getParameterRecord(9004).getValue(), 1.0f);
+    EXPECT_EQ(vk::registry::readProductFloat("ExportSupport"), 1.0f);
+    // Persistent values are not program values.
+    EXPECT_EQ(slotValue(4), 0.5f);
+}
+
+TEST_F(ParameterChangesTest, DraggingRoutingSetsTheDefaultOfTheChannelClass)
+{
+    editorSet(0, 0.002f); // not dragged: no default written
+    EXPECT_FLOAT_EQ(m_processor.getParameterRecord(9000).getValue(), 0.1f);
+
+    m_processor.getParameterRecord(0).gestureHeld = true;
+    editorSet(0, 0.001f);
+    EXPECT_EQ(m_processor.getParameterRecord(9000).getValue(), 0.001f);
+    EXPECT_EQ(vk::registry::readProductFloat("RoutingDefault"), 0.001f);
+    EXPECT_FLOAT_EQ(m_processor.getParameterRecord(9001).getValue(), 0.1f);
+    m_processor.getParameterRecord(0).gestureHeld = false;
+
+    TestProcessor surround(vk::kWrapperVst3, 8);
+    surround.getParameterRecord(0).gestureHeld = true;
+    surround.setParameterInternal(0, 0.005f, true, false, false);
+    EXPECT_EQ(surround.getParameterRecord(9001).getValue(), 0.005f);
+    EXPECT_EQ(vk::registry::readProductFloat("RoutingDefault_7_1"), 0.005f);
+}
+
+TEST_F(ParameterChangesTest, PresetStepsStayInsideTheBank)
+{
+    m_processor.setCurrentProgram(45);
+    m_processor.log().clear();
+    editorSet(9105, 1.0f);
+    EXPECT_EQ(m_processor.getCurrentProgram(), 45);
+    EXPECT_EQ(m_processor.log().eventsStartingWith("display").size(), 1u);
+
+    m_processor.setCurrentProgram(0);
+    editorSet(9106, 1.0f);
+    EXPECT_EQ(m_processor.getCurrentProgram(), 0);
+
+    editorSet(9105, 0.0f);
+    editorSet(9105, 1.0f);
+    EXPECT_EQ(m_processor.getCurrentProgram(), 1);
+    EXPECT_EQ(m_processor.getParameter(3), 1.0f); // "Wide" preset
+    EXPECT_EQ(m_processor.getParameter(4), 0.0f);
+    editorSet(9106, 0.0f);
+    editorSet(9106, 1.0f);
+    EXPECT_EQ(m_processor.getCurrentProgram(), 0);
+    EXPECT_EQ(m_processor.getParameter(3), 0.25f);
+    EXPECT_EQ(m_processor.getParameter(4), 0.5f);
+}
+
+TEST_F(ParameterChangesTest, ResetToPresetRestoresTheLastLoadedProgram)
+{
+    m_processor.setCurrentProgram(1);
+    editorSet(3, 0.1f);
+    editorSet(5, 0.2f);
+    editorSet(9109, 1.0f);
+    EXPECT_EQ(m_processor.getParameter(3), 1.0f);
+    EXPECT_EQ(m_processor.getParameter(5), 0.75f);
+}
+
+TEST_F(ParameterChangesTest, IdsOutsideTheSetsStillGoThroughTheHistory)
+{
+    m_processor.beginNewTransaction();
+    editorSet(9050, 0.5f);
+    EXPECT_EQ(VkJuceProcessorBase::getDummyParameterRecord().getValue(), 0.5f);
+    EXPECT_TRUE(m_processor.canUndo());
+    undo();
+    EXPECT_EQ(VkJuceProcessorBase::getDummyParameterRecord().getValue(), 0.0f);
+}

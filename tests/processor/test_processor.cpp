@@ -1,0 +1,161 @@
+#include "test_processor.h"
+
+#include "platform/vk_data_folders.h"
+
+#include <random>
+#include <sstream>
+
+ScopedDataFolders::ScopedDataFolders()
+{
+    std::random_device random;
+    m_root = std::filesystem::temp_directory_path() / ("vk-processor-test-" + std::to_string(random()));
+    std::filesystem::create_directories(user());
+    std::filesystem::create_directories(machine());
+    vk::platform::setUserDataFolderOverride(user());
+    vk::platform::setMachineDataFolderOverride(machine());
+}
+
+ScopedDataFolders::~ScopedDataFolders()
+{
+    vk::platform::setUserDataFolderOverride({});
+    vk::platform::setMachineDataFolderOverride({});
+    std::error_code error;
+    std::filesystem::remove_all(m_root, error);
+}
+
+std::string changeEvent(int index, float value)
+{
+    std::ostringstream text;
+    text << "change " << index << " " << value;
+    return text.str();
+}
+
+void RecordingListener::audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value)
+{
+    add(changeEvent(index, value));
+}
+
+void RecordingListener::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&)
+{
+    add("display");
+}
+
+void RecordingListener::audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index)
+{
+    add("begin " + std::to_string(index));
+}
+
+void RecordingListener::audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index)
+{
+    add("end " + std::to_string(index));
+}
+
+void RecordingListener::add(const std::string& event)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_events.push_back(event);
+}
+
+std::vector<std::string> RecordingListener::events() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_events;
+}
+
+std::vector<std::string> RecordingListener::eventsStartingWith(const std::string& prefix) const
+{
+    std::vector<std::string> matching;
+    for (const auto& event : events())
+        if (event.rfind(prefix, 0) == 0)
+            matching.push_back(event);
+    return matching;
+}
+
+void RecordingListener::clear()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_events.clear();
+}
+
+namespace
+{
+const FactoryPresetValue kWidePreset[] = {{3, 1.0f}, {4, 0.0f}, {-1, 0.0f}};
+const FactoryPresetValue kUnchangedPreset[] = {{-1, 0.0f}};
+} // namespace
+
+TestProcessor::BusesProperties TestProcessor::busesFor(int numChannels)
+{
+    const auto set = juce::AudioChannelSet::discreteChannels(numChannels);
+    return BusesProperties().withInput("Input", set).withOutput("Output", set);
+}
+
+TestProcessor::TestProcessor(int wrapperType, int numChannels, RecordingListener* earlyListener)
+    : VkJuceProcessorBase(wrapperType, busesFor(numChannels)),
+      m_log(earlyListener ? earlyListener : &m_ownLog)
+{
+    addListener(m_log);
+    setParameterCounts(kNumMain, 6, 11);
+    for (int i = 0; i < kNumMain; ++i)
+        getParameterRecord(i).value = kMainDefaults[i];
+
+    registerPersistentParameter("RoutingDefault", 9000, 0.1f);
+    registerPersistentParameter("RoutingDefault_7_1", 9001, 0.1f);
+    registerPersistentParameter("TimecodeFramerateDefault", 9002, 0.006f);
+    registerPersistentParameter("PersistentParamMapVersion", 9003, 0.001f);
+    registerPersistentParameter("ExportSupport", 9004, 0.0f);
+    registerPersistentParameter("DummyPersistent", 9005, 0.0f);
+
+    const char* transientKeys[] = {"ShowBaseMenu",  "Undo",          "Redo",          "AB",
+                                   "AtoB",          "PresetNext",    "PresetPrev",    "",
+                                   "ShowProfiling", "ResetToPreset", "DummyTransient"};
+    for (int i = 0; i < 11; ++i)
+        if (i != 7)
+            registerTransientParameter(transientKeys[i], 9100 + i, 0.0f);
+
+    finishParameterRegistration();
+    // Slot 0 takes the current values when the bank is completed, so the preset that differs goes second.
+    addFactoryPreset({"Unchanged", kUnchangedPreset});
+    addFactoryPreset({"Wide", kWidePreset});
+    loadDefaultPreset();
+    completeProgramBank();
+}
+
+TestProcessor::~TestProcessor()
+{
+    removeListener(m_log);
+}
+
+void TestProcessor::parameterChanged(int index)
+{
+    ++m_parameterChangedCalls;
+    m_log->add("algorithm " + std::to_string(index));
+}
+
+void TestProcessor::processAlgorithm(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    ++m_algorithmBlocks;
+    // Reads the table like a real algorithm does while other threads write it.
+    const float gain = getParameter(3) + getParameter(4);
+    buffer.applyGain(gain);
+}
+
+void TestProcessor::processOfflineAnalysisBlock(juce::AudioBuffer<float>&, juce::MidiBuffer&)
+{
+    ++m_analysisBlocks;
+}
+
+void TestProcessor::processOfflineRenderBlock(juce::AudioBuffer<float>&, juce::MidiBuffer&)
+{
+    ++m_renderBlocks;
+}
+
+void TestProcessor::prepareAlgorithm(double, int)
+{
+    m_log->add("prepare");
+}
+
+bool TestProcessor::timerHook()
+{
+    ++m_timerHookCalls;
+    return m_timerHookResult.load();
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+// A small product built on the framework for the tests: eight main parameters (0 routing, 1 timecode,
+// 2 map version, 3..7 plain), the six persistent and eleven transient framework parameters, and two
+// factory presets. It records what the framework calls on it.
+
+#include "processor/vk_processor_base.h"
+#include "processor/vk_wrapper_type.h"
+
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// Points the user and machine data folders at a fresh temporary folder for the life of the object.
+class ScopedDataFolders
+{
+public:
+    ScopedDataFolders();
+    ~ScopedDataFolders();
+    const std::filesystem::path& root() const { return m_root; }
+    std::filesystem::path user() const { return m_root / "user"; }
+    std::filesystem::path machine() const { return m_root / "machine"; }
+
+private:
+    std::filesystem::path m_root;
+};
+
+// Records the framework's calls to its listeners in order, as text ("change 3 0.5", "begin 3", …).
+class RecordingListener : public juce::AudioProcessorListener
+{
+public:
+    void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value) override;
+    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override;
+    void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override;
+    void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index) override;
+
+    std::vector<std::string> events() const;
+    std::vector<std::string> eventsStartingWith(const std::string& prefix) const;
+    void clear();
+    // Shared with the processor's own log so the order of host reports and algorithm calls shows.
+    void add(const std::string& event);
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<std::string> m_events;
+};
+
+class TestProcessor : public VkJuceProcessorBase
+{
+public:
+    static constexpr int kNumMain = 8;
+    static constexpr float kMainDefaults[kNumMain] = {0.001f, 0.006f, 0.001f, 0.25f, 0.5f, 0.75f, 0.1f, 0.9f};
+
+    explicit TestProcessor(int wrapperType = vk::kWrapperVst3, int numChannels = 2,
+                           RecordingListener* earlyListener = nullptr);
+    ~TestProcessor() override;
+
+    const juce::String getName() const override { return "Test"; }
+    bool acceptsMidi() const override { return false; }
+    bool producesMidi() const override { return false; }
+    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
+    void getStateInformation(juce::MemoryBlock&) override {}
+    void setStateInformation(const void*, int) override {}
+
+    const juce::String getParameterName(int index) override { return "Param " + juce::String(index); }
+    const juce::String getParameterText(int index) override { return juce::String(getParameter(index)); }
+    juce::String getParameterKey(int index) override { return "P" + juce::String(index); }
+    bool isParameterExposedToHost(int index) override { return index > 2; }
+    bool isParameterExcludedFromStoredLoad(int) override { return m_excludeStored; }
+
+    void parameterChanged(int index) override;
+    void processAlgorithm(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    void processOfflineAnalysisBlock(juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    void processOfflineRenderBlock(juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    void prepareAlgorithm(double sampleRate, int blockSize) override;
+    bool timerHook() override;
+    void timerTick() override { ++m_timerTicks; }
+
+    using VkJuceProcessorBase::setProcessingMode;
+
+    RecordingListener& log() { return *m_log; }
+
+    std::atomic<int> m_parameterChangedCalls{0};
+    std::atomic<int> m_algorithmBlocks{0};
+    std::atomic<int> m_analysisBlocks{0};
+    std::atomic<int> m_renderBlocks{0};
+    std::atomic<int> m_timerHookCalls{0};
+    std::atomic<int> m_timerTicks{0};
+    std::atomic<bool> m_timerHookResult{true};
+    bool m_excludeStored = true;
+
+private:
+    static BusesProperties busesFor(int numChannels);
+
+    RecordingListener m_ownLog;
+    RecordingListener* m_log;
+};
+
+std::string changeEvent(int index, float value);
