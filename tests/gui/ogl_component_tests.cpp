@@ -1,0 +1,174 @@
+#include "recording_gl_api.h"
+#include "test_editor_fixture.h"
+#include "vk_ogl_child_component.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace vk;
+using vk::test::RecordingGlApi;
+using vk::test::TestEditor;
+
+namespace
+{
+struct CountingChild : VkOglChildComponent
+{
+    explicit CountingChild(const juce::String& n) : VkOglChildComponent(n) {}
+    void render(int elapsedMs) override
+    {
+        ++renders;
+        lastElapsed = elapsedMs;
+        sawRenderingNow = isRenderingNow();
+    }
+    int renders = 0;
+    int lastElapsed = -1;
+    bool sawRenderingNow = false;
+};
+
+struct ComponentFixture : ::testing::Test
+{
+    RecordingGlApi gl;
+    TestEditor editor{&gl, 300, 200};
+    VkOglComponent& ogl = editor.ogl;
+};
+} // namespace
+
+TEST_F(ComponentFixture, NothingIsDrawnBeforeRenderingIsEnabledAndTheFirstFrameStartsTheTimer)
+{
+    ogl.renderOpenGL();
+    EXPECT_EQ(gl.names(), (std::vector<std::string>{"clearColor", "clear"}));
+    EXPECT_FALSE(editor.timerStarted);
+    EXPECT_EQ(ogl.getFrameCount(), 0);
+
+    ogl.setRenderingEnabled(true);
+    ogl.renderOpenGL();
+    ogl.renderOpenGL();
+    EXPECT_EQ(editor.timerStarts, 1);
+    EXPECT_EQ(editor.overlayCalls, 2);
+    EXPECT_EQ(ogl.getFrameCount(), 2);
+}
+
+TEST_F(ComponentFixture, AFrameThatMeetsAWriterDrawsNothingAndItsTimeCountsIntoTheNextFrame)
+{
+    CountingChild child("m_child");
+    child.setOglOwner(&editor);
+    ogl.addAndMakeVisible(child);
+    ogl.setRenderingEnabled(true);
+    ogl.renderOpenGL();
+    {
+        ScopedReadWriteGuard writer(ogl.getLock(), ScopedReadWriteGuard::exclusive,
+                                    ScopedReadWriteGuard::oneAttempt, "test");
+        ogl.renderOpenGL();
+        EXPECT_EQ(child.renders, 1);
+        EXPECT_EQ(ogl.getFrameCount(), 1);
+        juce::Thread::sleep(40);
+    }
+    ogl.renderOpenGL();
+    EXPECT_EQ(child.renders, 2);
+    EXPECT_GE(child.lastElapsed, 40);
+    EXPECT_TRUE(child.sawRenderingNow);
+    EXPECT_FALSE(child.isRenderingNow());
+    ogl.removeChildComponent(&child);
+}
+
+TEST_F(ComponentFixture, ChildrenAreWalkedInOrderInsideTheirOwnMatrixAndHiddenOnesAreSkipped)
+{
+    ogl.setRenderingEnabled(true);
+    ogl.renderOpenGL(); // settles the projection of the editor's first size
+    CountingChild a("a"), b("b"), nested("nested");
+    for (auto* c : {&a, &b, &nested})
+        c->setOglOwner(&editor);
+    ogl.addAndMakeVisible(a);
+    ogl.addChildComponent(b); // invisible
+    b.addAndMakeVisible(nested);
+    a.setBounds(5, 7, 10, 10);
+    b.setBounds(20, 30, 10, 10);
+    ogl.setRenderingEnabled(true);
+    gl.clearCalls();
+    ogl.renderOpenGL();
+    EXPECT_EQ(a.renders, 1);
+    EXPECT_EQ(b.renders, 0);
+    EXPECT_EQ(nested.renders, 0); // not descended into
+    EXPECT_EQ(gl.count("pushMatrix"), 2);
+    EXPECT_EQ(gl.count("popMatrix"), 2);
+    const auto t = gl.only("translatef");
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[0].args, (std::vector<double>{5, 7, 0}));
+    EXPECT_EQ(t[1].args, (std::vector<double>{20, 30, 0}));
+
+    b.setVisible(true);
+    ogl.renderOpenGL();
+    EXPECT_EQ(nested.renders, 1);
+    b.removeChildComponent(&nested);
+    ogl.removeAllChildren();
+}
+
+TEST_F(ComponentFixture, ProjectionMapsPixelsWithYDownAndResizingReRunsContextSetUp)
+{
+    gl.clearCalls();
+    ogl.setOrthoProjection();
+    const auto m = gl.only("loadMatrixf").at(0).args;
+    EXPECT_FLOAT_EQ((float)m[0], 2.0f / 300);
+    EXPECT_FLOAT_EQ((float)m[5], -2.0f / 200);
+    EXPECT_DOUBLE_EQ(m[12], -1.0);
+    EXPECT_DOUBLE_EQ(m[13], 1.0);
+    EXPECT_EQ(gl.only("viewport").at(0).args, (std::vector<double>{0, 0, 300, 200}));
+
+    VkOglComponent empty(&gl);
+    gl.clearCalls();
+    empty.setOrthoProjection();
+    EXPECT_EQ(gl.count("viewport"), 1);
+    EXPECT_EQ(gl.count("loadMatrixf"), 0);
+
+    ogl.setRenderingEnabled(true);
+    ogl.renderOpenGL();
+    editor.setSize(320, 240);
+    EXPECT_TRUE(ogl.isProjectionDirty());
+    gl.clearCalls();
+    ogl.renderOpenGL();
+    EXPECT_FALSE(ogl.isProjectionDirty());
+    EXPECT_EQ(gl.count("texEnvf"), 1);
+    EXPECT_FLOAT_EQ((float)gl.only("loadMatrixf").at(0).args[0], 2.0f / 320);
+}
+
+TEST_F(ComponentFixture, ChildListChangesOnTheMessageThreadDoNotDisturbFramesOnAnotherThread)
+{
+    ogl.setRenderingEnabled(true);
+    std::vector<std::unique_ptr<CountingChild>> children;
+    for (int i = 0; i < 8; ++i)
+    {
+        children.push_back(std::make_unique<CountingChild>("c" + juce::String(i)));
+        children.back()->setOglOwner(&editor);
+    }
+    // Only the render thread touches the recorder while it runs.
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0};
+    std::thread render(
+        [&]
+        {
+            while (!stop)
+            {
+                gl.clearCalls();
+                ogl.renderOpenGL();
+                frames.fetch_add(1);
+            }
+        });
+    for (int round = 0; round < 400; ++round)
+    {
+        for (auto& c : children)
+            ogl.addAndMakeVisible(*c);
+        children[(size_t)round % children.size()]->toBack();
+        ogl.removeAllChildren();
+        // A child that goes away while frames run must leave the walk first.
+        auto temp = std::make_unique<CountingChild>("temp");
+        temp->setOglOwner(&editor);
+        ogl.addAndMakeVisible(*temp);
+        temp.reset();
+    }
+    while (frames.load() < 10)
+        std::this_thread::yield();
+    stop = true;
+    render.join();
+    EXPECT_EQ(ogl.getNumChildComponents(), 0);
+}

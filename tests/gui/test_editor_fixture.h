@@ -1,0 +1,46 @@
+#pragma once
+
+#include "vk_ogl_component.h"
+#include "vk_ogl_editor_owner.h"
+
+#include <atomic>
+
+namespace vk::test
+{
+
+/** Stands in for the product editor: owns a full-size OpenGL component and counts what the component asks of
+    its owner. */
+class TestEditor : public juce::Component, public VkOglEditorOwner
+{
+public:
+    explicit TestEditor(GlApi* headlessApi = nullptr, int width = 200, int height = 120) : ogl(headlessApi)
+    {
+        addAndMakeVisible(ogl);
+        setSize(width, height);
+        ogl.setName("Base OpenGL Component");
+        ogl.setOglOwner(this);
+    }
+    ~TestEditor() override { ogl.stopRenderThread(); }
+
+    void resized() override
+    {
+        ogl.setBounds(getLocalBounds());
+        ogl.setProjectionDirty();
+    }
+
+    VkOglComponent& getOglComponent() override { return ogl; }
+    bool isEditorTimerRunning() const override { return timerStarted.load(); }
+    void startEditorTimer() override
+    {
+        timerStarted.store(true);
+        timerStarts.fetch_add(1);
+    }
+    void drawDebugOverlay() override { overlayCalls.fetch_add(1); }
+
+    VkOglComponent ogl;
+    std::atomic<bool> timerStarted{false};
+    std::atomic<int> timerStarts{0};
+    std::atomic<int> overlayCalls{0};
+};
+
+} // namespace vk::test

@@ -1,0 +1,196 @@
+#include "recording_gl_api.h"
+#include "test_editor_fixture.h"
+#include "vk_ogl_component_texture.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace vk;
+using vk::test::RecordingGlApi;
+using vk::test::TestEditor;
+
+namespace
+{
+struct TextureFixture : ::testing::Test
+{
+    RecordingGlApi gl;
+    TestEditor editor{&gl};
+    VkOglComponent& ogl = editor.ogl;
+
+    void uploadAndDraw(VkOglComponentTexture& t)
+    {
+        t.upload(ogl);
+        t.draw(juce::Rectangle<int>(10, 20, 30, 40));
+    }
+};
+} // namespace
+
+TEST_F(TextureFixture, ArgbUploadsAsStraightAlphaBgraWithTheRequestedFilter)
+{
+    juce::Image img(juce::Image::ARGB, 3, 2, true);
+    img.setPixelAt(0, 0, juce::Colour((uint8_t)255, (uint8_t)64, (uint8_t)0, (uint8_t)128));
+    VkOglComponentTexture t;
+    t.setImage(img);
+    uploadAndDraw(t);
+
+    ASSERT_EQ(gl.uploads.size(), 1u);
+    const auto& u = gl.uploads[0];
+    EXPECT_EQ(u.format, GlEnum::bgra);
+    EXPECT_EQ(u.width, 3);
+    EXPECT_EQ(u.height, 2);
+    // JUCE stores 128/255 premultiplied; GL gets the colour back at full strength.
+    EXPECT_NEAR(u.pixels[2], 255, 2);
+    EXPECT_NEAR(u.pixels[1], 64, 2);
+    EXPECT_EQ(u.pixels[0], 0);
+    EXPECT_EQ(u.pixels[3], 128);
+    const auto tex = gl.only("texImage2D").at(0).args;
+    EXPECT_EQ(tex[0], 4); // four components
+    const auto params = gl.only("texParameteri");
+    ASSERT_EQ(params.size(), 4u);
+    EXPECT_EQ(params[2].args[2], GlEnum::linear);
+    EXPECT_FLOAT_EQ(t.getTexelWidth(), 1.0f / 3.0f);
+    EXPECT_TRUE(ogl.getStateCache().getRequested().texturing);
+
+    // The quad maps the whole image onto the rectangle, bottom-left first.
+    const auto verts = gl.only("vertex2f");
+    ASSERT_EQ(verts.size(), 4u);
+    EXPECT_EQ(verts[0].args, (std::vector<double>{10, 60}));
+    EXPECT_EQ(verts[2].args, (std::vector<double>{40, 20}));
+    EXPECT_EQ(gl.only("texCoord2f")[0].args, (std::vector<double>{0, 1}));
+}
+
+TEST_F(TextureFixture, RgbSingleChannelAndDropAlphaFormats)
+{
+    juce::Image rgb(juce::Image::RGB, 5, 3, true);
+    rgb.setPixelAt(4, 2, juce::Colour(10, 20, 30));
+    VkOglComponentTexture a;
+    a.setImage(rgb);
+    a.upload(ogl);
+    ASSERT_EQ(gl.uploads.size(), 1u);
+    EXPECT_EQ(gl.uploads[0].format, GlEnum::bgr);
+    EXPECT_FALSE(a.hasAlphaChannel());
+    // Rows as GL reads them with its current alignment: the last pixel of the last row is (b, g, r).
+    const auto& px = gl.uploads[0].pixels;
+    const size_t row = (5 * 3 + 3) & ~3u;
+    EXPECT_EQ(px[row * 2 + 12], 30);
+    EXPECT_EQ(px[row * 2 + 14], 10);
+
+    juce::Image mono(juce::Image::SingleChannel, 7, 2, true);
+    VkOglComponentTexture b;
+    b.setLinearFiltering(false);
+    b.setImage(mono);
+    b.upload(ogl);
+    EXPECT_EQ(gl.uploads.back().format, GlEnum::alpha);
+    EXPECT_EQ(gl.only("texParameteri").back().args[2], GlEnum::nearest);
+
+    juce::Image argb(juce::Image::ARGB, 3, 1, true);
+    argb.setPixelAt(1, 0, juce::Colour(200, 100, 50));
+    VkOglComponentTexture c;
+    c.setDropAlpha(true);
+    c.setImage(argb);
+    c.upload(ogl);
+    EXPECT_EQ(gl.uploads.back().format, GlEnum::bgr);
+    EXPECT_EQ(gl.uploads.back().alignment, 1);
+    EXPECT_EQ(gl.uploads.back().pixels[3], 50);
+    EXPECT_EQ(gl.uploads.back().pixels[5], 200);
+    EXPECT_EQ(gl.unpackAlignment, 4); // put back for everyone else
+    EXPECT_FALSE(c.hasAlphaChannel());
+}
+
+TEST_F(TextureFixture, EmptyImagesAreNeverUploadedAndTheSameImageIsUploadedOnce)
+{
+    VkOglComponentTexture none;
+    uploadAndDraw(none);
+    VkOglComponentTexture zeroWide;
+    zeroWide.setImage(juce::Image(juce::Image::ARGB, 1, 1, true).getClippedImage({0, 0, 0, 1}));
+    uploadAndDraw(zeroWide);
+    EXPECT_EQ(gl.count("genTextures"), 0);
+    EXPECT_EQ(gl.count("bindTexture"), 0);
+    EXPECT_EQ(gl.count("begin"), 0);
+
+    juce::Image img(juce::Image::ARGB, 4, 4, true);
+    VkOglComponentTexture t;
+    t.setImage(img);
+    uploadAndDraw(t);
+    t.setImage(img); // same pixel data
+    EXPECT_FALSE(t.isDirty());
+    uploadAndDraw(t);
+    EXPECT_EQ(gl.count("texImage2D"), 1);
+    EXPECT_EQ(gl.count("bindTexture"), 3); // one at creation, one per draw
+
+    const uint32_t firstId = t.getTextureId();
+    t.setImage(juce::Image(juce::Image::ARGB, 4, 4, true));
+    uploadAndDraw(t);
+    EXPECT_EQ(gl.count("texImage2D"), 2);
+    ASSERT_EQ(gl.count("deleteTextures"), 1);
+    EXPECT_EQ(gl.only("deleteTextures")[0].args[0], firstId);
+}
+
+TEST_F(TextureFixture, ResourcesLoadByTheirFullNameAndAdditiveBlendIsKept)
+{
+    VkOglComponentTexture t;
+    EXPECT_FALSE(t.loadFromResource("Graph_particle")); // no "_png" appended here
+    ASSERT_TRUE(t.loadFromResource("Graph_particle_png", ogl));
+    EXPECT_EQ(t.getResourceName(), "Graph_particle_png");
+    EXPECT_EQ(t.getImage().getWidth(), 64);
+    EXPECT_TRUE(ogl.isTextureRegistered(&t));
+    t.useAdditiveBlend();
+    t.upload(ogl);
+    EXPECT_EQ(ogl.getStateCache().getRequested().blendDst, GlEnum::one);
+}
+
+TEST_F(TextureFixture, DestroyedTexturesLeaveTheRegistryAndTheirIdIsDeletedAtTheNextFrame)
+{
+    const int before = ogl.getNumRegisteredTextures();
+    uint32_t id = 0;
+    {
+        VkOglComponentTexture t;
+        t.setImage(juce::Image(juce::Image::ARGB, 2, 2, true));
+        t.upload(ogl);
+        id = t.getTextureId();
+        EXPECT_EQ(ogl.getNumRegisteredTextures(), before + 1);
+    }
+    EXPECT_EQ(ogl.getNumRegisteredTextures(), before);
+    EXPECT_EQ(gl.count("deleteTextures"), 0);
+    ogl.setRenderingEnabled(true);
+    ogl.renderOpenGL();
+    ASSERT_EQ(gl.count("deleteTextures"), 1);
+    EXPECT_EQ(gl.only("deleteTextures")[0].args[0], id);
+
+    // A new context re-uploads what is registered; a closing one forgets every id.
+    VkOglComponentTexture kept;
+    kept.setImage(juce::Image(juce::Image::ARGB, 2, 2, true));
+    kept.upload(ogl);
+    ogl.newOpenGLContextCreated();
+    EXPECT_TRUE(kept.isDirty());
+    kept.upload(ogl);
+    ogl.openGLContextClosing();
+    EXPECT_EQ(kept.getTextureId(), 0u);
+}
+
+TEST_F(TextureFixture, RegistryStaysConsistentWhileTexturesComeAndGoOnAnotherThread)
+{
+    const int before = ogl.getNumRegisteredTextures();
+    std::atomic<bool> stop{false};
+    std::thread churn(
+        [&]
+        {
+            for (int i = 0; i < 3000; ++i)
+            {
+                VkOglComponentTexture t;
+                t.setOglOwner(&editor);
+                t.markDirty();
+            }
+            stop = true;
+        });
+    int passes = 0;
+    while (!stop)
+    {
+        ogl.newOpenGLContextCreated(); // walks the registry
+        ++passes;
+    }
+    churn.join();
+    EXPECT_GT(passes, 0);
+    EXPECT_EQ(ogl.getNumRegisteredTextures(), before);
+}
