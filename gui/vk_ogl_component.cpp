@@ -6,6 +6,10 @@
 #include "vk_ogl_child_component.h"
 #include "vk_ogl_editor_owner.h"
 
+#include "processor/vk_profiler.h"
+
+#include <optional>
+
 namespace vk
 {
 
@@ -166,9 +170,11 @@ void VkOglComponent::renderOpenGL()
     if (!guard.isAcquired())
         return;
 
-    VkOglRenderTimingHook* timing = editor->getRenderTimingHook();
-    if (timing != nullptr)
-        timing->frameStarted();
+    // Stopped by the scope's end also when drawing throws.
+    VkJuceProfilerItem* const profilerItem = editor->getRenderProfilerItem();
+    std::optional<VkJuceScopedProfile> profile;
+    if (profilerItem != nullptr)
+        profile.emplace(*profilerItem);
 
     const juce::Time now = juce::Time::getCurrentTime();
     const int elapsedMs = (int)(now - lastFrameTime).inMilliseconds();
@@ -197,8 +203,6 @@ void VkOglComponent::renderOpenGL()
 
     lastFrameTime = juce::Time::getCurrentTime();
     framesDrawn.fetch_add(1);
-    if (timing != nullptr)
-        timing->frameFinished();
 }
 
 void VkOglComponent::openGLContextClosing()

@@ -1,24 +1,11 @@
 #pragma once
 
+class VkJuceProfilerItem;
+
 namespace vk
 {
 
 class VkOglComponent;
-
-/** Times one rendered frame for the editor's diagnostics.
-
-    The processor framework's profiler item "Editor_render" is adapted to this by the editor; until then an
-    owner returns null from getRenderTimingHook() and frames are simply not timed.
-
-    [render thread] Implementations must not allocate or block.
-*/
-class VkOglRenderTimingHook
-{
-public:
-    virtual ~VkOglRenderTimingHook() = default;
-    virtual void frameStarted() = 0;
-    virtual void frameFinished() = 0;
-};
 
 /** What the OpenGL layer needs from the editor that owns it.
 
@@ -39,8 +26,9 @@ public:
     virtual void startEditorTimer() = 0;
     /** [render thread] Draws the owner's diagnostic overlay with the GL state cache at its defaults. */
     virtual void drawDebugOverlay() {}
-    /** [render thread] Nullable: the profiler item that times frames, when profiling is on. */
-    virtual VkOglRenderTimingHook* getRenderTimingHook() { return nullptr; }
+    /** [render thread] Nullable: the processor's "Editor_render" profiler item, which times every frame
+        while profiling is switched on. */
+    virtual VkJuceProfilerItem* getRenderProfilerItem() { return nullptr; }
 };
 
 } // namespace vk

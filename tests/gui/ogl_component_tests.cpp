@@ -172,3 +172,32 @@ TEST_F(ComponentFixture, ChildListChangesOnTheMessageThreadDoNotDisturbFramesOnA
     render.join();
     EXPECT_EQ(ogl.getNumChildComponents(), 0);
 }
+
+TEST_F(ComponentFixture, DrawnFramesAreTimedByTheRenderProfilerItemOnlyWhileProfiling)
+{
+    VkJuceProfilerItem item("Editor_render", true);
+    editor.profilerItem = &item;
+    ogl.setRenderingEnabled(true);
+
+    ogl.renderOpenGL();
+    EXPECT_EQ(item.getAverageInterval(), 0.0) << "a disabled item keeps its values";
+
+    item.setEnabled(true);
+    for (int i = 0; i < 3; ++i)
+    {
+        ogl.renderOpenGL();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    // Every frame started and stopped a measurement: the intervals between starts have been averaged.
+    EXPECT_GT(item.getAverageInterval(), 0.0);
+    EXPECT_TRUE(item.getReportLine().startsWith("Editor_render "));
+
+    // A frame skipped because a writer holds the lock is not a drawn frame and is not timed.
+    const double intervalBefore = item.getAverageInterval();
+    {
+        ScopedReadWriteGuard writer(ogl.getLock(), ScopedReadWriteGuard::exclusive,
+                                    ScopedReadWriteGuard::spinUntilAcquired, "test");
+        ogl.renderOpenGL();
+    }
+    EXPECT_EQ(item.getAverageInterval(), intervalBefore);
+}

@@ -3,6 +3,8 @@
 #include "vk_ogl_component.h"
 #include "vk_ogl_editor_owner.h"
 
+#include "processor/vk_profiler.h"
+
 #include <atomic>
 
 namespace vk::test
@@ -36,11 +38,13 @@ public:
         timerStarts.fetch_add(1);
     }
     void drawDebugOverlay() override { overlayCalls.fetch_add(1); }
+    VkJuceProfilerItem* getRenderProfilerItem() override { return profilerItem; }
 
     VkOglComponent ogl;
     std::atomic<bool> timerStarted{false};
     std::atomic<int> timerStarts{0};
     std::atomic<int> overlayCalls{0};
+    VkJuceProfilerItem* profilerItem = nullptr;
 };
 
 } // namespace vk::test
