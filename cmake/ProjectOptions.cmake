@@ -29,7 +29,8 @@ endif()
 
 # Warnings for our own targets only; third-party headers are included as system headers.
 add_library(vk_warnings INTERFACE)
-target_compile_options(vk_warnings INTERFACE -Wall -Wextra -Wshadow=local -Wnon-virtual-dtor)
+target_compile_options(vk_warnings INTERFACE -Wall -Wextra -Wnon-virtual-dtor
+    $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local> $<$<CXX_COMPILER_ID:Clang>:-Wshadow-uncaptured-local>)
 if(VK_WARNINGS_AS_ERRORS)
     target_compile_options(vk_warnings INTERFACE -Werror)
 endif()

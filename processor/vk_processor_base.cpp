@@ -28,6 +28,14 @@ VkJuceProcessorBase::VkJuceProcessorBase(int wrapperType, const BusesProperties&
       m_referenceProgram(std::make_unique<ProgramRecord>()), m_wrapperType(wrapperType),
       m_formatName(vk::formatNameForWrapperType(wrapperType))
 {
+    // A derived class's latency is not known yet; prepareToPlay and the first bypassed block catch up.
+    m_cachedLatency = getLatencyInSamples();
+    for (auto& line : m_bypassLines)
+    {
+        line = std::make_unique<CDelayFilter<float>>(kBypassMaxDelay);
+        line->setDelay(m_cachedLatency);
+    }
+
     vk::log::processorCreated(
         [this]
         {
@@ -56,8 +64,31 @@ void VkJuceProcessorBase::prepareToPlay(double sampleRate, int blockSize)
 void VkJuceProcessorBase::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
 {
     const double sampleRate = getSampleRate();
-    const double budgetMs = sampleRate > 0.0 ? buffer.getNumSamples() / sampleRate * 1000.0 : 0.0;
+    const int numSamples = buffer.getNumSamples();
+    const double budgetMs = sampleRate > 0.0 ? numSamples / sampleRate * 1000.0 : 0.0;
     VkJuceScopedProfile profile(*m_profiler.getItem(VkJuceProfiler::kProcessBlock), budgetMs);
+
+    // The host has just ended bypass: the dry signal still in the lines is the output that belongs
+    // before the first processed sample.
+    juce::AudioBuffer<float> drained;
+    int drainedChannels = 0;
+    int drainedSamples = 0;
+    if (m_bypassEngaged.load())
+    {
+        drainedChannels = std::min(buffer.getNumChannels(), kNumBypassLines);
+        drainedSamples = juce::jlimit(0, numSamples, m_cachedLatency - m_bypassSampleCount);
+        drained.setSize(drainedChannels, numSamples);
+        drainBypassLines(drained, drainedChannels, numSamples);
+        m_bypassSampleCount += numSamples;
+        if (m_bypassSampleCount >= m_cachedLatency)
+        {
+            m_bypassSampleCount = 0;
+            m_bypassEngaged.store(false);
+        }
+    }
+
+    updateHostPosition();
+    juce::Timer::pumpTimersFromAudioCallback();
 
     switch (m_processingMode.load())
     {
@@ -73,6 +104,11 @@ void VkJuceProcessorBase::processBlock(juce::AudioBuffer<float>& buffer, juce::M
     default:
         break;
     }
+
+    // Only the tail itself replaces output; silencing the processed samples after it would be an
+    // audible dropout on every bypass switch.
+    for (int channel = 0; channel < drainedChannels; ++channel)
+        buffer.copyFrom(channel, 0, drained, channel, 0, drainedSamples);
 }
 
 const juce::String VkJuceProcessorBase::getInputChannelName(int channelIndex) const

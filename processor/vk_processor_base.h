@@ -3,7 +3,8 @@
 // The processor framework every host call passes through. A product derives from it, sets its parameter
 // counts, registers its framework parameters, adds its factory presets and fills the pure operations;
 // the framework keeps the parameter table, the one undoable setter, the program bank with A/B comparison
-// and the default preset, the processor timer, the profiler and the log.
+// and the default preset, the host state chunk, the latency-aligned bypass, the offline passes, the
+// vendor commands, the processor timer, the profiler and the log.
 //
 // Threads: the setter runs on the audio thread, the host's parameter thread and the message thread at the
 // same time. Parameter records are atomic; the undo history and the program bank are guarded by the undo
@@ -17,6 +18,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -59,9 +61,14 @@ public:
     // [message thread] Reports the exposed parameters, prepares the algorithm and runs one timer tick.
     void prepareToPlay(double sampleRate, int blockSize) override;
     void releaseResources() override {}
-    // [audio thread] Profiles the block and dispatches on the processing mode.
+    // [audio thread] Profiles the block, plays out the end of a bypass, follows the host position, pumps
+    // the message-thread timers and dispatches on the processing mode. Allocates only while draining.
     void processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     using juce::AudioProcessor::processBlock;
+    // [audio thread] Latency-aligned bypass: the dry signal comes out delayed by the latency, so that
+    // switching bypass never jumps in time. No allocation.
+    void processBlockBypassed(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    using juce::AudioProcessor::processBlockBypassed;
 
     const juce::String getInputChannelName(int channelIndex) const override;
     const juce::String getOutputChannelName(int channelIndex) const override;
@@ -83,6 +90,13 @@ public:
     // [host parameter or audio thread] A host change of a main parameter; other indexes are ignored.
     void setParameter(int index, float value) override;
 
+    // [message thread] The host state: the framed chunk, then the product's extra state.
+    void getStateInformation(juce::MemoryBlock& destData) override;
+    void getCurrentProgramStateInformation(juce::MemoryBlock& destData) override;
+    // [message thread] Accepts any bytes: what is not a readable chunk leaves the state unchanged.
+    void setStateInformation(const void* data, int sizeInBytes) override;
+    void setCurrentProgramStateInformation(const void* data, int sizeInBytes) override;
+
     int getNumPrograms() override { return kNumPrograms; }
     int getCurrentProgram() override { return m_currentProgram.load(); }
     void setCurrentProgram(int index) override;
@@ -99,7 +113,12 @@ public:
     virtual bool isParameterStoredInProgram(int) { return true; }
     virtual int getMaxNumChannels();
     virtual void bindAlgorithmParameters() {}
+    // [host thread] The vendor-specific command channel; 0x23456789 selects our sub-commands.
+    virtual juce::pointer_sized_int handleVendorCommand(juce::int32 index, juce::pointer_sized_int value,
+                                                        void* ptr, float opt);
     virtual void receiveVendorPointer(void*) {}
+    // [host thread] Takes the path of the file being processed from a "FILEDETAILS" element.
+    virtual void setFileDetails(std::unique_ptr<juce::XmlElement> element);
     virtual bool receiveVendorTokens(const juce::StringArray&) { return true; }
     virtual void loadProgramValues(const float* values);
     virtual juce::File getUserPresetFolder(const juce::File& folder) { return folder; }
@@ -115,6 +134,9 @@ public:
     virtual void processAlgorithm(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) = 0;
     virtual void prepareAlgorithm(double, int) {}
     virtual int getLatencyInSamples() { return getLatencySamples(); }
+    // [offline thread] Around an offline pass; the begin calls pick up the host position.
+    virtual void beginOfflineRenderPass();
+    virtual void beginOfflineAnalysisPass();
     virtual void endOfflineRenderPass() {}
     virtual void endOfflineAnalysisPass() {}
     virtual void processOfflineRenderBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
@@ -129,6 +151,19 @@ public:
     virtual bool timerHook() { return true; }
     virtual void timerTick() {}
     virtual void addFactoryPresets() {}
+
+    // Host state hooks: root attributes of the product, and a block the formats append after the chunk.
+    virtual void writeStateHook(juce::XmlElement&) {}
+    virtual void readStateHook(const juce::XmlElement&) {}
+    virtual void getExtraState(juce::MemoryBlock&) {}
+    virtual void setExtraState(const void*, int) {}
+    virtual bool onChunkParameterResend(int, float) { return true; }
+
+    // [any thread] Host choices kept in parameters; an out-of-range value is repaired from the persistent
+    // defaults and written back.
+    virtual int getChannelLayoutChoice();
+    virtual int getTimecodeFrameRate();
+    virtual void setTimecodeFrameRate(int index);
 
     // Ids of the framework parameters. A product may move them; they are asked once per module.
     virtual int getShowMenuParameterId() { return 9100; }
@@ -149,6 +184,51 @@ public:
     virtual int getPersistentParamMapVersionParameterId() { return 9003; }
     virtual int getResetToPresetParameterId() { return 9109; }
     virtual int getNoParameterId() { return kNoParameter; }
+
+    //==================================================================================================
+    // Host state chunk and the state of earlier versions. [message thread]
+
+    // Builds the document of all programs and the current program and frames it into `out`.
+    void writeStateChunk(juce::MemoryBlock& out);
+    // Reads a framed chunk; anything unreadable leaves the state unchanged.
+    void readStateChunk(const void* data, int size);
+    // A component state without our frame: keeps the bytes and asks the user, once, whether the next
+    // save may replace them.
+    void readEarlierVersionState(const void* data, int size);
+    // What the next save writes: the earlier bytes unchanged until the user allowed overwriting them,
+    // else a new chunk.
+    void writeSavedState(juce::MemoryBlock& out);
+    // Asks, at most once, whether the earlier state may be overwritten. The answer comes asynchronously;
+    // until it does, the earlier state is kept.
+    void warnOldParameterMap();
+    void readLegacyStateChunk(const void* data, int size);
+    void getLegacyStateChunk(juce::MemoryBlock& dest) const;
+    bool isOverwriteOnSave() const noexcept { return m_legacyAnswer->overwriteOnSave.load(); }
+    bool holdsLegacyState() const noexcept { return m_legacyState; }
+    bool wasWarnedAboutOldState() const noexcept { return m_legacyWarned; }
+
+    //==================================================================================================
+    // Offline passes. [offline thread] The block is processed in chunks of at most kOfflineChunkSize
+    // samples, each after one processor timer tick and one timer pump, so that periodic work keeps pace.
+    static constexpr int kOfflineChunkSize = 1024;
+    void processOfflineAnalysis(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi);
+    void processOfflineRender(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi);
+
+    //==================================================================================================
+    // Latency-aligned bypass.
+    static constexpr int kNumBypassLines = 8;
+    static constexpr int kBypassMaxDelay = 16383;
+    bool isBypassEngaged() const noexcept { return m_bypassEngaged.load(); }
+    int getCachedLatency() const noexcept { return m_cachedLatency; }
+
+    static constexpr juce::int32 kVendorCommandIndex = 0x23456789;
+    juce::String getFileDetailsPath() const;
+    bool isEditorVendorFlagRaised() const noexcept { return m_editorVendorFlag.load(); }
+
+    // [audio thread] Follows the host's transport: a playing host's frame rate sets the timecode choice.
+    void updateHostPosition();
+    // The timecode index for one of the framework's frame rates, or -1 for rates without one.
+    static int timecodeIndexForFrameRate(juce::AudioPlayHead::FrameRateType type) noexcept;
 
     //==================================================================================================
     // Parameter table. [any thread]
@@ -283,6 +363,19 @@ private:
     };
     ParameterSet classify(int index) const noexcept;
 
+    // The frame-rate and routing ids, asked from the getters once per module.
+    struct ChoiceIds
+    {
+        int timecode, defaultFrameRate, routing, defaultRouting, defaultRouting71, showMenu;
+    };
+    const ChoiceIds& choiceIds();
+    static int readChoice(float value) noexcept;
+
+    void drainBypassLines(juce::AudioBuffer<float>& scratch, int numChannels, int numSamples);
+    void processOfflineChunks(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, bool render);
+    juce::pointer_sized_int handleEditorCommand(juce::pointer_sized_int value, void* ptr, float opt);
+    void readProgramsFromDocument(const juce::XmlElement& root);
+
     void loadProgramSlot(int slot);
     void beginGesture(int index);
     void endGesture(int index);
@@ -329,6 +422,29 @@ private:
     std::atomic<int> m_processingMode{kProcessingNormal};
     std::atomic<int> m_pendingWork{1};
     bool m_persistentParamMapDiffers = false;
+
+    // The state of an earlier version, carried along until the user allows overwriting it. The answer
+    // is shared with the pending question, which may outlive the processor.
+    struct LegacyAnswer
+    {
+        std::atomic<bool> overwriteOnSave{true};
+    };
+    juce::MemoryBlock m_legacyBytes;
+    bool m_legacyState = false;
+    bool m_legacyReadOnce = false;
+    bool m_legacyWarned = false;
+    std::shared_ptr<LegacyAnswer> m_legacyAnswer = std::make_shared<LegacyAnswer>();
+
+    // Bypass: one delay line per channel 0..7, their delay always the cached latency.
+    std::array<std::unique_ptr<CDelayFilter<float>>, kNumBypassLines> m_bypassLines;
+    int m_cachedLatency = 0;
+    int m_bypassSampleCount = 0;
+    std::atomic<bool> m_bypassEngaged{false};
+
+    juce::String m_fileDetailsPath;
+    mutable juce::CriticalSection m_fileDetailsLock;
+    std::atomic<bool> m_editorVendorFlag{false};
+
     VkJuceProfiler m_profiler;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(VkJuceProcessorBase)

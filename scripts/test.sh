@@ -54,6 +54,14 @@ run_suite asan-ubsan "" "" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_SANITIZE=ad
 run_suite tsan "-L threads" vk_thread_tests -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_SANITIZE=thread \
     -DVK_BUILD_BENCHMARKS=OFF
 
+# A bounded libFuzzer run over the host state reader (clang build of its own; scripts/fuzz.sh for more).
+if "$root_dir/scripts/fuzz.sh" "${VK_FUZZ_SECONDS:-60}"; then
+    summaries+=("fuzz: state chunk reader, ${VK_FUZZ_SECONDS:-60} s, no crash")
+else
+    summaries+=("fuzz: FAILED (crashing inputs in build/fuzz/artifacts/)")
+    failed=1
+fi
+
 echo
 echo "=== summary"
 printf '%s\n' "${summaries[@]}"

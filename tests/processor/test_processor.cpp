@@ -139,14 +139,57 @@ void TestProcessor::processAlgorithm(juce::AudioBuffer<float>& buffer, juce::Mid
     buffer.applyGain(gain);
 }
 
-void TestProcessor::processOfflineAnalysisBlock(juce::AudioBuffer<float>&, juce::MidiBuffer&)
+void TestProcessor::processOfflineAnalysisBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
     ++m_analysisBlocks;
+    m_offlineChunkSizes.push_back(buffer.getNumSamples());
+    m_offlineChunkStarts.push_back(buffer.getNumChannels() > 0 ? buffer.getReadPointer(0) : nullptr);
 }
 
-void TestProcessor::processOfflineRenderBlock(juce::AudioBuffer<float>&, juce::MidiBuffer&)
+void TestProcessor::processOfflineRenderBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
     ++m_renderBlocks;
+    m_offlineChunkSizes.push_back(buffer.getNumSamples());
+    m_offlineChunkStarts.push_back(buffer.getNumChannels() > 0 ? buffer.getReadPointer(0) : nullptr);
+}
+
+void TestProcessor::beginOfflineRenderPass()
+{
+    m_log->add("begin render");
+    VkJuceProcessorBase::beginOfflineRenderPass();
+}
+
+void TestProcessor::beginOfflineAnalysisPass()
+{
+    m_log->add("begin analysis");
+    VkJuceProcessorBase::beginOfflineAnalysisPass();
+}
+
+bool TestProcessor::receiveVendorTokens(const juce::StringArray& tokens)
+{
+    m_vendorTokens = tokens;
+    return true;
+}
+
+void TestProcessor::setExtraState(const void* data, int size)
+{
+    m_extraState.append(data, std::size_t(size));
+}
+
+namespace
+{
+struct SizedEditor : juce::AudioProcessorEditor
+{
+    SizedEditor(juce::AudioProcessor& owner, juce::Point<int> size) : juce::AudioProcessorEditor(owner)
+    {
+        setSize(size.x, size.y);
+    }
+};
+} // namespace
+
+juce::AudioProcessorEditor* TestProcessor::createEditor()
+{
+    return m_editorSize.isOrigin() ? nullptr : new SizedEditor(*this, m_editorSize);
 }
 
 void TestProcessor::prepareAlgorithm(double, int)

@@ -59,9 +59,8 @@ public:
     const juce::String getName() const override { return "Test"; }
     bool acceptsMidi() const override { return false; }
     bool producesMidi() const override { return false; }
-    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
-    void getStateInformation(juce::MemoryBlock&) override {}
-    void setStateInformation(const void*, int) override {}
+    // A plain sized component when m_editorSize is set, so editor commands have something to measure.
+    juce::AudioProcessorEditor* createEditor() override;
 
     const juce::String getParameterName(int index) override { return "Param " + juce::String(index); }
     const juce::String getParameterText(int index) override { return juce::String(getParameter(index)); }
@@ -76,6 +75,13 @@ public:
     void prepareAlgorithm(double sampleRate, int blockSize) override;
     bool timerHook() override;
     void timerTick() override { ++m_timerTicks; }
+    void beginOfflineRenderPass() override;
+    void beginOfflineAnalysisPass() override;
+    void endOfflineRenderPass() override { m_log->add("end render"); }
+    void endOfflineAnalysisPass() override { m_log->add("end analysis"); }
+    void receiveVendorPointer(void* pointer) override { m_vendorPointer = pointer; }
+    bool receiveVendorTokens(const juce::StringArray& tokens) override;
+    void setExtraState(const void* data, int size) override;
 
     using VkJuceProcessorBase::setProcessingMode;
 
@@ -89,6 +95,13 @@ public:
     std::atomic<int> m_timerTicks{0};
     std::atomic<bool> m_timerHookResult{true};
     bool m_excludeStored = true;
+    // Sizes and first-sample addresses of the offline chunks, in order.
+    std::vector<int> m_offlineChunkSizes;
+    std::vector<const float*> m_offlineChunkStarts;
+    void* m_vendorPointer = nullptr;
+    juce::StringArray m_vendorTokens;
+    juce::MemoryBlock m_extraState;
+    juce::Point<int> m_editorSize;
 
 private:
     static BusesProperties busesFor(int numChannels);

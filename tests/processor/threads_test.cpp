@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
 #include <thread>
 
@@ -117,4 +118,55 @@ TEST(ProcessorThreads, ParameterChangesFromThreeThreadsWhileProcessing)
     EXPECT_EQ(processor.getParameter(7), 0.123f);
     processor.setParameterInternal(9102, 1.0f, true, false, false);
     EXPECT_EQ(processor.getParameter(7), 0.456f);
+}
+
+// The host saves and restores state on its main thread while the audio thread keeps switching bypass on
+// and off and the host's parameter thread keeps changing values.
+TEST(ProcessorThreads, StateSavedAndLoadedWhileBypassSwitches)
+{
+    ScopedDataFolders folders;
+    TestProcessor processor;
+    processor.setLatencySamples(48);
+    processor.prepareToPlay(48000.0, 64);
+    constexpr int kIterations = 400;
+    std::atomic<bool> stop{false};
+
+    std::thread audio(
+        [&]
+        {
+            juce::AudioBuffer<float> buffer(2, 64);
+            juce::MidiBuffer midi;
+            for (int i = 0; !stop.load(); ++i)
+            {
+                buffer.clear();
+                if ((i / 3) % 2 == 0)
+                    processor.processBlockBypassed(buffer, midi);
+                else
+                    processor.processBlock(buffer, midi);
+            }
+        });
+
+    std::thread host(
+        [&]
+        {
+            std::mt19937 random(4);
+            while (!stop.load())
+                processor.setParameter(3 + int(random() % 5), float(random() % 1001) / 1000.0f);
+        });
+
+    juce::MemoryBlock state;
+    for (int i = 0; i < kIterations; ++i)
+    {
+        state.reset();
+        processor.getStateInformation(state);
+        processor.setStateInformation(state.getData(), int(state.getSize()));
+        (void)processor.isBypassEngaged();
+    }
+    stop = true;
+    audio.join();
+    host.join();
+
+    // The bank is still whole: every slot saved and read back has its name.
+    for (int slot = 0; slot < 46; ++slot)
+        EXPECT_FALSE(processor.getProgramName(slot).isEmpty()) << slot;
 }

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Fuzzes the host state reader (setStateInformation) with libFuzzer.
+#
+#   scripts/fuzz.sh [seconds] [--merge]
+#
+# seconds: how long to fuzz (default 60, the CI run; give more for a longer search).
+# --merge: afterwards, add the new inputs that grow coverage to tests/fuzz/corpus/state_chunk/.
+#          Without it the checked-in corpus is only read, so a CI run never changes the tree.
+#
+# Builds with clang in build/fuzz (VK_FUZZ_BUILD_DIR overrides); everything, JUCE included, is compiled
+# with the fuzzer's coverage and AddressSanitizer + UndefinedBehaviorSanitizer. Crashing inputs are kept
+# in <build dir>/artifacts/ and make the script fail.
+set -euo pipefail
+
+root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+seconds=60
+merge=0
+for arg in "$@"; do
+    case "$arg" in
+    --merge) merge=1 ;;
+    ''|*[!0-9]*) echo "usage: $0 [seconds] [--merge]" >&2; exit 2 ;;
+    *) seconds=$arg ;;
+    esac
+done
+
+source_dir=${VK_FUZZ_SOURCE_DIR:-$root_dir}
+build_dir=${VK_FUZZ_BUILD_DIR:-$root_dir/build/fuzz}
+jobs=${VK_JOBS:-$(nproc)}
+corpus="$root_dir/tests/fuzz/corpus/state_chunk"
+artifacts="$build_dir/artifacts"
+
+export CCACHE_SLOPPINESS=time_macros
+export CCACHE_NOHASHDIR=1
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+echo "=== fuzz: configure and build (clang)"
+# Warnings are not errors here: the project's warning set is written for gcc, and the gcc
+# builds of CI already hold the code to it.
+CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVK_SANITIZE=fuzzer-no-link,address,undefined -DVK_BUILD_FUZZERS=ON -DVK_BUILD_BENCHMARKS=OFF \
+    -DVK_WARNINGS_AS_ERRORS=OFF >/dev/null
+cmake --build "$build_dir" --target state_chunk_fuzzer -j "$jobs"
+fuzzer=$(find "$build_dir" -type f -name state_chunk_fuzzer -perm -u+x | head -n 1)
+[ -n "$fuzzer" ] || { echo "state_chunk_fuzzer was not built" >&2; exit 1; }
+
+# New inputs go to a scratch folder first; the checked-in corpus is read-only unless --merge.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$artifacts"
+
+echo "=== fuzz: state chunk for ${seconds} s"
+"$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 -print_final_stats=1 \
+    -artifact_prefix="$artifacts/" "$scratch" "$corpus"
+
+if [ "$merge" -eq 1 ]; then
+    echo "=== fuzz: merging new inputs into $corpus"
+    "$fuzzer" -merge=1 -timeout=10 -rss_limit_mb=2048 "$corpus" "$scratch"
+fi

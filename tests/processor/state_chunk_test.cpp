@@ -1,0 +1,322 @@
+// The host state chunk: what is written, what is read back, and what survives damaged input.
+
+#include "test_processor.h"
+
+#include "processor/vk_state_chunk.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace
+{
+class StateChunkTest : public ::testing::Test
+{
+protected:
+    ScopedDataFolders m_folders;
+};
+
+juce::MemoryBlock frame(const std::string& text, std::int64_t declaredLength = -1, bool terminate = true)
+{
+    juce::MemoryBlock block;
+    block.append("VC2!", 4);
+    const auto length = std::uint32_t(declaredLength < 0 ? std::int64_t(text.size()) : declaredLength);
+    const std::uint8_t lengthBytes[4] = {std::uint8_t(length), std::uint8_t(length >> 8),
+                                         std::uint8_t(length >> 16), std::uint8_t(length >> 24)};
+    block.append(lengthBytes, 4);
+    block.append(text.data(), text.size());
+    if (terminate)
+        block.append("\0", 1);
+    return block;
+}
+
+std::string chunkText(const juce::MemoryBlock& chunk)
+{
+    return std::string(static_cast<const char*>(chunk.getData()) + 8, chunk.getSize() - 9);
+}
+
+// Gives every slot of `processor` distinct values (some out of range) and names.
+void fillBank(TestProcessor& processor)
+{
+    for (int slot = 0; slot < 46; ++slot)
+    {
+        ProgramRecord program = processor.getProgram(slot);
+        for (int j = 0; j < TestProcessor::kNumMain; ++j)
+            program.values[std::size_t(j)] = float(slot * 8 + j) / 256.0f;
+        program.name = "Slot " + juce::String(slot) + " \"<&>\"";
+        processor.setProgram(slot, program);
+    }
+    ProgramRecord outOfRange = processor.getProgram(9);
+    outOfRange.values[3] = 1.75f;
+    outOfRange.values[4] = -0.5f;
+    processor.setProgram(9, outOfRange);
+}
+
+// A snapshot of everything the state chunk holds.
+struct Bank
+{
+    std::vector<std::vector<float>> values;
+    std::vector<juce::String> names;
+    int current;
+};
+
+Bank snapshot(TestProcessor& processor)
+{
+    Bank bank;
+    for (int slot = 0; slot < 46; ++slot)
+    {
+        const auto program = processor.getProgram(slot);
+        bank.values.emplace_back(program.values.begin(), program.values.begin() + TestProcessor::kNumMain);
+        bank.names.push_back(program.name);
+    }
+    bank.current = processor.getCurrentProgram();
+    return bank;
+}
+
+void expectSameBank(const Bank& a, const Bank& b)
+{
+    EXPECT_EQ(a.current, b.current);
+    for (std::size_t slot = 0; slot < a.values.size(); ++slot)
+    {
+        EXPECT_EQ(a.names[slot], b.names[slot]) << "slot " << slot;
+        EXPECT_EQ(a.values[slot], b.values[slot]) << "slot " << slot;
+    }
+}
+} // namespace
+
+TEST_F(StateChunkTest, RoundTripsEverySlotNameAndTheCurrentProgram)
+{
+    TestProcessor source;
+    fillBank(source);
+    source.setCurrentProgram(7);
+
+    juce::MemoryBlock state;
+    source.getStateInformation(state);
+
+    TestProcessor target;
+    target.setStateInformation(state.getData(), int(state.getSize()));
+    const auto loaded = snapshot(target);
+    expectSameBank(snapshot(source), loaded);
+
+    EXPECT_EQ(target.getParameter(5), float(7 * 8 + 5) / 256.0f);
+    // Out-of-range slot values are kept as stored.
+    EXPECT_EQ(loaded.values[9][3], 1.75f);
+    EXPECT_EQ(loaded.values[9][4], -0.5f);
+
+    // The loaded slot is applied as one undo step and reported to the host.
+    EXPECT_FALSE(target.log().eventsStartingWith("change 5").empty());
+    EXPECT_TRUE(target.canUndo());
+
+    // Saving again gives the same bytes.
+    juce::MemoryBlock again;
+    target.getStateInformation(again);
+    EXPECT_EQ(again, state);
+
+    // The current-program pair is the same state.
+    juce::MemoryBlock current;
+    target.getCurrentProgramStateInformation(current);
+    EXPECT_EQ(current, state);
+    TestProcessor third;
+    third.setCurrentProgramStateInformation(current.getData(), int(current.getSize()));
+    expectSameBank(loaded, snapshot(third));
+
+    // Applying a slot clamps its values.
+    third.setCurrentProgram(9);
+    EXPECT_EQ(third.getParameter(3), 1.0f);
+    EXPECT_EQ(third.getParameter(4), 0.0f);
+}
+
+TEST_F(StateChunkTest, WritesTheExactFrameAndDocument)
+{
+    TestProcessor processor;
+    for (int slot = 0; slot < 46; ++slot)
+    {
+        ProgramRecord program = processor.getProgram(slot);
+        for (int j = 0; j < TestProcessor::kNumMain; ++j)
+            program.values[std::size_t(j)] = j % 2 == 0 ? 0.5f : 0.25f;
+        program.name = "N" + juce::String(slot);
+        processor.setProgram(slot, program);
+    }
+    processor.setCurrentProgram(2);
+
+    std::string expected = "<MYPLUGINSETTINGS CURRENTPRESET=\"2\">";
+    for (int slot = 0; slot < 46; ++slot)
+    {
+        const auto index = std::to_string(slot);
+        expected += "<PRESET" + index + " P0=\"0.5\" PRESETNAME=\"N" + index +
+                    "\" P1=\"0.25\" P2=\"0.5\" P3=\"0.25\" P4=\"0.5\" P5=\"0.25\" P6=\"0.5\" P7=\"0.25\"/>";
+    }
+    expected += "</MYPLUGINSETTINGS>";
+
+    juce::MemoryBlock chunk;
+    processor.writeStateChunk(chunk);
+    ASSERT_EQ(chunk.getSize(), expected.size() + 9);
+    const auto* bytes = static_cast<const std::uint8_t*>(chunk.getData());
+    EXPECT_EQ(std::memcmp(bytes, "VC2!", 4), 0);
+    const std::uint32_t length = std::uint32_t(bytes[4]) | std::uint32_t(bytes[5]) << 8 |
+                                 std::uint32_t(bytes[6]) << 16 | std::uint32_t(bytes[7]) << 24;
+    EXPECT_EQ(length, expected.size());
+    EXPECT_EQ(chunkText(chunk), expected);
+    EXPECT_EQ(bytes[chunk.getSize() - 1], 0);
+
+    // The host gets the chunk and nothing after it (the product has no extra state).
+    juce::MemoryBlock state;
+    processor.getStateInformation(state);
+    EXPECT_EQ(state, chunk);
+}
+
+TEST_F(StateChunkTest, RefusedInputLeavesTheStateUnchanged)
+{
+    TestProcessor processor;
+    fillBank(processor);
+    processor.setCurrentProgram(3);
+    const auto before = snapshot(processor);
+
+    const std::string valid = "<MYPLUGINSETTINGS CURRENTPRESET=\"5\"><PRESET0 P0=\"0.9\" PRESETNAME=\"x\"/>"
+                              "</MYPLUGINSETTINGS>";
+    std::vector<juce::MemoryBlock> refused = {
+        juce::MemoryBlock(),
+        juce::MemoryBlock("VC2", 3),
+        juce::MemoryBlock("VC2!\x10\0\0\0", 8),          // exactly a header
+        frame(valid, 0),                                 // zero length
+        frame(valid, std::int64_t(0x80000000u)),         // negative length
+        frame(valid, std::int64_t(0xfffffff0u)),         // negative and near wrap-around
+        frame("<MYPLUGINSETTINGS CURRENTPRESET=\"5\">"), // unclosed
+        frame("<OTHERSETTINGS CURRENTPRESET=\"5\"><PRESET0 P0=\"0.9\"/></OTHERSETTINGS>"),
+        frame("not xml at all"),
+        frame(std::string("<MYPLUGINSETTINGS CURRENTPRESET=\"5\">\xff\xfe</MYPLUGINSETTINGS>")),
+        frame(valid.substr(0, 40)), // truncated text, length says so
+    };
+    // Deep nesting is refused before the parser could recurse through it.
+    std::string deep = "<MYPLUGINSETTINGS>";
+    for (int i = 0; i < 100000; ++i)
+        deep += "<a>";
+    refused.push_back(frame(deep));
+    // A declared length larger than the data, cut inside the document.
+    auto cut = frame(valid, 5000, false);
+    cut.setSize(8 + 30);
+    refused.push_back(cut);
+
+    for (const auto& block : refused)
+    {
+        processor.setStateInformation(block.getData(), int(block.getSize()));
+        processor.readStateChunk(block.getData(), int(block.getSize()));
+    }
+    processor.readStateChunk(nullptr, 100);
+    processor.setStateInformation(nullptr, 100);
+    expectSameBank(before, snapshot(processor));
+}
+
+TEST_F(StateChunkTest, AcceptedDocumentsFollowTheReadingRules)
+{
+    TestProcessor processor;
+    fillBank(processor);
+    const auto before = snapshot(processor);
+
+    // Lower-case root, two slots only (one with missing parameters, one with foreign tag), and a
+    // declared length larger than the bytes present: read over what is there.
+    const std::string text = "<mypluginsettings CURRENTPRESET=\"1\">"
+                             "<PRESET0 P0=\"0.125\" PRESETNAME=\"First\" P3=\"2.5\" P4=\"nan\" P5=\"1e300\""
+                             " P6=\"inf\" P7=\"abc\"/>"
+                             "<ANYTHING P1=\"0.75\"/></mypluginsettings>";
+    const auto chunk = frame(text, std::int64_t(text.size()) + 1000);
+    processor.setStateInformation(chunk.getData(), int(chunk.getSize()));
+
+    const auto first = processor.getProgram(0);
+    EXPECT_EQ(first.name, "First");
+    EXPECT_EQ(first.values[0], 0.125f);
+    EXPECT_EQ(first.values[1], TestProcessor::kMainDefaults[1]);
+    EXPECT_EQ(first.values[3], 2.5f);
+    // Non-finite values never reach a slot: they read as the parameter's default.
+    EXPECT_EQ(first.values[4], TestProcessor::kMainDefaults[4]);
+    EXPECT_EQ(first.values[5], TestProcessor::kMainDefaults[5]);
+    EXPECT_EQ(first.values[6], TestProcessor::kMainDefaults[6]);
+    // Text that is no number reads as 0, as the framework reads it.
+    EXPECT_EQ(first.values[7], 0.0f);
+
+    const auto second = processor.getProgram(1);
+    EXPECT_EQ(second.name, "");
+    EXPECT_EQ(second.values[1], 0.75f);
+    EXPECT_EQ(second.values[0], TestProcessor::kMainDefaults[0]);
+    EXPECT_EQ(processor.getCurrentProgram(), 1);
+    EXPECT_EQ(processor.getParameter(1), 0.75f);
+
+    // Slots beyond the document keep their contents.
+    const auto after = snapshot(processor);
+    for (std::size_t slot = 2; slot < 46; ++slot)
+    {
+        EXPECT_EQ(after.values[slot], before.values[slot]);
+        EXPECT_EQ(after.names[slot], before.names[slot]);
+    }
+
+    // More than 46 elements: the extra ones are ignored; an out-of-range or unreadable current
+    // program is slot 0.
+    for (const char* current : {"46", "-1", "99999999999", "-2147483648", "x"})
+    {
+        std::string many = std::string("<MYPLUGINSETTINGS CURRENTPRESET=\"") + current + "\">";
+        for (int slot = 0; slot < 50; ++slot)
+            many += "<PRESET" + std::to_string(slot) + " PRESETNAME=\"M" + std::to_string(slot) + "\"/>";
+        many += "</MYPLUGINSETTINGS>";
+        const auto block = frame(many);
+        processor.setCurrentProgram(4);
+        processor.setStateInformation(block.getData(), int(block.getSize()));
+        EXPECT_EQ(processor.getCurrentProgram(), 0) << current;
+        EXPECT_EQ(processor.getProgramName(45), "M45");
+    }
+}
+
+TEST_F(StateChunkTest, BytesAfterTheChunkGoToTheExtraStateHook)
+{
+    TestProcessor processor;
+    juce::MemoryBlock state;
+    processor.getStateInformation(state);
+    state.append("tail", 4);
+    processor.setStateInformation(state.getData(), int(state.getSize()));
+    EXPECT_EQ(processor.m_extraState, juce::MemoryBlock("tail", 4));
+
+    // Without the magic the whole block is extra state and nothing else changes.
+    processor.m_extraState.reset();
+    processor.setStateInformation("abcdefghij", 10);
+    EXPECT_EQ(processor.m_extraState, juce::MemoryBlock("abcdefghij", 10));
+
+    // A negative length (here -8) frames no text: the chunk is its header and terminator, and the
+    // rest is handed on from there rather than from before the start of the data.
+    processor.m_extraState.reset();
+    const auto negative = frame("<MYPLUGINSETTINGS/>", std::int64_t(0xfffffff8u));
+    processor.setStateInformation(negative.getData(), int(negative.getSize()));
+    EXPECT_EQ(processor.m_extraState.getSize(), negative.getSize() - 9);
+}
+
+TEST(StateChunkReaders, IntegersBase64AndNesting)
+{
+    using namespace vk::state;
+    EXPECT_EQ(parseInt("42"), 42);
+    EXPECT_EQ(parseInt(" -7 "), -7);
+    EXPECT_EQ(parseInt("2147483647"), 2147483647);
+    EXPECT_EQ(parseInt("-2147483648"), std::numeric_limits<int>::min());
+    EXPECT_FALSE(parseInt("2147483648"));
+    EXPECT_FALSE(parseInt("99999999999999999999"));
+    EXPECT_FALSE(parseInt(""));
+    EXPECT_FALSE(parseInt("-"));
+    EXPECT_FALSE(parseInt("3x"));
+
+    const juce::MemoryBlock bytes("\x01\x02\xff\x00zz", 6);
+    const auto decoded = decodeMemoryBlock(bytes.toBase64Encoding());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(*decoded, bytes);
+    EXPECT_EQ(decodeMemoryBlock("0.")->getSize(), 0u);
+    // Counts the characters cannot carry would make the framework allocate them.
+    EXPECT_FALSE(decodeMemoryBlock("-1.abc"));
+    EXPECT_FALSE(decodeMemoryBlock("2000000000.abc"));
+    EXPECT_FALSE(decodeMemoryBlock("no dot"));
+    EXPECT_FALSE(decodeMemoryBlock(".abc"));
+
+    auto depth = [](const char* text) { return estimateNestingDepth(juce::CharPointer_UTF8(text)); };
+    EXPECT_EQ(depth("<a><b/><c></c></a>"), 2);
+    EXPECT_EQ(depth("<a x=\"</b></b>\"><b><c/></b></a>"), 3);
+    // Markup inside comments may only raise the count.
+    EXPECT_GE(depth("<a><!-- <b> --></a>"), 2);
+    EXPECT_EQ(depth("<a><b><c"), 3);
+}
