@@ -147,12 +147,12 @@ TEST(NamedResources, EveryRequestedNameResolvesAndDecodes)
 
 TEST(NamedResources, EveryStripIsFrameHeightTimesFramesHigh)
 {
-    for (const auto& spec : editorImages)
+    for (const auto& image : editorImages)
     {
-        const auto img = decode(spec.name);
-        ASSERT_TRUE(img.isValid()) << spec.name;
-        EXPECT_EQ(img.getWidth(), spec.width) << spec.name;
-        EXPECT_EQ(img.getHeight(), spec.frameHeight * spec.frames) << spec.name;
+        const auto img = decode(image.name);
+        ASSERT_TRUE(img.isValid()) << image.name;
+        EXPECT_EQ(img.getWidth(), image.width) << image.name;
+        EXPECT_EQ(img.getHeight(), image.frameHeight * image.frames) << image.name;
     }
     // Strips are not blank: the first and last frame of a knob differ.
     const auto knob = decode("drag_acuity_png");

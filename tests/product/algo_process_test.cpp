@@ -1,0 +1,369 @@
+#include "product_test_support.h"
+
+using namespace latiphonix;
+
+namespace
+{
+
+// 100 control ticks of 1024 samples take every smoothed control from one end of its range to the other.
+constexpr int kSettleSamples = 110 * 1024;
+
+class ProcessingTest : public ProductTest
+{
+protected:
+    void SetUp() override
+    {
+        ProductTest::SetUp();
+        prepare(48000.0, 512);
+        allPathsOff();
+        // Right after prepare the fill path is on and glides off; start every test from the settled state.
+        settle(kSettleSamples);
+    }
+};
+
+TEST_F(ProcessingTest, EveryPathOffPassesTheInput)
+{
+    settle(kSettleSamples);
+    auto signal = makeNoise(8192, 0.5f, 11);
+    StereoSignal stereo{signal, makeNoise(8192, 0.5f, 12)};
+    const auto input = stereo;
+    run(stereo);
+    for (int i = 0; i < stereo.size(); ++i)
+    {
+        const auto k = std::size_t(i);
+        ASSERT_NEAR(stereo.left[k], input.left[k], 2e-7f) << i;
+        ASSERT_NEAR(stereo.right[k], input.right[k], 2e-7f) << i;
+    }
+}
+
+TEST_F(ProductTest, FillFadesOutAfterPrepare)
+{
+    // The fill mix starts fully on and glides to off, so the first ticks differ from the input.
+    prepare(48000.0, 512);
+    allPathsOff();
+    auto signal = makeMonoNoise(4096, 0.5f, 5);
+    const auto input = signal;
+    run(signal);
+    double difference = 0.0;
+    for (int i = 2048; i < signal.size(); ++i)
+        difference += std::abs(signal.left[std::size_t(i)] - input.left[std::size_t(i)]);
+    EXPECT_GT(difference, 1.0);
+}
+
+TEST_F(ProcessingTest, MonoGivesIdenticalChannels)
+{
+    set(kMono, 1.0f);
+    set(kIidEnabled, 1.0f);
+    set(kIidWidth, 1.0f);
+    tick();
+    settle(kSettleSamples);
+    StereoSignal stereo{makeNoise(4096, 0.5f, 21), makeNoise(4096, 0.5f, 22)};
+    run(stereo);
+    for (int i = 0; i < stereo.size(); ++i)
+        ASSERT_EQ(stereo.left[std::size_t(i)], stereo.right[std::size_t(i)]) << i;
+    EXPECT_GT(energy(stereo.left, 0), 1.0);
+}
+
+TEST_F(ProcessingTest, BalanceAndSolosSilenceTheNamedChannel)
+{
+    struct Case
+    {
+        int index;
+        float value;
+        bool silentLeft;
+    };
+    for (const Case c : {Case{kBalance, 1.0f, true}, Case{kBalance, 0.0f, false},
+                         Case{kSoloLeft, 1.0f, false}, Case{kSoloRight, 1.0f, true}})
+    {
+        allPathsOff();
+        set(c.index, c.value);
+        settle(4096);
+        StereoSignal stereo{makeNoise(4096, 0.5f, 31), makeNoise(4096, 0.5f, 32)};
+        run(stereo);
+        const double left = energy(stereo.left, 0);
+        const double right = energy(stereo.right, 0);
+        const double silent = c.silentLeft ? left : right;
+        const double loud = c.silentLeft ? right : left;
+        EXPECT_LT(silent, loud * 1e-10) << c.index << " " << c.value;
+        EXPECT_GT(loud, 100.0) << c.index;
+    }
+    // Just short of a full turn the far channel is about 30 dB down, not silent.
+    allPathsOff();
+    set(kBalance, 0.99f);
+    settle(4096);
+    StereoSignal stereo{makeNoise(8192, 0.5f, 33), makeNoise(8192, 0.5f, 34)};
+    run(stereo);
+    const double ratioDb = 10.0 * std::log10(energy(stereo.left, 0) / energy(stereo.right, 0));
+    EXPECT_NEAR(ratioDb, -60.0 * 0.49, 1.0);
+}
+
+TEST_F(ProcessingTest, PhaseShiftDelaysTheLeftChannel)
+{
+    set(kPhaseShift, 1.0f);
+    tick();
+    settle(4096);
+    StereoSignal stereo{makeNoise(8192, 0.5f, 41), makeNoise(8192, 0.5f, 42)};
+    const auto input = stereo;
+    run(stereo);
+    for (int i = 1024; i < stereo.size(); ++i)
+    {
+        const auto k = std::size_t(i);
+        ASSERT_NEAR(stereo.left[k], input.left[k - 1024], 1e-6f) << i;
+        ASSERT_NEAR(stereo.right[k], input.right[k], 1e-6f) << i;
+    }
+}
+
+TEST_F(ProcessingTest, PhaseInvertFlipsTheRightChannel)
+{
+    set(kPhaseInvert, 1.0f);
+    settle(4096);
+    StereoSignal stereo{makeNoise(4096, 0.5f, 43), makeNoise(4096, 0.5f, 44)};
+    const auto input = stereo;
+    run(stereo);
+    for (int i = 0; i < stereo.size(); ++i)
+        ASSERT_NEAR(stereo.right[std::size_t(i)], -input.right[std::size_t(i)], 1e-6f) << i;
+}
+
+TEST_F(ProcessingTest, LinearWidthScalesTheSideSignal)
+{
+    set(kLinearWidth, 1.0f);
+    settle(kSettleSamples);
+    StereoSignal stereo{makeNoise(4096, 0.5f, 45), makeNoise(4096, 0.5f, 46)};
+    const auto input = stereo;
+    run(stereo);
+    for (int i = 0; i < stereo.size(); ++i)
+    {
+        const auto k = std::size_t(i);
+        const float side = stereo.left[k] - stereo.right[k];
+        ASSERT_NEAR(side, 2.0f * (input.left[k] - input.right[k]), 1e-5f) << i;
+        ASSERT_NEAR(stereo.left[k] + stereo.right[k], input.left[k] + input.right[k], 1e-5f) << i;
+    }
+}
+
+TEST_F(ProcessingTest, BypassReachesThePureInput)
+{
+    // Everything that changes the signal on, then bypass.
+    set(kIidEnabled, 1.0f);
+    set(kItdEnabled, 1.0f);
+    set(kItdFill, 1.0f);
+    set(kLinearWidth, 0.9f);
+    set(kPhaseShift, 0.3f);
+    set(kBypass, 1.0f);
+    tick();
+    settle(100 * 1024 + 1024);
+    StereoSignal stereo{makeNoise(4096, 0.5f, 51), makeNoise(4096, 0.5f, 52)};
+    const auto input = stereo;
+    run(stereo);
+    for (int i = 0; i < stereo.size(); ++i)
+    {
+        ASSERT_NEAR(stereo.left[std::size_t(i)], input.left[std::size_t(i)], 1e-15f) << i;
+        ASSERT_NEAR(stereo.right[std::size_t(i)], input.right[std::size_t(i)], 1e-15f) << i;
+    }
+    // Switching back glides by 0.01 per tick, so the next ticks stay close to the input.
+    set(kBypass, 0.0f);
+    StereoSignal after{makeNoise(2048, 0.5f, 53), makeNoise(2048, 0.5f, 54)};
+    const auto afterInput = after;
+    run(after);
+    double difference = 0.0, total = 0.0;
+    for (int i = 1024; i < after.size(); ++i)
+    {
+        difference += std::abs(after.left[std::size_t(i)] - afterInput.left[std::size_t(i)]);
+        total += std::abs(afterInput.left[std::size_t(i)]);
+    }
+    EXPECT_GT(difference, 0.0);
+    EXPECT_LT(difference, 0.1 * total);
+}
+
+class IidTest : public ProcessingTest
+{
+protected:
+    // Side-to-mid energy around every band centre, for mono noise in.
+    void measure(bool invert, std::vector<double>& leftOverRightAtLeftCentres)
+    {
+        set(kResolution, 0.003f);
+        set(kIidFocusLower, 0.0f);
+        set(kIidFocusUpper, 1.0f);
+        set(kIidLowBound, 0.0f);
+        set(kIidHighBound, 1.0f);
+        set(kIidInvert, invert ? 1.0f : 0.0f);
+        set(kIidEnabled, 1.0f);
+        set(kIidWidth, 1.0f);
+        tick();
+        settle(kSettleSamples);
+        ASSERT_EQ(algo().getBandCount(), 4);
+        auto signal = makeMonoNoise(96000, 0.5f, 61);
+        run(signal);
+        std::vector<float> side(signal.left.size()), mid(signal.left.size());
+        for (std::size_t i = 0; i < side.size(); ++i)
+        {
+            side[i] = 0.5f * (signal.left[i] - signal.right[i]);
+            mid[i] = 0.5f * (signal.left[i] + signal.right[i]);
+        }
+        leftOverRightAtLeftCentres.clear();
+        for (int b = 0; b < 4; ++b)
+        {
+            // Measured at the non-inverted left centres, so both runs look at the same frequencies.
+            const float centre = invert ? algo().getRightBandCentre(b) : algo().getLeftBandCentre(b);
+            if (centre < 0.002f)
+                continue;
+            const double sideToMid = bandEnergy(side, centre, 4096) / bandEnergy(mid, centre, 4096);
+            EXPECT_GT(sideToMid, 0.1) << b;
+            leftOverRightAtLeftCentres.push_back(bandEnergy(signal.left, centre, 4096) /
+                                                 bandEnergy(signal.right, centre, 4096));
+        }
+    }
+};
+
+TEST_F(IidTest, EachPairWidensAndInvertMirrors)
+{
+    std::vector<double> normal, inverted;
+    measure(false, normal);
+    ASSERT_GE(normal.size(), 3u);
+    // Each channel is cut at its own centres and raised at the other's.
+    for (double ratio : normal)
+        EXPECT_LT(ratio, 0.5);
+
+    measure(true, inverted);
+    ASSERT_EQ(inverted.size(), normal.size());
+    for (double ratio : inverted)
+        EXPECT_GT(ratio, 2.0);
+}
+
+TEST_F(ProcessingTest, ItdDelaysTheMidIntoTheSide)
+{
+    set(kAcuity, 0.5f);
+    set(kItdLowBound, 0.0f);
+    set(kItdHighBound, 1.0f);
+    set(kItdEnabled, 1.0f);
+    set(kItdWidth, 1.0f);
+    tick();
+    settle(kSettleSamples);
+    const int expected = algo().getItdTargetDelay();
+    ASSERT_NEAR(expected, 184, 1);
+
+    auto signal = makeMonoNoise(32768, 0.5f, 71);
+    const auto input = signal.left;
+    run(signal);
+    int bestLag = -1;
+    double best = 0.0;
+    for (int lag = 0; lag < 400; ++lag)
+    {
+        double sum = 0.0;
+        for (std::size_t i = 1000; i < input.size(); ++i)
+            sum += double(signal.left[i] - signal.right[i]) * double(input[i - std::size_t(lag)]);
+        if (sum > best)
+        {
+            best = sum;
+            bestLag = lag;
+        }
+    }
+    EXPECT_GE(bestLag, expected);
+    EXPECT_LE(bestLag, expected + 3);
+}
+
+juce::int64 g_fakeNow = 1000000;
+juce::int64 fakeClock()
+{
+    return g_fakeNow;
+}
+
+TEST_F(ProcessingTest, AutoLevelAnalysisSetsTheAmountsAfterThreeSeconds)
+{
+    algo().setClock(&fakeClock);
+    set(kLinearWidth, 1.0f);
+    settle(kSettleSamples);
+
+    algo().markAnalysisStart();
+    ASSERT_TRUE(algo().isAnalysisRunning());
+    // Left only: the width stage turns it into 1.5 x on the left and -0.5 x on the right.
+    for (int second = 0; second < 4 && algo().isAnalysisRunning(); ++second)
+    {
+        StereoSignal stereo{makeNoise(48000, 0.5f, unsigned(80 + second)), std::vector<float>(48000, 0.0f)};
+        run(stereo);
+        g_fakeNow += 1000;
+    }
+    StereoSignal last{makeNoise(512, 0.5f, 90), std::vector<float>(512, 0.0f)};
+    run(last);
+    EXPECT_FALSE(algo().isAnalysisRunning());
+    EXPECT_EQ(get(kAutoLevel), 1.0f);
+    EXPECT_NEAR(get(kAutoLevelAmount0), 0.5f / 1.5f, 0.01f);
+    // The right input held nothing but the guard noise, so its amount is left alone.
+    EXPECT_EQ(get(kAutoLevelAmount1), 0.5f);
+
+    // With the trim on, the left output comes back to the input level.
+    settle(1024);
+    StereoSignal check{makeNoise(8192, 0.5f, 91), std::vector<float>(8192, 0.0f)};
+    const auto input = check.left;
+    run(check);
+    EXPECT_NEAR(energy(check.left, 0) / energy(input, 0), 1.0, 0.05);
+}
+
+TEST_F(ProcessingTest, DynamicsMovesTheBandGainsAtItsRate)
+{
+    set(kIidEnabled, 1.0f);
+    set(kResolution, 0.003f);
+    set(kIidFocusLower, 0.0f);
+    set(kIidFocusUpper, 1.0f);
+    set(kIidLowBound, 0.0f);
+    set(kIidHighBound, 1.0f);
+    set(kDynamics, 1.0f);
+    set(kDynamicsShape, 0.002f);
+    set(kDynamicsDepth, 1.0f);
+    set(kDynamicsSpeed, 1.0f);
+    // Without a play head the synced rate is exactly one cycle per second.
+    set(kTempoSync, 1.0f);
+    tick();
+    ASSERT_FLOAT_EQ(algo().getDynamicsRate(), 1.0f);
+    settle(kSettleSamples);
+    ASSERT_EQ(algo().getMorphState(), 0);
+
+    // The square shape toggles every half cycle; the side energy follows the band gains.
+    int toggles = 0;
+    bool high = false;
+    bool first = true;
+    for (int block = 0; block < 5 * 48000 / 512; ++block)
+    {
+        auto signal = makeMonoNoise(512, 0.5f, unsigned(1000 + block));
+        run(signal);
+        const float gain = algo().getSlotGain(1);
+        const bool nowHigh = gain > 0.1f;
+        if (!first && nowHigh != high)
+            ++toggles;
+        high = nowHigh;
+        first = false;
+    }
+    EXPECT_GE(toggles, 9);
+    EXPECT_LE(toggles, 11);
+}
+
+TEST_F(ProcessingTest, OneChannelBufferIsLeftAlone)
+{
+    std::vector<float> samples = makeNoise(512, 0.5f, 99);
+    const auto input = samples;
+    float* channels[] = {samples.data()};
+    juce::AudioBuffer<float> buffer(channels, 1, 512);
+    juce::MidiBuffer midi;
+    algo().process(buffer, midi);
+    EXPECT_EQ(samples, input);
+}
+
+TEST_F(ProcessingTest, AnalysisFeedsTheObserversAndMeters)
+{
+    set(kAnalysis, 1.0f);
+    StereoSignal stereo{makeNoise(4096, 0.5f, 101), makeNoise(4096, 0.25f, 102)};
+    run(stereo);
+    auto* left = algo().getObserver(0);
+    auto* right = algo().getObserver(1);
+    ASSERT_NE(left, nullptr);
+    ASSERT_NE(right, nullptr);
+    EXPECT_GE(left->getSwapCount(), 3);
+    EXPECT_EQ(left->getSwapCount(), right->getSwapCount());
+    EXPECT_GT(algo().getInputMeter(), 0.85f);
+    EXPECT_GT(algo().getOutputMeter(), 0.5f);
+    float peakL = 0.0f, peakR = 0.0f;
+    EXPECT_TRUE(algo().takePublishedPeaks(peakL, peakR));
+    EXPECT_GT(peakL, peakR);
+    EXPECT_FALSE(algo().takePublishedPeaks(peakL, peakR));
+}
+
+} // namespace

@@ -1,0 +1,256 @@
+#include "product_test_support.h"
+
+using namespace latiphonix;
+
+namespace
+{
+
+class BandLayoutTest : public ProductTest
+{
+protected:
+    void SetUp() override
+    {
+        ProductTest::SetUp();
+        prepare(48000.0);
+        set(kIidFocusLower, 0.0f);
+        set(kIidFocusUpper, 1.0f);
+        set(kIidLowBound, 0.0f);
+        set(kIidHighBound, 1.0f);
+        set(kIidInvert, 0.0f);
+        tick();
+    }
+};
+
+TEST_F(BandLayoutTest, EveryResolutionSpreadsItsPairsInsideTheAudibleRange)
+{
+    const float lowest = 20.0f / 48000.0f;
+    const float highest = 22000.0f / 48000.0f;
+    for (int n = 1; n <= 10; ++n)
+    {
+        set(kResolution, float(n - 1) / 1000.0f);
+        tick();
+        ASSERT_EQ(algo().getConfiguredBandCount(), n);
+        ASSERT_EQ(algo().getTargetBandCount(), n);
+        // Right and left centres alternate downwards with one constant ratio.
+        float previous = highest * 1.0001f;
+        const float ratio = std::pow(lowest / highest, 1.0f / float(2 * n + 1));
+        for (int b = 0; b < n; ++b)
+        {
+            const float right = algo().getRightBandCentre(b);
+            const float left = algo().getLeftBandCentre(b);
+            EXPECT_LT(right, previous) << n << " " << b;
+            EXPECT_LT(left, right);
+            EXPECT_NEAR(left / right, ratio, 1e-4f);
+            EXPECT_GT(left, lowest);
+            previous = left;
+        }
+    }
+}
+
+TEST_F(BandLayoutTest, InvertSwapsTheSidesAndBoundsDropPairs)
+{
+    set(kResolution, 0.003f);
+    tick();
+    const float right0 = algo().getRightBandCentre(0);
+    const float left0 = algo().getLeftBandCentre(0);
+    set(kIidInvert, 1.0f);
+    tick();
+    EXPECT_EQ(algo().getLeftBandCentre(0), right0);
+    EXPECT_EQ(algo().getRightBandCentre(0), left0);
+
+    set(kIidLowBound, 0.5f);
+    tick();
+    const int withLowBound = algo().getTargetBandCount();
+    EXPECT_LT(withLowBound, 4);
+    EXPECT_GT(withLowBound, 0);
+    set(kIidLowBound, 0.0f);
+    set(kIidHighBound, 0.5f);
+    tick();
+    EXPECT_LT(algo().getTargetBandCount(), 4);
+}
+
+TEST_F(BandLayoutTest, BoundsKeepTheirMinimumGap)
+{
+    set(kIidLowBound, 0.95f);
+    EXPECT_EQ(get(kIidHighBound), 1.0f);
+    EXPECT_EQ(get(kIidLowBound), 0.95f);
+
+    set(kIidHighBound, 0.55f);
+    set(kIidLowBound, 0.5f);
+    EXPECT_FLOAT_EQ(get(kIidHighBound), 0.58f);
+    EXPECT_FLOAT_EQ(get(kIidLowBound), 0.5f);
+
+    set(kItdHighBound, 0.3f);
+    EXPECT_FLOAT_EQ(get(kItdLowBound), 0.22f);
+    set(kItdLowBound, 0.9f);
+    EXPECT_FLOAT_EQ(get(kItdHighBound), 0.98f);
+
+    set(kIidFocusUpper, 0.05f);
+    EXPECT_FLOAT_EQ(get(kIidFocusLower), 0.0f);
+    set(kIidFocusLower, 0.4f);
+    EXPECT_FLOAT_EQ(get(kIidFocusUpper), 0.48f);
+}
+
+TEST_F(BandLayoutTest, HostChangesPushTheirPartnerAsHostChanges)
+{
+    ChangeRecorder listener;
+    processor->addListener(&listener);
+    set(kIidHighBound, 0.5f);
+    listener.clear();
+    processor->setParameter(kIidLowBound, 0.6f);
+    EXPECT_FLOAT_EQ(get(kIidHighBound), 0.68f);
+    EXPECT_TRUE(processor->getParameterRecord(kIidHighBound).changedByHost.load());
+    EXPECT_FALSE(listener.reported(kIidHighBound));
+    set(kIidLowBound, 0.7f);
+    EXPECT_FLOAT_EQ(get(kIidHighBound), 0.78f);
+    EXPECT_TRUE(listener.reported(kIidHighBound));
+    processor->removeListener(&listener);
+}
+
+TEST_F(BandLayoutTest, SoloesExcludeEachOther)
+{
+    set(kSoloRight, 1.0f);
+    set(kSoloLeft, 1.0f);
+    EXPECT_EQ(get(kSoloRight), 0.0f);
+    EXPECT_EQ(get(kSoloLeft), 1.0f);
+    set(kSoloRight, 1.0f);
+    EXPECT_EQ(get(kSoloLeft), 0.0f);
+    set(kSoloRight, 0.0f);
+    EXPECT_EQ(get(kSoloLeft), 0.0f);
+}
+
+TEST_F(BandLayoutTest, FocusRangeWithoutWidthHoldsNoPairs)
+{
+    // Reachable by automation: the push on the upper edge is capped at 1.0, so both edges meet.
+    set(kIidHighBound, 0.9f);
+    set(kIidFocusUpper, 1.0f);
+    set(kIidFocusLower, 1.0f);
+    ASSERT_EQ(get(kIidFocusLower), 1.0f);
+    ASSERT_EQ(get(kIidFocusUpper), 1.0f);
+    tick();
+    EXPECT_EQ(algo().getTargetBandCount(), 0);
+
+    // The bank empties and the audio stays finite; moving the edge back restores the pairs.
+    auto signal = makeMonoNoise(48000, 0.5f, 3);
+    run(signal);
+    for (int i = 0; i < signal.size(); ++i)
+        ASSERT_TRUE(std::isfinite(signal.left[std::size_t(i)]) &&
+                    std::isfinite(signal.right[std::size_t(i)]));
+    set(kIidFocusLower, 0.0f);
+    tick();
+    EXPECT_GT(algo().getTargetBandCount(), 0);
+}
+
+class DynamicsRateTest : public ProductTest
+{
+protected:
+    class FixedTempo : public juce::AudioPlayHead
+    {
+    public:
+        explicit FixedTempo(double bpm) : m_bpm(bpm) {}
+        juce::Optional<PositionInfo> getPosition() const override
+        {
+            if (m_bpm <= 0.0)
+                return {};
+            PositionInfo info;
+            info.setBpm(m_bpm);
+            return info;
+        }
+
+    private:
+        double m_bpm;
+    };
+};
+
+TEST_F(DynamicsRateTest, FreeRateSpansItsRange)
+{
+    prepare();
+    set(kTempoSync, 0.0f);
+    set(kDynamics, 1.0f);
+    set(kDynamicsSpeed, 0.0f);
+    EXPECT_NEAR(algo().getDynamicsRate(), 0.00625f, 1e-6f);
+    set(kDynamicsSpeed, 1.0f);
+    EXPECT_NEAR(algo().getDynamicsRate(), 0.9938f, 1e-3f);
+}
+
+TEST_F(DynamicsRateTest, TempoSyncQuantisesThePeriod)
+{
+    prepare();
+    set(kDynamics, 1.0f);
+    set(kDynamicsSpeed, 1.0f);
+    // Without a play head the tempo reads 2, so periods are whole half seconds.
+    EXPECT_EQ(algo().getHostTempo(), 2.0);
+    set(kTempoSync, 1.0f);
+    EXPECT_NEAR(algo().getDynamicsRate(), 1.0f, 1e-6f);
+
+    FixedTempo tempo(120.0);
+    processor->setPlayHead(&tempo);
+    EXPECT_EQ(algo().getHostTempo(), 120.0);
+    for (float speed : {0.2f, 0.5f, 0.8f, 1.0f})
+    {
+        set(kTempoSync, 0.0f);
+        set(kDynamicsSpeed, speed);
+        const float freeRate = algo().getDynamicsRate();
+        set(kTempoSync, 1.0f);
+        const double period = 1.0 / double(algo().getDynamicsRate());
+        const double units = period * 120.0;
+        EXPECT_NEAR(units, std::round(units), 1e-3) << speed;
+        EXPECT_GE(units, 1.0 - 1e-6);
+        EXPECT_LE(period, 1.0 / double(freeRate) + 1e-6);
+        EXPECT_GT(period, 1.0 / double(freeRate) - 1.0 / 120.0);
+    }
+
+    FixedTempo noPosition(0.0);
+    processor->setPlayHead(&noPosition);
+    EXPECT_EQ(algo().getHostTempo(), 0.0);
+    processor->setPlayHead(nullptr);
+}
+
+TEST(ItdDelayTest, AcuitySetsTheDelayWithinItsLimits)
+{
+    ScopedDataFolders folders;
+    LatiphonixProcessor processor(vk::kWrapperVst3);
+    auto run = [&processor](double rate, float acuity)
+    {
+        processor.setRateAndBufferSizeDetails(rate, 512);
+        processor.setParameterInternal(kAcuity, acuity, true, false, false);
+        processor.prepareToPlay(rate, 512);
+        processor.timerCallback();
+        return processor.getAlgorithm().getItdTargetDelay();
+    };
+    EXPECT_EQ(run(44100.0, 0.0f), 10);
+    EXPECT_NEAR(run(48000.0, 1.0f), 360, 1);
+    EXPECT_NEAR(run(48000.0, 0.5f), 184, 1);
+    EXPECT_NEAR(run(96000.0, 1.0f), 720, 1);
+}
+
+TEST(ItdDelayTest, CornersArePulledInsideTheBounds)
+{
+    ScopedDataFolders folders;
+    LatiphonixProcessor processor(vk::kWrapperVst3);
+    processor.setRateAndBufferSizeDetails(48000.0, 512);
+    processor.prepareToPlay(48000.0, 512);
+    processor.setParameterInternal(kItdLowBound, 0.25f, true, false, false);
+    processor.setParameterInternal(kItdHighBound, 0.75f, true, false, false);
+    processor.timerCallback();
+    EXPECT_NEAR(processor.getAlgorithm().getItdLowCornerHz(), frequencyForValue(0.45f), 0.01f);
+    EXPECT_NEAR(processor.getAlgorithm().getItdHighCornerHz(), frequencyForValue(0.5f), 0.01f);
+    processor.setParameterInternal(kItdHighBound, 1.0f, true, false, false);
+    processor.setParameterInternal(kItdLowBound, 0.0f, true, false, false);
+    processor.timerCallback();
+    EXPECT_NEAR(processor.getAlgorithm().getItdHighCornerHz(), 22000.0f, 1.0f);
+    EXPECT_NEAR(processor.getAlgorithm().getItdLowCornerHz(), 20.0f, 0.01f);
+}
+
+TEST(LinkTest, LinkStoresTheOffsetsBetweenThePaths)
+{
+    ScopedDataFolders folders;
+    LatiphonixProcessor processor(vk::kWrapperVst3);
+    processor.setParameterInternal(kLink, 0.0f, true, false, false);
+    processor.setParameterInternal(kIidWidth, 0.9f, true, false, false);
+    processor.setParameterInternal(kItdWidth, 0.4f, true, false, false);
+    processor.setParameterInternal(kLink, 1.0f, true, false, false);
+    EXPECT_FLOAT_EQ(processor.getAlgorithm().getLinkOffset(0), 0.5f);
+}
+
+} // namespace

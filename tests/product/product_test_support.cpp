@@ -1,0 +1,179 @@
+#include "product_test_support.h"
+
+#include "dsp/recursive_filter_band.h"
+#include "platform/vk_data_folders.h"
+
+#include <algorithm>
+
+#include <juce_events/juce_events.h>
+
+namespace
+{
+
+// The processor starts its timer; the framework wants its message machinery alive for that.
+class JuceEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override { m_init = std::make_unique<juce::ScopedJuceInitialiser_GUI>(); }
+    void TearDown() override { m_init.reset(); }
+
+private:
+    std::unique_ptr<juce::ScopedJuceInitialiser_GUI> m_init;
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new JuceEnvironment);
+
+} // namespace
+
+ScopedDataFolders::ScopedDataFolders()
+{
+    std::random_device random;
+    m_root = std::filesystem::temp_directory_path() / ("vk-product-test-" + std::to_string(random()));
+    std::filesystem::create_directories(m_root / "user");
+    std::filesystem::create_directories(m_root / "machine");
+    vk::platform::setUserDataFolderOverride(m_root / "user");
+    vk::platform::setMachineDataFolderOverride(m_root / "machine");
+}
+
+ScopedDataFolders::~ScopedDataFolders()
+{
+    vk::platform::setUserDataFolderOverride({});
+    vk::platform::setMachineDataFolderOverride({});
+    std::error_code error;
+    std::filesystem::remove_all(m_root, error);
+}
+
+void ChangeRecorder::audioProcessorParameterChanged(juce::AudioProcessor*, int index, float)
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    m_indices.push_back(index);
+}
+
+bool ChangeRecorder::reported(int index) const
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    return std::find(m_indices.begin(), m_indices.end(), index) != m_indices.end();
+}
+
+void ChangeRecorder::clear()
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    m_indices.clear();
+}
+
+std::vector<float> makeNoise(int numSamples, float amplitude, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> uniform(-amplitude, amplitude);
+    std::vector<float> x(static_cast<std::size_t>(numSamples));
+    for (auto& v : x)
+        v = uniform(random);
+    return x;
+}
+
+StereoSignal makeMonoNoise(int numSamples, float amplitude, unsigned seed)
+{
+    StereoSignal s;
+    s.left = makeNoise(numSamples, amplitude, seed);
+    s.right = s.left;
+    return s;
+}
+
+void ProductTest::SetUp()
+{
+    folders = std::make_unique<ScopedDataFolders>();
+}
+
+void ProductTest::TearDown()
+{
+    processor.reset();
+    folders.reset();
+}
+
+void ProductTest::create(int wrapperType)
+{
+    processor = std::make_unique<LatiphonixProcessor>(wrapperType);
+}
+
+void ProductTest::prepare(double sampleRate, int blockSize)
+{
+    if (processor == nullptr)
+        create();
+    processor->setRateAndBufferSizeDetails(sampleRate, blockSize);
+    processor->prepareToPlay(sampleRate, blockSize);
+    tick();
+}
+
+void ProductTest::set(int index, float value)
+{
+    processor->setParameterInternal(index, value, true, false, false);
+}
+
+float ProductTest::get(int index)
+{
+    return processor->getParameterRecord(index).getValue();
+}
+
+void ProductTest::tick()
+{
+    processor->timerCallback();
+}
+
+void ProductTest::run(StereoSignal& signal, int blockSize)
+{
+    juce::MidiBuffer midi;
+    for (int start = 0; start < signal.size(); start += blockSize)
+    {
+        const int n = std::min(blockSize, signal.size() - start);
+        float* channels[] = {signal.left.data() + start, signal.right.data() + start};
+        juce::AudioBuffer<float> buffer(channels, 2, n);
+        processor->processBlock(buffer, midi);
+    }
+}
+
+void ProductTest::settle(int numSamples, int blockSize)
+{
+    auto signal = makeMonoNoise(numSamples, 0.5f, noiseSeed++);
+    run(signal, blockSize);
+}
+
+void ProductTest::allPathsOff()
+{
+    using namespace latiphonix;
+    set(kIidEnabled, 0.0f);
+    set(kItdEnabled, 0.0f);
+    set(kItdFill, 0.0f);
+    set(kLinearWidth, 0.5f);
+    set(kPhaseShift, 0.0f);
+    set(kPhaseInvert, 0.0f);
+    set(kBalance, 0.5f);
+    set(kSoloLeft, 0.0f);
+    set(kSoloRight, 0.0f);
+    set(kAutoLevel, 0.0f);
+    set(kDynamics, 0.0f);
+    set(kBypass, 0.0f);
+    set(kMono, 0.0f);
+    tick();
+}
+
+double energy(const std::vector<float>& x, int skip)
+{
+    double sum = 0.0;
+    for (std::size_t i = std::size_t(skip); i < x.size(); ++i)
+        sum += double(x[i]) * double(x[i]);
+    return sum;
+}
+
+double bandEnergy(const std::vector<float>& x, float centre, int skip)
+{
+    CRecursiveFilterBandPass<float> filter;
+    filter.design(centre, 0.0005f);
+    double sum = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i)
+    {
+        const double y = filter.processSample(x[i]);
+        if (i >= std::size_t(skip))
+            sum += y * y;
+    }
+    return sum;
+}

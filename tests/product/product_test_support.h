@@ -1,0 +1,85 @@
+#pragma once
+
+// Shared set-up for the product tests: a processor in fresh data folders, prepared at a sample rate, and
+// helpers that drive it with real signals.
+
+#include "product/latiphonix_parameters.h"
+#include "product/latiphonix_processor.h"
+
+#include "processor/vk_wrapper_type.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+// Points the user and machine data folders (settings, log) at a fresh temporary folder for its lifetime.
+class ScopedDataFolders
+{
+public:
+    ScopedDataFolders();
+    ~ScopedDataFolders();
+
+private:
+    std::filesystem::path m_root;
+};
+
+// Records the host reports of parameter changes as "change <index>".
+class ChangeRecorder : public juce::AudioProcessorListener
+{
+public:
+    void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float) override;
+    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override {}
+    bool reported(int index) const;
+    void clear();
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<int> m_indices;
+};
+
+struct StereoSignal
+{
+    std::vector<float> left, right;
+    int size() const { return int(left.size()); }
+};
+
+// White noise in -amplitude..amplitude; the same seed gives the same signal.
+std::vector<float> makeNoise(int numSamples, float amplitude, unsigned seed);
+StereoSignal makeMonoNoise(int numSamples, float amplitude, unsigned seed);
+
+class ProductTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    void create(int wrapperType = vk::kWrapperVst3);
+    // Sets the sample rate, prepares and runs the pending bank recompute.
+    void prepare(double sampleRate = 48000.0, int blockSize = 512);
+    // A change as the editor makes it.
+    void set(int index, float value);
+    float get(int index);
+    // Runs the processor timer's work once, as the 50 ms tick would.
+    void tick();
+    // Processes `signal` in place in blocks of `blockSize`.
+    void run(StereoSignal& signal, int blockSize = 512);
+    // Processes `numSamples` of fresh noise and throws the result away.
+    void settle(int numSamples, int blockSize = 512);
+    // Every processing path off: the output should be the input.
+    void allPathsOff();
+
+    LatiphonixAlgo& algo() { return processor->getAlgorithm(); }
+
+    std::unique_ptr<ScopedDataFolders> folders;
+    std::unique_ptr<LatiphonixProcessor> processor;
+    unsigned noiseSeed = 1;
+};
+
+// Energy of `x` in a narrow band around `centre` (fraction of the sampling rate), after `skip` samples.
+double bandEnergy(const std::vector<float>& x, float centre, int skip);
+double energy(const std::vector<float>& x, int skip);
