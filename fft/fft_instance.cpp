@@ -48,6 +48,28 @@ double cosineStep(int sizeClass)
     }
 }
 
+// Twiddle k of the stage of block size m = 4q has stride d = T/q in the table of T entries: its cosine is
+// entry k*d and its sine entry T - k*d.
+void fillStageTwiddles(FftSizeInstance& instance)
+{
+    const uint32_t length = instance.cosineLength;
+    const double* table = instance.cosineTable;
+    for (uint32_t i = 0; i < instance.stageTwiddleLength; ++i)
+    {
+        instance.stageCosines[i] = 0.0;
+        instance.stageSines[i] = 0.0;
+    }
+    for (uint32_t q = 4; q <= length; q *= 2)
+    {
+        const uint32_t stride = length / q;
+        for (uint32_t k = 1; k < q; ++k)
+        {
+            instance.stageCosines[q + k] = table[k * stride];
+            instance.stageSines[q + k] = table[length - k * stride];
+        }
+    }
+}
+
 } // namespace
 
 FftSizeInstance::FftSizeInstance(int sizeClass)
@@ -63,6 +85,9 @@ FftSizeInstance::FftSizeInstance(int sizeClass)
         bitReverseLength = n / 4;
         cosineTable = allocateDoubles(cosineEntries);
         cosineLength = cosineEntries;
+        stageCosines = allocateDoubles(2 * cosineEntries);
+        stageSines = allocateDoubles(2 * cosineEntries);
+        stageTwiddleLength = 2 * cosineEntries;
     }
     catch (...)
     {
@@ -90,6 +115,7 @@ FftSizeInstance::FftSizeInstance(int sizeClass)
     const double step = cosineStep(sizeClass);
     for (uint32_t i = 0; i < cosineEntries; ++i)
         cosineTable[i] = std::cos(static_cast<double>(i) * step);
+    fillStageTwiddles(*this);
 
     if (sizeClass == 13)
         levels[0] = FftTwiddleLevel{1.0, 0.0, std::cos(kRotationAngle8192), std::sin(kRotationAngle8192)};
@@ -104,6 +130,11 @@ FftSizeInstance::~FftSizeInstance()
 
 void FftSizeInstance::freeArrays()
 {
+    freeDoubles(stageSines);
+    stageSines = nullptr;
+    freeDoubles(stageCosines);
+    stageCosines = nullptr;
+    stageTwiddleLength = 0;
     freeDoubles(cosineTable);
     cosineTable = nullptr;
     cosineLength = 0;

@@ -46,11 +46,12 @@ constexpr int fftSizeClassOf(int n)
     pointer is null and the count 0 when the array is absent. */
 struct FftSizeInstance
 {
-    /** Builds every table of the size class (8 .. 17). [any thread] Allocates 9*n + 8*cosineLength bytes;
+    /** Builds every table of the size class (8 .. 17). [any thread] Allocates 9*n + 40*cosineLength bytes;
         if an allocation fails, what was allocated is freed and std::bad_alloc propagates. */
     explicit FftSizeInstance(int sizeClass);
 
-    /** Frees the cosine table, the bit-reversal table and the work buffer, in that order. */
+    /** Frees the per-stage twiddles, the cosine table, the bit-reversal table and the work buffer, in that
+        order. */
     ~FftSizeInstance();
 
     FftSizeInstance(const FftSizeInstance&) = delete;
@@ -68,6 +69,14 @@ struct FftSizeInstance
         longer stages use the recurrence of `levels` instead. Sines are read from the mirrored index. */
     double* cosineTable = nullptr;
     uint32_t cosineLength = 0;
+
+    /** The cosine table's twiddles regrouped per stage so that the transforms read them with unit stride:
+        for every table stage of block size m = 4q (16 <= m <= 4*cosineLength), entry q + k holds the
+        cosine (`stageCosines`) and the sine (`stageSines`) of twiddle k = 1 .. q - 1, copied bit for bit
+        from `cosineTable`. Entries 0 .. 3 and q + 0 are unused (zero). 2*cosineLength entries each. */
+    double* stageCosines = nullptr;
+    double* stageSines = nullptr;
+    uint32_t stageTwiddleLength = 0;
 
     /** Level j (1-based) serves the stage of block size 4096 * 2^j; levels[0] is level 1. Sizes up to
         4096 keep one level that is never read. */

@@ -22,10 +22,6 @@ constexpr double kSqrtHalf = 0.7071067811865476;
 // chunk of both buffers stays in L1 across those stages.
 constexpr uint32_t kDepthFirstSpan = 1024;
 
-// Table twiddles whose stride is not 1 are gathered once per call into contiguous arrays, stage m at offset
-// q = m/4; the largest such stage has q = 512.
-constexpr uint32_t kStagedTwiddles = 1024;
-
 // The recurrence is run ahead in runs of this many twiddles, which the vector loops then read.
 constexpr uint32_t kRecurrenceRun = 64;
 
@@ -35,6 +31,11 @@ using VType = typename Vec::Type;
 inline uint32_t minOf(uint32_t a, uint32_t b)
 {
     return a < b ? a : b;
+}
+
+inline uint32_t sizeClassOfLength(uint32_t n)
+{
+    return static_cast<uint32_t>(__builtin_ctz(n));
 }
 
 inline double* alternate(double* buffer, double* out, double* work)
@@ -59,16 +60,6 @@ inline void forEachVector(uint32_t kBegin, uint32_t kEnd, const Body& body)
 
 // ---- Twiddle sources, as vectors of twiddles k .. k + W - 1 ----------------------------------------------
 
-// Stride 1 (the block size that spans the whole table): cosines ascending, sines descending from entry T.
-struct DirectTwiddles
-{
-    const double* table;
-    uint32_t length;
-
-    VType cosAt(uint32_t k) const { return Vec::load(table + k); }
-    VType sinAt(uint32_t k) const { return Vec::loadReversed(table + length - k - (W - 1)); }
-};
-
 // Contiguous copies: entry k - first of c and s is twiddle k.
 struct StagedTwiddles
 {
@@ -80,52 +71,141 @@ struct StagedTwiddles
     VType sinAt(uint32_t k) const { return Vec::load(s + (k - first)); }
 };
 
-// Copies of the table twiddles of every stage 32 <= m < 4*T, gathered once per call.
-struct TwiddleStaging
+// The instance's per-stage copy of the table twiddles of block size m = 4q.
+inline StagedTwiddles tableTwiddles(const FftSizeInstance& instance, uint32_t q)
 {
-    alignas(32) double c[kStagedTwiddles];
-    alignas(32) double s[kStagedTwiddles];
+    return StagedTwiddles{instance.stageCosines + q, instance.stageSines + q, 0};
+}
 
-    void build(const FftSizeInstance& instance)
-    {
-        const uint32_t length = instance.cosineLength;
-        const double* table = instance.cosineTable;
-        for (uint32_t q = 8; q < length; q *= 2)
-        {
-            const uint32_t stride = length / q;
-            forEachVector(1, q,
-                          [&](uint32_t k)
-                          {
-                              Vec::store(c + q + k, Vec::gather(table + k * stride, stride));
-                              Vec::store(s + q + k,
-                                         Vec::gatherReversed(table + length - (k + W - 1) * stride, stride));
-                          });
-        }
-    }
-
-    StagedTwiddles forStage(uint32_t q) const { return StagedTwiddles{c + q, s + q, 0}; }
+struct Nothing
+{
+    void operator()() const {}
 };
+
+// ---- Twiddle recurrence -----------------------------------------------------------------------------------
+
+// The recurrence of a level serves a whole stage at once: every block restarts it from (1, 0) with the same
+// rotation, so all blocks of a stage see the same twiddles; the level ends on the twiddle of k = q - 1, as
+// after the last block. It is produced in runs of kRecurrenceRun twiddles. Its steps form one serial chain of
+// dependent products and sums, so rather than running a run and then its butterflies, the steps of run r + 1
+// are interleaved with the butterflies of run r, which do not depend on them: the processor then overlaps
+// the chain with the butterfly work. The chain state lives in locals so that it stays in registers.
+//
+// butterflies(b, kBegin, kEnd, twiddles, between) runs the twiddle indices [kBegin, kEnd) of block b and
+// calls between() once per vector.
+template <class Butterflies>
+inline void runRecurrentStage(uint32_t n, uint32_t m, FftTwiddleLevel& level, const Butterflies& butterflies)
+{
+    const uint32_t q = m / 4;
+    const uint32_t blocks = n / m;
+    const double rc = level.rotationCos;
+    const double rs = level.rotationSin;
+    // Enough steps per vector that the next run is complete within the vectors of the first W blocks.
+    const uint32_t perVector = blocks >= W ? 1 : W / blocks;
+    alignas(32) double cRun[2][kRecurrenceRun];
+    alignas(32) double sRun[2][kRecurrenceRun];
+    double c = 1.0;
+    double s = 0.0;
+    uint32_t fill = 1;
+    uint32_t fillEnd = minOf(kRecurrenceRun, q);
+    double* cFill = cRun[0];
+    double* sFill = sRun[0];
+
+    const auto step = [&]
+    {
+        const double nextC = c * rc - s * rs;
+        const double nextS = s * rc + c * rs;
+        c = nextC;
+        s = nextS;
+        cFill[fill] = nextC;
+        sFill[fill] = nextS;
+        ++fill;
+    };
+    const auto between = [&]
+    {
+        for (uint32_t j = 0; j < perVector && fill < fillEnd; ++j)
+            step();
+    };
+
+    while (fill < fillEnd)
+        step();
+    uint32_t parity = 0;
+    for (uint32_t runStart = 0; runStart < q; runStart += kRecurrenceRun)
+    {
+        const uint32_t nextStart = runStart + kRecurrenceRun;
+        cFill = cRun[parity ^ 1];
+        sFill = sRun[parity ^ 1];
+        fill = 0;
+        fillEnd = nextStart < q ? minOf(kRecurrenceRun, q - nextStart) : 0;
+        const StagedTwiddles twiddles{cRun[parity], sRun[parity], runStart};
+        const uint32_t kBegin = runStart == 0 ? 1 : runStart;
+        const uint32_t kEnd = minOf(nextStart, q);
+        for (uint32_t b = 0; b < n; b += m)
+            butterflies(b, kBegin, kEnd, twiddles, between);
+        while (fill < fillEnd)
+            step();
+        parity ^= 1;
+    }
+    level.currentCos = c;
+    level.currentSin = s;
+}
 
 // ---- Forward stages ---------------------------------------------------------------------------------------
 
+// The radix-4 stages visit the quarter index r in tiles so that both sides of the permutation are cache
+// friendly: r = hi * 2^(B - t) + mid * 2^t + lo (B = log2(n/4) bits, t = tile bits) maps to the group
+// rev(lo) * 2^(B - t) + rev(mid) * 2^t + rev(hi). For one mid, the tile reads 2^t runs of 2^t contiguous
+// inputs per quarter and writes 2^t runs of 2^t contiguous groups, so every cache line it touches is
+// used whole while it is still in L1, instead of each line being fetched twice for half-line writes.
+// The groups are independent, so the visiting order changes no result.
+// Below kRadix4TiledFrom points both buffers fit in L1 and the plain ascending order is faster.
+constexpr uint32_t kRadix4TileBits = 4;
+constexpr uint32_t kRadix4TiledFrom = 8192;
+
+// Calls body(r) for vectors of quarter indices r .. r + W - 1 covering 0 .. n/4 - 1, tile by tile.
+template <class Body>
+inline void forEachRadix4Vector(uint32_t n, const Body& body)
+{
+    const uint32_t n4 = n / 4;
+    if (n < kRadix4TiledFrom)
+    {
+        for (uint32_t r = 0; r < n4; r += W)
+            body(r);
+        return;
+    }
+    const uint32_t quarterBits = sizeClassOfLength(n4);
+    const uint32_t tileBits = minOf(kRadix4TileBits, quarterBits / 2);
+    const uint32_t tile = 1u << tileBits;
+    const uint32_t hiStride = 1u << (quarterBits - tileBits);
+    for (uint32_t mid = 0; mid < hiStride; mid += tile)
+    {
+        for (uint32_t hi = 0; hi < n4; hi += hiStride)
+        {
+            for (uint32_t lo = 0; lo < tile; lo += W)
+                body(hi + mid + lo);
+        }
+    }
+}
+
 // Radix 4 with bit-reversed reading. Group i reads in[r + j*n/4] with r = bitReverse[i]; the table is its own
-// inverse (it reverses L - 2 bits), so visiting r in ascending order and writing group bitReverse[r] turns
-// the scattered reads into contiguous vector loads.
+// inverse (it reverses L - 2 bits), so visiting r and writing group bitReverse[r] turns the scattered reads
+// into contiguous vector loads.
 inline void forwardRadix4(const FftSizeInstance& instance, double* dst, const double* in, uint32_t n)
 {
     const uint32_t* bitReverse = instance.bitReverseTable;
     const uint32_t n4 = n / 4;
-    for (uint32_t r = 0; r < n4; r += W)
-    {
-        const VType a0 = Vec::load(in + r);
-        const VType a1 = Vec::load(in + r + n4);
-        const VType a2 = Vec::load(in + r + 2 * n4);
-        const VType a3 = Vec::load(in + r + 3 * n4);
-        const VType e = Vec::add(a0, a2);
-        const VType f = Vec::add(a1, a3);
-        Vec::storeGroups(dst, bitReverse + r, Vec::add(e, f), Vec::sub(a0, a2), Vec::sub(e, f),
-                         Vec::sub(a1, a3));
-    }
+    forEachRadix4Vector(n,
+                        [&](uint32_t r)
+                        {
+                            const VType a0 = Vec::load(in + r);
+                            const VType a1 = Vec::load(in + r + n4);
+                            const VType a2 = Vec::load(in + r + 2 * n4);
+                            const VType a3 = Vec::load(in + r + 3 * n4);
+                            const VType e = Vec::add(a0, a2);
+                            const VType f = Vec::add(a1, a3);
+                            Vec::storeGroups(dst, bitReverse + r, Vec::add(e, f), Vec::sub(a0, a2),
+                                             Vec::sub(e, f), Vec::sub(a1, a3));
+                        });
 }
 
 // Block size 8, two blocks at a time: a 2x2 transpose puts the same position of both blocks in one vector.
@@ -226,9 +306,10 @@ inline void forwardMergeEnds(double* dst, const double* src, uint32_t begin, uin
 }
 
 // Twiddle indices kBegin .. kEnd - 1 (at least W of them) of one block of size m, W at a time.
-template <class Twiddles>
+// between(), called once per vector, lets independent work be interleaved with the butterflies.
+template <class Twiddles, class Between = Nothing>
 inline void forwardButterflies(double* d, const double* x, uint32_t m, uint32_t kBegin, uint32_t kEnd,
-                               const Twiddles& twiddles)
+                               const Twiddles& twiddles, const Between& between = Between())
 {
     const uint32_t h = m / 2;
     const uint32_t q = m / 4;
@@ -246,6 +327,7 @@ inline void forwardButterflies(double* d, const double* x, uint32_t m, uint32_t 
         Vec::storeReversed(d + h - kk - (W - 1), Vec::sub(reA, tRe));
         Vec::store(d + h + kk, Vec::add(tIm, imA));
         Vec::storeReversed(d + m - kk - (W - 1), Vec::sub(tIm, imA));
+        between();
     };
     forEachVector(kBegin, kEnd, butterfly);
 }
@@ -259,70 +341,26 @@ inline void forwardMerge(double* dst, const double* src, uint32_t begin, uint32_
         forwardButterflies(dst + b, src + b, m, 1, m / 4, twiddles);
 }
 
-// Runs the level's recurrence once for the whole stage. Every block restarts it from (1, 0) with the same
-// rotation, so all blocks see the same twiddles; the level ends on the twiddle of k = q - 1, as after the
-// last block.
-struct Recurrence
-{
-    explicit Recurrence(FftTwiddleLevel& recurrenceLevel) : level(recurrenceLevel) {}
-
-    FftTwiddleLevel& level;
-    double c = 1.0;
-    double s = 0.0;
-    alignas(32) double cRun[kRecurrenceRun];
-    alignas(32) double sRun[kRecurrenceRun];
-
-    StagedTwiddles advance(uint32_t first, uint32_t count)
-    {
-        const double rc = level.rotationCos;
-        const double rs = level.rotationSin;
-        for (uint32_t j = 0; j < count; ++j)
-        {
-            const double nextC = c * rc - s * rs;
-            const double nextS = s * rc + c * rs;
-            c = nextC;
-            s = nextS;
-            cRun[j] = c;
-            sRun[j] = s;
-        }
-        return StagedTwiddles{cRun, sRun, first};
-    }
-
-    void finish()
-    {
-        level.currentCos = c;
-        level.currentSin = s;
-    }
-};
-
 inline void forwardMergeRecurrent(double* dst, const double* src, uint32_t n, uint32_t m,
                                   FftTwiddleLevel& level)
 {
-    const uint32_t q = m / 4;
     forwardMergeEnds(dst, src, 0, n, m);
-    Recurrence recurrence(level);
-    for (uint32_t k = 1; k < q; k = (k + kRecurrenceRun) & ~(kRecurrenceRun - 1))
-    {
-        const uint32_t count = minOf((k + kRecurrenceRun) & ~(kRecurrenceRun - 1), q) - k;
-        const StagedTwiddles twiddles = recurrence.advance(k, count);
-        for (uint32_t b = 0; b < n; b += m)
-            forwardButterflies(dst + b, src + b, m, k, k + count, twiddles);
-    }
-    recurrence.finish();
+    runRecurrentStage(
+        n, m, level,
+        [&](uint32_t b, uint32_t kBegin, uint32_t kEnd, const StagedTwiddles& twiddles, const auto& between)
+        { forwardButterflies(dst + b, src + b, m, kBegin, kEnd, twiddles, between); });
 }
 
 // One table stage over the blocks in [begin, end).
-inline void forwardTableStage(const FftSizeInstance& instance, const TwiddleStaging& staging, double* dst,
-                              const double* src, uint32_t begin, uint32_t end, uint32_t m)
+inline void forwardTableStage(const FftSizeInstance& instance, double* dst, const double* src, uint32_t begin,
+                              uint32_t end, uint32_t m)
 {
     if (m == 8)
         forwardMerge8(dst, src, begin, end);
     else if (m == 16)
         forwardMerge16(instance, dst, src, begin, end);
-    else if (m == 4 * instance.cosineLength)
-        forwardMerge(dst, src, begin, end, m, DirectTwiddles{instance.cosineTable, instance.cosineLength});
     else
-        forwardMerge(dst, src, begin, end, m, staging.forStage(m / 4));
+        forwardMerge(dst, src, begin, end, m, tableTwiddles(instance, m / 4));
 }
 
 // ---- Inverse stages ---------------------------------------------------------------------------------------
@@ -333,22 +371,23 @@ inline void inverseRadix4(const FftSizeInstance& instance, double* out, const do
     const uint32_t* bitReverse = instance.bitReverseTable;
     const uint32_t n4 = n / 4;
     const VType two = Vec::broadcast(2.0);
-    for (uint32_t r = 0; r < n4; r += W)
-    {
-        VType s0;
-        VType s1;
-        VType s2;
-        VType s3;
-        Vec::loadGroups(src, bitReverse + r, s0, s1, s2, s3);
-        const VType e = Vec::add(s0, s2);
-        const VType f = Vec::sub(s0, s2);
-        const VType twiceS1 = Vec::mul(two, s1);
-        const VType twiceS3 = Vec::mul(two, s3);
-        Vec::store(out + r, Vec::add(e, twiceS1));
-        Vec::store(out + r + 2 * n4, Vec::sub(e, twiceS1));
-        Vec::store(out + r + n4, Vec::add(f, twiceS3));
-        Vec::store(out + r + 3 * n4, Vec::sub(f, twiceS3));
-    }
+    forEachRadix4Vector(n,
+                        [&](uint32_t r)
+                        {
+                            VType s0;
+                            VType s1;
+                            VType s2;
+                            VType s3;
+                            Vec::loadGroups(src, bitReverse + r, s0, s1, s2, s3);
+                            const VType e = Vec::add(s0, s2);
+                            const VType f = Vec::sub(s0, s2);
+                            const VType twiceS1 = Vec::mul(two, s1);
+                            const VType twiceS3 = Vec::mul(two, s3);
+                            Vec::store(out + r, Vec::add(e, twiceS1));
+                            Vec::store(out + r + 2 * n4, Vec::sub(e, twiceS1));
+                            Vec::store(out + r + n4, Vec::add(f, twiceS3));
+                            Vec::store(out + r + 3 * n4, Vec::sub(f, twiceS3));
+                        });
 }
 
 inline void inverseSplit8(double* dst, const double* src, uint32_t begin, uint32_t end)
@@ -444,9 +483,10 @@ inline void inverseSplitEnds(double* dst, const double* src, uint32_t begin, uin
     }
 }
 
-template <class Twiddles>
+// between(), called once per vector, lets independent work be interleaved with the butterflies.
+template <class Twiddles, class Between = Nothing>
 inline void inverseButterflies(double* d, const double* x, uint32_t m, uint32_t kBegin, uint32_t kEnd,
-                               const Twiddles& twiddles)
+                               const Twiddles& twiddles, const Between& between = Between())
 {
     const uint32_t h = m / 2;
     const uint32_t q = m / 4;
@@ -464,6 +504,7 @@ inline void inverseButterflies(double* d, const double* x, uint32_t m, uint32_t 
         const VType v = Vec::add(hi, hiMirror);
         Vec::store(d + h + kk, Vec::add(Vec::mul(u, c), Vec::mul(v, s)));
         Vec::store(d + h + q + kk, Vec::sub(Vec::mul(v, c), Vec::mul(u, s)));
+        between();
     };
     forEachVector(kBegin, kEnd, butterfly);
 }
@@ -480,38 +521,25 @@ inline void inverseSplit(double* dst, const double* src, uint32_t begin, uint32_
 inline void inverseSplitRecurrent(double* dst, const double* src, uint32_t n, uint32_t m,
                                   FftTwiddleLevel& level)
 {
-    const uint32_t q = m / 4;
     inverseSplitEnds(dst, src, 0, n, m);
-    Recurrence recurrence(level);
-    for (uint32_t k = 1; k < q; k = (k + kRecurrenceRun) & ~(kRecurrenceRun - 1))
-    {
-        const uint32_t count = minOf((k + kRecurrenceRun) & ~(kRecurrenceRun - 1), q) - k;
-        const StagedTwiddles twiddles = recurrence.advance(k, count);
-        for (uint32_t b = 0; b < n; b += m)
-            inverseButterflies(dst + b, src + b, m, k, k + count, twiddles);
-    }
-    recurrence.finish();
+    runRecurrentStage(
+        n, m, level,
+        [&](uint32_t b, uint32_t kBegin, uint32_t kEnd, const StagedTwiddles& twiddles, const auto& between)
+        { inverseButterflies(dst + b, src + b, m, kBegin, kEnd, twiddles, between); });
 }
 
-inline void inverseTableStage(const FftSizeInstance& instance, const TwiddleStaging& staging, double* dst,
-                              const double* src, uint32_t begin, uint32_t end, uint32_t m)
+inline void inverseTableStage(const FftSizeInstance& instance, double* dst, const double* src, uint32_t begin,
+                              uint32_t end, uint32_t m)
 {
     if (m == 8)
         inverseSplit8(dst, src, begin, end);
     else if (m == 16)
         inverseSplit16(instance, dst, src, begin, end);
-    else if (m == 4 * instance.cosineLength)
-        inverseSplit(dst, src, begin, end, m, DirectTwiddles{instance.cosineTable, instance.cosineLength});
     else
-        inverseSplit(dst, src, begin, end, m, staging.forStage(m / 4));
+        inverseSplit(dst, src, begin, end, m, tableTwiddles(instance, m / 4));
 }
 
 // ---- Stage plans ------------------------------------------------------------------------------------------
-
-inline uint32_t sizeClassOfLength(uint32_t n)
-{
-    return static_cast<uint32_t>(__builtin_ctz(n));
-}
 
 // Stages alternate between out and the work buffer and the last one must write out, so with L - 1 stages
 // the first writes out exactly when L - 1 is odd.
@@ -529,8 +557,6 @@ inline void forwardTransform(FftSizeInstance& instance, double* out, const doubl
 {
     const uint32_t n = instance.workLength;
     double* const work = instance.workBuffer;
-    TwiddleStaging staging;
-    staging.build(instance);
 
     double* const first = firstDestination(instance, out);
     forwardRadix4(instance, first, in, n);
@@ -543,7 +569,7 @@ inline void forwardTransform(FftSizeInstance& instance, double* out, const doubl
         for (uint32_t m = 8; m <= span; m *= 2)
         {
             double* dst = alternate(src, out, work);
-            forwardTableStage(instance, staging, dst, src, begin, begin + span, m);
+            forwardTableStage(instance, dst, src, begin, begin + span, m);
             src = dst;
         }
         latest = src;
@@ -553,7 +579,7 @@ inline void forwardTransform(FftSizeInstance& instance, double* out, const doubl
     {
         double* dst = alternate(latest, out, work);
         if (m <= 4096)
-            forwardTableStage(instance, staging, dst, latest, 0, n, m);
+            forwardTableStage(instance, dst, latest, 0, n, m);
         else
             forwardMergeRecurrent(dst, latest, n, m, levelOf(instance, m));
         latest = dst;
@@ -564,8 +590,6 @@ inline void inverseTransform(FftSizeInstance& instance, const double* in, double
 {
     const uint32_t n = instance.workLength;
     double* const work = instance.workBuffer;
-    TwiddleStaging staging;
-    staging.build(instance);
 
     const uint32_t span = minOf(n, kDepthFirstSpan);
     const double* src = in;
@@ -573,7 +597,7 @@ inline void inverseTransform(FftSizeInstance& instance, const double* in, double
     for (uint32_t m = n; m > span; m /= 2)
     {
         if (m <= 4096)
-            inverseTableStage(instance, staging, dst, src, 0, n, m);
+            inverseTableStage(instance, dst, src, 0, n, m);
         else
             inverseSplitRecurrent(dst, src, n, m, levelOf(instance, m));
         src = dst;
@@ -587,7 +611,7 @@ inline void inverseTransform(FftSizeInstance& instance, const double* in, double
         double* chunkDst = dst;
         for (uint32_t m = span; m >= 8; m /= 2)
         {
-            inverseTableStage(instance, staging, chunkDst, chunkSrc, begin, begin + span, m);
+            inverseTableStage(instance, chunkDst, chunkSrc, begin, begin + span, m);
             chunkSrc = chunkDst;
             chunkDst = alternate(chunkDst, out, work);
         }

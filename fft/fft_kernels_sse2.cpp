@@ -24,10 +24,6 @@ struct Vec
     static Type sub(Type a, Type b) { return _mm_sub_pd(a, b); }
     static Type mul(Type a, Type b) { return _mm_mul_pd(a, b); }
     static Type broadcast(double x) { return _mm_set1_pd(x); }
-    // Lane j = p[j * stride], and the same lanes in reverse order.
-    static Type gather(const double* p, uint32_t stride) { return _mm_set_pd(p[stride], p[0]); }
-    static Type gatherReversed(const double* p, uint32_t stride) { return _mm_set_pd(p[0], p[stride]); }
-
     // Lane j of p0 .. p3 forms the four doubles at dst + 4 * group[j].
     static void storeGroups(double* dst, const uint32_t* group, Type p0, Type p1, Type p2, Type p3)
     {
