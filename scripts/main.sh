@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine (scripts/setup.sh), builds everything in Release into build/release/,
-# and runs the main job: the FFT benchmark beside FFTW, with the ratio table at the end.
+# installs the VST3 bundle into ~/.vst3 (where Linux hosts look for it), renders a short demo through our
+# console host with the start-up factory preset, and runs the FFT benchmark beside FFTW.
 set -euo pipefail
 
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,6 +13,20 @@ dir="$root_dir/build/release"
 
 cmake -S "$root_dir" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$dir" -j "${VK_JOBS:-$(nproc)}"
+
+bundle_name="VEKLA Latiphonix3.vst3"
+echo "=== installing $bundle_name into ~/.vst3"
+mkdir -p "$HOME/.vst3"
+rm -rf "$HOME/.vst3/$bundle_name"
+cp -r "$dir/vst3/$bundle_name" "$HOME/.vst3/"
+
+# A fresh instance starts on the first factory preset, "Tickle my beats".
+demo="$dir/demo/latiphonix-demo.wav"
+mkdir -p "$(dirname "$demo")"
+echo "=== rendering 5 s of stereo noise through the factory preset \"Tickle my beats\""
+"$dir/tools/host/vk_vst3_host" "$HOME/.vst3/$bundle_name" --noise --seconds 5 --rate 48000 --block 512 \
+    --output "$demo" >/dev/null
+echo "demo written to $demo"
 
 echo "=== FFT benchmark (ours beside FFTW)"
 "$dir/bench/bench_fft" --benchmark_min_time=0.2

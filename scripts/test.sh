@@ -50,9 +50,9 @@ run_suite() {
 
 run_suite release "" "" -- -DCMAKE_BUILD_TYPE=Release
 run_suite asan-ubsan "" "" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_SANITIZE=address,undefined \
-    -DVK_BUILD_BENCHMARKS=OFF
+    -DVK_BUILD_BENCHMARKS=OFF -DVK_BUILD_HOST_TOOLS=OFF
 run_suite tsan "-L threads" vk_thread_tests -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_SANITIZE=thread \
-    -DVK_BUILD_BENCHMARKS=OFF
+    -DVK_BUILD_BENCHMARKS=OFF -DVK_BUILD_HOST_TOOLS=OFF
 
 # A bounded libFuzzer run over the host state reader (clang build of its own; scripts/fuzz.sh for more).
 if "$root_dir/scripts/fuzz.sh" "${VK_FUZZ_SECONDS:-60}"; then

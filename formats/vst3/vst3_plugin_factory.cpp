@@ -1,0 +1,114 @@
+#include "formats/vst3/vst3_plugin_factory.h"
+
+#include <cstring>
+
+namespace vk::vst3
+{
+
+using namespace Steinberg;
+using vk::identity::copyTruncated;
+
+PluginFactory::PluginFactory(const vk::identity::Vst3FactoryInfo& info) : m_info(info) {}
+
+void PluginFactory::registerClass(const vk::identity::Vst3ClassRecord& record, CreateFunction create)
+{
+    m_classes.push_back({record, create});
+}
+
+tresult PLUGIN_API PluginFactory::queryInterface(const TUID iid, void** obj)
+{
+    if (obj == nullptr)
+        return kInvalidArgument;
+    if (FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) ||
+        FUnknownPrivate::iidEqual(iid, IPluginFactory::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid))
+    {
+        addRef();
+        *obj = static_cast<IPluginFactory2*>(this);
+        return kResultOk;
+    }
+    *obj = nullptr;
+    return kNoInterface;
+}
+
+uint32 PLUGIN_API PluginFactory::addRef()
+{
+    return ++m_refCount;
+}
+
+uint32 PLUGIN_API PluginFactory::release()
+{
+    // The module keeps the factory for its whole life; the count only tracks the host's references.
+    const uint32 left = --m_refCount;
+    return left;
+}
+
+tresult PLUGIN_API PluginFactory::getFactoryInfo(PFactoryInfo* info)
+{
+    if (info == nullptr)
+        return kInvalidArgument;
+    std::memset(static_cast<void*>(info), 0, sizeof(*info));
+    copyTruncated(info->vendor, m_info.vendor);
+    copyTruncated(info->url, m_info.url);
+    copyTruncated(info->email, m_info.email);
+    info->flags = m_info.flags;
+    return kResultOk;
+}
+
+int32 PLUGIN_API PluginFactory::countClasses()
+{
+    return int32(m_classes.size());
+}
+
+tresult PLUGIN_API PluginFactory::getClassInfo(int32 index, PClassInfo* info)
+{
+    if (info == nullptr || index < 0 || index >= countClasses())
+        return kInvalidArgument;
+    const auto& r = m_classes[std::size_t(index)].record;
+    std::memset(static_cast<void*>(info), 0, sizeof(*info));
+    std::memcpy(info->cid, r.cid.data(), sizeof(TUID));
+    info->cardinality = r.cardinality;
+    copyTruncated(info->category, r.category);
+    copyTruncated(info->name, r.name);
+    return kResultOk;
+}
+
+tresult PLUGIN_API PluginFactory::getClassInfo2(int32 index, PClassInfo2* info)
+{
+    if (info == nullptr || index < 0 || index >= countClasses())
+        return kInvalidArgument;
+    const auto& r = m_classes[std::size_t(index)].record;
+    std::memset(static_cast<void*>(info), 0, sizeof(*info));
+    std::memcpy(info->cid, r.cid.data(), sizeof(TUID));
+    info->cardinality = r.cardinality;
+    copyTruncated(info->category, r.category);
+    copyTruncated(info->name, r.name);
+    info->classFlags = r.classFlags;
+    copyTruncated(info->subCategories, r.subCategories);
+    copyTruncated(info->vendor, r.vendor);
+    copyTruncated(info->version, r.version);
+    copyTruncated(info->sdkVersion, r.sdkVersion);
+    return kResultOk;
+}
+
+tresult PLUGIN_API PluginFactory::createInstance(FIDString cid, FIDString iid, void** obj)
+{
+    if (cid == nullptr || iid == nullptr || obj == nullptr)
+        return kInvalidArgument;
+    *obj = nullptr;
+    for (const auto& entry : m_classes)
+    {
+        if (std::memcmp(cid, entry.record.cid.data(), sizeof(TUID)) != 0)
+            continue;
+        FUnknown* instance = entry.create();
+        if (instance == nullptr)
+            return kOutOfMemory;
+        const tresult result = instance->queryInterface(iid, obj);
+        instance->release(); // the query holds the host's reference
+        if (result != kResultOk)
+            *obj = nullptr;
+        return result == kResultOk ? kResultOk : kNoInterface;
+    }
+    return kNoInterface;
+}
+
+} // namespace vk::vst3

@@ -1,0 +1,98 @@
+#pragma once
+
+// The VST3 audio processor: owns one product processor (created with wrapper type 7 through the
+// creation function the module sets), hands it the host's parameter changes and audio, keeps its state
+// through the host state chunk and gives it the host transport as its play head. No callback lock is
+// held around processing. Host order: initialize, setBusArrangements, setupProcessing, setActive(true),
+// setProcessing(true), process ..., setProcessing(false), setActive(false), terminate, release.
+
+#include "formats/vst3/vst3_audio_effect.h"
+#include "formats/vst3/vst3_framework_lifetime.h"
+#include "formats/vst3/vst3_pairing.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+#include <pluginterfaces/vst/ivstprocesscontext.h>
+
+#include <atomic>
+#include <memory>
+
+class VkJuceProcessorBase;
+
+namespace vk::vst3
+{
+// Creates the product processor for a wrapper-type number. [message thread]
+using ProcessorFactoryFunction = VkJuceProcessorBase* (*)(int wrapperType);
+void setProcessorFactory(ProcessorFactoryFunction create);
+ProcessorFactoryFunction getProcessorFactory();
+
+inline constexpr int kWrapperTypeVst3 = 7;
+inline constexpr int kMaxProcessedChannels = 10;
+} // namespace vk::vst3
+
+namespace Steinberg::Vst
+{
+
+// The SDK's interfaces have no virtual destructors by design: objects are freed through release().
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class VST3Processor : public vk::vst3::AudioEffect, public juce::AudioPlayHead
+{
+public:
+    // [host main thread] Counts itself into the framework and creates the processor under the message
+    // thread's lock; the processor is null when the creation function fails.
+    VST3Processor();
+    // Deletes the processor first, then counts itself out (the framework must outlive the processor).
+    ~VST3Processor() override;
+
+    static FUnknown* createInstance();
+
+    tresult PLUGIN_API initialize(FUnknown* context) SMTG_OVERRIDE;
+    tresult PLUGIN_API terminate() SMTG_OVERRIDE;
+    tresult PLUGIN_API setActive(TBool state) SMTG_OVERRIDE;
+    tresult PLUGIN_API setProcessing(TBool state) SMTG_OVERRIDE;
+    tresult PLUGIN_API setupProcessing(ProcessSetup& setup) SMTG_OVERRIDE;
+    tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
+                                          SpeakerArrangement* outputs, int32 numOuts) SMTG_OVERRIDE;
+    tresult PLUGIN_API activateBus(MediaType type, BusDirection dir, int32 index, TBool state) SMTG_OVERRIDE;
+    uint32 PLUGIN_API getLatencySamples() SMTG_OVERRIDE;
+    tresult PLUGIN_API setState(IBStream* state) SMTG_OVERRIDE;
+    tresult PLUGIN_API getState(IBStream* state) SMTG_OVERRIDE;
+    // [audio thread] No allocation, no lock.
+    tresult PLUGIN_API process(ProcessData& data) SMTG_OVERRIDE;
+
+    // juce::AudioPlayHead [audio thread]
+    juce::Optional<PositionInfo> getPosition() const override;
+
+    VkJuceProcessorBase* getProcessor() const noexcept { return m_processor.get(); }
+    bool isBypassed() const noexcept { return m_link->bypass.load(); }
+    bool isStarted() const noexcept { return m_started.load(); }
+    int32 getInputChannels() const noexcept { return m_inputChannels; }
+    int32 getOutputChannels() const noexcept { return m_outputChannels; }
+
+    // The controller-side state algorithm, shared by this wrapper's setState and the controller's
+    // setComponentState: refuses a stream shorter than the chunk's frame header, reads our chunk, or
+    // takes anything else as the state of an earlier version. [host main thread]
+    static tresult readComponentState(VkJuceProcessorBase& processor, IBStream* state);
+
+private:
+    void applyPlayConfiguration();
+    void applyParameterChanges(IParameterChanges* changes);
+    bool rebuildBuses(const char16* inName, const char16* outName, SpeakerArrangement in,
+                      SpeakerArrangement out);
+
+    vk::vst3::FrameworkLifetime m_framework;
+    std::shared_ptr<vk::vst3::ProcessorLink> m_link = std::make_shared<vk::vst3::ProcessorLink>();
+    std::unique_ptr<VkJuceProcessorBase> m_processor;
+
+    std::atomic<bool> m_started{false};
+#pragma GCC diagnostic pop
+    int32 m_inputChannels = 2;
+    int32 m_outputChannels = 2;
+    int32 m_processMode = kRealtime;
+    double m_sampleRate = 0.0;
+    int32 m_maxBlock = 0;
+    ProcessContext m_context{};
+    juce::MidiBuffer m_midi;
+};
+
+} // namespace Steinberg::Vst

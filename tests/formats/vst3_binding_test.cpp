@@ -1,0 +1,418 @@
+// The VST3 binding in-process, with the framework's small test processor behind it: factory records,
+// processing with parameter queues, buses, state, the play head, the processor/controller pairing and
+// the deferred reports to the host.
+
+#include "formats/identity/vk_plugin_identity.h"
+#include "formats/vst3/vst3_controller.h"
+#include "formats/vst3/vst3_module_factory.h"
+#include "formats/vst3/vst3_play_head.h"
+#include "formats/vst3/vst3_processor.h"
+#include "formats/vst3/vst3_published_parameters.h"
+#include "tests/processor/test_processor.h"
+
+#include <gtest/gtest.h>
+#include <pluginterfaces/vst/ivstparameterchanges.h>
+#include <pluginterfaces/vst/vstspeaker.h>
+#include <public.sdk/source/common/memorystream.h>
+
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+// The SDK's interfaces have no virtual destructors by design; the fakes below live on the stack.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+namespace
+{
+
+VkJuceProcessorBase* createTestProcessor(int wrapperType)
+{
+    return new TestProcessor(wrapperType);
+}
+
+// One queue with a list of points.
+class Queue : public IParamValueQueue
+{
+public:
+    Queue(ParamID id, std::vector<double> values) : m_id(id), m_values(std::move(values)) {}
+    ParamID PLUGIN_API getParameterId() override { return m_id; }
+    int32 PLUGIN_API getPointCount() override { return int32(m_values.size()); }
+    tresult PLUGIN_API getPoint(int32 index, int32& offset, ParamValue& value) override
+    {
+        offset = index;
+        value = m_values[std::size_t(index)];
+        return kResultTrue;
+    }
+    tresult PLUGIN_API addPoint(int32, ParamValue, int32&) override { return kResultFalse; }
+    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+private:
+    ParamID m_id;
+    std::vector<double> m_values;
+};
+
+class Changes : public IParameterChanges
+{
+public:
+    std::vector<Queue> queues;
+    int32 PLUGIN_API getParameterCount() override { return int32(queues.size()); }
+    IParamValueQueue* PLUGIN_API getParameterData(int32 index) override
+    {
+        return &queues[std::size_t(index)];
+    }
+    IParamValueQueue* PLUGIN_API addParameterData(const ParamID&, int32&) override { return nullptr; }
+    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+};
+
+// Records the controller's calls to the host, with whether each came on the framework's message thread.
+class RecordingHandler : public IComponentHandler
+{
+public:
+    tresult PLUGIN_API beginEdit(ParamID id) override { return add("begin " + std::to_string(id)); }
+    tresult PLUGIN_API performEdit(ParamID id, ParamValue v) override
+    {
+        return add("perform " + std::to_string(id) + " " + std::to_string(v).substr(0, 4));
+    }
+    tresult PLUGIN_API endEdit(ParamID id) override { return add("end " + std::to_string(id)); }
+    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
+    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+    std::vector<std::string> events()
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_events;
+    }
+    bool allOnMessageThread()
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_allOnMessageThread;
+    }
+
+private:
+    tresult add(const std::string& e)
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_events.push_back(e);
+        m_allOnMessageThread = m_allOnMessageThread && juce::MessageManager::existsAndIsCurrentThread();
+        return kResultOk;
+    }
+    std::mutex m_lock;
+    std::vector<std::string> m_events;
+    bool m_allOnMessageThread = true;
+};
+
+class Vst3Binding : public ::testing::Test
+{
+protected:
+    void SetUp() override { vk::vst3::setProcessorFactory(&createTestProcessor); }
+
+    // A processor wrapper set up as a host does (stereo, 48 kHz, 256 samples).
+    static VST3Processor* makeProcessor()
+    {
+        auto* p = static_cast<VST3Processor*>(static_cast<IAudioProcessor*>(VST3Processor::createInstance()));
+        p->initialize(nullptr);
+        ProcessSetup setup{kRealtime, kSample32, 256, 48000.0};
+        p->setupProcessing(setup);
+        p->setActive(true);
+        return p;
+    }
+
+    static TestProcessor& testProcessor(VST3Processor& p)
+    {
+        return *static_cast<TestProcessor*>(p.getProcessor());
+    }
+
+    ScopedDataFolders m_folders;
+};
+
+TEST_F(Vst3Binding, FactoryPublishesTheIdentityClassIds)
+{
+    auto& factory = vk::vst3::moduleFactory();
+    ASSERT_EQ(factory.countClasses(), 2);
+    PClassInfo2 info{};
+    ASSERT_EQ(factory.getClassInfo2(0, &info), kResultOk);
+    EXPECT_EQ(std::memcmp(info.cid, vk::identity::kProcessorClassId.data(), 16), 0);
+    EXPECT_STREQ(info.subCategories, "Fx|Sound Field");
+    ASSERT_EQ(factory.getClassInfo2(1, &info), kResultOk);
+    EXPECT_EQ(std::memcmp(info.cid, vk::identity::kControllerClassId.data(), 16), 0);
+
+    void* obj = nullptr;
+    ASSERT_EQ(factory.createInstance(reinterpret_cast<const char*>(vk::identity::kProcessorClassId.data()),
+                                     IComponent::iid, &obj),
+              kResultOk);
+    auto* component = static_cast<IComponent*>(obj);
+    TUID controller{};
+    ASSERT_EQ(component->getControllerClassId(controller), kResultOk);
+    EXPECT_EQ(std::memcmp(controller, vk::identity::kControllerClassId.data(), 16), 0);
+    component->release();
+}
+
+TEST_F(Vst3Binding, ZeroSampleCallAppliesQueuesButOnlyPublishedIds)
+{
+    VST3Processor* p = makeProcessor();
+    TestProcessor& tp = testProcessor(*p);
+    const float undoBefore = tp.getParameterRecord(9101).getValue();
+    tp.log().clear();
+
+    Changes changes;
+    changes.queues.emplace_back(4, std::vector<double>{0.1, 0.7});
+    changes.queues.emplace_back(vk::vst3::kBypassParamId, std::vector<double>{0.5});
+    changes.queues.emplace_back(9101, std::vector<double>{1.0}); // Undo: never published
+    changes.queues.emplace_back(1, std::vector<double>{0.9});    // not exposed
+    ProcessData data{};
+    data.numSamples = 0;
+    data.inputParameterChanges = &changes;
+    EXPECT_EQ(p->process(data), kResultOk);
+
+    EXPECT_FLOAT_EQ(tp.getParameter(4), 0.7f); // the last point of the queue
+    EXPECT_FALSE(p->isBypassed());             // exactly 0.5 is not bypassed
+    EXPECT_EQ(tp.getParameterRecord(9101).getValue(), undoBefore);
+    EXPECT_FLOAT_EQ(tp.getParameter(1), TestProcessor::kMainDefaults[1]);
+    p->release();
+}
+
+TEST_F(Vst3Binding, UnwrittenOutputChannelsAreZeroedAndNotMarkedSilent)
+{
+    VST3Processor* p = makeProcessor();
+    constexpr int kN = 64;
+    std::vector<std::vector<float>> in(2, std::vector<float>(kN, 0.25f));
+    std::vector<std::vector<float>> out(6, std::vector<float>(kN, 123.0f));
+    float* inPtr[2] = {in[0].data(), in[1].data()};
+    float* outPtr[6];
+    for (int c = 0; c < 6; ++c)
+        outPtr[c] = out[std::size_t(c)].data();
+    AudioBusBuffers inBus{};
+    inBus.numChannels = 2;
+    inBus.channelBuffers32 = inPtr;
+    AudioBusBuffers outBus{};
+    outBus.numChannels = 6;
+    outBus.silenceFlags = ~uint64(0);
+    outBus.channelBuffers32 = outPtr;
+    ProcessData data{};
+    data.numSamples = kN;
+    data.symbolicSampleSize = kSample32;
+    data.numInputs = 1;
+    data.numOutputs = 1;
+    data.inputs = &inBus;
+    data.outputs = &outBus;
+    ASSERT_EQ(p->process(data), kResultOk);
+    EXPECT_EQ(outBus.silenceFlags, 0u);
+    EXPECT_TRUE(p->isStarted());
+    for (int c = 2; c < 6; ++c)
+        for (float x : out[std::size_t(c)])
+            ASSERT_EQ(x, 0.0f);
+    EXPECT_NE(out[0][0], 123.0f);
+    p->release();
+}
+
+TEST_F(Vst3Binding, RefusedArrangementLeavesBusesAndCounts)
+{
+    VST3Processor* p = makeProcessor();
+    SpeakerArrangement quad = SpeakerArr::k40Cine;
+    EXPECT_EQ(p->setBusArrangements(&quad, 1, &quad, 1), kResultFalse);
+    EXPECT_EQ(p->getInputChannels(), 2);
+    EXPECT_EQ(p->getOutputChannels(), 2);
+
+    SpeakerArrangement surround = SpeakerArr::k51;
+    EXPECT_EQ(p->setBusArrangements(&surround, 1, &surround, 1), kResultOk);
+    EXPECT_EQ(p->getInputChannels(), 6);
+    BusInfo info{};
+    ASSERT_EQ(p->getBusInfo(kAudio, kInput, 0, info), kResultOk);
+    EXPECT_EQ(info.channelCount, 6);
+
+    SpeakerArrangement mono = SpeakerArr::kMono;
+    EXPECT_EQ(p->setBusArrangements(&mono, 1, &mono, 1), kResultOk);
+    EXPECT_EQ(p->getOutputChannels(), 1);
+    EXPECT_EQ(p->canProcessSampleSize(kSample64), kResultFalse);
+    EXPECT_EQ(p->canProcessSampleSize(kSample32), kResultTrue);
+    p->release();
+}
+
+TEST_F(Vst3Binding, StateRoundTripsAndAShortStreamIsRefusedWithoutAQuestion)
+{
+    VST3Processor* a = makeProcessor();
+    testProcessor(*a).setParameterInternal(5, 0.33f, false, true, true);
+    MemoryStream saved;
+    ASSERT_EQ(a->getState(&saved), kResultOk);
+
+    VST3Processor* b = makeProcessor();
+    ASSERT_EQ(b->setState(&saved), kResultOk);
+    EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(5), 0.33f);
+
+    MemoryStream shortStream;
+    int32 written = 0;
+    shortStream.write(const_cast<char*>("VC2"), 3, &written);
+    EXPECT_EQ(b->setState(&shortStream), kResultFalse);
+    EXPECT_FALSE(testProcessor(*b).wasWarnedAboutOldState());
+    EXPECT_FALSE(testProcessor(*b).holdsLegacyState());
+    EXPECT_EQ(b->setState(nullptr), kInvalidArgument);
+    a->release();
+    b->release();
+}
+
+TEST(Vst3PlayHead, FrameRatesFromFlagsAndNothingBeforeStart)
+{
+    ProcessContext c{};
+    c.state = ProcessContext::kSmpteValid | ProcessContext::kPlaying;
+    c.tempo = 0.0;
+    EXPECT_FALSE(vk::vst3::positionFromContext(c, false).hasValue());
+
+    c.frameRate.framesPerSecond = 30;
+    c.frameRate.flags = FrameRate::kPullDownRate;
+    auto pos = vk::vst3::positionFromContext(c, true);
+    ASSERT_TRUE(pos.hasValue());
+    EXPECT_EQ(pos->getFrameRate()->getType(), juce::AudioPlayHead::fps2997);
+    EXPECT_EQ(*pos->getBpm(), 1.0);
+    EXPECT_TRUE(pos->getIsPlaying());
+
+    c.frameRate.flags = FrameRate::kPullDownRate | FrameRate::kDropRate;
+    EXPECT_EQ(vk::vst3::positionFromContext(c, true)->getFrameRate()->getType(),
+              juce::AudioPlayHead::fps2997drop);
+    c.frameRate.flags = FrameRate::kDropRate;
+    EXPECT_EQ(vk::vst3::positionFromContext(c, true)->getFrameRate()->getType(),
+              juce::AudioPlayHead::fps30drop);
+    c.frameRate.framesPerSecond = 29;
+    c.frameRate.flags = 0;
+    EXPECT_EQ(vk::vst3::positionFromContext(c, true)->getFrameRate()->getType(),
+              juce::AudioPlayHead::fps2997);
+    c.frameRate.framesPerSecond = 24;
+    EXPECT_EQ(vk::vst3::positionFromContext(c, true)->getFrameRate()->getType(), juce::AudioPlayHead::fps24);
+    c.state = ProcessContext::kPlaying;
+    EXPECT_FALSE(vk::vst3::positionFromContext(c, true)->getFrameRate().hasValue());
+}
+
+TEST_F(Vst3Binding, ControllerPublishesExposedParametersAndRefusesOthers)
+{
+    VST3Processor* p = makeProcessor();
+    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
+    ASSERT_EQ(c->initialize(nullptr), kResultOk);
+    // The bypass, then main parameters 3..7 (the test processor exposes those).
+    ASSERT_EQ(c->getParameterCount(), 6);
+    ParameterInfo info{};
+    c->getParameterInfo(0, info);
+    EXPECT_EQ(info.id, vk::vst3::kBypassParamId);
+    EXPECT_NE(info.flags & ParameterInfo::kIsBypass, 0);
+    c->getParameterInfo(1, info);
+    EXPECT_EQ(info.id, 3u);
+
+    EXPECT_EQ(c->setParamNormalized(9101, 1.0), kInvalidArgument);
+    EXPECT_EQ(c->setParamNormalized(6, 0.4), kResultOk);
+    EXPECT_FLOAT_EQ(testProcessor(*p).getParameter(6), 0.4f);
+    EXPECT_DOUBLE_EQ(c->getParamNormalized(vk::vst3::kProgramParamId), 0.0);
+    EXPECT_NEAR(c->getParamNormalized(1), TestProcessor::kMainDefaults[1], 1e-6);
+    c->terminate();
+    c->release();
+    p->release();
+}
+
+TEST_F(Vst3Binding, ControllerOutlivesItsProcessorSafely)
+{
+    VST3Processor* p = makeProcessor();
+    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
+    c->initialize(nullptr);
+    EXPECT_TRUE(c->hasProcessor());
+    p->release(); // the host releases the processor first
+    EXPECT_FALSE(c->hasProcessor());
+    EXPECT_DOUBLE_EQ(c->getParamNormalized(4), 0.0);
+    EXPECT_EQ(c->setParamNormalized(4, 0.5), kResultOk);
+    MemoryStream stream;
+    EXPECT_EQ(c->setComponentState(&stream), kResultFalse);
+    c->terminate();
+    c->release();
+}
+
+TEST_F(Vst3Binding, ReportsReachTheHostOnTheMessageThreadBracketed)
+{
+    VST3Processor* p = makeProcessor();
+    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
+    c->initialize(nullptr);
+    RecordingHandler handler;
+    c->setComponentHandler(&handler);
+
+    // A change the processor reports from another thread (as the algorithm does on the audio thread),
+    // and one for a parameter the host never saw.
+    std::thread audio(
+        [&]
+        {
+            testProcessor(*p).setParameterInternal(5, 0.625f, true, true, false);
+            testProcessor(*p).setParameterInternal(1, 0.5f, true, true, false);
+        });
+    audio.join();
+
+    std::vector<std::string> events;
+    for (int i = 0; i < 200; ++i)
+    {
+        events = handler.events();
+        if (std::find(events.begin(), events.end(), "end 5") != events.end())
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    auto begin = std::find(events.begin(), events.end(), "begin 5");
+    ASSERT_NE(begin, events.end());
+    ASSERT_LE(begin + 2, events.end() - 1);
+    EXPECT_EQ(*(begin + 1), "perform 5 0.62");
+    EXPECT_EQ(*(begin + 2), "end 5");
+    for (const auto& e : events)
+        EXPECT_EQ(e.find(" 1 "), std::string::npos) << e;
+    EXPECT_TRUE(handler.allOnMessageThread());
+
+    c->setComponentHandler(nullptr);
+    c->terminate();
+    c->release();
+    p->release();
+}
+
+TEST_F(Vst3Binding, ReportsWaitUntilTheHostHasActivatedTheProcessor)
+{
+    // A host builds its own parameter tables while it connects the controller and synchronises state;
+    // edits arriving from the module's message thread in that window would race with it.
+    VST3Processor* p = makeProcessor();
+    p->setActive(false);
+    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
+    c->initialize(nullptr);
+    RecordingHandler handler;
+    c->setComponentHandler(&handler);
+
+    testProcessor(*p).setParameterInternal(5, 0.625f, true, true, false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(handler.events().empty());
+
+    p->setActive(true);
+    std::vector<std::string> events;
+    for (int i = 0; i < 200 && events.empty(); ++i)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        events = handler.events();
+    }
+    EXPECT_NE(std::find(events.begin(), events.end(), "perform 5 0.62"), events.end())
+        << ::testing::PrintToString(events);
+
+    c->setComponentHandler(nullptr);
+    c->terminate();
+    c->release();
+    p->release();
+}
+
+TEST_F(Vst3Binding, FrameworkRunsWhileObjectsLive)
+{
+    EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);
+    VST3Processor* p = makeProcessor();
+    EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 1);
+    EXPECT_NE(juce::MessageManager::getInstanceWithoutCreating(), nullptr);
+    p->release();
+    EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);
+}
+
+} // namespace
