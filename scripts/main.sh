@@ -9,6 +9,7 @@ root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 export CCACHE_SLOPPINESS=time_macros
 export CCACHE_NOHASHDIR=1
+export CCACHE_BASEDIR="$root_dir"
 dir="$root_dir/build/release"
 
 cmake -S "$root_dir" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
