@@ -14,7 +14,7 @@ packages=(
     libfreetype-dev libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev libxcursor-dev
     libgl-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
     xvfb xauth x11-apps mesa-utils libgl1-mesa-dri fonts-dejavu-core
-    calf-plugins liblilv-dev zam-plugins
+    calf-plugins liblilv-dev zam-plugins ardour
 )
 juce_packages=(juce-modules-source juce-modules-source-data)
 juce_version="7.0.5"

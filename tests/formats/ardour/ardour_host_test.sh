@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Our VST3 bundle in Ardour, a second independent host: Ardour's VST3 scanner indexes the bundle, then a
+# headless Lua session (dummy backend, white noise in) runs the plug-in on a stereo track and checks the
+# output meters against the input, with "Output Balance" and "Output To Mono" set from Lua.
+#
+# Usage: ardour_host_test.sh <bundle folder> <ardour_session.lua>
+# Exit status: 0 passed, 1 failed, 77 skipped (Ardour is not installed).
+set -uo pipefail
+
+bundle=${1:?bundle folder}
+lua_script=${2:?Lua session script}
+plugin_name="VEKLA Latiphonix3"
+vendor="VEKLA Audio"
+skip=77
+
+# The newest installed Ardour that has both the Lua session tool and the VST3 scanner.
+ardour_lua=""
+scanner=""
+ardour_dir=""
+for candidate in $(compgen -c ardour | grep -E '^ardour[0-9]+-lua$' | sort -u -V -r); do
+    major=${candidate#ardour}
+    major=${major%-lua}
+    if [ -x "/usr/lib/ardour$major/ardour-vst3-scanner" ]; then
+        ardour_lua=$(command -v "$candidate")
+        scanner="/usr/lib/ardour$major/ardour-vst3-scanner"
+        ardour_dir="ardour$major"
+        break
+    fi
+done
+if [ -z "$ardour_lua" ]; then
+    echo "SKIPPED: Ardour is not installed (no ardourN-lua with /usr/lib/ardourN/ardour-vst3-scanner);" \
+        "install the Debian package 'ardour' to run this test"
+    exit $skip
+fi
+
+if [ ! -f "$bundle/Contents/x86_64-linux/$plugin_name.so" ]; then
+    echo "FAIL: the bundle is missing or incomplete: $bundle (build the target vk_vst3_bundle)"
+    exit 1
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vk-ardour-host.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# A private home, configuration and cache: Ardour looks for VST3 bundles in $HOME/.vst3 on Linux and
+# keeps the scanner's results in $XDG_CACHE_HOME/ardourN/vst.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
+mkdir -p "$HOME/.vst3" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+installed="$HOME/.vst3/$plugin_name.vst3"
+ln -s "$(cd "$bundle" && pwd)" "$installed"
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+echo "== $scanner"
+scan_log="$work/scan.log"
+LD_LIBRARY_PATH="/usr/lib/$ardour_dir${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
+    timeout 60 "$scanner" --force --verbose "$installed" >"$scan_log" 2>&1
+scan_status=$?
+cat "$scan_log"
+[ $scan_status -eq 0 ] || fail "the VST3 scanner exited with $scan_status"
+grep -qF "Found Plugin: $plugin_name" "$scan_log" || fail "the scanner did not report '$plugin_name'"
+
+cache_files=("$XDG_CACHE_HOME/$ardour_dir/vst/"*.v3i)
+if [ ! -f "${cache_files[0]}" ]; then
+    fail "the scanner wrote no cache file to $XDG_CACHE_HOME/$ardour_dir/vst"
+else
+    cache=$(cat "${cache_files[@]}")
+    for attribute in "name=\"$plugin_name\"" "vendor=\"$vendor\"" 'n_inputs="2"' 'n_outputs="2"' \
+        'category="Fx|Sound Field"'; do
+        grep -qF "$attribute" <<<"$cache" || fail "the scanner's cache lacks $attribute"
+    done
+fi
+if [ $failures -ne 0 ]; then
+    echo "ardour-host: the scan failed; the session is not run"
+    exit 1
+fi
+
+echo "== $ardour_lua $lua_script"
+session_log="$work/session.log"
+timeout 120 "$ardour_lua" "$lua_script" "$work/session" "$plugin_name" "$vendor" >"$session_log" 2>&1
+session_status=$?
+cat "$session_log"
+# Ardour's Lua tool reports script errors on its output but may still exit 0: the summary line decides.
+[ $session_status -eq 0 ] || fail "the Lua session exited with $session_status"
+summary=$(grep -E '^ardour-host summary: [0-9]+ checks ok, [0-9]+ checks failed$' "$session_log" | tail -n 1)
+if [ -z "$summary" ]; then
+    fail "the Lua session ended before its summary (a script error or a crash)"
+else
+    read -r _ _ passed _ _ failed _ _ <<<"$summary"
+    [ "$failed" -eq 0 ] || fail "$failed check(s) in the Lua session failed"
+    [ "$passed" -ge 20 ] || fail "only $passed check(s) in the Lua session ran"
+fi
+grep -q '^CHECK FAIL' "$session_log" && fail "see the CHECK FAIL lines above"
+
+if [ $failures -ne 0 ]; then
+    echo "ardour-host: FAILED"
+    exit 1
+fi
+echo "ardour-host: passed"
