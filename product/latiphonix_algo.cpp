@@ -31,8 +31,6 @@ juce::int64 systemClock()
 LatiphonixAlgo::LatiphonixAlgo() : m_fnpClock(&systemClock)
 {
     m_handleIndex.fill(-1);
-    for (int i = 0; i < kNumSlots; ++i)
-        m_slots[std::size_t(i)] = &m_bandSets[std::size_t(i)];
     m_slotGain.fill(1.0f);
 }
 
@@ -73,21 +71,15 @@ void LatiphonixAlgo::prepare()
                                              ? &m_processor->getParameterRecord(m_handleIndex[std::size_t(h)])
                                              : nullptr;
 
-    for (int i = 0; i < kNumSlots; ++i)
-    {
-        auto& set = m_bandSets[std::size_t(i)];
-        set.rejectL.resetAll();
-        set.rejectR.resetAll();
-        set.passL.resetAll();
-        set.passR.resetAll();
-        m_slots[std::size_t(i)] = &set;
-    }
+    m_bank.resetAll();
     m_slotGain.fill(1.0f);
     m_slotStep.fill(0.0f);
     for (int c = 0; c < 2; ++c)
     {
         m_fillReject[std::size_t(c)].resetAll();
         m_fillPass[std::size_t(c)].resetAll();
+        m_fillRejectHistory[std::size_t(c)] = {};
+        m_fillPassHistory[std::size_t(c)] = {};
         m_fillDelay[std::size_t(c)].clear();
         m_fillDelay[std::size_t(c)].setDelay(0.0f);
     }
@@ -160,6 +152,8 @@ void LatiphonixAlgo::prepare()
 
     m_itdLowPass.resetAll();
     m_itdHighPass.resetAll();
+    m_itdLowHistory = {};
+    m_itdHighHistory = {};
     m_itdLine.clear();
     m_itdLine.setDelay(0);
     m_itdRunningDelay = 0;

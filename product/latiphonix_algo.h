@@ -17,6 +17,9 @@
 #include "dsp/recursive_filter_biquad.h"
 #include "processor/vk_juce_algorithm.h"
 #include "processor/vk_processor_base.h"
+#include "product/latiphonix_band_bank.h"
+#include "product/latiphonix_lines.h"
+#include "product/latiphonix_section.h"
 
 #include <array>
 #include <atomic>
@@ -134,28 +137,6 @@ public:
     void setClock(ClockFunction clock) noexcept { m_fnpClock = clock; }
 
 private:
-    struct BandFilterSet
-    {
-        CRecursiveFilterBandReject<float> rejectL, rejectR;
-        CRecursiveFilterBandPass<float> passL, passR;
-    };
-
-    // One delay buffer read at two delays: while the ITD delay cross-fades, the faded-in line would hold
-    // exactly the running line's history (it starts as a copy and both are written with the same
-    // samples), so a second buffer and its 256 kB copy per change are not needed.
-    class TapDelayLine : public CDelayFilter<float>
-    {
-    public:
-        TapDelayLine() : CDelayFilter<float>(kDelayLength, false) {}
-        float readAt(int delay) const noexcept
-        {
-            int r = m_writeIndex - delay;
-            if (r < 0)
-                r += m_maxLength + 1;
-            return m_buffer[std::size_t(r)];
-        }
-    };
-
     class FilterCallBack0 : public FftFilterCallBack
     {
     public:
@@ -182,9 +163,15 @@ private:
     // Per-block pieces. [audio thread]
     void takeOverPendingChanges() noexcept;
     void controlTick() noexcept;
+    // Samples between two control events, in place; `length` is at most kRunLength.
+    void processRun(float* left, float* right, int length, std::uint32_t& noiseL, std::uint32_t& noiseR,
+                    bool invert) noexcept;
+    // The stages of a run, each over the run's working buffers.
+    void runItd(int length) noexcept;
+    void runFill(int length) noexcept;
+    void runOutput(float* left, float* right, int length, bool invert) noexcept;
     void bandMorph() noexcept;
-    void designSlot(BandFilterSet& set, int band) noexcept;
-    void moveSet(int from, int to) noexcept;
+    void designSlot(int slot, int band) noexcept;
     void dynamicsStep() noexcept;
     void gainStep() noexcept;
     void afterBlock(const float* left, const float* right, int numSamples, bool finite);
@@ -210,10 +197,21 @@ private:
     int m_pendingSlot = -1;
     int m_morphState = 0;
     std::atomic<int> m_morphStatePublished{0};
-    std::array<BandFilterSet, kNumSlots> m_bandSets;
-    std::array<BandFilterSet*, kNumSlots> m_slots{};
-    std::array<float, kNumSlots> m_slotGain{};
-    std::array<float, kNumSlots> m_slotStep{};
+    LatiphonixBandBank m_bank;
+    // One entry per bank lane; the spare lane's entries are never used.
+    alignas(16) std::array<float, LatiphonixBandBank::kLanes> m_slotGain{};
+    alignas(16) std::array<float, LatiphonixBandBank::kLanes> m_slotStep{};
+
+    // Per-run scratch: the inputs after the denormal guard, and the channels between the stages.
+    static constexpr int kRunLength = kGainInterval;
+    static_assert(kRunLength <= LatiphonixBandBank::kMaxRun, "a run must fit the bank's scratch");
+    static_assert(kNumSlots == LatiphonixBandBank::kSlots, "the bank holds every slot");
+    alignas(16) float m_runInL[kRunLength]{}, m_runInR[kRunLength]{};
+    alignas(16) float m_runL[kRunLength]{}, m_runR[kRunLength]{};
+    // The ITD line's output, before its filters.
+    alignas(16) float m_runDelayed[kRunLength]{};
+    // Per sample: left band-reject, left band-pass, right band-reject, right band-pass of the fill path.
+    alignas(16) float m_runFillSections[kRunLength][4]{};
 
     // Link offsets for the editor.
     std::array<std::atomic<float>, 3> m_linkOffsets{};
@@ -233,17 +231,20 @@ private:
     // ITD fill.
     std::array<CRecursiveFilterBandReject<float>, 2> m_fillReject;
     std::array<CRecursiveFilterBandPass<float>, 2> m_fillPass;
-    std::array<CFloatDelayFilter<float>, 2> m_fillDelay;
+    std::array<LatiphonixFillLine, 2> m_fillDelay;
+    // The filters above hold the designs; their running histories are kept here.
+    std::array<LatiphonixSectionHistory, 2> m_fillRejectHistory{}, m_fillPassHistory{};
 
     // Phase shift.
-    CDelayFilter<float> m_phaseLine{kDelayLength, false};
+    LatiphonixTapLine m_phaseLine{kDelayLength};
     std::atomic<int> m_phaseShiftSamples{0};
     std::atomic<bool> m_phaseInvert{false};
 
     // ITD.
     CRecursiveFilterBiquadLowPass<float> m_itdLowPass;
     CRecursiveFilterBiquadHighPass<float> m_itdHighPass;
-    TapDelayLine m_itdLine;
+    LatiphonixSectionHistory m_itdLowHistory, m_itdHighHistory;
+    LatiphonixTapLine m_itdLine{kDelayLength};
     int m_itdRunningDelay = 0;
     int m_itdFadeDelay = 0;
     float m_itdFadePosition = 0.0f;

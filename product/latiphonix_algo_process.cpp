@@ -16,17 +16,6 @@ namespace
 std::atomic<std::uint32_t> g_noiseStateLeft{453u};
 std::atomic<std::uint32_t> g_noiseStateRight{455u};
 
-// Noise of about 2^-67 with a random sign: far below audibility, far above the denormal range, so the
-// recursive filters never decay into denormals.
-inline float nextNoise(std::uint32_t& state) noexcept
-{
-    state = state * 1234567u + 890123u;
-    const std::uint32_t bits = (state & 0x807F0000u) | 0x1E000000u;
-    float noise;
-    std::memcpy(&noise, &bits, sizeof(noise));
-    return noise;
-}
-
 inline float moveToward(float current, float target, float maxStep) noexcept
 {
     if (current < target)
@@ -104,106 +93,29 @@ void LatiphonixAlgo::process(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&
     std::uint32_t noiseL = g_noiseStateLeft.load(std::memory_order_relaxed);
     std::uint32_t noiseR = g_noiseStateRight.load(std::memory_order_relaxed);
 
-    for (int i = 0; i < numSamples; ++i)
+    // The block is cut at the control events (the tick before a sample, the Dynamics and gain steps after
+    // one), so that between two cuts every control is constant and the stages can run sample loops.
+    for (int i = 0; i < numSamples;)
     {
         if (++m_tickCounter >= kTickLength)
         {
             m_tickCounter = 0;
             controlTick();
         }
+        const int length = std::min({numSamples - i, kTickLength - m_tickCounter,
+                                     std::max(m_dynamicsCountdown, 1), kGainInterval - m_gainCounter});
+        processRun(left + i, right + i, length, noiseL, noiseR, invert);
+        m_tickCounter += length - 1;
+        i += length;
 
-        const float xL = left[i] + nextNoise(noiseL);
-        const float xR = right[i] + nextNoise(noiseR);
-        m_peakInL = std::max(m_peakInL, std::abs(xL));
-        m_peakInR = std::max(m_peakInR, std::abs(xR));
-
-        float l = xL;
-        float r = xR;
-        const int active = m_activeSlots;
-        if (m_iidAmount > 0.0f)
-        {
-            float residualL = xL, residualR = xR, bandsL = 0.0f, bandsR = 0.0f;
-            for (int b = 0; b < active; ++b)
-            {
-                BandFilterSet& set = *m_slots[std::size_t(b)];
-                const float g = m_slotGain[std::size_t(b)];
-                residualL = g * set.rejectL.processSample(residualL) + (1.0f - g) * residualL;
-                residualR = g * set.rejectR.processSample(residualR) + (1.0f - g) * residualR;
-                bandsL += g * set.passL.processSample(xL);
-                bandsR += g * set.passR.processSample(xR);
-                m_slotGain[std::size_t(b)] = g + m_slotStep[std::size_t(b)];
-            }
-            const float amount = m_iidAmount;
-            l = (bandsL + residualL) * amount + xL * (1.0f - amount);
-            r = (bandsR + residualR) * amount + xR * (1.0f - amount);
-        }
-        else
-        {
-            // Band fades and modulation keep running while the path is off, so the bank is whole again
-            // when it is switched back on.
-            for (int b = 0; b < active; ++b)
-                m_slotGain[std::size_t(b)] += m_slotStep[std::size_t(b)];
-        }
-
-        if (m_itdWidth > 0.0f)
-        {
-            m_itdLine.write((l + r) * 0.5f);
-            float delayed = m_itdLine.readAt(m_itdRunningDelay);
-            if (m_itdFadeStep != 0.0f)
-            {
-                const float faded = m_itdLine.readAt(m_itdFadeDelay);
-                delayed = (1.0f - m_itdFadePosition) * delayed + m_itdFadePosition * faded;
-                m_itdFadePosition += m_itdFadeStep;
-                if (m_itdFadePosition >= 1.0f)
-                {
-                    m_itdFadePosition = 0.0f;
-                    m_itdFadeStep = 0.0f;
-                    m_itdRunningDelay = m_itdFadeDelay;
-                }
-            }
-            const float d = m_itdHighPass.processSample(m_itdLowPass.processSample(delayed)) * m_itdWidth;
-            l += d;
-            r -= d;
-        }
-
-        if (m_fillMix > 0.0f)
-        {
-            const float f = m_fillMix;
-            const float aL = m_fillReject[0].processSample(l);
-            const float fL = aL + m_fillDelay[0].processFractional(m_fillPass[0].processSample(l));
-            const float aR = m_fillReject[1].processSample(r);
-            const float fR = aR + m_fillDelay[1].processFractional(m_fillPass[1].processSample(r));
-            l = fL * f + l * (1.0f - f);
-            r = fR * f + r * (1.0f - f);
-        }
-
-        if (invert)
-            r = -r;
-
-        const float dL = m_phaseLine.process(l);
-        const float mid = (r + dL) * 0.5f;
-        const float side = (dL - r) * m_linearWidth;
-        const float processedL = (mid + side) * m_gainL;
-        const float processedR = (mid - side) * m_gainR;
-        m_gainL += m_stepL;
-        m_gainR += m_stepR;
-
-        const float bypass = m_bypassMix;
-        const float outL = xL * bypass + (1.0f - bypass) * processedL;
-        const float outR = xR * bypass + (1.0f - bypass) * processedR;
-        left[i] = outL;
-        right[i] = outR;
-        m_peakOutL = std::max(m_peakOutL, std::abs(outL));
-        m_peakOutR = std::max(m_peakOutR, std::abs(outR));
-        m_heldOutL = std::max(m_heldOutL, std::abs(outL));
-        m_heldOutR = std::max(m_heldOutR, std::abs(outR));
-
-        if (--m_dynamicsCountdown <= 0)
+        m_dynamicsCountdown -= length;
+        if (m_dynamicsCountdown <= 0)
         {
             m_dynamicsCountdown = kDynamicsInterval;
             dynamicsStep();
         }
-        if (++m_gainCounter >= kGainInterval)
+        m_gainCounter += length;
+        if (m_gainCounter >= kGainInterval)
         {
             m_gainCounter = 0;
             gainStep();
@@ -227,21 +139,19 @@ void LatiphonixAlgo::process(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&
 
 void LatiphonixAlgo::recoverFromNonFinite() noexcept
 {
-    for (auto& set : m_bandSets)
-    {
-        set.rejectL.clearHistory();
-        set.rejectR.clearHistory();
-        set.passL.clearHistory();
-        set.passR.clearHistory();
-    }
+    m_bank.clearAllHistory();
     for (int c = 0; c < 2; ++c)
     {
         m_fillReject[std::size_t(c)].clearHistory();
         m_fillPass[std::size_t(c)].clearHistory();
+        m_fillRejectHistory[std::size_t(c)] = {};
+        m_fillPassHistory[std::size_t(c)] = {};
         m_fillDelay[std::size_t(c)].clear();
     }
     m_itdLowPass.clearHistory();
     m_itdHighPass.clearHistory();
+    m_itdLowHistory = {};
+    m_itdHighHistory = {};
     m_itdLine.clear();
     m_phaseLine.clear();
     m_peakInL = m_peakInR = m_peakOutL = m_peakOutR = 0.0f;
@@ -272,31 +182,10 @@ void LatiphonixAlgo::controlTick() noexcept
     bandMorph();
 }
 
-void LatiphonixAlgo::moveSet(int from, int to) noexcept
+void LatiphonixAlgo::designSlot(int slot, int band) noexcept
 {
-    auto first = m_slots.begin();
-    if (from < to)
-        std::rotate(first + from, first + from + 1, first + to + 1);
-    else if (from > to)
-        std::rotate(first + to, first + from, first + from + 1);
-}
-
-void LatiphonixAlgo::designSlot(BandFilterSet& set, int band) noexcept
-{
-    const float centreL = m_leftCentres[std::size_t(band)].load();
-    const float centreR = m_rightCentres[std::size_t(band)].load();
-    set.rejectL.design(centreL, kBandBandwidth);
-    set.passR.design(centreL, kBandBandwidth);
-    set.rejectR.design(centreR, kBandBandwidth);
-    set.passL.design(centreR, kBandBandwidth);
-    if (set.rejectL.getFrequency() < kLowestBandCentre)
-        set.rejectL.setPassThrough();
-    if (set.passR.getFrequency() < kLowestBandCentre)
-        set.passR.setPassThrough();
-    if (set.rejectR.getFrequency() < kLowestBandCentre)
-        set.rejectR.setPassThrough();
-    if (set.passL.getFrequency() < kLowestBandCentre)
-        set.passL.setPassThrough();
+    m_bank.designSlot(slot, m_leftCentres[std::size_t(band)].load(), m_rightCentres[std::size_t(band)].load(),
+                      kBandBandwidth, kLowestBandCentre);
 }
 
 void LatiphonixAlgo::bandMorph() noexcept
@@ -315,7 +204,7 @@ void LatiphonixAlgo::bandMorph() noexcept
             if (old + 1 < kNumSlots)
                 m_slotStep[std::size_t(old + 1)] = 0.0f;
             m_activeSlots = count;
-            moveSet(old, count);
+            m_bank.moveSlot(old, count);
         }
         m_pendingSlot = -1;
     }
@@ -331,8 +220,7 @@ void LatiphonixAlgo::bandMorph() noexcept
 
     if (target > count)
     {
-        BandFilterSet& set = *m_slots[std::size_t(count)];
-        designSlot(set, count);
+        designSlot(count, count);
         m_slotGain[std::size_t(count)] = 0.0f;
         m_slotStep[std::size_t(count)] = kFade;
         m_pendingSlot = count;
@@ -362,18 +250,13 @@ void LatiphonixAlgo::bandMorph() noexcept
             return;
         m_checkedSlot = (m_checkedSlot + 1) % count;
         const int b = m_checkedSlot;
-        BandFilterSet& current = *m_slots[std::size_t(b)];
-        if (current.rejectL.getFrequency() == m_leftCentres[std::size_t(b)].load() &&
-            current.rejectR.getFrequency() == m_rightCentres[std::size_t(b)].load())
+        if (m_bank.frequency(LatiphonixBandBank::kRejectL, b) == m_leftCentres[std::size_t(b)].load() &&
+            m_bank.frequency(LatiphonixBandBank::kRejectR, b) == m_rightCentres[std::size_t(b)].load())
             return;
 
-        moveSet(count, b + 1);
-        BandFilterSet& replacement = *m_slots[std::size_t(b + 1)];
-        replacement.rejectL.clearHistory();
-        replacement.rejectR.clearHistory();
-        replacement.passL.clearHistory();
-        replacement.passR.clearHistory();
-        designSlot(replacement, b);
+        m_bank.moveSlot(count, b + 1);
+        m_bank.clearHistory(b + 1);
+        designSlot(b + 1, b);
         m_slotGain[std::size_t(b)] = 1.0f;
         m_slotStep[std::size_t(b)] = -kFade;
         m_slotGain[std::size_t(b + 1)] = 0.0f;
