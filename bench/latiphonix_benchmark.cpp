@@ -133,24 +133,33 @@ void productBenchmark(benchmark::State& state, int program, int blockSize)
     state.SetItemsProcessed(state.iterations() * blockSize);
 }
 
-// The factory preset with the highest cost at 512-sample blocks, measured once.
+// The factory preset with the highest cost at 512-sample blocks, measured once. Each preset's cost is
+// the fastest of a few passes, so that a burst of load from elsewhere on the machine does not pick a
+// light preset.
 int heaviestPreset()
 {
     static const int heaviest = []
     {
+        constexpr int kPasses = 3;
         int best = 0;
         double bestTime = 0.0;
         for (int slot = 0; slot < LatiphonixProcessor::getNumFactoryPresets(); ++slot)
         {
             ProductRunner runner(slot, 512);
-            const auto start = std::chrono::steady_clock::now();
-            for (int i = 0; i < 400; ++i)
-                runner.processBlock();
-            const double elapsed =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            if (elapsed > bestTime)
+            double fastest = 0.0;
+            for (int pass = 0; pass < kPasses; ++pass)
             {
-                bestTime = elapsed;
+                const auto start = std::chrono::steady_clock::now();
+                for (int i = 0; i < 200; ++i)
+                    runner.processBlock();
+                const double elapsed =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                if (pass == 0 || elapsed < fastest)
+                    fastest = elapsed;
+            }
+            if (fastest > bestTime)
+            {
+                bestTime = fastest;
                 best = slot;
             }
         }
