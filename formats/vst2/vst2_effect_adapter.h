@@ -1,0 +1,23 @@
+#pragma once
+
+// The adapter between the host's effect record and our processor framework. The GUI framework's wrapper
+// owns the record; the adapter puts two procedures of its own in front of the wrapper's:
+// - the dispatcher: the vendor command reaches the processor's handleVendorCommand with the processor's
+//   full result; every other call goes to the wrapper unchanged, including the vendor calls the wrapper
+//   answers itself;
+// - setParameter: a host change goes to the processor's setParameter (marked as from the host there),
+//   so that the reports the processor makes itself during the change reach the host.
+
+#include "platform/vst2/vk_vst2_interface.h"
+
+class VkJuceProcessorBase;
+
+namespace vk::vst2
+{
+
+// [thread that creates the effect] Puts the adapter's procedures in front of the record's and remembers
+// the processor for that record until the host closes it. A processor that is not a VkJuceProcessorBase
+// leaves the record as it is.
+void attachVendorCommandRoute(Vst2::AEffect& effect, VkJuceProcessorBase* processor);
+
+} // namespace vk::vst2

@@ -1,0 +1,22 @@
+#pragma once
+
+// The one call the GUI framework's VST wrapper makes into the module per effect record, through its
+// unique-id setting (see vst2_framework_settings.h). Declared with forward declarations only, so that it
+// can precede the framework's headers.
+
+namespace Vst2
+{
+struct AEffect;
+} // namespace Vst2
+namespace juce
+{
+class AudioProcessor;
+} // namespace juce
+
+namespace vk::vst2
+{
+// [thread that creates the effect] Called once per instance from the wrapper's constructor, where its
+// effect record, its processor and its input channel count are all known: attaches the vendor-command
+// route of vst2_effect_adapter.h to the record and returns the unique id for that channel count.
+int adoptFrameworkEffect(Vst2::AEffect& effect, juce::AudioProcessor& processor, int numInputChannels);
+} // namespace vk::vst2

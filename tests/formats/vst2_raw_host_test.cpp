@@ -1,0 +1,336 @@
+// The VST 2.4 module in a raw host: dlopen, the entry point, and the effect record driven directly the
+// way hosts drive it. Texts and names are compared with a product processor built in this process.
+
+#include "vst2_raw_host.h"
+
+#include "processor/vk_wrapper_type.h"
+#include "product/latiphonix_processor.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+constexpr Vst2::VstInt32 kVendorIndex = 0x23456789;
+constexpr int kNumParameters = 35;
+constexpr int kNumPrograms = 46;
+
+// Settings and log of both processors go to a fresh folder, not the user's.
+class ScopedHome
+{
+public:
+    ScopedHome()
+    {
+        std::random_device random;
+        m_root = std::filesystem::temp_directory_path() / ("vk-vst2-host-" + std::to_string(random()));
+        std::filesystem::create_directories(m_root / "config");
+        setenv("HOME", m_root.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
+    }
+    ~ScopedHome()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(m_root, error);
+    }
+
+private:
+    std::filesystem::path m_root;
+};
+
+class Vst2RawHostTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        home = new ScopedHome;
+        framework = new juce::ScopedJuceInitialiser_GUI;
+    }
+    static void TearDownTestSuite()
+    {
+        delete framework;
+        delete home;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.loaded()) << host.error();
+        ASSERT_NE(host.create(), nullptr);
+        ASSERT_EQ(host.dispatch(Vst2::effOpen), 0);
+    }
+
+    void start(float sampleRate, int blockSize)
+    {
+        host.dispatch(Vst2::effSetSampleRate, 0, 0, nullptr, sampleRate);
+        host.dispatch(Vst2::effSetBlockSize, 0, blockSize);
+        host.dispatch(Vst2::effMainsChanged, 0, 1);
+    }
+
+    // Processes stereo noise in blocks; returns the output.
+    std::vector<std::vector<float>> process(int blocks, int blockSize, bool inPlace = false)
+    {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+        std::vector<std::vector<float>> in(2, std::vector<float>(size_t(blockSize)));
+        std::vector<std::vector<float>> out(2, std::vector<float>(size_t(blockSize)));
+        std::vector<std::vector<float>> all(2);
+        for (int b = 0; b < blocks; ++b)
+        {
+            for (auto& channel : in)
+                for (auto& sample : channel)
+                    sample = noise(random);
+            float* inputs[2] = {in[0].data(), in[1].data()};
+            float* outputs[2] = {out[0].data(), out[1].data()};
+            auto* effect = host.effect();
+            effect->processReplacing(effect, inputs, inPlace ? inputs : outputs, blockSize);
+            for (int c = 0; c < 2; ++c)
+                all[size_t(c)].insert(all[size_t(c)].end(), (inPlace ? in : out)[size_t(c)].begin(),
+                                      (inPlace ? in : out)[size_t(c)].end());
+        }
+        return all;
+    }
+
+    Vst2::VstIntPtr vendor(Vst2::VstIntPtr value, void* ptr = nullptr, float opt = 0.0f,
+                           Vst2::VstInt32 index = kVendorIndex)
+    {
+        return host.dispatch(Vst2::effVendorSpecific, index, value, ptr, opt);
+    }
+
+    static inline ScopedHome* home = nullptr;
+    static inline juce::ScopedJuceInitialiser_GUI* framework = nullptr;
+    RawVst2Host host{VK_VST2_MODULE};
+};
+
+std::uint32_t fourCC(const char* code)
+{
+    return (std::uint32_t(std::uint8_t(code[0])) << 24) | (std::uint32_t(std::uint8_t(code[1])) << 16) |
+           (std::uint32_t(std::uint8_t(code[2])) << 8) | std::uint32_t(std::uint8_t(code[3]));
+}
+
+TEST(Vst2RawHostEntry, ExportsTheEntryAndItsMainAliasOnly)
+{
+    RawVst2Host host(VK_VST2_MODULE);
+    ASSERT_TRUE(host.loaded()) << host.error();
+    auto* viaMain = host.create("main");
+    ASSERT_NE(viaMain, nullptr);
+    EXPECT_EQ(viaMain->magic, kEffectMagic);
+    EXPECT_EQ(viaMain->uniqueID, std::int32_t(fourCC("LTPS")));
+}
+
+TEST(Vst2RawHostEntry, ReturnsNullToAHostReportingVersionZero)
+{
+    RawVst2Host host(VK_VST2_MODULE);
+    ASSERT_TRUE(host.loaded()) << host.error();
+    EXPECT_EQ(host.create("VSTPluginMain", 0), nullptr);
+    EXPECT_EQ(host.callbackCount(Vst2::audioMasterVersion), 1);
+    // The same module still answers a real host afterwards.
+    EXPECT_NE(host.create("VSTPluginMain", kVstVersion), nullptr);
+}
+
+TEST_F(Vst2RawHostTest, EffectRecordCarriesTheIdentity)
+{
+    auto* effect = host.effect();
+    EXPECT_EQ(effect->magic, 0x56737450);
+    EXPECT_EQ(effect->uniqueID, std::int32_t(fourCC("LTPS")));
+    EXPECT_EQ(effect->version, 3293);
+    EXPECT_EQ(effect->numInputs, 2);
+    EXPECT_EQ(effect->numOutputs, 2);
+    EXPECT_EQ(effect->numParams, kNumParameters);
+    EXPECT_EQ(effect->numPrograms, kNumPrograms);
+    EXPECT_NE(effect->flags & Vst2::effFlagsCanReplacing, 0);
+    EXPECT_NE(effect->flags & Vst2::effFlagsProgramChunks, 0);
+    EXPECT_EQ(effect->flags & Vst2::effFlagsIsSynth, 0);
+    EXPECT_NE(effect->processReplacing, nullptr);
+    EXPECT_NE(effect->getParameter, nullptr);
+    EXPECT_NE(effect->setParameter, nullptr);
+
+    EXPECT_EQ(host.dispatchForText(Vst2::effGetVendorString), "VEKLA Audio");
+    EXPECT_EQ(host.dispatchForText(Vst2::effGetProductString), "VEKLA Latiphonix3");
+    EXPECT_EQ(host.dispatchForText(Vst2::effGetEffectName), "VEKLA Latiphonix3");
+    EXPECT_EQ(host.dispatch(Vst2::effGetVendorVersion), 3293);
+    EXPECT_EQ(host.dispatch(Vst2::effGetVstVersion), kVstVersion);
+    EXPECT_EQ(host.dispatch(Vst2::effGetPlugCategory), Vst2::kPlugCategEffect);
+    char canDo[] = "receiveVstTimeInfo";
+    EXPECT_EQ(host.dispatch(Vst2::effCanDo, 0, 0, canDo), 1);
+    char noMidi[] = "receiveVstMidiEvent";
+    EXPECT_EQ(host.dispatch(Vst2::effCanDo, 0, 0, noMidi), -1);
+}
+
+TEST_F(Vst2RawHostTest, ProcessesStereoBlocksInAndOutOfPlace)
+{
+    start(48000.0f, 512);
+    host.timeInfo.sampleRate = 48000.0;
+    host.timeInfo.tempo = 120.0;
+    host.timeInfo.smpteFrameRate = Vst2::kVstSmpte25fps;
+    host.timeInfo.flags = Vst2::kVstTransportPlaying | Vst2::kVstTempoValid | Vst2::kVstSmpteValid;
+
+    const auto out = process(40, 512);
+    const auto inPlace = process(10, 512, true);
+    double energy = 0.0;
+    for (const auto* signal : {&out, &inPlace})
+        for (const auto& channel : *signal)
+            for (float sample : channel)
+            {
+                ASSERT_TRUE(std::isfinite(sample));
+                energy += double(sample) * sample;
+            }
+    EXPECT_GT(energy, 1.0);
+    EXPECT_GE(host.callbackCount(Vst2::audioMasterGetTime), 50);
+
+    // A shorter block than announced, then suspend and resume at another rate.
+    process(3, 100);
+    host.dispatch(Vst2::effMainsChanged, 0, 0);
+    start(44100.0f, 256);
+    const auto again = process(8, 256);
+    for (const auto& channel : again)
+        for (float sample : channel)
+            ASSERT_TRUE(std::isfinite(sample));
+}
+
+TEST_F(Vst2RawHostTest, HostParameterChangesReachTheProcessorWithoutEchoToTheHost)
+{
+    constexpr int kSoloLeft = 29, kSoloRight = 30;
+    start(44100.0f, 256);
+    auto* effect = host.effect();
+    host.resetCallbackCounts();
+    for (int index = 0; index < kNumParameters; ++index)
+    {
+        // The two solo switches exclude each other (and report that); they stay off here.
+        const float value =
+            index == kSoloLeft || index == kSoloRight ? 0.0f : float(index % 7) / 7.0f + 0.01f;
+        effect->setParameter(effect, index, value);
+        EXPECT_FLOAT_EQ(effect->getParameter(effect, index), value) << "parameter " << index;
+    }
+    process(4, 256);
+    EXPECT_TRUE(host.automatedIndexes().empty());
+    // Values outside 0..1 are clamped by the setter.
+    effect->setParameter(effect, 3, 1.5f);
+    EXPECT_FLOAT_EQ(effect->getParameter(effect, 3), 1.0f);
+
+    // A change the processor makes itself is reported to the host as automation: Solo Left switches
+    // Solo Right off.
+    effect->setParameter(effect, kSoloRight, 1.0f);
+    process(1, 256);
+    EXPECT_TRUE(host.automatedIndexes().empty());
+    effect->setParameter(effect, kSoloLeft, 1.0f);
+    process(1, 256);
+    EXPECT_FLOAT_EQ(effect->getParameter(effect, kSoloRight), 0.0f);
+    EXPECT_EQ(host.automatedIndexes(), std::vector<int>{kSoloRight});
+}
+
+TEST_F(Vst2RawHostTest, ParameterNamesAndDisplayTextsAreTheProducts)
+{
+    LatiphonixProcessor reference(vk::kWrapperVst);
+    auto* effect = host.effect();
+    for (int index = 0; index < kNumParameters; ++index)
+    {
+        EXPECT_EQ(host.dispatchForText(Vst2::effGetParamName, index),
+                  reference.getParameterName(index).substring(0, 32).toStdString());
+        for (float value : {0.0f, 0.001f, 0.0035f, 0.1f, 0.25f, 0.5f, 0.75f, 0.9f, 1.0f})
+        {
+            effect->setParameter(effect, index, value);
+            reference.setParameter(index, value);
+            const auto expected = reference.getParameterText(index).substring(0, 24).toStdString();
+            EXPECT_EQ(host.dispatchForText(Vst2::effGetParamDisplay, index), expected)
+                << "parameter " << index << " at " << value;
+            EXPECT_FALSE(expected.empty()) << "parameter " << index << " at " << value;
+        }
+    }
+}
+
+TEST_F(Vst2RawHostTest, ListsTheFortySixPrograms)
+{
+    LatiphonixProcessor reference(vk::kWrapperVst);
+    for (int index = 0; index < kNumPrograms; ++index)
+    {
+        const auto name = host.dispatchForText(Vst2::effGetProgramNameIndexed, index);
+        EXPECT_EQ(name, reference.getProgramName(index).substring(0, 24).toStdString()) << index;
+        EXPECT_FALSE(name.empty()) << index;
+    }
+    EXPECT_EQ(host.dispatchForText(Vst2::effGetProgramNameIndexed, 40), "User01");
+    EXPECT_EQ(host.dispatchForText(Vst2::effGetProgramNameIndexed, 45), "User06");
+    char unused[64] = {};
+    EXPECT_EQ(host.dispatch(Vst2::effGetProgramNameIndexed, kNumPrograms, 0, unused), 0);
+
+    host.dispatch(Vst2::effSetProgram, 0, 3);
+    EXPECT_EQ(host.dispatch(Vst2::effGetProgram), 3);
+    EXPECT_EQ(host.dispatchForText(Vst2::effGetProgramName),
+              reference.getProgramName(3).substring(0, 24).toStdString());
+}
+
+TEST_F(Vst2RawHostTest, ChunkRoundTripRestoresTheParameters)
+{
+    auto* effect = host.effect();
+    effect->setParameter(effect, 5, 0.3f);
+    effect->setParameter(effect, 9, 0.7f);
+
+    void* data = nullptr;
+    const auto size = host.dispatch(Vst2::effGetChunk, 0, 0, &data);
+    ASSERT_GT(size, 4);
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(std::memcmp(data, "VC2!", 4), 0);
+    const std::vector<char> saved(static_cast<const char*>(data), static_cast<const char*>(data) + size);
+
+    effect->setParameter(effect, 5, 0.9f);
+    effect->setParameter(effect, 9, 0.1f);
+    std::vector<char> copy = saved;
+    host.dispatch(Vst2::effSetChunk, 0, Vst2::VstIntPtr(copy.size()), copy.data());
+    EXPECT_FLOAT_EQ(effect->getParameter(effect, 5), 0.3f);
+    EXPECT_FLOAT_EQ(effect->getParameter(effect, 9), 0.7f);
+
+    // The restored state saves as the same chunk.
+    void* again = nullptr;
+    const auto sizeAgain = host.dispatch(Vst2::effGetChunk, 0, 0, &again);
+    ASSERT_EQ(sizeAgain, size);
+    EXPECT_EQ(std::memcmp(again, saved.data(), saved.size()), 0);
+}
+
+TEST_F(Vst2RawHostTest, VendorCommandReachesTheProcessor)
+{
+    EXPECT_EQ(vendor(214, nullptr, 1.0f), 1);
+    EXPECT_EQ(vendor(214, nullptr, 0.0f), 0);
+    EXPECT_EQ(vendor(215), 0);
+    EXPECT_EQ(vendor(206), 1); // stereo: layout choice 1
+    EXPECT_EQ(vendor(203), 0);
+    EXPECT_EQ(vendor(202), 1);
+    char tokens[] = "one,\"two,three\",four";
+    EXPECT_EQ(vendor(219, tokens), 1);
+    EXPECT_EQ(vendor(219), 0);
+    EXPECT_EQ(vendor(212), 0); // no editor open
+    EXPECT_EQ(vendor(213), 0);
+    EXPECT_EQ(vendor(217), 0);
+    EXPECT_EQ(vendor(218), 0);
+    EXPECT_EQ(vendor(103), 0);
+    EXPECT_EQ(vendor(104), 0);
+    EXPECT_EQ(vendor(999), 0);
+}
+
+TEST_F(Vst2RawHostTest, OtherVendorIndexesStayWithTheFramework)
+{
+    EXPECT_EQ(vendor(214, nullptr, 1.0f, 0x12345678), 0);
+    EXPECT_EQ(vendor(206, nullptr, 0.0f, 0x23456788), 0);
+    // The framework's own content-scale call: answered by the wrapper itself.
+    EXPECT_EQ(vendor(Vst2::VstIntPtr(fourCC("AeCs")), nullptr, 1.0f, Vst2::VstInt32(fourCC("PreS"))), 1);
+}
+
+TEST_F(Vst2RawHostTest, CloseReleasesTheEffect)
+{
+    start(44100.0f, 128);
+    process(2, 128);
+    host.dispatch(Vst2::effMainsChanged, 0, 0);
+    EXPECT_EQ(host.effect()->dispatcher(host.effect(), Vst2::effClose, 0, 0, nullptr, 0.0f), 1);
+    // A second instance after closing the first works as the first did.
+    ASSERT_NE(host.create(), nullptr);
+    EXPECT_EQ(host.dispatch(Vst2::effOpen), 0);
+    EXPECT_EQ(vendor(214, nullptr, 1.0f), 1);
+}
+
+} // namespace
