@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dsp/delay_filter.h"
-#include "dsp/fft_half_spectrum.h"
+#include "dsp/fft_half_bins.h"
 #include "dsp/fft_scratch_pool.h"
 #include "dsp/fft_window.h"
 

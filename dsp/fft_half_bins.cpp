@@ -1,4 +1,4 @@
-#include "dsp/fft_half_spectrum.h"
+#include "dsp/fft_half_bins.h"
 
 #include <algorithm>
 
