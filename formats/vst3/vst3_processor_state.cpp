@@ -16,10 +16,10 @@ namespace
 // The chunk's frame header: the magic and the 32-bit text length.
 constexpr int kFrameHeaderSize = 8;
 
+// Reads from where the host left the stream: hosts that keep a header of their own in front of the
+// plug-in's state (session files, preset files) position the stream after it.
 bool readWholeStream(IBStream& stream, juce::MemoryBlock& out)
 {
-    if (stream.seek(0, IBStream::kIBSeekSet, nullptr) != kResultOk)
-        return false;
     char chunk[16384];
     for (;;)
     {
@@ -69,8 +69,8 @@ tresult PLUGIN_API VST3Processor::getState(IBStream* state)
         return kResultFalse;
     juce::MemoryBlock bytes;
     m_processor->writeSavedState(bytes);
-    if (state->seek(0, IBStream::kIBSeekSet, nullptr) != kResultOk)
-        return kResultFalse;
+    // Written at the stream's current position, never from its start: a host may already have written
+    // its own header there, and overwriting it loses the session's state.
     int32 written = 0;
     if (state->write(bytes.getData(), int32(bytes.getSize()), &written) != kResultOk ||
         written != int32(bytes.getSize()))

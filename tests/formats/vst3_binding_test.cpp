@@ -248,8 +248,24 @@ TEST_F(Vst3Binding, StateRoundTripsAndAShortStreamIsRefusedWithoutAQuestion)
     ASSERT_EQ(a->getState(&saved), kResultOk);
 
     VST3Processor* b = makeProcessor();
+    saved.seek(0, IBStream::kIBSeekSet, nullptr);
     ASSERT_EQ(b->setState(&saved), kResultOk);
     EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(5), 0.33f);
+
+    // A host that keeps its own header in front of the plug-in's state: the state goes after it, the
+    // header stays intact, and reading starts where the host positions the stream.
+    MemoryStream session;
+    int32 headerWritten = 0;
+    session.write(const_cast<char*>("HOSTHDR!"), 8, &headerWritten);
+    testProcessor(*a).setParameterInternal(5, 0.71f, false, true, true);
+    ASSERT_EQ(a->getState(&session), kResultOk);
+    char header[8] = {};
+    int32 headerRead = 0;
+    session.seek(0, IBStream::kIBSeekSet, nullptr);
+    session.read(header, 8, &headerRead);
+    EXPECT_EQ(std::string(header, 8), "HOSTHDR!");
+    ASSERT_EQ(b->setState(&session), kResultOk);
+    EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(5), 0.71f);
 
     MemoryStream shortStream;
     int32 written = 0;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Our VST3 bundle in Ardour, a second independent host: Ardour's VST3 scanner indexes the bundle, then a
 # headless Lua session (dummy backend, white noise in) runs the plug-in on a stereo track and checks the
-# output meters against the input, with "Output Balance" and "Output To Mono" set from Lua.
+# output meters against the input, with "Output Balance" and "Output To Mono" set from Lua and
+# "Output Balance" automated; it saves the session, and a second Lua run reopens it and checks the
+# plug-in's restored parameters, automation list and sound.
 #
 # Usage: ardour_host_test.sh <bundle folder> <ardour_session.lua>
 # Exit status: 0 passed, 1 failed, 77 skipped (Ardour is not installed).
@@ -81,22 +83,47 @@ if [ $failures -ne 0 ]; then
     exit 1
 fi
 
-echo "== $ardour_lua $lua_script"
-session_log="$work/session.log"
-timeout 120 "$ardour_lua" "$lua_script" "$work/session" "$plugin_name" "$vendor" >"$session_log" 2>&1
-session_status=$?
-cat "$session_log"
-# Ardour's Lua tool reports script errors on its output but may still exit 0: the summary line decides.
-[ $session_status -eq 0 ] || fail "the Lua session exited with $session_status"
-summary=$(grep -E '^ardour-host summary: [0-9]+ checks ok, [0-9]+ checks failed$' "$session_log" | tail -n 1)
-if [ -z "$summary" ]; then
-    fail "the Lua session ended before its summary (a script error or a crash)"
+# One run of the Lua session: <phase> <minimum number of checks> [arguments]. Its log goes to
+# $work/<phase>.log.
+run_session() {
+    local phase=$1 minimum=$2
+    shift 2
+    local log="$work/$phase.log"
+    echo "== $ardour_lua $lua_script ($phase)"
+    # "--": the reference level is negative and would read as an option.
+    timeout 120 "$ardour_lua" -- "$lua_script" "$work/session" "$plugin_name" "$vendor" "$phase" "$@" >"$log" 2>&1
+    local status=$?
+    cat "$log"
+    # Ardour's Lua tool reports script errors on its output but may still exit 0: the summary line decides.
+    [ $status -eq 0 ] || fail "the Lua session ($phase) exited with $status"
+    local summary
+    summary=$(grep -E '^ardour-host summary: [0-9]+ checks ok, [0-9]+ checks failed$' "$log" | tail -n 1)
+    if [ -z "$summary" ]; then
+        fail "the Lua session ($phase) ended before its summary (a script error or a crash)"
+    else
+        local passed failed
+        read -r _ _ passed _ _ failed _ _ <<<"$summary"
+        [ "$failed" -eq 0 ] || fail "$failed check(s) in the Lua session ($phase) failed"
+        [ "$passed" -ge "$minimum" ] || fail "only $passed check(s) in the Lua session ($phase) ran"
+    fi
+    grep -q '^CHECK FAIL' "$log" && fail "see the CHECK FAIL lines above ($phase)"
+    # Ardour logs a plug-in's refused state or failed calls as errors naming the plug-in, without
+    # stopping: for example "VST3<name>: failed to load chunk-data" when restoring a saved session.
+    local errors
+    errors=$(grep -F '[ERROR]' "$log" | grep -F "$plugin_name")
+    [ -z "$errors" ] || fail "Ardour reported errors about the plug-in ($phase): $errors"
+}
+
+# First run: the sound with parameters and automation, then the session is saved with distinctive
+# settings. Second run, a new process: the saved session is opened and must sound and read the same.
+run_session create 55
+reference=$(grep -E '^ardour-host reference: -?[0-9.]+$' "$work/create.log" | tail -n 1 | cut -d' ' -f3)
+if [ $failures -ne 0 ] || [ -z "$reference" ]; then
+    [ -n "$reference" ] || fail "the first Lua session gave no reference level"
+    echo "ardour-host: the first session failed; the saved session is not reopened"
 else
-    read -r _ _ passed _ _ failed _ _ <<<"$summary"
-    [ "$failed" -eq 0 ] || fail "$failed check(s) in the Lua session failed"
-    [ "$passed" -ge 20 ] || fail "only $passed check(s) in the Lua session ran"
+    run_session reload 20 "$reference"
 fi
-grep -q '^CHECK FAIL' "$session_log" && fail "see the CHECK FAIL lines above"
 
 if [ $failures -ne 0 ]; then
     echo "ardour-host: FAILED"
