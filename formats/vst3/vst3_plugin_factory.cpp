@@ -59,16 +59,25 @@ int32 PLUGIN_API PluginFactory::countClasses()
     return int32(m_classes.size());
 }
 
+namespace
+{
+// The fields both class-info records share, on a zeroed record.
+template <typename Info, typename Record>
+void fillCommonClassInfo(Info& info, const Record& r)
+{
+    std::memset(static_cast<void*>(&info), 0, sizeof(info));
+    std::memcpy(info.cid, r.cid.data(), sizeof(TUID));
+    info.cardinality = r.cardinality;
+    copyTruncated(info.category, r.category);
+    copyTruncated(info.name, r.name);
+}
+} // namespace
+
 tresult PLUGIN_API PluginFactory::getClassInfo(int32 index, PClassInfo* info)
 {
     if (info == nullptr || index < 0 || index >= countClasses())
         return kInvalidArgument;
-    const auto& r = m_classes[std::size_t(index)].record;
-    std::memset(static_cast<void*>(info), 0, sizeof(*info));
-    std::memcpy(info->cid, r.cid.data(), sizeof(TUID));
-    info->cardinality = r.cardinality;
-    copyTruncated(info->category, r.category);
-    copyTruncated(info->name, r.name);
+    fillCommonClassInfo(*info, m_classes[std::size_t(index)].record);
     return kResultOk;
 }
 
@@ -77,11 +86,7 @@ tresult PLUGIN_API PluginFactory::getClassInfo2(int32 index, PClassInfo2* info)
     if (info == nullptr || index < 0 || index >= countClasses())
         return kInvalidArgument;
     const auto& r = m_classes[std::size_t(index)].record;
-    std::memset(static_cast<void*>(info), 0, sizeof(*info));
-    std::memcpy(info->cid, r.cid.data(), sizeof(TUID));
-    info->cardinality = r.cardinality;
-    copyTruncated(info->category, r.category);
-    copyTruncated(info->name, r.name);
+    fillCommonClassInfo(*info, r);
     info->classFlags = r.classFlags;
     copyTruncated(info->subCategories, r.subCategories);
     copyTruncated(info->vendor, r.vendor);

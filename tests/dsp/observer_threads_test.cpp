@@ -52,6 +52,17 @@ ReaderStats readUntilDone(const VkJuceObserverFrequencyDomain& observer, const s
     }
     return stats;
 }
+// The audio thread's part: push k = 1 .. count, every bin k (power k squared), then say it is done.
+void pushRisingSpectra(VkJuceObserverFrequencyDomain& observer, int count, std::atomic<bool>& done)
+{
+    std::vector<std::complex<double>> bins(kBins);
+    for (int k = 1; k <= count; ++k)
+    {
+        std::fill(bins.begin(), bins.end(), std::complex<double>(static_cast<double>(k), 0.0));
+        observer.pushSpectrum(kN, bins.data());
+    }
+    done.store(true);
+}
 } // namespace
 
 TEST(ObserverThreads, OneWriterTwoReadersSeeWholeRisingSpectra)
@@ -63,17 +74,7 @@ TEST(ObserverThreads, OneWriterTwoReadersSeeWholeRisingSpectra)
     ReaderStats first, second;
     std::thread readerA([&] { first = readUntilDone(observer, done, false, false, nullptr); });
     std::thread readerB([&] { second = readUntilDone(observer, done, true, false, &observer); });
-    std::thread writer(
-        [&]
-        {
-            std::vector<std::complex<double>> bins(kBins);
-            for (int k = 1; k <= kPushes; ++k)
-            {
-                std::fill(bins.begin(), bins.end(), std::complex<double>(static_cast<double>(k), 0.0));
-                observer.pushSpectrum(kN, bins.data());
-            }
-            done.store(true);
-        });
+    std::thread writer([&] { pushRisingSpectra(observer, kPushes, done); });
     writer.join();
     readerA.join();
     readerB.join();
@@ -111,17 +112,7 @@ TEST(ObserverThreads, ClearsRacingPushesAndReadsNeverTearABuffer)
                 std::this_thread::yield();
             }
         });
-    std::thread writer(
-        [&]
-        {
-            std::vector<std::complex<double>> bins(kBins);
-            for (int k = 1; k <= kPushes; ++k)
-            {
-                std::fill(bins.begin(), bins.end(), std::complex<double>(static_cast<double>(k), 0.0));
-                observer.pushSpectrum(kN, bins.data());
-            }
-            done.store(true);
-        });
+    std::thread writer([&] { pushRisingSpectra(observer, kPushes, done); });
     writer.join();
     clearer.join();
     readerA.join();
