@@ -270,8 +270,11 @@ void LatiphonixAlgo::updateFilterBank()
         n = 9;
     n = std::clamp(n + 1, 1, kMaxBands);
     const int previous = m_configuredBands.exchange(n);
+    // Taken in every case: a request left standing would lay the bank out again at the next tick and
+    // restart the morph's checks for nothing.
+    const bool recomputeRequested = m_recomputeNeeded.exchange(false);
 
-    if (n != previous || m_recomputeNeeded.exchange(false))
+    if (n != previous || recomputeRequested)
     {
         const float rate = float(fs);
         const float fl = latiphonix::frequencyForValue(value(hIidFocusLower)) / rate;

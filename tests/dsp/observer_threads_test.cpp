@@ -27,7 +27,8 @@ ReaderStats readUntilDone(const VkJuceObserverFrequencyDomain& observer, const s
 {
     ReaderStats stats;
     double last = 0.0;
-    while (!done.load())
+    // At least one read even when the writer finished before this thread was scheduled.
+    do
     {
         ++stats.reads;
         VkJuceObserverFrequencyDomain::Reader reader(observer);
@@ -49,7 +50,7 @@ ReaderStats readUntilDone(const VkJuceObserverFrequencyDomain& observer, const s
             last = first;
         if (requestFreshStarts && mutableObserver != nullptr && (stats.reads % 7) == 0)
             mutableObserver->setNoMerge();
-    }
+    } while (!done.load());
     return stats;
 }
 // The audio thread's part: push k = 1 .. count, every bin k (power k squared), then say it is done.

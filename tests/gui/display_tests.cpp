@@ -258,8 +258,9 @@ TEST_F(DisplayFixture, RendersChildrenAtThePacedRateAndStartsTheOwnersTimer)
     pumpFor(1000);
     const double seconds = (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0;
     const double fps = (double)(editor.ogl.getFrameCount() - startFrames) / seconds;
-    // One frame every 15 ms is about 66 a second; unpaced JUCE would run at hundreds.
-    EXPECT_GT(fps, 15.0);
+    // One frame every 15 ms is about 66 a second; unpaced JUCE would run at hundreds. The lower bound
+    // only says frames keep coming: a loaded machine (sanitizers, parallel tests) may drop many.
+    EXPECT_GT(fps, 2.0);
     EXPECT_LT(fps, 120.0);
     EXPECT_GE(editor.ogl.getLastElapsedMs(), 1);
 }
