@@ -208,9 +208,19 @@ void VST3Controller::flushEdits()
     if (m_link == nullptr || !m_link->active.load())
         return;
     const bool restart = m_link->reporter.queue.drain(
-        [this](int id, float value)
+        [this](int id, float value, bool confirmation)
         {
             const auto tag = ParamID(id);
+            if (confirmation)
+            {
+                // What the processor reported while it was prepared goes out only after its first
+                // processing call, and as the value it holds now: a host restoring a session hands its
+                // values over in that call, and the report of the values before them would undo them.
+                std::lock_guard<std::mutex> guard(m_link->lock);
+                if (m_link->processor == nullptr)
+                    return;
+                value = m_link->processor->getParameter(id);
+            }
             if (auto* p = getParameterObject(tag))
                 p->setNormalized(value);
             if (getComponentHandler() == nullptr)
@@ -218,7 +228,8 @@ void VST3Controller::flushEdits()
             beginEdit(tag);
             performEdit(tag, value);
             endEdit(tag);
-        });
+        },
+        m_link->processedSinceActivation.load());
     if (restart && getComponentHandler() != nullptr)
         getComponentHandler()->restartComponent(0);
 }

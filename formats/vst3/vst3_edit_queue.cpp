@@ -3,12 +3,23 @@
 namespace vk::vst3
 {
 
-bool EditQueue::push(int id, float value) noexcept
+bool EditQueue::push(int id, float value, bool confirmation) noexcept
 {
     if (id < 0 || id >= kCapacity)
         return false;
-    m_values[std::size_t(id)].store(value, std::memory_order_release);
-    m_pending[std::size_t(id)].store(true, std::memory_order_release);
+    const auto slot = std::size_t(id);
+    m_values[slot].store(value, std::memory_order_release);
+    if (confirmation)
+    {
+        // A confirmation never downgrades a change that is still waiting to be sent.
+        if (!m_pending[slot].exchange(true, std::memory_order_acq_rel))
+            m_confirmation[slot].store(true, std::memory_order_release);
+    }
+    else
+    {
+        m_confirmation[slot].store(false, std::memory_order_release);
+        m_pending[slot].store(true, std::memory_order_release);
+    }
     m_any.store(true, std::memory_order_release);
     return true;
 }

@@ -28,7 +28,7 @@ void EditReporter::audioProcessorParameterChanged(juce::AudioProcessor* processo
     // Only our processors register this listener.
     if (processor != nullptr && index >= 0 &&
         isPublishedParameter(*static_cast<VkJuceProcessorBase*>(processor), Steinberg::Vst::ParamID(index)))
-        if (queue.push(index, value))
+        if (queue.push(index, value, settingUp.load()))
             requestFlush();
 }
 

@@ -35,6 +35,9 @@ public:
     }
 
     EditQueue queue;
+    // Set by the processor wrapper while it prepares the processor: the processor then reports every
+    // value it holds, which is no edit of the user's (see EditQueue).
+    std::atomic<bool> settingUp{false};
     // True at start, cleared by a gesture begin and set by a gesture end; gestures do not reach the host,
     // since every reported edit is bracketed on its own.
     std::atomic<bool> gestureIdle{true};
@@ -50,6 +53,9 @@ struct ProcessorLink
     // controller, synchronising its state, building their own parameter tables) before they activate it,
     // and a host may not be ready for edits from another thread until then; queued edits wait for it.
     std::atomic<bool> active{false};
+    // Set by the first processing call after activation. A host restoring a session may hand its values
+    // to the processor only then (in the call's parameter queues); the set-up report waits for them.
+    std::atomic<bool> processedSinceActivation{false};
     EditReporter reporter;
 };
 

@@ -95,6 +95,7 @@ tresult PLUGIN_API VST3Processor::setActive(TBool state)
     if (!state && m_processor != nullptr)
         m_processor->releaseResources();
     const auto result = AudioEffect::setActive(state);
+    m_link->processedSinceActivation.store(false);
     m_link->active.store(state != 0);
     // Edits queued while the host was still setting up go out now.
     if (state && m_link->reporter.queue.hasPending())
@@ -126,7 +127,9 @@ tresult PLUGIN_API VST3Processor::setupProcessing(ProcessSetup& setup)
     {
         m_processor->setNonRealtime(m_processMode == kOffline);
         applyPlayConfiguration();
+        m_link->reporter.settingUp.store(true);
         m_processor->prepareToPlay(m_sampleRate, m_maxBlock);
+        m_link->reporter.settingUp.store(false);
         m_processor->updateHostDisplay();
     }
     return AudioEffect::setupProcessing(setup);
@@ -221,6 +224,10 @@ tresult PLUGIN_API VST3Processor::process(ProcessData& data)
     if (data.processContext != nullptr)
         m_context = *data.processContext;
     applyParameterChanges(data.inputParameterChanges);
+    if (m_link->active.load(std::memory_order_relaxed) &&
+        !m_link->processedSinceActivation.exchange(true, std::memory_order_acq_rel) &&
+        m_link->reporter.queue.hasPending())
+        vk::vst3::requestFlush();
 
     if (data.numSamples < 1)
         return kResultOk;

@@ -421,6 +421,64 @@ TEST_F(Vst3Binding, ReportsWaitUntilTheHostHasActivatedTheProcessor)
     p->release();
 }
 
+TEST_F(Vst3Binding, SetUpReportWaitsForTheHostsValuesAndCarriesTheCurrentOnes)
+{
+    // The host's order when it restores a session: both halves created and connected, set up, activated,
+    // then its saved values handed to the processor in the first processing call.
+    auto* p = static_cast<VST3Processor*>(static_cast<IAudioProcessor*>(VST3Processor::createInstance()));
+    p->initialize(nullptr);
+    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
+    c->initialize(nullptr);
+    RecordingHandler handler;
+    c->setComponentHandler(&handler);
+    ProcessSetup setup{kRealtime, kSample32, 256, 48000.0};
+
+    auto performs = [&]
+    {
+        std::vector<std::string> found;
+        for (const auto& e : handler.events())
+            if (e.rfind("perform", 0) == 0)
+                found.push_back(e);
+        return found;
+    };
+    auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
+
+    p->setupProcessing(setup);
+    p->setActive(true);
+    settle();
+    EXPECT_TRUE(performs().empty()) << ::testing::PrintToString(performs());
+
+    ASSERT_NE(TestProcessor::kMainDefaults[5], 0.625f);
+    Changes restored;
+    restored.queues.emplace_back(5, std::vector<double>{0.625});
+    ProcessData data{};
+    data.numSamples = 0;
+    data.inputParameterChanges = &restored;
+    EXPECT_EQ(p->process(data), kResultOk);
+    settle();
+    const auto afterRestore = performs();
+    EXPECT_EQ(afterRestore.size(), 5u) << "every published value once";
+    EXPECT_NE(std::find(afterRestore.begin(), afterRestore.end(), "perform 5 0.62"), afterRestore.end());
+    EXPECT_EQ(std::find(afterRestore.begin(), afterRestore.end(), "perform 5 0.75"), afterRestore.end())
+        << "the value from before the host's own";
+    EXPECT_FLOAT_EQ(testProcessor(*p).getParameter(5), 0.625f);
+
+    // A real change made while the set-up report waits is an edit at once.
+    p->setActive(false);
+    p->setupProcessing(setup);
+    testProcessor(*p).setParameterInternal(4, 0.125f, true, true, false);
+    p->setActive(true);
+    settle();
+    const auto afterChange = performs();
+    ASSERT_EQ(afterChange.size(), 6u) << ::testing::PrintToString(afterChange);
+    EXPECT_EQ(afterChange.back(), "perform 4 0.12");
+
+    c->setComponentHandler(nullptr);
+    c->terminate();
+    c->release();
+    p->release();
+}
+
 TEST_F(Vst3Binding, FrameworkRunsWhileObjectsLive)
 {
     EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);

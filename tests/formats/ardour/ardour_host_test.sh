@@ -3,7 +3,8 @@
 # headless Lua session (dummy backend, white noise in) runs the plug-in on a stereo track and checks the
 # output meters against the input, with "Output Balance" and "Output To Mono" set from Lua and
 # "Output Balance" automated; it saves the session, and a second Lua run reopens it and checks the
-# plug-in's restored parameters, automation list and sound.
+# plug-in's restored parameters, automation list and sound; a third does the same with a copy of the
+# session that lacks the plug-in's own state, so only Ardour's per-parameter values restore it.
 #
 # Usage: ardour_host_test.sh <bundle folder> <ardour_session.lua>
 # Exit status: 0 passed, 1 failed, 77 skipped (Ardour is not installed).
@@ -83,46 +84,54 @@ if [ $failures -ne 0 ]; then
     exit 1
 fi
 
-# One run of the Lua session: <phase> <minimum number of checks> [arguments]. Its log goes to
-# $work/<phase>.log.
+# One run of the Lua session: <label> <phase> <minimum number of checks> <session folder> [arguments].
+# Its log goes to $work/<label>.log.
 run_session() {
-    local phase=$1 minimum=$2
-    shift 2
-    local log="$work/$phase.log"
-    echo "== $ardour_lua $lua_script ($phase)"
+    local label=$1 phase=$2 minimum=$3 session=$4
+    shift 4
+    local log="$work/$label.log"
+    echo "== $ardour_lua $lua_script ($label)"
     # "--": the reference level is negative and would read as an option.
-    timeout 120 "$ardour_lua" -- "$lua_script" "$work/session" "$plugin_name" "$vendor" "$phase" "$@" >"$log" 2>&1
+    timeout 120 "$ardour_lua" -- "$lua_script" "$session" "$plugin_name" "$vendor" "$phase" "$@" >"$log" 2>&1
     local status=$?
     cat "$log"
     # Ardour's Lua tool reports script errors on its output but may still exit 0: the summary line decides.
-    [ $status -eq 0 ] || fail "the Lua session ($phase) exited with $status"
+    [ $status -eq 0 ] || fail "the Lua session ($label) exited with $status"
     local summary
     summary=$(grep -E '^ardour-host summary: [0-9]+ checks ok, [0-9]+ checks failed$' "$log" | tail -n 1)
     if [ -z "$summary" ]; then
-        fail "the Lua session ($phase) ended before its summary (a script error or a crash)"
+        fail "the Lua session ($label) ended before its summary (a script error or a crash)"
     else
         local passed failed
         read -r _ _ passed _ _ failed _ _ <<<"$summary"
-        [ "$failed" -eq 0 ] || fail "$failed check(s) in the Lua session ($phase) failed"
-        [ "$passed" -ge "$minimum" ] || fail "only $passed check(s) in the Lua session ($phase) ran"
+        [ "$failed" -eq 0 ] || fail "$failed check(s) in the Lua session ($label) failed"
+        [ "$passed" -ge "$minimum" ] || fail "only $passed check(s) in the Lua session ($label) ran"
     fi
-    grep -q '^CHECK FAIL' "$log" && fail "see the CHECK FAIL lines above ($phase)"
+    grep -q '^CHECK FAIL' "$log" && fail "see the CHECK FAIL lines above ($label)"
     # Ardour logs a plug-in's refused state or failed calls as errors naming the plug-in, without
     # stopping: for example "VST3<name>: failed to load chunk-data" when restoring a saved session.
     local errors
     errors=$(grep -F '[ERROR]' "$log" | grep -F "$plugin_name")
-    [ -z "$errors" ] || fail "Ardour reported errors about the plug-in ($phase): $errors"
+    [ -z "$errors" ] || fail "Ardour reported errors about the plug-in ($label): $errors"
 }
 
 # First run: the sound with parameters and automation, then the session is saved with distinctive
 # settings. Second run, a new process: the saved session is opened and must sound and read the same.
-run_session create 55
+run_session create create 55 "$work/session"
 reference=$(grep -E '^ardour-host reference: -?[0-9.]+$' "$work/create.log" | tail -n 1 | cut -d' ' -f3)
 if [ $failures -ne 0 ] || [ -z "$reference" ]; then
     [ -n "$reference" ] || fail "the first Lua session gave no reference level"
     echo "ardour-host: the first session failed; the saved session is not reopened"
 else
-    run_session reload 20 "$reference"
+    # A copy without the plug-in's own state: Ardour then restores the parameters from the values it
+    # keeps per parameter, which reach the processor only once it runs, after it was set up.
+    cp -r "$work/session" "$work/session-values"
+    perl -0pi -e 's{<chunk>.*?</chunk>\s*}{}gs' "$work/session-values/"*.ardour
+    if grep -q '<chunk>' "$work/session-values/"*.ardour; then
+        fail "the plug-in state could not be removed from the session copy"
+    fi
+    run_session reload reload 20 "$work/session" "$reference"
+    run_session reload-values reload 20 "$work/session-values" "$reference"
 fi
 
 if [ $failures -ne 0 ]; then
