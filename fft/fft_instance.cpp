@@ -1,6 +1,7 @@
 #include "fft/fft_instance.h"
 
 #include <cmath>
+#include <mutex>
 #include <new>
 
 namespace
@@ -70,6 +71,57 @@ void fillStageTwiddles(FftSizeInstance& instance)
     }
 }
 
+// The twiddles of every level of one size class, as the recurrence of the stage formulas produces them.
+struct SharedLevelTwiddles
+{
+    std::once_flag built;
+    FftLevelTwiddles levels[kFftMaxTwiddleLevels];
+};
+
+void buildLevelTwiddles(SharedLevelTwiddles& shared, const FftSizeInstance& instance)
+{
+    for (int j = 1; j <= instance.levelCount; ++j)
+    {
+        const FftTwiddleLevel& level = instance.levels[j - 1];
+        const uint32_t q = 1024u << j;
+        double* cosines = allocateDoubles(q);
+        double* sines = nullptr;
+        try
+        {
+            sines = allocateDoubles(q);
+        }
+        catch (...)
+        {
+            freeDoubles(cosines);
+            throw;
+        }
+        double c = 1.0;
+        double s = 0.0;
+        cosines[0] = c;
+        sines[0] = s;
+        for (uint32_t k = 1; k < q; ++k)
+        {
+            const double nextC = c * level.rotationCos - s * level.rotationSin;
+            const double nextS = s * level.rotationCos + c * level.rotationSin;
+            c = nextC;
+            s = nextS;
+            cosines[k] = c;
+            sines[k] = s;
+        }
+        shared.levels[j - 1] = FftLevelTwiddles{cosines, sines, q, level.rotationCos, level.rotationSin};
+    }
+}
+
+// Built at most once per size class; never freed, since instances may transform until the process ends.
+void attachLevelTwiddles(FftSizeInstance& instance, int sizeClass)
+{
+    static SharedLevelTwiddles* const shared = new SharedLevelTwiddles[kFftMaxSizeClass + 1];
+    SharedLevelTwiddles& row = shared[sizeClass];
+    std::call_once(row.built, [&] { buildLevelTwiddles(row, instance); });
+    for (int j = 0; j < kFftMaxTwiddleLevels; ++j)
+        instance.levelTwiddles[j] = row.levels[j];
+}
+
 } // namespace
 
 FftSizeInstance::FftSizeInstance(int sizeClass)
@@ -121,6 +173,19 @@ FftSizeInstance::FftSizeInstance(int sizeClass)
         levels[0] = FftTwiddleLevel{1.0, 0.0, std::cos(kRotationAngle8192), std::sin(kRotationAngle8192)};
     else if (sizeClass > 13)
         fftInitRotationPairs(*this, sizeClass - 12);
+
+    if (sizeClass > 12)
+    {
+        try
+        {
+            attachLevelTwiddles(*this, sizeClass);
+        }
+        catch (...)
+        {
+            freeArrays();
+            throw;
+        }
+    }
 }
 
 FftSizeInstance::~FftSizeInstance()

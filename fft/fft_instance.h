@@ -14,6 +14,20 @@ struct FftTwiddleLevel
     double rotationSin;
 };
 
+/** The twiddles k = 0 .. q - 1 of the stage a level serves, exactly as its recurrence produces them from
+    (1, 0) with the rotation below. Every transform restarts the recurrence from (1, 0), so they never change:
+    they are computed once per size class, when its first instance is built, and shared read-only by all its
+    instances until the process ends. A transform reads them only while the level's rotation is still the
+    one they were computed with; otherwise it runs the recurrence itself. */
+struct FftLevelTwiddles
+{
+    const double* cosines = nullptr;
+    const double* sines = nullptr;
+    uint32_t length = 0;
+    double rotationCos = 0.0;
+    double rotationSin = 0.0;
+};
+
 /** Smallest and largest supported size class (log2 of the transform size). */
 constexpr int kFftMinSizeClass = 8;
 constexpr int kFftMaxSizeClass = 17;
@@ -47,7 +61,9 @@ constexpr int fftSizeClassOf(int n)
 struct FftSizeInstance
 {
     /** Builds every table of the size class (8 .. 17). [any thread] Allocates 9*n + 40*cosineLength bytes;
-        if an allocation fails, what was allocated is freed and std::bad_alloc propagates. */
+        the first instance of a size class from 8192 up also allocates the shared level twiddles (about 8*n
+        bytes, kept until exit). If an allocation fails, what was allocated is freed and std::bad_alloc
+        propagates. */
     explicit FftSizeInstance(int sizeClass);
 
     /** Frees the per-stage twiddles, the cosine table, the bit-reversal table and the work buffer, in that
@@ -82,6 +98,9 @@ struct FftSizeInstance
         4096 keep one level that is never read. */
     FftTwiddleLevel levels[kFftMaxTwiddleLevels];
     int levelCount = 0;
+
+    /** The shared twiddles of each level (see FftLevelTwiddles); empty for sizes up to 4096. */
+    FftLevelTwiddles levelTwiddles[kFftMaxTwiddleLevels];
 
 private:
     void freeArrays();

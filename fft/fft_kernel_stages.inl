@@ -341,6 +341,23 @@ inline void forwardMerge(double* dst, const double* src, uint32_t begin, uint32_
         forwardButterflies(dst + b, src + b, m, 1, m / 4, twiddles);
 }
 
+// The level's twiddles computed ahead, or null when its rotation is no longer the one they came from.
+inline const FftLevelTwiddles* precomputedTwiddles(const FftSizeInstance& instance, uint32_t m,
+                                                   const FftTwiddleLevel& level)
+{
+    const FftLevelTwiddles& t = instance.levelTwiddles[sizeClassOfLength(m) - 13];
+    const bool current = t.cosines != nullptr && t.length == m / 4 && t.rotationCos == level.rotationCos &&
+                         t.rotationSin == level.rotationSin;
+    return current ? &t : nullptr;
+}
+
+// The level ends on the twiddle of k = q - 1, as the recurrence would leave it.
+inline void finishLevel(FftTwiddleLevel& level, const FftLevelTwiddles& t)
+{
+    level.currentCos = t.cosines[t.length - 1];
+    level.currentSin = t.sines[t.length - 1];
+}
+
 inline void forwardMergeRecurrent(double* dst, const double* src, uint32_t n, uint32_t m,
                                   FftTwiddleLevel& level)
 {
@@ -528,6 +545,32 @@ inline void inverseSplitRecurrent(double* dst, const double* src, uint32_t n, ui
         { inverseButterflies(dst + b, src + b, m, kBegin, kEnd, twiddles, between); });
 }
 
+// A stage longer than the cosine table: its twiddles from the shared level table when they are current,
+// from the recurrence otherwise. Both give the same bits.
+inline void forwardLevelStage(const FftSizeInstance& instance, double* dst, const double* src, uint32_t n,
+                              uint32_t m, FftTwiddleLevel& level)
+{
+    if (const FftLevelTwiddles* t = precomputedTwiddles(instance, m, level))
+    {
+        forwardMerge(dst, src, 0, n, m, StagedTwiddles{t->cosines, t->sines, 0});
+        finishLevel(level, *t);
+        return;
+    }
+    forwardMergeRecurrent(dst, src, n, m, level);
+}
+
+inline void inverseLevelStage(const FftSizeInstance& instance, double* dst, const double* src, uint32_t n,
+                              uint32_t m, FftTwiddleLevel& level)
+{
+    if (const FftLevelTwiddles* t = precomputedTwiddles(instance, m, level))
+    {
+        inverseSplit(dst, src, 0, n, m, StagedTwiddles{t->cosines, t->sines, 0});
+        finishLevel(level, *t);
+        return;
+    }
+    inverseSplitRecurrent(dst, src, n, m, level);
+}
+
 inline void inverseTableStage(const FftSizeInstance& instance, double* dst, const double* src, uint32_t begin,
                               uint32_t end, uint32_t m)
 {
@@ -581,7 +624,7 @@ inline void forwardTransform(FftSizeInstance& instance, double* out, const doubl
         if (m <= 4096)
             forwardTableStage(instance, dst, latest, 0, n, m);
         else
-            forwardMergeRecurrent(dst, latest, n, m, levelOf(instance, m));
+            forwardLevelStage(instance, dst, latest, n, m, levelOf(instance, m));
         latest = dst;
     }
 }
@@ -599,7 +642,7 @@ inline void inverseTransform(FftSizeInstance& instance, const double* in, double
         if (m <= 4096)
             inverseTableStage(instance, dst, src, 0, n, m);
         else
-            inverseSplitRecurrent(dst, src, n, m, levelOf(instance, m));
+            inverseLevelStage(instance, dst, src, n, m, levelOf(instance, m));
         src = dst;
         dst = alternate(dst, out, work);
     }

@@ -109,6 +109,38 @@ TEST_P(FftBitExact, SpecialValuesMatchReference)
     }
 }
 
+// The long stages read twiddles computed ahead while the level's rotation is the one they were computed
+// with. A level whose rotation was changed afterwards must still follow the recurrence, bit for bit.
+TEST_P(FftBitExact, ChangedRotationIsFollowedByTheRecurrence)
+{
+    constexpr int n = 16384;
+    FftSizeInstance kernelInstance(sizeClassOf(n));
+    FftSizeInstance referenceInstance(sizeClassOf(n));
+    for (FftSizeInstance* instance : {&kernelInstance, &referenceInstance})
+    {
+        instance->levels[0].rotationCos = 0.9999995;
+        instance->levels[0].rotationSin = 0.0009999;
+    }
+    const std::vector<double> in = randomSignal(n, 4242);
+    std::vector<double> expected(n);
+    std::vector<double> actual(n);
+    referenceForward(referenceInstance, expected.data(), in.data());
+    fftForwardN(GetParam(), kernelInstance, actual.data(), in.data());
+    EXPECT_TRUE(sameBits(expected, actual));
+    EXPECT_TRUE(sameInstanceState(referenceInstance, kernelInstance));
+    const std::vector<double> changedForward = actual;
+    referenceInverse(referenceInstance, in.data(), expected.data());
+    fftInverseN(GetParam(), kernelInstance, in.data(), actual.data());
+    EXPECT_TRUE(sameBits(expected, actual));
+    EXPECT_TRUE(sameInstanceState(referenceInstance, kernelInstance));
+
+    // The change really took effect: a fresh instance gives other bits.
+    FftSizeInstance fresh(sizeClassOf(n));
+    std::vector<double> usual(n);
+    fftForwardN(GetParam(), fresh, usual.data(), in.data());
+    EXPECT_FALSE(sameBits(usual, changedForward));
+}
+
 INSTANTIATE_TEST_SUITE_P(Isa, FftBitExact, ::testing::Values(FftIsa::Sse2, FftIsa::Avx),
                          [](const ::testing::TestParamInfo<FftIsa>& isa)
                          { return isa.param == FftIsa::Avx ? std::string("Avx") : std::string("Sse2"); });
