@@ -72,8 +72,21 @@ void fillStageTwiddles(FftSizeInstance& instance)
 }
 
 // The twiddles of every level of one size class, as the recurrence of the stage formulas produces them.
+// Freed when the module is unloaded (after the pool's instances, which were built after it).
 struct SharedLevelTwiddles
 {
+    SharedLevelTwiddles() = default;
+    SharedLevelTwiddles(const SharedLevelTwiddles&) = delete;
+    SharedLevelTwiddles& operator=(const SharedLevelTwiddles&) = delete;
+    ~SharedLevelTwiddles()
+    {
+        for (FftLevelTwiddles& level : levels)
+        {
+            freeDoubles(const_cast<double*>(level.cosines));
+            freeDoubles(const_cast<double*>(level.sines));
+        }
+    }
+
     std::once_flag built;
     FftLevelTwiddles levels[kFftMaxTwiddleLevels];
 };
@@ -82,6 +95,9 @@ void buildLevelTwiddles(SharedLevelTwiddles& shared, const FftSizeInstance& inst
 {
     for (int j = 1; j <= instance.levelCount; ++j)
     {
+        // Levels built before an allocation failed are kept for the next attempt.
+        if (shared.levels[j - 1].cosines != nullptr)
+            continue;
         const FftTwiddleLevel& level = instance.levels[j - 1];
         const uint32_t q = 1024u << j;
         double* cosines = allocateDoubles(q);
@@ -112,10 +128,10 @@ void buildLevelTwiddles(SharedLevelTwiddles& shared, const FftSizeInstance& inst
     }
 }
 
-// Built at most once per size class; never freed, since instances may transform until the process ends.
+// Built at most once per size class.
 void attachLevelTwiddles(FftSizeInstance& instance, int sizeClass)
 {
-    static SharedLevelTwiddles* const shared = new SharedLevelTwiddles[kFftMaxSizeClass + 1];
+    static SharedLevelTwiddles shared[kFftMaxSizeClass + 1];
     SharedLevelTwiddles& row = shared[sizeClass];
     std::call_once(row.built, [&] { buildLevelTwiddles(row, instance); });
     for (int j = 0; j < kFftMaxTwiddleLevels; ++j)

@@ -17,7 +17,7 @@ struct FftTwiddleLevel
 /** The twiddles k = 0 .. q - 1 of the stage a level serves, exactly as its recurrence produces them from
     (1, 0) with the rotation below. Every transform restarts the recurrence from (1, 0), so they never change:
     they are computed once per size class, when its first instance is built, and shared read-only by all its
-    instances until the process ends. A transform reads them only while the level's rotation is still the
+    instances until the module is unloaded. A transform reads them only while the level's rotation is the
     one they were computed with; otherwise it runs the recurrence itself. */
 struct FftLevelTwiddles
 {
@@ -62,8 +62,8 @@ struct FftSizeInstance
 {
     /** Builds every table of the size class (8 .. 17). [any thread] Allocates 9*n + 40*cosineLength bytes;
         the first instance of a size class from 8192 up also allocates the shared level twiddles (about 8*n
-        bytes, kept until exit). If an allocation fails, what was allocated is freed and std::bad_alloc
-        propagates. */
+        bytes, kept until the module is unloaded). If an allocation fails, what was allocated is freed
+        and std::bad_alloc propagates. */
     explicit FftSizeInstance(int sizeClass);
 
     /** Frees the per-stage twiddles, the cosine table, the bit-reversal table and the work buffer, in that
