@@ -208,85 +208,107 @@ inline void forwardRadix4(const FftSizeInstance& instance, double* dst, const do
                         });
 }
 
-// Block size 8, two blocks at a time: a 2x2 transpose puts the same position of both blocks in one vector.
-inline void forwardMerge8(double* dst, const double* src, uint32_t begin, uint32_t end)
+// The butterflies of block size 8 on registers whose two lanes hold two independent blocks.
+inline void forwardMerge8Registers(const __m128d* x, __m128d* d)
 {
     const __m128d root = _mm_set1_pd(kSqrtHalf);
-    for (uint32_t b = begin; b < end; b += 16)
+    d[0] = _mm_add_pd(x[0], x[4]);
+    d[4] = _mm_sub_pd(x[0], x[4]);
+    d[2] = x[2];
+    d[6] = x[6];
+    const __m128d tRe = _mm_mul_pd(_mm_sub_pd(x[5], x[7]), root);
+    const __m128d tIm = _mm_mul_pd(_mm_add_pd(x[7], x[5]), root);
+    d[1] = _mm_add_pd(x[1], tRe);
+    d[3] = _mm_sub_pd(x[1], tRe);
+    d[5] = _mm_add_pd(tIm, x[3]);
+    d[7] = _mm_sub_pd(tIm, x[3]);
+}
+
+// Loads `count` positions of the blocks at b and b + count (a 2x2 transpose puts the same position of both
+// blocks in one vector), and stores them back the same way.
+inline void loadBlockPair(const double* src, uint32_t b, int count, __m128d* x)
+{
+    for (int p = 0; p < count; p += 2)
     {
-        __m128d x[8];
-        for (int p = 0; p < 8; p += 2)
-        {
-            const __m128d first = _mm_loadu_pd(src + b + p);
-            const __m128d second = _mm_loadu_pd(src + b + 8 + p);
-            x[p] = _mm_unpacklo_pd(first, second);
-            x[p + 1] = _mm_unpackhi_pd(first, second);
-        }
-        __m128d d[8];
-        d[0] = _mm_add_pd(x[0], x[4]);
-        d[4] = _mm_sub_pd(x[0], x[4]);
-        d[2] = x[2];
-        d[6] = x[6];
-        const __m128d tRe = _mm_mul_pd(_mm_sub_pd(x[5], x[7]), root);
-        const __m128d tIm = _mm_mul_pd(_mm_add_pd(x[7], x[5]), root);
-        d[1] = _mm_add_pd(x[1], tRe);
-        d[3] = _mm_sub_pd(x[1], tRe);
-        d[5] = _mm_add_pd(tIm, x[3]);
-        d[7] = _mm_sub_pd(tIm, x[3]);
-        for (int p = 0; p < 8; p += 2)
-        {
-            _mm_storeu_pd(dst + b + p, _mm_unpacklo_pd(d[p], d[p + 1]));
-            _mm_storeu_pd(dst + b + 8 + p, _mm_unpackhi_pd(d[p], d[p + 1]));
-        }
+        const __m128d first = _mm_loadu_pd(src + b + p);
+        const __m128d second = _mm_loadu_pd(src + b + count + p);
+        x[p] = _mm_unpacklo_pd(first, second);
+        x[p + 1] = _mm_unpackhi_pd(first, second);
     }
 }
 
-// Block size 16, two blocks at a time as above; its three twiddles are broadcast.
+inline void storeBlockPair(double* dst, uint32_t b, int count, const __m128d* d)
+{
+    for (int p = 0; p < count; p += 2)
+    {
+        _mm_storeu_pd(dst + b + p, _mm_unpacklo_pd(d[p], d[p + 1]));
+        _mm_storeu_pd(dst + b + count + p, _mm_unpackhi_pd(d[p], d[p + 1]));
+    }
+}
+
+// The three twiddles of block size 16, broadcast.
+struct Twiddles16
+{
+    explicit Twiddles16(const FftSizeInstance& instance)
+    {
+        const uint32_t length = instance.cosineLength;
+        const uint32_t stride = length / 4;
+        for (uint32_t k = 1; k < 4; ++k)
+        {
+            c[k] = _mm_set1_pd(instance.cosineTable[k * stride]);
+            s[k] = _mm_set1_pd(instance.cosineTable[length - k * stride]);
+        }
+    }
+    __m128d c[4];
+    __m128d s[4];
+};
+
+inline void forwardMerge16Registers(const Twiddles16& t, const __m128d* x, __m128d* d)
+{
+    d[0] = _mm_add_pd(x[0], x[8]);
+    d[8] = _mm_sub_pd(x[0], x[8]);
+    d[4] = x[4];
+    d[12] = x[12];
+    for (int k = 1; k < 4; ++k)
+    {
+        const __m128d reA = x[k];
+        const __m128d imA = x[4 + k];
+        const __m128d reB = x[8 + k];
+        const __m128d imB = x[12 + k];
+        const __m128d tRe = _mm_sub_pd(_mm_mul_pd(t.c[k], reB), _mm_mul_pd(t.s[k], imB));
+        const __m128d tIm = _mm_add_pd(_mm_mul_pd(t.c[k], imB), _mm_mul_pd(t.s[k], reB));
+        d[k] = _mm_add_pd(reA, tRe);
+        d[8 - k] = _mm_sub_pd(reA, tRe);
+        d[8 + k] = _mm_add_pd(tIm, imA);
+        d[16 - k] = _mm_sub_pd(tIm, imA);
+    }
+}
+
+// Block size 8, two blocks at a time.
+inline void forwardMerge8(double* dst, const double* src, uint32_t begin, uint32_t end)
+{
+    for (uint32_t b = begin; b < end; b += 16)
+    {
+        __m128d x[8];
+        __m128d d[8];
+        loadBlockPair(src, b, 8, x);
+        forwardMerge8Registers(x, d);
+        storeBlockPair(dst, b, 8, d);
+    }
+}
+
+// Block size 16, two blocks at a time.
 inline void forwardMerge16(const FftSizeInstance& instance, double* dst, const double* src, uint32_t begin,
                            uint32_t end)
 {
-    const uint32_t length = instance.cosineLength;
-    const uint32_t stride = length / 4;
-    __m128d c[4];
-    __m128d s[4];
-    for (uint32_t k = 1; k < 4; ++k)
-    {
-        c[k] = _mm_set1_pd(instance.cosineTable[k * stride]);
-        s[k] = _mm_set1_pd(instance.cosineTable[length - k * stride]);
-    }
+    const Twiddles16 t(instance);
     for (uint32_t b = begin; b < end; b += 32)
     {
         __m128d x[16];
-        for (int p = 0; p < 16; p += 2)
-        {
-            const __m128d first = _mm_loadu_pd(src + b + p);
-            const __m128d second = _mm_loadu_pd(src + b + 16 + p);
-            x[p] = _mm_unpacklo_pd(first, second);
-            x[p + 1] = _mm_unpackhi_pd(first, second);
-        }
         __m128d d[16];
-        d[0] = _mm_add_pd(x[0], x[8]);
-        d[8] = _mm_sub_pd(x[0], x[8]);
-        d[4] = x[4];
-        d[12] = x[12];
-        for (int k = 1; k < 4; ++k)
-        {
-            const __m128d reA = x[k];
-            const __m128d imA = x[4 + k];
-            const __m128d reB = x[8 + k];
-            const __m128d imB = x[12 + k];
-            const __m128d tRe = _mm_sub_pd(_mm_mul_pd(c[k], reB), _mm_mul_pd(s[k], imB));
-            const __m128d tIm = _mm_add_pd(_mm_mul_pd(c[k], imB), _mm_mul_pd(s[k], reB));
-            d[k] = _mm_add_pd(reA, tRe);
-            d[8 - k] = _mm_sub_pd(reA, tRe);
-            d[8 + k] = _mm_add_pd(tIm, imA);
-            d[16 - k] = _mm_sub_pd(tIm, imA);
-        }
-        for (int p = 0; p < 16; p += 2)
-        {
-            _mm_storeu_pd(dst + b + p, _mm_unpacklo_pd(d[p], d[p + 1]));
-            _mm_storeu_pd(dst + b + 16 + p, _mm_unpackhi_pd(d[p], d[p + 1]));
-        }
+        loadBlockPair(src, b, 16, x);
+        forwardMerge16Registers(t, x, d);
+        storeBlockPair(dst, b, 16, d);
     }
 }
 
@@ -407,81 +429,58 @@ inline void inverseRadix4(const FftSizeInstance& instance, double* out, const do
                         });
 }
 
-inline void inverseSplit8(double* dst, const double* src, uint32_t begin, uint32_t end)
+inline void inverseSplit8Registers(const __m128d* x, __m128d* d)
 {
     const __m128d root = _mm_set1_pd(kSqrtHalf);
     const __m128d two = _mm_set1_pd(2.0);
-    for (uint32_t b = begin; b < end; b += 16)
+    d[0] = _mm_add_pd(x[0], x[4]);
+    d[4] = _mm_sub_pd(x[0], x[4]);
+    d[2] = _mm_mul_pd(two, x[2]);
+    d[6] = _mm_mul_pd(two, x[6]);
+    d[1] = _mm_add_pd(x[1], x[3]);
+    d[3] = _mm_sub_pd(x[5], x[7]);
+    const __m128d u = _mm_sub_pd(x[1], x[3]);
+    const __m128d v = _mm_add_pd(x[5], x[7]);
+    d[5] = _mm_mul_pd(_mm_add_pd(v, u), root);
+    d[7] = _mm_mul_pd(_mm_sub_pd(v, u), root);
+}
+
+inline void inverseSplit16Registers(const Twiddles16& t, const __m128d* x, __m128d* d)
+{
+    const __m128d two = _mm_set1_pd(2.0);
+    d[0] = _mm_add_pd(x[0], x[8]);
+    d[8] = _mm_sub_pd(x[0], x[8]);
+    d[4] = _mm_mul_pd(two, x[4]);
+    d[12] = _mm_mul_pd(two, x[12]);
+    for (int k = 1; k < 4; ++k)
     {
-        __m128d x[8];
-        for (int p = 0; p < 8; p += 2)
-        {
-            const __m128d first = _mm_loadu_pd(src + b + p);
-            const __m128d second = _mm_loadu_pd(src + b + 8 + p);
-            x[p] = _mm_unpacklo_pd(first, second);
-            x[p + 1] = _mm_unpackhi_pd(first, second);
-        }
-        __m128d d[8];
-        d[0] = _mm_add_pd(x[0], x[4]);
-        d[4] = _mm_sub_pd(x[0], x[4]);
-        d[2] = _mm_mul_pd(two, x[2]);
-        d[6] = _mm_mul_pd(two, x[6]);
-        d[1] = _mm_add_pd(x[1], x[3]);
-        d[3] = _mm_sub_pd(x[5], x[7]);
-        const __m128d u = _mm_sub_pd(x[1], x[3]);
-        const __m128d v = _mm_add_pd(x[5], x[7]);
-        d[5] = _mm_mul_pd(_mm_add_pd(v, u), root);
-        d[7] = _mm_mul_pd(_mm_sub_pd(v, u), root);
-        for (int p = 0; p < 8; p += 2)
-        {
-            _mm_storeu_pd(dst + b + p, _mm_unpacklo_pd(d[p], d[p + 1]));
-            _mm_storeu_pd(dst + b + 8 + p, _mm_unpackhi_pd(d[p], d[p + 1]));
-        }
+        d[k] = _mm_add_pd(x[k], x[8 - k]);
+        d[4 + k] = _mm_sub_pd(x[8 + k], x[16 - k]);
+        const __m128d u = _mm_sub_pd(x[k], x[8 - k]);
+        const __m128d v = _mm_add_pd(x[8 + k], x[16 - k]);
+        d[8 + k] = _mm_add_pd(_mm_mul_pd(u, t.c[k]), _mm_mul_pd(v, t.s[k]));
+        d[12 + k] = _mm_sub_pd(_mm_mul_pd(v, t.c[k]), _mm_mul_pd(u, t.s[k]));
     }
 }
 
-inline void inverseSplit16(const FftSizeInstance& instance, double* dst, const double* src, uint32_t begin,
-                           uint32_t end)
+// Block sizes 16 and 8 in one pass over [begin, end), in place: the two lanes hold the blocks of 16 at b and
+// b + 16, and each half of them is a block of 8 of its own. Both stages make exactly their own operations;
+// the block-16 results only skip the round trip through the other buffer, which the radix-4 stage that
+// follows rewrites whole.
+inline void inverseSplit16And8InPlace(const FftSizeInstance& instance, double* data, uint32_t begin,
+                                      uint32_t end)
 {
-    const uint32_t length = instance.cosineLength;
-    const uint32_t stride = length / 4;
-    __m128d c[4];
-    __m128d s[4];
-    for (uint32_t k = 1; k < 4; ++k)
-    {
-        c[k] = _mm_set1_pd(instance.cosineTable[k * stride]);
-        s[k] = _mm_set1_pd(instance.cosineTable[length - k * stride]);
-    }
-    const __m128d two = _mm_set1_pd(2.0);
+    const Twiddles16 t(instance);
     for (uint32_t b = begin; b < end; b += 32)
     {
         __m128d x[16];
-        for (int p = 0; p < 16; p += 2)
-        {
-            const __m128d first = _mm_loadu_pd(src + b + p);
-            const __m128d second = _mm_loadu_pd(src + b + 16 + p);
-            x[p] = _mm_unpacklo_pd(first, second);
-            x[p + 1] = _mm_unpackhi_pd(first, second);
-        }
+        __m128d y[16];
         __m128d d[16];
-        d[0] = _mm_add_pd(x[0], x[8]);
-        d[8] = _mm_sub_pd(x[0], x[8]);
-        d[4] = _mm_mul_pd(two, x[4]);
-        d[12] = _mm_mul_pd(two, x[12]);
-        for (int k = 1; k < 4; ++k)
-        {
-            d[k] = _mm_add_pd(x[k], x[8 - k]);
-            d[4 + k] = _mm_sub_pd(x[8 + k], x[16 - k]);
-            const __m128d u = _mm_sub_pd(x[k], x[8 - k]);
-            const __m128d v = _mm_add_pd(x[8 + k], x[16 - k]);
-            d[8 + k] = _mm_add_pd(_mm_mul_pd(u, c[k]), _mm_mul_pd(v, s[k]));
-            d[12 + k] = _mm_sub_pd(_mm_mul_pd(v, c[k]), _mm_mul_pd(u, s[k]));
-        }
-        for (int p = 0; p < 16; p += 2)
-        {
-            _mm_storeu_pd(dst + b + p, _mm_unpacklo_pd(d[p], d[p + 1]));
-            _mm_storeu_pd(dst + b + 16 + p, _mm_unpackhi_pd(d[p], d[p + 1]));
-        }
+        loadBlockPair(data, b, 16, x);
+        inverseSplit16Registers(t, x, y);
+        inverseSplit8Registers(y, d);
+        inverseSplit8Registers(y + 8, d + 8);
+        storeBlockPair(data, b, 16, d);
     }
 }
 
@@ -574,12 +573,7 @@ inline void inverseLevelStage(const FftSizeInstance& instance, double* dst, cons
 inline void inverseTableStage(const FftSizeInstance& instance, double* dst, const double* src, uint32_t begin,
                               uint32_t end, uint32_t m)
 {
-    if (m == 8)
-        inverseSplit8(dst, src, begin, end);
-    else if (m == 16)
-        inverseSplit16(instance, dst, src, begin, end);
-    else
-        inverseSplit(dst, src, begin, end, m, tableTwiddles(instance, m / 4));
+    inverseSplit(dst, src, begin, end, m, tableTwiddles(instance, m / 4));
 }
 
 // ---- Stage plans ------------------------------------------------------------------------------------------
@@ -650,15 +644,20 @@ inline void inverseTransform(FftSizeInstance& instance, const double* in, double
     const double* latest = src;
     for (uint32_t begin = 0; begin < n; begin += span)
     {
+        // The chunk always has stages of block size 32 and more, so the last of them writes one of ours.
         const double* chunkSrc = src;
         double* chunkDst = dst;
-        for (uint32_t m = span; m >= 8; m /= 2)
+        double* written = dst;
+        for (uint32_t m = span; m >= 32; m /= 2)
         {
             inverseTableStage(instance, chunkDst, chunkSrc, begin, begin + span, m);
+            written = chunkDst;
             chunkSrc = chunkDst;
             chunkDst = alternate(chunkDst, out, work);
         }
-        latest = chunkSrc;
+        // Block sizes 16 and 8 would write the other buffer and then this one again.
+        inverseSplit16And8InPlace(instance, written, begin, begin + span);
+        latest = written;
     }
 
     inverseRadix4(instance, out, latest, n);
