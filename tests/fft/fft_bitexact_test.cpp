@@ -32,6 +32,32 @@ bool sameInstanceState(const FftSizeInstance& a, const FftSizeInstance& b)
     return true;
 }
 
+// Transforms `in` with the reference and with the kernels of `isa`; outputs and instance states must agree
+// bit for bit. Returns the kernels' output.
+std::vector<double> forwardBoth(FftIsa isa, FftSizeInstance& kernel, FftSizeInstance& reference,
+                                const std::vector<double>& in)
+{
+    std::vector<double> expected(in.size());
+    std::vector<double> actual(in.size());
+    referenceForward(reference, expected.data(), in.data());
+    fftForwardN(isa, kernel, actual.data(), in.data());
+    EXPECT_TRUE(sameBits(expected, actual));
+    EXPECT_TRUE(sameInstanceState(reference, kernel));
+    return actual;
+}
+
+std::vector<double> inverseBoth(FftIsa isa, FftSizeInstance& kernel, FftSizeInstance& reference,
+                                const std::vector<double>& in)
+{
+    std::vector<double> expected(in.size());
+    std::vector<double> actual(in.size());
+    referenceInverse(reference, in.data(), expected.data());
+    fftInverseN(isa, kernel, in.data(), actual.data());
+    EXPECT_TRUE(sameBits(expected, actual));
+    EXPECT_TRUE(sameInstanceState(reference, kernel));
+    return actual;
+}
+
 class FftBitExact : public ::testing::TestWithParam<FftIsa>
 {
 protected:
@@ -50,15 +76,7 @@ TEST_P(FftBitExact, ForwardMatchesReferenceAtEverySize)
         FftSizeInstance kernelInstance(sizeClassOf(n));
         FftSizeInstance referenceInstance(sizeClassOf(n));
         for (uint64_t seed = 1; seed <= 2; ++seed)
-        {
-            const std::vector<double> in = randomSignal(n, seed * 1000 + n);
-            std::vector<double> expected(n);
-            std::vector<double> actual(n);
-            referenceForward(referenceInstance, expected.data(), in.data());
-            fftForwardN(GetParam(), kernelInstance, actual.data(), in.data());
-            EXPECT_TRUE(sameBits(expected, actual));
-            EXPECT_TRUE(sameInstanceState(referenceInstance, kernelInstance));
-        }
+            forwardBoth(GetParam(), kernelInstance, referenceInstance, randomSignal(n, seed * 1000 + n));
     }
 }
 
@@ -70,15 +88,7 @@ TEST_P(FftBitExact, InverseMatchesReferenceAtEverySize)
         FftSizeInstance kernelInstance(sizeClassOf(n));
         FftSizeInstance referenceInstance(sizeClassOf(n));
         for (uint64_t seed = 1; seed <= 2; ++seed)
-        {
-            const std::vector<double> in = randomSignal(n, seed * 2000 + n);
-            std::vector<double> expected(n);
-            std::vector<double> actual(n);
-            referenceInverse(referenceInstance, in.data(), expected.data());
-            fftInverseN(GetParam(), kernelInstance, in.data(), actual.data());
-            EXPECT_TRUE(sameBits(expected, actual));
-            EXPECT_TRUE(sameInstanceState(referenceInstance, kernelInstance));
-        }
+            inverseBoth(GetParam(), kernelInstance, referenceInstance, randomSignal(n, seed * 2000 + n));
     }
 }
 
@@ -98,14 +108,8 @@ TEST_P(FftBitExact, SpecialValuesMatchReference)
         }
         FftSizeInstance kernelInstance(sizeClassOf(n));
         FftSizeInstance referenceInstance(sizeClassOf(n));
-        std::vector<double> expected(n);
-        std::vector<double> actual(n);
-        referenceForward(referenceInstance, expected.data(), in.data());
-        fftForwardN(GetParam(), kernelInstance, actual.data(), in.data());
-        EXPECT_TRUE(sameBits(expected, actual));
-        referenceInverse(referenceInstance, in.data(), expected.data());
-        fftInverseN(GetParam(), kernelInstance, in.data(), actual.data());
-        EXPECT_TRUE(sameBits(expected, actual));
+        forwardBoth(GetParam(), kernelInstance, referenceInstance, in);
+        inverseBoth(GetParam(), kernelInstance, referenceInstance, in);
     }
 }
 
@@ -122,17 +126,8 @@ TEST_P(FftBitExact, ChangedRotationIsFollowedByTheRecurrence)
         instance->levels[0].rotationSin = 0.0009999;
     }
     const std::vector<double> in = randomSignal(n, 4242);
-    std::vector<double> expected(n);
-    std::vector<double> actual(n);
-    referenceForward(referenceInstance, expected.data(), in.data());
-    fftForwardN(GetParam(), kernelInstance, actual.data(), in.data());
-    EXPECT_TRUE(sameBits(expected, actual));
-    EXPECT_TRUE(sameInstanceState(referenceInstance, kernelInstance));
-    const std::vector<double> changedForward = actual;
-    referenceInverse(referenceInstance, in.data(), expected.data());
-    fftInverseN(GetParam(), kernelInstance, in.data(), actual.data());
-    EXPECT_TRUE(sameBits(expected, actual));
-    EXPECT_TRUE(sameInstanceState(referenceInstance, kernelInstance));
+    const std::vector<double> changedForward = forwardBoth(GetParam(), kernelInstance, referenceInstance, in);
+    inverseBoth(GetParam(), kernelInstance, referenceInstance, in);
 
     // The change really took effect: a fresh instance gives other bits.
     FftSizeInstance fresh(sizeClassOf(n));
