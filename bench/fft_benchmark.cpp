@@ -215,8 +215,14 @@ int main(int argc, char** argv)
 {
     planFftw();
     registerBenchmarks();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    // Repetitions of all benchmarks run in random order, so a burst of load on a shared machine falls on
+    // both libraries alike instead of on one size of one of them. A flag given on the command line wins.
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    std::vector<char*> args(argv, argv + argc + 1); // with the terminating null
+    args.insert(args.begin() + 1, interleave);
+    int argCount = argc + 1;
+    benchmark::Initialize(&argCount, args.data());
+    if (benchmark::ReportUnrecognizedArguments(argCount, args.data()))
         return 1;
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
