@@ -5,26 +5,6 @@
 
 #include <algorithm>
 
-#include <juce_events/juce_events.h>
-
-namespace
-{
-
-// The processor starts its timer; the framework wants its message machinery alive for that.
-class JuceEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override { m_init = std::make_unique<juce::ScopedJuceInitialiser_GUI>(); }
-    void TearDown() override { m_init.reset(); }
-
-private:
-    std::unique_ptr<juce::ScopedJuceInitialiser_GUI> m_init;
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new JuceEnvironment);
-
-} // namespace
-
 ScopedDataFolders::ScopedDataFolders()
 {
     std::random_device random;

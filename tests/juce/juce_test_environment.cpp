@@ -1,7 +1,10 @@
-// Every GUI test binary runs with JUCE's message manager alive, as the plug-in would.
-#include <juce_gui_basics/juce_gui_basics.h>
+// Test binaries that link this run with JUCE's message manager alive, as the plug-in does: processors
+// start their timer and editors their components, and the framework wants its message machinery for that.
+#include <juce_events/juce_events.h>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace
 {
