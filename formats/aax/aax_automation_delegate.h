@@ -36,6 +36,8 @@ public:
     Result PostReleaseRequest(const char* parameterId) override;
     Result Operation9(Opaque a) override;
 
+    bool hasHostDelegate() const noexcept { return bool(m_delegate); }
+
 private:
     AcfPtr<IHostAutomationDelegate> m_delegate;
 };
