@@ -59,6 +59,19 @@ void setBounded(AAX_IString& out, const AAX_CString& text, std::int32_t maxLengt
     out.Set(text.StdString().substr(0, limit).c_str());
 }
 
+// The answer of a parameter's getter through an out value: -20001 for an unknown identifier.
+template <typename Value, typename Getter>
+Result readParameter(const AAX_CParameterManager& manager, const char* id, Value* out, Getter&& getter)
+{
+    const AAX_IParameter* parameter = manager.GetParameterByID(id);
+    if (parameter == nullptr)
+        return kResultUnknownParameter;
+    if (out == nullptr)
+        return kResultNullArgument;
+    *out = getter(*parameter);
+    return kResultOk;
+}
+
 } // namespace
 
 AAX_CEffectParameters::~AAX_CEffectParameters()
@@ -216,13 +229,9 @@ Result AAX_CEffectParameters::GetParameterNameOfLength(const char* id, AAX_IStri
 
 Result AAX_CEffectParameters::GetParameterDefaultNormalizedValue(const char* id, double* value) const
 {
-    const AAX_IParameter* parameter = m_parameterManager.GetParameterByID(id);
-    if (parameter == nullptr)
-        return kResultUnknownParameter;
-    if (value == nullptr)
-        return kResultNullArgument;
-    *value = parameter->GetNormalizedDefaultValue();
-    return kResultOk;
+    return readParameter(m_parameterManager, id, value,
+                         [](const AAX_IParameter& parameter)
+                         { return parameter.GetNormalizedDefaultValue(); });
 }
 
 Result AAX_CEffectParameters::SetParameterDefaultNormalizedValue(const char* id, double value)
@@ -238,24 +247,14 @@ Result AAX_CEffectParameters::SetParameterDefaultNormalizedValue(const char* id,
 
 Result AAX_CEffectParameters::GetParameterType(const char* id, std::int32_t* type) const
 {
-    const AAX_IParameter* parameter = m_parameterManager.GetParameterByID(id);
-    if (parameter == nullptr)
-        return kResultUnknownParameter;
-    if (type == nullptr)
-        return kResultNullArgument;
-    *type = parameter->GetType();
-    return kResultOk;
+    return readParameter(m_parameterManager, id, type,
+                         [](const AAX_IParameter& parameter) { return parameter.GetType(); });
 }
 
 Result AAX_CEffectParameters::GetParameterOrientation(const char* id, std::int32_t* orientation) const
 {
-    const AAX_IParameter* parameter = m_parameterManager.GetParameterByID(id);
-    if (parameter == nullptr)
-        return kResultUnknownParameter;
-    if (orientation == nullptr)
-        return kResultNullArgument;
-    *orientation = parameter->GetOrientation();
-    return kResultOk;
+    return readParameter(m_parameterManager, id, orientation,
+                         [](const AAX_IParameter& parameter) { return parameter.GetOrientation(); });
 }
 
 Result AAX_CEffectParameters::GetParameter(const char* id, AAX_IParameter** parameter)
@@ -331,13 +330,8 @@ Result AAX_CEffectParameters::GetParameterValueString(const char* id, AAX_IStrin
 
 Result AAX_CEffectParameters::GetParameterNormalizedValue(const char* id, double* value) const
 {
-    const AAX_IParameter* parameter = m_parameterManager.GetParameterByID(id);
-    if (parameter == nullptr)
-        return kResultUnknownParameter;
-    if (value == nullptr)
-        return kResultNullArgument;
-    *value = parameter->GetNormalizedValue();
-    return kResultOk;
+    return readParameter(m_parameterManager, id, value,
+                         [](const AAX_IParameter& parameter) { return parameter.GetNormalizedValue(); });
 }
 
 Result AAX_CEffectParameters::SetParameterNormalizedValue(const char* id, double value)
@@ -351,7 +345,7 @@ Result AAX_CEffectParameters::SetParameterNormalizedValue(const char* id, double
     return kResultOk;
 }
 
-Result AAX_CEffectParameters::SetParameterNormalizedRelative(const char* id, double delta)
+Result AAX_CEffectParameters::movedValue(const char* id, double delta, double* moved) const
 {
     double current = 0.0;
     const Result got = GetParameterNormalizedValue(id, &current);
@@ -359,7 +353,15 @@ Result AAX_CEffectParameters::SetParameterNormalizedRelative(const char* id, dou
         return got;
     if (!std::isfinite(delta))
         return kResultConversionFailed;
-    return SetParameterNormalizedValue(id, std::clamp(current + delta, 0.0, 1.0));
+    *moved = std::clamp(current + delta, 0.0, 1.0);
+    return kResultOk;
+}
+
+Result AAX_CEffectParameters::SetParameterNormalizedRelative(const char* id, double delta)
+{
+    double moved = 0.0;
+    const Result result = movedValue(id, delta, &moved);
+    return result != kResultOk ? result : SetParameterNormalizedValue(id, moved);
 }
 
 Result AAX_CEffectParameters::TouchParameter(const char* id)
@@ -395,13 +397,9 @@ Result AAX_CEffectParameters::UpdateParameterNormalizedValue(const char* id, dou
 
 Result AAX_CEffectParameters::UpdateParameterNormalizedRelative(const char* id, double delta)
 {
-    double current = 0.0;
-    const Result got = GetParameterNormalizedValue(id, &current);
-    if (got != kResultOk)
-        return got;
-    if (!std::isfinite(delta))
-        return kResultConversionFailed;
-    return UpdateParameterNormalizedValue(id, std::clamp(current + delta, 0.0, 1.0), 0);
+    double moved = 0.0;
+    const Result result = movedValue(id, delta, &moved);
+    return result != kResultOk ? result : UpdateParameterNormalizedValue(id, moved, 0);
 }
 
 Result AAX_CEffectParameters::GenerateCoefficients()

@@ -104,6 +104,9 @@ private:
     void buildControlsChunk() const;
     bool isFiltered(const AAX_IParameter& parameter) const;
     bool storedValueMatches(const AAX_IParameter& parameter) const;
+    // The current normalised value (as the possibly overridden getter answers it) moved by `delta`,
+    // within 0..1.
+    Result movedValue(const char* id, double delta, double* moved) const;
 
     std::int32_t m_numberOfChanges = 0;
     mutable std::int32_t m_controlsChunkSize = 0;
