@@ -76,6 +76,13 @@ public:
         m_a[0] = T(1);
     }
 
+    /** Makes the filter give silence: the neutral band-pass, whose band-reject partner passes everything. */
+    void setSilent() noexcept
+    {
+        m_a.fill(T(0));
+        m_b.fill(T(0));
+    }
+
     /** One sample through the section; meant to be inlined into the owner's per-sample loop. */
     inline T processSample(T x) noexcept
     {

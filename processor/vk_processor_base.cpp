@@ -51,6 +51,8 @@ VkJuceProcessorBase::~VkJuceProcessorBase()
 {
     // The tick must not run against a half-destroyed product.
     stopTimer();
+    // A value changed just before the host unloads us is still written.
+    flushPersistentWrites();
     vk::log::processorDestroyed();
 }
 
@@ -138,6 +140,7 @@ bool VkJuceProcessorBase::requestTimerUpdate()
 void VkJuceProcessorBase::timerCallback()
 {
     VkJuceScopedProfile profile(*m_profiler.getItem(VkJuceProfiler::kTimerCallback));
+    flushPersistentWrites();
 
     // A request that arrives while the hook runs raises the flag to 2, so the work runs once more.
     if (m_pendingWork.load() != 0 && timerHook())
