@@ -90,7 +90,9 @@ void VkJuceProcessorBase::processBlock(juce::AudioBuffer<float>& buffer, juce::M
     }
 
     updateHostPosition();
-    juce::Timer::pumpTimersFromAudioCallback();
+    // Only a host that processes on the message thread needs the timers pumped here.
+    if (juce::Thread::getCurrentThreadId() == m_creationThread)
+        juce::Timer::pumpTimersFromAudioCallback();
 
     switch (m_processingMode.load())
     {

@@ -2,7 +2,8 @@
 
 #include "processor/vk_registry.h"
 
-static_assert(VkPersistentWrites::kCapacity == VkJuceProcessorBase::kPersistentCapacity, "one entry per persistent id");
+static_assert(VkPersistentWrites::kCapacity == VkJuceProcessorBase::kPersistentCapacity,
+              "one entry per persistent id");
 
 // Persistent values reach the settings store from the message thread, outside the undo lock: the setter
 // that changes them may run on the audio thread, and the store's write rewrites a file and syncs it.
