@@ -443,6 +443,18 @@ float LatiphonixAlgo::getLinkOffset(int which) const noexcept
     return (which >= 0 && which < 3) ? m_linkOffsets[std::size_t(which)].load() : 0.0f;
 }
 
+bool LatiphonixAlgo::isBankOnLayout() const noexcept
+{
+    const int count = m_bandCount.load();
+    if (count != m_targetBands.load())
+        return false;
+    for (int band = 0; band < count; ++band)
+        if (m_bank.frequency(LatiphonixBandBank::kRejectL, band) != m_leftCentres[std::size_t(band)].load() ||
+            m_bank.frequency(LatiphonixBandBank::kRejectR, band) != m_rightCentres[std::size_t(band)].load())
+            return false;
+    return true;
+}
+
 float LatiphonixAlgo::getLeftBandCentre(int band) const noexcept
 {
     return (band >= 0 && band < kMaxBands) ? m_leftCentres[std::size_t(band)].load() : 0.0f;

@@ -141,6 +141,9 @@ public:
         return (slot >= 0 && slot < kNumSlots) ? m_slotGain[std::size_t(slot)] : 0.0f;
     }
     bool isAnalysisRunning() const noexcept { return m_analysisStartMs.load() != 0; }
+    // [between blocks] Whether the bank holds exactly the current layout: the target band count, each
+    // band's filters on its table centres.
+    bool isBankOnLayout() const noexcept;
 
     // The clock the auto-level analysis measures its three seconds with (milliseconds since the epoch).
     using ClockFunction = juce::int64 (*)();
