@@ -68,7 +68,7 @@ public:
     int getFeedForwardCount() const noexcept { return m_feedForwardCount; }
     int getFeedBackCount() const noexcept { return m_feedBackCount; }
 
-    /** Makes the filter a wire: owners use it for bands too low to design sensibly. */
+    /** Makes the filter a wire: the neutral band-reject, for bands too low to design sensibly. */
     void setPassThrough() noexcept
     {
         m_a.fill(T(0));
