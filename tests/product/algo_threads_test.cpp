@@ -3,6 +3,8 @@
 
 #include "product_test_support.h"
 
+#include "processor/vk_registry.h"
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -62,6 +64,52 @@ TEST_F(MorphThreadsTest, LayoutChangesDuringPlaybackEndWithTheBankOnTheLatestLay
     ASSERT_GE(blocks.load(), target);
     EXPECT_EQ(algo().getMorphState(), 0);
     EXPECT_TRUE(algo().isBankOnLayout());
+}
+
+juce::int64 g_now = 1000000;
+juce::int64 testClock()
+{
+    return g_now;
+}
+
+TEST_F(MorphThreadsTest, ResultsHandedToTheMessageThreadArriveWhileBothRun)
+{
+    // The audio thread ends an auto-level analysis and a host thread changes a persistent value many
+    // times, while the message thread ticks; the last of each reaches the parameters and the settings.
+    prepare(48000.0, 512);
+    algo().setClock(&testClock);
+    algo().markAnalysisStart();
+    std::atomic<bool> analysisEnded{false};
+    std::thread audio(
+        [&]
+        {
+            auto signal = makeMonoNoise(512, 0.5f, 4u);
+            juce::MidiBuffer midi;
+            for (int block = 0; block < 400; ++block)
+            {
+                auto copy = signal;
+                float* channels[] = {copy.left.data(), copy.right.data()};
+                juce::AudioBuffer<float> buffer(channels, 2, 512);
+                processor->processBlock(buffer, midi);
+                if (block == 200)
+                    g_now += 3000;
+            }
+            analysisEnded.store(!algo().isAnalysisRunning());
+        });
+    std::thread host(
+        [&]
+        {
+            for (int change = 0; change <= 300; ++change)
+                processor->setParameterInternal(9000, float(change % 7) / 1000.0f, true, false, true);
+        });
+    for (int t = 0; t < 200; ++t)
+        tick();
+    audio.join();
+    host.join();
+    tick();
+    EXPECT_TRUE(analysisEnded.load());
+    EXPECT_EQ(get(kAutoLevel), 1.0f);
+    EXPECT_EQ(vk::registry::readProductFloat("RoutingDefault"), float(300 % 7) / 1000.0f);
 }
 
 } // namespace
