@@ -68,12 +68,19 @@ public:
     int getFeedForwardCount() const noexcept { return m_feedForwardCount; }
     int getFeedBackCount() const noexcept { return m_feedBackCount; }
 
-    /** Makes the filter a wire: owners use it for bands too low to design sensibly. */
+    /** Makes the filter a wire: the neutral band-reject, for bands too low to design sensibly. */
     void setPassThrough() noexcept
     {
         m_a.fill(T(0));
         m_b.fill(T(0));
         m_a[0] = T(1);
+    }
+
+    /** Makes the filter give silence: the neutral band-pass, whose band-reject partner passes everything. */
+    void setSilent() noexcept
+    {
+        m_a.fill(T(0));
+        m_b.fill(T(0));
     }
 
     /** One sample through the section; meant to be inlined into the owner's per-sample loop. */

@@ -10,6 +10,16 @@ struct ResonatorCoefficients
 {
     double a0 = 1.0, a1 = 0.0, a2 = 0.0, b1 = 0.0, b2 = 0.0;
 
+    /** What a resonator becomes where no design applies: the band-reject a wire, the band-pass silence.
+        The two are complements (they sum to the input), so a neutral pair leaves the signal as it is; a
+        band-pass passing its input would add the whole signal to a band sum once more. */
+    static ResonatorCoefficients neutral(bool bandPass) noexcept
+    {
+        ResonatorCoefficients k;
+        k.a0 = bandPass ? 0.0 : 1.0;
+        return k;
+    }
+
     /** False when no stable design exists: a centre on DC (or a multiple of the sampling rate) makes the
         gain normaliser divide by zero, and a bandwidth outside (0, 2/3) puts the poles on or outside the
         unit circle. */
@@ -58,20 +68,19 @@ public:
     T getBandwidth() const noexcept { return m_bandwidth; }
 
 protected:
-    /** Stores f and bw in any case; a design without a stable solution leaves a pass-through filter, the
-        same neutral state owners use for bands that are too low. Returns whether the design was stable. */
+    /** Stores f and bw in any case; a design without a stable solution leaves the neutral filter
+        (ResonatorCoefficients::neutral), the same state owners use for bands that are too low. Returns
+        whether the design was stable. */
     bool designResonator(bool bandPass, T f, T bw) noexcept
     {
         m_frequency = f;
         m_bandwidth = bw;
         ResonatorCoefficients k;
-        if (!ResonatorCoefficients::design(bandPass, f, bw, k))
-        {
-            this->setPassThrough();
-            return false;
-        }
+        const bool stable = ResonatorCoefficients::design(bandPass, f, bw, k);
+        if (!stable)
+            k = ResonatorCoefficients::neutral(bandPass);
         this->setSecondOrder(k.a0, k.a1, k.a2, k.b1, k.b2);
-        return true;
+        return stable;
     }
 
 private:

@@ -32,17 +32,20 @@ public:
     void setType(int type) noexcept { m_type = type; }
     int getType() const noexcept { return m_type; }
 
-    /** Designs the current type. Returns false and changes nothing when the arguments cannot give a finite
-        design (fs or Q not above zero, a gain the formula cannot take, non-finite input) or the type is not
-        one of the table; an unstable or NaN filter would otherwise poison the whole signal path. */
+    /** Designs the current type. Returns false and changes nothing when the arguments cannot give a finite,
+        stable design (fs or Q not above zero, f negative or at or above half of fs, a gain the formula
+        cannot take, non-finite input) or the type is not one of the table; an unstable or NaN filter would
+        otherwise poison the whole signal path. */
     bool design(T frequency, T q, T sampleRate, T gain) noexcept
     {
         const double f = frequency;
         const double fs = sampleRate;
         const double qd = q;
         const double a = gain;
+        // At and above half the sampling rate sin(omega) turns negative and the formulas give poles outside
+        // the unit circle: a filter that grows without bound while staying finite for a long time.
         if (!std::isfinite(f) || !std::isfinite(fs) || !std::isfinite(qd) || !std::isfinite(a) || fs <= 0.0 ||
-            qd <= 0.0 || f < 0.0)
+            qd <= 0.0 || f < 0.0 || f >= 0.5 * fs)
             return false;
         if (m_type < kPeaking || m_type > kResonatorBandReject)
             return false;

@@ -51,6 +51,8 @@ VkJuceProcessorBase::~VkJuceProcessorBase()
 {
     // The tick must not run against a half-destroyed product.
     stopTimer();
+    // A value changed just before the host unloads us is still written.
+    flushPersistentWrites();
     vk::log::processorDestroyed();
 }
 
@@ -88,7 +90,9 @@ void VkJuceProcessorBase::processBlock(juce::AudioBuffer<float>& buffer, juce::M
     }
 
     updateHostPosition();
-    juce::Timer::pumpTimersFromAudioCallback();
+    // Only a host that processes on the message thread needs the timers pumped here.
+    if (juce::Thread::getCurrentThreadId() == m_creationThread)
+        juce::Timer::pumpTimersFromAudioCallback();
 
     switch (m_processingMode.load())
     {
@@ -138,6 +142,7 @@ bool VkJuceProcessorBase::requestTimerUpdate()
 void VkJuceProcessorBase::timerCallback()
 {
     VkJuceScopedProfile profile(*m_profiler.getItem(VkJuceProfiler::kTimerCallback));
+    flushPersistentWrites();
 
     // A request that arrives while the hook runs raises the flag to 2, so the work runs once more.
     if (m_pendingWork.load() != 0 && timerHook())

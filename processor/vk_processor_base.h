@@ -13,6 +13,7 @@
 #include "dsp/delay_filter.h"
 #include "processor/vk_channel_user.h"
 #include "processor/vk_parameter_record.h"
+#include "processor/vk_persistent_writes.h"
 #include "processor/vk_profiler.h"
 #include "processor/vk_program_record.h"
 
@@ -243,8 +244,12 @@ public:
     // [message thread, set-up] Registration. An id outside its own set is refused (false).
     bool registerPersistentParameter(const juce::String& key, int id, float defaultValue);
     bool registerTransientParameter(const juce::String& key, int id, float defaultValue);
-    // Writes the persistent setting of `id` when `value` differs from the record's value.
+    // [any thread] When `value` differs from the record's value, posts it (clamped) for the settings
+    // store; lock-free, no allocation. The write itself waits for flushPersistentWrites.
     void storePersistentParameter(int id, float value);
+    // [message thread, no lock held] Writes the posted persistent values to the settings store. Run by
+    // every processor timer tick and by the destructor.
+    void flushPersistentWrites();
 
     void clearGuiDirtyFlags();
     void refreshAllParameters();
@@ -392,6 +397,12 @@ private:
     // Undo history; every call on the manager holds the undo lock, which also guards the program records.
     juce::UndoManager m_undoManager{kUndoMaxUnits, kUndoMinTransactions};
     juce::CriticalSection m_undoLock;
+
+    // Persistent values posted by the setter, written by the message thread.
+    VkPersistentWrites m_persistentWrites;
+    // The thread that created the processor: the message thread. Asking the framework which thread that
+    // is takes a lock, which the audio thread must not.
+    const juce::Thread::ThreadID m_creationThread = juce::Thread::getCurrentThreadId();
 
     // Gesture bookkeeping, each list under its own lock.
     juce::Array<int> m_heldGestures;

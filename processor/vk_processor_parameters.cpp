@@ -95,15 +95,6 @@ bool VkJuceProcessorBase::registerTransientParameter(const juce::String& key, in
     return true;
 }
 
-void VkJuceProcessorBase::storePersistentParameter(int id, float value)
-{
-    auto& record = getParameterRecord(id);
-    if (value == record.getValue())
-        return;
-    const float clamped = juce::jlimit(0.0f, 1.0f, value);
-    vk::registry::writeProductFloat(record.key, &clamped);
-}
-
 void VkJuceProcessorBase::clearGuiDirtyFlags()
 {
     for (int i = 0; i < kMainCapacity; ++i)

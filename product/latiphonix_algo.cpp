@@ -20,6 +20,8 @@ constexpr float kObserverSpan = 22005.0f;
 constexpr float kFillCentreLeft = 0.016625f;
 constexpr float kFillCentreRight = 0.082625f;
 constexpr float kFillBandwidth = 0.01f;
+// The highest ITD corner, as a fraction of the sampling rate: just below half of it.
+constexpr float kHighestCornerFraction = 0.49f;
 
 juce::int64 systemClock()
 {
@@ -95,6 +97,8 @@ void LatiphonixAlgo::prepare()
     m_morphState = 0;
     m_morphStatePublished.store(0);
     m_checkedSlot = 0;
+    m_checksDone = 0;
+    m_seenGeneration = m_layoutGeneration.load();
     m_configuredBands.store(0);
     m_phaseInvert.store(false);
     m_dynamicsCountdown = 0;
@@ -112,9 +116,11 @@ void LatiphonixAlgo::prepare()
     m_rate.store(0.0f);
     m_shape = 0;
     m_wrapped = false;
+    m_randomState = kRandomSeed;
     m_gainL = m_gainR = 1.0f;
     m_stepL = m_stepR = 0.0f;
     m_analysisStartMs.store(0);
+    m_analysisResultReady.store(false);
     for (auto& offset : m_linkOffsets)
         offset.store(0.0f);
 
@@ -164,6 +170,56 @@ void LatiphonixAlgo::prepare()
     m_itdPendingTarget.store(0);
     m_itdUnroundedDelay = 0.0f;
     m_itdUpdatePending.store(false);
+}
+
+void LatiphonixAlgo::prepareForRate()
+{
+    if (m_processor == nullptr || m_fft[0] == nullptr)
+        return;
+    updateFilterBank();
+    takeOverPendingChanges();
+
+    // The ITD line starts on its new delay instead of cross-fading from the old rate's.
+    m_itdRunningDelay = m_itdFadeDelay = std::clamp(m_itdTargetDelay, 0, kDelayLength);
+    m_itdFadePosition = 0.0f;
+    m_itdFadeStep = 0.0f;
+
+    // The bank takes the new layout whole: a morph from the old rate's centres, one band per tick,
+    // would play the old bands at the wrong frequencies for as many ticks.
+    m_bank.resetAll();
+    m_slotGain.fill(1.0f);
+    m_slotStep.fill(0.0f);
+    const int count = m_targetBands.load();
+    for (int band = 0; band < count; ++band)
+        designSlot(band, band);
+    m_bandCount.store(count);
+    m_activeSlots = count;
+    m_pendingSlot = -1;
+    m_checkedSlot = 0;
+    m_seenGeneration = m_layoutGeneration.load();
+    m_checksDone = kNumSlots;
+    m_morphState = 0;
+    m_morphStatePublished.store(0);
+
+    // Nothing of the signal at the old rate stays in a filter or line.
+    recoverFromNonFinite();
+
+    // The smoothed controls and output gains start where the current values put them: a bounce with
+    // bypass on is the input from its first sample, and a new rate does not glide from stale values.
+    readTargets();
+    m_bypassMix = m_targetBypass;
+    m_iidAmount = m_targetIid;
+    m_linearWidth = m_targetWidth;
+    m_itdWidth = m_targetItd;
+    m_fillMix = m_targetFill;
+    m_blockItdWidth = m_itdWidth;
+    m_depth = value(hDynamics) != 0.0f ? value(hDynamicsDepth) : 0.0f;
+    outputGainTargets(m_gainL, m_gainR);
+    m_stepL = m_stepR = 0.0f;
+    m_tickCounter = 0;
+    m_gainCounter = 0;
+    m_dynamicsCountdown = 0;
+    m_publishCount = 0;
 }
 
 void LatiphonixAlgo::parameterChanged(int index)
@@ -309,8 +365,8 @@ void LatiphonixAlgo::updateFilterBank()
             m_leftCentres[std::size_t(i)].store(invert ? c : d);
             c = d;
         }
-        m_checksDone.store(0);
         m_targetBands.store(count);
+        m_layoutGeneration.fetch_add(1, std::memory_order_release);
     }
 
     // ITD corners, pulled inwards from the bounds.
@@ -320,8 +376,11 @@ void LatiphonixAlgo::updateFilterBank()
     float l = value(hItdLowBound);
     if (l > 0.0f)
         l = std::min(1.0f, l + 0.2f);
-    m_itdHighHz.store(latiphonix::frequencyForValue(h));
-    m_itdLowHz.store(latiphonix::frequencyForValue(l));
+    // The corners reach 22 kHz, above half of the lower sampling rates, where the biquad has no stable
+    // design. Only corners that high are pulled down; lower ones keep their sound.
+    const float highestCorner = kHighestCornerFraction * float(fs);
+    m_itdHighHz.store(std::min(latiphonix::frequencyForValue(h), highestCorner));
+    m_itdLowHz.store(std::min(latiphonix::frequencyForValue(l), highestCorner));
     m_itdDesignRate.store(float(fs));
 
     float d = (value(hAcuity) * 0.0073f + 0.0002f) * float(fs);
@@ -337,6 +396,20 @@ void LatiphonixAlgo::markAnalysisStart()
     const juce::int64 now = std::max<juce::int64>(m_fnpClock(), 1);
     if (m_analysisStartMs.compare_exchange_strong(expected, now))
         m_holdsClearRequested.store(true);
+}
+
+bool LatiphonixAlgo::applyFinishedAnalysis()
+{
+    if (m_processor == nullptr || !m_analysisResultReady.exchange(false, std::memory_order_acquire))
+        return false;
+    m_processor->setParameterInternal(m_handleIndex[hAutoLevel], 1.0f, true, false, false);
+    const float amounts[2] = {m_analysisAmount0.load(), m_analysisAmount1.load()};
+    const int handles[2] = {hAutoLevelAmount0, hAutoLevelAmount1};
+    for (int c = 0; c < 2; ++c)
+        if (amounts[c] >= 0.0f)
+            m_processor->setParameterInternal(m_handleIndex[std::size_t(handles[c])], amounts[c], true, false,
+                                              false);
+    return true;
 }
 
 double LatiphonixAlgo::getHostTempo() const
@@ -368,6 +441,18 @@ bool LatiphonixAlgo::takePublishedPeaks(float& left, float& right) noexcept
 float LatiphonixAlgo::getLinkOffset(int which) const noexcept
 {
     return (which >= 0 && which < 3) ? m_linkOffsets[std::size_t(which)].load() : 0.0f;
+}
+
+bool LatiphonixAlgo::isBankOnLayout() const noexcept
+{
+    const int count = m_bandCount.load();
+    if (count != m_targetBands.load())
+        return false;
+    for (int band = 0; band < count; ++band)
+        if (m_bank.frequency(LatiphonixBandBank::kRejectL, band) != m_leftCentres[std::size_t(band)].load() ||
+            m_bank.frequency(LatiphonixBandBank::kRejectR, band) != m_rightCentres[std::size_t(band)].load())
+            return false;
+    return true;
 }
 
 float LatiphonixAlgo::getLeftBandCentre(int band) const noexcept

@@ -6,7 +6,8 @@
 // automatic input trim, the bypass cross-fade, meters and the two analysis spectra.
 //
 // Threads: process [audio thread]; parameterChanged [whichever thread applied the value];
-// updateFilterBank, prepare [message thread]; the meter, peak and observer getters [any thread].
+// updateFilterBank, prepare, prepareForRate, applyFinishedAnalysis [message thread]; the meter, peak and
+// observer getters [any thread].
 // Values that cross threads are atomics handed over at block or tick boundaries, so the audio thread never
 // runs a filter while another thread redesigns it.
 
@@ -91,7 +92,12 @@ public:
 
     // [message thread] Allocates the analysis filters and observers.
     void prepare() override;
-    // [audio thread] No allocation; locks only inside the analysis filters and the auto-level writes.
+    // [message thread, while the host processes nothing] Lays the bank out and designs every filter and
+    // line for the processor's current rate at once, clears their past and starts each smoothed control
+    // at its target, so that the first block after a (new) rate neither morphs nor glides from the old
+    // state. No allocation.
+    void prepareForRate();
+    // [audio thread] No allocation; locks only inside the spectrum analysis filters (Analysis on).
     void process(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     // [any thread]
     void parameterChanged(int index);
@@ -99,6 +105,10 @@ public:
     void updateFilterBank();
     // [message thread] Starts a three-second auto-level analysis unless one runs.
     void markAnalysisStart();
+    // [message thread] Sets Input Trim Auto and the amounts an ended analysis measured, through the
+    // processor's setter (which allocates and locks, so the audio thread only hands the values over).
+    // False when no analysis has ended since the last call.
+    bool applyFinishedAnalysis();
     // [any thread] Beats per minute; 0 without a position, 2 without a play head.
     double getHostTempo() const;
 
@@ -131,6 +141,9 @@ public:
         return (slot >= 0 && slot < kNumSlots) ? m_slotGain[std::size_t(slot)] : 0.0f;
     }
     bool isAnalysisRunning() const noexcept { return m_analysisStartMs.load() != 0; }
+    // [between blocks] Whether the bank holds exactly the current layout: the target band count, each
+    // band's filters on its table centres.
+    bool isBankOnLayout() const noexcept;
 
     // The clock the auto-level analysis measures its three seconds with (milliseconds since the epoch).
     using ClockFunction = juce::int64 (*)();
@@ -162,6 +175,11 @@ private:
 
     // Per-block pieces. [audio thread]
     void takeOverPendingChanges() noexcept;
+    // The targets of the smoothed controls and of the output gains, from the current values.
+    void readTargets() noexcept;
+    void outputGainTargets(float& left, float& right) const noexcept;
+    // The per-instance generator behind the random Dynamics shapes: 0..127.
+    int nextRandom() noexcept;
     void controlTick() noexcept;
     // Samples between two control events, in place; `length` is at most kRunLength.
     void processRun(float* left, float* right, int length, std::uint32_t& noiseL, std::uint32_t& noiseR,
@@ -185,7 +203,9 @@ private:
     std::atomic<int> m_configuredBands{0};
     std::atomic<int> m_targetBands{0};
     std::atomic<bool> m_recomputeNeeded{false};
-    std::atomic<int> m_checksDone{0};
+    // Raised after every new layout (tables and target count written); the morph restarts its checks when
+    // it sees a new value. Only the message thread writes it, so no reset can be lost.
+    std::atomic<unsigned> m_layoutGeneration{0};
     std::array<std::atomic<float>, kMaxBands> m_leftCentres{};
     std::array<std::atomic<float>, kMaxBands> m_rightCentres{};
     double m_layoutSampleRate = 0.0;
@@ -196,6 +216,8 @@ private:
     int m_checkedSlot = 0;
     int m_pendingSlot = -1;
     int m_morphState = 0;
+    int m_checksDone = 0;
+    unsigned m_seenGeneration = 0;
     std::atomic<int> m_morphStatePublished{0};
     LatiphonixBandBank m_bank;
     // One entry per bank lane; the spare lane's entries are never used.
@@ -265,6 +287,8 @@ private:
     std::atomic<float> m_rate{0.0f};
     int m_shape = 0;
     bool m_wrapped = false;
+    std::uint32_t m_randomState = kRandomSeed;
+    static constexpr std::uint32_t kRandomSeed = 0x2545F491u;
     int m_dynamicsCountdown = 0;
     float m_blockItdWidth = 0.0f;
 
@@ -279,6 +303,10 @@ private:
     float m_heldOutL = 0.0f, m_heldOutR = 0.0f;
     float m_holdInL = 0.0f, m_holdInR = 0.0f, m_holdOutL = 0.0f, m_holdOutR = 0.0f;
     std::atomic<juce::int64> m_analysisStartMs{0};
+    // The result of an ended analysis, handed to the message thread: the two amounts (negative: leave the
+    // amount as it is), published by the ready flag.
+    std::atomic<float> m_analysisAmount0{-1.0f}, m_analysisAmount1{-1.0f};
+    std::atomic<bool> m_analysisResultReady{false};
     std::atomic<bool> m_holdsClearRequested{false};
     std::atomic<float> m_publishedL{0.0f}, m_publishedR{0.0f};
     std::atomic<bool> m_publishedReady{false};

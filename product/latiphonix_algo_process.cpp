@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -77,13 +76,7 @@ void LatiphonixAlgo::process(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&
     const int numSamples = buffer.getNumSamples();
 
     takeOverPendingChanges();
-
-    // Targets of the smoothed controls for this block.
-    m_targetIid = value(hIidEnabled) == 0.0f ? 0.0f : std::clamp(value(hIidWidth), 0.0f, 1.0f);
-    m_targetWidth = value(hMono) != 0.0f ? 0.0f : std::clamp(value(hLinearWidth), 0.0f, 1.0f);
-    m_targetBypass = value(hBypass) != 0.0f ? 1.0f : 0.0f;
-    m_targetItd = value(hItdEnabled) != 0.0f ? value(hItdWidth) : 0.0f;
-    m_targetFill = (value(hItdFill) != 0.0f && value(hItdEnabled) != 0.0f) ? 1.0f : 0.0f;
+    readTargets();
     m_blockItdWidth = m_itdWidth;
     m_sampleRate = float(m_processor->getSampleRate() > 0.0 ? m_processor->getSampleRate() : 44100.0);
     const bool invert = m_phaseInvert.load();
@@ -134,7 +127,20 @@ void LatiphonixAlgo::process(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&
         recoverFromNonFinite();
     }
     m_morphStatePublished.store(m_morphState, std::memory_order_relaxed);
+    // The peaks since the last gain step belong to this block too; with blocks shorter than the step
+    // the meters would otherwise read nothing most of the time.
+    m_blockMaxIn = std::max(m_blockMaxIn, std::max(m_peakInL, m_peakInR));
+    m_blockMaxOut = std::max(m_blockMaxOut, std::max(m_peakOutL, m_peakOutR));
     afterBlock(left, right, numSamples, finite);
+}
+
+void LatiphonixAlgo::readTargets() noexcept
+{
+    m_targetIid = value(hIidEnabled) == 0.0f ? 0.0f : std::clamp(value(hIidWidth), 0.0f, 1.0f);
+    m_targetWidth = value(hMono) != 0.0f ? 0.0f : std::clamp(value(hLinearWidth), 0.0f, 1.0f);
+    m_targetBypass = value(hBypass) != 0.0f ? 1.0f : 0.0f;
+    m_targetItd = value(hItdEnabled) != 0.0f ? value(hItdWidth) : 0.0f;
+    m_targetFill = (value(hItdFill) != 0.0f && value(hItdEnabled) != 0.0f) ? 1.0f : 0.0f;
 }
 
 void LatiphonixAlgo::recoverFromNonFinite() noexcept
@@ -209,8 +215,16 @@ void LatiphonixAlgo::bandMorph() noexcept
         m_pendingSlot = -1;
     }
 
+    // A new layout restarts the checks. The generation is read before the target and the tables, which
+    // the message thread writes before raising it.
+    const unsigned generation = m_layoutGeneration.load(std::memory_order_acquire);
+    if (generation != m_seenGeneration)
+    {
+        m_seenGeneration = generation;
+        m_checksDone = 0;
+    }
     const int target = m_targetBands.load();
-    const int checks = m_checksDone.load(std::memory_order_relaxed);
+    const int checks = m_checksDone;
     if (target == count && checks >= kNumSlots)
         m_morphState = 0;
     else if (m_morphState == 0)
@@ -244,7 +258,7 @@ void LatiphonixAlgo::bandMorph() noexcept
     }
     else if (checks < kNumSlots)
     {
-        m_checksDone.store(checks + 1, std::memory_order_relaxed);
+        m_checksDone = checks + 1;
         // An empty bank has nothing to check, only checks to count.
         if (count == 0)
             return;
@@ -285,16 +299,27 @@ float LatiphonixAlgo::shapeValue(float p) noexcept
         if (m_wrapped)
         {
             m_randomPrevious = m_randomNext;
-            m_randomNext = float(std::rand() & 127) * 0.015625f - 1.0f;
+            m_randomNext = float(nextRandom()) * 0.015625f - 1.0f;
         }
         return m_randomPrevious + (m_randomNext - m_randomPrevious) * p;
     case 4:
         if (m_wrapped)
-            m_randomNext = float(std::rand() & 127) * 0.015625f - 1.0f;
+            m_randomNext = float(nextRandom()) * 0.015625f - 1.0f;
         return m_randomNext;
     default:
         return 0.0f;
     }
+}
+
+int LatiphonixAlgo::nextRandom() noexcept
+{
+    // xorshift32: the runtime library's generator takes a lock and is shared by the whole process.
+    std::uint32_t x = m_randomState;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    m_randomState = x;
+    return int(x >> 25);
 }
 
 void LatiphonixAlgo::dynamicsStep() noexcept
@@ -362,20 +387,28 @@ void LatiphonixAlgo::gainStep() noexcept
         if (m_fnpClock() - start >= kAnalysisDurationMs)
         {
             m_analysisStartMs.store(0);
-            // The setter allocates an undo step; it runs once per analysis, not per block.
-            m_processor->setParameterInternal(m_handleIndex[hAutoLevel], 1.0f, true, false, false);
+            // The setter allocates an undo step and takes the undo lock: the message thread applies the
+            // result (applyFinishedAnalysis, from the processor timer).
             constexpr float kFloor = 1e-5f;
-            if (m_holdInL > kFloor && m_holdOutL > kFloor)
-                m_processor->setParameterInternal(m_handleIndex[hAutoLevelAmount0],
-                                                  std::clamp(m_holdInL / m_holdOutL * 0.5f, 0.0f, 1.0f), true,
-                                                  false, false);
-            if (m_holdInR > kFloor && m_holdOutR > kFloor)
-                m_processor->setParameterInternal(m_handleIndex[hAutoLevelAmount1],
-                                                  std::clamp(m_holdInR / m_holdOutR * 0.5f, 0.0f, 1.0f), true,
-                                                  false, false);
+            const auto amount = [](float in, float out)
+            { return (in > kFloor && out > kFloor) ? std::clamp(in / out * 0.5f, 0.0f, 1.0f) : -1.0f; };
+            m_analysisAmount0.store(amount(m_holdInL, m_holdOutL), std::memory_order_relaxed);
+            m_analysisAmount1.store(amount(m_holdInR, m_holdOutR), std::memory_order_relaxed);
+            m_analysisResultReady.store(true, std::memory_order_release);
+            m_processor->requestTimerUpdate();
         }
     }
 
+    float targetL = 0.0f, targetR = 0.0f;
+    outputGainTargets(targetL, targetR);
+    m_stepL = (targetL - m_gainL) / float(kGainInterval);
+    m_stepR = (targetR - m_gainR) / float(kGainInterval);
+
+    m_peakInL = m_peakInR = m_peakOutL = m_peakOutR = 0.0f;
+}
+
+void LatiphonixAlgo::outputGainTargets(float& left, float& right) const noexcept
+{
     float autoL = 1.0f, autoR = 1.0f;
     if (value(hAutoLevel) != 0.0f)
     {
@@ -396,12 +429,8 @@ void LatiphonixAlgo::gainStep() noexcept
     else if (balance < 0.5f)
         rightFactor = std::exp(vk::ranges::kDecayBase * (0.5f - balance));
 
-    const float targetL = value(hSoloRight) != 0.0f ? 0.0f : leftFactor * autoL;
-    const float targetR = value(hSoloLeft) != 0.0f ? 0.0f : rightFactor * autoR;
-    m_stepL = (targetL - m_gainL) / float(kGainInterval);
-    m_stepR = (targetR - m_gainR) / float(kGainInterval);
-
-    m_peakInL = m_peakInR = m_peakOutL = m_peakOutR = 0.0f;
+    left = value(hSoloRight) != 0.0f ? 0.0f : leftFactor * autoL;
+    right = value(hSoloLeft) != 0.0f ? 0.0f : rightFactor * autoR;
 }
 
 void LatiphonixAlgo::afterBlock(const float* left, const float* right, int numSamples, bool finite)

@@ -67,9 +67,10 @@ void LatiphonixBandBank::setSection(Kind kind, int slot, bool bandPass, float f,
 {
     m_frequency[kind][slot] = f;
     ResonatorCoefficients k;
-    // Both an unstable design and a centre too close to DC leave a wire, as the resonators do.
+    // Both an unstable design and a centre too close to DC leave the neutral filter, as the resonators do:
+    // the band-reject passes the residual on, the band-pass adds nothing to the band sum.
     if (!ResonatorCoefficients::design(bandPass, f, bandwidth, k) || f < lowest)
-        k = ResonatorCoefficients{};
+        k = ResonatorCoefficients::neutral(bandPass);
     const int i = D::index(slot, kind & 1);
     field(kind, D::kA0)[i] = static_cast<float>(k.a0);
     field(kind, D::kA1)[i] = static_cast<float>(k.a1);

@@ -40,7 +40,7 @@ public:
     void clearHistory(int slot) noexcept;
     void clearAllHistory() noexcept;
     // The left centre goes to the left band-reject and the right band-pass, the right centre to the other
-    // two; a filter centred below `lowest` becomes a wire.
+    // two; a filter centred below `lowest` becomes neutral (a band-reject a wire, a band-pass silent).
     void designSlot(int slot, float centreL, float centreR, float bandwidth, float lowest) noexcept;
     float frequency(Kind kind, int slot) const noexcept { return m_frequency[kind][slot]; }
     // Moves slot `from`'s filters to position `to`, shifting the slots in between by one.

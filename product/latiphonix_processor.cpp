@@ -260,7 +260,8 @@ bool LatiphonixProcessor::findProgramMatchingValues(int& slot)
 
 void LatiphonixProcessor::prepareAlgorithm(double, int)
 {
-    m_algo.updateFilterBank();
+    // The host calls this between suspend and resume, so no block runs while the algorithm is rebuilt.
+    m_algo.prepareForRate();
 }
 
 void LatiphonixProcessor::processAlgorithm(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
@@ -275,6 +276,7 @@ void LatiphonixProcessor::parameterChanged(int index)
 
 bool LatiphonixProcessor::timerHook()
 {
+    m_algo.applyFinishedAnalysis();
     m_algo.updateFilterBank();
     return true;
 }

@@ -73,31 +73,23 @@ TEST(FftFilterFraming, ChunksNotAlignedToTheHopLoseNoSamples)
     EXPECT_EQ(filter.pushSamples(ramp.data(), 2 * kN + 64), 2);
 }
 
-TEST(FftFilterAnalysis, ConstantFrameGivesOnlyTheDcBin)
+TEST(FftFilterAnalysis, ConstantsAndSinesLandInTheirBinsWithThePositiveExponent)
 {
     RecordingCallBack callBack;
     FftFilter filter(&callBack, nullptr);
     const auto ones = constant(kN, 1.0f);
     filter.pushSamples(ones.data(), kN);
-    ASSERT_EQ(callBack.calls, 1);
-    const auto& bins = callBack.frames[0];
-    ASSERT_EQ(bins.size(), static_cast<size_t>(kN / 2 + 1));
-    EXPECT_DOUBLE_EQ(bins[0].real(), 1024.0);
-    EXPECT_DOUBLE_EQ(bins[0].imag(), 0.0);
-    for (size_t k = 1; k < bins.size(); ++k)
-        ASSERT_LT(std::abs(bins[k]), 1e-9) << "bin " << k;
-}
+    ASSERT_EQ(callBack.frames.at(0).size(), static_cast<size_t>(kN / 2 + 1));
+    EXPECT_EQ(callBack.frames[0][0], std::complex<double>(1024.0, 0.0));
+    for (size_t k = 1; k < callBack.frames[0].size(); ++k)
+        ASSERT_LT(std::abs(callBack.frames[0][k]), 1e-9) << "bin " << k;
 
-TEST(FftFilterAnalysis, SinesLandInTheirBinWithThePositiveExponent)
-{
-    RecordingCallBack callBack;
-    FftFilter filter(&callBack, nullptr);
     std::vector<float> frame(kN);
     for (int j = 0; j < kN; ++j)
         frame[static_cast<size_t>(j)] = static_cast<float>(
             std::cos(kTwoPi * 8 * j / kN) + std::sin(kTwoPi * 40 * j / kN) + ((j & 1) ? -0.25 : 0.25));
     filter.pushSamples(frame.data(), kN);
-    const auto& bins = callBack.frames.at(0);
+    const auto& bins = callBack.frames.at(1);
     EXPECT_NEAR(bins[8].real(), 512.0, 1e-3);
     EXPECT_NEAR(bins[8].imag(), 0.0, 1e-3);
     EXPECT_NEAR(bins[40].real(), 0.0, 1e-3);

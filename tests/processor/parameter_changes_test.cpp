@@ -214,6 +214,7 @@ TEST_F(ParameterChangesTest, PersistentChangesReachTheSettingsStore)
 {
     editorSet(9004, 1.0f);
     EXPECT_EQ(m_processor.getParameterRecord(9004).getValue(), 1.0f);
+    m_processor.flushPersistentWrites();
     EXPECT_EQ(vk::registry::readProductFloat("ExportSupport"), 1.0f);
     // Persistent values are not program values.
     EXPECT_EQ(slotValue(4), 0.5f);
@@ -227,6 +228,7 @@ TEST_F(ParameterChangesTest, DraggingRoutingSetsTheDefaultOfTheChannelClass)
     m_processor.getParameterRecord(0).gestureHeld = true;
     editorSet(0, 0.001f);
     EXPECT_EQ(m_processor.getParameterRecord(9000).getValue(), 0.001f);
+    m_processor.flushPersistentWrites();
     EXPECT_EQ(vk::registry::readProductFloat("RoutingDefault"), 0.001f);
     EXPECT_FLOAT_EQ(m_processor.getParameterRecord(9001).getValue(), 0.1f);
     m_processor.getParameterRecord(0).gestureHeld = false;
@@ -235,6 +237,7 @@ TEST_F(ParameterChangesTest, DraggingRoutingSetsTheDefaultOfTheChannelClass)
     surround.getParameterRecord(0).gestureHeld = true;
     surround.setParameterInternal(0, 0.005f, true, false, false);
     EXPECT_EQ(surround.getParameterRecord(9001).getValue(), 0.005f);
+    surround.flushPersistentWrites();
     EXPECT_EQ(vk::registry::readProductFloat("RoutingDefault_7_1"), 0.005f);
 }
 

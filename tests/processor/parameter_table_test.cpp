@@ -87,14 +87,19 @@ TEST_F(ParameterTableTest, StorePersistentParameterWritesClampedChangesOnly)
 {
     TestProcessor processor;
     processor.storePersistentParameter(9004, 0.0f); // equal to the current value
+    processor.flushPersistentWrites();
     EXPECT_FALSE(vk::registry::readProductValue("ExportSupport").has_value());
 
     processor.storePersistentParameter(9004, 1.5f);
+    // The write waits for the message thread.
+    EXPECT_FALSE(vk::registry::readProductValue("ExportSupport").has_value());
+    processor.flushPersistentWrites();
     EXPECT_EQ(vk::registry::readProductFloat("ExportSupport"), 1.0f);
     // The record itself is left to the setter.
     EXPECT_EQ(processor.getParameterRecord(9004).getValue(), 0.0f);
 
     processor.storePersistentParameter(9004, -3.0f);
+    processor.flushPersistentWrites();
     EXPECT_EQ(vk::registry::readProductFloat("ExportSupport"), 0.0f);
 }
 

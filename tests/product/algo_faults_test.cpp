@@ -79,17 +79,4 @@ TEST_F(NonFiniteInputTest, BypassedProcessorRecoversToo)
     EXPECT_TRUE(runFinite(300, 19));
 }
 
-TEST_F(NonFiniteInputTest, FocusEdgesMeetingThroughTheSetterDoNotHang)
-{
-    set(kIidHighBound, 0.8f);
-    set(kIidFocusUpper, 1.0f);
-    set(kIidFocusLower, 1.0f);
-    EXPECT_EQ(get(kIidFocusLower), get(kIidFocusUpper));
-    // The recompute runs on the processor timer; it must come back.
-    tick();
-    EXPECT_EQ(algo().getTargetBandCount(), 0);
-    EXPECT_TRUE(runFinite(100, 27));
-    EXPECT_EQ(algo().getBandCount(), 0);
-}
-
 } // namespace

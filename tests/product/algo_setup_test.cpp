@@ -1,5 +1,7 @@
 #include "product_test_support.h"
 
+#include <algorithm>
+
 using namespace latiphonix;
 
 namespace
@@ -206,51 +208,47 @@ TEST_F(DynamicsRateTest, TempoSyncQuantisesThePeriod)
     processor->setPlayHead(nullptr);
 }
 
-TEST(ItdDelayTest, AcuitySetsTheDelayWithinItsLimits)
+using ItdTest = ProductTest;
+
+TEST_F(ItdTest, AcuitySetsTheDelayAndTheBoundsSetCornersBelowHalfTheRate)
 {
-    ScopedDataFolders folders;
-    LatiphonixProcessor processor(vk::kWrapperVst3);
-    auto run = [&processor](double rate, float acuity)
+    create();
+    const auto delayAt = [this](double rate, float acuity)
     {
-        processor.setRateAndBufferSizeDetails(rate, 512);
-        processor.setParameterInternal(kAcuity, acuity, true, false, false);
-        processor.prepareToPlay(rate, 512);
-        processor.timerCallback();
-        return processor.getAlgorithm().getItdTargetDelay();
+        set(kAcuity, acuity);
+        prepare(rate, 512);
+        return algo().getItdTargetDelay();
     };
-    EXPECT_EQ(run(44100.0, 0.0f), 10);
-    EXPECT_NEAR(run(48000.0, 1.0f), 360, 1);
-    EXPECT_NEAR(run(48000.0, 0.5f), 184, 1);
-    EXPECT_NEAR(run(96000.0, 1.0f), 720, 1);
+    EXPECT_EQ(delayAt(44100.0, 0.0f), 10);
+    EXPECT_NEAR(delayAt(48000.0, 1.0f), 360, 1);
+    EXPECT_NEAR(delayAt(48000.0, 0.5f), 184, 1);
+    EXPECT_NEAR(delayAt(96000.0, 1.0f), 720, 1);
+
+    // The corners are pulled inwards from the bounds.
+    set(kItdLowBound, 0.25f);
+    set(kItdHighBound, 0.75f);
+    tick();
+    EXPECT_NEAR(algo().getItdLowCornerHz(), frequencyForValue(0.45f), 0.01f);
+    EXPECT_NEAR(algo().getItdHighCornerHz(), frequencyForValue(0.5f), 0.01f);
+    // The widest bounds: 20 Hz to 22 kHz where the rate allows it, else just below half the rate.
+    set(kItdHighBound, 1.0f);
+    set(kItdLowBound, 0.0f);
+    for (double rate : {22050.0, 32000.0, 44100.0, 48000.0})
+    {
+        prepare(rate, 512);
+        EXPECT_NEAR(algo().getItdHighCornerHz(), std::min(22000.0f, 0.49f * float(rate)), 1.0f) << rate;
+        EXPECT_NEAR(algo().getItdLowCornerHz(), 20.0f, 0.01f);
+    }
 }
 
-TEST(ItdDelayTest, CornersArePulledInsideTheBounds)
+TEST_F(ProductTest, LinkStoresTheOffsetsBetweenThePaths)
 {
-    ScopedDataFolders folders;
-    LatiphonixProcessor processor(vk::kWrapperVst3);
-    processor.setRateAndBufferSizeDetails(48000.0, 512);
-    processor.prepareToPlay(48000.0, 512);
-    processor.setParameterInternal(kItdLowBound, 0.25f, true, false, false);
-    processor.setParameterInternal(kItdHighBound, 0.75f, true, false, false);
-    processor.timerCallback();
-    EXPECT_NEAR(processor.getAlgorithm().getItdLowCornerHz(), frequencyForValue(0.45f), 0.01f);
-    EXPECT_NEAR(processor.getAlgorithm().getItdHighCornerHz(), frequencyForValue(0.5f), 0.01f);
-    processor.setParameterInternal(kItdHighBound, 1.0f, true, false, false);
-    processor.setParameterInternal(kItdLowBound, 0.0f, true, false, false);
-    processor.timerCallback();
-    EXPECT_NEAR(processor.getAlgorithm().getItdHighCornerHz(), 22000.0f, 1.0f);
-    EXPECT_NEAR(processor.getAlgorithm().getItdLowCornerHz(), 20.0f, 0.01f);
-}
-
-TEST(LinkTest, LinkStoresTheOffsetsBetweenThePaths)
-{
-    ScopedDataFolders folders;
-    LatiphonixProcessor processor(vk::kWrapperVst3);
-    processor.setParameterInternal(kLink, 0.0f, true, false, false);
-    processor.setParameterInternal(kIidWidth, 0.9f, true, false, false);
-    processor.setParameterInternal(kItdWidth, 0.4f, true, false, false);
-    processor.setParameterInternal(kLink, 1.0f, true, false, false);
-    EXPECT_FLOAT_EQ(processor.getAlgorithm().getLinkOffset(0), 0.5f);
+    create();
+    set(kLink, 0.0f);
+    set(kIidWidth, 0.9f);
+    set(kItdWidth, 0.4f);
+    set(kLink, 1.0f);
+    EXPECT_FLOAT_EQ(algo().getLinkOffset(0), 0.5f);
 }
 
 } // namespace

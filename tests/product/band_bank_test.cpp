@@ -36,12 +36,13 @@ struct ReferenceBank
         s.passR.design(centreL, kBandwidth);
         s.rejectR.design(centreR, kBandwidth);
         s.passL.design(centreR, kBandwidth);
-        for (CRecursiveFilterBand<float>* f : {static_cast<CRecursiveFilterBand<float>*>(&s.rejectL),
-                                               static_cast<CRecursiveFilterBand<float>*>(&s.rejectR),
-                                               static_cast<CRecursiveFilterBand<float>*>(&s.passL),
-                                               static_cast<CRecursiveFilterBand<float>*>(&s.passR)})
+        // Below the lowest centre a band-reject becomes a wire and a band-pass silent.
+        for (auto* f : {&s.rejectL, &s.rejectR})
             if (f->getFrequency() < kLowest)
                 f->setPassThrough();
+        for (auto* f : {&s.passL, &s.passR})
+            if (f->getFrequency() < kLowest)
+                f->setSilent();
     }
 
     void clear(int slot)
@@ -163,6 +164,34 @@ void runComparison(bool wide, unsigned seed)
             ASSERT_EQ(reference.sets[std::size_t(b)].passL.getFrequency(),
                       bank.frequency(LatiphonixBandBank::kPassL, b));
         }
+    }
+}
+
+TEST(BandBank, SlotsBelowTheLowestCentreLeaveTheSignalAsItIs)
+{
+    // Every slot neutral, fully faded in: neither channel may gain a band sum on top of its residual.
+    for (bool wide : {false, true})
+    {
+        LatiphonixBandBank bank;
+        bank.useWideRegisters(wide);
+        bank.resetAll();
+        for (int slot = 0; slot < kSlots; ++slot)
+            bank.designSlot(slot, 0.0005f, 0.001f, kBandwidth, kLowest);
+        alignas(16) std::array<float, LatiphonixBandBank::kLanes> gain{}, step{};
+        gain.fill(1.0f);
+        std::mt19937 random(3u);
+        std::uniform_real_distribution<float> unit(-0.5f, 0.5f);
+        std::vector<float> inL(LatiphonixBandBank::kMaxRun), inR(inL.size()), outL(inL.size()),
+            outR(inL.size());
+        for (std::size_t i = 0; i < inL.size(); ++i)
+        {
+            inL[i] = unit(random);
+            inR[i] = unit(random);
+        }
+        bank.process(inL.data(), inR.data(), int(inL.size()), kSlots, gain.data(), step.data(), outL.data(),
+                     outR.data());
+        EXPECT_EQ(outL, inL) << wide;
+        EXPECT_EQ(outR, inR) << wide;
     }
 }
 
