@@ -90,9 +90,8 @@ void VkJuceProcessorBase::processBlock(juce::AudioBuffer<float>& buffer, juce::M
     }
 
     updateHostPosition();
-    // Only a host that processes on the message thread needs the timers pumped here.
-    if (juce::Thread::getCurrentThreadId() == m_creationThread)
-        juce::Timer::pumpTimersFromAudioCallback();
+    // Does nothing unless this block runs on the message thread (the check takes no lock).
+    juce::Timer::pumpTimersFromAudioCallback();
 
     switch (m_processingMode.load())
     {

@@ -400,9 +400,6 @@ private:
 
     // Persistent values posted by the setter, written by the message thread.
     VkPersistentWrites m_persistentWrites;
-    // The thread that created the processor: the message thread. Asking the framework which thread that
-    // is takes a lock, which the audio thread must not.
-    const juce::Thread::ThreadID m_creationThread = juce::Thread::getCurrentThreadId();
 
     // Gesture bookkeeping, each list under its own lock.
     juce::Array<int> m_heldGestures;
