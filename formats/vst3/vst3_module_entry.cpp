@@ -38,7 +38,9 @@ VK_VST3_EXPORT bool ModuleEntry(void*)
 
 VK_VST3_EXPORT bool ModuleExit()
 {
-    --g_moduleEntries;
+    // The host unloads the module after this: the host context (and its run loop) is no longer ours.
+    if (--g_moduleEntries == 0)
+        vk::vst3::moduleFactory().setHostContext(nullptr);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "formats/vst3/vst3_plugin_factory.h"
 
+#include <juce_core/juce_core.h>
+
 #include <cstring>
 
 namespace vk::vst3
@@ -19,11 +21,11 @@ tresult PLUGIN_API PluginFactory::queryInterface(const TUID iid, void** obj)
 {
     if (obj == nullptr)
         return kInvalidArgument;
-    if (FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) ||
+    if (FUnknownPrivate::iidEqual(iid, IPluginFactory3::iid) || FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) ||
         FUnknownPrivate::iidEqual(iid, IPluginFactory::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid))
     {
         addRef();
-        *obj = static_cast<IPluginFactory2*>(this);
+        *obj = static_cast<IPluginFactory3*>(this);
         return kResultOk;
     }
     *obj = nullptr;
@@ -92,6 +94,48 @@ tresult PLUGIN_API PluginFactory::getClassInfo2(int32 index, PClassInfo2* info)
     copyTruncated(info->vendor, r.vendor);
     copyTruncated(info->version, r.version);
     copyTruncated(info->sdkVersion, r.sdkVersion);
+    return kResultOk;
+}
+
+namespace
+{
+// UTF-16 copy of an ASCII-or-UTF-8 field, cut to the target and always terminated.
+template <std::size_t N>
+void copyWide(char16 (&field)[N], const char* text)
+{
+    const juce::String s = juce::String::fromUTF8(text);
+    const juce::CharPointer_UTF16 utf16 = s.toUTF16();
+    std::size_t n = 0;
+    for (auto p = utf16; !p.isEmpty() && n + 1 < N; ++p)
+    {
+        const juce::juce_wchar c = *p;
+        field[n++] = char16(c < 0x10000 ? c : '?');
+    }
+    field[n] = 0;
+}
+} // namespace
+
+tresult PLUGIN_API PluginFactory::getClassInfoUnicode(int32 index, PClassInfoW* info)
+{
+    if (info == nullptr || index < 0 || index >= countClasses())
+        return kInvalidArgument;
+    const auto& r = m_classes[std::size_t(index)].record;
+    std::memset(static_cast<void*>(info), 0, sizeof(*info));
+    std::memcpy(info->cid, r.cid.data(), sizeof(TUID));
+    info->cardinality = r.cardinality;
+    copyTruncated(info->category, r.category);
+    copyWide(info->name, r.name);
+    info->classFlags = r.classFlags;
+    copyTruncated(info->subCategories, r.subCategories);
+    copyWide(info->vendor, r.vendor);
+    copyWide(info->version, r.version);
+    copyWide(info->sdkVersion, r.sdkVersion);
+    return kResultOk;
+}
+
+tresult PLUGIN_API PluginFactory::setHostContext(FUnknown* context)
+{
+    m_contextRunLoop = vk::vst3::RunLoopOffer(context);
     return kResultOk;
 }
 
