@@ -176,7 +176,8 @@ tresult PLUGIN_API VST3Controller::setComponentState(IBStream* state)
     if (m_link->processor == nullptr)
         return kResultFalse;
     bool bypassed = false;
-    const tresult result = VST3Processor::readComponentState(*m_link->processor, m_link->reporter, state, bypassed);
+    const tresult result =
+        VST3Processor::readComponentState(*m_link->processor, m_link->reporter, state, bypassed);
     if (result == kResultOk)
     {
         m_bypass = bypassed ? 1.0 : 0.0;

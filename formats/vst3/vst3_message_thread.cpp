@@ -29,12 +29,12 @@ namespace
 {
 
 using Steinberg::FUnknown;
-using Steinberg::FUnknownPrivate::iidEqual;
 using Steinberg::kNoInterface;
 using Steinberg::kResultOk;
 using Steinberg::tresult;
 using Steinberg::TUID;
 using Steinberg::uint32;
+using Steinberg::FUnknownPrivate::iidEqual;
 using Steinberg::Linux::FileDescriptor;
 using Steinberg::Linux::IEventHandler;
 using Steinberg::Linux::IRunLoop;
@@ -167,9 +167,9 @@ public:
 
     enum class Stopped
     {
-        ShutDown,  // the thread shut the framework down and ended
-        HandedOver,// the thread had left for a hand-over and ended: the framework still runs
-        Pending    // the thread is inside a call to the host: it shuts down and ends by itself
+        ShutDown,   // the thread shut the framework down and ended
+        HandedOver, // the thread had left for a hand-over and ended: the framework still runs
+        Pending     // the thread is inside a call to the host: it shuts down and ends by itself
     };
 
     // [host main thread] Never waits while the thread may be calling the host.
@@ -548,7 +548,8 @@ void stopMessageThread()
         }
     }
     std::lock_guard<std::recursive_mutex> role(roleLock());
-    if (auto* mm = juce::MessageManager::getInstanceWithoutCreating(); mm != nullptr && !mm->isThisTheMessageThread())
+    if (auto* mm = juce::MessageManager::getInstanceWithoutCreating();
+        mm != nullptr && !mm->isThisTheMessageThread())
         mm->setCurrentThreadAsMessageThread();
     shutDownFramework();
 }

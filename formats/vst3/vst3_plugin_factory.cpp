@@ -21,7 +21,8 @@ tresult PLUGIN_API PluginFactory::queryInterface(const TUID iid, void** obj)
 {
     if (obj == nullptr)
         return kInvalidArgument;
-    if (FUnknownPrivate::iidEqual(iid, IPluginFactory3::iid) || FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) ||
+    if (FUnknownPrivate::iidEqual(iid, IPluginFactory3::iid) ||
+        FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) ||
         FUnknownPrivate::iidEqual(iid, IPluginFactory::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid))
     {
         addRef();
