@@ -60,15 +60,13 @@ VST3Processor::~VST3Processor()
         std::lock_guard<std::mutex> guard(m_link->lock);
         m_link->processor = nullptr;
     }
-    // Its timer runs on the message thread, so it is deleted there. The audio thread has stopped, and no
-    // controller reaches it any more: nothing else touches it until then.
+    // Its timer runs on the message thread, so it is deleted there. The audio thread has stopped and no
+    // controller reaches it any more; its listener (the link's reporter) stays alive until it is gone.
     if (m_processor != nullptr)
-        vk::vst3::runOnMessageThread(
-            [processor = m_processor.release()]
-            {
-                processor->setPlayHead(nullptr);
-                delete processor;
-            });
+    {
+        m_processor->setPlayHead(nullptr);
+        vk::vst3::runOnMessageThread([processor = m_processor.release(), link = m_link] { delete processor; });
+    }
 }
 
 FUnknown* VST3Processor::createInstance()

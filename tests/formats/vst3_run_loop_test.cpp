@@ -111,12 +111,16 @@ bool waitUntil(Condition condition, std::chrono::seconds limit = std::chrono::se
     return true;
 }
 
-// Records every component-handler call with its thread; optionally forwards each call made off the UI
-// thread to the UI thread and waits for it there, as some hosts do.
+// Records every component-handler call with its thread; optionally forwards the calls for one parameter
+// made off the UI thread to the UI thread and waits for them there, as some hosts do.
 class RecordingHandler : public IComponentHandler
 {
 public:
-    explicit RecordingHandler(RunLoopHost* marshalTo = nullptr) : m_marshalTo(marshalTo) {}
+    RecordingHandler() = default;
+    RecordingHandler(RunLoopHost* marshalTo, ParamID marshalled)
+        : m_marshalTo(marshalTo), m_marshalled(marshalled)
+    {
+    }
 
     tresult PLUGIN_API beginEdit(ParamID id) override { return add("begin", id); }
     tresult PLUGIN_API performEdit(ParamID id, ParamValue) override { return add("perform", id); }
@@ -134,14 +138,16 @@ private:
     {
         log.add(std::string(what) + " " + std::to_string(id));
         log.add("call");
-        if (m_marshalTo != nullptr && std::this_thread::get_id() != m_marshalTo->threadId())
+        if (m_marshalTo != nullptr && id == m_marshalled &&
+            std::this_thread::get_id() != m_marshalTo->threadId())
         {
             enteredOffUiThread.store(true);
             m_marshalTo->call([] {});
         }
         return kResultOk;
     }
-    RunLoopHost* m_marshalTo;
+    RunLoopHost* m_marshalTo = nullptr;
+    ParamID m_marshalled = 0;
 };
 
 // One processor and its controller, created, connected and set up by the host on its UI thread.
@@ -381,7 +387,7 @@ TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeard
     // to its UI thread and waits there. Its UI thread meanwhile creates a processor and tears down the
     // instance: neither may wait for the module's thread.
     RunLoopHost host;
-    RecordingHandler handler(&host);
+    RecordingHandler handler(&host, 5);
     Instance instance;
     host.call(
         [&]
@@ -399,7 +405,7 @@ TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeard
             // On the UI thread: an edit is reported, and the module's thread is soon inside the host,
             // waiting for this thread.
             instance.processor()->setParameterInternal(5, 0.3f, true, true, false);
-            if (!waitUntil([&] { return handler.enteredOffUiThread.load(); }, std::chrono::seconds(30)))
+            if (!waitUntil([&] { return handler.log.count("begin 5") > 0; }, std::chrono::seconds(30)))
                 ADD_FAILURE() << "the edit never reached the host";
 
             Instance second;
@@ -418,7 +424,9 @@ TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeard
     {
         const vk::vst3::FrameworkLifetime reap;
     }
-    EXPECT_GT(handler.log.count("perform 5"), 0);
+    EXPECT_TRUE(handler.enteredOffUiThread.load());
+    EXPECT_EQ(handler.log.count("perform 5"), 1);
+    EXPECT_EQ(handler.log.count("end 5"), 1);
 }
 
 } // namespace
