@@ -13,6 +13,9 @@
 #include "vst3_run_loop_host.h"
 
 #include <gtest/gtest.h>
+#include <juce_events/juce_events.h>
+
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -281,6 +284,46 @@ TEST_F(Vst3RunLoop, InitializeContextAlsoOffersTheLoop)
     EXPECT_EQ(host.registeredTimers(), 0);
     EXPECT_EQ(handler.log.countOn("call", host.threadId(), false), 0);
     EXPECT_EQ(timerLog().countOn("timer", host.threadId(), false), 0);
+}
+
+TEST_F(Vst3RunLoop, DescriptorsTheFrameworkAddsLaterAreWatchedOnTheLoop)
+{
+    // The framework registers its X connection only when it first opens a window: a descriptor added
+    // while the loop is the message thread is handed to the loop too, and dropped again with it.
+    RunLoopHost host;
+    Instance instance;
+    host.call([&] { instance.create(host.context()); });
+    ASSERT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
+    const int before = host.registeredDescriptors();
+
+    int pipeFds[2] = {-1, -1};
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    std::atomic<int> callbacks{0};
+    std::atomic<bool> offLoop{false};
+    host.call(
+        [&]
+        {
+            juce::LinuxEventLoop::registerFdCallback(
+                pipeFds[0],
+                [&](int fd)
+                {
+                    char byte = 0;
+                    [[maybe_unused]] auto n = ::read(fd, &byte, 1);
+                    offLoop.store(offLoop.load() || std::this_thread::get_id() != host.threadId());
+                    ++callbacks;
+                });
+        });
+    ASSERT_TRUE(waitUntil([&] { return host.registeredDescriptors() == before + 1; }));
+    const char byte = 1;
+    ASSERT_EQ(::write(pipeFds[1], &byte, 1), 1);
+    ASSERT_TRUE(waitUntil([&] { return callbacks.load() == 1; }));
+    EXPECT_FALSE(offLoop.load());
+
+    host.call([&] { juce::LinuxEventLoop::unregisterFdCallback(pipeFds[0]); });
+    EXPECT_TRUE(waitUntil([&] { return host.registeredDescriptors() == before; }));
+    host.call([&] { instance.destroy(); });
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
 }
 
 TEST_F(Vst3RunLoop, HandOverBothWaysLosesAndDuplicatesNothing)
