@@ -250,15 +250,16 @@ private:
 // The SDK's interfaces have no virtual destructors by design: objects are freed through release().
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class LoopEventHandler : public IEventHandler
+// One interface, no reference counting.
+template <typename Interface>
+class ModuleHandler : public Interface
 {
 public:
-    void PLUGIN_API onFDIsSet(FileDescriptor fd) override;
     tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
     {
-        if (iidEqual(iid, IEventHandler::iid) || iidEqual(iid, FUnknown::iid))
+        if (iidEqual(iid, Interface::iid) || iidEqual(iid, FUnknown::iid))
         {
-            *obj = static_cast<IEventHandler*>(this);
+            *obj = static_cast<Interface*>(this);
             return kResultOk;
         }
         *obj = nullptr;
@@ -268,22 +269,16 @@ public:
     uint32 PLUGIN_API release() override { return 1; }
 };
 
-class LoopTimerHandler : public ITimerHandler
+class LoopEventHandler : public ModuleHandler<IEventHandler>
+{
+public:
+    void PLUGIN_API onFDIsSet(FileDescriptor fd) override;
+};
+
+class LoopTimerHandler : public ModuleHandler<ITimerHandler>
 {
 public:
     void PLUGIN_API onTimer() override;
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-    {
-        if (iidEqual(iid, ITimerHandler::iid) || iidEqual(iid, FUnknown::iid))
-        {
-            *obj = static_cast<ITimerHandler*>(this);
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
 };
 #pragma GCC diagnostic pop
 

@@ -65,7 +65,8 @@ VST3Processor::~VST3Processor()
     if (m_processor != nullptr)
     {
         m_processor->setPlayHead(nullptr);
-        vk::vst3::runOnMessageThread([processor = m_processor.release(), link = m_link] { delete processor; });
+        vk::vst3::runOnMessageThread([processor = m_processor.release(), link = m_link]
+                                     { delete processor; });
     }
 }
 

@@ -198,6 +198,18 @@ struct Instance
         component->release();
     }
 
+    // Created on the host's UI thread with `handler` as its component handler, then processed once.
+    void start(RunLoopHost& host, IComponentHandler& handler, FUnknown* initContext = nullptr)
+    {
+        host.call(
+            [&]
+            {
+                create(initContext);
+                controller->setComponentHandler(&handler);
+            });
+        std::thread([this] { processNothing(); }).join();
+    }
+
     VkJuceProcessorBase* processor() { return static_cast<VST3Processor*>(audio)->getProcessor(); }
 
     // A processing call with no audio, from the calling (audio) thread.
@@ -345,13 +357,7 @@ TEST_F(Vst3RunLoop, HandOverBothWaysLosesAndDuplicatesNothing)
     RunLoopHost host;
     RecordingHandler handler;
     Instance instance;
-    host.call(
-        [&]
-        {
-            instance.create(nullptr);
-            instance.controller->setComponentHandler(&handler);
-        });
-    std::thread([&] { instance.processNothing(); }).join();
+    instance.start(host, handler);
     const auto loop = host.threadId();
 
     // Messages posted without pause from another thread, each to be delivered exactly once, never two at
@@ -446,13 +452,7 @@ TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeard
     RunLoopHost host;
     RecordingHandler handler(&host, 5);
     Instance instance;
-    host.call(
-        [&]
-        {
-            instance.create(nullptr);
-            instance.controller->setComponentHandler(&handler);
-        });
-    std::thread([&] { instance.processNothing(); }).join();
+    instance.start(host, handler);
 
     std::promise<void> finished;
     auto done = finished.get_future();
