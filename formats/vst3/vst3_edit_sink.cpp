@@ -130,6 +130,11 @@ void requestFlush() noexcept
     registry().requested.store(true);
 }
 
+bool flushRequested() noexcept
+{
+    return registry().requested.load();
+}
+
 void flushEditSinks()
 {
     auto& r = registry();

@@ -51,6 +51,7 @@ void registerEditSink(const std::shared_ptr<EditSink>& sink);
 void unregisterEditSink(const EditSink* sink);
 // Asks for a flush pass soon. [any thread, the audio thread included] Lock-free.
 void requestFlush() noexcept;
+bool flushRequested() noexcept;
 // One flush pass over every registered sink, when one was asked for. [message thread] No lock is held
 // while the host is called.
 void flushEditSinks();

@@ -225,10 +225,15 @@ private:
             {
                 std::lock_guard<std::recursive_mutex> role(roleLock());
                 delivered = dispatchPending();
-                m_inHostCall.store(true);
-                if (m_state.load() == kRunning)
-                    flushEditSinks();
-                m_inHostCall.store(false);
+                // Marked only around a pass that may call the host, so that a stop finds the thread idle
+                // (and waits for it) whenever it can.
+                if (flushRequested())
+                {
+                    m_inHostCall.store(true);
+                    if (m_state.load() == kRunning)
+                        flushEditSinks();
+                    m_inHostCall.store(false);
+                }
             }
             if (!delivered)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -432,15 +437,10 @@ void joinEndedThread()
     ending.reset();
 }
 
-// Joins a thread still ending when the module unloads.
+// Joins a thread still ending when the module unloads without ModuleExit.
 struct UnloadGuard
 {
-    ~UnloadGuard()
-    {
-        auto& d = dispatcher();
-        std::lock_guard<std::mutex> own(d.ownLock);
-        d.ending.reset();
-    }
+    ~UnloadGuard() { finishMessageThread(); }
 } g_unloadGuard;
 
 } // namespace
@@ -547,6 +547,13 @@ void stopMessageThread()
         mm != nullptr && !mm->isThisTheMessageThread())
         mm->setCurrentThreadAsMessageThread();
     shutDownFramework();
+}
+
+void finishMessageThread()
+{
+    auto& d = dispatcher();
+    std::lock_guard<std::mutex> attach(d.attachLock);
+    joinEndedThread();
 }
 
 bool hostRunLoopIsMessageThread()

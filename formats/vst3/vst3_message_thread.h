@@ -56,6 +56,10 @@ private:
 void startMessageThread();
 void stopMessageThread();
 
+// Waits for a message thread that the last stop left to end by itself (it was inside a call to the host
+// then). For ModuleExit: the host unloads the module next. [host main thread]
+void finishMessageThread();
+
 // True while the host's run loop is the message thread (it has called back since it was offered).
 bool hostRunLoopIsMessageThread();
 

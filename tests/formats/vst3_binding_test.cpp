@@ -6,6 +6,7 @@
 #include "formats/identity/vk_plugin_identity.h"
 #include "formats/vst3/vst3_component_state.h"
 #include "formats/vst3/vst3_controller.h"
+#include "formats/vst3/vst3_message_thread.h"
 #include "formats/vst3/vst3_module_factory.h"
 #include "formats/vst3/vst3_play_head.h"
 #include "formats/vst3/vst3_processor.h"
@@ -120,6 +121,7 @@ class Vst3Binding : public ::testing::Test
 {
 protected:
     void SetUp() override { vk::vst3::setProcessorFactory(&createTestProcessor); }
+    void TearDown() override { vk::vst3::finishMessageThread(); }
 
     // A processor wrapper set up as a host does (stereo, 48 kHz, 256 samples).
     static VST3Processor* makeProcessor()

@@ -229,7 +229,12 @@ protected:
         vk::vst3::setProcessorFactory(&createTimedProcessor);
         timerLog().clear();
     }
-    void TearDown() override { EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0); }
+    void TearDown() override
+    {
+        EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);
+        // A message thread that the last stop left to end by itself is done before the next test.
+        vk::vst3::finishMessageThread();
+    }
 
     ScopedDataFolders m_folders;
 };
@@ -476,11 +481,9 @@ TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeard
         ADD_FAILURE() << "the host's UI thread is deadlocked with the module's message thread";
         std::abort();
     }
-    // The module's thread finishes its forwarded calls once the UI thread is free again, then ends; the
-    // next start of the framework waits for that, so nothing of this test is used after it returns.
-    {
-        const vk::vst3::FrameworkLifetime reap;
-    }
+    // The module's thread finishes its forwarded calls once the UI thread is free again, then ends by
+    // itself; nothing of this test may be used after that.
+    vk::vst3::finishMessageThread();
     EXPECT_TRUE(handler.enteredOffUiThread.load());
     // Each forwarded edit was finished once the UI thread was free (the set-up report of the same
     // parameter may have gone out first).
