@@ -548,10 +548,15 @@ TEST_F(Vst3Binding, BypassRoundTripsThroughTheComponentStateAndTheController)
 
 TEST_F(Vst3Binding, EarlierVersionBytesKeptAfterCancelAreSavedBackWithoutTheTrailer)
 {
+    // The question comes on the message thread.
+    std::mutex questionLock;
     vk::platform::MessageBoxAnswer pending;
     vk::platform::setMessageBoxPresenterOverride(
         [&](const juce::String&, const juce::String&, vk::platform::MessageBoxAnswer answer)
-        { pending = std::move(answer); });
+        {
+            std::lock_guard<std::mutex> g(questionLock);
+            pending = std::move(answer);
+        });
     VST3Processor* p = makeProcessor();
     const std::string earlier = "an earlier version's own state bytes";
     MemoryStream in;
@@ -559,8 +564,18 @@ TEST_F(Vst3Binding, EarlierVersionBytesKeptAfterCancelAreSavedBackWithoutTheTrai
     in.write(const_cast<char*>(earlier.data()), int32(earlier.size()), &written);
     in.seek(0, IBStream::kIBSeekSet, nullptr);
     ASSERT_EQ(p->setState(&in), kResultOk);
-    if (pending)
-        pending(false); // Cancel: keep the earlier state
+    vk::platform::MessageBoxAnswer answer;
+    for (int i = 0; i < 6000 && !answer; ++i)
+    {
+        {
+            std::lock_guard<std::mutex> g(questionLock);
+            answer = std::move(pending);
+        }
+        if (!answer)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(answer) << "no question about the earlier state";
+    answer(false); // Cancel: keep the earlier state
 
     Changes changes;
     changes.queues.emplace_back(vk::vst3::kBypassParamId, std::vector<double>{1.0});
