@@ -254,7 +254,8 @@ tresult PLUGIN_API VST3Controller::setComponentHandler(IComponentHandler* handle
 
 IPlugView* PLUGIN_API VST3Controller::createView(FIDString)
 {
-    // The product's editor is not part of this build: no view for any name.
+    // The product's editor is not part of this build: no view for any name. (The view takes its plug
+    // frame's run loop as the message thread with one RunLoopOffer, vst3_message_thread.h.)
     return nullptr;
 }
 
