@@ -1,11 +1,15 @@
 #include "formats/vst3/vst3_controller.h"
 
+#include "formats/vst3/vst3_component_state.h"
+#include "formats/vst3/vst3_link_message.h"
 #include "formats/vst3/vst3_processor.h"
 #include "formats/vst3/vst3_published_parameters.h"
 #include "processor/vk_processor_base.h"
 
 #include <pluginterfaces/base/ibstream.h>
 #include <pluginterfaces/base/ustring.h>
+
+#include <algorithm>
 
 namespace Steinberg::Vst
 {
@@ -27,17 +31,16 @@ void copyText(String128 field, const juce::String& text)
 
 } // namespace
 
-VST3Controller::VST3Controller() : m_link(vk::vst3::lastCreatedProcessor()) {}
+VST3Controller::VST3Controller()
+    : m_link(vk::vst3::lastCreatedProcessor()), m_sink(std::make_shared<vk::vst3::EditSink>(m_link))
+{
+}
 
 VST3Controller::~VST3Controller()
 {
-    vk::vst3::unregisterFlushTarget(this);
-    if (m_link != nullptr && m_listening)
-    {
-        std::lock_guard<std::mutex> guard(m_link->lock);
-        if (m_link->processor != nullptr)
-            m_link->processor->removeListener(&m_link->reporter);
-    }
+    vk::vst3::unregisterEditSink(m_sink.get());
+    m_sink->close();
+    stopListening();
 }
 
 FUnknown* VST3Controller::createInstance()
@@ -48,14 +51,67 @@ FUnknown* VST3Controller::createInstance()
 
 bool VST3Controller::hasProcessor()
 {
+    return pairedProcessor() != nullptr;
+}
+
+VkJuceProcessorBase* VST3Controller::pairedProcessor()
+{
     if (m_link == nullptr)
-        return false;
+        return nullptr;
     std::lock_guard<std::mutex> guard(m_link->lock);
-    return m_link->processor != nullptr;
+    return m_link->processor;
+}
+
+void VST3Controller::startListening()
+{
+    if (m_link == nullptr || m_listening)
+        return;
+    std::lock_guard<std::mutex> guard(m_link->lock);
+    if (m_link->processor != nullptr)
+    {
+        m_link->processor->addListener(&m_link->reporter);
+        m_listening = true;
+    }
+}
+
+void VST3Controller::stopListening()
+{
+    if (m_link == nullptr || !m_listening)
+        return;
+    std::lock_guard<std::mutex> guard(m_link->lock);
+    if (m_link->processor != nullptr)
+        m_link->processor->removeListener(&m_link->reporter);
+    m_listening = false;
+}
+
+void VST3Controller::pairWith(std::shared_ptr<vk::vst3::ProcessorLink> link)
+{
+    if (link == nullptr || link == m_link)
+        return;
+    const bool listen = m_listening;
+    stopListening();
+    m_link = std::move(link);
+    m_sink->setLink(m_link);
+    if (!m_initialized)
+        return;
+    if (listen || !m_parametersBuilt)
+        startListening();
+    if (!m_parametersBuilt)
+    {
+        std::lock_guard<std::mutex> guard(m_link->lock);
+        if (m_link->processor != nullptr)
+            buildParameters(*m_link->processor);
+    }
+    // The host learns the values of the processor it connected this controller to.
+    m_link->reporter.queue.requestRestart();
+    vk::vst3::requestFlush();
 }
 
 void VST3Controller::buildParameters(VkJuceProcessorBase& processor)
 {
+    if (m_parametersBuilt)
+        return;
+    m_parametersBuilt = true;
     parameters.addParameter(STR16("Master Bypass"), nullptr, 1, 0.0,
                             ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass, vk::vst3::kBypassParamId);
     for (int i = 0; i < processor.getNumParameters(); ++i)
@@ -81,18 +137,16 @@ void VST3Controller::buildParameters(VkJuceProcessorBase& processor)
 tresult PLUGIN_API VST3Controller::initialize(FUnknown* context)
 {
     const tresult result = EditController::initialize(context);
-    if (m_link != nullptr)
+    m_contextRunLoop = vk::vst3::RunLoopOffer(context);
+    m_initialized = true;
+    startListening();
+    if (result == kResultOk && m_link != nullptr)
     {
         std::lock_guard<std::mutex> guard(m_link->lock);
-        if (auto* processor = m_link->processor)
-        {
-            processor->addListener(&m_link->reporter);
-            m_listening = true;
-            if (result == kResultOk)
-                buildParameters(*processor);
-        }
+        if (m_link->processor != nullptr)
+            buildParameters(*m_link->processor);
     }
-    vk::vst3::registerFlushTarget(this);
+    vk::vst3::registerEditSink(m_sink);
     if (m_link != nullptr)
     {
         m_link->reporter.queue.requestRestart();
@@ -103,14 +157,12 @@ tresult PLUGIN_API VST3Controller::initialize(FUnknown* context)
 
 tresult PLUGIN_API VST3Controller::terminate()
 {
-    vk::vst3::unregisterFlushTarget(this);
-    if (m_link != nullptr && m_listening)
-    {
-        std::lock_guard<std::mutex> guard(m_link->lock);
-        if (m_link->processor != nullptr)
-            m_link->processor->removeListener(&m_link->reporter);
-        m_listening = false;
-    }
+    vk::vst3::unregisterEditSink(m_sink.get());
+    m_sink->setHandler(nullptr);
+    stopListening();
+    m_initialized = false;
+    m_parametersBuilt = false; // the SDK's terminate removes them
+    m_contextRunLoop = {};
     return EditController::terminate();
 }
 
@@ -123,7 +175,16 @@ tresult PLUGIN_API VST3Controller::setComponentState(IBStream* state)
     std::lock_guard<std::mutex> guard(m_link->lock);
     if (m_link->processor == nullptr)
         return kResultFalse;
-    return VST3Processor::readComponentState(*m_link->processor, state);
+    bool bypassed = false;
+    const tresult result =
+        VST3Processor::readComponentState(*m_link->processor, m_link->reporter, state, bypassed);
+    if (result == kResultOk)
+    {
+        m_bypass = bypassed ? 1.0 : 0.0;
+        if (auto* p = getParameterObject(vk::vst3::kBypassParamId))
+            p->setNormalized(m_bypass);
+    }
+    return result;
 }
 
 tresult PLUGIN_API VST3Controller::setState(IBStream* state)
@@ -131,10 +192,8 @@ tresult PLUGIN_API VST3Controller::setState(IBStream* state)
     if (state == nullptr)
         return kInvalidArgument;
     juce::MemoryBlock bytes;
-    char chunk[4096];
-    int32 numRead = 0;
-    while (state->read(chunk, int32(sizeof chunk), &numRead) == kResultOk && numRead > 0)
-        bytes.append(chunk, std::size_t(numRead));
+    if (!vk::vst3::readWholeStream(*state, bytes))
+        return kResultFalse;
     if (m_link != nullptr)
     {
         std::lock_guard<std::mutex> guard(m_link->lock);
@@ -155,21 +214,15 @@ tresult PLUGIN_API VST3Controller::getState(IBStream* state)
         if (m_link->processor != nullptr)
             m_link->processor->getExtraState(bytes);
     }
-    if (bytes.getSize() == 0)
-        return kResultOk;
-    int32 written = 0;
-    return state->write(bytes.getData(), int32(bytes.getSize()), &written) == kResultOk &&
-                   written == int32(bytes.getSize())
-               ? kResultOk
-               : kResultFalse;
+    return vk::vst3::writeWholeStream(*state, bytes) ? kResultOk : kResultFalse;
 }
 
 ParamValue PLUGIN_API VST3Controller::getParamNormalized(ParamID id)
 {
+    if (id == vk::vst3::kBypassParamId)
+        return m_bypass;
     if (m_link == nullptr)
         return 0.0;
-    if (id == vk::vst3::kBypassParamId)
-        return m_link->bypass.load() ? 1.0 : 0.0;
     if (id == vk::vst3::kProgramParamId)
         return 0.0;
     std::lock_guard<std::mutex> guard(m_link->lock);
@@ -188,50 +241,32 @@ tresult PLUGIN_API VST3Controller::setParamNormalized(ParamID id, ParamValue val
         if (m_link->processor != nullptr)
             m_link->processor->setParameterInternal(int(id), float(value), false, false, true);
     }
+    if (id == vk::vst3::kBypassParamId)
+        m_bypass = std::clamp(value, 0.0, 1.0);
     return EditController::setParamNormalized(id, value);
 }
 
 tresult PLUGIN_API VST3Controller::setComponentHandler(IComponentHandler* handler)
 {
-    const vk::vst3::FlushGuard noFlushNow;
+    m_sink->setHandler(handler);
     return EditController::setComponentHandler(handler);
 }
 
 IPlugView* PLUGIN_API VST3Controller::createView(FIDString)
 {
-    // The product's editor is not part of this build: no view for any name.
+    // The product's editor is not part of this build: no view for any name. (The view takes its plug
+    // frame's run loop as the message thread with one RunLoopOffer, vst3_message_thread.h.)
     return nullptr;
 }
 
-void VST3Controller::flushEdits()
+tresult PLUGIN_API VST3Controller::notify(IMessage* message)
 {
-    if (m_link == nullptr || !m_link->active.load())
-        return;
-    const bool restart = m_link->reporter.queue.drain(
-        [this](int id, float value, bool confirmation)
-        {
-            const auto tag = ParamID(id);
-            if (confirmation)
-            {
-                // What the processor reported while it was prepared goes out only after its first
-                // processing call, and as the value it holds now: a host restoring a session hands its
-                // values over in that call, and the report of the values before them would undo them.
-                std::lock_guard<std::mutex> guard(m_link->lock);
-                if (m_link->processor == nullptr)
-                    return;
-                value = m_link->processor->getParameter(id);
-            }
-            if (auto* p = getParameterObject(tag))
-                p->setNormalized(value);
-            if (getComponentHandler() == nullptr)
-                return;
-            beginEdit(tag);
-            performEdit(tag, value);
-            endEdit(tag);
-        },
-        m_link->processedSinceActivation.load());
-    if (restart && getComponentHandler() != nullptr)
-        getComponentHandler()->restartComponent(0);
+    if (const auto token = vk::vst3::readLinkMessage(message))
+    {
+        pairWith(vk::vst3::findProcessorLink(token));
+        return kResultOk;
+    }
+    return EditController::notify(message);
 }
 
 } // namespace Steinberg::Vst

@@ -2,15 +2,20 @@
 
 // The VST3 edit controller: publishes the processor's exposed parameters and the bypass, passes the
 // host's edits to the processor and reports the processor's changes to the host. It does not own the
-// processor: it uses the one of the processor wrapper created just before it, through their shared link,
-// and answers from defaults once that processor is gone. The controller has no state of its own and
-// publishes no program list and no parameter texts (plain parameters).
+// processor: it uses the one of the processor wrapper it is paired with (vst3_pairing.h), through their
+// shared link, and answers from defaults once that processor is gone. The controller has no state of its
+// own and publishes no program list and no parameter texts (plain parameters). The bypass is the
+// binding's own parameter: the controller keeps the value the host sets, and takes the one a component
+// state carries.
 //
 // Threads: all host calls come on the host's main thread. Reports from the processor, on any thread,
-// are queued by the link's reporter and reach the host on the module's message thread, each performEdit
-// bracketed by beginEdit and endEdit.
+// are queued by the link's reporter and reach the host through the controller's edit sink on the message
+// thread (the host's run loop whenever it offers one), each performEdit bracketed by beginEdit and
+// endEdit.
 
+#include "formats/vst3/vst3_edit_sink.h"
 #include "formats/vst3/vst3_framework_lifetime.h"
+#include "formats/vst3/vst3_message_thread.h"
 #include "formats/vst3/vst3_pairing.h"
 
 #include <public.sdk/source/vst/vsteditcontroller.h>
@@ -25,7 +30,7 @@ namespace Steinberg::Vst
 // The SDK's interfaces have no virtual destructors by design: objects are freed through release().
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class VST3Controller : public EditController, private vk::vst3::EditFlushTarget
+class VST3Controller : public EditController
 {
 public:
     VST3Controller();
@@ -42,16 +47,27 @@ public:
     tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) SMTG_OVERRIDE;
     tresult PLUGIN_API setComponentHandler(IComponentHandler* handler) SMTG_OVERRIDE;
     IPlugView* PLUGIN_API createView(FIDString name) SMTG_OVERRIDE;
+    // Takes the link message of the processor wrapper the host connected this controller to.
+    tresult PLUGIN_API notify(IMessage* message) SMTG_OVERRIDE;
 
     bool hasProcessor();
+    // The processor this controller is paired with; null when none. [host main thread]
+    VkJuceProcessorBase* pairedProcessor();
 
 private:
-    void flushEdits() override;
     void buildParameters(VkJuceProcessorBase& processor);
+    void startListening();
+    void stopListening();
+    void pairWith(std::shared_ptr<vk::vst3::ProcessorLink> link);
 
     vk::vst3::FrameworkLifetime m_framework;
+    vk::vst3::RunLoopOffer m_contextRunLoop;
     std::shared_ptr<vk::vst3::ProcessorLink> m_link;
+    std::shared_ptr<vk::vst3::EditSink> m_sink;
+    bool m_initialized = false;
     bool m_listening = false;
+    bool m_parametersBuilt = false;
+    ParamValue m_bypass = 0.0;
 };
 #pragma GCC diagnostic pop
 

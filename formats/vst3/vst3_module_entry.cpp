@@ -2,6 +2,7 @@
 // entry and exit every Linux host calls around loading, and the InitDll/ExitDll pair some hosts call.
 // The product processor comes from the product's creation function.
 
+#include "formats/vst3/vst3_message_thread.h"
 #include "formats/vst3/vst3_module_factory.h"
 #include "formats/vst3/vst3_processor.h"
 
@@ -38,7 +39,12 @@ VK_VST3_EXPORT bool ModuleEntry(void*)
 
 VK_VST3_EXPORT bool ModuleExit()
 {
-    --g_moduleEntries;
+    // The host unloads the module after this: the host context (and its run loop) is no longer ours.
+    if (--g_moduleEntries == 0)
+    {
+        vk::vst3::moduleFactory().setHostContext(nullptr);
+        vk::vst3::finishMessageThread();
+    }
     return true;
 }
 

@@ -1,8 +1,11 @@
 #include "formats/vst3/vst3_pairing.h"
 
-#include "formats/vst3/vst3_framework_lifetime.h"
+#include "formats/vst3/vst3_edit_sink.h"
 #include "formats/vst3/vst3_published_parameters.h"
 #include "processor/vk_processor_base.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace vk::vst3
 {
@@ -13,7 +16,10 @@ struct PairingRecord
 {
     std::mutex lock;
     std::weak_ptr<ProcessorLink> processor;
+    std::vector<std::weak_ptr<ProcessorLink>> links;
 };
+
+std::atomic<std::uint64_t> g_nextToken{1};
 
 PairingRecord& record()
 {
@@ -38,10 +44,27 @@ void EditReporter::audioProcessorChanged(juce::AudioProcessor*, const ChangeDeta
     requestFlush();
 }
 
+ProcessorLink::ProcessorLink() : token(g_nextToken.fetch_add(1)) {}
+
 void recordCreatedProcessor(const std::shared_ptr<ProcessorLink>& link)
 {
-    std::lock_guard<std::mutex> guard(record().lock);
-    record().processor = link;
+    auto& r = record();
+    std::lock_guard<std::mutex> guard(r.lock);
+    r.processor = link;
+    r.links.erase(std::remove_if(r.links.begin(), r.links.end(),
+                                 [](const std::weak_ptr<ProcessorLink>& l) { return l.expired(); }),
+                  r.links.end());
+    r.links.push_back(link);
+}
+
+std::shared_ptr<ProcessorLink> findProcessorLink(std::uint64_t token)
+{
+    auto& r = record();
+    std::lock_guard<std::mutex> guard(r.lock);
+    for (const auto& weak : r.links)
+        if (auto link = weak.lock(); link != nullptr && link->token == token)
+            return link;
+    return nullptr;
 }
 
 std::shared_ptr<ProcessorLink> lastCreatedProcessor()

@@ -1,16 +1,22 @@
 #pragma once
 
-// The link between a processor wrapper and the controller created after it. The controller does not own
-// the processor; both wrappers share this link, so either may be released first: the processor wrapper
-// clears the link's processor (under its lock) before deleting it, and a controller whose processor is
-// gone answers from defaults. The link also owns the listener that queues the processor's reports for
-// the host, so the processor never calls into a freed controller.
+// The link between a processor wrapper and its controller. The controller does not own the processor;
+// both wrappers share this link, so either may be released first: the processor wrapper clears the link's
+// processor (under its lock) before deleting it, and a controller whose processor is gone answers from
+// defaults. The link also owns the listener that queues the processor's reports for the host, so the
+// processor never calls into a freed controller.
+//
+// Pairing: a new controller takes the link of the processor wrapper created last. When the host connects
+// the two (IConnectionPoint), the processor wrapper names its link to the controller through that
+// connection, and the controller follows it: a host that creates several processors before their
+// controllers still gets each controller paired with its own processor.
 
 #include "formats/vst3/vst3_edit_queue.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -35,8 +41,8 @@ public:
     }
 
     EditQueue queue;
-    // Set by the processor wrapper while it prepares the processor: the processor then reports every
-    // value it holds, which is no edit of the user's (see EditQueue).
+    // Set by the processor wrapper while it prepares the processor or reads a state into it: the
+    // processor then reports values the host gave it, which is no edit of the user's (see EditQueue).
     std::atomic<bool> settingUp{false};
     // True at start, cleared by a gesture begin and set by a gesture end; gestures do not reach the host,
     // since every reported edit is bracketed on its own.
@@ -45,13 +51,15 @@ public:
 
 struct ProcessorLink
 {
+    ProcessorLink();
+
+    // Names the link in the module, for the connection message; never 0.
+    const std::uint64_t token;
     // Held while the processor is used from a controller, and while the processor wrapper clears it.
     std::mutex lock;
     VkJuceProcessorBase* processor = nullptr;
     std::atomic<bool> bypass{false};
-    // Set while the host has the processor active. Hosts finish setting a plug-in up (connecting the
-    // controller, synchronising its state, building their own parameter tables) before they activate it,
-    // and a host may not be ready for edits from another thread until then; queued edits wait for it.
+    // Set while the host has the processor active.
     std::atomic<bool> active{false};
     // Set by the first processing call after activation. A host restoring a session may hand its values
     // to the processor only then (in the call's parameter queues); the set-up report waits for them.
@@ -63,5 +71,7 @@ struct ProcessorLink
 void recordCreatedProcessor(const std::shared_ptr<ProcessorLink>& link);
 // The link of the processor wrapper created last; null when none was created or it is gone.
 std::shared_ptr<ProcessorLink> lastCreatedProcessor();
+// The live link with this token; null when there is none. [host main thread]
+std::shared_ptr<ProcessorLink> findProcessorLink(std::uint64_t token);
 
 } // namespace vk::vst3

@@ -1,5 +1,7 @@
 #include "formats/vst3/vst3_plugin_factory.h"
 
+#include <juce_core/juce_core.h>
+
 #include <cstring>
 
 namespace vk::vst3
@@ -19,11 +21,12 @@ tresult PLUGIN_API PluginFactory::queryInterface(const TUID iid, void** obj)
 {
     if (obj == nullptr)
         return kInvalidArgument;
-    if (FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) ||
+    if (FUnknownPrivate::iidEqual(iid, IPluginFactory3::iid) ||
+        FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) ||
         FUnknownPrivate::iidEqual(iid, IPluginFactory::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid))
     {
         addRef();
-        *obj = static_cast<IPluginFactory2*>(this);
+        *obj = static_cast<IPluginFactory3*>(this);
         return kResultOk;
     }
     *obj = nullptr;
@@ -61,15 +64,48 @@ int32 PLUGIN_API PluginFactory::countClasses()
 
 namespace
 {
-// The fields both class-info records share, on a zeroed record.
+// UTF-16 copy of a UTF-8 field, cut to the target and always terminated.
+template <std::size_t N>
+void copyField(char16 (&field)[N], const char* text)
+{
+    const juce::String s = juce::String::fromUTF8(text);
+    const juce::CharPointer_UTF16 utf16 = s.toUTF16();
+    std::size_t n = 0;
+    for (auto p = utf16; !p.isEmpty() && n + 1 < N; ++p)
+    {
+        const juce::juce_wchar c = *p;
+        field[n++] = char16(c < 0x10000 ? c : '?');
+    }
+    field[n] = 0;
+}
+
+template <std::size_t N>
+void copyField(char (&field)[N], const char* text)
+{
+    copyTruncated(field, text);
+}
+
+// The fields every class-info record has, on a zeroed record.
 template <typename Info, typename Record>
 void fillCommonClassInfo(Info& info, const Record& r)
 {
     std::memset(static_cast<void*>(&info), 0, sizeof(info));
     std::memcpy(info.cid, r.cid.data(), sizeof(TUID));
     info.cardinality = r.cardinality;
-    copyTruncated(info.category, r.category);
-    copyTruncated(info.name, r.name);
+    copyField(info.category, r.category);
+    copyField(info.name, r.name);
+}
+
+// The fields of the version-2 records (in 8-bit or in UTF-16 text).
+template <typename Info, typename Record>
+void fillExtendedClassInfo(Info& info, const Record& r)
+{
+    fillCommonClassInfo(info, r);
+    info.classFlags = r.classFlags;
+    copyField(info.subCategories, r.subCategories);
+    copyField(info.vendor, r.vendor);
+    copyField(info.version, r.version);
+    copyField(info.sdkVersion, r.sdkVersion);
 }
 } // namespace
 
@@ -85,13 +121,21 @@ tresult PLUGIN_API PluginFactory::getClassInfo2(int32 index, PClassInfo2* info)
 {
     if (info == nullptr || index < 0 || index >= countClasses())
         return kInvalidArgument;
-    const auto& r = m_classes[std::size_t(index)].record;
-    fillCommonClassInfo(*info, r);
-    info->classFlags = r.classFlags;
-    copyTruncated(info->subCategories, r.subCategories);
-    copyTruncated(info->vendor, r.vendor);
-    copyTruncated(info->version, r.version);
-    copyTruncated(info->sdkVersion, r.sdkVersion);
+    fillExtendedClassInfo(*info, m_classes[std::size_t(index)].record);
+    return kResultOk;
+}
+
+tresult PLUGIN_API PluginFactory::getClassInfoUnicode(int32 index, PClassInfoW* info)
+{
+    if (info == nullptr || index < 0 || index >= countClasses())
+        return kInvalidArgument;
+    fillExtendedClassInfo(*info, m_classes[std::size_t(index)].record);
+    return kResultOk;
+}
+
+tresult PLUGIN_API PluginFactory::setHostContext(FUnknown* context)
+{
+    m_contextRunLoop = vk::vst3::RunLoopOffer(context);
     return kResultOk;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
 // The plug-in factory the SDK subset lacks: publishes the factory information and the class records of
-// the identity, and creates objects by class id. [host main thread]
+// the identity (also in UTF-16), creates objects by class id, and takes the host context a host gives
+// the factory: when that context offers the host's run loop, the loop's thread becomes the framework's
+// message thread (vst3_message_thread.h). [host main thread]
 
 #include "formats/identity/vk_vst3_class_info.h"
+#include "formats/vst3/vst3_message_thread.h"
 
 #include <pluginterfaces/base/ipluginbase.h>
 
@@ -19,7 +22,7 @@ using CreateFunction = Steinberg::FUnknown* (*)();
 // The SDK's interfaces have no virtual destructors by design: objects are freed through release().
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class PluginFactory : public Steinberg::IPluginFactory2
+class PluginFactory : public Steinberg::IPluginFactory3
 {
 public:
     explicit PluginFactory(const vk::identity::Vst3FactoryInfo& info);
@@ -39,6 +42,10 @@ public:
                                                  void** obj) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API getClassInfo2(Steinberg::int32 index,
                                                 Steinberg::PClassInfo2* info) SMTG_OVERRIDE;
+    Steinberg::tresult PLUGIN_API getClassInfoUnicode(Steinberg::int32 index,
+                                                      Steinberg::PClassInfoW* info) SMTG_OVERRIDE;
+    // A context that answers IRunLoop offers that loop until the next call; null ends the offer.
+    Steinberg::tresult PLUGIN_API setHostContext(Steinberg::FUnknown* context) SMTG_OVERRIDE;
 
 private:
     struct Entry
@@ -49,6 +56,7 @@ private:
 #pragma GCC diagnostic pop
     vk::identity::Vst3FactoryInfo m_info;
     std::vector<Entry> m_classes;
+    vk::vst3::RunLoopOffer m_contextRunLoop;
     std::atomic<Steinberg::uint32> m_refCount{1};
 };
 

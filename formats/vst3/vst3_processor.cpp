@@ -1,6 +1,7 @@
 #include "formats/vst3/vst3_processor.h"
 
-#include "formats/vst3/vst3_framework_lifetime.h"
+#include "formats/vst3/vst3_edit_sink.h"
+#include "formats/vst3/vst3_link_message.h"
 
 #include "formats/identity/vk_plugin_identity.h"
 #include "formats/vst3/vst3_play_head.h"
@@ -41,9 +42,10 @@ VST3Processor::VST3Processor()
     std::memcpy(controller, vk::identity::kControllerClassId.data(), sizeof(TUID));
     setControllerClass(FUID::fromTUID(controller));
 
+    // Created right here: the host's thread must not wait for the module's message thread, which may be
+    // waiting for the host. The processor's timer first fires once its constructor is done.
     if (auto create = vk::vst3::getProcessorFactory())
     {
-        const juce::MessageManagerLock messageThreadLock;
         m_processor.reset(create(vk::vst3::kWrapperTypeVst3));
         if (m_processor != nullptr)
             m_processor->setPlayHead(this);
@@ -58,11 +60,13 @@ VST3Processor::~VST3Processor()
         std::lock_guard<std::mutex> guard(m_link->lock);
         m_link->processor = nullptr;
     }
+    // Its timer runs on the message thread, so it is deleted there. The audio thread has stopped and no
+    // controller reaches it any more; its listener (the link's reporter) stays alive until it is gone.
     if (m_processor != nullptr)
     {
         m_processor->setPlayHead(nullptr);
-        const juce::MessageManagerLock messageThreadLock;
-        m_processor.reset();
+        vk::vst3::runOnMessageThread([processor = m_processor.release(), link = m_link]
+                                     { delete processor; });
     }
 }
 
@@ -79,6 +83,7 @@ tresult PLUGIN_API VST3Processor::initialize(FUnknown* context)
 {
     addAudioInput(STR16("Stereo In"), SpeakerArr::kStereo);
     addAudioOutput(STR16("Stereo Out"), SpeakerArr::kStereo);
+    m_contextRunLoop = vk::vst3::RunLoopOffer(context);
     return AudioEffect::initialize(context);
 }
 
@@ -86,7 +91,16 @@ tresult PLUGIN_API VST3Processor::terminate()
 {
     if (m_processor != nullptr)
         m_processor->releaseResources();
+    m_contextRunLoop = {};
     return AudioEffect::terminate();
+}
+
+tresult PLUGIN_API VST3Processor::connect(IConnectionPoint* other)
+{
+    const tresult result = AudioEffect::connect(other);
+    if (result == kResultOk && other != nullptr)
+        vk::vst3::sendLinkMessage(*other, m_link->token);
+    return result;
 }
 
 tresult PLUGIN_API VST3Processor::setActive(TBool state)
@@ -97,9 +111,6 @@ tresult PLUGIN_API VST3Processor::setActive(TBool state)
     const auto result = AudioEffect::setActive(state);
     m_link->processedSinceActivation.store(false);
     m_link->active.store(state != 0);
-    // Edits queued while the host was still setting up go out now.
-    if (state && m_link->reporter.queue.hasPending())
-        vk::vst3::requestFlush();
     return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include "formats/vst3/vst3_audio_effect.h"
 #include "formats/vst3/vst3_framework_lifetime.h"
+#include "formats/vst3/vst3_message_thread.h"
 #include "formats/vst3/vst3_pairing.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -38,16 +39,20 @@ namespace Steinberg::Vst
 class VST3Processor : public vk::vst3::AudioEffect, public juce::AudioPlayHead
 {
 public:
-    // [host main thread] Counts itself into the framework and creates the processor under the message
-    // thread's lock; the processor is null when the creation function fails.
+    // [host main thread] Counts itself into the framework and creates the processor on the calling
+    // thread (waiting for no other thread); the processor is null when the creation function fails.
     VST3Processor();
-    // Deletes the processor first, then counts itself out (the framework must outlive the processor).
+    // Hands the processor to the message thread for deletion (at once when the caller is the message
+    // thread; never waiting for the module's own thread), then counts itself out: the framework outlives
+    // the processor.
     ~VST3Processor() override;
 
     static FUnknown* createInstance();
 
     tresult PLUGIN_API initialize(FUnknown* context) SMTG_OVERRIDE;
     tresult PLUGIN_API terminate() SMTG_OVERRIDE;
+    // Also names this wrapper's link to the controller on the other side (see vst3_pairing.h).
+    tresult PLUGIN_API connect(IConnectionPoint* other) SMTG_OVERRIDE;
     tresult PLUGIN_API setActive(TBool state) SMTG_OVERRIDE;
     tresult PLUGIN_API setProcessing(TBool state) SMTG_OVERRIDE;
     tresult PLUGIN_API setupProcessing(ProcessSetup& setup) SMTG_OVERRIDE;
@@ -69,10 +74,12 @@ public:
     int32 getInputChannels() const noexcept { return m_inputChannels; }
     int32 getOutputChannels() const noexcept { return m_outputChannels; }
 
-    // The controller-side state algorithm, shared by this wrapper's setState and the controller's
-    // setComponentState: refuses a stream shorter than the chunk's frame header, reads our chunk, or
-    // takes anything else as the state of an earlier version. [host main thread]
-    static tresult readComponentState(VkJuceProcessorBase& processor, IBStream* state);
+    // The state algorithm shared by this wrapper's setState and the controller's setComponentState:
+    // refuses a stream shorter than the chunk's frame header, reads our chunk and its bypass trailer, or
+    // takes anything else as the state of an earlier version (not bypassed). What the processor reports
+    // meanwhile is marked as the host's own values. [host main thread]
+    static tresult readComponentState(VkJuceProcessorBase& processor, vk::vst3::EditReporter& reporter,
+                                      IBStream* state, bool& bypassed);
 
 private:
     void applyPlayConfiguration();
@@ -81,6 +88,7 @@ private:
                       SpeakerArrangement out);
 
     vk::vst3::FrameworkLifetime m_framework;
+    vk::vst3::RunLoopOffer m_contextRunLoop;
     std::shared_ptr<vk::vst3::ProcessorLink> m_link = std::make_shared<vk::vst3::ProcessorLink>();
     std::unique_ptr<VkJuceProcessorBase> m_processor;
 

@@ -1,7 +1,9 @@
-// The component state of the VST3 processor: our framed chunk, or the state of an earlier version.
+// The component state of the VST3 processor: our framed chunk with the bypass trailer, or the state of
+// an earlier version.
 
 #include "formats/vst3/vst3_processor.h"
 
+#include "formats/vst3/vst3_component_state.h"
 #include "processor/vk_processor_base.h"
 
 #include <pluginterfaces/base/ibstream.h>
@@ -16,39 +18,50 @@ namespace
 // The chunk's frame header: the magic and the 32-bit text length.
 constexpr int kFrameHeaderSize = 8;
 
-// Reads from where the host left the stream: hosts that keep a header of their own in front of the
-// plug-in's state (session files, preset files) position the stream after it.
-bool readWholeStream(IBStream& stream, juce::MemoryBlock& out)
+// Marks what the processor reports while it reads a state as the host's own values (see EditSink).
+class StateReadScope
 {
-    char chunk[16384];
-    for (;;)
+public:
+    explicit StateReadScope(vk::vst3::EditReporter& reporter) : m_reporter(reporter)
     {
-        int32 numRead = 0;
-        if (stream.read(chunk, int32(sizeof chunk), &numRead) != kResultOk || numRead <= 0)
-            break;
-        out.append(chunk, std::size_t(numRead));
-        if (numRead < int32(sizeof chunk))
-            break;
+        m_wasSettingUp = m_reporter.settingUp.exchange(true);
     }
-    return true;
-}
+    ~StateReadScope() { m_reporter.settingUp.store(m_wasSettingUp); }
+    StateReadScope(const StateReadScope&) = delete;
+    StateReadScope& operator=(const StateReadScope&) = delete;
+
+private:
+    vk::vst3::EditReporter& m_reporter;
+    bool m_wasSettingUp = false;
+};
 
 } // namespace
 
-tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, IBStream* state)
+tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vst3::EditReporter& reporter,
+                                          IBStream* state, bool& bypassed)
 {
     if (state == nullptr)
         return kInvalidArgument;
+    // Read from where the host left the stream: hosts that keep a header of their own in front of the
+    // plug-in's state (session files, preset files) position the stream after it.
     juce::MemoryBlock whole;
-    if (!readWholeStream(*state, whole))
+    if (!vk::vst3::readWholeStream(*state, whole))
         return kResultFalse;
     // Too short to be any saved state: refused without asking about earlier versions.
     if (whole.getSize() < std::size_t(kFrameHeaderSize))
         return kResultFalse;
+    const StateReadScope hostValues(reporter);
     if (std::memcmp(whole.getData(), "VC2!", 4) == 0)
-        processor.readStateChunk(whole.getData(), int(whole.getSize()));
+    {
+        const auto split = vk::vst3::splitBypassTrailer(whole);
+        processor.readStateChunk(whole.getData(), split.chunkSize);
+        bypassed = split.bypassed;
+    }
     else
+    {
         processor.readEarlierVersionState(whole.getData(), int(whole.getSize()));
+        bypassed = false;
+    }
     return kResultOk;
 }
 
@@ -58,7 +71,11 @@ tresult PLUGIN_API VST3Processor::setState(IBStream* state)
         return kInvalidArgument;
     if (m_processor == nullptr)
         return kResultFalse;
-    return readComponentState(*m_processor, state);
+    bool bypassed = false;
+    const tresult result = readComponentState(*m_processor, m_link->reporter, state, bypassed);
+    if (result == kResultOk)
+        m_link->bypass.store(bypassed);
+    return result;
 }
 
 tresult PLUGIN_API VST3Processor::getState(IBStream* state)
@@ -69,13 +86,10 @@ tresult PLUGIN_API VST3Processor::getState(IBStream* state)
         return kResultFalse;
     juce::MemoryBlock bytes;
     m_processor->writeSavedState(bytes);
+    vk::vst3::appendBypassTrailer(bytes, m_link->bypass.load());
     // Written at the stream's current position, never from its start: a host may already have written
     // its own header there, and overwriting it loses the session's state.
-    int32 written = 0;
-    if (state->write(bytes.getData(), int32(bytes.getSize()), &written) != kResultOk ||
-        written != int32(bytes.getSize()))
-        return kResultFalse;
-    return kResultOk;
+    return vk::vst3::writeWholeStream(*state, bytes) ? kResultOk : kResultFalse;
 }
 
 } // namespace Steinberg::Vst

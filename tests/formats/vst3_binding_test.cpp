@@ -1,13 +1,17 @@
 // The VST3 binding in-process, with the framework's small test processor behind it: factory records,
-// processing with parameter queues, buses, state, the play head, the processor/controller pairing and
-// the deferred reports to the host.
+// processing with parameter queues, buses, state (streams that move a few bytes at a time, the bypass
+// trailer), the play head, the processor/controller pairing (interleaved creation, direct and proxied
+// connections) and the deferred reports to the host.
 
 #include "formats/identity/vk_plugin_identity.h"
+#include "formats/vst3/vst3_component_state.h"
 #include "formats/vst3/vst3_controller.h"
+#include "formats/vst3/vst3_message_thread.h"
 #include "formats/vst3/vst3_module_factory.h"
 #include "formats/vst3/vst3_play_head.h"
 #include "formats/vst3/vst3_processor.h"
 #include "formats/vst3/vst3_published_parameters.h"
+#include "platform/vk_message_box.h"
 #include "tests/processor/test_processor.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +121,7 @@ class Vst3Binding : public ::testing::Test
 {
 protected:
     void SetUp() override { vk::vst3::setProcessorFactory(&createTestProcessor); }
+    void TearDown() override { vk::vst3::finishMessageThread(); }
 
     // A processor wrapper set up as a host does (stereo, 48 kHz, 256 samples).
     static VST3Processor* makeProcessor()
@@ -390,35 +395,285 @@ TEST_F(Vst3Binding, ReportsReachTheHostOnTheMessageThreadBracketed)
     p->release();
 }
 
-TEST_F(Vst3Binding, ReportsWaitUntilTheHostHasActivatedTheProcessor)
+TEST_F(Vst3Binding, UserEditsReachAnInactiveHostButStateReportsWaitForProcessing)
 {
-    // A host builds its own parameter tables while it connects the controller and synchronises state;
-    // edits arriving from the module's message thread in that window would race with it.
+    // A host that keeps the plug-in deactivated while the user edits (before playback) still hears of
+    // the edits; what the processor reports while it reads a state the host gave it waits for the first
+    // processing call, as the values the processor then holds.
     VST3Processor* p = makeProcessor();
+    MemoryStream saved;
+    testProcessor(*p).setParameterInternal(6, 0.2f, false, true, true);
+    ASSERT_EQ(p->getState(&saved), kResultOk);
     p->setActive(false);
     auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
     c->initialize(nullptr);
     RecordingHandler handler;
     c->setComponentHandler(&handler);
 
+    auto has = [&](const std::string& e)
+    {
+        const auto events = handler.events();
+        return std::find(events.begin(), events.end(), e) != events.end();
+    };
     testProcessor(*p).setParameterInternal(5, 0.625f, true, true, false);
+    for (int i = 0; i < 2000 && !has("perform 5 0.62"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(has("perform 5 0.62")) << ::testing::PrintToString(handler.events());
+
+    saved.seek(0, IBStream::kIBSeekSet, nullptr);
+    testProcessor(*p).setParameterInternal(6, 0.9f, false, true, true);
+    ASSERT_EQ(c->setComponentState(&saved), kResultOk);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_TRUE(handler.events().empty());
+    EXPECT_FALSE(has("perform 6 0.20")) << "a state the host gave is no edit of the user's";
 
     p->setActive(true);
-    std::vector<std::string> events;
-    for (int i = 0; i < 200 && events.empty(); ++i)
-    {
+    ProcessData data{};
+    data.numSamples = 0;
+    p->process(data);
+    for (int i = 0; i < 2000 && !has("perform 6 0.20"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        events = handler.events();
-    }
-    EXPECT_NE(std::find(events.begin(), events.end(), "perform 5 0.62"), events.end())
-        << ::testing::PrintToString(events);
+    EXPECT_TRUE(has("perform 6 0.20")) << ::testing::PrintToString(handler.events());
 
     c->setComponentHandler(nullptr);
     c->terminate();
     c->release();
     p->release();
+}
+
+// A host stream that moves at most a few bytes per call, as some hosts' streams do.
+class TricklingStream : public IBStream
+{
+public:
+    tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override
+    {
+        return m_inner.read(buffer, std::min(numBytes, int32(7)), numBytesRead);
+    }
+    tresult PLUGIN_API write(void* buffer, int32 numBytes, int32* numBytesWritten) override
+    {
+        return m_inner.write(buffer, std::min(numBytes, int32(5)), numBytesWritten);
+    }
+    tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override
+    {
+        return m_inner.seek(pos, mode, result);
+    }
+    tresult PLUGIN_API tell(int64* pos) override { return m_inner.tell(pos); }
+    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+private:
+    MemoryStream m_inner;
+};
+
+TEST_F(Vst3Binding, StateSurvivesStreamsThatMoveAFewBytesAtATime)
+{
+    VST3Processor* a = makeProcessor();
+    VST3Processor* b = makeProcessor();
+    testProcessor(*a).setParameterInternal(5, 0.33f, false, true, true);
+    testProcessor(*a).setParameterInternal(7, 0.44f, false, true, true);
+    TricklingStream stream;
+    ASSERT_EQ(a->getState(&stream), kResultOk);
+    int64 size = 0;
+    stream.tell(&size);
+    EXPECT_GT(size, 100);
+
+    stream.seek(0, IBStream::kIBSeekSet, nullptr);
+    ASSERT_EQ(b->setState(&stream), kResultOk);
+    EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(5), 0.33f);
+    EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(7), 0.44f);
+    EXPECT_FALSE(testProcessor(*b).holdsLegacyState());
+    a->release();
+    b->release();
+}
+
+TEST_F(Vst3Binding, BypassRoundTripsThroughTheComponentStateAndTheController)
+{
+    VST3Processor* a = makeProcessor();
+    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
+    c->initialize(nullptr);
+
+    // The host keeps what it sets in the controller.
+    EXPECT_EQ(c->setParamNormalized(vk::vst3::kBypassParamId, 1.0), kResultOk);
+    EXPECT_DOUBLE_EQ(c->getParamNormalized(vk::vst3::kBypassParamId), 1.0);
+    EXPECT_EQ(c->setParamNormalized(vk::vst3::kBypassParamId, 0.0), kResultOk);
+    EXPECT_DOUBLE_EQ(c->getParamNormalized(vk::vst3::kBypassParamId), 0.0);
+
+    // Bypassed through the audio stream, saved, and reloaded into a fresh pair: both halves bypassed.
+    Changes changes;
+    changes.queues.emplace_back(vk::vst3::kBypassParamId, std::vector<double>{1.0});
+    ProcessData data{};
+    data.inputParameterChanges = &changes;
+    a->process(data);
+    ASSERT_TRUE(a->isBypassed());
+    MemoryStream saved;
+    ASSERT_EQ(a->getState(&saved), kResultOk);
+
+    VST3Processor* b = makeProcessor();
+    auto* d = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
+    d->initialize(nullptr);
+    saved.seek(0, IBStream::kIBSeekSet, nullptr);
+    ASSERT_EQ(b->setState(&saved), kResultOk);
+    EXPECT_TRUE(b->isBypassed());
+    saved.seek(0, IBStream::kIBSeekSet, nullptr);
+    ASSERT_EQ(d->setComponentState(&saved), kResultOk);
+    EXPECT_DOUBLE_EQ(d->getParamNormalized(vk::vst3::kBypassParamId), 1.0);
+
+    // The chunk the other formats share is untouched: the processor reads exactly its own bytes.
+    juce::MemoryBlock whole(saved.getData(), std::size_t(saved.getSize()));
+    const auto split = vk::vst3::splitBypassTrailer(whole);
+    EXPECT_TRUE(split.bypassed);
+    EXPECT_EQ(std::size_t(split.chunkSize) + std::size_t(vk::vst3::kBypassTrailerSize), whole.getSize());
+    juce::MemoryBlock chunk;
+    testProcessor(*a).writeStateChunk(chunk);
+    EXPECT_EQ(juce::MemoryBlock(whole.getData(), std::size_t(split.chunkSize)), chunk);
+
+    // A state without the trailer (another format's chunk, or an earlier save) is not bypassed.
+    MemoryStream plain;
+    int32 written = 0;
+    plain.write(chunk.getData(), int32(chunk.getSize()), &written);
+    plain.seek(0, IBStream::kIBSeekSet, nullptr);
+    ASSERT_EQ(b->setState(&plain), kResultOk);
+    EXPECT_FALSE(b->isBypassed());
+    plain.seek(0, IBStream::kIBSeekSet, nullptr);
+    ASSERT_EQ(d->setComponentState(&plain), kResultOk);
+    EXPECT_DOUBLE_EQ(d->getParamNormalized(vk::vst3::kBypassParamId), 0.0);
+
+    d->terminate();
+    d->release();
+    c->terminate();
+    c->release();
+    a->release();
+    b->release();
+}
+
+TEST_F(Vst3Binding, EarlierVersionBytesKeptAfterCancelAreSavedBackWithoutTheTrailer)
+{
+    // The question comes on the message thread.
+    std::mutex questionLock;
+    vk::platform::MessageBoxAnswer pending;
+    vk::platform::setMessageBoxPresenterOverride(
+        [&](const juce::String&, const juce::String&, vk::platform::MessageBoxAnswer answer)
+        {
+            std::lock_guard<std::mutex> g(questionLock);
+            pending = std::move(answer);
+        });
+    VST3Processor* p = makeProcessor();
+    const std::string earlier = "an earlier version's own state bytes";
+    MemoryStream in;
+    int32 written = 0;
+    in.write(const_cast<char*>(earlier.data()), int32(earlier.size()), &written);
+    in.seek(0, IBStream::kIBSeekSet, nullptr);
+    ASSERT_EQ(p->setState(&in), kResultOk);
+    vk::platform::MessageBoxAnswer answer;
+    for (int i = 0; i < 6000 && !answer; ++i)
+    {
+        {
+            std::lock_guard<std::mutex> g(questionLock);
+            answer = std::move(pending);
+        }
+        if (!answer)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(answer) << "no question about the earlier state";
+    answer(false); // Cancel: keep the earlier state
+
+    Changes changes;
+    changes.queues.emplace_back(vk::vst3::kBypassParamId, std::vector<double>{1.0});
+    ProcessData data{};
+    data.inputParameterChanges = &changes;
+    p->process(data);
+    MemoryStream out;
+    ASSERT_EQ(p->getState(&out), kResultOk);
+    EXPECT_EQ(std::string(out.getData(), std::size_t(out.getSize())), earlier);
+    p->release();
+    vk::platform::setMessageBoxPresenterOverride({});
+}
+
+// A connection point that stands between the two halves, as some hosts' proxies do: it only forwards.
+class ProxyConnection : public IConnectionPoint
+{
+public:
+    explicit ProxyConnection(IConnectionPoint* target) : m_target(target) {}
+    tresult PLUGIN_API connect(IConnectionPoint*) override { return kResultOk; }
+    tresult PLUGIN_API disconnect(IConnectionPoint*) override { return kResultOk; }
+    tresult PLUGIN_API notify(IMessage* message) override { return m_target->notify(message); }
+    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+private:
+    IConnectionPoint* m_target;
+};
+
+TEST_F(Vst3Binding, ControllersPairWithTheProcessorTheHostConnectsThemTo)
+{
+    // Two processors created before their controllers: by creation order alone both controllers would
+    // take the second processor.
+    VST3Processor* p1 = makeProcessor();
+    VST3Processor* p2 = makeProcessor();
+    auto* c1 = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
+    auto* c2 = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
+    c1->initialize(nullptr);
+    c2->initialize(nullptr);
+    EXPECT_EQ(c1->pairedProcessor(), p2->getProcessor()) << "the fallback: the processor created last";
+
+    // Direct connection for the first pair, through a proxy for the second, in the host's own order.
+    p1->connect(c1);
+    c1->connect(p1);
+    ProxyConnection toC2(c2);
+    ProxyConnection toP2(p2);
+    c2->connect(&toP2);
+    p2->connect(&toC2);
+    EXPECT_EQ(c1->pairedProcessor(), p1->getProcessor());
+    EXPECT_EQ(c2->pairedProcessor(), p2->getProcessor());
+
+    // Each controller now drives its own processor, and reports of each processor reach its own host.
+    EXPECT_EQ(c1->setParamNormalized(4, 0.125), kResultOk);
+    EXPECT_EQ(c2->setParamNormalized(4, 0.875), kResultOk);
+    EXPECT_FLOAT_EQ(testProcessor(*p1).getParameter(4), 0.125f);
+    EXPECT_FLOAT_EQ(testProcessor(*p2).getParameter(4), 0.875f);
+    RecordingHandler h1;
+    RecordingHandler h2;
+    c1->setComponentHandler(&h1);
+    c2->setComponentHandler(&h2);
+    testProcessor(*p1).setParameterInternal(7, 0.5f, true, true, false);
+    auto has = [](RecordingHandler& h, const std::string& e)
+    {
+        const auto events = h.events();
+        return std::find(events.begin(), events.end(), e) != events.end();
+    };
+    for (int i = 0; i < 2000 && !has(h1, "perform 7 0.50"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(has(h1, "perform 7 0.50"));
+    EXPECT_FALSE(has(h2, "perform 7 0.50"));
+
+    for (auto* c : {c1, c2})
+    {
+        c->setComponentHandler(nullptr);
+        c->terminate();
+        c->release();
+    }
+    p1->release();
+    p2->release();
+}
+
+TEST_F(Vst3Binding, FactoryIsAVersion3FactoryWithUnicodeClassInfo)
+{
+    auto& factory = vk::vst3::moduleFactory();
+    void* obj = nullptr;
+    ASSERT_EQ(factory.queryInterface(IPluginFactory3::iid, &obj), kResultOk);
+    auto* f3 = static_cast<IPluginFactory3*>(obj);
+    PClassInfoW info{};
+    ASSERT_EQ(f3->getClassInfoUnicode(0, &info), kResultOk);
+    EXPECT_EQ(std::memcmp(info.cid, vk::identity::kProcessorClassId.data(), 16), 0);
+    EXPECT_EQ(juce::String(juce::CharPointer_UTF16(
+                  reinterpret_cast<const juce::CharPointer_UTF16::CharType*>(info.name))),
+              "VEKLA Latiphonix3");
+    EXPECT_STREQ(info.subCategories, "Fx|Sound Field");
+    EXPECT_EQ(f3->getClassInfoUnicode(2, &info), kInvalidArgument);
+    // A context without a run loop offers nothing and changes nothing.
+    EXPECT_EQ(f3->setHostContext(nullptr), kResultOk);
+    f3->release();
 }
 
 TEST_F(Vst3Binding, SetUpReportWaitsForTheHostsValuesAndCarriesTheCurrentOnes)

@@ -1,0 +1,82 @@
+#include "formats/vst3/vst3_component_state.h"
+
+#include "processor/vk_state_chunk.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace vk::vst3
+{
+
+using namespace Steinberg;
+
+bool readWholeStream(IBStream& stream, juce::MemoryBlock& out)
+{
+    char piece[16384];
+    for (;;)
+    {
+        int32 numRead = 0;
+        const tresult result = stream.read(piece, int32(sizeof piece), &numRead);
+        if (numRead > 0)
+            out.append(piece, std::size_t(numRead));
+        // A short read is no end: only an empty one is (some streams answer kResultFalse there).
+        if (numRead <= 0)
+            return result == kResultOk || result == kResultFalse;
+        if (result != kResultOk)
+            return false;
+    }
+}
+
+bool writeWholeStream(IBStream& stream, const juce::MemoryBlock& bytes)
+{
+    const auto* data = static_cast<const char*>(bytes.getData());
+    std::size_t done = 0;
+    while (done < bytes.getSize())
+    {
+        const auto want = int32(std::min<std::size_t>(bytes.getSize() - done, 1u << 30));
+        int32 written = 0;
+        if (stream.write(const_cast<char*>(data + done), want, &written) != kResultOk || written <= 0)
+            return false;
+        done += std::size_t(written);
+    }
+    return true;
+}
+
+namespace
+{
+// The size of our frame at the start of `state`, or 0 when it does not start with one.
+int frameSize(const juce::MemoryBlock& state)
+{
+    const int size = int(std::min<std::size_t>(state.getSize(), std::size_t(INT32_MAX)));
+    if (!vk::state::hasFrameHeader(state.getData(), size))
+        return 0;
+    // In 64 bits: a length near the 32-bit limit must not wrap around to a small or negative size.
+    const std::int64_t declared = vk::state::readDeclaredLength(state.getData());
+    const std::int64_t framed = std::max<std::int64_t>(declared, 0) + vk::state::kHeaderSize + 1;
+    return int(std::min<std::int64_t>(framed, size));
+}
+} // namespace
+
+void appendBypassTrailer(juce::MemoryBlock& state, bool bypassed)
+{
+    if (frameSize(state) == 0)
+        return;
+    state.append(kBypassTrailerTag, sizeof kBypassTrailerTag);
+    const char flag = bypassed ? 1 : 0;
+    state.append(&flag, 1);
+}
+
+SplitState splitBypassTrailer(const juce::MemoryBlock& state)
+{
+    const int whole = int(std::min<std::size_t>(state.getSize(), std::size_t(INT32_MAX)));
+    const int chunk = frameSize(state);
+    if (chunk == 0 || whole - chunk != kBypassTrailerSize)
+        return {whole, false};
+    const auto* trailer = static_cast<const char*>(state.getData()) + chunk;
+    if (std::memcmp(trailer, kBypassTrailerTag, sizeof kBypassTrailerTag) != 0)
+        return {whole, false};
+    return {chunk, trailer[sizeof kBypassTrailerTag] == 1};
+}
+
+} // namespace vk::vst3

@@ -1,0 +1,77 @@
+#pragma once
+
+// Which thread is the GUI framework's message thread in the VST3 module. A Linux VST3 host offers its UI
+// thread as a run loop (Steinberg::Linux::IRunLoop): on the plug frame of an attached view, and in some
+// hosts on the host context (the factory's or the one given to initialize). While a run loop is on offer,
+// the host's thread is the message thread: the host's loop watches every file descriptor of the
+// framework's Linux event loop (its message socket, through which posted messages and timer callbacks
+// arrive, and its X connection), and a run-loop timer flushes the edits for the host. Only while none is
+// on offer does a thread of the module's own play that part.
+//
+// Hand-over: messages, timers and edits wait in the framework's queues and in the edit queues, and are
+// delivered once by whichever thread holds the message-thread part next. The module's thread gives the
+// part up between two passes; the host's loop takes it in its next callback. A host thread never waits
+// for the module's thread while that thread may be calling the host.
+
+#include <pluginterfaces/base/funknown.h>
+
+#include <functional>
+#include <memory>
+
+namespace Steinberg::Linux
+{
+class IRunLoop;
+} // namespace Steinberg::Linux
+
+namespace vk::vst3
+{
+
+// One offer of a host run loop, for the offer's own life. This is the entry point an editor view needs,
+// one call each way:
+//     m_runLoopOffer = vk::vst3::RunLoopOffer(plugFrame);  // when the host gives the view its frame
+//     m_runLoopOffer = {};                                 // when the view is removed
+// `source` is anything the host hands over (plug frame, host context); without an IRunLoop, or null, it
+// offers nothing. The offer holds a reference to the run loop until it ends. [host UI thread]
+class RunLoopOffer
+{
+public:
+    RunLoopOffer() = default;
+    explicit RunLoopOffer(Steinberg::FUnknown* source);
+    ~RunLoopOffer();
+    RunLoopOffer(RunLoopOffer&& other) noexcept;
+    RunLoopOffer& operator=(RunLoopOffer&& other) noexcept;
+    RunLoopOffer(const RunLoopOffer&) = delete;
+    RunLoopOffer& operator=(const RunLoopOffer&) = delete;
+
+    bool offersRunLoop() const noexcept { return m_loop != nullptr; }
+
+private:
+    void reset();
+    Steinberg::Linux::IRunLoop* m_loop = nullptr;
+};
+
+// Starts the framework on the offered run loop's thread (the caller's, until the loop calls back), or on
+// the module's own thread when none is offered; stops it again. Called by FrameworkLifetime for the first
+// and the last live object. [host main thread]
+void startMessageThread();
+void stopMessageThread();
+
+// Waits for a message thread that the last stop left to end by itself (it was inside a call to the host
+// then). For ModuleExit: the host unloads the module next. [host main thread]
+void finishMessageThread();
+
+// True while the host's run loop is the message thread (it has called back since it was offered).
+bool hostRunLoopIsMessageThread();
+
+// Runs `task` on the message thread: at once when the caller is the message thread, else at the message
+// thread's next pass (at the latest before the framework shuts down). Never waits. [any thread but audio]
+void runOnMessageThread(std::function<void()> task);
+
+template <typename T>
+void deleteOnMessageThread(std::unique_ptr<T> object)
+{
+    if (object != nullptr)
+        runOnMessageThread([raw = object.release()] { delete raw; });
+}
+
+} // namespace vk::vst3

@@ -1,0 +1,86 @@
+#pragma once
+
+// A raw VST3 host's UI thread for tests: one thread that runs a poll loop over the descriptors plug-ins
+// register (Steinberg::Linux::IRunLoop) and their timers, and runs the test's own host calls, so that
+// everything a real Linux host does on its UI thread happens on this one thread. Its host context
+// answers IRunLoop.
+
+#include <pluginterfaces/gui/iplugview.h>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// The SDK's interfaces have no virtual destructors by design; these objects live as long as the test.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class RunLoopHost : public Steinberg::Linux::IRunLoop
+{
+public:
+    RunLoopHost();
+    ~RunLoopHost();
+
+    // Runs `task` on the loop thread and returns once it has run.
+    void call(const std::function<void()>& task);
+    // Runs `task` on the loop thread soon; does not wait.
+    void post(std::function<void()> task);
+    std::thread::id threadId() const { return m_thread.get_id(); }
+
+    // Counts of handler calls so far.
+    int eventCalls() const { return m_eventCalls.load(); }
+    int timerCalls() const { return m_timerCalls.load(); }
+    int registeredDescriptors();
+    int registeredTimers();
+
+    // The host context: answers IRunLoop (this loop) and nothing else.
+    Steinberg::FUnknown* context() { return &m_context; }
+
+    Steinberg::tresult PLUGIN_API registerEventHandler(Steinberg::Linux::IEventHandler* handler,
+                                                       Steinberg::Linux::FileDescriptor fd) override;
+    Steinberg::tresult PLUGIN_API unregisterEventHandler(Steinberg::Linux::IEventHandler* handler) override;
+    Steinberg::tresult PLUGIN_API registerTimer(Steinberg::Linux::ITimerHandler* handler,
+                                                Steinberg::Linux::TimerInterval milliseconds) override;
+    Steinberg::tresult PLUGIN_API unregisterTimer(Steinberg::Linux::ITimerHandler* handler) override;
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
+    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
+    Steinberg::uint32 PLUGIN_API release() override { return 1; }
+
+private:
+    class Context : public Steinberg::FUnknown
+    {
+    public:
+        explicit Context(RunLoopHost& host) : m_host(host) {}
+        Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
+        Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
+        Steinberg::uint32 PLUGIN_API release() override { return 1; }
+
+    private:
+        RunLoopHost& m_host;
+    };
+
+    struct Timer
+    {
+        Steinberg::Linux::ITimerHandler* handler;
+        std::chrono::milliseconds interval;
+        std::chrono::steady_clock::time_point due;
+    };
+
+    void run();
+    void wake();
+
+    Context m_context{*this};
+    std::mutex m_lock;
+    std::vector<std::pair<int, Steinberg::Linux::IEventHandler*>> m_descriptors;
+    std::vector<Timer> m_timers;
+    std::vector<std::function<void()>> m_tasks;
+    int m_wakePipe[2] = {-1, -1};
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_eventCalls{0};
+    std::atomic<int> m_timerCalls{0};
+    std::thread m_thread;
+};
+#pragma GCC diagnostic pop

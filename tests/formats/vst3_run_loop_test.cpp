@@ -1,0 +1,495 @@
+// The VST3 binding's message thread against a raw host whose UI thread is a run loop
+// (Steinberg::Linux::IRunLoop): every call to the host's component handler and every framework timer
+// arrives on that thread whenever the loop is on offer; the hand-over between the loop and the module's
+// own thread loses and duplicates no message, timer or edit; and a host that forwards edits
+// synchronously to its UI thread cannot deadlock the module's set-up or teardown.
+
+#include "formats/identity/vk_plugin_identity.h"
+#include "formats/vst3/vst3_controller.h"
+#include "formats/vst3/vst3_message_thread.h"
+#include "formats/vst3/vst3_module_factory.h"
+#include "formats/vst3/vst3_processor.h"
+#include "tests/processor/test_processor.h"
+#include "vst3_run_loop_host.h"
+
+#include <gtest/gtest.h>
+#include <juce_events/juce_events.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+// The SDK's interfaces have no virtual destructors by design; the fakes below live on the stack.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+namespace
+{
+
+// Where things happened, by thread.
+class ThreadLog
+{
+public:
+    void add(const std::string& what)
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_entries.emplace_back(what, std::this_thread::get_id());
+    }
+    std::vector<std::pair<std::string, std::thread::id>> entries()
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_entries;
+    }
+    int count(const std::string& what)
+    {
+        int n = 0;
+        for (const auto& e : entries())
+            n += e.first == what ? 1 : 0;
+        return n;
+    }
+    int countOn(const std::string& what, std::thread::id thread, bool onIt = true)
+    {
+        int n = 0;
+        for (const auto& e : entries())
+            n += (e.first == what && (e.second == thread) == onIt) ? 1 : 0;
+        return n;
+    }
+    void clear()
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_entries.clear();
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<std::pair<std::string, std::thread::id>> m_entries;
+};
+
+ThreadLog& timerLog()
+{
+    static ThreadLog log;
+    return log;
+}
+
+// The test processor with its timer running, as the product's processor has.
+class TimedProcessor : public TestProcessor
+{
+public:
+    explicit TimedProcessor(int wrapperType) : TestProcessor(wrapperType) { startTimer(5); }
+    ~TimedProcessor() override
+    {
+        stopTimer();
+        timerLog().add("deleted");
+    }
+    void timerCallback() override
+    {
+        timerLog().add("timer");
+        TestProcessor::timerCallback();
+    }
+};
+
+VkJuceProcessorBase* createTimedProcessor(int wrapperType)
+{
+    return new TimedProcessor(wrapperType);
+}
+
+template <typename Condition>
+bool waitUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(30))
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+// Records every component-handler call with its thread; optionally forwards the calls for one parameter
+// made off the UI thread to the UI thread and waits for them there, as some hosts do.
+class RecordingHandler : public IComponentHandler
+{
+public:
+    RecordingHandler() = default;
+    RecordingHandler(RunLoopHost* marshalTo, ParamID marshalled)
+        : m_marshalTo(marshalTo), m_marshalled(marshalled)
+    {
+    }
+
+    tresult PLUGIN_API beginEdit(ParamID id) override { return add("begin", id); }
+    tresult PLUGIN_API performEdit(ParamID id, ParamValue) override { return add("perform", id); }
+    tresult PLUGIN_API endEdit(ParamID id) override { return add("end", id); }
+    tresult PLUGIN_API restartComponent(int32) override { return add("restart", 0); }
+    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+    ThreadLog log;
+    std::atomic<bool> enteredOffUiThread{false};
+
+private:
+    tresult add(const char* what, ParamID id)
+    {
+        log.add(std::string(what) + " " + std::to_string(id));
+        log.add("call");
+        if (m_marshalTo != nullptr && id == m_marshalled &&
+            std::this_thread::get_id() != m_marshalTo->threadId())
+        {
+            enteredOffUiThread.store(true);
+            m_marshalTo->call([] {});
+        }
+        return kResultOk;
+    }
+    RunLoopHost* m_marshalTo = nullptr;
+    ParamID m_marshalled = 0;
+};
+
+// One processor and its controller, created, connected and set up by the host on its UI thread.
+struct Instance
+{
+    IComponent* component = nullptr;
+    IAudioProcessor* audio = nullptr;
+    IEditController* controller = nullptr;
+
+    void create(FUnknown* initContext)
+    {
+        auto& factory = vk::vst3::moduleFactory();
+        void* obj = nullptr;
+        factory.createInstance(reinterpret_cast<const char*>(vk::identity::kProcessorClassId.data()),
+                               IComponent::iid, &obj);
+        component = static_cast<IComponent*>(obj);
+        component->queryInterface(IAudioProcessor::iid, &obj);
+        audio = static_cast<IAudioProcessor*>(obj);
+        factory.createInstance(reinterpret_cast<const char*>(vk::identity::kControllerClassId.data()),
+                               IEditController::iid, &obj);
+        controller = static_cast<IEditController*>(obj);
+        component->initialize(initContext);
+        controller->initialize(initContext);
+        IConnectionPoint* a = nullptr;
+        IConnectionPoint* b = nullptr;
+        component->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&a));
+        controller->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&b));
+        a->connect(b);
+        b->connect(a);
+        a->release();
+        b->release();
+        ProcessSetup setup{kRealtime, kSample32, 256, 48000.0};
+        audio->setupProcessing(setup);
+        component->setActive(true);
+    }
+
+    void destroy()
+    {
+        controller->setComponentHandler(nullptr);
+        controller->terminate();
+        controller->release();
+        component->setActive(false);
+        component->terminate();
+        audio->release();
+        component->release();
+    }
+
+    // Created on the host's UI thread with `handler` as its component handler, then processed once.
+    void start(RunLoopHost& host, IComponentHandler& handler, FUnknown* initContext = nullptr)
+    {
+        host.call(
+            [&]
+            {
+                create(initContext);
+                controller->setComponentHandler(&handler);
+            });
+        std::thread([this] { processNothing(); }).join();
+    }
+
+    VkJuceProcessorBase* processor() { return static_cast<VST3Processor*>(audio)->getProcessor(); }
+
+    // A processing call with no audio, from the calling (audio) thread.
+    void processNothing()
+    {
+        ProcessData data{};
+        data.numSamples = 0;
+        audio->process(data);
+    }
+};
+
+class Vst3RunLoop : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        vk::vst3::setProcessorFactory(&createTimedProcessor);
+        timerLog().clear();
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);
+        // A message thread that the last stop left to end by itself is done before the next test.
+        vk::vst3::finishMessageThread();
+    }
+
+    ScopedDataFolders m_folders;
+};
+
+TEST_F(Vst3RunLoop, EveryHostCallAndTimerComesOnTheLoopOfTheFactorysHostContext)
+{
+    RunLoopHost host;
+    RecordingHandler handler;
+    Instance instance;
+    host.call(
+        [&]
+        {
+            vk::vst3::moduleFactory().setHostContext(host.context());
+            instance.create(nullptr);
+            instance.controller->setComponentHandler(&handler);
+        });
+
+    // Edits the processor reports from the audio thread, after its first processing call.
+    std::thread audio(
+        [&]
+        {
+            instance.processNothing();
+            for (int i = 0; i < 20; ++i)
+                instance.processor()->setParameterInternal(3 + i % 5, 0.05f * float(i), true, true, false);
+        });
+    audio.join();
+
+    ASSERT_TRUE(
+        waitUntil([&] { return handler.log.count("perform 7") > 0 && timerLog().count("timer") >= 5; }));
+    EXPECT_TRUE(vk::vst3::hostRunLoopIsMessageThread());
+    EXPECT_GE(host.registeredDescriptors(), 1) << "the framework's message socket";
+    EXPECT_EQ(host.registeredTimers(), 1);
+    EXPECT_GT(handler.log.count("restart 0"), 0);
+
+    host.call(
+        [&]
+        {
+            instance.destroy();
+            vk::vst3::moduleFactory().setHostContext(nullptr);
+        });
+    EXPECT_EQ(host.registeredDescriptors(), 0);
+    EXPECT_EQ(host.registeredTimers(), 0);
+
+    const auto loop = host.threadId();
+    EXPECT_EQ(handler.log.countOn("call", loop, false), 0) << "component-handler calls off the loop thread";
+    EXPECT_EQ(timerLog().countOn("timer", loop, false), 0) << "timer callbacks off the loop thread";
+    EXPECT_EQ(timerLog().countOn("deleted", loop), 1);
+}
+
+TEST_F(Vst3RunLoop, InitializeContextAlsoOffersTheLoop)
+{
+    // The processor is created before it gets the context, so the module's thread runs first; once the
+    // loop has taken over, everything comes on the loop.
+    RunLoopHost host;
+    RecordingHandler handler;
+    Instance instance;
+    host.call(
+        [&]
+        {
+            instance.create(host.context());
+            instance.controller->setComponentHandler(&handler);
+        });
+    ASSERT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
+    timerLog().clear();
+    handler.log.clear();
+    std::thread(
+        [&]
+        {
+            instance.processNothing();
+            instance.processor()->setParameterInternal(6, 0.5f, true, true, false);
+        })
+        .join();
+    ASSERT_TRUE(
+        waitUntil([&] { return handler.log.count("perform 6") > 0 && timerLog().count("timer") >= 3; }));
+    EXPECT_EQ(handler.log.countOn("call", host.threadId(), false), 0);
+    EXPECT_EQ(timerLog().countOn("timer", host.threadId(), false), 0);
+    // Once both halves are terminated nothing offers the loop any more: the module's thread takes over
+    // for the rest of the teardown.
+    host.call([&] { instance.destroy(); });
+    EXPECT_EQ(host.registeredTimers(), 0);
+}
+
+TEST_F(Vst3RunLoop, DescriptorsTheFrameworkAddsLaterAreWatchedOnTheLoop)
+{
+    // The framework registers its X connection only when it first opens a window: a descriptor added
+    // while the loop is the message thread is handed to the loop too, and dropped again with it.
+    RunLoopHost host;
+    Instance instance;
+    host.call([&] { instance.create(host.context()); });
+    ASSERT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
+    const int before = host.registeredDescriptors();
+
+    int pipeFds[2] = {-1, -1};
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    std::atomic<int> callbacks{0};
+    std::atomic<bool> offLoop{false};
+    host.call(
+        [&]
+        {
+            juce::LinuxEventLoop::registerFdCallback(
+                pipeFds[0],
+                [&](int fd)
+                {
+                    char byte = 0;
+                    [[maybe_unused]] auto n = ::read(fd, &byte, 1);
+                    offLoop.store(offLoop.load() || std::this_thread::get_id() != host.threadId());
+                    ++callbacks;
+                });
+        });
+    ASSERT_TRUE(waitUntil([&] { return host.registeredDescriptors() == before + 1; }));
+    const char byte = 1;
+    ASSERT_EQ(::write(pipeFds[1], &byte, 1), 1);
+    ASSERT_TRUE(waitUntil([&] { return callbacks.load() == 1; }));
+    EXPECT_FALSE(offLoop.load());
+
+    host.call([&] { juce::LinuxEventLoop::unregisterFdCallback(pipeFds[0]); });
+    EXPECT_TRUE(waitUntil([&] { return host.registeredDescriptors() == before; }));
+    host.call([&] { instance.destroy(); });
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+}
+
+TEST_F(Vst3RunLoop, HandOverBothWaysLosesAndDuplicatesNothing)
+{
+    RunLoopHost host;
+    RecordingHandler handler;
+    Instance instance;
+    instance.start(host, handler);
+    const auto loop = host.threadId();
+
+    // Messages posted without pause from another thread, each to be delivered exactly once, never two at
+    // a time.
+    constexpr int kMaxMessages = 200000;
+    std::vector<std::atomic<int>> delivered(kMaxMessages);
+    std::atomic<int> inCallback{0};
+    std::atomic<bool> overlapped{false};
+    std::atomic<int> onLoop{0};
+    std::atomic<int> offLoop{0};
+    std::atomic<bool> posting{true};
+    std::atomic<int> posted{0};
+    std::thread poster(
+        [&]
+        {
+            while (posting.load() && posted.load() < kMaxMessages)
+            {
+                const int n = posted.load();
+                juce::MessageManager::callAsync(
+                    [&, n]
+                    {
+                        if (inCallback.fetch_add(1) != 0)
+                            overlapped.store(true);
+                        delivered[std::size_t(n)].fetch_add(1);
+                        (std::this_thread::get_id() == loop ? onLoop : offLoop).fetch_add(1);
+                        inCallback.fetch_sub(1);
+                    });
+                posted.store(n + 1);
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+        });
+
+    // Each phase: an edit of the user's, then messages, timers and the edit arrive on the phase's thread.
+    int phase = 0;
+    auto runPhase = [&](bool onLoopThread)
+    {
+        ++phase;
+        const int messagesBefore = onLoopThread ? onLoop.load() : offLoop.load();
+        const int timersBefore = timerLog().countOn("timer", loop, onLoopThread);
+        const ParamID id = ParamID(3 + phase % 5);
+        const int editsBefore = handler.log.countOn("perform " + std::to_string(id), loop, onLoopThread);
+        instance.processor()->setParameterInternal(int(id), 0.01f * float(phase), true, true, false);
+        EXPECT_TRUE(waitUntil(
+            [&]
+            {
+                return (onLoopThread ? onLoop.load() : offLoop.load()) > messagesBefore + 20 &&
+                       timerLog().countOn("timer", loop, onLoopThread) > timersBefore + 2 &&
+                       handler.log.countOn("perform " + std::to_string(id), loop, onLoopThread) > editsBefore;
+            }))
+            << "phase " << phase;
+    };
+
+    runPhase(false); // the module's own thread
+    host.call([&] { vk::vst3::moduleFactory().setHostContext(host.context()); });
+    runPhase(true);
+    host.call([&] { vk::vst3::moduleFactory().setHostContext(nullptr); });
+    runPhase(false);
+    {
+        // What an editor view does with its plug frame: one offer for the view's life.
+        vk::vst3::RunLoopOffer viewOffer;
+        host.call([&] { viewOffer = vk::vst3::RunLoopOffer(host.context()); });
+        EXPECT_TRUE(viewOffer.offersRunLoop());
+        runPhase(true);
+        host.call([&] { viewOffer = {}; });
+    }
+    runPhase(false);
+
+    posting.store(false);
+    poster.join();
+    const int total = posted.load();
+    ASSERT_TRUE(waitUntil([&] { return onLoop.load() + offLoop.load() >= total; }));
+    host.call([&] { instance.destroy(); });
+
+    EXPECT_FALSE(overlapped.load()) << "two threads delivered messages at once";
+    int missing = 0;
+    int duplicated = 0;
+    for (int n = 0; n < total; ++n)
+    {
+        missing += delivered[std::size_t(n)].load() == 0 ? 1 : 0;
+        duplicated += delivered[std::size_t(n)].load() > 1 ? 1 : 0;
+    }
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(duplicated, 0);
+    EXPECT_EQ(onLoop.load() + offLoop.load(), total);
+}
+
+TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeardown)
+{
+    // No run loop on offer: the module's own thread calls the host, and this host forwards each such call
+    // to its UI thread and waits there. Its UI thread meanwhile creates a processor and tears down the
+    // instance: neither may wait for the module's thread.
+    RunLoopHost host;
+    RecordingHandler handler(&host, 5);
+    Instance instance;
+    instance.start(host, handler);
+
+    std::promise<void> finished;
+    auto done = finished.get_future();
+    host.post(
+        [&]
+        {
+            // On the UI thread: an edit is reported, and the module's thread is soon inside the host,
+            // waiting for this thread.
+            instance.processor()->setParameterInternal(5, 0.3f, true, true, false);
+            if (!waitUntil([&] { return handler.log.count("begin 5") > 0; }, std::chrono::seconds(30)))
+                ADD_FAILURE() << "the edit never reached the host";
+
+            Instance second;
+            second.create(nullptr);
+            second.destroy();
+            instance.destroy();
+            finished.set_value();
+        });
+    if (done.wait_for(std::chrono::seconds(60)) != std::future_status::ready)
+    {
+        ADD_FAILURE() << "the host's UI thread is deadlocked with the module's message thread";
+        std::abort();
+    }
+    // The module's thread finishes its forwarded calls once the UI thread is free again, then ends by
+    // itself; nothing of this test may be used after that.
+    vk::vst3::finishMessageThread();
+    EXPECT_TRUE(handler.enteredOffUiThread.load());
+    // Each forwarded edit was finished once the UI thread was free (the set-up report of the same
+    // parameter may have gone out first).
+    EXPECT_GE(handler.log.count("perform 5"), 1);
+    EXPECT_EQ(handler.log.count("perform 5"), handler.log.count("begin 5"));
+    EXPECT_EQ(handler.log.count("end 5"), handler.log.count("begin 5"));
+}
+
+} // namespace
