@@ -33,6 +33,7 @@ VkOglComponent::VkOglComponent(GlApi* headlessApi)
         // JUCE would otherwise redraw as fast as the driver allows; the pacer asks for each frame instead.
         context.setContinuousRepainting(false);
         context.attachTo(*this);
+        // On the message thread, which is the one that creates and deletes the context's window state.
         pacer = std::make_unique<FramePacer>([this] { context.triggerRepaint(); });
         pacer->start();
     }
@@ -48,10 +49,11 @@ VkOglComponent::~VkOglComponent()
         for (auto& f : fonts)
             f.reset();
     }
-    // Whatever is still registered (background, textures of children that outlive us) must not call back.
+    // Whatever is still registered (background, textures of objects that outlive us) must not call back.
     const juce::ScopedLock sl(textureLock);
     for (auto* t : textures)
-        t->forgetTextureId();
+        t->detachFromComponent(*this);
+    textures.clear();
 }
 
 void VkOglComponent::detachContext()
@@ -192,7 +194,7 @@ void VkOglComponent::renderOpenGL()
     renderBackground(elapsedMs);
 
     {
-        const juce::ScopedLock sl(getRenderTreeLock());
+        const juce::ScopedLock sl(renderTreeLock);
         for (auto* child : renderChildren.get())
             child->renderTree(elapsedMs);
     }
@@ -224,7 +226,7 @@ void VkOglComponent::resized()
 
 void VkOglComponent::childrenChanged()
 {
-    renderChildren.rebuildFrom(*this);
+    renderChildren.rebuild();
 }
 
 VkJuceOglFont* VkOglComponent::getFont(int index) const
