@@ -190,7 +190,8 @@ TEST_F(WalkFixture, AScreenBeingDestroyedTakesItsMemberChildrenOutOfTheWalkFirst
     screen.reset();
     frame.join();
 
-    EXPECT_FALSE(parking.released.load()) << "render() ran on a screen's child after the screen's members went";
+    EXPECT_FALSE(parking.released.load())
+        << "render() ran on a screen's child after the screen's members went";
     EXPECT_TRUE(editor.ogl.getRenderChildren().get().empty());
 }
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace vk;
 using vk::test::RecordingGlApi;
 using vk::test::TestEditor;
