@@ -89,8 +89,8 @@ struct Screen : VkOglChildComponent
 
     std::string caption = "Screen with a caption long enough to live on the heap";
     std::atomic<int> title{0};
-    MemberChild inner;
     MemberChild second;
+    MemberChild inner; // goes first
 };
 
 void addTo(TestEditor& editor, VkOglChildComponent& child)
