@@ -151,6 +151,20 @@ struct WalkFixture : ::testing::Test
     TestEditor editor{&gl, 300, 200};
 
     void SetUp() override { editor.ogl.setRenderingEnabled(true); }
+
+    /** Draws one frame on another thread and destroys victim while that frame is held inside the parked
+        child's render(); false when the frame never got there. */
+    template <typename T>
+    bool destroyWhileAFrameDrawsIt(std::unique_ptr<T>& victim, Parking& parking)
+    {
+        parking.armed = true;
+        std::thread frame([this] { editor.ogl.renderOpenGL(); });
+        const bool entered = parking.entered.wait(10000);
+        if (entered)
+            victim.reset();
+        frame.join();
+        return entered;
+    }
 };
 } // namespace
 
@@ -165,11 +179,7 @@ TEST_F(WalkFixture, AChildBeingDestroyedLeavesTheWalkBeforeItsMembersGo)
     child->sentinel.gone = &parking.release;
     addTo(editor, *child);
 
-    parking.armed = true;
-    std::thread frame([this] { editor.ogl.renderOpenGL(); });
-    ASSERT_TRUE(parking.entered.wait(10000));
-    child.reset();
-    frame.join();
+    ASSERT_TRUE(destroyWhileAFrameDrawsIt(child, parking));
 
     EXPECT_FALSE(parking.released.load()) << "render() ran on a child whose members were already gone";
     EXPECT_TRUE(editor.ogl.getRenderChildren().get().empty());
@@ -184,11 +194,7 @@ TEST_F(WalkFixture, AScreenBeingDestroyedTakesItsMemberChildrenOutOfTheWalkFirst
     screen->inner.sentinel.gone = &parking.release;
     addTo(editor, *screen);
 
-    parking.armed = true;
-    std::thread frame([this] { editor.ogl.renderOpenGL(); });
-    ASSERT_TRUE(parking.entered.wait(10000));
-    screen.reset();
-    frame.join();
+    ASSERT_TRUE(destroyWhileAFrameDrawsIt(screen, parking));
 
     EXPECT_FALSE(parking.released.load())
         << "render() ran on a screen's child after the screen's members went";
@@ -259,10 +265,12 @@ TEST(RenderTreeLock, EachOpenGLComponentWalksItsTreeUnderItsOwnLock)
 
     parking.armed = true;
     std::thread frameA([&] { a.ogl.renderOpenGL(); });
-    ASSERT_TRUE(parking.entered.wait(10000));
-    b.ogl.renderOpenGL(); // waits for the held walk only if the two trees share a lock
+    const bool entered = parking.entered.wait(10000);
+    if (entered)
+        b.ogl.renderOpenGL(); // waits for the held walk only if the two trees share a lock
     parking.release.signal();
     frameA.join();
+    ASSERT_TRUE(entered);
 
     EXPECT_TRUE(parking.released.load()) << "the other editor's frame waited for this editor's walk";
     EXPECT_EQ(unheld.renders.load(), 1);
