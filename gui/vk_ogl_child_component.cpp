@@ -85,9 +85,10 @@ void VkOglChildComponent::renderTree(int elapsedMs)
     if (top == nullptr)
         return;
     GlApi& gl = top->getGlApi();
+    const auto geometry = renderGeometry.get();
     top->getStateCache().resetDefaults();
     gl.pushMatrix();
-    gl.translatef((float)getX(), (float)getY(), 0.0f);
+    gl.translatef((float)geometry.bounds.getX(), (float)geometry.bounds.getY(), 0.0f);
 
     // The matrix and the flag are restored even when a component's drawing throws.
     struct Restore
@@ -101,13 +102,13 @@ void VkOglChildComponent::renderTree(int elapsedMs)
         }
     } restore{*this, gl};
 
-    if (isVisible())
+    if (geometry.visible)
     {
         setRenderingNow(true);
         render(elapsedMs);
         setRenderingNow(false);
         for (auto* child : renderChildren.get())
-            if (child->isVisible())
+            if (child->isRenderVisible())
                 child->renderTree(elapsedMs);
     }
 }

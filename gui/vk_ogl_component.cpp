@@ -99,8 +99,9 @@ bool VkOglComponent::isContextReady() const
 
 void VkOglComponent::setOrthoProjection()
 {
-    const int w = getWidth();
-    const int h = getHeight();
+    const auto bounds = getRenderBounds();
+    const int w = bounds.getWidth();
+    const int h = bounds.getHeight();
     const double scale = headless ? 1.0 : context.getRenderingScale();
     // JUCE renders into a buffer of the component's size times the display scale; the projection stays in
     // the component's logical pixels.
@@ -111,7 +112,7 @@ void VkOglComponent::setOrthoProjection()
     {
         const float m[16] = {2.0f / (float)w, 0, 0, 0, 0, -2.0f / (float)h, 0, 0, 0, 0, 1, 0, -1, 1, 0, 1};
         gl->loadMatrixf(m);
-        gl->translatef((float)-getX(), (float)-getY(), 0.0f);
+        gl->translatef((float)-bounds.getX(), (float)-bounds.getY(), 0.0f);
     }
     gl->matrixMode(GlEnum::modelview);
 }
@@ -123,7 +124,7 @@ void VkOglComponent::renderBackground(int elapsedMs)
     if (background.getTextureId() != 0)
     {
         stateCache.setColour(juce::Colours::white);
-        background.draw(getLocalBounds());
+        background.draw(getRenderBounds().withZeroOrigin());
     }
 }
 

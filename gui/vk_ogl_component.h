@@ -4,6 +4,7 @@
 #include "gl_state_cache.h"
 #include "named_read_write_lock.h"
 #include "render_child_list.h"
+#include "render_geometry.h"
 #include "vk_ogl_component_texture.h"
 #include "vk_ogl_component_user.h"
 
@@ -89,6 +90,9 @@ public:
     RenderChildList& getRenderChildren() noexcept { return renderChildren; }
     /** Held by a frame for the walk of this component's tree; see RenderChildList. */
     juce::CriticalSection& getRenderTreeLock() noexcept { return renderTreeLock; }
+    /** [any thread] Bounds in the parent's coordinates as the message thread last set them; frames read
+        these, never juce's own getters. */
+    juce::Rectangle<int> getRenderBounds() const noexcept { return renderGeometry.get().bounds; }
 
     /** [any thread] Font by index 0..8 (sizes 10..28), or by pixel size; null before an owner is set. */
     VkJuceOglFont* getFont(int index) const;
@@ -126,6 +130,7 @@ private:
     std::atomic<bool> stopping{false};
     juce::CriticalSection renderTreeLock;
     RenderChildList renderChildren{*this};
+    RenderGeometry renderGeometry{*this};
     std::atomic<int64_t> framesDrawn{0};
     std::atomic<int> lastElapsedMs{0};
     juce::OpenGLContext context;

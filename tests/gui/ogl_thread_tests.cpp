@@ -2,6 +2,7 @@
 // come and go while frames walk the tree, the texture registry, the per-component render-tree lock and the
 // pacer's frame requests. Frames run headless on a thread of the test's own.
 #include "frame_pacer.h"
+#include "ogl_draw_helpers.h"
 #include "recording_gl_api.h"
 #include "test_editor_fixture.h"
 #include "vk_ogl_child_component.h"
@@ -233,6 +234,36 @@ TEST_F(WalkFixture, ChildrenComingAndGoingOnTheMessageThreadDoNotDisturbFramesOn
     EXPECT_TRUE(editor.ogl.getRenderChildren().get().empty());
     for (auto& c : children)
         EXPECT_EQ(c->sum.load(), 64 * (int64_t)c->renders.load());
+}
+
+// Frames read copies of the children's bounds and visibility, which the message thread updates with every
+// change; juce's own members change under the frame's feet.
+TEST_F(WalkFixture, ChildrenMovedShownAndHiddenWhileFramesRunAreDrawnWhereTheMessageThreadPutThem)
+{
+    MemberChild moving, blinking;
+    addTo(editor, moving);
+    addTo(editor, blinking);
+    {
+        FrameThread frames(editor.ogl, gl);
+        for (int i = 0; i < 2000; ++i)
+        {
+            moving.setBounds(i % 50, 2 * (i % 50), 10 + i % 7, 10);
+            blinking.setVisible(i % 2 == 0);
+        }
+        ASSERT_TRUE(waitUntil([&] { return frames.getFrames() >= 10; }));
+    }
+    EXPECT_EQ(moving.getRenderBounds(), juce::Rectangle<int>(49, 98, 10 + 1999 % 7, 10));
+    EXPECT_EQ(getLocalBoundsOf(moving), juce::Rectangle<int>(0, 0, 10 + 1999 % 7, 10));
+    EXPECT_FALSE(blinking.isRenderVisible());
+
+    gl.clearCalls();
+    const int blinkingRenders = blinking.renders.load();
+    editor.ogl.renderOpenGL();
+    const auto moves = gl.only("translatef");
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves.front().args, (std::vector<double>{49, 98, 0}));
+    EXPECT_EQ(blinking.renders.load(), blinkingRenders);
+    editor.ogl.removeAllChildren();
 }
 
 TEST_F(WalkFixture, AChildThatLeftTheWalkIsNotPutBackByItsParentsLaterChanges)
