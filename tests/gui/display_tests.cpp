@@ -154,6 +154,7 @@ struct Painter : VkOglChildComponent, VkJuceOglFontUser
         red.clear(red.getBounds(), juce::Colours::red);
         square.setImage(red);
     }
+    ~Painter() override { leaveRenderWalk(); }
     void render(int) override
     {
         square.upload(*this);

@@ -15,6 +15,7 @@ namespace
 struct CountingChild : VkOglChildComponent
 {
     explicit CountingChild(const juce::String& n) : VkOglChildComponent(n) {}
+    ~CountingChild() override { leaveRenderWalk(); }
     void render(int elapsedMs) override
     {
         ++renders;
