@@ -1,6 +1,7 @@
 #include "ogl_draw_helpers.h"
 
 #include "named_resources.h"
+#include "vk_ogl_child_component.h"
 #include "vk_ogl_component.h"
 
 namespace vk
@@ -80,6 +81,12 @@ juce::Image getImageFromResource(const juce::String& shortName)
 
 juce::Rectangle<int> getLocalBoundsOf(const juce::Component& c)
 {
+    // Drawn components answer from their render copy, so that frames never read juce's live bounds; on the
+    // message thread the copy equals them.
+    if (auto* child = dynamic_cast<const VkOglChildComponent*>(&c))
+        return child->getRenderBounds().withZeroOrigin();
+    if (auto* top = dynamic_cast<const VkOglComponent*>(&c))
+        return top->getRenderBounds().withZeroOrigin();
     return c.getBounds().withZeroOrigin();
 }
 

@@ -25,7 +25,8 @@ juce::Image getImageStripFrame(const juce::Image& image, int frame, int count);
 /** [any thread] The embedded image name + "_png", decoded; a null image for an unknown name. Allocates. */
 juce::Image getImageFromResource(const juce::String& shortName);
 
-/** [any thread] A component's bounds moved to (0, 0). */
+/** [any thread] A component's bounds moved to (0, 0); for a drawn component (OpenGL child or component) the
+    render thread's copy of them. */
 juce::Rectangle<int> getLocalBoundsOf(const juce::Component& c);
 
 } // namespace vk

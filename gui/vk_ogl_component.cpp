@@ -33,6 +33,7 @@ VkOglComponent::VkOglComponent(GlApi* headlessApi)
         // JUCE would otherwise redraw as fast as the driver allows; the pacer asks for each frame instead.
         context.setContinuousRepainting(false);
         context.attachTo(*this);
+        // On the message thread, which is the one that creates and deletes the context's window state.
         pacer = std::make_unique<FramePacer>([this] { context.triggerRepaint(); });
         pacer->start();
     }
@@ -48,10 +49,11 @@ VkOglComponent::~VkOglComponent()
         for (auto& f : fonts)
             f.reset();
     }
-    // Whatever is still registered (background, textures of children that outlive us) must not call back.
+    // Whatever is still registered (background, textures of objects that outlive us) must not call back.
     const juce::ScopedLock sl(textureLock);
     for (auto* t : textures)
-        t->forgetTextureId();
+        t->detachFromComponent(*this);
+    textures.clear();
 }
 
 void VkOglComponent::detachContext()
@@ -97,8 +99,9 @@ bool VkOglComponent::isContextReady() const
 
 void VkOglComponent::setOrthoProjection()
 {
-    const int w = getWidth();
-    const int h = getHeight();
+    const auto bounds = getRenderBounds();
+    const int w = bounds.getWidth();
+    const int h = bounds.getHeight();
     const double scale = headless ? 1.0 : context.getRenderingScale();
     // JUCE renders into a buffer of the component's size times the display scale; the projection stays in
     // the component's logical pixels.
@@ -109,7 +112,7 @@ void VkOglComponent::setOrthoProjection()
     {
         const float m[16] = {2.0f / (float)w, 0, 0, 0, 0, -2.0f / (float)h, 0, 0, 0, 0, 1, 0, -1, 1, 0, 1};
         gl->loadMatrixf(m);
-        gl->translatef((float)-getX(), (float)-getY(), 0.0f);
+        gl->translatef((float)-bounds.getX(), (float)-bounds.getY(), 0.0f);
     }
     gl->matrixMode(GlEnum::modelview);
 }
@@ -121,7 +124,7 @@ void VkOglComponent::renderBackground(int elapsedMs)
     if (background.getTextureId() != 0)
     {
         stateCache.setColour(juce::Colours::white);
-        background.draw(getLocalBounds());
+        background.draw(getRenderBounds().withZeroOrigin());
     }
 }
 
@@ -192,7 +195,7 @@ void VkOglComponent::renderOpenGL()
     renderBackground(elapsedMs);
 
     {
-        const juce::ScopedLock sl(getRenderTreeLock());
+        const juce::ScopedLock sl(renderTreeLock);
         for (auto* child : renderChildren.get())
             child->renderTree(elapsedMs);
     }
@@ -224,7 +227,7 @@ void VkOglComponent::resized()
 
 void VkOglComponent::childrenChanged()
 {
-    renderChildren.rebuildFrom(*this);
+    renderChildren.rebuild();
 }
 
 VkJuceOglFont* VkOglComponent::getFont(int index) const

@@ -4,6 +4,7 @@
 #include "gl_state_cache.h"
 #include "named_read_write_lock.h"
 #include "render_child_list.h"
+#include "render_geometry.h"
 #include "vk_ogl_component_texture.h"
 #include "vk_ogl_component_user.h"
 
@@ -23,8 +24,18 @@ class VkJuceOglFont;
     OpenGL children once per frame.
 
     Frames are paced to one every 15 ms by a FramePacer; nothing is drawn before an owner editor exists and
-   has enabled rendering. The component lock is taken shared by every frame without waiting, and exclusively
+    has enabled rendering. The component lock is taken shared by every frame without waiting, and exclusively
     (spinning) by stopRenderThread and the destructor, which therefore wait for a running frame to end.
+
+    Each component has its own render-tree lock: a frame holds it while it walks this component's children,
+    and the message thread holds it while it changes a copy of a child list of this tree (RenderChildList).
+    Editors of other plug-in instances never wait on it.
+
+    A derived class whose frames read members of its own calls stopRenderThread() first in its destructor,
+    as the editor does: the frames stop only in this base's destructor, after those members are gone.
+
+    Textures still registered when the component goes (background, textures of objects that outlive it) are
+    detached: they forget the component, its editor and their ids, and never call back.
 
     A component built with a GlApi of its own (tests) attaches no context and draws through that table only
     when renderOpenGL is called by hand.
@@ -77,6 +88,11 @@ public:
     juce::OpenGLContext& getContext() noexcept { return context; }
     VkOglComponentTexture& getBackground() noexcept { return background; }
     RenderChildList& getRenderChildren() noexcept { return renderChildren; }
+    /** Held by a frame for the walk of this component's tree; see RenderChildList. */
+    juce::CriticalSection& getRenderTreeLock() noexcept { return renderTreeLock; }
+    /** [any thread] Bounds in the parent's coordinates as the message thread last set them; frames read
+        these, never juce's own getters. */
+    juce::Rectangle<int> getRenderBounds() const noexcept { return renderGeometry.get().bounds; }
 
     /** [any thread] Font by index 0..8 (sizes 10..28), or by pixel size; null before an owner is set. */
     VkJuceOglFont* getFont(int index) const;
@@ -112,7 +128,9 @@ private:
     NamedReadWriteLock lock{juce::String()};
     std::atomic<bool> renderingEnabled{false};
     std::atomic<bool> stopping{false};
-    RenderChildList renderChildren;
+    juce::CriticalSection renderTreeLock;
+    RenderChildList renderChildren{*this};
+    RenderGeometry renderGeometry{*this};
     std::atomic<int64_t> framesDrawn{0};
     std::atomic<int> lastElapsedMs{0};
     juce::OpenGLContext context;

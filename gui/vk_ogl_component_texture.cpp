@@ -25,6 +25,19 @@ void VkOglComponentTexture::unregisterFromComponent()
     registeredWith = nullptr;
 }
 
+void VkOglComponentTexture::detachFromComponent(const VkOglComponent& dying) noexcept
+{
+    if (registeredWith == &dying)
+        registeredWith = nullptr;
+    if (oglComponent == &dying)
+    {
+        oglComponent = nullptr;
+        owner = nullptr;
+    }
+    textureId = 0;
+    textureDirty.store(true);
+}
+
 void VkOglComponentTexture::setOglOwner(VkOglEditorOwner* editor)
 {
     VkOglComponentUser::setOglOwner(editor);

@@ -11,7 +11,8 @@ namespace vk
 
     The message thread only stores images (setImage, loadFromResource); the render thread uploads at the next
     draw. A texture registers with its OpenGL component so that the component can re-upload it into a new
-    context and release it when the context goes; it unregisters when it changes owner or is destroyed.
+    context and release it when the context goes; it unregisters when it changes owner or is destroyed. A
+    texture may outlive its component: the component detaches it when it goes.
 
     [message thread] construction, destruction, setImage, loadFromResource, setOglOwner.
     [render thread] upload, draw, release.
@@ -63,6 +64,10 @@ public:
 
     /** [render thread] Called by the component when its context goes: the id is gone with the context. */
     void forgetTextureId() noexcept { textureId = 0; }
+    /** [message thread] Called by the component this texture is registered with when that component is
+        destroyed (its frames have stopped): the texture forgets the component, the editor that owns it and
+        its id, which went with the context. A later owner gets a fresh upload. */
+    void detachFromComponent(const VkOglComponent& dying) noexcept;
 
 private:
     void createGlTexture(const juce::Image& img);

@@ -1,0 +1,393 @@
+// Hand-overs between the message thread and the render thread (and the frame pacer's thread): children that
+// come and go while frames walk the tree, the texture registry, the per-component render-tree lock and the
+// pacer's frame requests. Frames run headless on a thread of the test's own.
+#include "frame_pacer.h"
+#include "ogl_draw_helpers.h"
+#include "recording_gl_api.h"
+#include "test_editor_fixture.h"
+#include "vk_ogl_child_component.h"
+#include "vk_ogl_component_texture.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <thread>
+
+namespace juce
+{
+// JUCE's own loop step (juce_linux_Messaging.cpp); modal loops are off in this build, so tests pump with it.
+bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
+} // namespace juce
+
+using namespace vk;
+using vk::test::RecordingGlApi;
+using vk::test::TestEditor;
+
+namespace
+{
+/** Holds one frame inside a child's render() until released, or until a bounded wait runs out. */
+struct Parking
+{
+    std::atomic<bool> armed{false};
+    juce::WaitableEvent entered;
+    juce::WaitableEvent release;
+    std::atomic<bool> released{false};
+    int boundMs = 10000;
+
+    void parkIfArmed()
+    {
+        if (!armed.exchange(false))
+            return;
+        entered.signal();
+        released.store(release.wait(boundMs));
+    }
+};
+
+/** Signals when it is destroyed; declared before the members it watches, so it goes right after them. */
+struct Sentinel
+{
+    juce::WaitableEvent* gone = nullptr;
+    ~Sentinel()
+    {
+        if (gone != nullptr)
+            gone->signal();
+    }
+};
+
+/** A control as later ones are written: members of its own that render() reads, and the one call first in
+    its destructor. */
+struct MemberChild : VkOglChildComponent
+{
+    explicit MemberChild(Parking* p = nullptr) : VkOglChildComponent("m_memberChild"), parking(p) {}
+    ~MemberChild() override { leaveRenderWalk(); }
+
+    void render(int) override
+    {
+        if (parking != nullptr)
+            parking->parkIfArmed();
+        sum.fetch_add(std::accumulate(values.begin(), values.end(), 0));
+        renders.fetch_add(1);
+    }
+
+    Parking* parking;
+    Sentinel sentinel;
+    std::vector<int> values = std::vector<int>(64, 1);
+    std::atomic<int64_t> sum{0};
+    std::atomic<int> renders{0};
+};
+
+/** A menu screen: OpenGL children owned as members. */
+struct Screen : VkOglChildComponent
+{
+    explicit Screen(Parking* p = nullptr) : VkOglChildComponent("m_screen"), inner(p)
+    {
+        addAndMakeVisible(inner);
+        addAndMakeVisible(second);
+    }
+    ~Screen() override { leaveRenderWalk(); }
+
+    void render(int) override { title.fetch_add((int)caption.length()); }
+
+    std::string caption = "Screen with a caption long enough to live on the heap";
+    std::atomic<int> title{0};
+    MemberChild second;
+    MemberChild inner; // goes first
+};
+
+void addTo(TestEditor& editor, VkOglChildComponent& child)
+{
+    child.setOglOwner(&editor);
+    for (auto* c : child.getChildren())
+        if (auto* ogl = dynamic_cast<VkOglChildComponent*>(c))
+            ogl->setOglOwner(&editor);
+    editor.ogl.addAndMakeVisible(child);
+}
+
+/** Draws frames on a thread of its own until destroyed; only that thread touches the recording GL table. */
+class FrameThread
+{
+public:
+    FrameThread(VkOglComponent& c, RecordingGlApi& g)
+        : thread(
+              [this, &c, &g]
+              {
+                  while (!stop.load())
+                  {
+                      g.clearCalls();
+                      c.renderOpenGL();
+                      frames.fetch_add(1);
+                  }
+              })
+    {
+    }
+    ~FrameThread()
+    {
+        stop.store(true);
+        thread.join();
+    }
+    int getFrames() const { return frames.load(); }
+
+private:
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0};
+    std::thread thread;
+};
+
+template <typename Pred>
+bool waitUntil(Pred done, int boundMs = 10000)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)boundMs;
+    while (!done())
+    {
+        if (juce::Time::getMillisecondCounter() > end)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+struct WalkFixture : ::testing::Test
+{
+    RecordingGlApi gl;
+    TestEditor editor{&gl, 300, 200};
+
+    void SetUp() override { editor.ogl.setRenderingEnabled(true); }
+
+    /** Draws one frame on another thread and destroys victim while that frame is held inside the parked
+        child's render(); false when the frame never got there. */
+    template <typename T>
+    bool destroyWhileAFrameDrawsIt(std::unique_ptr<T>& victim, Parking& parking)
+    {
+        parking.armed = true;
+        std::thread frame([this] { editor.ogl.renderOpenGL(); });
+        const bool entered = parking.entered.wait(10000);
+        if (entered)
+            victim.reset();
+        frame.join();
+        return entered;
+    }
+};
+} // namespace
+
+// The frame is held inside the child's render() while the message thread destroys the child. The child's
+// members may go only after that frame has left it: the destruction waits, and the frame, released only by
+// the members' destruction, runs into its bounded wait instead and then reads intact members.
+TEST_F(WalkFixture, AChildBeingDestroyedLeavesTheWalkBeforeItsMembersGo)
+{
+    Parking parking;
+    parking.boundMs = 500; // with the walk sound this always runs out: the members go after the frame
+    auto child = std::make_unique<MemberChild>(&parking);
+    child->sentinel.gone = &parking.release;
+    addTo(editor, *child);
+
+    ASSERT_TRUE(destroyWhileAFrameDrawsIt(child, parking));
+
+    EXPECT_FALSE(parking.released.load()) << "render() ran on a child whose members were already gone";
+    EXPECT_TRUE(editor.ogl.getRenderChildren().get().empty());
+    EXPECT_EQ(editor.ogl.getFrameCount(), 1);
+}
+
+TEST_F(WalkFixture, AScreenBeingDestroyedTakesItsMemberChildrenOutOfTheWalkFirst)
+{
+    Parking parking;
+    parking.boundMs = 500;
+    auto screen = std::make_unique<Screen>(&parking);
+    screen->inner.sentinel.gone = &parking.release;
+    addTo(editor, *screen);
+
+    ASSERT_TRUE(destroyWhileAFrameDrawsIt(screen, parking));
+
+    EXPECT_FALSE(parking.released.load())
+        << "render() ran on a screen's child after the screen's members went";
+    EXPECT_TRUE(editor.ogl.getRenderChildren().get().empty());
+}
+
+TEST_F(WalkFixture, ChildrenComingAndGoingOnTheMessageThreadDoNotDisturbFramesOnAnotherThread)
+{
+    std::vector<std::unique_ptr<MemberChild>> children;
+    for (int i = 0; i < 8; ++i)
+    {
+        children.push_back(std::make_unique<MemberChild>());
+        children.back()->setOglOwner(&editor);
+    }
+    {
+        FrameThread frames(editor.ogl, gl);
+        for (int round = 0; round < 300; ++round)
+        {
+            for (auto& c : children)
+                editor.ogl.addAndMakeVisible(*c);
+            children[(size_t)round % children.size()]->toBack();
+            editor.ogl.removeAllChildren();
+            // Children and whole screens that go away while frames run.
+            auto temp = std::make_unique<MemberChild>();
+            addTo(editor, *temp);
+            auto screen = std::make_unique<Screen>();
+            addTo(editor, *screen);
+            if (round % 2 == 0)
+                screen->removeChildComponent(&screen->second);
+            temp.reset();
+            screen.reset();
+        }
+        ASSERT_TRUE(waitUntil([&] { return frames.getFrames() >= 10; }));
+    }
+    EXPECT_EQ(editor.ogl.getNumChildComponents(), 0);
+    EXPECT_TRUE(editor.ogl.getRenderChildren().get().empty());
+    for (auto& c : children)
+        EXPECT_EQ(c->sum.load(), 64 * (int64_t)c->renders.load());
+}
+
+// Frames read copies of the children's bounds and visibility, which the message thread updates with every
+// change; juce's own members change under the frame's feet.
+TEST_F(WalkFixture, ChildrenMovedShownAndHiddenWhileFramesRunAreDrawnWhereTheMessageThreadPutThem)
+{
+    MemberChild moving, blinking;
+    addTo(editor, moving);
+    addTo(editor, blinking);
+    {
+        FrameThread frames(editor.ogl, gl);
+        for (int i = 0; i < 2000; ++i)
+        {
+            moving.setBounds(i % 50, 2 * (i % 50), 10 + i % 7, 10);
+            blinking.setVisible(i % 2 == 0);
+        }
+        ASSERT_TRUE(waitUntil([&] { return frames.getFrames() >= 10; }));
+    }
+    EXPECT_EQ(moving.getRenderBounds(), juce::Rectangle<int>(49, 98, 10 + 1999 % 7, 10));
+    EXPECT_EQ(getLocalBoundsOf(moving), juce::Rectangle<int>(0, 0, 10 + 1999 % 7, 10));
+    EXPECT_FALSE(blinking.isRenderVisible());
+
+    gl.clearCalls();
+    const int blinkingRenders = blinking.renders.load();
+    editor.ogl.renderOpenGL();
+    const auto moves = gl.only("translatef");
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves.front().args, (std::vector<double>{49, 98, 0}));
+    EXPECT_EQ(blinking.renders.load(), blinkingRenders);
+    editor.ogl.removeAllChildren();
+}
+
+TEST_F(WalkFixture, AChildThatLeftTheWalkIsNotPutBackByItsParentsLaterChanges)
+{
+    MemberChild leaving, staying;
+    addTo(editor, leaving);
+    addTo(editor, staying);
+    leaving.leaveRenderWalk();
+    leaving.leaveRenderWalk(); // a derived class of a derived class calls it again
+    staying.toBack();          // the parent's copy is rebuilt
+    ASSERT_EQ(editor.ogl.getRenderChildren().get().size(), 1u);
+    EXPECT_EQ(editor.ogl.getRenderChildren().get()[0], &staying);
+    editor.ogl.renderOpenGL();
+    EXPECT_EQ(leaving.renders.load(), 0);
+    EXPECT_EQ(staying.renders.load(), 1);
+    editor.ogl.removeAllChildren();
+}
+
+// A frame of one editor is held inside its walk; another editor's frame must still draw at once.
+TEST(RenderTreeLock, EachOpenGLComponentWalksItsTreeUnderItsOwnLock)
+{
+    RecordingGlApi glA, glB;
+    TestEditor a{&glA}, b{&glB};
+    a.ogl.setRenderingEnabled(true);
+    b.ogl.setRenderingEnabled(true);
+    Parking parking;
+    MemberChild held(&parking), unheld;
+    addTo(a, held);
+    addTo(b, unheld);
+
+    parking.armed = true;
+    std::thread frameA([&] { a.ogl.renderOpenGL(); });
+    const bool entered = parking.entered.wait(10000);
+    if (entered)
+        b.ogl.renderOpenGL(); // waits for the held walk only if the two trees share a lock
+    parking.release.signal();
+    frameA.join();
+    ASSERT_TRUE(entered);
+
+    EXPECT_TRUE(parking.released.load()) << "the other editor's frame waited for this editor's walk";
+    EXPECT_EQ(unheld.renders.load(), 1);
+    EXPECT_EQ(held.renders.load(), 1);
+    a.ogl.removeAllChildren();
+    b.ogl.removeAllChildren();
+}
+
+TEST(TextureRegistry, StaysConsistentWhileTexturesComeAndGoOnAnotherThread)
+{
+    RecordingGlApi gl;
+    TestEditor editor{&gl};
+    VkOglComponent& ogl = editor.ogl;
+    const int before = ogl.getNumRegisteredTextures();
+    std::atomic<bool> stop{false};
+    std::atomic<bool> walking{false};
+    std::thread churn(
+        [&]
+        {
+            // Start only once the registry is being walked, so the two really overlap.
+            while (!walking)
+                std::this_thread::yield();
+            for (int i = 0; i < 3000; ++i)
+            {
+                VkOglComponentTexture t;
+                t.setOglOwner(&editor);
+                t.markDirty();
+            }
+            stop = true;
+        });
+    do
+    {
+        ogl.newOpenGLContextCreated(); // walks the registry
+        walking = true;
+    } while (!stop);
+    churn.join();
+    EXPECT_EQ(ogl.getNumRegisteredTextures(), before);
+}
+
+// The pacer's own thread keeps the time, but the frame request reaches the context only on the message
+// thread, which is the one that deletes the context's window state on hide or re-parenting.
+TEST(FramePacer, AsksForFramesOnlyOnTheMessageThreadAndNeverAfterStop)
+{
+    auto* mm = juce::MessageManager::getInstance();
+    ASSERT_TRUE(mm->isThisTheMessageThread());
+
+    std::atomic<int> requests{0}, offThread{0};
+    std::atomic<bool> frameWanted{false};
+    FramePacer pacer(
+        [&]
+        {
+            if (!juce::MessageManager::getInstance()->isThisTheMessageThread())
+                offThread.fetch_add(1);
+            requests.fetch_add(1);
+            frameWanted.store(true);
+        });
+
+    // A render thread that draws a frame of 2 ms for each request.
+    std::atomic<bool> stopRender{false};
+    std::thread render(
+        [&]
+        {
+            while (!stopRender.load())
+            {
+                if (frameWanted.exchange(false))
+                    pacer.frameFinished(2);
+                else
+                    std::this_thread::yield();
+            }
+        });
+
+    pacer.start();
+    const auto end = juce::Time::getMillisecondCounter() + 10000;
+    while (requests.load() < 5 && juce::Time::getMillisecondCounter() < end)
+        if (!juce::dispatchNextMessageOnSystemQueue(true))
+            std::this_thread::yield();
+    pacer.stop();
+    const int atStop = requests.load();
+    while (juce::dispatchNextMessageOnSystemQueue(true)) // a request posted before stop is dropped
+    {
+    }
+    stopRender.store(true);
+    render.join();
+
+    EXPECT_GE(atStop, 5);
+    EXPECT_EQ(offThread.load(), 0);
+    EXPECT_EQ(requests.load(), atStop);
+    EXPECT_FALSE(pacer.isRunning());
+}
