@@ -72,7 +72,8 @@ void presentNoticeWithFramework(const juce::String& title, const juce::String& t
                             juce::ModalCallbackFunction::create(
                                 [safe, answer = std::move(answer)](int)
                                 {
-                                    const bool tick = safe != nullptr && safe->doNotShowAgain.getToggleState();
+                                    const bool tick =
+                                        safe != nullptr && safe->doNotShowAgain.getToggleState();
                                     if (answer)
                                         answer(tick);
                                 }),

@@ -192,7 +192,10 @@ public:
     virtual int getRunningParamMapVersion() { return 1; }
     virtual int getRunningPersistentParamMapVersion() { return 1; }
     // Moves the parameters of a map of version `fromVersion` to the next version; empty in this product.
-    virtual void upgradeParamMap(int fromVersion, bool persistent) { juce::ignoreUnused(fromVersion, persistent); }
+    virtual void upgradeParamMap(int fromVersion, bool persistent)
+    {
+        juce::ignoreUnused(fromVersion, persistent);
+    }
     // [any thread] Whether the version parameter holds a version that was read (a loaded state carrying it,
     // or the stored setting) rather than its default.
     bool isParamMapVersionKnown(bool persistent) const noexcept;
