@@ -84,6 +84,9 @@ void ModalTextEditor::endEdit(bool cancel)
 {
     if (user == nullptr)
         return;
+    // Taken first: leaving the modal state and the desktop moves the focus, which calls focusLost again.
+    auto* finished = user;
+    user = nullptr;
     if (cancel)
         setText(startingText, false);
     stopTimer();
@@ -93,8 +96,6 @@ void ModalTextEditor::endEdit(bool cancel)
     if (isOnDesktop())
         removeFromDesktop();
     setVisible(false);
-    auto* finished = user;
-    user = nullptr;
     finished->editing = false;
     // Last: the user may start a new edit or change this editor from its callback.
     finished->textEntered(getText());
