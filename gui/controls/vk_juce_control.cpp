@@ -236,7 +236,11 @@ void VkJuceControl::setVisible(bool shouldBeVisible)
 {
     if (shouldBeVisible == isVisible())
         return;
-    juce::Component::setVisible(shouldBeVisible);
+    {
+        // The render walk reads the flag under this lock for its whole tree: the change falls between frames.
+        const juce::ScopedLock sl(getRenderTreeLock());
+        juce::Component::setVisible(shouldBeVisible);
+    }
     updateAppearance();
 }
 
