@@ -169,6 +169,15 @@ bool VkJuceControl::offerHostMouseUp(const juce::MouseEvent& event)
     return isHostParameter(*this, editor) && editor->handleParameterMouseUp(event, getParameterIndex());
 }
 
+bool VkJuceControl::beginUserGesture(const juce::MouseEvent& event)
+{
+    if (offerHostMouseDown(event) || isGreyedOut())
+        return false;
+    juce::Component::SafePointer<juce::Component> self(this);
+    beginChangeGesture();
+    return self != nullptr;
+}
+
 void VkJuceControl::cancelChangeGesture()
 {
     if (isInGesture())

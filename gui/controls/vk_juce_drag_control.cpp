@@ -140,12 +140,9 @@ bool VkJuceDragControl::canDrag(const juce::MouseEvent& event)
 
 void VkJuceDragControl::mouseDown(const juce::MouseEvent& event)
 {
-    if (offerHostMouseDown(event) || isGreyedOut())
+    if (!beginUserGesture(event))
         return;
     juce::Component::SafePointer<juce::Component> self(this);
-    beginChangeGesture();
-    if (self == nullptr)
-        return;
     resetToDefaultOnClick(event);
     if (self == nullptr)
         return;

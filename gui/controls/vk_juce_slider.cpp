@@ -114,11 +114,7 @@ void VkJuceSlider::position(const juce::MouseEvent& event)
 
 void VkJuceSlider::mouseDown(const juce::MouseEvent& event)
 {
-    if (offerHostMouseDown(event) || isGreyedOut())
-        return;
-    juce::Component::SafePointer<juce::Component> self(this);
-    beginChangeGesture();
-    if (self == nullptr)
+    if (!beginUserGesture(event))
         return;
     pressPosition = event.getPosition();
     position(event);
@@ -140,12 +136,9 @@ void VkJuceSlider::mouseUp(const juce::MouseEvent& event)
 
 void VkJuceSlider::mouseWheelMove(const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel)
 {
-    if (offerHostMouseDown(event) || isGreyedOut())
+    if (!beginUserGesture(event))
         return;
     juce::Component::SafePointer<juce::Component> self(this);
-    beginChangeGesture();
-    if (self == nullptr)
-        return;
     const auto t = getTrack();
     const int o = getOrientation();
     if (o == horizontal || o == vertical)

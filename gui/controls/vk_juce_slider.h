@@ -28,7 +28,6 @@ public:
 
     void render(int elapsedMs) override;
     void updateAppearance() override;
-    virtual int getReserved() const { return 0; }
     virtual void setTrackBounds(int x, int y, int width, int height, bool autoOrientation);
     /** With autoOrientation: vertical when width <= height. The rectangle grows by half the thumb at both
         ends along the orientation and becomes the slider's bounds. */
