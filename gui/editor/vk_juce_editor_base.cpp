@@ -238,7 +238,9 @@ void VkJuceEditorBase::checkOneMapVersion(int index, int running, bool persisten
     }
     else if (!persistent && stored > running && !newerSessionWarned.exchange(true))
     {
-        platform::showNoticeAsync("WARNING", getNewerSessionWarningText(), false, {});
+        // Posted, so that the box opens after the tick has released the editor and OpenGL locks.
+        juce::MessageManager::callAsync(
+            [] { platform::showNoticeAsync("WARNING", getNewerSessionWarningText(), false, {}); });
     }
 }
 

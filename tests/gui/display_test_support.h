@@ -1,17 +1,13 @@
 #pragma once
 
 // For the tests that open real windows with OpenGL (Xvfb + Mesa): DISPLAY must be set, otherwise they skip.
+#include "message_pump.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <dlfcn.h>
 
 #include <cstdlib>
-
-namespace juce
-{
-// JUCE's own loop step (juce_linux_Messaging.cpp); modal loops are off in this build, so tests pump with it.
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-} // namespace juce
 
 namespace vk::test
 {
@@ -27,21 +23,6 @@ inline bool hasDisplay()
     desktop's. The connection stays open: Xvfb resets, and forgets its atoms, when its last client leaves.
     (In its own file: Xlib's macros clash with JUCE's and gtest's names.) */
 bool internWindowManagerAtoms();
-
-/** Runs the message loop until done() holds or the bound runs out; returns done(). */
-template <typename Pred>
-bool pumpUntil(Pred done, int boundMs = 10000)
-{
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)boundMs;
-    while (!done())
-    {
-        if (juce::Time::getMillisecondCounter() > end)
-            return false;
-        if (!juce::dispatchNextMessageOnSystemQueue(true))
-            juce::Thread::sleep(1);
-    }
-    return true;
-}
 
 /** Mesa's driver libraries are unloaded at exit, and the leak report then cannot name what they kept; pinning
     the loaded ones keeps their names in the report so that suppressions apply. */
