@@ -67,7 +67,8 @@ public:
 
     void drawOverlayHook() override
     {
-        if (!readRequested.load())
+        // Only a frame that began after the request shows everything set before it.
+        if (!readRequested.load() || getOglComponent().getFrameCount() <= requestedAtFrame.load())
             return;
         using namespace juce::gl;
         const int w = getWidth(), h = getHeight();
@@ -84,6 +85,7 @@ public:
     /** The pixel (top-down) of a frame drawn after this call. */
     juce::Colour pixelAt(int x, int y)
     {
+        requestedAtFrame.store(getOglComponent().getFrameCount());
         readRequested.store(true);
         if (!pumpUntil([this] { return !readRequested.load(); }, 5000))
             return {};
@@ -121,6 +123,7 @@ public:
     VkJuceButton button{"m_btnMode"};
     VkJuceDragControl knob{"m_knobWidth"};
     std::atomic<bool> readRequested{false};
+    std::atomic<int64_t> requestedAtFrame{0};
     std::mutex pixelMutex;
     std::vector<uint8_t> pixels;
 };
