@@ -232,3 +232,65 @@ TEST_F(ButtonFixture, APopUpOpensOverTheEditorAndClosesByItsButtonsAsConfigured)
     EXPECT_FALSE(trigger.isPopUpOpen());
     EXPECT_EQ(counter.starts, counter.ends);
 }
+
+TEST_F(ButtonFixture, BlinkingSwapsTheImagesEveryIntervalAndRestoresThemWhenStopped)
+{
+    VkJuceButton b("blink");
+    b.setBounds(0, 0, 10, 10);
+    const juce::Image off(juce::Image::ARGB, 10, 10, true), on(juce::Image::ARGB, 10, 10, true);
+    b.setStateImage(off, 0);
+    b.setStateImage(on, 1);
+    editor.addControl(&b, -1);
+    b.setBlinking(true, 0); // every frame that comes at least a millisecond later
+    const auto laterFrame = [this]
+    {
+        juce::Thread::sleep(2);
+        frame();
+    };
+    laterFrame();
+    EXPECT_EQ(b.getStateImage(0), on);
+    laterFrame();
+    EXPECT_EQ(b.getStateImage(0), off);
+    laterFrame();
+    EXPECT_EQ(b.getStateImage(0), on);
+    b.setBlinking(false, 0);
+    laterFrame();
+    EXPECT_EQ(b.getStateImage(0), off);
+    laterFrame();
+    EXPECT_EQ(b.getStateImage(0), off);
+}
+
+TEST_F(ButtonFixture, TheHoverOverlayFadesInAndOutByItsStepsPerFrame)
+{
+    VkJuceButton b("hover");
+    b.setBounds(0, 0, 10, 10);
+    b.setStateImage(juce::Image(juce::Image::ARGB, 10, 10, true), 0);
+    b.setStateImage(juce::Image(juce::Image::ARGB, 10, 10, true), 2);
+    editor.addControl(&b, -1);
+    b.mouseEnter(mouseAt(b, {1, 1}));
+    for (int i = 0; i < 3; ++i)
+        frame();
+    EXPECT_NEAR(b.getFadeLevel(), 0.3f, 1e-5f);
+    for (int i = 0; i < 20; ++i)
+        frame();
+    EXPECT_FLOAT_EQ(b.getFadeLevel(), 1.0f);
+    b.mouseExit(mouseAt(b, {20, 20}));
+    frame();
+    EXPECT_NEAR(b.getFadeLevel(), 0.9f, 1e-5f);
+
+    // A one-shot fade goes up to full once and back down without the mouse.
+    for (int i = 0; i < 20; ++i)
+        frame();
+    b.startOneShotFade(0.5f, 0.25f);
+    frame();
+    frame();
+    EXPECT_FLOAT_EQ(b.getFadeLevel(), 1.0f);
+    EXPECT_FALSE(b.isHovering());
+    for (int i = 0; i < 4; ++i)
+        frame();
+    EXPECT_FLOAT_EQ(b.getFadeLevel(), 0.0f);
+
+    b.setGreyedOut(true); // greyed out: entering does not light it
+    b.mouseEnter(mouseAt(b, {1, 1}));
+    EXPECT_FALSE(b.isHovering());
+}
