@@ -142,7 +142,11 @@ void VkJuceEditorBase::startEditorTimer()
 
 void VkJuceEditorBase::updateLayout(bool disabled)
 {
-    screenDisablePlugin.setBounds(getLocalBounds());
+    {
+        // Frames read component bounds during their walk; a change falls between two walks.
+        const juce::ScopedLock sl(getRenderTreeLock());
+        screenDisablePlugin.setBounds(getLocalBounds());
+    }
     screenDisablePlugin.setFillColour(juce::Colours::transparentBlack, VkJuceButton::allStates);
     if (disabled && !screenDisablePlugin.isVisible())
         addControl(&screenDisablePlugin, -1);
@@ -395,7 +399,10 @@ void VkJuceEditorBase::controlDragEnded(VkJuceControl* control)
 
 void VkJuceEditorBase::resized()
 {
-    oglComponent.setBounds(getLocalBounds());
+    {
+        const juce::ScopedLock sl(getRenderTreeLock());
+        oglComponent.setBounds(getLocalBounds());
+    }
     oglComponent.setProjectionDirty();
 }
 
