@@ -5,6 +5,7 @@
 
 #include "processor/vk_channel_orders.h"
 #include "processor/vk_log_ranges.h"
+#include "processor/vk_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -164,6 +165,24 @@ TEST_F(HostChoicesTest, LayoutChoiceIsRepairedFromTheDefaults)
     setChoice(processor, 0, 0.009f);
     EXPECT_EQ(processor.getChannelLayoutChoice(), 3);
     EXPECT_FLOAT_EQ(processor.getParameter(0), 0.003f);
+}
+
+TEST_F(HostChoicesTest, NonFiniteStoredDefaultsReadAsTheParametersDefaults)
+{
+    for (float stored : {std::nanf(""), INFINITY, -INFINITY})
+    {
+        for (const char* key : {"RoutingDefault", "RoutingDefault_7_1", "TimecodeFramerateDefault"})
+            ASSERT_TRUE(vk::registry::writeProductFloat(key, &stored));
+        TestProcessor surround(vk::kWrapperVst3, 6);
+        EXPECT_EQ(surround.getParameterRecord(9000).getValue(), 0.1f) << stored;
+        EXPECT_EQ(surround.getParameterRecord(9001).getValue(), 0.1f) << stored;
+        EXPECT_EQ(surround.getParameterRecord(9002).getValue(), 0.006f) << stored;
+        // The repairs read those defaults: a 5.1 default naming a 7.1 order, an unusable frame rate.
+        setChoice(surround, 0, 0.9f);
+        EXPECT_EQ(surround.getChannelLayoutChoice(), 1) << stored;
+        setChoice(surround, 1, 0.5f);
+        EXPECT_EQ(surround.getTimecodeFrameRate(), 6) << stored;
+    }
 }
 
 TEST(ModuleTables, ChannelOrdersAndLogarithmicRanges)
