@@ -195,6 +195,50 @@ TEST_F(Vst2RawHostTest, ProcessesStereoBlocksInAndOutOfPlace)
             ASSERT_TRUE(std::isfinite(sample));
 }
 
+TEST_F(Vst2RawHostTest, ProcessingWhileNotResumedGivesSilence)
+{
+    auto* effect = host.effect();
+    std::vector<float> left(256, 0.25f), right(256, -0.25f);
+    std::vector<double> leftDouble(256, 0.25), rightDouble(256, -0.25);
+    // Outputs full of something else, or the input itself (in place): both come back silent.
+    const auto expectSilence = [&](const char* when)
+    {
+        for (bool inPlace : {false, true})
+        {
+            std::vector<float> outLeft(256, 1.0f), outRight(256, 1.0f);
+            float* inputs[2] = {left.data(), right.data()};
+            float* outputs[2] = {outLeft.data(), outRight.data()};
+            effect->processReplacing(effect, inputs, inPlace ? inputs : outputs, 256);
+            for (const auto* channel : inPlace ? std::vector<std::vector<float>*>{&left, &right}
+                                               : std::vector<std::vector<float>*>{&outLeft, &outRight})
+                for (float sample : *channel)
+                    ASSERT_EQ(sample, 0.0f) << when << (inPlace ? ", in place" : "");
+            std::fill(left.begin(), left.end(), 0.25f);
+            std::fill(right.begin(), right.end(), -0.25f);
+        }
+        double* inputs[2] = {leftDouble.data(), rightDouble.data()};
+        effect->processDoubleReplacing(effect, inputs, inputs, 256);
+        for (const auto* channel : {&leftDouble, &rightDouble})
+            for (double sample : *channel)
+                ASSERT_EQ(sample, 0.0) << when << ", double";
+    };
+
+    expectSilence("before the first resume");
+    start(48000.0f, 256);
+    const auto playing = process(4, 256);
+    EXPECT_NE(playing[0][1000], 0.0f);
+    host.dispatch(Vst2::effMainsChanged, 0, 0);
+    expectSilence("while suspended");
+    // Suspended twice, then resumed at another rate and block size: processing carries on.
+    host.dispatch(Vst2::effMainsChanged, 0, 0);
+    expectSilence("while suspended again");
+    start(44100.0f, 64);
+    for (const auto& channel : process(8, 64))
+        for (float sample : channel)
+            ASSERT_TRUE(std::isfinite(sample));
+    EXPECT_NE(process(1, 64)[0][10], 0.0f);
+}
+
 TEST_F(Vst2RawHostTest, HostParameterChangesReachTheProcessorWithoutEchoToTheHost)
 {
     constexpr int kSoloLeft = 29, kSoloRight = 30;
