@@ -200,15 +200,8 @@ TEST(ModuleTables, ChannelOrdersAndLogarithmicRanges)
     EXPECT_EQ(speakerOrder("Quad"), "");
 
     using namespace vk::ranges;
-    EXPECT_FLOAT_EQ(kFrequencyLow, 2.9957323f);
-    EXPECT_FLOAT_EQ(kFrequencySpan, 7.0030651f);
-    EXPECT_FLOAT_EQ(kUnitLow, -6.9077554f);
-    EXPECT_FLOAT_EQ(kUnitSpan, 6.9077554f);
-    EXPECT_FLOAT_EQ(kDecayBase, -6.9077554f);
-    EXPECT_DOUBLE_EQ(kDecibelFactor, std::log(10.0) / 20.0);
-    EXPECT_FLOAT_EQ(kModulationRateLow, -5.0751739f);
-    EXPECT_FLOAT_EQ(kModulationRateSpan, 5.0689240f);
     // The sweep ends: 20 Hz .. 22 kHz, and the modulation rate's top of about 0.994 cycles per second.
+    EXPECT_NEAR(std::exp(kFrequencyLow), 20.0, 1e-3);
     EXPECT_NEAR(std::exp(kFrequencyLow + kFrequencySpan), 22000.0, 0.1);
     EXPECT_NEAR(std::exp(kModulationRateLow + kModulationRateSpan), 0.994, 0.001);
 }
