@@ -110,19 +110,6 @@ TEST_F(LegacyStateTest, OkWritesOurChunkCarryingTheEarlierBytes)
     EXPECT_LT(document.indexOf("CURRENTPRESET"), document.indexOf("LOADEDFROMPREV"));
     EXPECT_LT(document.indexOf("LOADEDFROMPREV"), document.indexOf("<PRESET0"));
 
-    // A later load restores the earlier bytes without asking, and they survive further saves.
-    TestProcessor later;
-    later.setStateInformation(saved.getData(), int(saved.getSize()));
-    EXPECT_TRUE(later.holdsLegacyState());
-    EXPECT_FALSE(later.wasWarnedAboutOldState());
-    juce::MemoryBlock restored;
-    later.getLegacyStateChunk(restored);
-    EXPECT_EQ(restored, kEarlierState);
-    juce::MemoryBlock savedAgain;
-    later.writeSavedState(savedAgain);
-    EXPECT_EQ(savedAgain, saved);
-    EXPECT_EQ(m_titles.size(), 1);
-
     // Without earlier bytes no such attribute is written.
     TestProcessor fresh;
     juce::MemoryBlock plain;
