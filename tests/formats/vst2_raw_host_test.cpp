@@ -177,12 +177,8 @@ TEST_F(Vst2RawHostTest, ProcessesStereoBlocksInAndOutOfPlace)
     EXPECT_GT(energy, 1.0);
     EXPECT_GE(host.callbackCount(Vst2::audioMasterGetTime), 50);
 
-    // A shorter block than announced, then suspend and resume at another rate.
-    process(3, 100);
-    host.dispatch(Vst2::effMainsChanged, 0, 0);
-    start(44100.0f, 256);
-    const auto again = process(8, 256);
-    for (const auto& channel : again)
+    // A shorter block than announced.
+    for (const auto& channel : process(3, 100))
         for (float sample : channel)
             ASSERT_TRUE(std::isfinite(sample));
 }

@@ -107,22 +107,19 @@ TEST_F(LifecycleTest, ProcessBlockDispatchesOnTheProcessingMode)
     EXPECT_EQ(processor.m_renderBlocks, 2);
 }
 
-TEST_F(LifecycleTest, ProfilingOfBlocksNeedsTheProfilerSwitchedOn)
+TEST_F(LifecycleTest, BlocksAreProfiledOnlyWhenSwitchedOnAndNeverDivideByZero)
 {
     TestProcessor processor;
     juce::AudioBuffer<float> buffer(2, 32);
     juce::MidiBuffer midi;
-    processor.processBlock(buffer, midi); // no sample rate yet: no budget, no division by zero
+    processor.processBlock(buffer, midi); // no sample rate yet: no budget
     EXPECT_EQ(processor.getProfileReport(0), "Processor_processBlock (vs sampleRate) 0.00 (0.00)");
 
     processor.getProfiler().setEnabled(true);
+    processor.processBlock(buffer, midi);
     processor.setRateAndBufferSizeDetails(48000.0, 32);
-    for (int i = 0; i < 3; ++i)
-        processor.processBlock(buffer, midi);
-    const auto* item = processor.getProfiler().getItem(0);
-    EXPECT_TRUE(std::isfinite(item->getAverageRatio()));
-    EXPECT_GE(item->getMaximumRatio(), 0.0);
-    EXPECT_TRUE(processor.getProfileReport(4).isEmpty());
+    processor.processBlock(buffer, midi);
+    EXPECT_TRUE(std::isfinite(processor.getProfiler().getItem(0)->getAverageRatio()));
 }
 
 TEST_F(LifecycleTest, FrequencyText)
