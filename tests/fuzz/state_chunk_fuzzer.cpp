@@ -11,12 +11,15 @@
 
 namespace
 {
-// Counts the documents the reader accepted: it calls the hook only for those.
+// Counts the documents the reader accepted: it calls the hook only for those. Records nothing else, so
+// that an input leaves the heap as it found it and libFuzzer's leak check stays out of the way.
 class FuzzProcessor : public TestProcessor
 {
 public:
+    FuzzProcessor() { removeListener(&log()); }
     void readStateHook(const juce::XmlElement&) override { ++documentsRead; }
     void setExtraState(const void*, int) override {}
+    void parameterChanged(int) override {}
     int documentsRead = 0;
 };
 
@@ -62,7 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > std::size_t(1) << 20)
         return -1;
     auto& processor = state().processor;
-    processor.log().clear();
     const int readBefore = processor.documentsRead;
 
     // The format bindings' entry; the direct reader (the VST3 path) sees other bytes only when the
