@@ -77,8 +77,8 @@ void VkJuceProcessorBase::setParameterInternal(int index, float value, bool repo
         return;
     }
 
-    // A host change while the user drags belongs to the drag's undo step, as it did before the drag
-    // ends; only automation on its own forms host batches.
+    // A host change while the user drags (often the host echoing the drag) joins the drag's undo step;
+    // only automation on its own forms host batches.
     const bool hostBatch = fromHost && !isAnyGestureHeld();
 
     // The old value is read under the lock so that the action records the value it really replaces
