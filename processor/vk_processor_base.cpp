@@ -72,6 +72,7 @@ void VkJuceProcessorBase::processBlock(juce::AudioBuffer<float>& buffer, juce::M
     const int numSamples = buffer.getNumSamples();
     const double budgetMs = sampleRate > 0.0 ? numSamples / sampleRate * 1000.0 : 0.0;
     VkJuceScopedProfile profile(*m_profiler.getItem(VkJuceProfiler::kProcessBlock), budgetMs);
+    m_audioBlocks.fetch_add(1, std::memory_order_relaxed);
 
     // The host has just ended bypass: the dry signal still in the lines is the output that belongs
     // before the first processed sample.

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,9 @@ public:
     static constexpr int kTimerIntervalMs = 50;
     static constexpr int kUndoMaxUnits = 30000;
     static constexpr int kUndoMinTransactions = 30;
+    // The manager trims whole transactions only, so none may grow without end: a transaction holding this
+    // many actions is closed and the next change opens a new one.
+    static constexpr int kUndoMaxActionsPerTransaction = 512;
 
     // A default-preset value holding this number leaves its parameter alone.
     static constexpr float kDefaultPresetSkipValue = -100000000.0f;
@@ -293,6 +297,9 @@ public:
     void beginNewTransaction();
     bool canUndo() const;
     bool canRedo() const;
+    // What the undo history holds: the manager's units and its undoable transactions.
+    int getUndoUnitsStored() const;
+    int getNumUndoTransactions() const;
 
     bool isRefreshAllPending() const noexcept { return m_refreshAll.load(); }
     void setRefreshAll(bool shouldRefresh) noexcept { m_refreshAll.store(shouldRefresh); }
@@ -404,6 +411,9 @@ private:
     void beginGesture(int index);
     void endGesture(int index);
     void writeCurrentProgramValue(int index, float value);
+    // [undo lock held] Picks the transaction the next change joins.
+    void chooseTransaction(bool hostBatch);
+    bool isAnyGestureHeld() const;
 
     // Parameter sets.
     std::unique_ptr<ParameterRecord[]> m_mainParameters;
@@ -416,13 +426,24 @@ private:
     // Undo history; every call on the manager holds the undo lock, which also guards the program records.
     juce::UndoManager m_undoManager{kUndoMaxUnits, kUndoMinTransactions};
     juce::CriticalSection m_undoLock;
+    // Host automation collects in one transaction per audio block (see chooseTransaction); these say
+    // which kind of change the open transaction holds and in which block it began. Undo lock.
+    enum class TransactionSource
+    {
+        None,
+        User,
+        Host
+    };
+    TransactionSource m_transactionSource = TransactionSource::None;
+    std::uint32_t m_transactionBlock = 0;
+    std::atomic<std::uint32_t> m_audioBlocks{0};
 
     // Persistent values posted by the setter, written by the message thread.
     VkPersistentWrites m_persistentWrites;
 
     // Gesture bookkeeping, each list under its own lock.
     juce::Array<int> m_heldGestures;
-    juce::CriticalSection m_heldGesturesLock;
+    mutable juce::CriticalSection m_heldGesturesLock;
     juce::Array<int> m_companionGestures;
     juce::CriticalSection m_companionGesturesLock;
 

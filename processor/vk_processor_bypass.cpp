@@ -24,6 +24,8 @@ void VkJuceProcessorBase::processBlockBypassed(juce::AudioBuffer<float>& buffer,
 
     if (m_bypassEngaged.load())
     {
+        // The block ends the host's batch of changes as processBlock would.
+        m_audioBlocks.fetch_add(1, std::memory_order_relaxed);
         for (int channel = 0; channel < numChannels; ++channel)
         {
             auto& line = *m_bypassLines[std::size_t(channel)];

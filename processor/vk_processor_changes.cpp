@@ -71,10 +71,15 @@ void VkJuceProcessorBase::setParameterInternal(int index, float value, bool repo
                 m_undoManager.undo();
             else
                 m_undoManager.redo();
+            m_transactionSource = TransactionSource::None;
             m_refreshAll.store(true);
         }
         return;
     }
+
+    // A host change while the user drags (often the host echoing the drag) joins the drag's undo step;
+    // only automation on its own forms host batches.
+    const bool hostBatch = fromHost && !isAnyGestureHeld();
 
     // The old value is read under the lock so that the action records the value it really replaces
     // when several threads change the same parameter.
@@ -82,7 +87,30 @@ void VkJuceProcessorBase::setParameterInternal(int index, float value, bool repo
     const float oldValue = record.getValue();
     if (!force && value == oldValue)
         return;
+    chooseTransaction(hostBatch);
     m_undoManager.perform(new VkJuceUndoableAction(this, index, oldValue, value, reportToHost), {});
+}
+
+// A host automating two parameters in turn never lets one action merge into the previous one, and the
+// manager only ever drops whole transactions: one endless transaction would keep every change. Host
+// changes therefore collect in a transaction per audio block, a user's change after them opens its own
+// (so a drag still undoes in one step), and no transaction grows past a fixed number of actions.
+void VkJuceProcessorBase::chooseTransaction(bool hostBatch)
+{
+    const auto block = m_audioBlocks.load(std::memory_order_relaxed);
+    const bool hostBatchOpen = m_transactionSource == TransactionSource::Host;
+    const bool newBlock = hostBatch && block != m_transactionBlock;
+    if (hostBatchOpen != hostBatch || newBlock ||
+        m_undoManager.getNumActionsInCurrentTransaction() >= kUndoMaxActionsPerTransaction)
+        m_undoManager.beginNewTransaction();
+    m_transactionSource = hostBatch ? TransactionSource::Host : TransactionSource::User;
+    m_transactionBlock = block;
+}
+
+bool VkJuceProcessorBase::isAnyGestureHeld() const
+{
+    const juce::ScopedLock lock(m_heldGesturesLock);
+    return !m_heldGestures.isEmpty();
 }
 
 void VkJuceProcessorBase::queueParameterChange(int index, bool fromHost, bool reportToHost)
@@ -269,6 +297,7 @@ void VkJuceProcessorBase::beginNewTransaction()
 {
     const juce::ScopedLock lock(m_undoLock);
     m_undoManager.beginNewTransaction();
+    m_transactionSource = TransactionSource::None;
 }
 
 bool VkJuceProcessorBase::canUndo() const
@@ -281,4 +310,16 @@ bool VkJuceProcessorBase::canRedo() const
 {
     const juce::ScopedLock lock(m_undoLock);
     return m_undoManager.canRedo();
+}
+
+int VkJuceProcessorBase::getUndoUnitsStored() const
+{
+    const juce::ScopedLock lock(m_undoLock);
+    return m_undoManager.getNumberOfUnitsTakenUpByStoredCommands();
+}
+
+int VkJuceProcessorBase::getNumUndoTransactions() const
+{
+    const juce::ScopedLock lock(m_undoLock);
+    return m_undoManager.getUndoDescriptions().size();
 }

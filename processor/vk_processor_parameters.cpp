@@ -2,6 +2,8 @@
 
 #include "processor/vk_registry.h"
 
+#include <cmath>
+
 ParameterRecord& VkJuceProcessorBase::getDummyParameterRecord()
 {
     // Shared by every processor of the module: reads give some value and writes land somewhere harmless.
@@ -79,8 +81,10 @@ bool VkJuceProcessorBase::registerPersistentParameter(const juce::String& key, i
     auto& record = getParameterRecord(id);
     record.key = key;
     record.defaultValue.store(defaultValue);
+    // The store is a file anyone may edit: a value that is not a number could never be clamped or
+    // turned into a choice, so it reads as absent.
     const auto stored = vk::registry::readProductFloat(key);
-    record.value.store(stored ? *stored : defaultValue);
+    record.value.store(stored && std::isfinite(*stored) ? *stored : defaultValue);
     return true;
 }
 

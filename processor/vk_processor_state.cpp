@@ -70,13 +70,24 @@ void VkJuceProcessorBase::readStateChunk(const void* data, int size)
 
     readStateHook(*root);
 
+    // The document is now the session's state: earlier bytes held from before belong to a state that
+    // was replaced, and writing them back on the next save would lose this one. Only the earlier bytes
+    // this document carries are kept, and they count as taken in: a later earlier-version state
+    // neither asks nor replaces them. Damaged earlier bytes are not worth keeping: they could never be
+    // loaded by the earlier version.
+    m_legacyBytes.reset();
+    m_legacyState = false;
+    m_legacyReadOnce = false;
     if (root->hasAttribute(kLoadedFromPrevious))
     {
-        // Damaged earlier bytes are not worth keeping: they could never be loaded by the earlier version.
         if (auto bytes = vk::state::decodeMemoryBlock(root->getStringAttribute(kLoadedFromPrevious)))
         {
             m_legacyBytes = std::move(*bytes);
             m_legacyState = true;
+            m_legacyReadOnce = true;
+            // The document was written because overwriting was allowed; an earlier Cancel, given for
+            // other bytes, must not make the next save drop it.
+            m_legacyAnswer->overwriteOnSave.store(true);
         }
     }
 }
@@ -161,6 +172,9 @@ void VkJuceProcessorBase::setCurrentProgramStateInformation(const void* data, in
 void VkJuceProcessorBase::readEarlierVersionState(const void* data, int size)
 {
     m_legacyState = true;
+    // Bytes already taken in stay; with nothing to decide there is nothing to ask.
+    if (m_legacyReadOnce)
+        return;
     warnOldParameterMap();
     readLegacyStateChunk(data, size);
 }
@@ -206,8 +220,11 @@ void VkJuceProcessorBase::readLegacyStateChunk(const void* data, int size)
 {
     if (m_legacyReadOnce)
         return;
+    // Replaced, never appended: two states run together could be read by neither version.
     if (data != nullptr && size > 0)
-        m_legacyBytes.append(data, std::size_t(size));
+        m_legacyBytes.replaceAll(data, std::size_t(size));
+    else
+        m_legacyBytes.reset();
     m_legacyReadOnce = true;
 }
 

@@ -55,9 +55,9 @@ run_suite asan-ubsan "" "" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_SANITIZE=ad
 run_suite tsan "-L threads" vk_thread_tests -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_SANITIZE=thread \
     -DVK_BUILD_BENCHMARKS=OFF -DVK_BUILD_HOST_TOOLS=OFF
 
-# A bounded libFuzzer run over the host state reader (clang build of its own; scripts/fuzz.sh for more).
+# Bounded libFuzzer runs over the readers of untrusted input (clang build of its own; scripts/fuzz.sh).
 if "$root_dir/scripts/fuzz.sh" "${VK_FUZZ_SECONDS:-60}"; then
-    summaries+=("fuzz: state chunk reader, ${VK_FUZZ_SECONDS:-60} s, no crash")
+    summaries+=("fuzz: state chunk and AAX controls chunk readers, ${VK_FUZZ_SECONDS:-60} s each, no crash")
 else
     summaries+=("fuzz: FAILED (crashing inputs in build/fuzz/artifacts/)")
     failed=1

@@ -2,6 +2,7 @@
 
 #include "processor/vk_processor_base.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 
@@ -37,11 +38,21 @@ public:
 
     VkJuceProcessorBase* find(Vst2::AEffect* effect) const
     {
-        const int used = m_used.load();
-        for (int i = 0; i < used; ++i)
-            if (m_slots[size_t(i)].effect.load() == effect)
-                return m_slots[size_t(i)].processor.load();
-        return nullptr;
+        const auto* slot = findSlot(effect);
+        return slot != nullptr ? slot->processor.load() : nullptr;
+    }
+
+    // Whether the host has resumed the effect (effMainsChanged 1) and not suspended it since.
+    bool isResumed(Vst2::AEffect* effect) const
+    {
+        const auto* slot = findSlot(effect);
+        return slot != nullptr && slot->resumed.load();
+    }
+
+    void setResumed(Vst2::AEffect* effect, bool resumed)
+    {
+        if (auto* slot = findSlot(effect))
+            slot->resumed.store(resumed);
     }
 
     void remove(Vst2::AEffect* effect)
@@ -51,6 +62,7 @@ public:
             if (m_slots[size_t(i)].effect.load() == effect)
             {
                 m_slots[size_t(i)].processor.store(nullptr);
+                m_slots[size_t(i)].resumed.store(false);
                 m_slots[size_t(i)].effect.store(nullptr);
             }
     }
@@ -60,7 +72,18 @@ private:
     {
         std::atomic<Vst2::AEffect*> effect{nullptr};
         std::atomic<VkJuceProcessorBase*> processor{nullptr};
+        std::atomic<bool> resumed{false};
     };
+
+    Slot* findSlot(Vst2::AEffect* effect)
+    {
+        const int used = m_used.load();
+        for (int i = 0; i < used; ++i)
+            if (m_slots[size_t(i)].effect.load() == effect)
+                return &m_slots[size_t(i)];
+        return nullptr;
+    }
+    const Slot* findSlot(Vst2::AEffect* effect) const { return const_cast<Routes*>(this)->findSlot(effect); }
     std::array<Slot, kCapacity> m_slots;
     std::atomic<int> m_used{0};
 };
@@ -74,18 +97,73 @@ Routes& routes()
 // The wrapper's procedures. Every record of the module has the same ones.
 std::atomic<Vst2::AEffectDispatcherProc> g_frameworkDispatcher{nullptr};
 std::atomic<Vst2::AEffectSetParameterProc> g_frameworkSetParameter{nullptr};
+std::atomic<Vst2::AEffectProcessProc> g_frameworkProcessReplacing{nullptr};
+std::atomic<Vst2::AEffectProcessDoubleProc> g_frameworkProcessDoubleReplacing{nullptr};
+
+// The wrapper's block call reads channel buffers it builds at resume and frees at suspend: a host that
+// processes while the effect is suspended, or before resuming it, gets silence instead of a crash.
+template <typename Sample>
+bool silenceUnlessResumed(Vst2::AEffect* effect, Sample** outputs, Vst2::VstInt32 sampleFrames)
+{
+    if (routes().isResumed(effect))
+        return false;
+    if (outputs != nullptr && sampleFrames > 0)
+        for (int channel = 0; channel < effect->numOutputs; ++channel)
+            if (outputs[channel] != nullptr)
+                std::fill(outputs[channel], outputs[channel] + sampleFrames, Sample(0));
+    return true;
+}
+
+void processReplacing(Vst2::AEffect* effect, float** inputs, float** outputs, Vst2::VstInt32 sampleFrames)
+{
+    if (!silenceUnlessResumed(effect, outputs, sampleFrames))
+        g_frameworkProcessReplacing.load()(effect, inputs, outputs, sampleFrames);
+}
+
+void processDoubleReplacing(Vst2::AEffect* effect, double** inputs, double** outputs,
+                            Vst2::VstInt32 sampleFrames)
+{
+    if (!silenceUnlessResumed(effect, outputs, sampleFrames))
+        g_frameworkProcessDoubleReplacing.load()(effect, inputs, outputs, sampleFrames);
+}
+
+// The wrapper fills in its block procedures only after it has asked for the unique id, where the route
+// is attached, so they are taken over at the host's first dispatcher call (effOpen comes before any
+// block), before the host can process.
+void adoptBlockProcedures(Vst2::AEffect* effect)
+{
+    if (effect->processReplacing != nullptr && effect->processReplacing != &processReplacing)
+    {
+        g_frameworkProcessReplacing.store(effect->processReplacing);
+        effect->processReplacing = &processReplacing;
+    }
+    if (effect->processDoubleReplacing != nullptr &&
+        effect->processDoubleReplacing != &processDoubleReplacing)
+    {
+        g_frameworkProcessDoubleReplacing.store(effect->processDoubleReplacing);
+        effect->processDoubleReplacing = &processDoubleReplacing;
+    }
+}
 
 Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::VstInt32 index,
                          Vst2::VstIntPtr value, void* ptr, float opt)
 {
+    if (opcode == Vst2::effClose)
+        routes().remove(effect); // the wrapper deletes itself and the processor in this call
+    else
+        adoptBlockProcedures(effect);
     if (opcode == Vst2::effVendorSpecific && index == VkJuceProcessorBase::kVendorCommandIndex)
     {
         if (auto* processor = routes().find(effect))
             return Vst2::VstIntPtr(processor->handleVendorCommand(index, value, ptr, opt));
     }
-    if (opcode == Vst2::effClose)
-        routes().remove(effect); // the wrapper deletes itself and the processor in this call
-    return g_frameworkDispatcher.load()(effect, opcode, index, value, ptr, opt);
+    // Suspended before the wrapper frees its buffers, resumed only once it has built them again.
+    if (opcode == Vst2::effMainsChanged && value == 0)
+        routes().setResumed(effect, false);
+    const auto result = g_frameworkDispatcher.load()(effect, opcode, index, value, ptr, opt);
+    if (opcode == Vst2::effMainsChanged && value != 0)
+        routes().setResumed(effect, true);
+    return result;
 }
 
 // A host change goes straight to the processor's setParameter (the setter marks it as from the host

@@ -6,7 +6,10 @@
 //   full result; every other call goes to the wrapper unchanged, including the vendor calls the wrapper
 //   answers itself;
 // - setParameter: a host change goes to the processor's setParameter (marked as from the host there),
-//   so that the reports the processor makes itself during the change reach the host.
+//   so that the reports the processor makes itself during the change reach the host;
+// - the block calls: while the effect is not resumed (before the first effMainsChanged 1, or after a
+//   0), the outputs are silenced and the wrapper, whose channel buffers exist only while resumed, is
+//   not called.
 
 #include "platform/vst2/vk_vst2_interface.h"
 

@@ -138,7 +138,6 @@ TEST(Vst2RawHostEntry, ReturnsNullToAHostReportingVersionZero)
 TEST_F(Vst2RawHostTest, EffectRecordCarriesTheIdentity)
 {
     auto* effect = host.effect();
-    EXPECT_EQ(effect->magic, 0x56737450);
     EXPECT_EQ(effect->uniqueID, std::int32_t(fourCC("LTPS")));
     EXPECT_EQ(effect->version, 3293);
     EXPECT_EQ(effect->numInputs, 2);
@@ -148,18 +147,11 @@ TEST_F(Vst2RawHostTest, EffectRecordCarriesTheIdentity)
     EXPECT_NE(effect->flags & Vst2::effFlagsCanReplacing, 0);
     EXPECT_NE(effect->flags & Vst2::effFlagsProgramChunks, 0);
     EXPECT_EQ(effect->flags & Vst2::effFlagsIsSynth, 0);
-    EXPECT_NE(effect->processReplacing, nullptr);
-    EXPECT_NE(effect->getParameter, nullptr);
-    EXPECT_NE(effect->setParameter, nullptr);
 
     EXPECT_EQ(host.dispatchForText(Vst2::effGetVendorString), "VEKLA Audio");
-    EXPECT_EQ(host.dispatchForText(Vst2::effGetProductString), "VEKLA Latiphonix3");
     EXPECT_EQ(host.dispatchForText(Vst2::effGetEffectName), "VEKLA Latiphonix3");
     EXPECT_EQ(host.dispatch(Vst2::effGetVendorVersion), 3293);
-    EXPECT_EQ(host.dispatch(Vst2::effGetVstVersion), kVstVersion);
     EXPECT_EQ(host.dispatch(Vst2::effGetPlugCategory), Vst2::kPlugCategEffect);
-    char canDo[] = "receiveVstTimeInfo";
-    EXPECT_EQ(host.dispatch(Vst2::effCanDo, 0, 0, canDo), 1);
     char noMidi[] = "receiveVstMidiEvent";
     EXPECT_EQ(host.dispatch(Vst2::effCanDo, 0, 0, noMidi), -1);
 }
@@ -185,14 +177,54 @@ TEST_F(Vst2RawHostTest, ProcessesStereoBlocksInAndOutOfPlace)
     EXPECT_GT(energy, 1.0);
     EXPECT_GE(host.callbackCount(Vst2::audioMasterGetTime), 50);
 
-    // A shorter block than announced, then suspend and resume at another rate.
-    process(3, 100);
-    host.dispatch(Vst2::effMainsChanged, 0, 0);
-    start(44100.0f, 256);
-    const auto again = process(8, 256);
-    for (const auto& channel : again)
+    // A shorter block than announced.
+    for (const auto& channel : process(3, 100))
         for (float sample : channel)
             ASSERT_TRUE(std::isfinite(sample));
+}
+
+TEST_F(Vst2RawHostTest, ProcessingWhileNotResumedGivesSilence)
+{
+    auto* effect = host.effect();
+    std::vector<float> left(256, 0.25f), right(256, -0.25f);
+    std::vector<double> leftDouble(256, 0.25), rightDouble(256, -0.25);
+    // Outputs full of something else, or the input itself (in place): both come back silent.
+    const auto expectSilence = [&](const char* when)
+    {
+        for (bool inPlace : {false, true})
+        {
+            std::vector<float> outLeft(256, 1.0f), outRight(256, 1.0f);
+            float* inputs[2] = {left.data(), right.data()};
+            float* outputs[2] = {outLeft.data(), outRight.data()};
+            effect->processReplacing(effect, inputs, inPlace ? inputs : outputs, 256);
+            for (const auto* channel : inPlace ? std::vector<std::vector<float>*>{&left, &right}
+                                               : std::vector<std::vector<float>*>{&outLeft, &outRight})
+                for (float sample : *channel)
+                    ASSERT_EQ(sample, 0.0f) << when << (inPlace ? ", in place" : "");
+            std::fill(left.begin(), left.end(), 0.25f);
+            std::fill(right.begin(), right.end(), -0.25f);
+        }
+        double* inputs[2] = {leftDouble.data(), rightDouble.data()};
+        effect->processDoubleReplacing(effect, inputs, inputs, 256);
+        for (const auto* channel : {&leftDouble, &rightDouble})
+            for (double sample : *channel)
+                ASSERT_EQ(sample, 0.0) << when << ", double";
+    };
+
+    expectSilence("before the first resume");
+    start(48000.0f, 256);
+    const auto playing = process(4, 256);
+    EXPECT_NE(playing[0][1000], 0.0f);
+    host.dispatch(Vst2::effMainsChanged, 0, 0);
+    expectSilence("while suspended");
+    // Suspended twice, then resumed at another rate and block size: processing carries on.
+    host.dispatch(Vst2::effMainsChanged, 0, 0);
+    expectSilence("while suspended again");
+    start(44100.0f, 64);
+    for (const auto& channel : process(8, 64))
+        for (float sample : channel)
+            ASSERT_TRUE(std::isfinite(sample));
+    EXPECT_NE(process(1, 64)[0][10], 0.0f);
 }
 
 TEST_F(Vst2RawHostTest, HostParameterChangesReachTheProcessorWithoutEchoToTheHost)
@@ -293,28 +325,16 @@ TEST_F(Vst2RawHostTest, ChunkRoundTripRestoresTheParameters)
     EXPECT_EQ(std::memcmp(again, saved.data(), saved.size()), 0);
 }
 
-TEST_F(Vst2RawHostTest, VendorCommandReachesTheProcessor)
+// Our vendor index reaches the processor with its full result; other indexes stay with the wrapper.
+TEST_F(Vst2RawHostTest, VendorCommandsReachTheProcessorOrTheFramework)
 {
     EXPECT_EQ(vendor(214, nullptr, 1.0f), 1);
     EXPECT_EQ(vendor(214, nullptr, 0.0f), 0);
-    EXPECT_EQ(vendor(215), 0);
     EXPECT_EQ(vendor(206), 1); // stereo: layout choice 1
-    EXPECT_EQ(vendor(203), 0);
-    EXPECT_EQ(vendor(202), 1);
     char tokens[] = "one,\"two,three\",four";
     EXPECT_EQ(vendor(219, tokens), 1);
-    EXPECT_EQ(vendor(219), 0);
-    EXPECT_EQ(vendor(212), 0); // no editor open
-    EXPECT_EQ(vendor(213), 0);
-    EXPECT_EQ(vendor(217), 0);
-    EXPECT_EQ(vendor(218), 0);
-    EXPECT_EQ(vendor(103), 0);
-    EXPECT_EQ(vendor(104), 0);
     EXPECT_EQ(vendor(999), 0);
-}
 
-TEST_F(Vst2RawHostTest, OtherVendorIndexesStayWithTheFramework)
-{
     EXPECT_EQ(vendor(214, nullptr, 1.0f, 0x12345678), 0);
     EXPECT_EQ(vendor(206, nullptr, 0.0f, 0x23456788), 0);
     // The framework's own content-scale call: answered by the wrapper itself.

@@ -62,42 +62,29 @@ protected:
 };
 } // namespace
 
-TEST_F(SettingsStoreTest, FoldersFollowOverrides)
+// Reads prefer the user's store, find names without regard to case, and skip a value longer than the
+// read limit in favour of the machine-wide one.
+TEST_F(SettingsStoreTest, ReadsPreferTheUserStoreWithinTheSizeLimit)
 {
-    EXPECT_EQ(userDataFolder(), m_root / "user");
-    EXPECT_EQ(machineDataFolder(), m_root / "machine");
     EXPECT_EQ(settingsFileFor(SettingsScope::User, kKey),
               m_root / "user" / "VEKLA Audio" / "Latiphonix3" / "Settings.vkstore");
-}
-
-TEST_F(SettingsStoreTest, ReadsUserStoreBeforeMachineStore)
-{
     ASSERT_TRUE(write(SettingsScope::Machine, "Install Folder", bytesOf("machine")));
     EXPECT_EQ(readSettingsValue(kKey, "Install Folder"), bytesOf("machine"));
-
     ASSERT_TRUE(write(SettingsScope::User, "Install Folder", bytesOf("user")));
     EXPECT_EQ(readSettingsValue(kKey, "Install Folder"), bytesOf("user"));
-
     EXPECT_FALSE(readSettingsValue(kKey, "Missing").has_value());
-}
 
-TEST_F(SettingsStoreTest, ValueNamesIgnoreCase)
-{
     ASSERT_TRUE(write(SettingsScope::User, "RoutingDefault", bytesOf("a")));
     ASSERT_TRUE(write(SettingsScope::User, "ROUTINGDEFAULT", bytesOf("b")));
     EXPECT_EQ(readSettingsValue(kKey, "routingdefault"), bytesOf("b"));
-    EXPECT_EQ(loadSettingsFile(settingsFileFor(SettingsScope::User, kKey)).contents.entries.size(), 1u);
-}
+    EXPECT_EQ(loadSettingsFile(settingsFileFor(SettingsScope::User, kKey)).contents.entries.size(), 2u);
 
-TEST_F(SettingsStoreTest, OversizedValueIsNotReadAndFallsBackToMachineStore)
-{
     const std::vector<std::uint8_t> limit(kMaxSettingsValueBytes, 7);
     const std::vector<std::uint8_t> tooLong(kMaxSettingsValueBytes + 1, 7);
     ASSERT_TRUE(write(SettingsScope::User, "Exact", limit));
     ASSERT_TRUE(write(SettingsScope::User, "Long", tooLong));
     EXPECT_EQ(readSettingsValue(kKey, "Exact"), limit);
     EXPECT_FALSE(readSettingsValue(kKey, "Long").has_value());
-
     ASSERT_TRUE(write(SettingsScope::Machine, "Long", bytesOf("short")));
     EXPECT_EQ(readSettingsValue(kKey, "Long"), bytesOf("short"));
 }
@@ -105,6 +92,7 @@ TEST_F(SettingsStoreTest, OversizedValueIsNotReadAndFallsBackToMachineStore)
 TEST_F(SettingsStoreTest, WriteGoesToBothStoresAndIgnoresMachineFailure)
 {
     const auto data = bytesOf("x");
+    fs::remove_all(m_root / "user"); // missing folders are created
     ASSERT_TRUE(writeSettingsValue(kKey, "Both", SettingsType::Binary, data.data(), data.size()));
     EXPECT_TRUE(loadSettingsFile(settingsFileFor(SettingsScope::User, kKey)).contents.find("Both"));
     EXPECT_TRUE(loadSettingsFile(settingsFileFor(SettingsScope::Machine, kKey)).contents.find("Both"));
@@ -117,13 +105,6 @@ TEST_F(SettingsStoreTest, WriteGoesToBothStoresAndIgnoresMachineFailure)
 
     setUserDataFolderOverride(m_root / "blocked");
     EXPECT_FALSE(writeSettingsValue(kKey, "Nowhere", SettingsType::Binary, data.data(), data.size()));
-}
-
-TEST_F(SettingsStoreTest, WriteCreatesMissingKeyFolders)
-{
-    fs::remove_all(m_root / "user");
-    ASSERT_TRUE(write(SettingsScope::User, "ExportSupport", bytesOf("1234")));
-    EXPECT_TRUE(fs::exists(settingsFileFor(SettingsScope::User, kKey)));
 }
 
 TEST_F(SettingsStoreTest, HostileKeyPathsAreRefused)

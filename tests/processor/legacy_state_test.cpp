@@ -110,19 +110,6 @@ TEST_F(LegacyStateTest, OkWritesOurChunkCarryingTheEarlierBytes)
     EXPECT_LT(document.indexOf("CURRENTPRESET"), document.indexOf("LOADEDFROMPREV"));
     EXPECT_LT(document.indexOf("LOADEDFROMPREV"), document.indexOf("<PRESET0"));
 
-    // A later load restores the earlier bytes without asking, and they survive further saves.
-    TestProcessor later;
-    later.setStateInformation(saved.getData(), int(saved.getSize()));
-    EXPECT_TRUE(later.holdsLegacyState());
-    EXPECT_FALSE(later.wasWarnedAboutOldState());
-    juce::MemoryBlock restored;
-    later.getLegacyStateChunk(restored);
-    EXPECT_EQ(restored, kEarlierState);
-    juce::MemoryBlock savedAgain;
-    later.writeSavedState(savedAgain);
-    EXPECT_EQ(savedAgain, saved);
-    EXPECT_EQ(m_titles.size(), 1);
-
     // Without earlier bytes no such attribute is written.
     TestProcessor fresh;
     juce::MemoryBlock plain;
@@ -153,4 +140,66 @@ TEST_F(LegacyStateTest, DamagedEarlierBytesInOurChunkAreIgnored)
         processor.setStateInformation(chunk.getData(), int(chunk.getSize()));
         EXPECT_FALSE(processor.holdsLegacyState()) << text;
     }
+}
+
+TEST_F(LegacyStateTest, ACurrentStateReplacesEarlierBytesAndRestoredOnesAreNeverJoined)
+{
+    const juce::MemoryBlock laterEarlierState("another older state", 19);
+    juce::MemoryBlock current;
+    {
+        TestProcessor other;
+        other.setParameterInternal(4, 0.125f, true, false, false);
+        other.writeSavedState(current);
+    }
+
+    // Cancel, or no answer at all (a headless host), then a current state: that state is what the
+    // session holds now, and what every later save writes.
+    for (bool answered : {true, false})
+    {
+        TestProcessor processor;
+        processor.readEarlierVersionState(kEarlierState.getData(), int(kEarlierState.getSize()));
+        if (answered)
+            answer(false);
+        processor.setStateInformation(current.getData(), int(current.getSize()));
+        EXPECT_FALSE(processor.holdsLegacyState());
+        juce::MemoryBlock saved;
+        processor.writeSavedState(saved);
+        EXPECT_EQ(saved, current) << answered;
+
+        // The earlier bytes are gone, so a later earlier-version state is taken in whole, without asking
+        // again: the first answer still stands.
+        processor.readEarlierVersionState(laterEarlierState.getData(), int(laterEarlierState.getSize()));
+        processor.writeSavedState(saved);
+        EXPECT_EQ(saved, laterEarlierState) << answered;
+        m_pending = nullptr;
+    }
+    EXPECT_EQ(m_titles.size(), 2);
+
+    // A document carrying earlier bytes: they are held as taken in, so a later earlier-version state
+    // neither asks nor joins or replaces them, also after an earlier Cancel.
+    juce::MemoryBlock carrying;
+    {
+        TestProcessor first;
+        first.readEarlierVersionState(kEarlierState.getData(), int(kEarlierState.getSize()));
+        answer(true);
+        first.writeSavedState(carrying);
+    }
+    TestProcessor restored;
+    restored.setStateInformation(carrying.getData(), int(carrying.getSize()));
+    TestProcessor cancelled;
+    cancelled.readEarlierVersionState(laterEarlierState.getData(), int(laterEarlierState.getSize()));
+    answer(false);
+    cancelled.setStateInformation(carrying.getData(), int(carrying.getSize()));
+    const int asked = m_titles.size();
+    for (auto* processor : {&restored, &cancelled})
+    {
+        processor->readEarlierVersionState(laterEarlierState.getData(), int(laterEarlierState.getSize()));
+        juce::MemoryBlock held;
+        processor->getLegacyStateChunk(held);
+        EXPECT_EQ(held, kEarlierState);
+        juce::MemoryBlock saved;
+        processor->writeSavedState(saved);
+        EXPECT_EQ(saved, carrying);
+    }
+    EXPECT_EQ(m_titles.size(), asked);
 }

@@ -25,12 +25,6 @@ protected:
 };
 } // namespace
 
-TEST_F(LogTest, OpeningLineFormat)
-{
-    EXPECT_EQ(vk::log::makeOpeningLine("AAX", "Pro Tools", "ann"),
-              "Latiphonix3 v3.2.9.3 AAX Windows RELEASE intel 64bit, host = 'Pro Tools', user = 'ann'");
-}
-
 TEST_F(LogTest, FirstProcessorCreatesTheLogAndTheLastOneClosesIt)
 {
     ASSERT_EQ(VkJuceProcessorBase::getNumLiveProcessors(), 0);

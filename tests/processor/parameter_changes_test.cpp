@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -79,7 +80,7 @@ TEST_F(ParameterChangesTest, EqualValueIsDroppedUnlessForced)
     EXPECT_EQ(m_processor.getParameter(3), 0.25f);
 }
 
-TEST_F(ParameterChangesTest, ValuesAreClampedWhenAppliedNotWhenCompared)
+TEST_F(ParameterChangesTest, ValuesAreClampedWhenAppliedNotWhenComparedAndNanIsDropped)
 {
     editorSet(6, 1.7f);
     EXPECT_EQ(m_processor.getParameter(6), 1.0f);
@@ -97,10 +98,8 @@ TEST_F(ParameterChangesTest, ValuesAreClampedWhenAppliedNotWhenCompared)
     EXPECT_EQ(m_processor.getParameter(6), 0.0f);
     editorSet(6, std::numeric_limits<float>::infinity());
     EXPECT_EQ(m_processor.getParameter(6), 1.0f);
-}
 
-TEST_F(ParameterChangesTest, NanIsRejected)
-{
+    // A NaN can be neither clamped nor compared: it is dropped by the setter from any source.
     m_processor.log().clear();
     editorSet(3, std::numeric_limits<float>::quiet_NaN());
     m_processor.setParameter(3, std::nanf(""));
@@ -283,4 +282,67 @@ TEST_F(ParameterChangesTest, IdsOutsideTheSetsStillGoThroughTheHistory)
     EXPECT_TRUE(m_processor.canUndo());
     undo();
     EXPECT_EQ(VkJuceProcessorBase::getDummyParameterRecord().getValue(), 0.0f);
+}
+
+TEST_F(ParameterChangesTest, HostAutomationKeepsTheUndoHistoryBoundedAndDragsInOneStep)
+{
+    // Whichever way the history fills, the manager may keep its minimum of whole transactions, each
+    // closed at the cap, or its unit budget; nothing beyond.
+    constexpr int kActionUnits = 10;
+    constexpr int kMaxUnits = std::max(VkJuceProcessorBase::kUndoMaxUnits + 1 + kActionUnits,
+                                       VkJuceProcessorBase::kUndoMinTransactions *
+                                           VkJuceProcessorBase::kUndoMaxActionsPerTransaction * kActionUnits);
+    constexpr int kMaxTransactions = VkJuceProcessorBase::kUndoMaxUnits / kActionUnits + 1;
+    juce::AudioBuffer<float> block(2, 16);
+    juce::MidiBuffer midi;
+    const auto expectBounded = [&](const char* phase)
+    {
+        EXPECT_LE(m_processor.getUndoUnitsStored(), kMaxUnits) << phase;
+        EXPECT_LE(m_processor.getNumUndoTransactions(), kMaxTransactions) << phase;
+    };
+
+    // Two parameters in turn never merge into one action: four changes per block, then a host that
+    // sends changes without processing at all.
+    for (int i = 0; i < 60000; ++i)
+    {
+        m_processor.setParameter(3 + i % 2, float(i % 1000) / 1000.0f);
+        if (i % 4 == 3)
+            m_processor.processBlock(block, midi);
+    }
+    expectBounded("with blocks");
+    for (int i = 0; i < 60000; ++i)
+        m_processor.setParameter(3 + i % 2, float(i % 997) / 997.0f);
+    expectBounded("without blocks");
+    m_processor.log().clear();
+
+    // A user's drag while the host automates another parameter undoes in one step, and the host's
+    // changes after the drag are a step of their own.
+    const float hostBefore = m_processor.getParameter(3);
+    m_processor.processBlock(block, midi);
+    m_processor.beginNewTransaction();
+    m_processor.getParameterRecord(5).gestureHeld = true;
+    for (float v : {0.2f, 0.4f, 0.6f})
+    {
+        editorSet(5, v);
+        m_processor.setParameter(3, v / 2.0f);
+        m_processor.processBlock(block, midi);
+    }
+    m_processor.getParameterRecord(5).gestureHeld = false;
+    m_processor.endParameterGesture(5);
+    m_processor.setParameter(3, 0.9f);
+    m_processor.setParameter(4, 0.8f);
+    undo();
+    EXPECT_EQ(m_processor.getParameter(3), 0.3f);
+    EXPECT_EQ(m_processor.getParameter(5), 0.6f);
+    undo();
+    EXPECT_EQ(m_processor.getParameter(5), 0.75f);
+    EXPECT_EQ(m_processor.getParameter(3), hostBefore);
+
+    // Without a gesture, a user's changes after host automation form their own step too.
+    m_processor.setParameter(4, 0.1f);
+    editorSet(6, 0.3f);
+    editorSet(6, 0.4f);
+    undo();
+    EXPECT_EQ(m_processor.getParameter(6), 0.1f);
+    EXPECT_EQ(m_processor.getParameter(4), 0.1f);
 }

@@ -70,30 +70,18 @@ TEST(Profiler, DisabledItemKeepsItsValuesAndResumes)
     EXPECT_EQ(item.getMaximumElapsed(), 4.0);
 }
 
-TEST(Profiler, ProcessorItemsInOrder)
+TEST(Profiler, OnlyTheRenderItemReportsAFrequencyAndScopesMeasureTheRealClock)
 {
     VkJuceProfiler profiler;
-    ASSERT_EQ(profiler.getNumItems(), 4);
-    EXPECT_EQ(profiler.getItem(0)->getName(), "Processor_processBlock (vs sampleRate)");
-    EXPECT_EQ(profiler.getItem(1)->getName(), "Processor_timerCallback");
-    EXPECT_EQ(profiler.getItem(2)->getName(), "Editor_render");
-    EXPECT_EQ(profiler.getItem(3)->getName(), "Editor_updateGui");
-    EXPECT_EQ(profiler.getItem(4), nullptr);
-
     profiler.setEnabled(true);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(profiler.getItem(i)->isEnabled());
-
-    // Only the render item reports a frequency.
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < profiler.getNumItems(); ++i)
     {
         profiler.getItem(i)->startAt(10.0, 0.0);
         profiler.getItem(i)->stopAt(11.0);
+        EXPECT_EQ(profiler.getItem(i)->getReportLine().contains("freq = "), i == 2) << i;
     }
-    EXPECT_TRUE(profiler.getItem(2)->getReportLine().contains("freq = "));
-    EXPECT_FALSE(profiler.getItem(3)->getReportLine().contains("freq = "));
+    EXPECT_EQ(profiler.getItem(profiler.getNumItems()), nullptr);
 
-    // A scoped measurement on the real clock is folded in when the scope ends.
     const double intervalBefore = profiler.getItem(1)->getAverageInterval();
     {
         VkJuceScopedProfile scoped(*profiler.getItem(1), 0.0);

@@ -292,15 +292,10 @@ TEST_F(StateChunkTest, BytesAfterTheChunkGoToTheExtraStateHook)
 TEST(StateChunkReaders, IntegersBase64AndNesting)
 {
     using namespace vk::state;
-    EXPECT_EQ(parseInt("42"), 42);
     EXPECT_EQ(parseInt(" -7 "), -7);
-    EXPECT_EQ(parseInt("2147483647"), 2147483647);
     EXPECT_EQ(parseInt("-2147483648"), std::numeric_limits<int>::min());
-    EXPECT_FALSE(parseInt("2147483648"));
-    EXPECT_FALSE(parseInt("99999999999999999999"));
-    EXPECT_FALSE(parseInt(""));
-    EXPECT_FALSE(parseInt("-"));
-    EXPECT_FALSE(parseInt("3x"));
+    for (const char* refused : {"2147483648", "99999999999999999999", "", "-", "3x"})
+        EXPECT_FALSE(parseInt(refused)) << refused;
 
     const juce::MemoryBlock bytes("\x01\x02\xff\x00zz", 6);
     const auto decoded = decodeMemoryBlock(bytes.toBase64Encoding());
