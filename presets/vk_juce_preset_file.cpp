@@ -140,8 +140,8 @@ juce::StringArray VkJucePresetFile::getPresetCategories(VkJuceProcessorBase* pro
 {
     juce::StringArray categories;
     const auto root = getUserPresetRoot(processor);
-    for (const auto& folder : root.findChildFiles(juce::File::findDirectories | juce::File::ignoreHiddenFiles,
-                                                  false, "*"))
+    for (const auto& folder :
+         root.findChildFiles(juce::File::findDirectories | juce::File::ignoreHiddenFiles, false, "*"))
         categories.add(decodePresetName(folder.getFileName()));
 
     if (categories.isEmpty())
@@ -159,8 +159,8 @@ juce::StringArray VkJucePresetFile::getPresetsInCategory(VkJuceProcessorBase* pr
     const auto folder = getPresetCategoryFolder(VkJucePresetFile(category, {}), processor);
     if (folder == juce::File())
         return names;
-    for (const auto& file : folder.findChildFiles(juce::File::findFiles | juce::File::ignoreHiddenFiles, false,
-                                                  juce::String("*") + kPresetExtension))
+    for (const auto& file : folder.findChildFiles(juce::File::findFiles | juce::File::ignoreHiddenFiles,
+                                                  false, juce::String("*") + kPresetExtension))
         names.add(decodePresetName(file.getFileNameWithoutExtension()));
     return names;
 }
@@ -272,9 +272,9 @@ bool VkJucePresetFile::capturePreset(VkJuceProcessorBase* processor)
 // Stepping
 
 std::vector<VkJucePresetFile> VkJucePresetFile::listPresetRecords(VkJuceProcessorBase* processor,
-                                                                   const juce::String& category,
-                                                                   const juce::String& currentName,
-                                                                   int& currentIndex)
+                                                                  const juce::String& category,
+                                                                  const juce::String& currentName,
+                                                                  int& currentIndex)
 {
     std::vector<VkJucePresetFile> records;
     currentIndex = -1;

@@ -67,7 +67,8 @@ public:
     // gets the folder "User", which the next listing shows.
     static juce::StringArray getPresetCategories(VkJuceProcessorBase* processor);
     // Decoded names of the category's presets in the file system's order.
-    static juce::StringArray getPresetsInCategory(VkJuceProcessorBase* processor, const juce::String& category);
+    static juce::StringArray getPresetsInCategory(VkJuceProcessorBase* processor,
+                                                  const juce::String& category);
 
     static bool createPresetCategory(VkJuceProcessorBase* processor, const juce::String& category);
     static bool deletePresetCategory(VkJuceProcessorBase* processor, const juce::String& category);
@@ -83,7 +84,8 @@ public:
                                               const juce::String& currentName);
     static std::vector<VkJucePresetFile> listPresetRecords(VkJuceProcessorBase* processor,
                                                            const juce::String& category,
-                                                           const juce::String& currentName, int& currentIndex);
+                                                           const juce::String& currentName,
+                                                           int& currentIndex);
     // The first preset of "Installed", or the record ("", "") that never loads.
     static VkJucePresetFile getFirstPreset(VkJuceProcessorBase* processor);
 

@@ -140,7 +140,8 @@ juce::File childOf(const juce::File& parent, const juce::String& encodedName)
     return parent.getChildFile(encodedName);
 }
 
-juce::File findExistingEntry(const juce::File& folder, const juce::String& name, const juce::String& extension)
+juce::File findExistingEntry(const juce::File& folder, const juce::String& name,
+                             const juce::String& extension)
 {
     const auto encoded = encodePresetName(name);
     if (decodePresetName(encoded) != name)
@@ -151,8 +152,8 @@ juce::File findExistingEntry(const juce::File& folder, const juce::String& name,
 
     const int kind = extension.isEmpty() ? juce::File::findDirectories : juce::File::findFiles;
     int matches = 0;
-    for (const auto& child : folder.findChildFiles(kind | juce::File::ignoreHiddenFiles, false, "*" + extension,
-                                                   juce::File::FollowSymlinks::no))
+    for (const auto& child : folder.findChildFiles(kind | juce::File::ignoreHiddenFiles, false,
+                                                   "*" + extension, juce::File::FollowSymlinks::no))
     {
         const auto shown = extension.isEmpty() ? child.getFileName() : child.getFileNameWithoutExtension();
         if (decodePresetName(shown) == name)

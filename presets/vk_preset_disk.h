@@ -17,7 +17,8 @@ juce::File childOf(const juce::File& parent, const juce::String& encodedName);
 // and only when encoding loses nothing of the name (decoding gives the name back) and no other entry of
 // the folder shows under the same name. Otherwise the invalid file: acting on it could hit another file.
 // `extension` is ".vkp" for presets and empty for category folders.
-juce::File findExistingEntry(const juce::File& folder, const juce::String& name, const juce::String& extension);
+juce::File findExistingEntry(const juce::File& folder, const juce::String& name,
+                             const juce::String& extension);
 
 // `wanted` when nothing exists there; else the first free "<stem> <i><extension>" for i = 1 .. 99 beside
 // it; else the invalid file.

@@ -23,7 +23,8 @@ juce::File userCategoryFolder(VkJuceProcessorBase* processor, const juce::String
     return findExistingEntry(VkJucePresetFile::getUserPresetRoot(processor), category, {});
 }
 
-juce::File userPresetFile(VkJuceProcessorBase* processor, const juce::String& category, const juce::String& name)
+juce::File userPresetFile(VkJuceProcessorBase* processor, const juce::String& category,
+                          const juce::String& name)
 {
     return findExistingEntry(userCategoryFolder(processor, category), name, kPresetExtension);
 }
@@ -64,7 +65,8 @@ bool movePreset(VkJuceProcessorBase* processor, const juce::String& category, co
         return false;
     const VkJucePresetFile destination(typedCategory, source.getFileNameWithoutExtension());
     const auto folder = VkJucePresetFile::getPresetCategoryFolder(destination, processor);
-    if (folder == juce::File() || (!folder.isDirectory() && !VkJucePresetFile::createPresetCategory(processor, typedCategory)))
+    if (folder == juce::File() ||
+        (!folder.isDirectory() && !VkJucePresetFile::createPresetCategory(processor, typedCategory)))
         return false;
     const auto wanted = childOf(folder, source.getFileName());
     return moveWithoutReplacing(source, firstFreeNumberedName(wanted, kPresetExtension));

@@ -297,7 +297,8 @@ public:
 
     bool isPresetFileMode() const noexcept { return m_presetFileMode.load(); }
     void setPresetFileMode(bool shouldUsePresetFiles) noexcept { m_presetFileMode = shouldUsePresetFiles; }
-    // [any thread] Module-wide: steps `processor` to its next (true) or previous preset file. Null removes it.
+    // Module-wide: steps `processor` to its next (true) or previous preset file; null removes it. Called on
+    // the thread that sets the next/previous parameter (the editor's, so the message thread).
     using PresetFileStepper = void (*)(VkJuceProcessorBase& processor, bool next);
     static void setPresetFileStepper(PresetFileStepper stepper) noexcept;
 

@@ -31,18 +31,20 @@ bool appears(const fs::path& path)
 TEST(Launcher, TheDesktopOpenerGetsTheTargetAsOneArgument)
 {
     std::vector<std::vector<std::string>> launched;
-    setLauncherOverride([&](const std::vector<std::string>& arguments) {
-        launched.push_back(arguments);
-        return true;
-    });
+    setLauncherOverride(
+        [&](const std::vector<std::string>& arguments)
+        {
+            launched.push_back(arguments);
+            return true;
+        });
     EXPECT_TRUE(openWithDesktop("/home/me/My Presets; rm -rf ~"));
     EXPECT_TRUE(openWithDesktop("http://example.invalid/manual?a=1&b=2"));
     EXPECT_FALSE(openWithDesktop(""));
     EXPECT_FALSE(openWithDesktop("--help"));
     setLauncherOverride({});
-    EXPECT_EQ(launched, (std::vector<std::vector<std::string>>{
-                            {"xdg-open", "/home/me/My Presets; rm -rf ~"},
-                            {"xdg-open", "http://example.invalid/manual?a=1&b=2"}}));
+    EXPECT_EQ(launched,
+              (std::vector<std::vector<std::string>>{{"xdg-open", "/home/me/My Presets; rm -rf ~"},
+                                                     {"xdg-open", "http://example.invalid/manual?a=1&b=2"}}));
 }
 
 TEST(Launcher, AStartedProgramSeesEveryArgumentLiterallyAndNoShell)

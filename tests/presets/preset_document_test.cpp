@@ -34,8 +34,8 @@ std::vector<float> read(const std::string& text, bool& ok)
 
 std::string presetWith(const std::string& attributes)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<VEKLAAudioPreset>\r\n  <Parameters " + attributes +
-           "/>\r\n</VEKLAAudioPreset>\r\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<VEKLAAudioPreset>\r\n  <Parameters " +
+           attributes + "/>\r\n</VEKLAAudioPreset>\r\n";
 }
 } // namespace
 
@@ -88,9 +88,10 @@ TEST(PresetDocument, MissingValuesTakeDefaultsAndUnknownOnesAreIgnored)
     // Keys are case-sensitive: "bypass" is not "Bypass".
     EXPECT_EQ(values, (std::vector<float>{0.0f, 0.25f, 0.75f}));
     // The root's attributes are not read: another product or version still loads.
-    const auto other = read("<VEKLAAudioPreset RegistryPath=\"Other\" Version=\"9\"><Parameters Acuity=\"0.5\"/>"
-                            "<Parameters Acuity=\"0.9\"/></VEKLAAudioPreset>",
-                            ok);
+    const auto other =
+        read("<VEKLAAudioPreset RegistryPath=\"Other\" Version=\"9\"><Parameters Acuity=\"0.5\"/>"
+             "<Parameters Acuity=\"0.9\"/></VEKLAAudioPreset>",
+             ok);
     ASSERT_TRUE(ok);
     EXPECT_EQ(other[1], 0.5f); // the first "Parameters" counts
 }

@@ -20,7 +20,8 @@ TEST(PresetNames, CharactersOutsideTheSetAreDropped)
 {
     EXPECT_EQ(encodePresetName("Mix: 1"), "Mix 1");
     EXPECT_EQ(encodePresetName("a*b?c\"d<e>f|g"), "abcdefg");
-    EXPECT_EQ(encodePresetName(juce::String(juce::CharPointer_UTF8("Caf\xc3\xa9 \xe2\x80\x94 Br\xc3\xbc" "cke"))),
+    EXPECT_EQ(encodePresetName(juce::String(juce::CharPointer_UTF8("Caf\xc3\xa9 \xe2\x80\x94 Br\xc3\xbc"
+                                                                   "cke"))),
               "Caf  Brcke");
     EXPECT_EQ(encodePresetName(juce::String("tab\tnew\nline")), "tabnewline");
 }

@@ -36,7 +36,8 @@ TEST_F(PresetOperationsTest, WhenAllNinetyNineNumberedNamesAreTakenNothingChange
     savePreset("Low", "Bass");
     savePreset("Low", "Sub");
     for (int i = 1; i <= 99; ++i)
-        writeFile(userRoot().getChildFile("Low/Bass " + juce::String(i) + ".vkp"), "taken " + juce::String(i));
+        writeFile(userRoot().getChildFile("Low/Bass " + juce::String(i) + ".vkp"),
+                  "taken " + juce::String(i));
     const auto before = snapshot();
     EXPECT_FALSE(copyPreset(&m_processor, "Low", "Bass"));
     EXPECT_FALSE(renamePreset(&m_processor, "Low", "Sub", "Bass"));
@@ -172,11 +173,14 @@ TEST_F(PresetOperationsTest, MovesAcrossFileSystemsCopyVerifyAndThenDelete)
 TEST_F(PresetOperationsTest, BrowseOpensTheCategoryFolderAsOneArgument)
 {
     std::vector<std::vector<std::string>> launched;
-    vk::platform::setLauncherOverride([&](const std::vector<std::string>& arguments) {
-        launched.push_back(arguments);
-        return true;
-    });
-    ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&m_processor, "Name; with $(spaces) 'and' \"quotes\""));
+    vk::platform::setLauncherOverride(
+        [&](const std::vector<std::string>& arguments)
+        {
+            launched.push_back(arguments);
+            return true;
+        });
+    ASSERT_TRUE(
+        VkJucePresetFile::createPresetCategory(&m_processor, "Name; with $(spaces) 'and' \"quotes\""));
     EXPECT_TRUE(browsePresetCategory(&m_processor, "Name; with $(spaces) 'and' \"quotes\""));
     EXPECT_FALSE(browsePresetCategory(&m_processor, "Missing"));
     EXPECT_FALSE(browsePresetCategory(&m_processor, "Installed")); // no install folder recorded
@@ -185,8 +189,9 @@ TEST_F(PresetOperationsTest, BrowseOpensTheCategoryFolderAsOneArgument)
     vk::platform::setLauncherOverride({});
 
     ASSERT_EQ(launched.size(), 2u);
-    EXPECT_EQ(launched[0], (std::vector<std::string>{
-                               "xdg-open",
-                               userRoot().getChildFile("Name with spaces and quotes").getFullPathName().toStdString()}));
+    EXPECT_EQ(launched[0],
+              (std::vector<std::string>{
+                  "xdg-open",
+                  userRoot().getChildFile("Name with spaces and quotes").getFullPathName().toStdString()}));
     EXPECT_EQ(launched[1][1], install.getChildFile("Presets/Installed").getFullPathName().toStdString());
 }

@@ -36,7 +36,8 @@ TEST_F(PresetStoreTest, FoldersLieUnderTheUserDataFolderAndTheInstallFolder)
 
     // Without a recorded install folder there is no installed root: nothing under "/Presets".
     EXPECT_EQ(VkJucePresetFile::getInstalledPresetRoot(&m_processor), juce::File());
-    EXPECT_EQ(VkJucePresetFile::getPresetFilePath(VkJucePresetFile("Installed", "A"), &m_processor), juce::File());
+    EXPECT_EQ(VkJucePresetFile::getPresetFilePath(VkJucePresetFile("Installed", "A"), &m_processor),
+              juce::File());
     EXPECT_TRUE(VkJucePresetFile::getPresetsInCategory(&m_processor, "Installed").isEmpty());
     ASSERT_TRUE(vk::registry::writeProductString("Install Folder", "relative/dir"));
     EXPECT_EQ(VkJucePresetFile::getInstalledPresetRoot(&m_processor), juce::File());
@@ -53,7 +54,8 @@ TEST_F(PresetStoreTest, FoldersLieUnderTheUserDataFolderAndTheInstallFolder)
         EXPECT_EQ(VkJucePresetFile::getPresetCategoryFolder(VkJucePresetFile(name, "A"), &m_processor),
                   juce::File())
             << name;
-        EXPECT_EQ(VkJucePresetFile::getPresetFilePath(VkJucePresetFile("User", name), &m_processor), juce::File())
+        EXPECT_EQ(VkJucePresetFile::getPresetFilePath(VkJucePresetFile("User", name), &m_processor),
+                  juce::File())
             << name;
     }
 }
@@ -75,9 +77,11 @@ TEST_F(PresetStoreTest, TheProcessorHookRedirectsBothRoots)
 {
     RedirectingProcessor processor;
     processor.redirect = juce::File(juce::String((m_folders.root() / "elsewhere").string()));
-    EXPECT_EQ(VkJucePresetFile::getUserPresetRoot(&processor), processor.redirect.getChildFile("Latiphonix3"));
+    EXPECT_EQ(VkJucePresetFile::getUserPresetRoot(&processor),
+              processor.redirect.getChildFile("Latiphonix3"));
     useInstallFolder();
-    EXPECT_EQ(VkJucePresetFile::getInstalledPresetRoot(&processor), processor.redirect.getChildFile("Presets"));
+    EXPECT_EQ(VkJucePresetFile::getInstalledPresetRoot(&processor),
+              processor.redirect.getChildFile("Presets"));
     VkJucePresetFile::getPresetCategories(&processor);
     EXPECT_TRUE(processor.redirect.getChildFile("Latiphonix3/User").isDirectory());
     EXPECT_FALSE(userRoot().exists());
@@ -99,7 +103,8 @@ TEST_F(PresetStoreTest, CategoriesBeginWithInstalledAndAnEmptyRootGetsUser)
 TEST_F(PresetStoreTest, PresetsOfACategoryAreListedDecodedAndNothingElse)
 {
     const auto folder = userRoot().getChildFile("Keys");
-    for (const char* file : {"One.vkp", "Two&2FThree.vkp", "Four%2FFive.vkp", ".hidden.vkp", "notes.txt", "Six.VKP2"})
+    for (const char* file :
+         {"One.vkp", "Two&2FThree.vkp", "Four%2FFive.vkp", ".hidden.vkp", "notes.txt", "Six.VKP2"})
         writeFile(folder.getChildFile(file), "x");
     ASSERT_TRUE(folder.getChildFile("Sub.vkp").createDirectory().wasOk());
     EXPECT_EQ(sorted(VkJucePresetFile::getPresetsInCategory(&m_processor, "Keys")),
@@ -111,7 +116,8 @@ TEST_F(PresetStoreTest, PresetsOfACategoryAreListedDecodedAndNothingElse)
 TEST_F(PresetStoreTest, SavedFileMatchesTheGoldenBytes)
 {
     // Values with short, long and exponent forms, so that the attribute wrapping is pinned too.
-    const float values[TestProcessor::kNumMain] = {0.0f, 1.0f, 0.5f, 0.1f, 1.0e-7f, 0.333333343f, 0.75f, 0.9f};
+    const float values[TestProcessor::kNumMain] = {0.0f,    1.0f,         0.5f,  0.1f,
+                                                   1.0e-7f, 0.333333343f, 0.75f, 0.9f};
     VkJucePresetFile record("Golden", "Golden Preset");
     ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&m_processor, "Golden"));
     ASSERT_TRUE(record.capturePreset(&m_processor));
@@ -178,7 +184,8 @@ TEST_F(PresetStoreTest, AFailedSaveChangesNeitherTheProgramNameNorTheCurrentPres
 {
     m_processor.setCurrentProgramInfo("Before", "Old");
     m_processor.changeProgramName(m_processor.getCurrentProgram(), "Old");
-    const auto checkUnchanged = [this](const char* why) {
+    const auto checkUnchanged = [this](const char* why)
+    {
         juce::String category, name;
         m_processor.getCurrentProgramInfo(category, name);
         EXPECT_EQ(category, "Before") << why;
@@ -230,8 +237,9 @@ TEST_F(PresetStoreTest, FilesThatDoNotLoadLeaveTheRecordAlone)
     const auto folder = userRoot().getChildFile("User");
     writeFile(folder.getChildFile("Wrong Root.vkp"), "<Other><Parameters P3=\"1\"/></Other>");
     writeFile(folder.getChildFile("Broken.vkp"), "<VEKLAAudioPreset><Parameters P3=\"1\"");
-    writeFile(folder.getChildFile("Partial.vkp"),
-              "<VEKLAAudioPreset><Parameters P4=\"0.125\" P6=\"nan\" P7=\"7\" Extra=\"1\"/></VEKLAAudioPreset>");
+    writeFile(
+        folder.getChildFile("Partial.vkp"),
+        "<VEKLAAudioPreset><Parameters P4=\"0.125\" P6=\"nan\" P7=\"7\" Extra=\"1\"/></VEKLAAudioPreset>");
     ASSERT_TRUE(folder.getChildFile("Folder.vkp").createDirectory().wasOk());
 
     for (const char* name : {"Wrong Root", "Broken", "Missing", "Folder"})
@@ -268,7 +276,8 @@ TEST_F(PresetStoreTest, CreatingAndDeletingActsOnlyOnOneDirectChildOfTheUserRoot
 
     const auto userBefore = digestTree(userRoot().getParentDirectory());
     const auto installBefore = digestTree(install);
-    const auto unchanged = [&](const std::string& why) {
+    const auto unchanged = [&](const std::string& why)
+    {
         EXPECT_EQ(digestTree(userRoot().getParentDirectory()), userBefore) << why;
         EXPECT_EQ(digestTree(install), installBefore) << why;
     };
@@ -309,7 +318,8 @@ TEST_F(PresetStoreTest, CreatingAndDeletingActsOnlyOnOneDirectChildOfTheUserRoot
 
 TEST_F(PresetStoreTest, DeletingACategoryThatIsALinkRemovesOnlyTheLink)
 {
-    const auto target = writeFile(juce::File(juce::String((m_folders.root() / "target/Keep.vkp").string())), "x");
+    const auto target =
+        writeFile(juce::File(juce::String((m_folders.root() / "target/Keep.vkp").string())), "x");
     ASSERT_TRUE(userRoot().createDirectory().wasOk());
     ASSERT_TRUE(target.getParentDirectory().createSymbolicLink(userRoot().getChildFile("Linked"), false));
     EXPECT_TRUE(VkJucePresetFile::deletePresetCategory(&m_processor, "Linked"));
@@ -330,7 +340,8 @@ TEST_F(PresetStoreTest, SteppingWrapsAndFallsBackToTheFirstPreset)
 
     for (int i = 0; i < n; ++i)
     {
-        EXPECT_EQ(VkJucePresetFile::getNextPreset(&m_processor, "Cat", names[i]).getName(), names[(i + 1) % n]);
+        EXPECT_EQ(VkJucePresetFile::getNextPreset(&m_processor, "Cat", names[i]).getName(),
+                  names[(i + 1) % n]);
         EXPECT_EQ(VkJucePresetFile::getPreviousPreset(&m_processor, "Cat", names[i]).getName(),
                   names[(i + n - 1) % n]);
     }
@@ -364,7 +375,8 @@ TEST_F(PresetStoreTest, NextAndPreviousParametersStepThroughPresetFilesInPresetF
         savePreset("Steps", "P" + juce::String(i));
     }
     const auto names = VkJucePresetFile::getPresetsInCategory(&m_processor, "Steps");
-    const auto valueOf = [&](const juce::String& name) {
+    const auto valueOf = [&](const juce::String& name)
+    {
         VkJucePresetFile record("Steps", name);
         EXPECT_TRUE(record.load(&m_processor));
         return record.getProgram().values[4];
