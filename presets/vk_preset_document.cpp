@@ -69,8 +69,8 @@ std::unique_ptr<juce::XmlElement> parsePresetDocument(const void* data, std::siz
     if (state::estimateNestingDepth(text) > kMaxPresetNesting)
         return nullptr;
     const juce::String document(text);
-    // Entities declared in a DTD are expanded recursively and without a size limit by the parser; we
-    // never write one, so a document that declares one is refused whole.
+    // We never write a DTD; one in a file can only come from elsewhere and would make the parser expand
+    // entities it declares, so such a document is refused whole rather than trusted to that code path.
     if (document.containsIgnoreCase("<!DOCTYPE"))
         return nullptr;
     return juce::XmlDocument::parse(document);

@@ -6,15 +6,12 @@
 #include <fstream>
 #include <sstream>
 
-PresetStoreTest::PresetStoreTest()
-{
-    VkJucePresetFile::installProcessorStepping();
-}
+namespace fs = std::filesystem;
 
 juce::File PresetStoreTest::useInstallFolder()
 {
     const juce::File folder(juce::String((m_folders.root() / "install dir").string()));
-    EXPECT_TRUE(folder.getChildFile("Presets").getChildFile("Installed").createDirectory().wasOk());
+    EXPECT_TRUE(folder.getChildFile("Presets/Installed").createDirectory().wasOk());
     EXPECT_TRUE(vk::registry::writeProductString("Install Folder", folder.getFullPathName().toRawUTF8()));
     return folder;
 }
@@ -30,31 +27,33 @@ void PresetStoreTest::savePreset(const juce::String& category, const juce::Strin
 {
     VkJucePresetFile::createPresetCategory(&m_processor, category);
     VkJucePresetFile record(category, name);
-    ASSERT_TRUE(record.capturePreset(&m_processor));
-    ASSERT_TRUE(record.save(&m_processor)) << name;
+    ASSERT_TRUE(record.capturePreset(&m_processor) && record.save(&m_processor)) << name;
 }
 
-TreeDigest digestTree(const juce::File& folder)
+std::string PresetStoreTest::relativeToTemporaryFolder(const juce::File& file)
 {
-    namespace fs = std::filesystem;
+    return fs::path(file.getFullPathName().toStdString()).lexically_relative(m_folders.root()).string();
+}
+
+TreeDigest digestTree(const std::string& folder)
+{
     TreeDigest digest;
-    const fs::path root(folder.getFullPathName().toStdString());
     std::error_code error;
-    if (!fs::exists(root, error))
-        return digest;
-    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error))
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
     {
-        const auto relative = fs::relative(it->path(), root).string();
+        // The log grows with every operation; it is not part of any tree an operation may change.
+        if (it->path().filename() == "VkLog.log")
+            continue;
+        auto& entry = digest[fs::relative(it->path(), folder).string()];
         if (it->is_symlink())
-            digest[relative] = "link " + fs::read_symlink(it->path()).string();
+            entry = "link " + fs::read_symlink(it->path()).string();
         else if (it->is_directory())
-            digest[relative] = "dir";
+            entry = "dir";
         else
         {
-            std::ifstream in(it->path(), std::ios::binary);
             std::ostringstream bytes;
-            bytes << in.rdbuf();
-            digest[relative] = bytes.str();
+            bytes << std::ifstream(it->path(), std::ios::binary).rdbuf();
+            entry = bytes.str();
         }
     }
     return digest;

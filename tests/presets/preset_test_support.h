@@ -1,7 +1,7 @@
 #pragma once
 
-// A test processor whose user data folder is a fresh temporary folder, the store's roots inside it, and
-// a digest of a folder tree so that a test can show exactly what an operation changed on disk.
+// A test processor whose data folders are a fresh temporary folder, and a digest of a folder tree, so
+// that a test shows exactly what an operation changed on disk.
 
 #include "presets/vk_juce_preset_file.h"
 #include "tests/processor/test_processor.h"
@@ -11,24 +11,24 @@
 #include <map>
 #include <string>
 
+// Relative path -> "dir", "link <target>" or the file's bytes, for everything under a folder.
+using TreeDigest = std::map<std::string, std::string>;
+TreeDigest digestTree(const std::string& folder);
+
 class PresetStoreTest : public ::testing::Test
 {
 protected:
-    PresetStoreTest();
+    PresetStoreTest() { VkJucePresetFile::installProcessorStepping(); }
 
     juce::File userRoot() { return VkJucePresetFile::getUserPresetRoot(&m_processor); }
-    // Records an install folder inside the temporary folder; its "Presets/Installed" is made too.
+    // Records an install folder inside the temporary folder, with an empty "Presets/Installed".
     juce::File useInstallFolder();
-    // Writes raw bytes as a file, making its folder.
     juce::File writeFile(const juce::File& file, const juce::String& text);
-    // A preset of the current values saved through the store into a user category (made when missing).
+    // The current values saved through the store into a user category (made when missing).
     void savePreset(const juce::String& category, const juce::String& name);
+    std::string relativeToTemporaryFolder(const juce::File& file);
+    TreeDigest digestAll() { return digestTree(m_folders.root().string()); }
 
     ScopedDataFolders m_folders;
     TestProcessor m_processor;
 };
-
-// Relative path -> "dir" or the file's bytes, for every entry under `folder` (symbolic links not
-// followed); equal maps mean an identical tree.
-using TreeDigest = std::map<std::string, std::string>;
-TreeDigest digestTree(const juce::File& folder);
