@@ -98,7 +98,12 @@ juce::String VkJucePresetFile::getName() const
 
 juce::File VkJucePresetFile::getUserPresetRoot(VkJuceProcessorBase* processor)
 {
-    const auto base = std::filesystem::absolute(vk::platform::userDataFolder());
+    // The framework's file class holds only absolute paths; a relative folder from the environment is
+    // taken from the working folder.
+    std::error_code error;
+    auto base = std::filesystem::absolute(vk::platform::userDataFolder(), error);
+    if (error)
+        base = vk::platform::userDataFolder();
     const juce::File folder = juce::File(juce::String(base.string()))
                                   .getChildFile(vk::identity::kMaker)
                                   .getChildFile("Presets")

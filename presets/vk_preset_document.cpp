@@ -28,6 +28,21 @@ std::optional<double> parseNumber(const juce::String& text)
         return std::nullopt;
     return value;
 }
+// The framework's parser loses its place when a processing instruction inside an element is followed by
+// text, and then loops for ever. Our files hold only the XML declaration at the very start (after an
+// optional byte-order mark and white space), so any other "<?" means the file is not ours.
+bool hasProcessingInstructionAfterDeclaration(const juce::String& document)
+{
+    const int first = document.indexOf("<?");
+    if (first < 0)
+        return false;
+    const auto before = document.substring(0, first).trimStart();
+    if (!(before.isEmpty() || before == juce::String::charToString(0xfeff)) ||
+        !document.substring(first).startsWith("<?xml"))
+        return true;
+    const int end = document.indexOf(first, "?>");
+    return end < 0 || document.indexOf(end + 2, "<?") >= 0;
+}
 } // namespace
 
 juce::String formatPresetValue(float value)
@@ -72,6 +87,8 @@ std::unique_ptr<juce::XmlElement> parsePresetDocument(const void* data, std::siz
     // We never write a DTD; one in a file can only come from elsewhere and would make the parser expand
     // entities it declares, so such a document is refused whole rather than trusted to that code path.
     if (document.containsIgnoreCase("<!DOCTYPE"))
+        return nullptr;
+    if (hasProcessingInstructionAfterDeclaration(document))
         return nullptr;
     return juce::XmlDocument::parse(document);
 }
