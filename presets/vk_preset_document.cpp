@@ -28,6 +28,46 @@ std::optional<double> parseNumber(const juce::String& text)
         return std::nullopt;
     return value;
 }
+// Well-formed UTF-8 as RFC 3629 defines it, without zero bytes. The framework's own check lets overlong
+// forms through ("\xc0\x8b"), and its string constructor then sizes the copy by the shorter re-encoded
+// form and writes past the end of it.
+bool isStrictUtf8(const unsigned char* p, std::size_t size) noexcept
+{
+    const auto* end = p + size;
+    while (p < end)
+    {
+        const unsigned c = *p++;
+        if (c == 0)
+            return false;
+        if (c < 0x80)
+            continue;
+        int more = 0;
+        unsigned low = 0x80, high = 0xbf;
+        if (c >= 0xc2 && c <= 0xdf)
+            more = 1;
+        else if (c >= 0xe0 && c <= 0xef)
+        {
+            more = 2;
+            low = c == 0xe0 ? 0xa0 : 0x80;
+            high = c == 0xed ? 0x9f : 0xbf;
+        }
+        else if (c >= 0xf0 && c <= 0xf4)
+        {
+            more = 3;
+            low = c == 0xf0 ? 0x90 : 0x80;
+            high = c == 0xf4 ? 0x8f : 0xbf;
+        }
+        else
+            return false;
+        if (end - p < more || *p < low || *p > high)
+            return false;
+        for (++p, --more; more > 0; --more, ++p)
+            if ((*p & 0xc0) != 0x80)
+                return false;
+    }
+    return true;
+}
+
 // The framework's parser loses its place when a processing instruction inside an element is followed by
 // text, and then loops for ever. Our files hold only the XML declaration at the very start (after an
 // optional byte-order mark and white space), so any other "<?" means the file is not ours.
@@ -78,7 +118,7 @@ std::unique_ptr<juce::XmlElement> parsePresetDocument(const void* data, std::siz
     // A zero-terminated copy: the text decoders read until the terminator, never past the data.
     juce::HeapBlock<char> copy(size + 1, true);
     std::memcpy(copy.get(), data, size);
-    if (!juce::CharPointer_UTF8::isValidString(copy.get(), int(size)))
+    if (!isStrictUtf8(reinterpret_cast<const unsigned char*>(copy.get()), size))
         return nullptr;
     const juce::CharPointer_UTF8 text(copy.get());
     if (state::estimateNestingDepth(text) > kMaxPresetNesting)

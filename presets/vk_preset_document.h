@@ -3,7 +3,7 @@
 // The text of a ".vkp" preset file: a "VEKLAAudioPreset" root naming the product and version, and one
 // "Parameters" element with an attribute per parameter key holding the value as "%.9g", so that every
 // float reads back bit for bit. Preset files are shared between users and machines, so the reader takes
-// any bytes: too large, not UTF-8, declaring a DTD (never written by us; its entities would be expanded),
+// any bytes: too large, not strictly UTF-8, declaring a DTD (never written by us; its entities would be expanded),
 // holding a processing instruction past the declaration (the framework's parser can loop for ever on
 // one) or nested deeper than a preset could be is refused before the parser sees it.
 // [any thread] Pure functions; they allocate.
