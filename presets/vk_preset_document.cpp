@@ -1,12 +1,13 @@
 #include "presets/vk_preset_document.h"
 
 #include "formats/identity/vk_plugin_identity.h"
-#include "processor/vk_state_chunk.h"
+#include "processor/vk_untrusted_xml.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace vk::presets
 {
@@ -27,61 +28,6 @@ std::optional<double> parseNumber(const juce::String& text)
     if (result.ec != std::errc() || result.ptr != end)
         return std::nullopt;
     return value;
-}
-// Well-formed UTF-8 as RFC 3629 defines it, without zero bytes. The framework's own check lets overlong
-// forms through ("\xc0\x8b"), and its string constructor then sizes the copy by the shorter re-encoded
-// form and writes past the end of it.
-bool isStrictUtf8(const unsigned char* p, std::size_t size) noexcept
-{
-    const auto* end = p + size;
-    while (p < end)
-    {
-        const unsigned c = *p++;
-        if (c == 0)
-            return false;
-        if (c < 0x80)
-            continue;
-        int more = 0;
-        unsigned low = 0x80, high = 0xbf;
-        if (c >= 0xc2 && c <= 0xdf)
-            more = 1;
-        else if (c >= 0xe0 && c <= 0xef)
-        {
-            more = 2;
-            low = c == 0xe0 ? 0xa0 : 0x80;
-            high = c == 0xed ? 0x9f : 0xbf;
-        }
-        else if (c >= 0xf0 && c <= 0xf4)
-        {
-            more = 3;
-            low = c == 0xf0 ? 0x90 : 0x80;
-            high = c == 0xf4 ? 0x8f : 0xbf;
-        }
-        else
-            return false;
-        if (end - p < more || *p < low || *p > high)
-            return false;
-        for (++p, --more; more > 0; --more, ++p)
-            if ((*p & 0xc0) != 0x80)
-                return false;
-    }
-    return true;
-}
-
-// The framework's parser loses its place when a processing instruction inside an element is followed by
-// text, and then loops for ever. Our files hold only the XML declaration at the very start (after an
-// optional byte-order mark and white space), so any other "<?" means the file is not ours.
-bool hasProcessingInstructionAfterDeclaration(const juce::String& document)
-{
-    const int first = document.indexOf("<?");
-    if (first < 0)
-        return false;
-    const auto before = document.substring(0, first).trimStart();
-    if (!(before.isEmpty() || before == juce::String::charToString(0xfeff)) ||
-        !document.substring(first).startsWith("<?xml"))
-        return true;
-    const int end = document.indexOf(first, "?>");
-    return end < 0 || document.indexOf(end + 2, "<?") >= 0;
 }
 } // namespace
 
@@ -115,22 +61,7 @@ std::unique_ptr<juce::XmlElement> parsePresetDocument(const void* data, std::siz
 {
     if (data == nullptr || size == 0 || size > std::size_t(kMaxPresetFileBytes))
         return nullptr;
-    // A zero-terminated copy: the text decoders read until the terminator, never past the data.
-    juce::HeapBlock<char> copy(size + 1, true);
-    std::memcpy(copy.get(), data, size);
-    if (!isStrictUtf8(reinterpret_cast<const unsigned char*>(copy.get()), size))
-        return nullptr;
-    const juce::CharPointer_UTF8 text(copy.get());
-    if (state::estimateNestingDepth(text) > kMaxPresetNesting)
-        return nullptr;
-    const juce::String document(text);
-    // We never write a DTD; one in a file can only come from elsewhere and would make the parser expand
-    // entities it declares, so such a document is refused whole rather than trusted to that code path.
-    if (document.containsIgnoreCase("<!DOCTYPE"))
-        return nullptr;
-    if (hasProcessingInstructionAfterDeclaration(document))
-        return nullptr;
-    return juce::XmlDocument::parse(document);
+    return state::parseUntrustedXml(data, size, kMaxPresetNesting);
 }
 
 bool readPresetValues(const juce::XmlElement& document, const PresetParameterList& parameters, float* out)

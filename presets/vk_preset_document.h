@@ -3,9 +3,8 @@
 // The text of a ".vkp" preset file: a "VEKLAAudioPreset" root naming the product and version, and one
 // "Parameters" element with an attribute per parameter key holding the value as "%.9g", so that every
 // float reads back bit for bit. Preset files are shared between users and machines, so the reader takes
-// any bytes: too large, not strictly UTF-8, declaring a DTD (never written by us; its entities would be expanded),
-// holding a processing instruction past the declaration (the framework's parser can loop for ever on
-// one) or nested deeper than a preset could be is refused before the parser sees it.
+// any bytes: a file larger than any preset is refused, and the rest goes through the guarded parser for
+// untrusted text (processor/vk_untrusted_xml.h).
 // [any thread] Pure functions; they allocate.
 
 #include <juce_core/juce_core.h>
