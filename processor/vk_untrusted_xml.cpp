@@ -2,6 +2,7 @@
 
 #include "processor/vk_state_chunk.h"
 
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -21,6 +22,35 @@ bool hasOtherProcessingInstruction(const juce::String& document)
         return true;
     const int end = document.indexOf(first, "?>");
     return end < 0 || document.indexOf(end + 2, "<?") >= 0;
+}
+
+// Every numeric character reference must be complete ("&#" or "&#x", digits, ";") and name a character
+// XML allows: the parser steps past the end of the text after an unterminated hexadecimal one, and
+// appends whatever number it read as a character.
+bool hasBadCharacterReference(const juce::String& document)
+{
+    for (int at = document.indexOf("&#"); at >= 0; at = document.indexOf(at + 2, "&#"))
+    {
+        auto p = document.getCharPointer() + (at + 2);
+        const bool hex = *p == 'x' || *p == 'X';
+        if (hex)
+            ++p;
+        std::int64_t code = 0;
+        int digits = 0;
+        for (; digits <= 8; ++digits, ++p)
+        {
+            const int value =
+                hex ? juce::CharacterFunctions::getHexDigitValue(*p) : (p.isDigit() ? *p - '0' : -1);
+            if (value < 0)
+                break;
+            code = code * (hex ? 16 : 10) + value;
+        }
+        const bool allowed = code == 0x9 || code == 0xa || code == 0xd || (code >= 0x20 && code <= 0xd7ff) ||
+                             (code >= 0xe000 && code <= 0xfffd) || (code >= 0x10000 && code <= 0x10ffff);
+        if (digits == 0 || digits > 8 || *p != ';' || !allowed)
+            return true;
+    }
+    return false;
 }
 } // namespace
 
@@ -75,7 +105,8 @@ std::unique_ptr<juce::XmlElement> parseUntrustedXml(const void* data, std::size_
     if (estimateNestingDepth(text) > maxNestingDepth)
         return nullptr;
     const juce::String document(text);
-    if (document.contains("<!DOCTYPE") || hasOtherProcessingInstruction(document))
+    if (document.contains("<!DOCTYPE") || hasOtherProcessingInstruction(document) ||
+        hasBadCharacterReference(document))
         return nullptr;
     return juce::XmlDocument::parse(document);
 }

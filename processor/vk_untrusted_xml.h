@@ -5,7 +5,9 @@
 // first: text that is not strictly UTF-8 (its own check lets overlong forms through and its string copy
 // then writes past its end), nesting deeper than the caller's documents (the parser recurses), a DTD (its
 // entities would be expanded; none of our documents has one), and a processing instruction other than
-// the leading XML declaration (followed by text inside an element it makes the parser loop for ever).
+// the leading XML declaration (followed by text inside an element it makes the parser loop for ever), and
+// a numeric character reference that is unterminated (the parser reads past the end of the text) or names
+// no XML character.
 // [any thread] Pure functions; parsing allocates.
 
 #include <juce_core/juce_core.h>
