@@ -32,10 +32,12 @@ PresetParameterList describeParameters(VkJuceProcessorBase& processor)
 }
 
 // The file's bytes, read no further than the largest preset we accept: a file that grows while being
-// read, or a device node, can never make us allocate more.
+// read can never make us allocate more. Only regular files: opening a named pipe would block.
 std::optional<juce::MemoryBlock> readBoundedFile(const juce::File& file)
 {
-    if (!file.existsAsFile() || file.getSize() > kMaxPresetFileBytes)
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file.getFullPathName().toStdString(), error) ||
+        file.getSize() > kMaxPresetFileBytes)
         return std::nullopt;
     juce::FileInputStream in(file);
     if (in.failedToOpen())

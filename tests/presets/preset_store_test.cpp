@@ -114,7 +114,8 @@ TEST_F(PresetStoreTest, AFailedSaveOrLoadChangesNothing)
 
     writeFile(userRoot().getChildFile("User/Wrong Root.vkp"), "<Other><Parameters P3=\"1\"/></Other>");
     ASSERT_TRUE(userRoot().getChildFile("User/Folder.vkp").createDirectory().wasOk());
-    for (const char* preset : {"Wrong Root", "Missing", "Folder"})
+    ASSERT_EQ(::mkfifo(userRoot().getChildFile("User/Pipe.vkp").getFullPathName().toRawUTF8(), 0644), 0);
+    for (const char* preset : {"Wrong Root", "Missing", "Folder", "Pipe"})
     {
         VkJucePresetFile record("User", preset);
         record.getProgram().values[3] = 0.625f;
