@@ -24,14 +24,25 @@ bool hasOtherProcessingInstruction(const juce::String& document)
     return end < 0 || document.indexOf(end + 2, "<?") >= 0;
 }
 
-// Every numeric character reference must be complete ("&#" or "&#x", digits, ";") and name a character
-// XML allows: the parser steps past the end of the text after an unterminated hexadecimal one, and
-// appends whatever number it read as a character.
-bool hasBadCharacterReference(const juce::String& document)
+// Every "&" must begin one of the five predefined entities or a complete numeric character reference
+// naming a character XML allows. The parser treats any other name up to the next ";" as text to parse
+// again as XML, and steps past the end of the text after an unterminated hexadecimal reference; both
+// have led it to read past its buffer.
+bool hasBadReference(const juce::String& document)
 {
-    for (int at = document.indexOf("&#"); at >= 0; at = document.indexOf(at + 2, "&#"))
+    for (int at = document.indexOfChar('&'); at >= 0; at = document.indexOfChar(at + 1, '&'))
     {
-        auto p = document.getCharPointer() + (at + 2);
+        auto p = document.getCharPointer() + (at + 1);
+        if (*p != '#')
+        {
+            bool known = false;
+            for (const char* name : {"amp;", "lt;", "gt;", "quot;", "apos;"})
+                known = known || p.compareUpTo(juce::CharPointer_ASCII(name), int(std::strlen(name))) == 0;
+            if (!known)
+                return true;
+            continue;
+        }
+        ++p;
         const bool hex = *p == 'x' || *p == 'X';
         if (hex)
             ++p;
@@ -106,7 +117,7 @@ std::unique_ptr<juce::XmlElement> parseUntrustedXml(const void* data, std::size_
         return nullptr;
     const juce::String document(text);
     if (document.contains("<!DOCTYPE") || hasOtherProcessingInstruction(document) ||
-        hasBadCharacterReference(document))
+        hasBadReference(document))
         return nullptr;
     return juce::XmlDocument::parse(document);
 }

@@ -6,8 +6,8 @@
 // then writes past its end), nesting deeper than the caller's documents (the parser recurses), a DTD (its
 // entities would be expanded; none of our documents has one), and a processing instruction other than
 // the leading XML declaration (followed by text inside an element it makes the parser loop for ever), and
-// a numeric character reference that is unterminated (the parser reads past the end of the text) or names
-// no XML character.
+// any "&" that does not begin a predefined entity or a complete character reference naming an XML
+// character (the parser re-parses unknown entity text and can read past the end of its buffer).
 // [any thread] Pure functions; parsing allocates.
 
 #include <juce_core/juce_core.h>

@@ -62,7 +62,8 @@ TEST(PresetDocument, MissingOrNonFiniteValuesTakeDefaultsAndAllAreClamped)
               (std::vector<float>{0, 0.25f, 0.5f}));
     EXPECT_EQ(read(presetWith("Bypass=\"1e300\" Acuity=\"-5\" Width=\" +5e-1 \""), ok),
               (std::vector<float>{1, 0, 0.5f}));
-    EXPECT_EQ(read(presetWith("Width=\"&#x30;.&#55;5\""), ok), (std::vector<float>{0, 0.25f, 0.75f}));
+    EXPECT_EQ(read(presetWith("Width=\"&#x30;.&#55;5\" Odd=\"&amp;&lt;&gt;&quot;&apos;\""), ok),
+              (std::vector<float>{0, 0.25f, 0.75f}));
     EXPECT_TRUE(ok);
 }
 
@@ -82,6 +83,8 @@ TEST(PresetDocument, HostileOrForeignDocumentsAreRefusedAndLeaveTheValuesAlone)
           "<!DOCTYPE VEKLAAudioPreset [<!ENTITY a \"1\">]>" + presetWith("Bypass=\"&a;\""),
           presetWith("Bypass=\"&#x31;&#49;\"/><a>&#x"), presetWith("Bypass=\"&#0;\""),
           presetWith("Bypass=\"&#x110000;\""), presetWith("Bypass=\"&#xD800;\""),
+          presetWith("Bypass=\"&nbsp;\""),
+          std::string("<VEKLAAudioPreset>&<Parameters Bypass=\"&#x31;\"/></VEKLAAudioPreset>"),
           // The framework's parser never returns from this one.
           std::string("<VEKLAAudioPreset><Parameters Bypass=\"1\"/><?x?>text</VEKLAAudioPreset>")})
     {
