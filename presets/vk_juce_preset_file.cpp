@@ -7,7 +7,9 @@
 #include "presets/vk_preset_names.h"
 #include "processor/vk_registry.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 using namespace vk::presets;
 
