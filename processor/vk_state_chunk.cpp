@@ -1,5 +1,7 @@
 #include "processor/vk_state_chunk.h"
 
+#include "processor/vk_untrusted_xml.h"
+
 #include <cstring>
 #include <limits>
 
@@ -99,16 +101,11 @@ std::unique_ptr<juce::XmlElement> parseFramedDocument(const void* data, int size
 
     const int available = size - kHeaderSize;
     const int numBytes = std::min(int(declared), available);
-    // A zero-terminated copy: the text decoders below read until the terminator, never past the data.
-    juce::HeapBlock<char> copy(std::size_t(numBytes) + 1, true);
-    std::memcpy(copy.get(), static_cast<const char*>(data) + kHeaderSize, std::size_t(numBytes));
-
-    if (!juce::CharPointer_UTF8::isValidString(copy.get(), numBytes))
-        return nullptr;
-    const juce::CharPointer_UTF8 text(copy.get());
-    if (estimateNestingDepth(text) > kMaxNestingDepth)
-        return nullptr;
-    return juce::XmlDocument::parse(juce::String(text));
+    // The text ends at its terminating zero byte, if the writer put one inside the declared length.
+    const auto* text = static_cast<const char*>(data) + kHeaderSize;
+    const auto* end = static_cast<const char*>(std::memchr(text, 0, std::size_t(numBytes)));
+    const auto textBytes = end != nullptr ? std::size_t(end - text) : std::size_t(numBytes);
+    return parseUntrustedXml(text, textBytes, kMaxNestingDepth);
 }
 
 std::optional<int> parseInt(const juce::String& text) noexcept

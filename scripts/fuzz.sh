@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the readers of untrusted input with libFuzzer: the host state reader (setStateInformation) and
-# the AAX controls chunk reader, each for the given time.
+# Fuzzes the readers of untrusted input with libFuzzer: the host state reader (setStateInformation), the
+# AAX controls chunk reader and the preset file reader, each for the given time.
 #
 #   scripts/fuzz.sh [seconds] [--merge]
 #
@@ -74,3 +74,4 @@ fuzz_target() {
 # it ends, and a leak found there fails the script.
 fuzz_target state_chunk_fuzzer "$root_dir/tests/fuzz/corpus/state_chunk" 16384 -detect_leaks=0
 fuzz_target aax_chunk_fuzzer "$root_dir/tests/formats/aax/fuzz_corpus" 4096
+fuzz_target preset_file_fuzzer "$root_dir/tests/fuzz/corpus/preset_file" 65536

@@ -188,6 +188,12 @@ TEST_F(StateChunkTest, RefusedInputLeavesTheStateUnchanged)
         frame("not xml at all"),
         frame(std::string("<MYPLUGINSETTINGS CURRENTPRESET=\"5\">\xff\xfe</MYPLUGINSETTINGS>")),
         frame(valid.substr(0, 40)), // truncated text, length says so
+        // What the framework's parser mishandles: a loop for ever, a write past a string copy (overlong
+        // UTF-8), reads past the text (an unterminated reference, an unknown entity parsed again).
+        frame("<MYPLUGINSETTINGS><?x?>b</MYPLUGINSETTINGS>"),
+        frame(std::string("<MYPLUGINSETTINGS CURRENTPRESET=\"\xc0\x8b\"/>")),
+        frame("<MYPLUGINSETTINGS CURRENTPRESET=\"&#x"),
+        frame("<MYPLUGINSETTINGS CURRENTPRESET=\"&unknown;\"/>"),
     };
     // Deep nesting is refused before the parser could recurse through it.
     std::string deep = "<MYPLUGINSETTINGS>";
