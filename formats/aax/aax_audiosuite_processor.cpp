@@ -100,7 +100,8 @@ Result AAX_AudiosuiteProcessor::AnalyzeAudio(const float* const* inputs, std::in
     {
         // The processed audio is thrown away: scratch channels for every output the processor writes.
         const int channels = std::max({fx->getNumOutputs(), fx->getNumInputs(), 2});
-        std::vector<float> scratch(static_cast<std::size_t>(channels) * static_cast<std::size_t>(window), 0.0f);
+        std::vector<float> scratch(static_cast<std::size_t>(channels) * static_cast<std::size_t>(window),
+                                   0.0f);
         std::vector<float*> outputs(static_cast<std::size_t>(channels));
         for (int k = 0; k < channels; ++k)
             outputs[std::size_t(k)] = scratch.data() + std::size_t(k) * std::size_t(window);

@@ -41,7 +41,10 @@ private:
         else if (source != destination)
             std::memmove(destination, source, std::size_t(numSamples) * sizeof(float));
     }
-    const float* input(const float* const* in, int k) const noexcept { return in != nullptr ? in[k] : nullptr; }
+    const float* input(const float* const* in, int k) const noexcept
+    {
+        return in != nullptr ? in[k] : nullptr;
+    }
 
     int m_inputs = 0;
     int m_outputs = 0;
@@ -50,8 +53,8 @@ private:
 };
 
 template <typename LayoutChoice, typename Process>
-void ChannelRouter::route(const float* const* in, float* const* out, int numSamples, LayoutChoice&& layoutChoice,
-                          Process&& process)
+void ChannelRouter::route(const float* const* in, float* const* out, int numSamples,
+                          LayoutChoice&& layoutChoice, Process&& process)
 {
     if (numSamples <= 0 || m_outputs <= 0 || out == nullptr)
         return;

@@ -191,17 +191,20 @@ bool JuceAAX_GUI::offerToHost(ContainerOperation operation, const juce::MouseEve
     return (container->*operation)(id, modifierWord(event.mods)) == kResultOk;
 }
 
-bool JuceAAX_GUI::handleParameterMouseDown(juce::AudioProcessorEditor*, const juce::MouseEvent& event, int index)
+bool JuceAAX_GUI::handleParameterMouseDown(juce::AudioProcessorEditor*, const juce::MouseEvent& event,
+                                           int index)
 {
     return offerToHost(&AAX_IViewContainer::HandleParameterMouseDown, event, index);
 }
 
-bool JuceAAX_GUI::handleParameterMouseDrag(juce::AudioProcessorEditor*, const juce::MouseEvent& event, int index)
+bool JuceAAX_GUI::handleParameterMouseDrag(juce::AudioProcessorEditor*, const juce::MouseEvent& event,
+                                           int index)
 {
     return offerToHost(&AAX_IViewContainer::HandleParameterMouseDrag, event, index);
 }
 
-bool JuceAAX_GUI::handleParameterMouseUp(juce::AudioProcessorEditor*, const juce::MouseEvent& event, int index)
+bool JuceAAX_GUI::handleParameterMouseUp(juce::AudioProcessorEditor*, const juce::MouseEvent& event,
+                                         int index)
 {
     return offerToHost(&AAX_IViewContainer::HandleParameterMouseUp, event, index);
 }

@@ -45,9 +45,12 @@ public:
     void DeleteViewContainer() override;
 
     // [message thread] True when the host took the event.
-    bool handleParameterMouseDown(juce::AudioProcessorEditor*, const juce::MouseEvent& event, int index) override;
-    bool handleParameterMouseDrag(juce::AudioProcessorEditor*, const juce::MouseEvent& event, int index) override;
-    bool handleParameterMouseUp(juce::AudioProcessorEditor*, const juce::MouseEvent& event, int index) override;
+    bool handleParameterMouseDown(juce::AudioProcessorEditor*, const juce::MouseEvent& event,
+                                  int index) override;
+    bool handleParameterMouseDrag(juce::AudioProcessorEditor*, const juce::MouseEvent& event,
+                                  int index) override;
+    bool handleParameterMouseUp(juce::AudioProcessorEditor*, const juce::MouseEvent& event,
+                                int index) override;
 
     // The content component and the editor in it (null when there is none). [message thread]
     juce::Component* getContent() const noexcept;

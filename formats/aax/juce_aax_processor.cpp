@@ -148,9 +148,9 @@ void JuceAAX_Processor::addAudioProcessorParameters()
             continue;
         const IndexText id(index);
         auto* parameter = new AAX_CParameter<float>(
-            id.text, AAX_CString(processor.getParameterName(index).toRawUTF8()), processor.getParameter(index),
-            AAX_CLinearTaperDelegate<float, 0>(0.0f, 1.0f), AAX_CNumberDisplayDelegate<float, 3, 0>(),
-            processor.isParameterAutomatable(index));
+            id.text, AAX_CString(processor.getParameterName(index).toRawUTF8()),
+            processor.getParameter(index), AAX_CLinearTaperDelegate<float, 0>(0.0f, 1.0f),
+            AAX_CNumberDisplayDelegate<float, 3, 0>(), processor.isParameterAutomatable(index));
         parameter->SetNumberOfSteps(std::uint32_t(std::max(processor.getParameterNumSteps(index), 0)));
         const juce::AudioProcessor& framework = processor;
 #pragma GCC diagnostic push
@@ -235,7 +235,8 @@ Result JuceAAX_Processor::GetParameterStringFromValue(const char* id, double val
     return kResultOk;
 }
 
-Result JuceAAX_Processor::GetParameterValueString(const char* id, AAX_IString* text, std::int32_t maxLength) const
+Result JuceAAX_Processor::GetParameterValueString(const char* id, AAX_IString* text,
+                                                  std::int32_t maxLength) const
 {
     if (id != nullptr && std::strcmp(id, kMasterBypassId) == 0)
     {
@@ -410,8 +411,8 @@ Result JuceAAX_Processor::RenderAudio_Hybrid(void* renderInfo)
     return kResultOk;
 }
 
-void JuceAAX_Processor::process(const float* const* inputs, float* const* outputs, int numSamples, bool bypass,
-                                Mode mode)
+void JuceAAX_Processor::process(const float* const* inputs, float* const* outputs, int numSamples,
+                                bool bypass, Mode mode)
 {
     if (m_processor == nullptr || numSamples <= 0)
         return;
