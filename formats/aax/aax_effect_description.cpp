@@ -47,8 +47,9 @@ constexpr ChannelConfiguration kConfigurations[] = {{1, 2}, {2, 2}};
 Result GetEffectDescriptions(AAX_ICollection& collection)
 {
     const JuceGuiUse juce;
+    // The wrappers exist even when the host made nothing: only a host object counts as given.
     AAX_IEffectDescriptor* descriptor = collection.NewDescriptor();
-    if (descriptor == nullptr)
+    if (descriptor == nullptr || descriptor->HostObject() == nullptr)
         return kResultNoHostInterface;
     createDescriptor(*descriptor);
     // Hosts store the identifier in their sessions: it never changes.
@@ -74,7 +75,7 @@ void createDescriptor(AAX_IEffectDescriptor& descriptor)
     for (const auto& configuration : kConfigurations)
     {
         AAX_IComponentDescriptor* component = descriptor.NewComponentDescriptor();
-        if (component == nullptr)
+        if (component == nullptr || component->HostObject() == nullptr)
             continue;
         describeComponent(*component, componentIndex, configuration.inputs, configuration.outputs);
         ++componentIndex;
