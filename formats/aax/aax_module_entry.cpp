@@ -17,6 +17,10 @@ using namespace vk::aax;
 namespace
 {
 
+// The factories may be called as soon as the host holds the module: the creation function is in place
+// from loading on.
+const bool g_creationFunctionSet = (setProcessorFactory(&createPluginFilter), true);
+
 template <typename Body>
 Result guarded(Body&& body) noexcept
 {
@@ -35,11 +39,7 @@ Result guarded(Body&& body) noexcept
 VK_AAX_EXPORT Result ACFRegisterPlugin(IACFUnknown* host, IACFUnknown** collection)
 {
     return guarded(
-        [&]
-        {
-            setProcessorFactory(&createPluginFilter);
-            return RegisterPlugin(host, collection, &AAXClasses::GetEffectDescriptions);
-        });
+        [&] { return RegisterPlugin(host, collection, &AAXClasses::GetEffectDescriptions); });
 }
 
 VK_AAX_EXPORT Result ACFRegisterComponent(IACFUnknown*, std::uint32_t, IACFUnknown** component)
@@ -74,7 +74,6 @@ VK_AAX_EXPORT Result ACFStartup(IACFUnknown* host)
     return guarded(
         [&]
         {
-            setProcessorFactory(&createPluginFilter);
             if (host != nullptr)
                 SetHostServices(host);
             return kResultOk;

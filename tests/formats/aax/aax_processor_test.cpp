@@ -2,7 +2,6 @@
 // texts, values both ways, both chunks, the field reset, the render callback and its channel mapping,
 // and the play head.
 
-#include "formats/aax/aax_stem_formats.h"
 #include "formats/aax/aax_string.h"
 #include "formats/aax/aax_transport_position.h"
 #include "tests/formats/aax/binding_test_support.h"
@@ -341,38 +340,6 @@ TEST_F(AaxProcessor, RenderCallbackRunsOnlyPreparedInstances)
     render(ready, in, out);
     render(ready, in, out);
     EXPECT_EQ(out.data[1][10], in.data[1][10]);
-}
-
-TEST_F(AaxProcessor, MonoInputFeedsBothOutputs)
-{
-    host.controller().inputStem = 0x00000001;
-    host.controller2().inputStem = 0x00000001;
-    Instance instance(host);
-    Block in(1, 100, 0.2f);
-    Block out(2, 100, 5.0f);
-    render(instance, in, out);
-    for (int i = 0; i < 100; ++i)
-    {
-        ASSERT_FLOAT_EQ(out.data[0][std::size_t(i)], kTestGain * in.data[0][std::size_t(i)]);
-        ASSERT_FLOAT_EQ(out.data[1][std::size_t(i)], kTestGain * in.data[0][std::size_t(i)]);
-    }
-}
-
-TEST_F(AaxProcessor, StereoIntoSixOutputsFollowsTheLayoutChoice)
-{
-    host.controller().outputStem = 0x00060006;
-    Instance instance(host);
-    Block in(2, 50, 0.2f);
-    Block out(6, 50, 5.0f);
-    render(instance, in, out);
-    const auto [left, right] = stereoOutputPositions(instance.processor().getChannelLayoutChoice());
-    for (int c = 0; c < 6; ++c)
-    {
-        const float expected = c == left    ? kTestGain * in.data[0][7]
-                               : c == right ? kTestGain * in.data[1][7]
-                                            : 0.0f;
-        EXPECT_FLOAT_EQ(out.data[std::size_t(c)][7], expected) << c;
-    }
 }
 
 TEST_F(AaxProcessor, ExtraInputsAreProcessedInOurOwnBuffersNeverTheHosts)
