@@ -12,7 +12,7 @@ namespace
 {
 
 // On a bare X server the window-manager atoms JUCE only looks up do not exist yet, and X rejects atom 0.
-// They are made once, on a connection that stays open (Xvfb forgets its atoms when its last client goes).
+// They are made once per process; the test server runs with -noreset, so they outlive this connection.
 void internWindowManagerAtoms()
 {
     static const bool done = []
@@ -55,6 +55,7 @@ void internWindowManagerAtoms()
         for (const char* n : names)
             XInternAtom(d, n, False);
         XSync(d, False);
+        XCloseDisplay(d);
         return true;
     }();
     (void)done;
