@@ -11,6 +11,9 @@
 #include "controls/vk_juce_button.h"
 #include "formats/vst3/vst3_framework_lifetime.h"
 
+#include <chrono>
+#include <thread>
+
 namespace
 {
 
@@ -163,6 +166,18 @@ TEST_F(AaxGui, ParameterMouseEventsGoToTheHostFirst)
         const juce::MessageManagerLock messageThread;
         button.reset();
     }
+}
+
+TEST_F(AaxGui, JuceMessagesRunWithoutAHostLoop)
+{
+    ASSERT_EQ(gui->Initialize(host.root()), kResultOk);
+    auto delivered = std::make_shared<std::atomic<bool>>(false);
+    juce::MessageManager::callAsync([delivered] { delivered->store(true); });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!delivered->load() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(delivered->load());
+    EXPECT_EQ(gui->Uninitialize(), kResultOk);
 }
 
 TEST_F(AaxGui, EditorGoesBeforeTheProcessorItPointsTo)

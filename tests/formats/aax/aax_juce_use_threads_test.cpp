@@ -52,4 +52,20 @@ TEST_F(AaxJuceUse, ObjectsOnSeveralThreadsKeepTheCountBalanced)
     EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);
 }
 
+TEST_F(AaxJuceUse, TheDescriptionStartsJuceOnlyForItsOwnLength)
+{
+    {
+        AAX_VCollection collection(host.root());
+        EXPECT_EQ(AAXClasses::GetEffectDescriptions(collection), kResultOk);
+    }
+    EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);
+    {
+        Instance instance(host);
+        AAX_VCollection collection(host.root());
+        EXPECT_EQ(AAXClasses::GetEffectDescriptions(collection), kResultOk);
+        EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 1);
+    }
+    EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);
+}
+
 } // namespace

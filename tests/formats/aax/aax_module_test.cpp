@@ -368,8 +368,13 @@ TEST_F(AaxModule, ParametersAndBothChunksTravelBetweenInstances)
 
     ModuleInstance b(host.registration.procs.at(0)(), host);
     EXPECT_NE(b.value(first.c_str()), 0.375);
+    host.clearLog();
     EXPECT_EQ(b.fx->SetChunk(kJuceChunk, state.record()), kResultOk);
     EXPECT_DOUBLE_EQ(b.value(first.c_str()), 0.375);
+    // The processor's own change goes to the host as one touched edit.
+    const Calls edit{"automation#7(\"" + first + "\")", "automation#5(\"" + first + "\",0.375)",
+                     "automation#8(\"" + first + "\")"};
+    EXPECT_EQ(host.calls("automation"), edit);
     EXPECT_EQ(b.fx->SetChunk(fourCharCode("elck"), controls.record()), kResultOk);
     // And back: B's state restores A after A moved on.
     ASSERT_EQ(a.fx->UpdateParameterNormalizedValue(first.c_str(), 0.8, 0), kResultOk);
