@@ -47,41 +47,45 @@ JuceAAX_Processor* AAX_AudiosuiteProcessor::effect() const
     return effect;
 }
 
+namespace
+{
+
+// A pass's begin or end hook on the instance's processor; -20004 without one.
+template <typename Hook>
+Result runPassHook(JuceAAX_Processor* effect, Hook&& hook)
+{
+    if (effect == nullptr)
+        return kResultNoHostInterface;
+    hook(*effect->getProcessor());
+    return kResultOk;
+}
+
+} // namespace
+
 Result AAX_AudiosuiteProcessor::PreAnalyze()
 {
-    auto* fx = effect();
-    if (fx == nullptr)
-        return kResultNoHostInterface;
-    fx->getProcessor()->beginOfflineAnalysisPass();
-    return kResultOk;
+    return runPassHook(effect(),
+                       [](VkJuceProcessorBase& processor) { processor.beginOfflineAnalysisPass(); });
 }
 
 Result AAX_AudiosuiteProcessor::PostAnalyze()
 {
-    auto* fx = effect();
-    if (fx == nullptr)
-        return kResultNoHostInterface;
-    fx->getProcessor()->endOfflineAnalysisPass();
-    return kResultOk;
+    return runPassHook(effect(), [](VkJuceProcessorBase& processor) { processor.endOfflineAnalysisPass(); });
 }
 
 Result AAX_AudiosuiteProcessor::PreRender()
 {
-    auto* fx = effect();
-    if (fx == nullptr)
-        return kResultNoHostInterface;
-    m_firstWindow = true;
-    fx->getProcessor()->beginOfflineRenderPass();
-    return kResultOk;
+    return runPassHook(effect(),
+                       [this](VkJuceProcessorBase& processor)
+                       {
+                           m_firstWindow = true;
+                           processor.beginOfflineRenderPass();
+                       });
 }
 
 Result AAX_AudiosuiteProcessor::PostRender()
 {
-    auto* fx = effect();
-    if (fx == nullptr)
-        return kResultNoHostInterface;
-    fx->getProcessor()->endOfflineRenderPass();
-    return kResultOk;
+    return runPassHook(effect(), [](VkJuceProcessorBase& processor) { processor.endOfflineRenderPass(); });
 }
 
 Result AAX_AudiosuiteProcessor::AnalyzeAudio(const float* const* inputs, std::int32_t inputCount,
