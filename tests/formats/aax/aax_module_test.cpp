@@ -294,6 +294,29 @@ TEST_P(AaxModuleHostVersions, InstancesInitialiseAndRender)
 
 INSTANTIATE_TEST_SUITE_P(Versions, AaxModuleHostVersions, ::testing::Values(0, 1, 2));
 
+// Sample rates and block sizes a host may use, blocks longer than the size announced to the processor
+// included.
+class AaxModuleRatesAndBlocks : public AaxModule, public ::testing::WithParamInterface<std::pair<float, int>>
+{
+};
+
+TEST_P(AaxModuleRatesAndBlocks, RenderFiniteAudio)
+{
+    registerEffect();
+    host.controller().sampleRate = GetParam().first;
+    host.controller2().sampleRate = GetParam().first;
+    ModuleInstance instance(host.registration.procs.at(0)(), host);
+    const auto in = noise(2, 16384, 13);
+    const auto out = instance.render(host.registration.components[1].processProc, in, 2, GetParam().second);
+    EXPECT_TRUE(finiteAndAudible(out[0]));
+    EXPECT_TRUE(finiteAndAudible(out[1]));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sweep, AaxModuleRatesAndBlocks,
+                         ::testing::Values(std::make_pair(22050.0f, 1), std::make_pair(44100.0f, 333),
+                                           std::make_pair(48000.0f, 4096), std::make_pair(96000.0f, 8192),
+                                           std::make_pair(192000.0f, 1024), std::make_pair(192000.0f, 8192)));
+
 TEST_F(AaxModule, MonoIntoStereoRendersBothChannels)
 {
     registerEffect();
