@@ -1,5 +1,6 @@
-// The module's JUCE use count when a host builds and releases AAX objects on several threads at once:
-// JUCE starts once, stays up while any object lives, and is down again when the last one goes.
+// The binding across threads: the module's JUCE use count when a host builds and releases AAX objects on
+// several threads at once (JUCE starts once, stays up while any object lives, and is down again when the
+// last one goes), and host automation while the render callback plays.
 
 #include "formats/aax/aax_effect_description.h"
 #include "formats/aax/juce_aax_gui.h"
