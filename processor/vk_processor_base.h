@@ -90,6 +90,13 @@ public:
     // The product's parameter table names and prints its parameters.
     const juce::String getParameterName(int index) override = 0;
     const juce::String getParameterText(int index) override = 0;
+    // The text `value` would show, as getParameterText prints the current one (hosts label automation
+    // points with it). The base prints the number.
+    virtual juce::String getParameterTextForValue(int index, float value)
+    {
+        juce::ignoreUnused(index);
+        return juce::String(value);
+    }
     int getParameterNumSteps(int) override { return 0x7fffffff; }
     bool isParameterAutomatable(int) const override { return true; }
     // [host parameter or audio thread] A host change of a main parameter; other indexes are ignored.

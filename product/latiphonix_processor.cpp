@@ -121,7 +121,11 @@ bool LatiphonixProcessor::isParameterStoredInProgram(int index)
 
 const juce::String LatiphonixProcessor::getParameterText(int index)
 {
-    const float value = getParameterRecord(index).getValue();
+    return getParameterTextForValue(index, getParameterRecord(index).getValue());
+}
+
+juce::String LatiphonixProcessor::getParameterTextForValue(int index, float value)
+{
     // Ids outside the tables read the shared dummy record and print it plainly.
     if (findMainParameter(index) == nullptr && findFrameworkParameter(index) == nullptr)
         return formatTwoDecimals(value);

@@ -25,6 +25,7 @@ public:
     // Parameter table. [any thread; the texts allocate]
     const juce::String getParameterName(int index) override;
     const juce::String getParameterText(int index) override;
+    juce::String getParameterTextForValue(int index, float value) override;
     juce::String getParameterKey(int index) override;
     int getParameterNumSteps(int index) override;
     bool isParameterAutomatable(int index) const override;

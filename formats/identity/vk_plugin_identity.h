@@ -20,7 +20,7 @@ inline constexpr const char* kVst3SdkVersion = "VST 3.5.2";
 // release time and nothing in the code depends on their value.
 inline constexpr const char* kMakerUrl = "https://www.vekla-audio.example";
 inline constexpr const char* kMakerEmail = "support@vekla-audio.example";
-inline constexpr const char* kAaxEffectId = "example.vekla-audio.latiphonix3";
+inline constexpr const char* kAaxEffectId = "example.vekla-audio.Latiphonix";
 
 struct VersionParts
 {

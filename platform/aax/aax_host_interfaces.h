@@ -274,7 +274,7 @@ struct ViewSize
     float width;
 };
 
-// View type 3: GetPtr answers a native window handle.
+// View type 3: GetPtr answers a native window handle (on Linux, an X11 window id).
 constexpr std::int32_t kViewTypeNativeWindow = 3;
 
 class IHostViewContainer : public IACFUnknown

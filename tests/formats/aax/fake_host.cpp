@@ -62,6 +62,8 @@ public:
     Result QueryInterface(const Guid& iid, void** out) override
     {
         m_host.record("host#0(" + guidName(iid) + ")");
+        if (IACFUnknown* instance = m_host.instanceParametersFor(iid))
+            return instance->QueryInterface(iid, out);
         IACFUnknown* object = m_host.keptObjectFor(iid);
         if (object == nullptr)
         {
@@ -121,6 +123,7 @@ public:
     Result AddCategoryWith(Opaque a, Opaque b) override { return rec(6, {arg(a), arg(b)}); }
     Result AddProcPtr(CreateObjectProc proc, std::uint32_t id) override
     {
+        m_host.registration.procs[id] = proc;
         return rec(7, {arg(reinterpret_cast<const void*>(proc)), arg(id)});
     }
     Result SetProperties(IACFUnknown* map) override { return rec(8, {arg(map)}); }
@@ -163,6 +166,11 @@ public:
     }
     Result AddProcessProc(NativeProcessProc proc, IACFUnknown* map, Opaque a, Opaque b, Opaque c) override
     {
+        RegisteredComponent component;
+        component.processProc = proc;
+        if (const auto* properties = dynamic_cast<const FakePropertyMap*>(map))
+            component.properties = properties->properties;
+        m_host.registration.components.push_back(component);
         return rec(16, {arg(reinterpret_cast<const void*>(proc)), arg(map), arg(a), arg(b), arg(c)});
     }
     Result AddProcessProcWith(Opaque a, Opaque b, IACFUnknown* map, Opaque c, Opaque d, Opaque e) override
@@ -283,22 +291,22 @@ std::uint32_t FakeBase::release()
 Result FakeBase::rec(int position, const std::vector<std::string>& args) const
 {
     m_host.record(m_name + "#" + std::to_string(position) + "(" + join(args) + ")");
-    return kFakeResultBase + position;
+    return m_host.succeed ? kResultOk : kFakeResultBase + position;
 }
 
 Result FakeController::GetSampleRate(float* rate) const
 {
-    *rate = 48000.0f;
+    *rate = sampleRate;
     return rec(4, {"out"});
 }
 Result FakeController::GetInputStemFormat(std::int32_t* format) const
 {
-    *format = 0x00010002;
+    *format = inputStem;
     return rec(5, {"out"});
 }
 Result FakeController::GetOutputStemFormat(std::int32_t* format) const
 {
-    *format = 0x00010002;
+    *format = outputStem;
     return rec(6, {"out"});
 }
 Result FakeController::Query22(std::int32_t* value) const
@@ -309,54 +317,76 @@ Result FakeController::Query22(std::int32_t* value) const
 
 Result FakeTransport::GetCurrentTempo(double* beatsPerMinute) const
 {
-    *beatsPerMinute = 120.0;
-    return rec(3, {"out"});
+    if (failing.count(3) == 0)
+        *beatsPerMinute = tempo;
+    const Result answer = rec(3, {"out"});
+    return failing.count(3) != 0 ? kFakeResultBase + 3 : answer;
 }
-Result FakeTransport::GetCurrentMeter(std::int32_t* numerator, std::int32_t* denominator) const
+Result FakeTransport::GetCurrentMeter(std::int32_t* num, std::int32_t* den) const
 {
-    *numerator = 3;
-    *denominator = 4;
-    return rec(4, {"out", "out"});
+    if (failing.count(4) == 0)
+    {
+        *num = numerator;
+        *den = denominator;
+    }
+    const Result answer = rec(4, {"out", "out"});
+    return failing.count(4) != 0 ? kFakeResultBase + 4 : answer;
 }
-Result FakeTransport::IsTransportPlaying(bool* playing) const
+Result FakeTransport::IsTransportPlaying(bool* isPlaying) const
 {
-    *playing = true;
-    return rec(5, {"out"});
+    if (failing.count(5) == 0)
+        *isPlaying = playing;
+    const Result answer = rec(5, {"out"});
+    return failing.count(5) != 0 ? kFakeResultBase + 5 : answer;
 }
-Result FakeTransport::GetCurrentTickPosition(std::int64_t* ticks) const
+Result FakeTransport::GetCurrentTickPosition(std::int64_t* position) const
 {
-    *ticks = 960000;
-    return rec(6, {"out"});
+    if (failing.count(6) == 0)
+        *position = ticks;
+    const Result answer = rec(6, {"out"});
+    return failing.count(6) != 0 ? kFakeResultBase + 6 : answer;
 }
-Result FakeTransport::GetCurrentLoopPosition(bool* looping, std::int64_t* startTicks,
+Result FakeTransport::GetCurrentLoopPosition(bool* isLooping, std::int64_t* startTicks,
                                              std::int64_t* endTicks) const
 {
-    *looping = true;
-    *startTicks = 100;
-    *endTicks = 200;
-    return rec(7, {"out", "out", "out"});
+    if (failing.count(7) == 0)
+    {
+        *isLooping = looping;
+        *startTicks = loopStart;
+        *endTicks = loopEnd;
+    }
+    const Result answer = rec(7, {"out", "out", "out"});
+    return failing.count(7) != 0 ? kFakeResultBase + 7 : answer;
 }
 Result FakeTransport::GetCurrentNativeSampleLocation(std::int64_t* samples) const
 {
-    *samples = 44100;
-    return rec(8, {"out"});
+    if (failing.count(8) == 0)
+        *samples = sampleLocation;
+    const Result answer = rec(8, {"out"});
+    return failing.count(8) != 0 ? kFakeResultBase + 8 : answer;
 }
-Result FakeTransport::GetTicksPerQuarter(std::uint32_t* ticks) const
+Result FakeTransport::GetTicksPerQuarter(std::uint32_t* perQuarter) const
 {
-    *ticks = 960000;
-    return rec(11, {"out"});
+    if (failing.count(11) == 0)
+        *perQuarter = ticksPerQuarter;
+    const Result answer = rec(11, {"out"});
+    return failing.count(11) != 0 ? kFakeResultBase + 11 : answer;
 }
-Result FakeTransport::GetTimeCodeInfo(std::int32_t* frameRateCode, std::int32_t* offset) const
+Result FakeTransport::GetTimeCodeInfo(std::int32_t* code, std::int32_t* offset) const
 {
-    *frameRateCode = 5;
-    *offset = -3;
-    return rec(14, {"out", "out"});
+    if (failing.count(14) == 0)
+    {
+        *code = frameRateCode;
+        *offset = -3;
+    }
+    const Result answer = rec(14, {"out", "out"});
+    return failing.count(14) != 0 ? kFakeResultBase + 14 : answer;
 }
 
 void* FakeViewContainer::GetPtr()
 {
     rec(4);
-    return reinterpret_cast<void*>(std::uintptr_t(0x5000));
+    return window;
 }
 Result FakeViewContainer::GetModifiers(std::uint32_t* modifiers)
 {
@@ -482,6 +512,11 @@ bool FakeHost::balanced() const
         if (object->refs() != 1)
             return false;
     return m_liveCreated == 0;
+}
+
+IACFUnknown* FakeHost::instanceParametersFor(const Guid& iid) const
+{
+    return (iid == kIID_EffectParameters || iid == kIID_EffectParametersV2) ? m_instanceParameters : nullptr;
 }
 
 IACFUnknown* FakeHost::keptObjectFor(const Guid& iid) const

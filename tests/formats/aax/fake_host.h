@@ -9,12 +9,18 @@
 // Each query and each creation answers from a script: grant, refuse, null with success, or an error
 // after writing a (counted) pointer. References: objects the host keeps start with the host's own
 // reference; balanced() checks that every other reference came back and every created object is gone.
+//
+// For a module that is loaded like a plug-in, the host can also answer every operation with success, hand
+// out the instance's own effect-parameters object, and keep what a registration described (factories,
+// components with their properties and render callbacks) after the description objects are gone.
 
 #include "platform/aax/aax_host_interfaces.h"
 #include "platform/aax/aax_plugin_interfaces.h"
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -95,6 +101,19 @@ class FakeProcessorDelegate;
 class FakeEffectParameters;
 class FakePropertyMap;
 
+// What a registration left with the host.
+struct RegisteredComponent
+{
+    std::map<std::uint32_t, std::int32_t> properties;
+    NativeProcessProc processProc = nullptr;
+};
+
+struct Registration
+{
+    std::map<std::uint32_t, CreateObjectProc> procs;
+    std::vector<RegisteredComponent> components;
+};
+
 class FakeHost
 {
 public:
@@ -118,6 +137,13 @@ public:
     void clearLog() { m_log.clear(); }
     void record(std::string entry) { m_log.push_back(std::move(entry)); }
 
+    // Every operation answers 0 instead of 1000 + its position (queries and creations are unchanged).
+    bool succeed = false;
+    // The object the root answers the effect-parameters interfaces with: the instance's own (null: the
+    // host's recording stand-in). Not counted by the host.
+    void setEffectParameters(IACFUnknown* instance) { m_instanceParameters = instance; }
+    Registration registration;
+
     // True when every kept object holds only the host's own reference and every created object is gone.
     bool balanced() const;
     int liveCreated() const { return m_liveCreated; }
@@ -137,6 +163,7 @@ public:
 
     // Bookkeeping for the fakes themselves.
     IACFUnknown* keptObjectFor(const Guid& iid) const;
+    IACFUnknown* instanceParametersFor(const Guid& iid) const;
     IACFUnknown* create(const Guid& classId);
     void createdObjectGone(const FakeBase* object);
     std::string nextName(const std::string& kind) { return kind + std::to_string(++m_counters[kind]); }
@@ -164,6 +191,7 @@ private:
     FakeViewContainer* m_viewContainer = nullptr;
     FakeProcessorDelegate* m_processorDelegate = nullptr;
     FakeEffectParameters* m_effectParameters = nullptr;
+    IACFUnknown* m_instanceParameters = nullptr;
     std::vector<FakeBase*> m_kept;
 };
 
@@ -171,6 +199,10 @@ class FakeController final : public FakeObject<IHostControllerV2>
 {
 public:
     using FakeObject::FakeObject;
+    float sampleRate = 48000.0f;
+    std::int32_t inputStem = 0x00010002;
+    std::int32_t outputStem = 0x00010002;
+
     Result Query3(Opaque out) const override { return rec(3, {arg(out)}); }
     Result GetSampleRate(float* rate) const override;
     Result GetInputStemFormat(std::int32_t* format) const override;
@@ -198,6 +230,20 @@ class FakeTransport final : public FakeObject<IHostTransportV2>
 {
 public:
     using FakeObject::FakeObject;
+    // The answers, and the positions that fail (answer 1000 + position and write nothing).
+    bool playing = true;
+    double tempo = 120.0;
+    std::int32_t numerator = 3;
+    std::int32_t denominator = 4;
+    std::int64_t ticks = 960000;
+    bool looping = true;
+    std::int64_t loopStart = 100;
+    std::int64_t loopEnd = 200;
+    std::int64_t sampleLocation = 44100;
+    std::uint32_t ticksPerQuarter = 960000;
+    std::int32_t frameRateCode = 5;
+    std::set<int> failing;
+
     Result GetCurrentTempo(double* beatsPerMinute) const override;
     Result GetCurrentMeter(std::int32_t* numerator, std::int32_t* denominator) const override;
     Result IsTransportPlaying(bool* playing) const override;
@@ -238,21 +284,34 @@ class FakeViewContainer final : public FakeObject<IHostViewContainer>
 {
 public:
     using FakeObject::FakeObject;
-    std::int32_t GetType() override { return rec(3); }
+    // The view type and native window the container answers (type: its position's answer when unset),
+    // and what the parameter mouse events answer (their positions' answers when unset).
+    std::optional<std::int32_t> type;
+    void* window = reinterpret_cast<void*>(std::uintptr_t(0x5000));
+    std::optional<Result> mouseResult;
+
+    std::int32_t GetType() override
+    {
+        const Result answer = rec(3);
+        return type ? *type : answer;
+    }
     void* GetPtr() override;
     Result GetModifiers(std::uint32_t* modifiers) override;
     Result SetViewSize(const ViewSize& size) override { return rec(6, {arg(size.height), arg(size.width)}); }
     Result HandleParameterMouseDown(const char* id, std::uint32_t modifiers) override
     {
-        return rec(7, {arg(id), arg(modifiers)});
+        const Result answer = rec(7, {arg(id), arg(modifiers)});
+        return mouseResult ? *mouseResult : answer;
     }
     Result HandleParameterMouseDrag(const char* id, std::uint32_t modifiers) override
     {
-        return rec(8, {arg(id), arg(modifiers)});
+        const Result answer = rec(8, {arg(id), arg(modifiers)});
+        return mouseResult ? *mouseResult : answer;
     }
     Result HandleParameterMouseUp(const char* id, std::uint32_t modifiers) override
     {
-        return rec(9, {arg(id), arg(modifiers)});
+        const Result answer = rec(9, {arg(id), arg(modifiers)});
+        return mouseResult ? *mouseResult : answer;
     }
 };
 

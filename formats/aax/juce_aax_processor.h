@@ -1,0 +1,121 @@
+#pragma once
+
+// The effect's parameters object of one AAX instance: owns the instance's processor and adapts it to the
+// host. It prepares the processor for the host's stem formats, publishes the processor's exposed
+// parameters (identifier = the decimal index) beside the master bypass "MasterBypassID", passes value
+// changes both ways, keeps the processor's state as the chunk "juce" beside the controls chunk "elck",
+// runs the processor from the render callback, and answers the processor's play head from the host's
+// transport. The AudioSuite processor and the GUI reach the processor through this object.
+//
+// Threads: parameter, chunk and field calls come on the host's main thread; the render callback and
+// RenderAudio_Hybrid on its audio thread; the listener calls on whatever thread changed the processor.
+// Work that JUCE wants on its message thread runs with that thread paused (juce::MessageManagerLock).
+
+#include "formats/aax/aax_channel_router.h"
+#include "formats/aax/aax_effect_parameters.h"
+#include "formats/aax/aax_juce_runtime.h"
+#include "platform/aax/aax_render_context.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <atomic>
+#include <memory>
+
+class VkJuceProcessorBase;
+
+namespace AAXClasses
+{
+
+using vk::aax::Result;
+
+// The render callback registered with every component: runs each context's instance.
+void algorithmProcessCallback(void* const* contextsBegin, const void* contextsEnd);
+
+class JuceAAX_Processor : public vk::aax::AAX_CEffectParameters,
+                          public juce::AudioPlayHead,
+                          public juce::AudioProcessorListener
+{
+public:
+    static constexpr std::uint32_t kJuceChunkId = vk::aax::fourCharCode("juce");
+    static constexpr std::int32_t kJuceChunkIndex = 1;
+    static constexpr int kMaxBlockSize = 1024;
+
+    enum Mode
+    {
+        kRealtime = 0,
+        kOfflineAnalysis = 1,
+        kOfflineRender = 2,
+    };
+
+    // Creates the processor through the creation function (wrapper type 4); without one, or when it
+    // fails, the object exists but initialising it fails.
+    JuceAAX_Processor();
+    ~JuceAAX_Processor() override;
+
+    // The factory procedure (id 0): the new object, with no reference yet, or null.
+    static vk::aax::IACFUnknown* Create();
+
+    VkJuceProcessorBase* getProcessor() const noexcept { return m_processor.get(); }
+    // The channel counts the host's stem formats gave (0 before the processor was prepared).
+    int getNumInputs() const noexcept { return m_router.inputs(); }
+    int getNumOutputs() const noexcept { return m_router.outputs(); }
+
+    Result EffectInit() override;
+    Result GetParameterStringFromValue(const char* id, double value, vk::aax::AAX_IString* text,
+                                       std::int32_t maxLength) const override;
+    Result GetParameterValueString(const char* id, vk::aax::AAX_IString* text,
+                                   std::int32_t maxLength) const override;
+    Result GetParameterNormalizedValue(const char* id, double* value) const override;
+    Result SetParameterNormalizedValue(const char* id, double value) override;
+    Result UpdateParameterNormalizedValue(const char* id, double value, std::int32_t source) override;
+    Result ResetFieldData(std::uint32_t fieldIndex, void* block, std::uint32_t blockSize) const override;
+    Result GetNumberOfChunks(std::int32_t* count) const override;
+    Result GetChunkIDFromIndex(std::int32_t index, std::uint32_t* chunkId) const override;
+    Result GetChunkSize(std::uint32_t chunkId, std::uint32_t* size) const override;
+    Result GetChunk(std::uint32_t chunkId, vk::aax::ChunkRecord* chunk) const override;
+    Result SetChunk(std::uint32_t chunkId, const vk::aax::ChunkRecord* chunk) override;
+    Result RenderAudio_Hybrid(void* renderInfo) override;
+
+    // [audio or offline thread] Maps the host's channels onto the processor's and processes them, under
+    // the processor's callback lock. No allocation.
+    void process(const float* const* inputs, float* const* outputs, int numSamples, bool bypass, Mode mode);
+    // [audio thread] The master bypass as the host last set it.
+    bool isBypassed() const noexcept { return m_bypass.load(std::memory_order_relaxed); }
+    // [audio thread] Whether the host's field reset prepared this object for its stem formats.
+    bool isPrepared() const noexcept { return m_prepared.load(std::memory_order_acquire); }
+
+    // The processor index an identifier stands for: a published parameter named by its decimal index;
+    // -1 for anything else (the bypass, unknown or malformed identifiers).
+    int processorIndexOf(const char* id) const;
+
+    // juce::AudioPlayHead [audio thread]
+    juce::Optional<PositionInfo> getPosition() const override;
+
+    // juce::AudioProcessorListener [any thread]
+    void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value) override;
+    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override;
+    void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override;
+    void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index) override;
+
+private:
+    void preparePlugin();
+    void addAudioProcessorParameters();
+    void refreshBypass();
+    void processWithMode(float* const* channels, int numChannels, int numSamples, bool bypass, Mode mode);
+    // The processor's state into the cache. [host main thread]
+    void cacheState() const;
+
+    // Declared first: JUCE is up before the processor exists and stays up until it is gone.
+    vk::aax::JuceGuiUse m_juce;
+    std::unique_ptr<VkJuceProcessorBase> m_processor;
+    juce::MidiBuffer m_midi;
+    vk::aax::ChannelRouter m_router;
+    float m_sampleRate = 0.0f;
+    mutable juce::MemoryBlock m_stateCache;
+    // The size the last GetChunkSize("juce") answered; -1 before the first.
+    mutable std::int64_t m_answeredStateSize = -1;
+    std::atomic<bool> m_bypass{false};
+    std::atomic<bool> m_prepared{false};
+};
+
+} // namespace AAXClasses

@@ -1,0 +1,443 @@
+// The processor wrapper in-process over the recording fake host: what it publishes, the bypass and value
+// texts, values both ways, both chunks, the field reset, the render callback and its channel mapping,
+// and the play head.
+
+#include "formats/aax/aax_string.h"
+#include "formats/aax/aax_transport_position.h"
+#include "tests/formats/aax/binding_test_support.h"
+#include "tests/formats/aax/chunk_record_buffer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using namespace vk::aax;
+using namespace vk::aax::test;
+using AAXClasses::JuceAAX_Processor;
+using Calls = std::vector<std::string>;
+
+constexpr float kTestGain = 0.75f; // the test processor's gain at its default values
+
+std::string text(const AAX_CString& s)
+{
+    return s.StdString();
+}
+
+// Channels of a block, each filled with its own ramp.
+struct Block
+{
+    Block(int channels, int samples, float offset)
+        : data(std::size_t(channels), std::vector<float>(std::size_t(samples)))
+    {
+        for (int c = 0; c < channels; ++c)
+            for (int i = 0; i < samples; ++i)
+                data[std::size_t(c)][std::size_t(i)] = offset + 0.01f * float(c) + 0.0001f * float(i % 97);
+        for (auto& channel : data)
+            pointers.push_back(channel.data());
+    }
+    std::vector<std::vector<float>> data;
+    std::vector<float*> pointers;
+};
+
+void render(const Instance& instance, const Block& in, Block& out)
+{
+    const std::int32_t length = std::int32_t(out.data[0].size());
+    const RenderContext context = instance.context(in.pointers.data(), out.pointers.data(), &length);
+    const void* contexts[] = {&context};
+    AAXClasses::algorithmProcessCallback(const_cast<void* const*>(contexts), contexts + 1);
+}
+
+using AaxProcessor = BindingTest;
+
+TEST_F(AaxProcessor, PublishesTheBypassThenTheExposedParametersAndPreparesForTheStems)
+{
+    Instance instance(host);
+    ASSERT_EQ(instance.initResult, kResultOk);
+    auto* fx = instance.parameters;
+    std::int32_t count = 0;
+    ASSERT_EQ(fx->GetNumberOfParameters(&count), kResultOk);
+    ASSERT_EQ(count, 6); // the bypass and the exposed parameters 3..7
+    const Calls ids{"MasterBypassID", "3", "4", "5", "6", "7"};
+    for (std::int32_t i = 0; i < count; ++i)
+    {
+        AAX_CString id;
+        ASSERT_EQ(fx->GetParameterIDFromIndex(i, &id), kResultOk);
+        EXPECT_EQ(text(id), ids[std::size_t(i)]);
+    }
+    AAX_CString name;
+    EXPECT_EQ(fx->GetParameterName("5", &name), kResultOk);
+    EXPECT_EQ(text(name), "Param 5");
+    double defaultValue = 0.0;
+    EXPECT_EQ(fx->GetParameterDefaultNormalizedValue("6", &defaultValue), kResultOk);
+    EXPECT_FLOAT_EQ(float(defaultValue), TestProcessor::kMainDefaults[6]);
+    std::int32_t steps = 0;
+    std::int32_t type = -1;
+    EXPECT_EQ(fx->GetParameterNumberOfSteps(kMasterBypassId, &steps), kResultOk);
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(fx->GetParameterType(kMasterBypassId, &type), kResultOk);
+    EXPECT_EQ(type, kParameterTypeDiscrete);
+    EXPECT_EQ(fx->GetParameterType("3", &type), kResultOk);
+    EXPECT_EQ(type, kParameterTypeContinuous);
+
+    // Sample rate, both stem formats, the latency; then the same again for the field reset.
+    const Calls prepare{"controller#4(out)", "controller#5(out)", "controller#6(out)", "controller#10(0)",
+                        "controller#5(out)", "controller#6(out)", "controller#10(0)"};
+    EXPECT_EQ(host.calls("controller"), prepare);
+    EXPECT_EQ(instance.processor().getSampleRate(), 48000.0);
+    EXPECT_EQ(instance.processor().getBlockSize(), JuceAAX_Processor::kMaxBlockSize);
+    EXPECT_EQ(instance.object->getNumInputs(), 2);
+    EXPECT_EQ(instance.object->getNumOutputs(), 2);
+}
+
+TEST_F(AaxProcessor, BypassReadsOffOrBypassedWhereverTheHostAsks)
+{
+    Instance instance(host);
+    auto* fx = instance.parameters;
+    AAX_CString out;
+    EXPECT_EQ(fx->GetParameterStringFromValue(kMasterBypassId, 1.0, &out, 7), kResultOk);
+    EXPECT_EQ(text(out), "Byp");
+    EXPECT_EQ(fx->GetParameterStringFromValue(kMasterBypassId, 1.0, &out, 8), kResultOk);
+    EXPECT_EQ(text(out), "Bypassed");
+    EXPECT_EQ(fx->GetParameterStringFromValue(kMasterBypassId, 0.0, &out, 8), kResultOk);
+    EXPECT_EQ(text(out), "Off");
+    EXPECT_EQ(fx->GetParameterStringFromValue(kMasterBypassId, 1.0, &out, 2), kResultOk);
+    EXPECT_EQ(text(out), "By");
+
+    EXPECT_EQ(fx->GetParameterValueString(kMasterBypassId, &out, 32), kResultOk);
+    EXPECT_EQ(text(out), "Off");
+    EXPECT_EQ(fx->UpdateParameterNormalizedValue(kMasterBypassId, 1.0, 0), kResultOk);
+    EXPECT_EQ(fx->GetParameterValueString(kMasterBypassId, &out, 32), kResultOk);
+    EXPECT_EQ(text(out), "Bypassed");
+    EXPECT_TRUE(instance.object->isBypassed());
+    // Its own text parses back: the delegate's texts are the ones shown.
+    double parsed = -1.0;
+    EXPECT_EQ(fx->GetParameterValueFromString(kMasterBypassId, &parsed, AAX_CString("Off")), kResultOk);
+    EXPECT_EQ(parsed, 0.0);
+}
+
+TEST_F(AaxProcessor, ParameterTextIsForTheValueAskedAbout)
+{
+    Instance instance(host);
+    auto* fx = instance.parameters;
+    AAX_CString out;
+    EXPECT_EQ(fx->GetParameterStringFromValue("3", 0.5, &out, 32), kResultOk);
+    EXPECT_EQ(text(out), "0.5");
+    EXPECT_EQ(fx->GetParameterStringFromValue("3", 0.125, &out, 3), kResultOk);
+    EXPECT_EQ(text(out), "0.1"); // bounded by the host's length
+    EXPECT_FLOAT_EQ(instance.processor().getParameter(3), TestProcessor::kMainDefaults[3]);
+    EXPECT_EQ(fx->GetParameterValueString("3", &out, 32), kResultOk);
+    EXPECT_EQ(text(out), "0.25");
+    EXPECT_EQ(fx->GetParameterStringFromValue("3", std::numeric_limits<double>::quiet_NaN(), &out, 32),
+              kResultConversionFailed);
+
+    // Identifiers are checked before they are read as indexes: only published ones are answered.
+    for (const char* id : {"2", "03", "3x", "-3", "99999999999", "", "8"})
+    {
+        double value = 0.0;
+        EXPECT_EQ(fx->GetParameterStringFromValue(id, 0.5, &out, 32), kResultUnknownParameter) << id;
+        EXPECT_EQ(fx->GetParameterNormalizedValue(id, &value), kResultUnknownParameter) << id;
+        EXPECT_EQ(fx->UpdateParameterNormalizedValue(id, 0.5, 0), kResultUnknownParameter) << id;
+        EXPECT_EQ(instance.object->processorIndexOf(id), -1) << id;
+    }
+    EXPECT_EQ(fx->GetParameterStringFromValue(nullptr, 0.5, &out, 32), kResultUnknownParameter);
+    EXPECT_FLOAT_EQ(instance.processor().getParameter(2), TestProcessor::kMainDefaults[2]);
+}
+
+TEST_F(AaxProcessor, ValuesTravelBothWays)
+{
+    Instance instance(host);
+    auto* fx = instance.parameters;
+    EXPECT_EQ(fx->UpdateParameterNormalizedValue("4", 0.9, 0), kResultOk);
+    EXPECT_FLOAT_EQ(instance.processor().getParameter(4), 0.9f);
+    double value = 0.0;
+    EXPECT_EQ(fx->GetParameterNormalizedValue("4", &value), kResultOk);
+    EXPECT_FLOAT_EQ(float(value), 0.9f);
+    EXPECT_EQ(fx->UpdateParameterNormalizedValue("4", std::numeric_limits<double>::infinity(), 0),
+              kResultConversionFailed);
+    EXPECT_FLOAT_EQ(instance.processor().getParameter(4), 0.9f);
+
+    // The processor's own changes and gestures go to the host's automation.
+    host.clearLog();
+    instance.processor().setParameterInternal(5, 0.3f, true, false, false);
+    instance.object->audioProcessorParameterChangeGestureBegin(nullptr, 6);
+    instance.object->audioProcessorParameterChangeGestureEnd(nullptr, 6);
+    const auto automation = host.calls("automation");
+    EXPECT_NE(std::find(automation.begin(), automation.end(), "automation#5(\"5\",0.3)"), automation.end());
+    EXPECT_NE(std::find(automation.begin(), automation.end(), "automation#7(\"6\")"), automation.end());
+    EXPECT_NE(std::find(automation.begin(), automation.end(), "automation#8(\"6\")"), automation.end());
+
+    // A latency change reaches the host.
+    host.clearLog();
+    instance.processor().setLatencySamples(32);
+    EXPECT_EQ(host.calls("controller"), Calls{"controller#10(32)"});
+}
+
+// GetChunkSize then GetChunk, as a host saves a chunk.
+ChunkRecordBuffer saveChunk(AAX_IACFEffectParameters& fx, std::uint32_t id)
+{
+    std::uint32_t size = 0;
+    EXPECT_EQ(fx.GetChunkSize(id, &size), kResultOk);
+    ChunkRecordBuffer buffer(size, 0xAB);
+    EXPECT_EQ(fx.GetChunk(id, buffer.record()), kResultOk);
+    EXPECT_EQ(buffer.record()->size, std::int32_t(size));
+    return buffer;
+}
+
+TEST_F(AaxProcessor, ChunksAreListedAndWrittenOnlyIntoTheSizeTheHostWasTold)
+{
+    Instance instance(host);
+    auto* fx = instance.parameters;
+    std::int32_t count = 0;
+    EXPECT_EQ(fx->GetNumberOfChunks(&count), kResultOk);
+    EXPECT_EQ(count, 2);
+    std::uint32_t id = 1;
+    EXPECT_EQ(fx->GetChunkIDFromIndex(0, &id), kResultOk);
+    EXPECT_EQ(id, fourCharCode("elck"));
+    EXPECT_EQ(fx->GetChunkIDFromIndex(1, &id), kResultOk);
+    EXPECT_EQ(id, fourCharCode("juce"));
+    EXPECT_EQ(fx->GetChunkIDFromIndex(2, &id), kResultUnknownChunkIndex);
+    EXPECT_EQ(id, 0u);
+
+    // Never sized: nothing is written.
+    ChunkRecordBuffer unsized(64, 0xAB);
+    EXPECT_EQ(fx->GetChunk(JuceAAX_Processor::kJuceChunkId, unsized.record()), kResultChunkSizeMismatch);
+    EXPECT_EQ(unsized.record()->size, 64);
+    EXPECT_EQ(unsized.data()[0], 0xAB);
+
+    const auto first = saveChunk(*fx, JuceAAX_Processor::kJuceChunkId);
+    EXPECT_GT(first.recordBytes(), kChunkRecordHeaderBytes + 8);
+    // A second GetChunk fetches a fresh state of the same size.
+    ChunkRecordBuffer again(first.recordBytes() - kChunkRecordHeaderBytes, 0xAB);
+    EXPECT_EQ(fx->GetChunk(JuceAAX_Processor::kJuceChunkId, again.record()), kResultOk);
+
+    // The state sized by GetChunkSize is the one written, even when the processor changed in between.
+    std::uint32_t size = 0;
+    EXPECT_EQ(fx->GetChunkSize(JuceAAX_Processor::kJuceChunkId, &size), kResultOk);
+    instance.processor().changeProgramName(1, juce::String::repeatedString("long name ", 40));
+    ChunkRecordBuffer sized(size, 0xAB);
+    EXPECT_EQ(fx->GetChunk(JuceAAX_Processor::kJuceChunkId, sized.record()), kResultOk);
+    // A fresh state that has grown past the size the host was told is not written.
+    ChunkRecordBuffer small(size, 0xAB);
+    EXPECT_EQ(fx->GetChunk(JuceAAX_Processor::kJuceChunkId, small.record()), kResultChunkSizeMismatch);
+    EXPECT_EQ(small.record()->size, std::int32_t(size));
+    EXPECT_TRUE(std::all_of(small.data(), small.data() + size, [](unsigned char b) { return b == 0xAB; }));
+}
+
+TEST_F(AaxProcessor, BothChunksCarryTheStateToAnotherInstance)
+{
+    Instance a(host);
+    EXPECT_EQ(a.parameters->UpdateParameterNormalizedValue("3", 0.6, 0), kResultOk);
+    a.processor().changeProgramName(1, "Carried");
+    auto state = saveChunk(*a.parameters, JuceAAX_Processor::kJuceChunkId);
+    auto controls = saveChunk(*a.parameters, kControlsChunkId);
+
+    Instance b(host);
+    EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, state.record()), kResultOk);
+    EXPECT_FLOAT_EQ(b.processor().getParameter(3), 0.6f);
+    EXPECT_EQ(b.processor().getProgramName(1), "Carried");
+    // The controls chunk asks the host to set what it names (the host answers with updates).
+    host.clearLog();
+    EXPECT_EQ(b.parameters->SetChunk(kControlsChunkId, controls.record()), kResultOk);
+    const auto automation = host.calls("automation");
+    EXPECT_NE(std::find(automation.begin(), automation.end(), "automation#5(\"3\",0.6)"), automation.end());
+}
+
+TEST_F(AaxProcessor, HostileStateChunksChangeNothing)
+{
+    Instance a(host);
+    EXPECT_EQ(a.parameters->UpdateParameterNormalizedValue("3", 0.6, 0), kResultOk);
+    auto state = saveChunk(*a.parameters, JuceAAX_Processor::kJuceChunkId);
+    const std::int32_t full = state.record()->size;
+
+    Instance b(host);
+    const float before = b.processor().getParameter(3);
+    state.record()->size = -1;
+    EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, state.record()),
+              kResultChunkSizeMismatch);
+    for (std::int32_t size : {0, 1, 4, 8, full / 2, full - 40})
+    {
+        state.record()->size = size;
+        EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, state.record()), kResultOk);
+        EXPECT_FLOAT_EQ(b.processor().getParameter(3), before) << size;
+    }
+    ChunkRecordBuffer garbage(300, 0x5A);
+    EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, garbage.record()), kResultOk);
+    EXPECT_FLOAT_EQ(b.processor().getParameter(3), before);
+    EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, nullptr), kResultNullArgument);
+}
+
+TEST_F(AaxProcessor, FieldResetFillsEverySlotAndPreparesAgain)
+{
+    Instance instance(host, false);
+    std::uint64_t instanceSlots[3] = {7, 7, 7};
+    EXPECT_EQ(instance.parameters->ResetFieldData(kFieldInstance, instanceSlots, 2 * sizeof(std::uint64_t)),
+              kResultOk);
+    EXPECT_EQ(instanceSlots[0], std::uint64_t(reinterpret_cast<std::uintptr_t>(instance.object)));
+    EXPECT_EQ(instanceSlots[1], instanceSlots[0]);
+    EXPECT_EQ(instanceSlots[2], 7u);
+
+    EXPECT_FALSE(instance.object->isPrepared());
+    host.controller().inputStem = 0x00000001;
+    host.clearLog();
+    std::int32_t preparedSlots[3] = {0, 0, 9};
+    EXPECT_EQ(instance.parameters->ResetFieldData(kFieldPrepared, preparedSlots, 2 * sizeof(std::int32_t)),
+              kResultOk);
+    EXPECT_EQ(preparedSlots[0], 1);
+    EXPECT_EQ(preparedSlots[1], 1);
+    EXPECT_EQ(preparedSlots[2], 9);
+    EXPECT_TRUE(instance.object->isPrepared());
+    EXPECT_EQ(instance.object->getNumInputs(), 1);
+    EXPECT_EQ(host.calls("controller"),
+              (Calls{"controller#5(out)", "controller#6(out)", "controller#10(0)"}));
+
+    std::int32_t other[2] = {5, 5};
+    EXPECT_EQ(instance.parameters->ResetFieldData(9, other, sizeof other), kResultOk);
+    EXPECT_EQ(other[0], 5);
+    EXPECT_EQ(instance.parameters->ResetFieldData(kFieldPrepared, nullptr, 4), kResultOk);
+}
+
+TEST_F(AaxProcessor, RenderCallbackRunsOnlyPreparedInstances)
+{
+    Instance ready(host);
+    Instance unprepared(host, false);
+    Block in(2, 64, 0.1f);
+    Block out(2, 64, 9.0f);
+    Block untouched(2, 64, 9.0f);
+    const std::int32_t length = 64;
+
+    RenderContext good = ready.context(in.pointers.data(), out.pointers.data(), &length);
+    void* noInstance = nullptr;
+    RenderContext nullInstance = good;
+    nullInstance.instance = &noInstance;
+    RenderContext notPrepared = unprepared.context(in.pointers.data(), untouched.pointers.data(), &length);
+    std::int32_t zero = 0;
+    RenderContext flagDown = good;
+    flagDown.prepared = &zero;
+    flagDown.outputs = untouched.pointers.data();
+    const void* contexts[] = {&nullInstance, nullptr, &notPrepared, &flagDown, &good};
+    AAXClasses::algorithmProcessCallback(const_cast<void* const*>(contexts), contexts + 5);
+
+    EXPECT_EQ(ready.processor().m_algorithmBlocks.load(), 1);
+    EXPECT_EQ(unprepared.processor().m_algorithmBlocks.load(), 0);
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 64; ++i)
+        {
+            ASSERT_FLOAT_EQ(out.data[std::size_t(c)][std::size_t(i)],
+                            kTestGain * in.data[std::size_t(c)][std::size_t(i)]);
+            ASSERT_EQ(untouched.data[std::size_t(c)][std::size_t(i)],
+                      9.0f + 0.01f * float(c) + 0.0001f * float(i % 97));
+        }
+    AAXClasses::algorithmProcessCallback(nullptr, nullptr);
+
+    // The bypass passes the input (no latency to align) from the block after it engages.
+    EXPECT_EQ(ready.parameters->UpdateParameterNormalizedValue(kMasterBypassId, 1.0, 0), kResultOk);
+    render(ready, in, out);
+    render(ready, in, out);
+    EXPECT_EQ(out.data[1][10], in.data[1][10]);
+}
+
+TEST_F(AaxProcessor, ExtraInputsAreProcessedInOurOwnBuffersNeverTheHosts)
+{
+    host.controller().inputStem = 0x00060006;
+    Instance instance(host);
+    const int samples = 2500; // longer than the scratch: processed in pieces
+    Block in(6, samples, 0.3f);
+    const auto original = in.data;
+    Block out(2, samples, 5.0f);
+    render(instance, in, out);
+    EXPECT_EQ(in.data, original);
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < samples; ++i)
+            ASSERT_FLOAT_EQ(out.data[std::size_t(c)][std::size_t(i)],
+                            kTestGain * in.data[std::size_t(c)][std::size_t(i)]);
+    EXPECT_EQ(instance.processor().m_algorithmBlocks.load(), 3);
+}
+
+TEST_F(AaxProcessor, HybridRenderProcessesTheGivenBlock)
+{
+    Instance instance(host);
+    Block in(2, 32, 0.1f);
+    Block out(2, 32, 0.0f);
+    const std::int32_t length = 32;
+    HybridRenderInfo info{in.pointers.data(), out.pointers.data(), &length};
+    EXPECT_EQ(instance.parameters->RenderAudio_Hybrid(&info), kResultOk);
+    EXPECT_FLOAT_EQ(out.data[0][3], kTestGain * in.data[0][3]);
+    EXPECT_EQ(instance.parameters->RenderAudio_Hybrid(nullptr), kResultNullArgument);
+}
+
+TEST_F(AaxProcessor, PlayHeadReportsWhatTheHostAnswered)
+{
+    host.succeed = true;
+    Instance instance(host);
+    auto& transport = host.transport();
+    auto position = instance.object->getPosition();
+    ASSERT_TRUE(position.hasValue());
+    EXPECT_TRUE(position->getIsPlaying());
+    EXPECT_EQ(*position->getBpm(), 120.0);
+    EXPECT_EQ(position->getTimeSignature()->numerator, 3);
+    EXPECT_EQ(position->getTimeSignature()->denominator, 4);
+    EXPECT_EQ(*position->getPpqPosition(), 1.0);
+    EXPECT_DOUBLE_EQ(*position->getTimeInSeconds(), 0.5);
+    EXPECT_EQ(*position->getTimeInSamples(), 44100);
+    EXPECT_TRUE(position->getIsLooping());
+    EXPECT_DOUBLE_EQ(position->getLoopPoints()->ppqEnd, 200.0 / 960000.0);
+    EXPECT_EQ(position->getFrameRate()->getType(), juce::AudioPlayHead::fps30);
+    EXPECT_FALSE(position->getPpqPositionOfLastBarStart().hasValue());
+    EXPECT_FALSE(position->getIsRecording());
+
+    // Failed queries leave their fields unset.
+    transport.failing = {3, 8, 14};
+    host.transport2().failing = {3, 8, 14};
+    position = instance.object->getPosition();
+    EXPECT_FALSE(position->getBpm().hasValue());
+    EXPECT_FALSE(position->getTimeInSeconds().hasValue());
+    EXPECT_FALSE(position->getTimeInSamples().hasValue());
+    EXPECT_FALSE(position->getFrameRate().hasValue());
+    EXPECT_EQ(*position->getPpqPosition(), 1.0);
+
+    // Stopped: only that.
+    transport.failing.clear();
+    host.transport2().failing.clear();
+    transport.playing = false;
+    host.transport2().playing = false;
+    position = instance.object->getPosition();
+    EXPECT_FALSE(position->getIsPlaying());
+    EXPECT_FALSE(position->getBpm().hasValue());
+    EXPECT_FALSE(position->getPpqPosition().hasValue());
+    EXPECT_TRUE(position->getFrameRate().hasValue());
+}
+
+TEST_F(AaxProcessor, WithoutATransportNothingIsReported)
+{
+    host.succeed = true;
+    host.answerQuery(kIID_Transport, Answer::Refuse);
+    host.answerQuery(kIID_TransportV2, Answer::Refuse);
+    Instance instance(host);
+    const auto position = instance.object->getPosition();
+    ASSERT_TRUE(position.hasValue());
+    EXPECT_FALSE(position->getIsPlaying());
+    EXPECT_FALSE(position->getBpm().hasValue());
+    EXPECT_FALSE(position->getTimeInSamples().hasValue());
+    EXPECT_FALSE(position->getFrameRate().hasValue());
+    EXPECT_TRUE(host.calls("transport").empty());
+}
+
+TEST(AaxTimeCode, FrameRatesOfTheHostsCodes)
+{
+    using FR = juce::AudioPlayHead;
+    const std::pair<int, FR::FrameRateType> expected[] = {
+        {1, FR::fps24}, {2, FR::fps25},     {3, FR::fps2997}, {4, FR::fps2997drop},
+        {5, FR::fps30}, {6, FR::fps30drop}, {7, FR::fps60}};
+    for (const auto& [code, type] : expected)
+        EXPECT_EQ(frameRateFromTimeCode(code)->getType(), type) << code;
+    for (int code : {0, 8, -1, 99})
+        EXPECT_FALSE(frameRateFromTimeCode(code).hasValue()) << code;
+}
+
+} // namespace
