@@ -1,15 +1,15 @@
 #pragma once
 
-// A small HTTP server on 127.0.0.1 for the update check's tests: it answers every request with one canned
-// reply, or holds the connection without answering, or trickles bytes for as long as the client listens.
-// It runs on a thread of its own and keeps the request lines it received.
+// An HTTP server on 127.0.0.1 for the update check's tests, on a thread of its own: it answers every
+// request with one canned reply, or reads the request and never answers, or trickles bytes for as long
+// as the client listens. It counts the requests it received.
 
 #include <juce_core/juce_core.h>
 
+#include <sys/socket.h>
+
 #include <atomic>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 namespace vk::test
 {
@@ -19,26 +19,65 @@ class LocalHttpServer
 public:
     enum class Mode
     {
-        reply,       // the status line and body below, then close
-        neverAnswer, // read the request, then stay silent with the connection open
-        trickle      // a 200 header, then 20 bytes every 100 ms for as long as the client reads
+        reply,
+        neverAnswer,
+        trickle // 22 bytes every 100 ms: too fast for the client's stall limit to end it
     };
 
-    LocalHttpServer(Mode mode, int status = 200, juce::String body = {});
-    ~LocalHttpServer();
+    explicit LocalHttpServer(Mode m, int statusCode = 200, juce::String replyBody = {})
+        : mode(m), status(statusCode), body(std::move(replyBody))
+    {
+        if (listener.createListener(0, "127.0.0.1"))
+            port = listener.getBoundPort();
+        thread = std::thread([this] { run(); });
+    }
+    ~LocalHttpServer()
+    {
+        stopping.store(true);
+        thread.join();
+    }
 
-    /** 0 when no port could be bound. */
-    int getPort() const noexcept { return port; }
     juce::String getBaseAddress() const { return "http://127.0.0.1:" + juce::String(port); }
-    /** The request lines ("GET /... HTTP/1.1") received so far. */
-    juce::StringArray getRequestLines() const;
-
-    /** A port on 127.0.0.1 on which nothing listens (bound a moment ago, then closed). */
-    static int findClosedPort();
+    int getNumRequests() const { return requests.load(); }
 
 private:
-    void run();
-    void serve(juce::StreamingSocket& client);
+    void run()
+    {
+        // Short waits, so that the destructor is never kept waiting.
+        while (!stopping.load() && port != 0)
+            if (listener.waitUntilReady(true, 50) == 1)
+                if (std::unique_ptr<juce::StreamingSocket> client{listener.waitForNextConnection()})
+                    serve(*client);
+    }
+    // Not StreamingSocket::write: a client that hangs up would raise SIGPIPE and end the test run.
+    static bool send(juce::StreamingSocket& s, const juce::String& text)
+    {
+        return ::send(s.getRawSocketHandle(), text.toRawUTF8(), text.getNumBytesAsUTF8(), MSG_NOSIGNAL) >= 0;
+    }
+    void serve(juce::StreamingSocket& client)
+    {
+        juce::String request;
+        char buffer[1024];
+        while (!stopping.load() && !request.contains("\r\n\r\n"))
+            if (client.waitUntilReady(true, 50) == 1)
+            {
+                const int got = client.read(buffer, (int)sizeof(buffer), false);
+                if (got <= 0)
+                    return;
+                request += juce::String::fromUTF8(buffer, got);
+            }
+        ++requests;
+        if (mode == Mode::reply)
+            send(client, "HTTP/1.1 " + juce::String(status) +
+                             " X\r\nContent-Length: " + juce::String((int)body.getNumBytesAsUTF8()) +
+                             "\r\nConnection: close\r\n\r\n" + body);
+        else if (mode == Mode::trickle && send(client, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"))
+            while (!stopping.load() && send(client, "VERSION_Other,1.0.0.0,"))
+                juce::Thread::sleep(100);
+        else
+            while (!stopping.load())
+                juce::Thread::sleep(20);
+    }
 
     const Mode mode;
     const int status;
@@ -46,8 +85,7 @@ private:
     juce::StreamingSocket listener;
     int port = 0;
     std::atomic<bool> stopping{false};
-    mutable std::mutex lock;
-    juce::StringArray requestLines;
+    std::atomic<int> requests{0};
     std::thread thread;
 };
 

@@ -1,119 +1,69 @@
-// Where the overlay menu puts things: the background, the header side by side or stacked, the option
-// toggles in their three placements, and a screen squeezed into a panel too short for it.
+// Where the overlay menu puts things, at the figures of its layout rules: the panel, the header side by
+// side or stacked, clickable items, the option toggles in their placements, and a squeezed screen.
 #include "menu_test_support.h"
 
 #include "vk_juce_ogl_font.h"
 
 using namespace vk;
 using namespace vk::test;
+using R = juce::Rectangle<int>;
 
 namespace
 {
-using R = juce::Rectangle<int>;
-
-struct Metrics
+int widthOf(VkJuceEditorBase& editor, int pixels, const char* text)
 {
-    int t, f;
-};
-
-Metrics titleMetrics(VkJuceEditorBase& editor)
-{
-    auto* font = editor.getOglComponent().getFontForSize(18);
-    return {font->measureText("VEKLA Audio Latiphonix3"), font->getLineHeight()};
+    return editor.getOglComponent().getFontForSize(pixels)->measureText(text);
 }
 } // namespace
 
-TEST_F(MenuFixture, ThePanelIs420WideCentredAndAtMost550High)
+TEST_F(MenuFixture, PanelAndHeaderSideBySideOrStacked)
 {
-    makeEditor(301, 400);
+    makeEditor(601, 500);
+    const int t = widthOf(*editor, 18, "VEKLA Audio Latiphonix3");
+    const int f = editor->getOglComponent().getFontForSize(18)->getLineHeight();
     menu().setOpen(true);
-    // Half the width, truncated, less half the panel.
-    EXPECT_EQ(menu().getBackground().getPanelBounds(), R(150 - 210, 0, 420, 400));
-    EXPECT_EQ(menu().getBackground().getDimmingLayer().getBounds(), R(0, 0, 301, 400));
-    editor->setSize(800, 751);
-    EXPECT_EQ(menu().getBackground().getPanelBounds(), R(190, 100, 420, 550));
-}
-
-TEST_F(MenuFixture, TheHeaderSitsSideBySideWhenLogoAndTitleFit)
-{
-    makeEditor(600, 500);
-    const auto [t, f] = titleMetrics(*editor);
-    ASSERT_GT(t, 0);
-    menu().setOpen(true);
+    EXPECT_EQ(menu().getBackground().getPanelBounds(), R(300 - 210, 0, 420, 500));
     const int x = 300 - (48 + t + 5) / 2;
     EXPECT_EQ(menu().getItem(0).getBounds(), R(x, 15, 48, 48));
     EXPECT_EQ(menu().getItem(1).getBounds(), R(x + 53, 15 + (48 - f) / 2, t, f));
-    // Header, 3 pixels, then the 10-pixel spacer: the version line, 300 wide and centred.
-    EXPECT_EQ(menu().getItem(2).getBounds(), R(150, 15 + 48 + 3 + 10, 300, 13));
-    EXPECT_TRUE(menu().getItem(0).getStateImage(0).isValid());
+    EXPECT_EQ(menu().getItem(2).getBounds(), R(150, 76, 300, 13)); // header, 3, spacer 10
+    const int w = widthOf(*editor, 11, "Credits and Options") + 10;
+    EXPECT_EQ(menu().getItem(3).getBounds(), R(150 + (300 - w) / 2, 76 + 16 + 19, w, 17));
+
+    // Exactly logo + title + 5 wide is already too narrow: stacked, and lines narrowed to the editor.
+    editor->setSize(48 + t + 5, 751);
+    const int cx = (48 + t + 5) / 2, lw = std::min(300, 48 + t + 5);
+    EXPECT_EQ(menu().getBackground().getPanelBounds(), R(cx - 210, 100, 420, 550));
+    EXPECT_EQ(menu().getItem(0).getBounds(), R(cx - 24, 115, 48, 48));
+    EXPECT_EQ(menu().getItem(1).getBounds(), R(cx - t / 2, 115 + 51, t, f));
+    EXPECT_EQ(menu().getItem(2).getBounds(), R(cx - lw / 2, 115 + 48 + 16 + 10, lw, 13));
 }
 
-TEST_F(MenuFixture, TheHeaderStacksWhenTheEditorIsTooNarrowForBoth)
+TEST_F(MenuFixture, TogglesShareARowWhenTheEditorAsksElseTakeOneEach)
 {
-    makeEditor(600, 500);
-    const auto [t, f] = titleMetrics(*editor);
-    // Exactly logo + title + 5 wide is already too narrow.
-    for (const int width : {48 + t + 5, 200})
+    for (const bool sideBySide : {true, false})
     {
-        editor->setSize(width, 500);
-        menu().setOpen(false);
+        makeEditor(600, 500);
+        editor->sideBySide = sideBySide;
         menu().setOpen(true);
-        const int cx = width / 2;
-        EXPECT_EQ(menu().getItem(0).getBounds(), R(cx - 24, 15, 48, 48)) << width;
-        EXPECT_EQ(menu().getItem(1).getBounds(), R(cx - t / 2, 15 + 48 + 3, t, f)) << width;
-        // Lines are narrowed to the editor.
-        const int w = std::min(300, width);
-        EXPECT_EQ(menu().getItem(2).getBounds(), R(cx - w / 2, 15 + 48 + 6 + 10 + 10, w, 13)) << width;
+        click("Credits and Options");
+        // Heading "Options" at 76; the menu is 350 wide, the centre at 300.
+        const int row = 76 + 16 + (sideBySide ? 10 : 0);
+        const int lw = widthOf(*editor, 11, "Export Support");
+        const std::vector<R> expected =
+            sideBySide ? std::vector<R>{R(90, row, 170, 13), R(265, row, 30, 13), R(305, row, lw, 13),
+                                        R(305 + lw, row, 30, 13), R(0, row + 16 + 19, 0, 0)}
+                       : std::vector<R>{R(125, row, 170, 13), R(300, row, 30, 13), R(125, row + 16, 170, 13),
+                                        R(300, row + 16, 30, 13), R(0, row + 32 + 19, 0, 0)};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(menu().getItem(3 + i).getBounds(), expected[(size_t)i]) << sideBySide << i;
+        EXPECT_EQ(menu().getItem(7).getY(), expected[4].getY()); // the "Credits" heading
+        EXPECT_EQ(menu().getItem(3).getJustification(), (uint32_t)VkJuceOglFont::right);
     }
-    editor->setSize(48 + t + 6, 500);
-    EXPECT_EQ(menu().getItem(1).getY(), 15 + (48 - f) / 2);
-}
-
-TEST_F(MenuFixture, ClickableItemsAreNarrowedToTheirTextAndCentred)
-{
-    makeEditor(600, 500);
-    menu().setOpen(true);
-    const int i = indexOf("Credits and Options");
-    const int w = editor->getOglComponent().getFontForSize(11)->measureText("Credits and Options") + 10;
-    // Version line at 76, spacer 19.
-    EXPECT_EQ(menu().getItem(i).getBounds(), R(150 + (300 - w) / 2, 76 + 16 + 19, w, 17));
-    EXPECT_EQ(menu().getItem(i + 1).getY(), 76 + 16 + 19 + 20);
-}
-
-TEST_F(MenuFixture, TogglesShareARowWhenTheEditorAsksForSideBySide)
-{
-    makeEditor(600, 500);
-    editor->sideBySide = true;
-    menu().setOpen(true);
-    click("Credits and Options");
-    // Options heading at 76; placement 0 goes 10 lower, 35 left; placement 1 comes back up, right of centre.
-    const int row = 76 + 16 + 10;
-    const int lw = editor->getOglComponent().getFontForSize(11)->measureText("Export Support");
-    EXPECT_EQ(menu().getItem(3).getBounds(), R(300 - 35 - 175, row, 170, 13));
-    EXPECT_EQ(menu().getItem(4).getBounds(), R(300 - 35, row, 30, 13));
-    EXPECT_EQ(menu().getItem(5).getBounds(), R(300 + 5, row, lw, 13));
-    EXPECT_EQ(menu().getItem(6).getBounds(), R(300 + lw + 5, row, 30, 13));
-    EXPECT_EQ(menu().getItem(3).getJustification(), (uint32_t)VkJuceOglFont::right);
-    // The credits heading follows one row and a spacer later.
-    EXPECT_EQ(menu().getItem(7).getY(), row + 16 + 19);
-}
-
-TEST_F(MenuFixture, TogglesTakeARowEachOtherwise)
-{
-    makeEditor(600, 500);
-    menu().setOpen(true);
-    click("Credits and Options");
-    const int row = 76 + 16;
-    EXPECT_EQ(menu().getItem(3).getBounds(), R(300 - 175, row, 170, 13));
-    EXPECT_EQ(menu().getItem(4).getBounds(), R(300, row, 30, 13));
-    EXPECT_EQ(menu().getItem(5).getBounds(), R(300 - 175, row + 16, 170, 13));
-    EXPECT_EQ(menu().getItem(6).getBounds(), R(300, row + 16, 30, 13));
-    EXPECT_EQ(menu().getItem(7).getY(), row + 32 + 19);
 }
 
 TEST_F(MenuFixture, AScreenTallerThanThePanelIsSqueezedTowardsTheTop)
 {
-    // The same main menu laid out on a tall editor and on a short one of the same width.
     makeEditor(600, 500);
     menu().setOpen(true);
     std::vector<R> tall;
@@ -122,19 +72,14 @@ TEST_F(MenuFixture, AScreenTallerThanThePanelIsSqueezedTowardsTheTop)
     const int cursor = menu().getCursorY();
     ASSERT_EQ(cursor, 76 + 16 + 19 + 3 * 20 + 19 + 20);
 
-    editor->setSize(600, 200);
-    ASSERT_EQ(menu().getCursorY(), cursor);
-    ASSERT_EQ(menu().getItemCount(), (int)tall.size());
-    const float factor = (float)(200 - 5) / (float)cursor;
-    for (int i = 0; i < menu().getItemCount(); ++i)
+    // The same screen on a shorter editor: y x (panel bottom - 5) / cursor, truncated; sizes kept.
+    for (const int height : {200, cursor})
     {
-        const auto fitted = menu().getItem(i).getBounds();
-        EXPECT_EQ(fitted, tall[(size_t)i].withY((int)((float)tall[(size_t)i].getY() * factor))) << i;
-        EXPECT_LE(fitted.getY(), 200 - 5);
+        editor->setSize(600, height);
+        const float factor = height < cursor ? (float)(height - 5) / (float)cursor : 1.0f;
+        for (int i = 0; i < menu().getItemCount(); ++i)
+            EXPECT_EQ(menu().getItem(i).getBounds(),
+                      tall[(size_t)i].withY((int)((float)tall[(size_t)i].getY() * factor)))
+                << height << " " << i;
     }
-
-    // A screen that fits is left alone.
-    editor->setSize(600, cursor);
-    for (int i = 0; i < menu().getItemCount(); ++i)
-        EXPECT_EQ(menu().getItem(i).getBounds(), tall[(size_t)i]);
 }

@@ -7,95 +7,73 @@
 #include <limits>
 
 using namespace vk;
+using Outcome = VersionCheckOutcome;
 
 namespace
 {
 constexpr std::int64_t int64Max = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t int64Min = std::numeric_limits<std::int64_t>::min();
 
-VersionCheckOutcome check(const char* reply)
+Outcome check(const char* reply)
 {
     return classifyVersionReply(juce::String::fromUTF8(reply), "Latiphonix3", "3.2.9.3");
 }
 } // namespace
 
-TEST(ParseVersionNumber, KnownValues)
+TEST(ParseVersionNumber, KnownValuesAndOddText)
 {
-    EXPECT_EQ(parseVersionNumber("3.2.9.3"), 3002009003LL);
-    EXPECT_EQ(parseVersionNumber("3.2.10"), 3002010000LL);
-    EXPECT_EQ(parseVersionNumber("4"), 4000000000LL);
-    EXPECT_EQ(parseVersionNumber(""), 0);
-    EXPECT_EQ(parseVersionNumber("3.2.9.3.7.1"), 3002009003LL); // further numbers are ignored
-    EXPECT_EQ(parseVersionNumber(" 3. +2.\t9.3"), 3002009003LL);
-    EXPECT_EQ(parseVersionNumber("3.2beta.9x.3"), 3002009003LL);
-    EXPECT_EQ(parseVersionNumber("-1"), -1000000000LL);
-    EXPECT_EQ(parseVersionNumber("0.0.0.-1"), -1);
-    EXPECT_EQ(parseVersionNumber("a.b.c.d"), 0);
-    // A quotation mark protects the dots: the whole quoted text is one token, and it is not a number.
-    EXPECT_EQ(parseVersionNumber("\"3.2.9.4\""), 0);
-    EXPECT_EQ(parseVersionNumber("3.\"2.9\".4"), 3000004000LL);
-    EXPECT_EQ(parseVersionNumber("...."), 0);
+    const std::pair<const char*, std::int64_t> cases[] = {
+        {"3.2.9.3", 3002009003LL},
+        {"3.2.10", 3002010000LL},
+        {"4", 4000000000LL},
+        {"", 0},
+        {"3.2.9.3.7", 3002009003LL},
+        {" 3. +2.\t9.3", 3002009003LL},
+        {"3.2b.9x.3", 3002009003LL},
+        {"-1", -1000000000LL},
+        {"a.b.c.d", 0},
+        {"\"3.2.9.4\"", 0},
+        {"3.\"2.9\".4", 3000004000LL},
+        {"2147483648.1", 2147483648001000000LL}, // beyond 32 bits, within 64
+        // Too large for 64 bits anywhere: saturated, never wrapped.
+        {"99999999999999999999999999", int64Max},
+        {"-99999999999999999999999999", int64Min},
+        {"9223372036854.775.807.0", int64Max},
+        {"9223372.036.854.775", 9223372036854775LL},
+        {"1.0.0.9223372036854775807", int64Max},
+        {"-1.0.0.-9223372036854775807", int64Min},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(parseVersionNumber(text), expected) << text;
+    EXPECT_EQ(parseVersionNumber(juce::String::repeatedString("9", 100000)), int64Max);
 }
 
-TEST(ParseVersionNumber, HugeNumbersSaturateInsteadOfOverflowing)
-{
-    // Each of these overflows 32-bit and 64-bit arithmetic somewhere; the result must still order sensibly.
-    EXPECT_EQ(parseVersionNumber("99999999999999999999999999"), int64Max);
-    EXPECT_EQ(parseVersionNumber("-99999999999999999999999999"), int64Min);
-    EXPECT_EQ(parseVersionNumber("9223372036854775807"), int64Max);
-    EXPECT_EQ(parseVersionNumber("9223372036854775.0.0.0"), int64Max);
-    EXPECT_EQ(parseVersionNumber("9223372036854.775.807.0"), int64Max);
-    EXPECT_EQ(parseVersionNumber("9223372.036.854.775"), 9223372036854775LL);
-    EXPECT_EQ(parseVersionNumber("0.0.0.9223372036854775807"), int64Max);
-    EXPECT_EQ(parseVersionNumber("1.0.0.9223372036854775807"), int64Max);
-    EXPECT_EQ(parseVersionNumber("-1.0.0.-9223372036854775807"), int64Min);
-    EXPECT_EQ(parseVersionNumber("4294967296"), 4294967296000000000LL);
-    EXPECT_EQ(parseVersionNumber("2147483648.1"), 2147483648001000000LL); // beyond 32 bits, within 64
-    EXPECT_GT(parseVersionNumber(juce::String::repeatedString("9", 100000)), parseVersionNumber("3.2.9.3"));
-}
-
-TEST(VersionReply, ComparesTheProductsVersionWithTheRunningOne)
+TEST(VersionReply, TokensDecideTheOutcome)
 {
     EXPECT_EQ(check("VERSION_Other,9.9.9.9,VERSION_Latiphonix3,3.2.9.4,VERSION_Third,1.0"),
-              VersionCheckOutcome::newerAvailable);
-    EXPECT_EQ(check("VERSION_Latiphonix3,3.2.9.3"), VersionCheckOutcome::current);
-    EXPECT_EQ(check("VERSION_Latiphonix3,3.2.9.2,"), VersionCheckOutcome::preRelease);
-    EXPECT_EQ(check("VERSION_Latiphonix3,4"), VersionCheckOutcome::newerAvailable);
-    EXPECT_EQ(check("VERSION_Latiphonix3,99999999999999999999999"), VersionCheckOutcome::newerAvailable);
-    // The first of two tokens counts.
-    EXPECT_EQ(check("VERSION_Latiphonix3,3.2.9.3,VERSION_Latiphonix3,9.0"), VersionCheckOutcome::current);
-}
-
-TEST(VersionReply, OnlyTheExactTokenMatches)
-{
+              Outcome::newerAvailable);
+    EXPECT_EQ(check("VERSION_Latiphonix3,3.2.9.3,VERSION_Latiphonix3,9.0"),
+              Outcome::current); // the first counts
+    EXPECT_EQ(check("VERSION_Latiphonix3,3.2.9.2,"), Outcome::preRelease);
+    // Last token, quoted version, an unclosed quotation mark, an empty token: the version reads as 0.
     for (const char* reply :
-         {"", ",,,", "VERSION_latiphonix3,9.0", "VERSION_Latiphonix31,9.0", "VERSION_Latiphonix,9.0",
-          " VERSION_Latiphonix3,9.0", "VERSION_Latiphonix3 ,9.0", "VERSION_Latiphonix3.9.0",
-          "\"VERSION_Latiphonix3\",9.0", "<html>404 VERSION_Latiphonix3 not found</html>"})
-        EXPECT_EQ(check(reply), VersionCheckOutcome::noProductToken) << reply;
-}
-
-TEST(VersionReply, ATokenLastOrAQuotedVersionReadsAsZero)
-{
-    EXPECT_EQ(check("VERSION_Other,1.0,VERSION_Latiphonix3"), VersionCheckOutcome::preRelease);
-    EXPECT_EQ(check("VERSION_Latiphonix3,\"3.2.9.4\""), VersionCheckOutcome::preRelease);
-    // An unclosed quotation mark keeps the rest of the reply in one token.
-    EXPECT_EQ(check("VERSION_Latiphonix3,\"3.2.9.4,VERSION_Latiphonix3,4.0"),
-              VersionCheckOutcome::preRelease);
-    EXPECT_EQ(check("VERSION_Latiphonix3,,3.2.9.4"), VersionCheckOutcome::preRelease);
+         {"VERSION_Other,1.0,VERSION_Latiphonix3", "VERSION_Latiphonix3,\"3.2.9.4\"",
+          "VERSION_Latiphonix3,\"3.2.9.4,VERSION_Latiphonix3,4.0", "VERSION_Latiphonix3,,4"})
+        EXPECT_EQ(check(reply), Outcome::preRelease) << reply;
+    for (const char* reply :
+         {"", ",,,", "VERSION_latiphonix3,9.0", "VERSION_Latiphonix31,9.0", " VERSION_Latiphonix3,9.0",
+          "VERSION_Latiphonix3.9.0", "\"VERSION_Latiphonix3\",9.0"})
+        EXPECT_EQ(check(reply), Outcome::noProductToken) << reply;
 }
 
 TEST(VersionReply, BytesThatAreNotTextGiveNoReply)
 {
     EXPECT_EQ(decodeVersionReply(nullptr, 10), juce::String());
-    EXPECT_EQ(decodeVersionReply("abc", 0), juce::String());
-    EXPECT_EQ(decodeVersionReply("VERSION_Latiphonix3,4.0", 23), "VERSION_Latiphonix3,4.0");
-    // Text ends at a zero byte.
-    EXPECT_EQ(decodeVersionReply("a,b\0VERSION_Latiphonix3,4.0", 27), "a,b");
+    EXPECT_EQ(decodeVersionReply("a,b\0VERSION_Latiphonix3,4.0", 27), "a,b"); // text ends at a zero byte
     const unsigned char invalid[] = {'V', 0xC3, 0x28, ',', '4'};
-    EXPECT_EQ(decodeVersionReply(invalid, sizeof(invalid)), juce::String());
     const unsigned char truncated[] = {'V', ',', 0xE2, 0x82};
-    EXPECT_EQ(decodeVersionReply(truncated, sizeof(truncated)), juce::String());
     const unsigned char accented[] = {'c', 0xC3, 0xA9, ',', '1'};
+    EXPECT_EQ(decodeVersionReply(invalid, sizeof(invalid)), juce::String());
+    EXPECT_EQ(decodeVersionReply(truncated, sizeof(truncated)), juce::String());
     EXPECT_EQ(decodeVersionReply(accented, sizeof(accented)), juce::String::fromUTF8("c\xc3\xa9,1"));
 }
