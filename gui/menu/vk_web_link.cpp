@@ -12,6 +12,9 @@ namespace vk::weblink
 
 namespace
 {
+// [message thread] Like the requests themselves.
+std::optional<bool> clientAvailableOverride;
+
 bool isLoopbackHttpBase(const juce::String& base)
 {
     for (const char* host : {"http://127.0.0.1", "http://localhost"})
@@ -66,10 +69,15 @@ bool isHttpClientAvailable()
     return false;
 }
 
+void setHttpClientAvailableOverride(std::optional<bool> available)
+{
+    clientAvailableOverride = available;
+}
+
 juce::String readPage(const juce::String& address)
 {
-    static const bool clientAvailable = isHttpClientAvailable();
-    if (!clientAvailable)
+    static const bool clientInstalled = isHttpClientAvailable();
+    if (!clientAvailableOverride.value_or(clientInstalled))
         return {};
 
     const auto lastReadStart = juce::Time::getMillisecondCounterHiRes() + lastReadStartMs;

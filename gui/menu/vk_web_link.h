@@ -7,6 +7,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
+
 namespace vk::weblink
 {
 
@@ -48,5 +50,9 @@ juce::String readPage(const juce::String& address);
 /** True when the HTTP client library (libcurl) can be loaded; the framework asks for it only when the
     first request is made, and would not survive its absence. */
 bool isHttpClientAvailable();
+
+/** Tests: answer readPage's question about the client library with this instead of asking the machine
+    (std::nullopt asks the machine again). */
+void setHttpClientAvailableOverride(std::optional<bool> available);
 
 } // namespace vk::weblink

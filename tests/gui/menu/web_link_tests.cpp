@@ -79,6 +79,14 @@ TEST_F(WebFixture, EveryAnswerOfTheVersionServerEndsOnItsScreenWithinTheLimit)
         EXPECT_EQ(server.getNumRequests(), 1);
     }
 
+    // Without the client library on the machine no request is made (the framework would not survive one).
+    LocalHttpServer unused(Mode::reply, 200, "VERSION_Latiphonix3,3.2.9.3");
+    pointAt(unused.getBaseAddress());
+    weblink::setHttpClientAvailableOverride(false);
+    EXPECT_EQ(checkForUpdates().first, errorLine);
+    weblink::setHttpClientAvailableOverride(std::nullopt);
+    EXPECT_EQ(unused.getNumRequests(), 0);
+
     // A list far longer than any version list is not one, whatever it holds.
     LocalHttpServer longReply(Mode::reply, 200,
                               "VERSION_Latiphonix3,9.0," + juce::String::repeatedString("x,", 40000));
