@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the readers of untrusted input with libFuzzer: the host state reader (setStateInformation), the
-# AAX controls chunk reader and the preset file reader, each for the given time.
+# AAX controls chunk reader, the preset file reader and the update check's reply reader, each for the given
+# time.
 #
 #   scripts/fuzz.sh [seconds] [--merge]
 #
@@ -75,3 +76,4 @@ fuzz_target() {
 fuzz_target state_chunk_fuzzer "$root_dir/tests/fuzz/corpus/state_chunk" 16384 -detect_leaks=0
 fuzz_target aax_chunk_fuzzer "$root_dir/tests/formats/aax/fuzz_corpus" 4096
 fuzz_target preset_file_fuzzer "$root_dir/tests/fuzz/corpus/preset_file" 65536
+fuzz_target version_reply_fuzzer "$root_dir/tests/fuzz/corpus/version_reply" 65536

@@ -57,7 +57,7 @@ run_suite tsan "-L threads" vk_thread_tests -- -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 # Bounded libFuzzer runs over the readers of untrusted input (clang build of its own; scripts/fuzz.sh).
 if "$root_dir/scripts/fuzz.sh" "${VK_FUZZ_SECONDS:-60}"; then
-    summaries+=("fuzz: state chunk, AAX controls chunk and preset file readers, ${VK_FUZZ_SECONDS:-60} s each, no crash")
+    summaries+=("fuzz: state chunk, AAX controls chunk, preset file and update reply readers, ${VK_FUZZ_SECONDS:-60} s each, no crash")
 else
     summaries+=("fuzz: FAILED (crashing inputs in build/fuzz/artifacts/)")
     failed=1

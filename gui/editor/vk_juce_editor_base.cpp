@@ -41,6 +41,8 @@ VkJuceEditorBase::VkJuceEditorBase(VkJuceProcessorBase& processorToEdit, GlApi* 
     screenDisablePlugin.setFillColour(juce::Colours::transparentBlack, VkJuceButton::allStates);
     addControl(&screenDisablePlugin, -1);
     screenDisablePlugin.setVisible(false);
+
+    menu.setOwner(this);
 }
 
 VkJuceEditorBase::~VkJuceEditorBase()
@@ -207,8 +209,10 @@ void VkJuceEditorBase::updateControls()
 
 void VkJuceEditorBase::updateMenuAndProgramState()
 {
-    // The menu opens and closes with "ShowBaseMenu" once the overlay menu exists; until then the parameter
-    // only keeps its value.
+    auto& showMenu = processor.getParameterRecord(processor.getShowMenuParameterId());
+    if (showMenu.guiDirty.load())
+        menu.setOpen(showMenu.getValue() != 0.0f);
+
     if (!processor.isPresetFileMode())
         return;
     const int current = processor.getCurrentProgram();
@@ -404,6 +408,7 @@ void VkJuceEditorBase::resized()
         oglComponent.setBounds(getLocalBounds());
     }
     oglComponent.setProjectionDirty();
+    menu.refresh();
 }
 
 } // namespace vk

@@ -2,6 +2,7 @@
 
 #include "controls/vk_juce_button.h"
 #include "controls/vk_juce_control.h"
+#include "menu/vk_juce_menu.h"
 #include "named_read_write_lock.h"
 #include "vk_juce_audio_processor_editor.h"
 #include "vk_ogl_component.h"
@@ -71,7 +72,7 @@ public:
     virtual void updateProductControls() {}
     virtual void onTimerTick() {}
     virtual void destroyDisplays() {}
-    /** Asked by the credits and options screen. */
+    /** Asked by the credits and options screen, which the hooks may add lines to through getMenu(). */
     virtual bool isOptionsSideBySide() const { return false; }
     virtual void addExtraOptions() {}
     virtual juce::StringArray getCreditNames() const { return {}; }
@@ -93,6 +94,7 @@ public:
     NamedReadWriteLock& getEditorLock() noexcept { return editorLock; }
     VkJuceButton& getDisablingScreen() noexcept { return screenDisablePlugin; }
     const juce::Image& getBackgroundImage() const noexcept { return backgroundImage; }
+    VkJuceMenu& getMenu() noexcept { return menu; }
     int getNumRegisteredControls() const noexcept { return (int)attachedControls.size(); }
 
     /** Runs the parameter-map version check once (updateGui does it at every update). */
@@ -117,6 +119,8 @@ private:
     VkOglComponent oglComponent;
     VkJuceButton screenDisablePlugin{"m_btnScreenDisablePlugin"};
     juce::Image backgroundImage;
+    // After the OpenGL component: its items leave the component's render walk when they go.
+    VkJuceMenu menu;
     std::vector<VkJuceControl*> attachedControls;
     // Every control placed in the OpenGL component, so that none keeps this editor after it is gone.
     std::vector<VkJuceControl*> placedControls;
