@@ -1,4 +1,5 @@
 // Needs an X server with OpenGL (Xvfb + Mesa): DISPLAY must be set, otherwise the tests are skipped.
+#include "display_test_support.h"
 #include "vk_juce_ogl_font_user.h"
 #include "vk_ogl_child_component.h"
 #include "vk_ogl_component.h"
@@ -8,19 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-#include <dlfcn.h>
-
-#include <cstdlib>
 #include <mutex>
 
-namespace juce
-{
-// JUCE's own loop step (juce_linux_Messaging.cpp); modal loops are off in this build, so tests pump with it.
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-} // namespace juce
-
 using namespace vk;
+using namespace vk::test;
 
 // LeakSanitizer: allocations the X and Mesa libraries never free, and JUCE 7's X11 context, which drops the
 // visual info it asks X for each time a context is created. Leaks of our own code are still reported.
@@ -54,76 +46,8 @@ extern "C" const char* __tsan_default_suppressions()
 
 namespace
 {
-bool hasDisplay()
-{
-    const char* d = std::getenv("DISPLAY");
-    return d != nullptr && *d != 0;
-}
-
-/** JUCE sets window-manager properties through atoms it only looks up; on a bare X server without a window
-    manager they do not exist yet, and X rejects atom 0. Creating them first makes the server look like a
-    desktop's. The connection stays open: Xvfb resets, and forgets its atoms, when its last client leaves. */
-bool internWindowManagerAtoms()
-{
-    static const bool done = []
-    {
-        ::Display* d = XOpenDisplay(nullptr);
-        if (d == nullptr)
-            return false;
-        const char* names[] = {"WM_PROTOCOLS",
-                               "WM_TAKE_FOCUS",
-                               "WM_DELETE_WINDOW",
-                               "WM_CHANGE_STATE",
-                               "WM_STATE",
-                               "_NET_WM_PING",
-                               "_NET_WM_WINDOW_TYPE",
-                               "_NET_WM_WINDOW_TYPE_NORMAL",
-                               "_NET_WM_WINDOW_TYPE_COMBO",
-                               "_NET_WM_STATE",
-                               "_NET_WM_STATE_HIDDEN",
-                               "_NET_WM_STATE_ABOVE",
-                               "_NET_WM_STATE_SKIP_TASKBAR",
-                               "_NET_WM_STATE_FULLSCREEN",
-                               "_NET_WM_STATE_MAXIMIZED_HORZ",
-                               "_NET_WM_STATE_MAXIMIZED_VERT",
-                               "_NET_WM_PID",
-                               "_NET_WM_ICON",
-                               "_NET_WM_USER_TIME",
-                               "_NET_ACTIVE_WINDOW",
-                               "_NET_FRAME_EXTENTS",
-                               "_NET_WORKAREA",
-                               "_NET_WM_ALLOWED_ACTIONS",
-                               "_NET_WM_ACTION_CLOSE",
-                               "_NET_WM_ACTION_FULLSCREEN",
-                               "_NET_WM_ACTION_MINIMIZE",
-                               "_NET_WM_ACTION_RESIZE",
-                               "_MOTIF_WM_HINTS",
-                               "UTF8_STRING"};
-        for (const char* n : names)
-            XInternAtom(d, n, False);
-        XSync(d, False);
-        return true; // d is kept open on purpose, see above
-    }();
-    return done;
-}
-
 // JUCE opens the display and looks its atoms up when it starts, before any test runs.
 [[maybe_unused]] const bool atomsReadyBeforeJuceStarts = hasDisplay() && internWindowManagerAtoms();
-
-/** Runs the message loop until done() holds or the bound runs out; returns done(). */
-template <typename Pred>
-bool pumpUntil(Pred done, int boundMs = 10000)
-{
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)boundMs;
-    while (!done())
-    {
-        if (juce::Time::getMillisecondCounter() > end)
-            return false;
-        if (!juce::dispatchNextMessageOnSystemQueue(true))
-            juce::Thread::sleep(1);
-    }
-    return true;
-}
 
 void pumpFor(int ms)
 {
@@ -232,16 +156,6 @@ public:
     std::mutex pixelMutex;
     std::vector<uint8_t> pixels;
 };
-
-/** Mesa's driver libraries are unloaded at exit, and the leak report then cannot name what they kept; pinning
-    the loaded ones keeps their names in the report so that the suppressions above apply. */
-void pinGlDriverLibraries()
-{
-    for (const char* lib :
-         {"swrast_dri.so", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "libGLX_mesa.so.0", "libglapi.so.0",
-          "libLLVM-15.so.1", "libLLVM-14.so.1", "libGL.so.1", "libGLX.so.0"})
-        dlopen(lib, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-}
 
 struct DisplayFixture : ::testing::Test
 {

@@ -41,7 +41,6 @@ TEST(NamedReadWriteLock, SharedGuardsCountAndAreRefusedWhileAWriterHoldsTheLock)
 TEST(NamedReadWriteLock, ExclusiveGuardFailsOnceWithAReaderAndSpinsUntilTheReaderLeaves)
 {
     NamedReadWriteLock lock("editor");
-    EXPECT_EQ(lock.getName(), "editor");
     auto reader = std::make_unique<ScopedReadWriteGuard>(lock, shared, once, "reader");
     {
         ScopedReadWriteGuard attempt(lock, exclusive, once, "attempt");

@@ -2,6 +2,7 @@
 // come and go while frames walk the tree, the texture registry, the per-component render-tree lock and the
 // pacer's frame requests. Frames run headless on a thread of the test's own.
 #include "frame_pacer.h"
+#include "message_pump.h"
 #include "ogl_draw_helpers.h"
 #include "recording_gl_api.h"
 #include "test_editor_fixture.h"
@@ -12,12 +13,6 @@
 
 #include <numeric>
 #include <thread>
-
-namespace juce
-{
-// JUCE's own loop step (juce_linux_Messaging.cpp); modal loops are off in this build, so tests pump with it.
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-} // namespace juce
 
 using namespace vk;
 using vk::test::RecordingGlApi;

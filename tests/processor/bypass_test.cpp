@@ -14,11 +14,7 @@ namespace
 // The test processor's algorithm multiplies by parameter 3 + parameter 4.
 constexpr float kGain = 0.75f;
 
-class BypassTest : public ::testing::Test
-{
-protected:
-    ScopedDataFolders m_folders;
-};
+using BypassTest = ProcessorTest;
 
 // Feeds a continuous ramp (sample n of channel c is c * 1000 + n + 1) through the processor in blocks,
 // bypassed or not, and records what comes out.

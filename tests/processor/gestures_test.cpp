@@ -6,10 +6,9 @@ namespace
 {
 using Events = std::vector<std::string>;
 
-class GesturesTest : public ::testing::Test
+class GesturesTest : public ProcessorTest
 {
 protected:
-    ScopedDataFolders m_folders;
     TestProcessor m_processor;
 
     // What the editor does at the start of a drag.
@@ -23,10 +22,7 @@ protected:
         m_processor.getParameterRecord(index).gestureHeld = false;
         m_processor.endParameterGesture(index);
     }
-    void editorSet(int index, float value)
-    {
-        m_processor.setParameterInternal(index, value, true, false, false);
-    }
+    void editorSet(int index, float value) { m_processor.editorSet(index, value); }
     void hostSet(int index, float value) { m_processor.setParameter(index, value); }
     Events gestures()
     {

@@ -148,7 +148,7 @@ TEST_F(LegacyStateTest, ACurrentStateReplacesEarlierBytesAndRestoredOnesAreNever
     juce::MemoryBlock current;
     {
         TestProcessor other;
-        other.setParameterInternal(4, 0.125f, true, false, false);
+        other.editorSet(4, 0.125f);
         other.writeSavedState(current);
     }
 

@@ -6,14 +6,7 @@
 
 #include <cmath>
 
-namespace
-{
-class LifecycleTest : public ::testing::Test
-{
-protected:
-    ScopedDataFolders m_folders;
-};
-} // namespace
+using LifecycleTest = ProcessorTest;
 
 TEST_F(LifecycleTest, FormatNamesPerWrapperType)
 {

@@ -10,16 +10,12 @@
 
 namespace
 {
-class ParameterChangesTest : public ::testing::Test
+class ParameterChangesTest : public ProcessorTest
 {
 protected:
-    ScopedDataFolders m_folders;
     TestProcessor m_processor;
 
-    void editorSet(int index, float value)
-    {
-        m_processor.setParameterInternal(index, value, true, false, false);
-    }
+    void editorSet(int index, float value) { m_processor.editorSet(index, value); }
     void undo() { editorSet(9101, 1.0f); }
     void redo() { editorSet(9102, 1.0f); }
     float slotValue(int index)
@@ -234,7 +230,7 @@ TEST_F(ParameterChangesTest, DraggingRoutingSetsTheDefaultOfTheChannelClass)
 
     TestProcessor surround(vk::kWrapperVst3, 8);
     surround.getParameterRecord(0).gestureHeld = true;
-    surround.setParameterInternal(0, 0.005f, true, false, false);
+    surround.editorSet(0, 0.005f);
     EXPECT_EQ(surround.getParameterRecord(9001).getValue(), 0.005f);
     surround.flushPersistentWrites();
     EXPECT_EQ(vk::registry::readProductFloat("RoutingDefault_7_1"), 0.005f);

@@ -6,11 +6,7 @@
 
 namespace
 {
-class ParameterTableTest : public ::testing::Test
-{
-protected:
-    ScopedDataFolders m_folders;
-};
+using ParameterTableTest = ProcessorTest;
 
 void storeFloat(const char* name, float value)
 {
@@ -75,17 +71,17 @@ TEST_F(ParameterTableTest, PersistentValuesReadOnlyFourBytesAndWriteClampedChang
 TEST_F(ParameterTableTest, PushLinkedParameterKeepsTheGapAndTheOrigin)
 {
     TestProcessor processor;
-    processor.setParameterInternal(3, 0.95f, true, false, false);
+    processor.editorSet(3, 0.95f);
     processor.pushLinkedParameter(3, 4, true, 0.1f);
     EXPECT_EQ(processor.getParameter(4), 1.0f);
 
-    processor.setParameterInternal(4, 0.5f, true, false, false);
-    processor.setParameterInternal(3, 0.2f, true, false, false);
+    processor.editorSet(4, 0.5f);
+    processor.editorSet(3, 0.2f);
     processor.pushLinkedParameter(3, 4, true, 0.1f); // already far enough above
     EXPECT_EQ(processor.getParameter(4), 0.5f);
     processor.pushLinkedParameter(3, 4, false, 0.1f); // 0.5 lies above 0.2 - 0.1: pulled down
     EXPECT_FLOAT_EQ(processor.getParameter(4), 0.1f);
-    processor.setParameterInternal(3, 0.05f, true, false, false);
+    processor.editorSet(3, 0.05f);
     processor.pushLinkedParameter(3, 4, false, 0.1f);
     EXPECT_EQ(processor.getParameter(4), 0.0f);
 
@@ -95,7 +91,7 @@ TEST_F(ParameterTableTest, PushLinkedParameterKeepsTheGapAndTheOrigin)
     processor.pushLinkedParameter(3, 4, true, 0.05f);
     EXPECT_TRUE(processor.getParameterRecord(4).changedByHost.load());
     EXPECT_TRUE(processor.log().eventsStartingWith("change").empty());
-    processor.setParameterInternal(3, 0.97f, true, false, false);
+    processor.editorSet(3, 0.97f);
     processor.pushLinkedParameter(3, 4, true, 0.05f);
     EXPECT_EQ(processor.log().eventsStartingWith("change 4").size(), 1u);
 }

@@ -6,15 +6,9 @@
 
 namespace
 {
-class ProgramsTest : public ::testing::Test
+class ProgramsTest : public ProcessorTest
 {
 protected:
-    ScopedDataFolders m_folders;
-
-    static void editorSet(TestProcessor& p, int index, float value)
-    {
-        p.setParameterInternal(index, value, true, false, false);
-    }
     static void storeDefault(int index, float value)
     {
         ASSERT_TRUE(vk::registry::writeProductFloat("VJDEFAULT Param " + juce::String(index), &value));
@@ -71,7 +65,7 @@ TEST_F(ProgramsTest, ProgramLoadIsOneUndoStepReportedPerParameter)
     EXPECT_TRUE(processor.isProgramMarkedModified());
     EXPECT_EQ(processor.getResetSnapshot().values[3], 1.0f);
 
-    editorSet(processor, 9101, 1.0f);
+    processor.editorSet(9101, 1.0f);
     EXPECT_EQ(processor.getParameter(3), 0.25f);
     EXPECT_EQ(processor.getParameter(4), 0.5f);
 }
@@ -90,7 +84,7 @@ TEST_F(ProgramsTest, AbSwapTwiceRestoresBothAndKeepsTheMaskOfB)
     processor.setCurrentProgram(30);
     processor.copyCurrentProgramToB();
     processor.setCurrentProgram(1);
-    editorSet(processor, 6, 0.6f);
+    processor.editorSet(6, 0.6f);
 
     const auto aBefore = processor.getProgram(1);
     const auto bBefore = processor.getProgramB();
@@ -113,7 +107,7 @@ TEST_F(ProgramsTest, AbSwapTwiceRestoresBothAndKeepsTheMaskOfB)
 TEST_F(ProgramsTest, FactoryPresetDescriptors)
 {
     TestProcessor processor;
-    editorSet(processor, 7, 0.42f);
+    processor.editorSet(7, 0.42f);
     processor.addFactoryPreset({"Copy", nullptr});
     const FactoryPresetValue hostile[] = {{3000, 1.0f}, {-5, 1.0f}, {6, 0.125f}, {-1, 0.0f}};
     processor.addFactoryPreset({"Hostile", hostile});
@@ -155,8 +149,8 @@ TEST_F(ProgramsTest, DefaultPresetRoundTripsThroughTheStore)
     {
         TestProcessor processor;
         EXPECT_FALSE(processor.loadDefaultPreset());
-        editorSet(processor, 3, 0.3f);
-        editorSet(processor, 7, 0.7f);
+        processor.editorSet(3, 0.3f);
+        processor.editorSet(7, 0.7f);
         processor.saveCurrentAsDefault();
         EXPECT_FALSE(vk::registry::readProductValue("VJDEFAULT_PRESET_FILE").has_value());
     }
@@ -191,13 +185,13 @@ TEST_F(ProgramsTest, ProgramModifiedUsesATolerance)
     processor.setCurrentProgramInfo("folder", "file");
     EXPECT_FALSE(processor.isProgramModified());
 
-    editorSet(processor, 5, 0.75f + 0.0000005f);
+    processor.editorSet(5, 0.75f + 0.0000005f);
     EXPECT_NE(processor.getParameter(5), 0.75f);
     EXPECT_FALSE(processor.isProgramModified());
 
-    editorSet(processor, 5, 0.7f);
+    processor.editorSet(5, 0.7f);
     EXPECT_TRUE(processor.isProgramModified());
-    editorSet(processor, 5, 0.75f);
+    processor.editorSet(5, 0.75f);
     EXPECT_FALSE(processor.isProgramModified());
 }
 

@@ -9,19 +9,10 @@
 
 using namespace vk::registry;
 
-namespace
-{
-class RegistryTest : public ::testing::Test
-{
-protected:
-    ScopedDataFolders m_folders;
-};
-} // namespace
+using RegistryTest = ProcessorTest;
 
-TEST_F(RegistryTest, ProductPathAndFourByteRule)
+TEST_F(RegistryTest, FloatsAreExactlyFourBytes)
 {
-    EXPECT_EQ(getProductRegistryPath(), "VEKLA Audio\\Latiphonix3");
-
     const float value = 0.375f;
     ASSERT_TRUE(writeProductFloat("RoutingDefault", &value));
     EXPECT_EQ(readProductFloat("RoutingDefault"), 0.375f);

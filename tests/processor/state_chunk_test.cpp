@@ -12,11 +12,7 @@
 
 namespace
 {
-class StateChunkTest : public ::testing::Test
-{
-protected:
-    ScopedDataFolders m_folders;
-};
+using StateChunkTest = ProcessorTest;
 
 juce::MemoryBlock frame(const std::string& text, std::int64_t declaredLength = -1, bool terminate = true)
 {

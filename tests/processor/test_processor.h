@@ -7,6 +7,8 @@
 #include "processor/vk_processor_base.h"
 #include "processor/vk_wrapper_type.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -84,6 +86,8 @@ public:
     void setExtraState(const void* data, int size) override;
 
     using VkJuceProcessorBase::setProcessingMode;
+    // A change as the editor makes it: an undo step, reported to the host.
+    void editorSet(int index, float value) { setParameterInternal(index, value, true, false, false); }
 
     RecordingListener& log() { return *m_log; }
 
@@ -111,3 +115,10 @@ private:
 };
 
 std::string changeEvent(int index, float value);
+
+// Every processor test runs in fresh data folders.
+class ProcessorTest : public ::testing::Test
+{
+protected:
+    ScopedDataFolders m_folders;
+};

@@ -74,10 +74,10 @@ TEST(ProcessorThreads, ParameterChangesFromThreeThreadsWhileProcessing)
                 switch (i % 7)
                 {
                 case 0:
-                    processor.setParameterInternal(9101, 1.0f, true, false, false);
+                    processor.editorSet(9101, 1.0f);
                     break;
                 case 1:
-                    processor.setParameterInternal(9102, 1.0f, true, false, false);
+                    processor.editorSet(9102, 1.0f);
                     break;
                 case 2:
                     processor.setParameterInternal(9103, float(i % 2), true, false, false);
@@ -111,12 +111,12 @@ TEST(ProcessorThreads, ParameterChangesFromThreeThreadsWhileProcessing)
     }
     // The history survived: undo and redo still move a known change back and forth.
     processor.beginNewTransaction();
-    processor.setParameterInternal(7, 0.123f, true, false, false);
+    processor.editorSet(7, 0.123f);
     processor.beginNewTransaction();
-    processor.setParameterInternal(7, 0.456f, true, false, false);
-    processor.setParameterInternal(9101, 1.0f, true, false, false);
+    processor.editorSet(7, 0.456f);
+    processor.editorSet(9101, 1.0f);
     EXPECT_EQ(processor.getParameter(7), 0.123f);
-    processor.setParameterInternal(9102, 1.0f, true, false, false);
+    processor.editorSet(9102, 1.0f);
     EXPECT_EQ(processor.getParameter(7), 0.456f);
 }
 

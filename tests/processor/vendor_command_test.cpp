@@ -10,11 +10,7 @@ namespace
 {
 constexpr int kIndex = 0x23456789;
 
-class VendorCommandTest : public ::testing::Test
-{
-protected:
-    ScopedDataFolders m_folders;
-};
+using VendorCommandTest = ProcessorTest;
 } // namespace
 
 TEST_F(VendorCommandTest, OfflinePassCommands)

@@ -51,7 +51,6 @@ TEST_F(ProcessingTest, BalanceAndSolosSilenceTheNamedChannel)
                          Case{kSoloLeft, 1.0f, false}, Case{kSoloRight, 1.0f, true}})
     {
         allPathsOff();
-        set(kLinearWidth, c.index == kMono ? 1.0f : 0.5f);
         set(c.index, c.value);
         settle(4096);
         StereoSignal stereo{makeNoise(4096, 0.5f, 31), makeNoise(4096, 0.5f, 32)};

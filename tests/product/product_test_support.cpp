@@ -1,45 +1,8 @@
 #include "product_test_support.h"
 
 #include "dsp/recursive_filter_band.h"
-#include "platform/vk_data_folders.h"
 
 #include <algorithm>
-
-ScopedDataFolders::ScopedDataFolders()
-{
-    std::random_device random;
-    m_root = std::filesystem::temp_directory_path() / ("vk-product-test-" + std::to_string(random()));
-    std::filesystem::create_directories(m_root / "user");
-    std::filesystem::create_directories(m_root / "machine");
-    vk::platform::setUserDataFolderOverride(m_root / "user");
-    vk::platform::setMachineDataFolderOverride(m_root / "machine");
-}
-
-ScopedDataFolders::~ScopedDataFolders()
-{
-    vk::platform::setUserDataFolderOverride({});
-    vk::platform::setMachineDataFolderOverride({});
-    std::error_code error;
-    std::filesystem::remove_all(m_root, error);
-}
-
-void ChangeRecorder::audioProcessorParameterChanged(juce::AudioProcessor*, int index, float)
-{
-    const std::lock_guard<std::mutex> lock(m_lock);
-    m_indices.push_back(index);
-}
-
-bool ChangeRecorder::reported(int index) const
-{
-    const std::lock_guard<std::mutex> lock(m_lock);
-    return std::find(m_indices.begin(), m_indices.end(), index) != m_indices.end();
-}
-
-void ChangeRecorder::clear()
-{
-    const std::lock_guard<std::mutex> lock(m_lock);
-    m_indices.clear();
-}
 
 std::vector<float> makeNoise(int numSamples, float amplitude, unsigned seed)
 {

@@ -7,40 +7,14 @@
 #include "product/latiphonix_processor.h"
 
 #include "processor/vk_wrapper_type.h"
+#include "tests/processor/test_processor.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
-#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
-
-// Points the user and machine data folders (settings, log) at a fresh temporary folder for its lifetime.
-class ScopedDataFolders
-{
-public:
-    ScopedDataFolders();
-    ~ScopedDataFolders();
-
-private:
-    std::filesystem::path m_root;
-};
-
-// Records the host reports of parameter changes as "change <index>".
-class ChangeRecorder : public juce::AudioProcessorListener
-{
-public:
-    void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float) override;
-    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override {}
-    bool reported(int index) const;
-    void clear();
-
-private:
-    mutable std::mutex m_lock;
-    std::vector<int> m_indices;
-};
 
 struct StereoSignal
 {
