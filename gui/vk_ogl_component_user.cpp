@@ -19,4 +19,9 @@ void VkOglComponentUser::setOglOwner(VkOglEditorOwner* editor)
     oglComponent = editor != nullptr ? &editor->getOglComponent() : nullptr;
 }
 
+VkJuceProcessorBase* VkOglComponentUser::getProcessor() const
+{
+    return owner != nullptr ? owner->getProcessor() : nullptr;
+}
+
 } // namespace vk

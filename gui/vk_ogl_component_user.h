@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
+class VkJuceProcessorBase;
+
 namespace vk
 {
 
@@ -37,6 +39,8 @@ public:
 
     VkOglEditorOwner* getOglOwner() const noexcept { return owner; }
     VkOglComponent* getOglComponent() const noexcept { return oglComponent; }
+    /** [any thread] The owner's processor; null without an owner or when the owner edits none. */
+    VkJuceProcessorBase* getProcessor() const;
 
     /** [render thread] Set around this object's own render operation. */
     void setRenderingNow(bool now) noexcept { renderingNow.store(now, std::memory_order_release); }

@@ -1,6 +1,7 @@
 #pragma once
 
 class VkJuceProfilerItem;
+class VkJuceProcessorBase;
 
 namespace vk
 {
@@ -29,6 +30,8 @@ public:
     /** [render thread] Nullable: the processor's "Editor_render" profiler item, which times every frame
         while profiling is switched on. */
     virtual VkJuceProfilerItem* getRenderProfilerItem() { return nullptr; }
+    /** [any thread] Nullable: the processor the owner edits; it outlives the owner. */
+    virtual VkJuceProcessorBase* getProcessor() const { return nullptr; }
 };
 
 } // namespace vk

@@ -11,6 +11,7 @@ namespace
 {
 std::mutex presenterLock;
 MessageBoxPresenter presenterOverride;
+NoticePresenter noticeOverride;
 
 MessageBoxPresenter currentOverride()
 {
@@ -34,7 +35,75 @@ void presentWithFramework(const juce::String& title, const juce::String& text, M
                                                    (*shared)(result != 0);
                                            }));
 }
+NoticePresenter currentNoticeOverride()
+{
+    std::lock_guard<std::mutex> lock(presenterLock);
+    return noticeOverride;
+}
+
+// The window owns its tick box, and both go when the box is dismissed.
+class NoticeWindow : public juce::AlertWindow
+{
+public:
+    NoticeWindow(const juce::String& title, const juce::String& text, bool offerDoNotShowAgain)
+        : juce::AlertWindow(title, text, juce::MessageBoxIconType::WarningIcon)
+    {
+        if (offerDoNotShowAgain)
+        {
+            doNotShowAgain.setSize(300, 24);
+            addCustomComponent(&doNotShowAgain);
+        }
+        addButton("OK", 1, juce::KeyPress(juce::KeyPress::returnKey));
+    }
+    ~NoticeWindow() override { removeCustomComponent(0); }
+
+    juce::ToggleButton doNotShowAgain{"Do not show this message again"};
+};
+
+void presentNoticeWithFramework(const juce::String& title, const juce::String& text, bool offerDoNotShowAgain,
+                                NoticeAnswer answer)
+{
+    if (juce::Desktop::getInstance().getDisplays().displays.isEmpty())
+        return;
+
+    auto* window = new NoticeWindow(title, text, offerDoNotShowAgain);
+    juce::Component::SafePointer<NoticeWindow> safe(window);
+    window->enterModalState(true,
+                            juce::ModalCallbackFunction::create(
+                                [safe, answer = std::move(answer)](int)
+                                {
+                                    const bool tick =
+                                        safe != nullptr && safe->doNotShowAgain.getToggleState();
+                                    if (answer)
+                                        answer(tick);
+                                }),
+                            true);
+}
 } // namespace
+
+void showNoticeAsync(const juce::String& title, const juce::String& text, bool offerDoNotShowAgain,
+                     NoticeAnswer answer)
+{
+    auto present = [title, text, offerDoNotShowAgain, answer = std::move(answer)]() mutable
+    {
+        if (auto presenter = currentNoticeOverride())
+            presenter(title, text, offerDoNotShowAgain, std::move(answer));
+        else
+            presentNoticeWithFramework(title, text, offerDoNotShowAgain, std::move(answer));
+    };
+
+    auto* manager = juce::MessageManager::getInstanceWithoutCreating();
+    if (manager != nullptr && manager->isThisTheMessageThread())
+        present();
+    else
+        juce::MessageManager::callAsync(std::move(present));
+}
+
+void setNoticePresenterOverride(NoticePresenter presenter)
+{
+    std::lock_guard<std::mutex> lock(presenterLock);
+    noticeOverride = std::move(presenter);
+}
 
 void showOkCancelBoxAsync(const juce::String& title, const juce::String& text, MessageBoxAnswer answer)
 {

@@ -26,4 +26,19 @@ void showOkCancelBoxAsync(const juce::String& title, const juce::String& text, M
 // [any thread] Replaces the real box; an empty function restores it.
 void setMessageBoxPresenterOverride(MessageBoxPresenter presenter);
 
+// Receives whether the user ticked "Do not show this message again" (always false when it was not offered).
+// Called on the message thread when the box is closed.
+using NoticeAnswer = std::function<void(bool doNotShowAgain)>;
+
+// Presents one warning with an OK button only, optionally with the "do not show again" tick box.
+using NoticePresenter = std::function<void(const juce::String& title, const juce::String& text,
+                                           bool offerDoNotShowAgain, NoticeAnswer answer)>;
+
+// [any thread] Like showOkCancelBoxAsync, for a warning that only informs. Allocates.
+void showNoticeAsync(const juce::String& title, const juce::String& text, bool offerDoNotShowAgain,
+                     NoticeAnswer answer);
+
+// [any thread] Replaces the real notice; an empty function restores it.
+void setNoticePresenterOverride(NoticePresenter presenter);
+
 } // namespace vk::platform

@@ -44,7 +44,10 @@ VkJuceProcessorBase::VkJuceProcessorBase(int wrapperType, const BusesProperties&
         });
 
     if (const auto version = vk::registry::readProductFloat("PersistentParamMapVersion"))
+    {
         m_persistentParamMapDiffers = *version != 1.0f;
+        m_persistentMapVersionKnown.store(true);
+    }
 }
 
 VkJuceProcessorBase::~VkJuceProcessorBase()

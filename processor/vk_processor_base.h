@@ -187,6 +187,25 @@ public:
     virtual int getNoParameterId() { return kNoParameter; }
 
     //==================================================================================================
+    // Parameter-map versions, checked by the editor at every update.
+
+    // The versions of the parameter maps this build writes (session and persistent).
+    virtual int getRunningParamMapVersion() { return 1; }
+    virtual int getRunningPersistentParamMapVersion() { return 1; }
+    // Moves the parameters of a map of version `fromVersion` to the next version; empty in this product.
+    virtual void upgradeParamMap(int fromVersion, bool persistent)
+    {
+        juce::ignoreUnused(fromVersion, persistent);
+    }
+    // [any thread] Whether the version parameter holds a version that was read (a loaded state carrying it,
+    // or the stored setting) rather than its default.
+    bool isParamMapVersionKnown(bool persistent) const noexcept;
+    void setParamMapVersionKnown(bool persistent) noexcept;
+    // [message thread] Writes a version parameter as state rather than as a user edit: no undo step, no
+    // report to the host, no readout, and the current program does not count as modified by it.
+    void writeParamMapVersion(int index, float value);
+
+    //==================================================================================================
     // Host state chunk and the state of earlier versions. [message thread]
 
     // Builds the document of all programs and the current program and frames it into `out`.
@@ -430,6 +449,8 @@ private:
     std::atomic<int> m_processingMode{kProcessingNormal};
     std::atomic<int> m_pendingWork{1};
     bool m_persistentParamMapDiffers = false;
+    std::atomic<bool> m_sessionMapVersionKnown{false};
+    std::atomic<bool> m_persistentMapVersionKnown{false};
 
     // The state of an earlier version, carried along until the user allows overwriting it. The answer
     // is shared with the pending question, which may outlive the processor.

@@ -61,6 +61,13 @@ void VkJuceProcessorBase::readStateChunk(const void* data, int size)
     loadProgramSlot(current);
     m_refreshAll.store(true);
 
+    // A state that carries its parameter-map version is checked against this build's by the editor.
+    const int mapVersionId = getParamMapVersionParameterId();
+    if (mapVersionId >= 0 && mapVersionId < getNumParameters())
+        if (const auto* element = root->getChildElement(current))
+            if (element->hasAttribute(attributeName(getParameterKey(mapVersionId))))
+                m_sessionMapVersionKnown.store(true);
+
     readStateHook(*root);
 
     if (root->hasAttribute(kLoadedFromPrevious))

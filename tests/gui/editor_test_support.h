@@ -1,0 +1,98 @@
+#pragma once
+
+// An editor base over the framework's test processor, with recording stand-ins for the parts a product adds,
+// and synthetic mouse events as JUCE delivers them to a component.
+#include "editor/vk_juce_editor_base.h"
+#include "recording_gl_api.h"
+
+#include "tests/processor/test_processor.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <string>
+#include <vector>
+
+namespace vk::test
+{
+
+class TestEditorBase : public VkJuceEditorBase
+{
+public:
+    explicit TestEditorBase(VkJuceProcessorBase& p, GlApi* headlessApi, int w = 300, int h = 200)
+        : VkJuceEditorBase(p, headlessApi)
+    {
+        setSize(w, h);
+    }
+    void loadBackground() override {}
+    void showParameterText(const juce::String& text, int index) override
+    {
+        shownTexts.push_back(text.toStdString());
+        shownIndexes.push_back(index);
+    }
+    void onTimerTick() override { ++ticks; }
+
+    std::vector<std::string> shownTexts;
+    std::vector<int> shownIndexes;
+    int ticks = 0;
+};
+
+/** Records the offers it receives and takes the ones it is told to. */
+struct RecordingHostListener : juce::AudioProcessorEditorListener
+{
+    RecordingHostListener(std::vector<std::string>& sharedLog, std::string listenerName, bool takesEvents)
+        : log(sharedLog), name(std::move(listenerName)), takes(takesEvents)
+    {
+    }
+    bool handleParameterMouseDown(juce::AudioProcessorEditor*, const juce::MouseEvent&, int index) override
+    {
+        log.push_back(name + " down " + std::to_string(index));
+        return takes;
+    }
+    bool handleParameterMouseDrag(juce::AudioProcessorEditor*, const juce::MouseEvent&, int index) override
+    {
+        log.push_back(name + " drag " + std::to_string(index));
+        return takes;
+    }
+    bool handleParameterMouseUp(juce::AudioProcessorEditor*, const juce::MouseEvent&, int index) override
+    {
+        log.push_back(name + " up " + std::to_string(index));
+        return takes;
+    }
+    std::vector<std::string>& log;
+    std::string name;
+    bool takes;
+};
+
+/** A mouse event at `pos` in the component's coordinates, as the main mouse source would deliver it. */
+inline juce::MouseEvent
+mouseAt(juce::Component& c, juce::Point<float> pos,
+        juce::ModifierKeys mods = juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier),
+        juce::Point<float> downPos = {}, bool dragged = false, int clicks = 1)
+{
+    const auto now = juce::Time::getCurrentTime();
+    return juce::MouseEvent(juce::Desktop::getInstance().getMainMouseSource(), pos, mods,
+                            juce::MouseInputSource::defaultPressure, 0.0f, 0.0f, 0.0f, 0.0f, &c, &c, now,
+                            downPos, now, clicks, dragged);
+}
+
+inline juce::ModifierKeys withButton(int extraModifiers)
+{
+    return juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier | extraModifiers);
+}
+
+/** Host gesture and change reports, in order. */
+inline std::vector<std::string> hostEvents(TestProcessor& p, int index)
+{
+    std::vector<std::string> out;
+    const std::string suffix = " " + std::to_string(index);
+    for (const auto& e : p.log().events())
+    {
+        if (e == "begin" + suffix || e == "end" + suffix)
+            out.push_back(e);
+        else if (e.rfind("change" + suffix + " ", 0) == 0)
+            out.push_back("change" + suffix);
+    }
+    return out;
+}
+
+} // namespace vk::test
