@@ -264,6 +264,15 @@ IPlugView* PLUGIN_API VST3Controller::createView(FIDString name)
 {
     if (name == nullptr || std::strcmp(name, ViewType::kEditor) != 0 || !m_initialized)
         return nullptr;
+    {
+        // A view without an editor would leave the host an empty window: hosts ask for one to learn
+        // whether there is an editor at all.
+        if (m_link == nullptr)
+            return nullptr;
+        std::lock_guard<std::mutex> guard(m_link->lock);
+        if (m_link->processor == nullptr || !m_link->processor->hasEditor())
+            return nullptr;
+    }
     auto* view = new (std::nothrow) VST3Editor(*this, m_link);
     if (view != nullptr)
         m_views.push_back(view);

@@ -5,11 +5,10 @@
 
 #include "display_test_support.h"
 #include "editor_test_support.h"
+#include "view_test_editor.h"
 #include "vst3_run_loop_host.h"
 #include "x11_host_window.h"
 
-#include "controls/vk_juce_button.h"
-#include "controls/vk_juce_drag_control.h"
 #include "formats/identity/vk_plugin_identity.h"
 #include "formats/vst3/vst3_controller.h"
 #include "formats/vst3/vst3_editor_view.h"
@@ -43,61 +42,6 @@ extern "C" const char* __lsan_default_suppressions()
 namespace
 {
 [[maybe_unused]] const bool atomsReadyBeforeJuceStarts = hasDisplay() && internWindowManagerAtoms();
-
-// A product editor in miniature: a red/lime button on parameter 5 and a blue/yellow two-frame knob on
-// parameter 3, over a grey background.
-class ViewEditor : public TestEditorBase
-{
-public:
-    explicit ViewEditor(TestProcessor& p) : TestEditorBase(p, nullptr, 200, 120)
-    {
-        button.setBounds(10, 10, 40, 30);
-        button.setFillColour(juce::Colours::red, 0);
-        button.setFillColour(juce::Colours::lime, 1);
-        button.attachToParameter(5, this);
-        addControl(&button, -1);
-
-        juce::Image strip(juce::Image::ARGB, 40, 80, true);
-        strip.clear({0, 0, 40, 40}, juce::Colours::blue);
-        strip.clear({0, 40, 40, 40}, juce::Colours::yellow);
-        knob.setStepCount(2);
-        knob.setStateImage(strip, 0);
-        knob.setBounds(100, 10, 40, 40);
-        knob.attachToParameter(3, this);
-        addControl(&knob, -1);
-        getOglComponent().setRenderingEnabled(true);
-    }
-    ~ViewEditor() override;
-
-    VkJuceButton button{"m_btnMode"};
-    VkJuceDragControl knob{"m_knobWidth"};
-};
-
-// The editor that is open; null when none.
-std::atomic<ViewEditor*> g_editor{nullptr};
-
-ViewEditor::~ViewEditor()
-{
-    getOglComponent().stopRenderThread();
-    g_editor.store(nullptr);
-}
-
-class EditorProcessor : public TestProcessor
-{
-public:
-    explicit EditorProcessor(int wrapperType) : TestProcessor(wrapperType) {}
-    juce::AudioProcessorEditor* createEditor() override
-    {
-        auto* e = new ViewEditor(*this);
-        g_editor.store(e);
-        return e;
-    }
-};
-
-VkJuceProcessorBase* createEditorProcessor(int wrapperType)
-{
-    return new EditorProcessor(wrapperType);
-}
 
 template <typename Condition>
 bool waitUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(30))
@@ -247,8 +191,10 @@ protected:
             });
         EXPECT_EQ(attached, kResultOk);
         EXPECT_TRUE(waitUntil(
-            [] {
-                return g_editor.load() != nullptr && g_editor.load()->getOglComponent().getFrameCount() >= 2;
+            []
+            {
+                return ViewEditor::open.load() != nullptr &&
+                       ViewEditor::open.load()->getOglComponent().getFrameCount() >= 2;
             }));
         return view;
     }
@@ -290,12 +236,12 @@ TEST_F(Vst3EditorView, OnlyTheEditorViewInAnX11WindowIsOffered)
             EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultTrue);
             EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeHWND), kResultFalse);
             EXPECT_EQ(view->attached(reinterpret_cast<void*>(1), kPlatformTypeHWND), kResultFalse);
-            EXPECT_EQ(g_editor.load(), nullptr);
+            EXPECT_EQ(ViewEditor::open.load(), nullptr);
             // Without a parent the editor is made but shown nowhere, until the view is removed.
             EXPECT_EQ(view->attached(nullptr, kPlatformTypeX11EmbedWindowID), kResultFalse);
-            EXPECT_NE(g_editor.load(), nullptr);
+            EXPECT_NE(ViewEditor::open.load(), nullptr);
             view->removed();
-            EXPECT_EQ(g_editor.load(), nullptr);
+            EXPECT_EQ(ViewEditor::open.load(), nullptr);
             view->release();
         });
 }
@@ -322,7 +268,7 @@ TEST_F(Vst3EditorView, RendersInTheHostWindowFollowsItsSizeAndCloses)
     EXPECT_TRUE(shows(window, 120, 30, juce::Colours::blue));
 
     // The editor changes its size: the frame follows, and the host's constraint check gets that size.
-    m_loop.call([&] { g_editor.load()->setSize(260, 150); });
+    m_loop.call([&] { ViewEditor::open.load()->setSize(260, 150); });
     window.size(w, h);
     EXPECT_EQ(w, 260);
     EXPECT_EQ(h, 150);
@@ -338,7 +284,7 @@ TEST_F(Vst3EditorView, RendersInTheHostWindowFollowsItsSizeAndCloses)
     EXPECT_TRUE(shows(window, 30, 25, juce::Colours::lime));
 
     close(view);
-    EXPECT_EQ(g_editor.load(), nullptr);
+    EXPECT_EQ(ViewEditor::open.load(), nullptr);
     EXPECT_EQ(window.childCount(), 0);
 }
 
@@ -395,7 +341,7 @@ TEST_F(Vst3EditorView, AHundredOpenCloseCyclesLeaveNothingOpen)
         IPlugView* view = open(frame, window);
         ASSERT_NE(view, nullptr) << "cycle " << i;
         close(view);
-        ASSERT_EQ(g_editor.load(), nullptr) << "cycle " << i;
+        ASSERT_EQ(ViewEditor::open.load(), nullptr) << "cycle " << i;
     }
     EXPECT_EQ(window.childCount(), 0);
     // Only the controller, processor wrapper and processor are left.
@@ -416,7 +362,7 @@ TEST_F(Vst3EditorView, TheEditorClosesWhenTheHostReleasesTheProcessorBeforeTheVi
             m_component->release();
             m_component = nullptr;
         });
-    EXPECT_TRUE(waitUntil([] { return g_editor.load() == nullptr; }));
+    EXPECT_TRUE(waitUntil([] { return ViewEditor::open.load() == nullptr; }));
     close(view);
     m_loop.call(
         [&]
