@@ -25,6 +25,13 @@ ViewEditor::ViewEditor(TestProcessor& p) : TestEditorBase(p, nullptr, 200, 120)
     open.store(this);
 }
 
+void ViewEditor::onTimerTick()
+{
+    TestEditorBase::onTimerTick();
+    const bool grown = getProcessorBase().getParameter(kSizeParameter) > 0.5f;
+    setSize(grown ? 260 : 200, grown ? 150 : 120);
+}
+
 ViewEditor::~ViewEditor()
 {
     getOglComponent().stopRenderThread();

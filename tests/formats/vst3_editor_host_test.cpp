@@ -85,3 +85,21 @@ TEST_P(Vst3EditorHost, AHundredOpenCloseCyclesNeitherHangNorFail)
 INSTANTIATE_TEST_SUITE_P(Modules, Vst3EditorHost, ::testing::Values(VK_EDITOR_TEST_BUNDLE, VK_VST3_BUNDLE));
 
 } // namespace
+
+namespace
+{
+
+// The test bundle's editor grows while its parameter 6 is on: the framework's hosting follows it
+// through the view's resizeView.
+TEST(Vst3EditorHostResize, TheHostWindowFollowsTheEditorWhenItGrows)
+{
+    if (!hasDisplay())
+        GTEST_SKIP() << "DISPLAY is not set: start Xvfb to open editors";
+    const HostRun run = runHost({VK_EDITOR_TEST_BUNDLE, "--set", "6=1", "--editor", "--seconds", "0"});
+    ASSERT_EQ(run.exitCode, 0) << run.text;
+    EXPECT_EQ(run.get("editor.width"), "260");
+    EXPECT_EQ(run.get("editor.height"), "150");
+    EXPECT_EQ(run.get("editor.window"), "260x150");
+}
+
+} // namespace

@@ -267,11 +267,18 @@ TEST_F(Vst3EditorView, RendersInTheHostWindowFollowsItsSizeAndCloses)
     EXPECT_TRUE(shows(window, 30, 25, juce::Colours::lime)); // parameter 5 is 0.75: on
     EXPECT_TRUE(shows(window, 120, 30, juce::Colours::blue));
 
-    // The editor changes its size: the frame follows, and the host's constraint check gets that size.
-    m_loop.call([&] { ViewEditor::open.load()->setSize(260, 150); });
-    window.size(w, h);
-    EXPECT_EQ(w, 260);
-    EXPECT_EQ(h, 150);
+    // The editor changes its size (host automation makes it grow): the frame follows, and the host's
+    // constraint check gets that size.
+    m_loop.call([&] { m_controller->setParamNormalized(ViewEditor::kSizeParameter, 1.0); });
+    EXPECT_TRUE(waitUntil(
+        [&]
+        {
+            window.size(w, h);
+            return w == 260 && h == 150;
+        }));
+    m_loop.call([&] { view->getSize(&r); });
+    EXPECT_EQ(r.getWidth(), 260);
+    EXPECT_EQ(r.getHeight(), 150);
     ViewRect asked(0, 0, 400, 400);
     m_loop.call(
         [&]
