@@ -196,6 +196,8 @@ protected:
                 return ViewEditor::open.load() != nullptr &&
                        ViewEditor::open.load()->getOglComponent().getFrameCount() >= 2;
             }));
+        // While a context is open the driver is loaded: kept loaded, its leak reports keep their names.
+        pinGlDriverLibraries();
         return view;
     }
     void close(IPlugView* view)
