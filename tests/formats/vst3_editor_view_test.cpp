@@ -102,7 +102,11 @@ private:
 class HostFrame : public IPlugFrame
 {
 public:
-    HostFrame(RunLoopHost& loop, X11HostWindow& window) : m_loop(loop), m_window(window) {}
+    // Without `offersRunLoop` the frame answers no IRunLoop, as a host without one.
+    HostFrame(RunLoopHost& loop, X11HostWindow& window, bool offersRunLoop = true)
+        : m_loop(loop), m_window(window), m_offersRunLoop(offersRunLoop)
+    {
+    }
 
     tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* r) override
     {
@@ -112,7 +116,7 @@ public:
     }
     tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
     {
-        if (FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
+        if (m_offersRunLoop && FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
             return m_loop.queryInterface(iid, obj);
         *obj = nullptr;
         return kNoInterface;
@@ -125,6 +129,7 @@ public:
 private:
     RunLoopHost& m_loop;
     X11HostWindow& m_window;
+    const bool m_offersRunLoop;
 };
 
 bool near(Rgb a, juce::Colour b)
@@ -153,8 +158,9 @@ protected:
                 factory.createInstance(reinterpret_cast<const char*>(vk::identity::kControllerClassId.data()),
                                        IEditController::iid, &obj);
                 m_controller = static_cast<IEditController*>(obj);
-                m_component->initialize(m_loop.context());
-                m_controller->initialize(m_loop.context());
+                // No run loop in the host context: only the view's frame may offer one.
+                m_component->initialize(nullptr);
+                m_controller->initialize(nullptr);
                 m_controller->setComponentHandler(&m_edits);
             });
     }
@@ -266,6 +272,8 @@ TEST_F(Vst3EditorView, RendersInTheHostWindowFollowsItsSizeAndCloses)
     EXPECT_EQ(r.getWidth(), 200);
     EXPECT_EQ(r.getHeight(), 120);
     EXPECT_EQ(window.childCount(), 1);
+    // The frame's run loop drives the framework while the view is attached.
+    EXPECT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
     EXPECT_TRUE(shows(window, 30, 25, juce::Colours::lime)); // parameter 5 is 0.75: on
     EXPECT_TRUE(shows(window, 120, 30, juce::Colours::blue));
 
@@ -295,6 +303,32 @@ TEST_F(Vst3EditorView, RendersInTheHostWindowFollowsItsSizeAndCloses)
     close(view);
     EXPECT_EQ(ViewEditor::open.load(), nullptr);
     EXPECT_EQ(window.childCount(), 0);
+    // Removed, the view withdraws the run loop: the module's own thread takes over again.
+    EXPECT_FALSE(vk::vst3::hostRunLoopIsMessageThread());
+}
+
+TEST_F(Vst3EditorView, WithoutARunLoopTheModulesOwnThreadDrivesTheEditor)
+{
+    X11HostWindow window(200, 120);
+    ASSERT_TRUE(window.valid());
+    HostFrame frame(m_loop, window, false);
+    IPlugView* view = open(frame, window);
+    ASSERT_NE(view, nullptr);
+    EXPECT_FALSE(vk::vst3::hostRunLoopIsMessageThread());
+    EXPECT_TRUE(shows(window, 30, 25, juce::Colours::lime));
+    // Host automation reaches the screen while the host's thread does nothing for the module.
+    m_loop.call([&] { m_controller->setParamNormalized(3, 0.9); });
+    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::yellow));
+    if (window.hasXTest())
+    {
+        m_edits.clear();
+        window.click(30, 25);
+        EXPECT_TRUE(shows(window, 30, 25, juce::Colours::red));
+        EXPECT_TRUE(waitUntil([&] { return m_edits.events(5).size() >= 3; }));
+        EXPECT_EQ(m_edits.events(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
+    }
+    close(view);
+    EXPECT_EQ(ViewEditor::open.load(), nullptr);
 }
 
 TEST_F(Vst3EditorView, PointerInputReachesTheProcessorAndTheHostAndAutomationMovesTheControl)
