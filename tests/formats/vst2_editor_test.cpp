@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <string>
 #include <thread>
 
 extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions();
@@ -203,7 +204,13 @@ TEST_P(Vst2TestEditor, FollowsTheEditorsSizeAndTakesPointerInput)
     EXPECT_EQ(m_window.childCount(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modules, Vst2Editor, ::testing::Values(VK_VST2_EDITOR_TEST_MODULE, VK_VST2_MODULE));
-INSTANTIATE_TEST_SUITE_P(Modules, Vst2TestEditor, ::testing::Values(VK_VST2_EDITOR_TEST_MODULE));
+std::string moduleName(const ::testing::TestParamInfo<const char*>& info)
+{
+    return std::string(info.param) == VK_VST2_EDITOR_TEST_MODULE ? "TestModule" : "Product";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, Vst2Editor, ::testing::Values(VK_VST2_EDITOR_TEST_MODULE, VK_VST2_MODULE),
+                         moduleName);
+INSTANTIATE_TEST_SUITE_P(Modules, Vst2TestEditor, ::testing::Values(VK_VST2_EDITOR_TEST_MODULE), moduleName);
 
 } // namespace

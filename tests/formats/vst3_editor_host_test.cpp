@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 namespace
 {
@@ -82,7 +83,13 @@ TEST_P(Vst3EditorHost, AHundredOpenCloseCyclesNeitherHangNorFail)
     EXPECT_EQ(run.get("result"), "ok");
 }
 
-INSTANTIATE_TEST_SUITE_P(Modules, Vst3EditorHost, ::testing::Values(VK_EDITOR_TEST_BUNDLE, VK_VST3_BUNDLE));
+std::string moduleName(const ::testing::TestParamInfo<const char*>& info)
+{
+    return std::string(info.param) == VK_EDITOR_TEST_BUNDLE ? "TestBundle" : "Product";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, Vst3EditorHost, ::testing::Values(VK_EDITOR_TEST_BUNDLE, VK_VST3_BUNDLE),
+                         moduleName);
 
 } // namespace
 
