@@ -85,7 +85,13 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
     }
     if (opcode == Vst2::effClose)
         routes().remove(effect); // the wrapper deletes itself and the processor in this call
-    return g_frameworkDispatcher.load()(effect, opcode, index, value, ptr, opt);
+    const auto result = g_frameworkDispatcher.load()(effect, opcode, index, value, ptr, opt);
+    // The wrapper announces an editor until an editor call finds out whether there is one; a host
+    // reading the flag after opening the effect learns the truth at once.
+    if (opcode == Vst2::effOpen)
+        if (auto* processor = routes().find(effect); processor != nullptr && !processor->hasEditor())
+            effect->flags &= ~Vst2::effFlagsHasEditor;
+    return result;
 }
 
 // A host change goes straight to the processor's setParameter (the setter marks it as from the host

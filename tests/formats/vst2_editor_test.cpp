@@ -84,8 +84,7 @@ protected:
         ASSERT_NE(m_host.create(), nullptr);
         m_host.onSizeWindow = [this](int w, int h) { m_window.resize(w, h); };
         m_host.dispatch(Vst2::effOpen);
-        // The wrapper announces an editor until the first editor call settles whether there is one.
-        editorSize();
+        // Once the effect is open its editor flag tells whether an editor opens.
         if ((m_host.effect()->flags & Vst2::effFlagsHasEditor) == 0)
             GTEST_SKIP() << "the module reports no editor yet";
     }
@@ -141,6 +140,26 @@ protected:
 class Vst2TestEditor : public Vst2Editor
 {
 };
+
+TEST(Vst2EditorFlag, AnOpenEffectAnnouncesAnEditorExactlyWhenOneOpens)
+{
+    ScopedHome home;
+    for (const char* module : {VK_VST2_EDITOR_TEST_MODULE, VK_VST2_MODULE})
+    {
+        RawVst2Host host(module);
+        ASSERT_TRUE(host.loaded()) << host.error();
+        ASSERT_NE(host.create(), nullptr);
+        host.dispatch(Vst2::effOpen);
+        const bool announced = (host.effect()->flags & Vst2::effFlagsHasEditor) != 0;
+        Vst2::ERect* rect = nullptr;
+        host.dispatch(Vst2::effEditGetRect, 0, 0, &rect);
+        EXPECT_EQ(announced, rect != nullptr) << module;
+        if (std::string(module) == VK_VST2_EDITOR_TEST_MODULE)
+        {
+            EXPECT_TRUE(announced);
+        }
+    }
+}
 
 TEST_P(Vst2Editor, OpensDrawsAndClosesAHundredTimes)
 {
