@@ -1,33 +1,75 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine (scripts/setup.sh), builds everything in Release into build/release/,
-# installs the VST3 bundle into ~/.vst3 (where Linux hosts look for it), renders a short demo through our
-# console host with the start-up factory preset, and runs the FFT benchmark beside FFTW.
+# installs the modules where Linux hosts look for them (the VST3 bundle in ~/.vst3, the VST 2.4 module in
+# ~/.vst), renders a short demo through our console host with the start-up factory preset, photographs the
+# editor opened through the VST3 view, and runs the FFT benchmark beside FFTW. The output stays short:
+# where things went and the FFT ratio table; the logs of set-up, build and benchmark go to files.
 set -euo pipefail
 
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root_dir/scripts/setup.sh"
+dir="$root_dir/build/release"
+logs="$dir/logs"
+mkdir -p "$logs"
+
+# Runs a step with its output in a log file; shows the end of the log when it fails.
+quietly() {
+    local log="$1"
+    shift
+    if ! "$@" >"$log" 2>&1; then
+        echo "failed: $* (last lines of $log):" >&2
+        tail -n 40 "$log" >&2
+        exit 1
+    fi
+}
+
+quietly "$logs/setup.log" "$root_dir/scripts/setup.sh"
 
 export CCACHE_SLOPPINESS=time_macros
 export CCACHE_NOHASHDIR=1
 export CCACHE_BASEDIR="$root_dir"
-dir="$root_dir/build/release"
-
-cmake -S "$root_dir" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$dir" -j "${VK_JOBS:-$(nproc)}"
+quietly "$logs/configure.log" cmake -S "$root_dir" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
+quietly "$logs/build.log" cmake --build "$dir" -j "${VK_JOBS:-$(nproc)}"
+echo "built in $dir (logs in $logs)"
 
 bundle_name="VEKLA Latiphonix3.vst3"
-echo "=== installing $bundle_name into ~/.vst3"
-mkdir -p "$HOME/.vst3"
-rm -rf "$HOME/.vst3/$bundle_name"
+mkdir -p "$HOME/.vst3" "$HOME/.vst"
+rm -rf "${HOME:?}/.vst3/$bundle_name"
 cp -r "$dir/vst3/$bundle_name" "$HOME/.vst3/"
+echo "VST3 bundle installed: $HOME/.vst3/$bundle_name"
+vst2_module="VEKLA Latiphonix3.so"
+cp "$dir/vst2/$vst2_module" "$HOME/.vst/$vst2_module"
+echo "VST 2.4 module installed: $HOME/.vst/$vst2_module"
+
+host="$dir/tools/host/vk_vst3_host"
 
 # A fresh instance starts on the first factory preset, "Tickle my beats".
 demo="$dir/demo/latiphonix-demo.wav"
 mkdir -p "$(dirname "$demo")"
-echo "=== rendering 5 s of stereo noise through the factory preset \"Tickle my beats\""
-"$dir/tools/host/vk_vst3_host" "$HOME/.vst3/$bundle_name" --noise --seconds 5 --rate 48000 --block 512 \
-    --output "$demo" >/dev/null
-echo "demo written to $demo"
+quietly "$logs/demo.log" "$host" "$HOME/.vst3/$bundle_name" --noise --seconds 5 --rate 48000 --block 512 \
+    --output "$demo"
+echo "demo (5 s of stereo noise through \"Tickle my beats\"): $demo"
 
-echo "=== FFT benchmark (ours beside FFTW)"
-"$dir/bench/bench_fft" --benchmark_min_time=0.2
+# The editor through the VST3 view, in a window of the console host; a private Xvfb without a desktop.
+if [ -z "${DISPLAY:-}" ]; then
+    display_number=91
+    while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done
+    Xvfb ":${display_number}" -screen 0 1280x1024x24 -noreset >/dev/null 2>&1 &
+    xvfb_pid=$!
+    trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+    export DISPLAY=":${display_number}"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display_number}" ] && break; sleep 0.1; done
+fi
+screenshot="$dir/demo/latiphonix-editor.png"
+rm -f "$screenshot"
+quietly "$logs/screenshot.log" "$host" "$HOME/.vst3/$bundle_name" --screenshot "$screenshot" --editor-ms 1500 \
+    --seconds 0
+if grep -q '^editor.present=0' "$logs/screenshot.log"; then
+    echo "editor screenshot: none (the plug-in reports no editor)"
+else
+    echo "editor screenshot: $screenshot ($(sed -n 's/^editor.window=//p' "$logs/screenshot.log"))"
+fi
+
+bench_log="$logs/fft-benchmark.txt"
+quietly "$bench_log" "$dir/bench/bench_fft" --benchmark_min_time=0.2
+echo "FFT benchmark (full output: $bench_log)"
+sed -n '/^Best real time per transform/,$p' "$bench_log"

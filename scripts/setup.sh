@@ -11,7 +11,7 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config patch dpkg-dev
     clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
-    libfreetype-dev libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev libxcursor-dev
+    libfreetype-dev libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev libxcursor-dev libxtst-dev
     libgl-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev libcurl4-openssl-dev
     xvfb xauth x11-apps mesa-utils libgl1-mesa-dri fonts-dejavu-core
     calf-plugins liblilv-dev zam-plugins ardour

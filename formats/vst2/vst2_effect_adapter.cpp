@@ -163,6 +163,11 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
     const auto result = g_frameworkDispatcher.load()(effect, opcode, index, value, ptr, opt);
     if (opcode == Vst2::effMainsChanged && value != 0)
         routes().setResumed(effect, true);
+    // The wrapper announces an editor until an editor call finds out whether there is one; a host
+    // reading the flag after opening the effect learns the truth at once.
+    if (opcode == Vst2::effOpen)
+        if (auto* processor = routes().find(effect); processor != nullptr && !processor->hasEditor())
+            effect->flags &= ~Vst2::effFlagsHasEditor;
     return result;
 }
 

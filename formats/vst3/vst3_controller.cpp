@@ -1,6 +1,7 @@
 #include "formats/vst3/vst3_controller.h"
 
 #include "formats/vst3/vst3_component_state.h"
+#include "formats/vst3/vst3_editor_view.h"
 #include "formats/vst3/vst3_link_message.h"
 #include "formats/vst3/vst3_processor.h"
 #include "formats/vst3/vst3_published_parameters.h"
@@ -10,6 +11,8 @@
 #include <pluginterfaces/base/ustring.h>
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 namespace Steinberg::Vst
 {
@@ -38,6 +41,8 @@ VST3Controller::VST3Controller()
 
 VST3Controller::~VST3Controller()
 {
+    for (auto* view : std::exchange(m_views, {}))
+        view->controllerGone();
     vk::vst3::unregisterEditSink(m_sink.get());
     m_sink->close();
     stopListening();
@@ -157,6 +162,9 @@ tresult PLUGIN_API VST3Controller::initialize(FUnknown* context)
 
 tresult PLUGIN_API VST3Controller::terminate()
 {
+    // The host may still hold the view: its editor closes, the object stays until the host releases it.
+    for (auto* view : std::exchange(m_views, {}))
+        view->controllerGone();
     vk::vst3::unregisterEditSink(m_sink.get());
     m_sink->setHandler(nullptr);
     stopListening();
@@ -252,11 +260,28 @@ tresult PLUGIN_API VST3Controller::setComponentHandler(IComponentHandler* handle
     return EditController::setComponentHandler(handler);
 }
 
-IPlugView* PLUGIN_API VST3Controller::createView(FIDString)
+IPlugView* PLUGIN_API VST3Controller::createView(FIDString name)
 {
-    // The product's editor is not part of this build: no view for any name. (The view takes its plug
-    // frame's run loop as the message thread with one RunLoopOffer, vst3_message_thread.h.)
-    return nullptr;
+    if (name == nullptr || std::strcmp(name, ViewType::kEditor) != 0 || !m_initialized)
+        return nullptr;
+    {
+        // A view without an editor would leave the host an empty window: hosts ask for one to learn
+        // whether there is an editor at all.
+        if (m_link == nullptr)
+            return nullptr;
+        std::lock_guard<std::mutex> guard(m_link->lock);
+        if (m_link->processor == nullptr || !m_link->processor->hasEditor())
+            return nullptr;
+    }
+    auto* view = new (std::nothrow) VST3Editor(*this, m_link);
+    if (view != nullptr)
+        m_views.push_back(view);
+    return view;
+}
+
+void VST3Controller::viewGone(VST3Editor* view)
+{
+    m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
 }
 
 tresult PLUGIN_API VST3Controller::notify(IMessage* message)

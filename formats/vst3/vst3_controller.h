@@ -21,11 +21,14 @@
 #include <public.sdk/source/vst/vsteditcontroller.h>
 
 #include <memory>
+#include <vector>
 
 class VkJuceProcessorBase;
 
 namespace Steinberg::Vst
 {
+
+class VST3Editor;
 
 // The SDK's interfaces have no virtual destructors by design: objects are freed through release().
 #pragma GCC diagnostic push
@@ -50,6 +53,9 @@ public:
     // Takes the link message of the processor wrapper the host connected this controller to.
     tresult PLUGIN_API notify(IMessage* message) SMTG_OVERRIDE;
 
+    // The view tells its controller it is being destroyed. [host UI thread]
+    void viewGone(VST3Editor* view);
+
     bool hasProcessor();
     // The processor this controller is paired with; null when none. [host main thread]
     VkJuceProcessorBase* pairedProcessor();
@@ -64,6 +70,8 @@ private:
     vk::vst3::RunLoopOffer m_contextRunLoop;
     std::shared_ptr<vk::vst3::ProcessorLink> m_link;
     std::shared_ptr<vk::vst3::EditSink> m_sink;
+    // The views that live; not owned (the host holds them).
+    std::vector<VST3Editor*> m_views;
     bool m_initialized = false;
     bool m_listening = false;
     bool m_parametersBuilt = false;

@@ -117,6 +117,14 @@ void shutDownFramework()
     juce::shutdownJuce_GUI();
 }
 
+// [role held] Makes the calling thread the framework's message thread.
+void takeMessageThreadPart()
+{
+    if (auto* mm = juce::MessageManager::getInstanceWithoutCreating();
+        mm != nullptr && !mm->isThisTheMessageThread())
+        mm->setCurrentThreadAsMessageThread();
+}
+
 // The module's own message thread, for as long as no host run loop is on offer.
 class OwnThread
 {
@@ -224,6 +232,7 @@ private:
             bool delivered = false;
             {
                 std::lock_guard<std::recursive_mutex> role(roleLock());
+                takeMessageThreadPart(); // a host thread may have had it for a view's call
                 delivered = dispatchPending();
                 // Marked only around a pass that may call the host, so that a stop finds the thread idle
                 // (and waits for it) whenever it can.
@@ -390,11 +399,9 @@ bool adoptLoopThread()
             d.own.reset(); // joins a thread that has left its loop
         }
     }
-    auto* mm = juce::MessageManager::getInstanceWithoutCreating();
-    if (mm == nullptr)
+    if (juce::MessageManager::getInstanceWithoutCreating() == nullptr)
         return false;
-    if (!mm->isThisTheMessageThread())
-        mm->setCurrentThreadAsMessageThread();
+    takeMessageThreadPart();
     d.adopted.store(true);
     return true;
 }
@@ -555,6 +562,13 @@ void finishMessageThread()
     std::lock_guard<std::mutex> attach(d.attachLock);
     joinEndedThread();
 }
+
+MessageThreadScope::MessageThreadScope() : m_role(roleLock())
+{
+    takeMessageThreadPart();
+}
+
+MessageThreadScope::~MessageThreadScope() = default;
 
 bool hostRunLoopIsMessageThread()
 {

@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace Steinberg::Linux
 {
@@ -48,6 +49,22 @@ public:
 private:
     void reset();
     Steinberg::Linux::IRunLoop* m_loop = nullptr;
+};
+
+// Makes the calling host thread the message thread for the scope's life, for work on the framework's
+// windows (an editor view's calls). Waits for a pass the module's own thread may be in, which ends after
+// at most one round of edits reported to the host; the module's thread takes the part back at its next
+// pass. Nestable. [host UI thread]
+class MessageThreadScope
+{
+public:
+    MessageThreadScope();
+    ~MessageThreadScope();
+    MessageThreadScope(const MessageThreadScope&) = delete;
+    MessageThreadScope& operator=(const MessageThreadScope&) = delete;
+
+private:
+    std::unique_lock<std::recursive_mutex> m_role;
 };
 
 // Starts the framework on the offered run loop's thread (the caller's, until the loop calls back), or on

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -65,6 +66,10 @@ struct ProcessorLink
     // to the processor only then (in the call's parameter queues); the set-up report waits for them.
     std::atomic<bool> processedSinceActivation{false};
     EditReporter reporter;
+    // Set by an editor view while it shows this processor's editor: closes that editor. The processor
+    // wrapper calls it just before the processor is deleted, so that no editor outlives its processor
+    // when a host releases the component before the view. [message thread, role held]
+    std::function<void()> closeEditor;
 };
 
 // [host main thread] The module-wide pairing record.

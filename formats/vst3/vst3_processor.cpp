@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace vk::vst3
 {
@@ -65,8 +66,13 @@ VST3Processor::~VST3Processor()
     if (m_processor != nullptr)
     {
         m_processor->setPlayHead(nullptr);
-        vk::vst3::runOnMessageThread([processor = m_processor.release(), link = m_link]
-                                     { delete processor; });
+        vk::vst3::runOnMessageThread(
+            [processor = m_processor.release(), link = m_link]
+            {
+                if (auto close = std::exchange(link->closeEditor, nullptr))
+                    close();
+                delete processor;
+            });
     }
 }
 

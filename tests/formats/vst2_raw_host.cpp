@@ -81,7 +81,7 @@ std::vector<int> RawVst2Host::automatedIndexes() const
 }
 
 Vst2::VstIntPtr RawVst2Host::callback(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::VstInt32 index,
-                                      Vst2::VstIntPtr, void*, float)
+                                      Vst2::VstIntPtr value, void* ptr, float)
 {
     auto* host = effect != nullptr && effect->user != nullptr ? static_cast<RawVst2Host*>(effect->user)
                                                               : t_creatingHost;
@@ -103,6 +103,16 @@ Vst2::VstIntPtr RawVst2Host::callback(Vst2::AEffect* effect, Vst2::VstInt32 opco
         return reinterpret_cast<Vst2::VstIntPtr>(&host->timeInfo);
     case Vst2::audioMasterGetCurrentProcessLevel:
         return Vst2::kVstProcessLevelRealtime;
+    case Vst2::audioMasterCanDo:
+        return host->onSizeWindow && ptr != nullptr &&
+                       std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0
+                   ? 1
+                   : 0;
+    case Vst2::audioMasterSizeWindow:
+        if (!host->onSizeWindow)
+            return 0;
+        host->onSizeWindow(int(index), int(value));
+        return 1;
     default:
         return 0;
     }

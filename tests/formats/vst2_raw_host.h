@@ -6,6 +6,7 @@
 #include "platform/vst2/vk_vst2_interface.h"
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ public:
     void resetCallbackCounts();
     // Parameter indexes the effect reported through audioMasterAutomate, in order.
     std::vector<int> automatedIndexes() const;
+
+    // Called for audioMasterSizeWindow (the editor asks for a new window size); unset: refused.
+    std::function<void(int width, int height)> onSizeWindow;
 
     // The time information the callback hands out for audioMasterGetTime.
     Vst2::VstTimeInfo timeInfo{};

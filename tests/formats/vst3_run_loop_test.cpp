@@ -493,3 +493,28 @@ TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeard
 }
 
 } // namespace
+
+TEST_F(Vst3RunLoop, AViewCallTakesTheMessageThreadFromTheModulesThreadAndGivesItBack)
+{
+    // A host without a run loop: the module's thread runs the framework, and an editor view's call on
+    // the host's thread takes the message-thread part for its duration.
+    RunLoopHost host;
+    Instance instance;
+    host.call([&] { instance.create(nullptr); });
+    ASSERT_TRUE(waitUntil([] { return timerLog().count("timer") >= 2; }));
+    const auto loop = host.threadId();
+
+    host.call(
+        [&]
+        {
+            vk::vst3::MessageThreadScope scope;
+            EXPECT_TRUE(juce::MessageManager::getInstance()->isThisTheMessageThread());
+            timerLog().clear();
+            // Nothing of the framework runs elsewhere meanwhile (the timer is due every 5 ms).
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            EXPECT_EQ(timerLog().count("timer"), 0);
+        });
+    ASSERT_TRUE(waitUntil([] { return timerLog().count("timer") >= 3; }));
+    EXPECT_EQ(timerLog().countOn("timer", loop), 0) << "the module's thread has the part back";
+    host.call([&] { instance.destroy(); });
+}

@@ -2,6 +2,7 @@
 // lines, what it found and did: the classes, parameters, programs, the processed signal and the state.
 // Exit code 0 on success, 1 on a usage error, 2 when the plug-in could not be scanned, loaded or run.
 
+#include "host_editor.h"
 #include "host_options.h"
 #include "host_plugin.h"
 #include "host_render.h"
@@ -84,6 +85,12 @@ int run(const HostOptions& options)
     {
         reportParameters(*plugin, true);
         reportPrograms(*plugin);
+    }
+
+    if (options.editorCycles > 0 && !runEditor(*plugin, options, error))
+    {
+        reportError(error);
+        return 2;
     }
 
     const auto numSamples = juce::int64(options.seconds * options.sampleRate + 0.5);

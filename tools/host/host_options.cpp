@@ -1,5 +1,7 @@
 #include "host_options.h"
 
+#include <algorithm>
+
 namespace vkhost
 {
 namespace
@@ -46,7 +48,11 @@ juce::String usageText()
            "  --automate REF=VALUE@SEC    change a parameter while processing, at SEC seconds\n"
            "  --output FILE.wav           write the processed signal (32-bit float)\n"
            "  --reference FILE.wav        compare the processed signal with this file\n"
-           "  --load-state FILE  --save-state FILE   restore state before / save it after processing\n";
+           "  --load-state FILE  --save-state FILE   restore state before / save it after processing\n"
+           "  --editor                    open the editor in a window of the host (needs DISPLAY)\n"
+           "  --editor-cycles N           open and close the editor N times\n"
+           "  --editor-ms MS              keep the editor open for MS milliseconds each time (default 500)\n"
+           "  --screenshot FILE.png       write a picture of the editor (implies --editor)\n";
 }
 
 std::optional<HostOptions> parseOptions(const juce::StringArray& args, juce::String& error)
@@ -80,6 +86,8 @@ std::optional<HostOptions> parseOptions(const juce::StringArray& args, juce::Str
             o.zeroLengthBlocks = true;
         else if (a == "--realtime")
             o.realtime = true;
+        else if (a == "--editor")
+            o.editorCycles = std::max(o.editorCycles, 1);
         else if (a.startsWith("--"))
         {
             if (!next(v))
@@ -136,6 +144,15 @@ std::optional<HostOptions> parseOptions(const juce::StringArray& args, juce::Str
                 o.loadStateFile = juce::File::getCurrentWorkingDirectory().getChildFile(v);
             else if (a == "--save-state")
                 o.saveStateFile = juce::File::getCurrentWorkingDirectory().getChildFile(v);
+            else if (a == "--editor-cycles")
+                o.editorCycles = v.getIntValue();
+            else if (a == "--editor-ms")
+                o.editorMs = v.getIntValue();
+            else if (a == "--screenshot")
+            {
+                o.screenshotFile = juce::File::getCurrentWorkingDirectory().getChildFile(v);
+                o.editorCycles = std::max(o.editorCycles, 1);
+            }
             else
             {
                 error = "unknown option " + a;
@@ -153,6 +170,8 @@ std::optional<HostOptions> parseOptions(const juce::StringArray& args, juce::Str
 
     if (o.bundle.isEmpty())
         error = "no bundle given";
+    else if (o.editorCycles < 0 || o.editorMs < 0)
+        error = "editor cycles and time must not be negative";
     else if (o.sampleRate <= 0.0 || o.blockSize < 1 || o.seconds < 0.0 || o.inputChannels < 1)
         error = "rate, block size, length and channel count must be positive";
     if (error.isNotEmpty())

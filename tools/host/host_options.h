@@ -60,6 +60,12 @@ struct HostOptions
     juce::File referenceFile;
     juce::File loadStateFile;
     juce::File saveStateFile;
+
+    // The editor, opened through the plug-in's VST3 view in a window of ours: this many times (0: not
+    // at all), each kept open for editorMs; the last one's picture goes to the screenshot file (PNG).
+    int editorCycles = 0;
+    int editorMs = 500;
+    juce::File screenshotFile;
 };
 
 // Parses argv; on failure returns nothing and puts the reason in `error`.

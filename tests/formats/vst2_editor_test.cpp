@@ -1,0 +1,235 @@
+// The VST 2.4 module's editor in a raw host's X window, opened through the wrapper's editor calls the way
+// Linux hosts open it: effEditGetRect, effEditOpen with the host's X window, effEditIdle while it shows,
+// effEditClose. The editor draws into the window, asks the host to follow its size, takes real pointer
+// input (XTest) with the host seeing the edit, and opens and closes a hundred times. Once with a test
+// module whose processor has a small editor, once with the product module (skipped while it has none).
+// Needs DISPLAY (Xvfb + Mesa).
+
+#include "vst2_raw_host.h"
+#include "x11_host_window.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions();
+extern "C" const char* __lsan_default_suppressions()
+{
+    // The X and OpenGL driver libraries keep what they keep until the process ends.
+    return "leak:XGetVisualInfo\nleak:libX11.so\nleak:libxcb.so\nleak:libGLX\nleak:libGL.so\n"
+           "leak:swrast_dri\nleak:libLLVM\nleak:libglapi\n";
+}
+
+namespace
+{
+
+// Keeps the loaded module and the OpenGL driver in memory to the end of the process, so that a leak
+// report names what they allocated instead of an unloaded module.
+void pinLoadedLibraries(const char* module)
+{
+    for (const char* lib :
+         {module, "swrast_dri.so", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "libGLX_mesa.so.0",
+          "libglapi.so.0", "libLLVM-15.so.1", "libGL.so.1", "libGLX.so.0"})
+        dlopen(lib, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
+bool hasDisplay()
+{
+    const char* d = std::getenv("DISPLAY");
+    return d != nullptr && *d != 0;
+}
+
+// The processors' settings go to a fresh folder, not the user's.
+class ScopedHome
+{
+public:
+    ScopedHome()
+    {
+        std::random_device random;
+        m_root = std::filesystem::temp_directory_path() / ("vk-vst2-editor-" + std::to_string(random()));
+        std::filesystem::create_directories(m_root / "config");
+        setenv("HOME", m_root.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
+    }
+    ~ScopedHome()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(m_root, error);
+    }
+
+private:
+    std::filesystem::path m_root;
+};
+
+bool near(vk::test::Rgb p, int r, int g, int b)
+{
+    return std::abs(p.r - r) < 8 && std::abs(p.g - g) < 8 && std::abs(p.b - b) < 8;
+}
+
+class Vst2Editor : public ::testing::TestWithParam<const char*>
+{
+protected:
+    void SetUp() override
+    {
+        if (!hasDisplay())
+            GTEST_SKIP() << "DISPLAY is not set: start Xvfb to open editors";
+        ASSERT_TRUE(m_host.loaded()) << m_host.error();
+        ASSERT_NE(m_host.create(), nullptr);
+        m_host.onSizeWindow = [this](int w, int h) { m_window.resize(w, h); };
+        m_host.dispatch(Vst2::effOpen);
+        // Once the effect is open its editor flag tells whether an editor opens.
+        if ((m_host.effect()->flags & Vst2::effFlagsHasEditor) == 0)
+            GTEST_SKIP() << "the module reports no editor yet";
+    }
+
+    // The editor's rectangle as the wrapper reports it.
+    std::pair<int, int> editorSize()
+    {
+        Vst2::ERect* rect = nullptr;
+        m_host.dispatch(Vst2::effEditGetRect, 0, 0, &rect);
+        if (rect == nullptr)
+            return {0, 0};
+        return {rect->right - rect->left, rect->bottom - rect->top};
+    }
+
+    // Opens the editor in the host's window at the size the wrapper reports.
+    bool open()
+    {
+        const auto [w, h] = editorSize();
+        if (w <= 0 || h <= 0)
+            return false;
+        m_window.resize(w, h);
+        const bool opened = m_host.dispatch(Vst2::effEditOpen, 0, 0, m_window.handle()) != 0;
+        pinLoadedLibraries(GetParam());
+        return opened;
+    }
+
+    // Idles the editor, as a host's UI loop does, until `done` holds or the time is up.
+    template <typename Condition>
+    bool idleUntil(Condition done, std::chrono::seconds limit = std::chrono::seconds(20))
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done())
+        {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            m_host.dispatch(Vst2::effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
+    bool shows(int x, int y, int r, int g, int b)
+    {
+        return idleUntil([&] { return near(m_window.pixel(x, y), r, g, b); });
+    }
+
+    ScopedHome m_home;
+    RawVst2Host m_host{GetParam()};
+    vk::test::X11HostWindow m_window{50, 50};
+};
+
+// The test module's editor only: its controls are known.
+class Vst2TestEditor : public Vst2Editor
+{
+};
+
+TEST(Vst2EditorFlag, AnOpenEffectAnnouncesAnEditorExactlyWhenOneOpens)
+{
+    ScopedHome home;
+    for (const char* module : {VK_VST2_EDITOR_TEST_MODULE, VK_VST2_MODULE})
+    {
+        RawVst2Host host(module);
+        ASSERT_TRUE(host.loaded()) << host.error();
+        ASSERT_NE(host.create(), nullptr);
+        host.dispatch(Vst2::effOpen);
+        const bool announced = (host.effect()->flags & Vst2::effFlagsHasEditor) != 0;
+        Vst2::ERect* rect = nullptr;
+        host.dispatch(Vst2::effEditGetRect, 0, 0, &rect);
+        EXPECT_EQ(announced, rect != nullptr) << module;
+        if (std::string(module) == VK_VST2_EDITOR_TEST_MODULE)
+        {
+            EXPECT_TRUE(announced);
+        }
+    }
+}
+
+TEST_P(Vst2Editor, OpensDrawsAndClosesAHundredTimes)
+{
+    for (int i = 0; i < 100; ++i)
+    {
+        ASSERT_TRUE(open()) << "cycle " << i;
+        ASSERT_EQ(m_window.childCount(), 1) << "cycle " << i;
+        // Something other than the window's black is drawn.
+        if (i == 0 || i == 99)
+        {
+            const auto [w, h] = editorSize();
+            EXPECT_TRUE(idleUntil(
+                [&]
+                {
+                    for (int y = 0; y < h; y += 7)
+                        for (int x = 0; x < w; x += 7)
+                            if (!near(m_window.pixel(x, y), 0, 0, 0))
+                                return true;
+                    return false;
+                }))
+                << "cycle " << i;
+        }
+        m_host.dispatch(Vst2::effEditIdle);
+        m_host.dispatch(Vst2::effEditClose);
+        ASSERT_EQ(m_window.childCount(), 0) << "cycle " << i;
+    }
+}
+
+TEST_P(Vst2TestEditor, FollowsTheEditorsSizeAndTakesPointerInput)
+{
+    ASSERT_TRUE(open());
+    EXPECT_EQ(editorSize(), std::make_pair(200, 120));
+    EXPECT_TRUE(shows(30, 25, 0, 255, 0)); // parameter 5 is 0.75: on
+    EXPECT_TRUE(shows(120, 30, 0, 0, 255));
+
+    // Host automation reaches the screen, and makes the editor grow: the host is asked to follow.
+    m_host.effect()->setParameter(m_host.effect(), 3, 0.9f);
+    EXPECT_TRUE(shows(120, 30, 255, 255, 0));
+    m_host.effect()->setParameter(m_host.effect(), 6, 1.0f);
+    int w = 0, h = 0;
+    EXPECT_TRUE(idleUntil(
+        [&]
+        {
+            m_window.size(w, h);
+            return w == 260 && h == 150;
+        }));
+    EXPECT_EQ(editorSize(), std::make_pair(260, 150));
+
+    if (m_window.hasXTest())
+    {
+        m_host.resetCallbackCounts();
+        m_window.click(30, 25);
+        EXPECT_TRUE(idleUntil([&] { return m_host.effect()->getParameter(m_host.effect(), 5) == 0.0f; }));
+        EXPECT_TRUE(shows(30, 25, 255, 0, 0));
+        EXPECT_TRUE(idleUntil([&] { return m_host.callbackCount(Vst2::audioMasterEndEdit) >= 1; }));
+        EXPECT_EQ(m_host.callbackCount(Vst2::audioMasterBeginEdit), 1);
+        EXPECT_GE(m_host.callbackCount(Vst2::audioMasterAutomate), 1);
+        EXPECT_EQ(m_host.callbackCount(Vst2::audioMasterEndEdit), 1);
+    }
+    m_host.dispatch(Vst2::effEditClose);
+    EXPECT_EQ(m_window.childCount(), 0);
+}
+
+std::string moduleName(const ::testing::TestParamInfo<const char*>& info)
+{
+    return std::string(info.param) == VK_VST2_EDITOR_TEST_MODULE ? "TestModule" : "Product";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, Vst2Editor, ::testing::Values(VK_VST2_EDITOR_TEST_MODULE, VK_VST2_MODULE),
+                         moduleName);
+INSTANTIATE_TEST_SUITE_P(Modules, Vst2TestEditor, ::testing::Values(VK_VST2_EDITOR_TEST_MODULE), moduleName);
+
+} // namespace
