@@ -715,7 +715,7 @@ void CFreqGraph::mouseExit(const juce::MouseEvent& event)
 void CFreqGraph::dragBottomBar(const juce::MouseEvent& event)
 {
     const auto pos = event.position;
-    if (pos == lastMousePosition)
+    if (pos == lastMousePosition || !isFinite(pos.x, pos.y))
         return;
     const double s = event.mods.isShiftDown() ? 0.1 : 1.0;
     const Range display = getXDisplayRange();
@@ -738,7 +738,7 @@ void CFreqGraph::dragBottomBar(const juce::MouseEvent& event)
 void CFreqGraph::dragSideBar(const juce::MouseEvent& event)
 {
     const auto pos = event.position;
-    if (pos == lastMousePosition)
+    if (pos == lastMousePosition || !isFinite(pos.x, pos.y))
         return;
     const double s = event.mods.isShiftDown() ? 0.1 : 1.0;
     const Range display = getYDisplayRange();
