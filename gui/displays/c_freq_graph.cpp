@@ -134,7 +134,8 @@ void CFreqGraph::setCurveExtras(bool on)
             }
             if (auto* existing = c->getObserver(k))
             {
-                // A runaway spectrum (magnitude above 10^6, power above 10^12) would pin the curve: start over.
+                // A runaway spectrum (magnitude above 10^6, power above 10^12) would pin the curve: start
+                // over.
                 bool runaway = false;
                 {
                     VkJuceObserverFrequencyDomain::Reader reader(*existing);
@@ -146,8 +147,8 @@ void CFreqGraph::setCurveExtras(bool on)
             }
             else if (auto* source = c->getSource(k))
             {
-                c->setObserver(k, std::make_unique<VkJuceObserverFrequencyDomain>(2 * source->getHalfSize(),
-                                                                                   22005.0f));
+                c->setObserver(
+                    k, std::make_unique<VkJuceObserverFrequencyDomain>(2 * source->getHalfSize(), 22005.0f));
             }
         }
         c->setObserversOn(on);
@@ -190,7 +191,8 @@ void CFreqGraph::updateCurveBallistic(int sourceIndex, int curveIndex, bool ball
     updateCurve(UpdateKind::ballistic, sourceIndex, curveIndex, ballistics, holdEnd, fullRange);
 }
 
-void CFreqGraph::updateCurveSmoothed(int sourceIndex, int curveIndex, bool smooth, bool holdEnd, bool fullRange)
+void CFreqGraph::updateCurveSmoothed(int sourceIndex, int curveIndex, bool smooth, bool holdEnd,
+                                     bool fullRange)
 {
     updateCurve(UpdateKind::smoothed, sourceIndex, curveIndex, smooth, holdEnd, fullRange);
 }
@@ -382,38 +384,32 @@ int CFreqGraph::getAttachedParameter(int slot) const
 
 CFreqGraph::Range CFreqGraph::getXRange() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return xRange;
+    return readLocked(xRange);
 }
 
 CFreqGraph::Range CFreqGraph::getXView() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return xView;
+    return readLocked(xView);
 }
 
 CFreqGraph::Range CFreqGraph::getXDisplayRange() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return xDisplay;
+    return readLocked(xDisplay);
 }
 
 CFreqGraph::Range CFreqGraph::getYRange() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return yRange;
+    return readLocked(yRange);
 }
 
 CFreqGraph::Range CFreqGraph::getYView() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return yView;
+    return readLocked(yView);
 }
 
 CFreqGraph::Range CFreqGraph::getYDisplayRange() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return yDisplay;
+    return readLocked(yDisplay);
 }
 
 //==================================================================================================
@@ -437,14 +433,12 @@ void CFreqGraph::setCurveFallTime(float seconds)
 
 float CFreqGraph::getRiseRate() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return riseRate;
+    return readLocked(riseRate);
 }
 
 float CFreqGraph::getFallRate() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return fallRate;
+    return readLocked(fallRate);
 }
 
 void CFreqGraph::setAttackRelease(float newAttack, float newRelease)
@@ -482,8 +476,7 @@ void CFreqGraph::setBandRatio(float ratio)
 
 float CFreqGraph::getBandRatio() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return bandRatio;
+    return readLocked(bandRatio);
 }
 
 void CFreqGraph::setBandTable(int row)
@@ -496,20 +489,17 @@ void CFreqGraph::setBandTable(int row)
 
 int CFreqGraph::getBandTable() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return bandTable;
+    return readLocked(bandTable);
 }
 
 int CFreqGraph::getFirstBandWidth() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return firstBandWidth;
+    return readLocked(firstBandWidth);
 }
 
 float CFreqGraph::getPeakValue() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return peakValue;
+    return readLocked(peakValue);
 }
 
 float CFreqGraph::getLayerAlpha(int layer) const noexcept
@@ -519,8 +509,7 @@ float CFreqGraph::getLayerAlpha(int layer) const noexcept
 
 juce::String CFreqGraph::getReadoutText() const
 {
-    const juce::ScopedLock sl(curveLock);
-    return readoutText;
+    return readLocked(readoutText);
 }
 
 void CFreqGraph::setBottomBar(bool on, int heightPixels)

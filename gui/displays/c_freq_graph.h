@@ -185,6 +185,13 @@ private:
     int zoneFor(float x) const noexcept;
     void sendDisplayParameter(int slot, float value);
     void setXDisplayRangeForZone(float min, float max, int zone);
+    /** A copy of a field guarded by the curve lock. */
+    template <typename T>
+    T readLocked(const T& field) const
+    {
+        const juce::ScopedLock sl(curveLock);
+        return field;
+    }
 
     std::array<int, numAttachedParameters> attachedParameters;
     // Guarded by curveLock.

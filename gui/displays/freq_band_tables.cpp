@@ -41,8 +41,8 @@ void fillErbRow(Tables& t, int row, int edges, float first, float last)
 Tables build()
 {
     Tables t;
-    static constexpr float critical[] = {100,  200,  300,  400,  510,  630,  770,  920,   1080,
-                                         1270, 1480, 1720, 2000, 2320, 2700, 3150, 3700,  4400,
+    static constexpr float critical[] = {100,  200,  300,  400,  510,   630,   770,  920,  1080,
+                                         1270, 1480, 1720, 2000, 2320,  2700,  3150, 3700, 4400,
                                          5300, 6400, 7700, 9500, 12000, 15500, 20500};
     int n = 0;
     for (float f : critical)

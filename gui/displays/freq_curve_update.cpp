@@ -167,7 +167,8 @@ double updateCurveBands(const SpectrumView& spectrum, const CurveUpdateGeometry&
     const double b = g.binsPerHz;
     const double lnMin = std::log(g.minHz);
     const double lnSpan = std::log(g.maxHz) - lnMin;
-    auto pixelOf = [&](double hz) { return clampedIndex((std::log(hz) - lnMin) / lnSpan * pixels, -1, pixels - 1); };
+    auto pixelOf = [&](double hz)
+    { return clampedIndex((std::log(hz) - lnMin) / lnSpan * pixels, -1, pixels - 1); };
 
     int firstPixel = std::max(pixelOf(f), 0);
     std::fill(values, values + firstPixel, 0.0f);

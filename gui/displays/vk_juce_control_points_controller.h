@@ -12,8 +12,8 @@ namespace vk
 /** One handle of a control-points controller. */
 struct VkControlPoint
 {
-    float x = 0.0f, y = 0.0f; // centre before the offset, in the controller's pixels
-    float angle = 0.0f;       // radians
+    float x = 0.0f, y = 0.0f;                 // centre before the offset, in the controller's pixels
+    float angle = 0.0f;                       // radians
     VkOglComponentTexture* texture = nullptr; // no image: not drawn
     float size = 0.0f;                        // half the side of the square; 0 cannot be picked
     float xOffset = 0.0f, yOffset = 0.0f;

@@ -38,8 +38,8 @@ inline std::vector<DrawnRect> drawnRects(const RecordingGlApi& gl)
             for (int i = 0; i < 4; ++i)
                 colour[i] = (float)c.args[(size_t)i];
         else if (c.name == "recti")
-            out.push_back({(int)c.args[0], (int)c.args[1], (int)c.args[2], (int)c.args[3], colour[0], colour[1],
-                           colour[2], colour[3]});
+            out.push_back({(int)c.args[0], (int)c.args[1], (int)c.args[2], (int)c.args[3], colour[0],
+                           colour[1], colour[2], colour[3]});
     }
     return out;
 }

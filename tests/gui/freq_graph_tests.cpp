@@ -377,8 +377,14 @@ TEST_F(GraphFixture, ZonesMoveOneEndAndEveryDragKeepsTheMinimumSpan)
     graph.setZonesOn(false);
     graph.mouseDown(at(500, 195));
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
-    for (auto [x, y] : {std::pair{500.0f, -100000.0f}, {500.0f, -1.0e9f}, {-1.0e9f, 5.0f}, {1.0e9f, 1.0e9f},
-                        {nan, 195.0f}, {500.0f, inf}, {-inf, -inf}, {500.0f, 195.0f}})
+    for (auto [x, y] : {std::pair{500.0f, -100000.0f},
+                        {500.0f, -1.0e9f},
+                        {-1.0e9f, 5.0f},
+                        {1.0e9f, 1.0e9f},
+                        {nan, 195.0f},
+                        {500.0f, inf},
+                        {-inf, -inf},
+                        {500.0f, 195.0f}})
     {
         graph.mouseDrag(at(x, y));
         r = graph.getXDisplayRange();
@@ -412,7 +418,10 @@ TEST_F(GraphFixture, ZonesMoveOneEndAndEveryDragKeepsTheMinimumSpan)
 
 TEST_F(GraphFixture, RangesRefuseWhatCannotBeDrawnAndDriveTheAttachedParameters)
 {
-    for (auto [lo, hi] : {std::pair{0.0f, 100.0f}, {-5.0f, 100.0f}, {100.0f, 105.0f}, {100.0f, 50.0f},
+    for (auto [lo, hi] : {std::pair{0.0f, 100.0f},
+                          {-5.0f, 100.0f},
+                          {100.0f, 105.0f},
+                          {100.0f, 50.0f},
                           {std::nanf(""), 100.0f}})
         graph.setXRange(lo, hi, CFreqGraph::noView, CFreqGraph::noView);
     EXPECT_EQ(graph.getXRange().min, 20.0f);

@@ -98,7 +98,8 @@ TEST(FreqGraphThreads, RangesChangeOnTheMessageThreadWhileTheRenderThreadDraws)
     // (generous, whatever the scheduler does) for it to have drawn and read them.
     graph.setCurveExtras(false);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while ((graph.frames.load() < 10 || left.getReadCount() == 0) && std::chrono::steady_clock::now() < deadline)
+    while ((graph.frames.load() < 10 || left.getReadCount() == 0) &&
+           std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
     stop.store(true);
     audio.join();
