@@ -25,12 +25,14 @@ public:
 class VkJuceDynamicDisplay
 {
 public:
-    virtual ~VkJuceDynamicDisplay() = default;
-
     void setDataSource(VkJuceDisplaySource* source) noexcept { dataSource.store(source); }
     VkJuceDisplaySource* getDataSource() const noexcept { return dataSource.load(); }
     void setDisplayColour(juce::Colour c) noexcept { displayColour.set(c); }
     juce::Colour getDisplayColour() const noexcept { return displayColour.get(); }
+
+protected:
+    // A mix-in of display controls, never deleted on its own.
+    ~VkJuceDynamicDisplay() = default;
 
 private:
     std::atomic<VkJuceDisplaySource*> dataSource{nullptr};
