@@ -187,11 +187,7 @@ juce::Rectangle<int> VkJuceButton::getImageBounds() const
 
 void VkJuceButton::mouseDown(const juce::MouseEvent& event)
 {
-    if (offerHostMouseDown(event) || isGreyedOut())
-        return;
-    juce::Component::SafePointer<juce::Component> self(this);
-    beginChangeGesture();
-    if (self == nullptr)
+    if (!beginUserGesture(event))
         return;
     const float v = getValue();
     float next = 0.0f;

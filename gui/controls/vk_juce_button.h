@@ -54,6 +54,11 @@ public:
     void setTextInRectangle(const juce::String& text, int state);
     juce::String getText(int state) const;
     void setFrameTint(juce::Colour colour, int state);
+    /** [any thread] */
+    juce::Colour getImageTint(int state) const
+    {
+        return isStateIndex(state) ? imageTints[(size_t)state].get() : juce::Colour();
+    }
     /** State 0..3: a small image drawn instead of the text, aligned by bits 0-1 (0 centred, 2 right, else
         left) and 2-3 (0 centred, 8 bottom, else top), plus the offset. */
     void setFrameImage(const juce::Image& image, int state, int alignment, juce::Point<int> offset);

@@ -169,6 +169,15 @@ bool VkJuceControl::offerHostMouseUp(const juce::MouseEvent& event)
     return isHostParameter(*this, editor) && editor->handleParameterMouseUp(event, getParameterIndex());
 }
 
+bool VkJuceControl::beginUserGesture(const juce::MouseEvent& event)
+{
+    if (offerHostMouseDown(event) || isGreyedOut())
+        return false;
+    juce::Component::SafePointer<juce::Component> self(this);
+    beginChangeGesture();
+    return self != nullptr;
+}
+
 void VkJuceControl::cancelChangeGesture()
 {
     if (isInGesture())
@@ -236,7 +245,11 @@ void VkJuceControl::setVisible(bool shouldBeVisible)
 {
     if (shouldBeVisible == isVisible())
         return;
-    juce::Component::setVisible(shouldBeVisible);
+    {
+        // The render walk reads the flag under this lock for its whole tree: the change falls between frames.
+        const juce::ScopedLock sl(getRenderTreeLock());
+        juce::Component::setVisible(shouldBeVisible);
+    }
     updateAppearance();
 }
 

@@ -100,6 +100,9 @@ protected:
         end; from then on no frame draws it. Idempotent; every concrete control calls it first thing in its
         destructor. */
     void leaveRenderWalk();
+    /** The start of every user action: offers the press to the host, then opens the gesture. False when the
+        host took the event, the control is greyed out, or a listener deleted the control. */
+    bool beginUserGesture(const juce::MouseEvent& event);
 
 private:
     using Notify = void (Listener::*)(VkJuceControl*);

@@ -141,33 +141,35 @@ void VkJuceControlWithHelpers::setTextOffset(juce::Point<int> offset)
     textOffset = offset;
 }
 
+float VkJuceControlWithHelpers::stepHoverFade(juce::Rectangle<int>& overlayRectOut)
+{
+    const juce::SpinLock::ScopedLockType sl(renderDataLock);
+    if (hovering.load(std::memory_order_relaxed))
+    {
+        fadeLevel = std::min(1.0f, fadeLevel + fadeInStep);
+        if (oneShot.load(std::memory_order_relaxed) && fadeLevel >= 1.0f)
+        {
+            hovering.store(false, std::memory_order_relaxed);
+            fadeInStep = savedFadeInStep;
+        }
+    }
+    else
+    {
+        fadeLevel = std::max(0.0f, fadeLevel - fadeOutStep);
+        if (oneShot.load(std::memory_order_relaxed) && fadeLevel <= 0.0f)
+        {
+            oneShot.store(false, std::memory_order_relaxed);
+            fadeOutStep = savedFadeOutStep;
+        }
+    }
+    overlayRectOut = overlayRect;
+    return fadeLevel;
+}
+
 void VkJuceControlWithHelpers::renderHoverOverlay(bool off)
 {
     juce::Rectangle<int> rect;
-    float level = 0.0f;
-    {
-        const juce::SpinLock::ScopedLockType sl(renderDataLock);
-        if (hovering.load(std::memory_order_relaxed))
-        {
-            fadeLevel = std::min(1.0f, fadeLevel + fadeInStep);
-            if (oneShot.load(std::memory_order_relaxed) && fadeLevel >= 1.0f)
-            {
-                hovering.store(false, std::memory_order_relaxed);
-                fadeInStep = savedFadeInStep;
-            }
-        }
-        else
-        {
-            fadeLevel = std::max(0.0f, fadeLevel - fadeOutStep);
-            if (oneShot.load(std::memory_order_relaxed) && fadeLevel <= 0.0f)
-            {
-                oneShot.store(false, std::memory_order_relaxed);
-                fadeOutStep = savedFadeOutStep;
-            }
-        }
-        rect = overlayRect;
-        level = fadeLevel;
-    }
+    const float level = stepHoverFade(rect);
 
     auto* top = getOglComponent();
     VkOglComponentTexture& texture = off ? overlayOffTexture : overlayOnTexture;

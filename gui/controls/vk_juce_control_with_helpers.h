@@ -67,6 +67,8 @@ public:
     void mouseExit(const juce::MouseEvent& event) override;
 
 protected:
+    /** [render thread] One frame of the hover fade; returns the new level and the overlay rectangle. */
+    float stepHoverFade(juce::Rectangle<int>& overlayRectOut);
     /** [render thread] Frame along the inside of the local bounds in the highlight colour, when on. */
     void renderFrameHighlight();
 

@@ -16,9 +16,10 @@ namespace
 // Once per process, not per editor: a host that opens several editors warns the user once.
 std::atomic<bool> newerSessionWarned{false};
 std::atomic<bool> openGlWarned{false};
+std::atomic<bool> openGlChecked{false};
 
-// The value the "do not show again" box of the OpenGL warning keeps in the product's settings.
-const char* const openGlWarningSettingName = "OpenGLWarningDoNotShow";
+// The "do not show again" answer of the OpenGL warning is the product key's unnamed value.
+const char* const openGlWarningSettingName = "";
 
 constexpr const char* timerCaller = "void __cdecl VkJuceEditorBase::timerCallback(void)";
 constexpr const char* updateCaller = "void __cdecl VkJuceEditorBase::updateGui(void)";
@@ -62,10 +63,11 @@ void VkJuceEditorBase::addControl(VkJuceControl* control, int zOrder)
 {
     if (control == nullptr)
         return;
+    // Owner and visibility are set while the control is out of the render walk: a frame reads both.
     oglComponent.removeChildComponent(control);
-    oglComponent.addChildComponent(control, zOrder);
-    control->setVisible(true);
     control->setOglOwner(this);
+    control->setVisible(true);
+    oglComponent.addChildComponent(control, zOrder);
     if (std::find(placedControls.begin(), placedControls.end(), control) == placedControls.end())
         placedControls.push_back(control);
 }
@@ -74,8 +76,8 @@ void VkJuceEditorBase::addHiddenControl(VkJuceControl* control)
 {
     if (control == nullptr)
         return;
-    oglComponent.addChildComponent(control, -1);
     control->setOglOwner(this);
+    oglComponent.addChildComponent(control, -1);
     if (std::find(placedControls.begin(), placedControls.end(), control) == placedControls.end())
         placedControls.push_back(control);
 }
@@ -258,6 +260,7 @@ void VkJuceEditorBase::resetOncePerProcessWarningsForTests()
 {
     newerSessionWarned.store(false);
     openGlWarned.store(false);
+    openGlChecked.store(false);
 }
 
 VkJuceProfilerItem* VkJuceEditorBase::getRenderProfilerItem()
@@ -268,9 +271,9 @@ VkJuceProfilerItem* VkJuceEditorBase::getRenderProfilerItem()
 
 void VkJuceEditorBase::checkOpenGlDriver()
 {
-    if (openGlChecked.exchange(true) || openGlWarned.load())
-        return;
-    if (!oglComponent.isContextReady() || oglComponent.getContext().getRawContext() == nullptr)
+    // Only a real context can answer; a test's recording table cannot.
+    if (openGlChecked.load() || !oglComponent.isContextReady() ||
+        oglComponent.getContext().getRawContext() == nullptr || openGlChecked.exchange(true))
         return;
     const auto* ext = juce::gl::glGetString(juce::gl::GL_EXTENSIONS);
     const auto* ver = juce::gl::glGetString(juce::gl::GL_VERSION);
@@ -281,30 +284,31 @@ void VkJuceEditorBase::checkOpenGlDriver()
 
     // [render thread] Nothing here may block: the settings are read and the box is shown on the message
     // thread, later.
-    juce::MessageManager::callAsync(
-        []
+    juce::MessageManager::callAsync([] { showOpenGlDriverWarning(); });
+}
+
+void VkJuceEditorBase::showOpenGlDriverWarning()
+{
+    const auto logResult = [](int result)
+    {
+        juce::Logger::writeToLog("OpenGL incompatibility detected, windows message returned: " +
+                                 juce::String(result));
+    };
+    if (vk::registry::readProductString(openGlWarningSettingName) == "1")
+    {
+        logResult(-1); // the box's default result when the user asked not to see it again
+        return;
+    }
+    platform::showNoticeAsync(
+        "Warning",
+        "The plugin has detected that your graphics driver does not support OpenGL2.0 and above. If your "
+        "plugin does not look right, please update your graphics drivers. ",
+        true,
+        [logResult](bool doNotShowAgain)
         {
-            const auto logResult = [](int result)
-            {
-                juce::Logger::writeToLog("OpenGL incompatibility detected, windows message returned: " +
-                                         juce::String(result));
-            };
-            if (vk::registry::readProductString(openGlWarningSettingName) == "1")
-            {
-                logResult(-1);
-                return;
-            }
-            platform::showNoticeAsync(
-                "Warning",
-                "The plugin has detected that your graphics driver does not support OpenGL2.0 and above. If "
-                "your plugin does not look right, please update your graphics drivers. ",
-                true,
-                [logResult](bool doNotShowAgain)
-                {
-                    if (doNotShowAgain)
-                        vk::registry::writeProductString(openGlWarningSettingName, "1");
-                    logResult(1);
-                });
+            if (doNotShowAgain)
+                vk::registry::writeProductString(openGlWarningSettingName, "1");
+            logResult(1);
         });
 }
 

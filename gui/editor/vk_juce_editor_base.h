@@ -102,6 +102,9 @@ public:
     static juce::String getNewerSessionWarningText();
     /** The OpenGL driver is too old: version below 2 and no non-power-of-two textures. */
     static bool isOpenGlDriverTooOld(const juce::String& version, const juce::String& extensions);
+    /** [message thread] The warning about an old OpenGL driver, unless the user asked not to see it again;
+        logs the answer. */
+    static void showOpenGlDriverWarning();
     /** Tests: lets the next editor show the once-per-process warnings again. */
     static void resetOncePerProcessWarningsForTests();
 
@@ -118,7 +121,6 @@ private:
     // Every control placed in the OpenGL component, so that none keeps this editor after it is gone.
     std::vector<VkJuceControl*> placedControls;
     std::atomic<bool> timerRequested{false};
-    std::atomic<bool> openGlChecked{false};
 
     JUCE_DECLARE_NON_COPYABLE(VkJuceEditorBase)
 };

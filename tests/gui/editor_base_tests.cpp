@@ -366,3 +366,56 @@ TEST_F(EditorFixture, ControlsOutlivingTheEditorForgetIt)
     click(*button); // no owner editor, no processor: only the value changes
     EXPECT_NE(button->getValue(), TestProcessor::kMainDefaults[3]);
 }
+
+TEST_F(EditorFixture, HoveringShowsABoundParameterOnly)
+{
+    auto bound = boundButton(4);
+    auto unbound = boundButton(VkJuceControl::noParameter, "unbound");
+    unbound->mouseEnter(mouseAt(*unbound, {1, 1}));
+    EXPECT_TRUE(editor->shownTexts.empty());
+    bound->mouseEnter(mouseAt(*bound, {1, 1}));
+    ASSERT_EQ(editor->shownTexts.size(), 1u);
+    EXPECT_EQ(editor->shownTexts[0], "Param 4: 0.5");
+}
+
+TEST(OpenGlDriverCheck, OnlyDriversBelowVersionTwoWithoutNonPowerOfTwoTexturesAreOld)
+{
+    EXPECT_TRUE(VkJuceEditorBase::isOpenGlDriverTooOld("1.4 Mesa 7.0", "GL_ARB_multitexture"));
+    EXPECT_FALSE(
+        VkJuceEditorBase::isOpenGlDriverTooOld("1.5", "GL_ARB_texture_non_power_of_two GL_EXT_bgra"));
+    EXPECT_FALSE(VkJuceEditorBase::isOpenGlDriverTooOld("4.5 (Compatibility Profile) Mesa 22.3.6", ""));
+    EXPECT_FALSE(VkJuceEditorBase::isOpenGlDriverTooOld("2.1", ""));
+}
+
+TEST(OpenGlDriverCheck, TheWarningIsNotShownAgainOnceTheUserSaidSo)
+{
+    ScopedDataFolders folders;
+    struct CapturingLogger : juce::Logger
+    {
+        void logMessage(const juce::String& message) override { lines.add(message); }
+        juce::StringArray lines;
+    } logger;
+    juce::Logger::setCurrentLogger(&logger);
+    int shown = 0;
+    bool offered = false;
+    platform::setNoticePresenterOverride(
+        [&](const juce::String& title, const juce::String& text, bool offerDoNotShowAgain,
+            platform::NoticeAnswer answer)
+        {
+            ++shown;
+            offered = offerDoNotShowAgain;
+            EXPECT_EQ(title, "Warning");
+            EXPECT_TRUE(
+                text.startsWith("The plugin has detected that your graphics driver does not support"));
+            answer(true);
+        });
+    VkJuceEditorBase::showOpenGlDriverWarning();
+    VkJuceEditorBase::showOpenGlDriverWarning();
+    platform::setNoticePresenterOverride({});
+    juce::Logger::setCurrentLogger(nullptr);
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(offered);
+    EXPECT_EQ(logger.lines,
+              juce::StringArray({"OpenGL incompatibility detected, windows message returned: 1",
+                                 "OpenGL incompatibility detected, windows message returned: -1"}));
+}

@@ -1,0 +1,114 @@
+#include "modal_text_editor.h"
+
+namespace vk
+{
+
+ModalTextEditor::ModalTextEditor() : juce::TextEditor("ModalTextEditor")
+{
+    setPopupMenuEnabled(false);
+    setAlwaysOnTop(true);
+    addListener(this);
+    setColour(backgroundColourId, juce::Colour(80, 80, 80));
+    setColour(outlineColourId, juce::Colours::transparentBlack);
+    setColour(focusedOutlineColourId, juce::Colours::transparentBlack);
+    setColour(shadowColourId, juce::Colours::transparentBlack);
+    setColour(highlightColourId, juce::Colours::black);
+    setColour(highlightedTextColourId, juce::Colours::white);
+}
+
+ModalTextEditor::~ModalTextEditor()
+{
+    stopTimer();
+    removeListener(this);
+    if (isCurrentlyModal(false))
+        exitModalState(0);
+}
+
+void ModalTextEditor::start(ModalTextEditorUser* newUser)
+{
+    if (user != nullptr && user != newUser)
+        endEdit(false);
+    user = newUser;
+    shown = false;
+    startingText = getText();
+    startTime = juce::Time::getCurrentTime();
+    startTimer(1);
+    juce::TextEditor::focusGained(focusChangedDirectly);
+}
+
+void ModalTextEditor::checkWindow()
+{
+    if (user == nullptr)
+        return;
+    if (!shown)
+    {
+        addToDesktop(juce::ComponentPeer::windowIsTemporary);
+        setVisible(true);
+        shown = true;
+        enterModalState(true);
+        if (auto* peer = getPeer())
+            peer->toFront(true);
+        grabKeyboardFocus();
+        repaint();
+        return;
+    }
+    auto* peer = getPeer();
+    if (peer != nullptr && !peer->isFocused())
+        focusLost(focusChangedDirectly);
+}
+
+void ModalTextEditor::focusLost(FocusChangeType cause)
+{
+    if (user != nullptr)
+    {
+        if ((juce::Time::getCurrentTime() - startTime).inMilliseconds() >= settleTimeMs)
+        {
+            endEdit(false);
+        }
+        else if (shown)
+        {
+            // Too early to be the user's doing: keep the window usable and keep watching it.
+            if (auto* peer = getPeer())
+                peer->toFront(true);
+        }
+    }
+    juce::TextEditor::focusLost(cause);
+}
+
+void ModalTextEditor::inputAttemptWhenModal()
+{
+    endEdit(false);
+}
+
+void ModalTextEditor::endEdit(bool cancel)
+{
+    if (user == nullptr)
+        return;
+    // Taken first: leaving the modal state and the desktop moves the focus, which calls focusLost again.
+    auto* finished = user;
+    user = nullptr;
+    if (cancel)
+        setText(startingText, false);
+    stopTimer();
+    shown = false;
+    if (isCurrentlyModal(false))
+        exitModalState(0);
+    if (isOnDesktop())
+        removeFromDesktop();
+    setVisible(false);
+    finished->editing = false;
+    // Last: the user may start a new edit or change this editor from its callback.
+    finished->textEntered(getText());
+}
+
+void ModalTextEditorUser::showTextEditor(bool readOnly, const juce::String& text)
+{
+    editing = true;
+    textEditor.setCaretVisible(true);
+    textEditor.setText(text, false);
+    textEditor.setReadOnly(readOnly);
+    textEditor.setSelectAllWhenFocused(readOnly);
+    textEditor.start(this);
+}
+
+} // namespace vk

@@ -1,0 +1,234 @@
+// Button modes by their value encoding, the scalable button's patches and gradients, and the pop-up trigger.
+#include "editor_test_support.h"
+
+#include "controls/vk_juce_pop_up_trigger_button.h"
+#include "controls/vk_juce_scalable_button.h"
+
+#include <gtest/gtest.h>
+
+using namespace vk;
+using namespace vk::test;
+
+namespace
+{
+struct ButtonFixture : ::testing::Test
+{
+    ScopedDataFolders folders;
+    TestProcessor processor;
+    RecordingGlApi gl;
+    TestEditorBase editor{processor, &gl};
+
+    void press(VkJuceButton& b) { b.mouseDown(mouseAt(b, {2, 2})); }
+    void release(VkJuceButton& b) { b.mouseUp(mouseAt(b, {2, 2}, withButton(0), {2, 2})); }
+    void click(VkJuceButton& b)
+    {
+        press(b);
+        release(b);
+    }
+    // The colour GL had when the last rectangle was filled.
+    std::vector<double> colourOfLastRect() const
+    {
+        std::vector<double> colour;
+        std::vector<double> atRect;
+        for (const auto& c : gl.calls)
+        {
+            if (c.name == "color4f")
+                colour = c.args;
+            else if (c.name == "recti")
+                atRect = colour;
+        }
+        return atRect;
+    }
+    int coloursInsidePrimitives() const
+    {
+        int n = 0;
+        bool inside = false;
+        for (const auto& c : gl.calls)
+        {
+            inside = c.name == "begin" ? true : (c.name == "end" ? false : inside);
+            n += inside && c.name == "color4f" ? 1 : 0;
+        }
+        return n;
+    }
+    void frame()
+    {
+        gl.clearCalls();
+        editor.getOglComponent().setRenderingEnabled(true);
+        editor.getOglComponent().renderOpenGL();
+    }
+};
+} // namespace
+
+TEST_F(ButtonFixture, ChoiceTogglesAndMomentaryButtonsFollowTheirEncoding)
+{
+    VkJuceButton choice("choice");
+    choice.setChoice(3);
+    for (float v : {0.0025f, 0.003f, 0.0034f})
+    {
+        choice.setValue(v, false);
+        EXPECT_TRUE(choice.isOn()) << v;
+    }
+    for (float v : {0.0024f, 0.0035f, 0.0f})
+    {
+        choice.setValue(v, false);
+        EXPECT_FALSE(choice.isOn()) << v;
+    }
+    click(choice);
+    EXPECT_FLOAT_EQ(choice.getValue(), 0.003f);
+    click(choice); // not deselectable: stays selected
+    EXPECT_FLOAT_EQ(choice.getValue(), 0.003f);
+    choice.setDeselectable(true);
+    click(choice);
+    EXPECT_FLOAT_EQ(choice.getValue(), 0.0f);
+
+    VkJuceButton toggle("toggle");
+    toggle.setValue(0.5f, false);
+    EXPECT_TRUE(toggle.isOn());
+    click(toggle);
+    EXPECT_FLOAT_EQ(toggle.getValue(), 0.0f);
+
+    VkJuceButton push("push");
+    push.setMomentary(true);
+    press(push);
+    EXPECT_FLOAT_EQ(push.getValue(), 1.0f);
+    release(push);
+    EXPECT_FLOAT_EQ(push.getValue(), 0.0f);
+}
+
+TEST_F(ButtonFixture, RectangleAndImageModesDrawTheStateOfTheValue)
+{
+    VkJuceButton b("rect");
+    b.setBounds(10, 10, 30, 20);
+    editor.addControl(&b, -1);
+    b.setFillColour(juce::Colours::red, 0);
+    b.setFillColour(juce::Colour((uint8_t)0, (uint8_t)255, (uint8_t)0, (uint8_t)128), 1);
+    frame();
+    auto rects = gl.only("recti");
+    ASSERT_FALSE(rects.empty());
+    EXPECT_EQ(rects.back().args, (std::vector<double>{0, 0, 30, 20}));
+    auto colour = colourOfLastRect();
+    ASSERT_EQ(colour.size(), 4u);
+    EXPECT_EQ(colour, (std::vector<double>{1, 0, 0, 1}));
+
+    b.setValue(1.0f, false);
+    b.setGreyedOut(true); // dim alpha 0.5 on top of the fill's own alpha
+    frame();
+    colour = colourOfLastRect();
+    ASSERT_EQ(colour.size(), 4u);
+    EXPECT_NEAR(colour[1], 1.0, 1e-6);
+    EXPECT_NEAR(colour[3], 128.0 / 255.0 * 0.5, 1e-2);
+
+    // Text alone makes a rectangle; an off image makes an image button.
+    VkJuceButton label("label");
+    label.setText("Mid", VkJuceButton::allStates);
+    EXPECT_TRUE(label.isRectangleMode());
+    VkJuceButton pictured("pictured");
+    pictured.setStateImage(juce::Image(juce::Image::ARGB, 4, 4, true), 0);
+    pictured.setText("Mid", VkJuceButton::allStates);
+    EXPECT_FALSE(pictured.isRectangleMode());
+    EXPECT_EQ(pictured.getImageBounds(), juce::Rectangle<int>(0, 0, 4, 4));
+}
+
+TEST_F(ButtonFixture, NothingIsDrawnWhileAWriterHoldsTheComponentLock)
+{
+    VkJuceButton b("rect");
+    b.setBounds(0, 0, 10, 10);
+    editor.addControl(&b, -1);
+    b.setFillColour(juce::Colours::red, VkJuceButton::allStates);
+    gl.clearCalls();
+    editor.getOglComponent().setRenderingEnabled(true);
+    {
+        ScopedReadWriteGuard writer(editor.getOglComponent().getLock(), ScopedReadWriteGuard::exclusive,
+                                    ScopedReadWriteGuard::oneAttempt, "test");
+        b.render(0);
+    }
+    EXPECT_EQ(gl.count("recti"), 0);
+    b.render(0);
+    EXPECT_EQ(gl.count("recti"), 1);
+}
+
+TEST(ColourGradient, StopsAreSortedAndInterpolatedByDistance)
+{
+    VkJuceColourGradient g;
+    EXPECT_EQ(g.getColourAt(0.3f), juce::Colours::white);
+    g.addStop(1.0f, juce::Colour(200, 0, 0));
+    g.addStop(0.0f, juce::Colour(0, 0, 100));
+    EXPECT_EQ(g.getStop(0).position, 0.0f);
+    EXPECT_EQ(g.getColourAt(-1.0f), juce::Colour(0, 0, 100));
+    EXPECT_EQ(g.getColourAt(2.0f), juce::Colour(200, 0, 0));
+    const auto quarter = g.getColourAt(0.25f); // 3/4 of the lower colour
+    EXPECT_NEAR(quarter.getRed(), 50, 1);
+    EXPECT_NEAR(quarter.getBlue(), 75, 1);
+    g.setStopPosition(0.5f, 7); // ignored
+    g.setStopPosition(2.0f, 0); // moves past the other stop and is sorted behind it
+    EXPECT_EQ(g.getStop(1).colour, juce::Colour(0, 0, 100));
+    EXPECT_EQ(g.getColourAt(0.5f, 0.0f), g.getColourAt(0.5f));
+}
+
+TEST_F(ButtonFixture, ScalableButtonsDrawNinePatchesOnlyWhenTheBordersFit)
+{
+    VkJuceScalableButton b("scalable");
+    b.setStateImage(juce::Image(juce::Image::ARGB, 16, 16, true), 0);
+    editor.addControl(&b, -1);
+    b.setBounds(0, 0, 7, 40); // narrower than twice the 4-pixel border
+    frame();
+    EXPECT_EQ(gl.count("vertex2f"), 0);
+    b.setBounds(0, 0, 60, 40);
+    frame();
+    EXPECT_EQ(gl.count("vertex2f"), 36);
+    EXPECT_EQ(b.getTypeName(), "ResizableButton");
+
+    VkJuceColourGradient g(true);
+    g.addStop(0.0f, juce::Colours::black);
+    g.addStop(0.1f, juce::Colours::red);
+    g.addStop(0.9f, juce::Colours::red);
+    g.addStop(1.0f, juce::Colours::white);
+    b.setGradient(g, 0);
+    // Stops moved to 0, 4/60, 56/60 and 1: the left corner patch runs from black to red.
+    EXPECT_EQ(b.getCornerColour(0, 0), juce::Colours::black);
+    EXPECT_EQ(b.getCornerColour(0, 1), juce::Colours::red);
+    EXPECT_EQ(b.getCornerColour(0, 5), juce::Colours::white);
+    frame();
+    EXPECT_EQ(coloursInsidePrimitives(), 36); // one per vertex
+}
+
+TEST_F(ButtonFixture, APopUpOpensOverTheEditorAndClosesByItsButtonsAsConfigured)
+{
+    editor.setSize(400, 300);
+    VkJucePopUpTriggerButton trigger("m_btnPresets");
+    trigger.setBounds(10, 250, 80, 30);
+    editor.addControl(&trigger, -1);
+    struct Counter : VkJuceControl::Listener
+    {
+        int starts = 0, ends = 0;
+        void controlDragStarted(VkJuceControl*) override { ++starts; }
+        void controlDragEnded(VkJuceControl*) override { ++ends; }
+    } counter;
+    trigger.addListener(&counter);
+
+    click(trigger);
+    ASSERT_TRUE(trigger.isPopUpOpen());
+    EXPECT_EQ(trigger.getValue(), 0.0f); // no value toggling
+    EXPECT_EQ(trigger.getBackgroundButton().getBounds(), editor.getLocalBounds());
+    EXPECT_EQ(trigger.getPopUpButton().getBounds(), editor.getLocalBounds().reduced(30));
+    EXPECT_EQ(trigger.getCloseButton().getBounds(), juce::Rectangle<int>(370 - 74, 280 - 28, 52, 16));
+    EXPECT_EQ(trigger.getCloseButton().getText(0), "Close");
+    EXPECT_EQ(trigger.getBackgroundButton().getName(), "m_btnPresets.m_btnPopUpBackground");
+    EXPECT_EQ(counter.ends, 0);
+
+    click(trigger.getPopUpButton()); // inside the pop-up: stays open
+    EXPECT_TRUE(trigger.isPopUpOpen());
+    click(trigger.getBackgroundButton());
+    EXPECT_FALSE(trigger.isPopUpOpen());
+    EXPECT_FALSE(trigger.getBackgroundButton().isVisible());
+    EXPECT_EQ(counter.starts, 1);
+    EXPECT_EQ(counter.ends, 1);
+
+    trigger.setCloseOnBackgroundClick(false);
+    click(trigger);
+    click(trigger.getBackgroundButton());
+    EXPECT_TRUE(trigger.isPopUpOpen());
+    click(trigger.getCloseButton());
+    EXPECT_FALSE(trigger.isPopUpOpen());
+    EXPECT_EQ(counter.starts, counter.ends);
+}
