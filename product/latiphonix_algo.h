@@ -131,6 +131,9 @@ public:
         return (slot >= 0 && slot < kNumSlots) ? m_slotGain[std::size_t(slot)] : 0.0f;
     }
     bool isAnalysisRunning() const noexcept { return m_analysisStartMs.load() != 0; }
+    // When the running auto-level analysis started on the clock below; 0 when none runs.
+    juce::int64 getAnalysisStartMs() const noexcept { return m_analysisStartMs.load(); }
+    juce::int64 getClockMs() const { return m_fnpClock(); }
 
     // The clock the auto-level analysis measures its three seconds with (milliseconds since the epoch).
     using ClockFunction = juce::int64 (*)();
