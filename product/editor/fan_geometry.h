@@ -17,9 +17,15 @@ struct FanGeometry
     juce::Rectangle<float> rect;
     float radius = 176.0f;
 
-    juce::Point<float> centre() const noexcept { return {rect.getX() + rect.getWidth() * 0.5f, rect.getBottom()}; }
+    juce::Point<float> centre() const noexcept
+    {
+        return {rect.getX() + rect.getWidth() * 0.5f, rect.getBottom()};
+    }
     float radiusAt(float fraction) const noexcept { return radius * fraction + (rect.getHeight() - radius); }
-    juce::Point<float> pointAt(float angle, float fraction) const noexcept { return pointAtRadius(angle, radiusAt(fraction)); }
+    juce::Point<float> pointAt(float angle, float fraction) const noexcept
+    {
+        return pointAtRadius(angle, radiusAt(fraction));
+    }
     juce::Point<float> pointAtRadius(float angle, float r) const noexcept
     {
         const auto c = centre();

@@ -66,7 +66,8 @@ void JuceGlListApi::deleteLists(uint32_t first, int n)
     if (record == nullptr || first == 0)
         return;
     auto& lists = record->lists;
-    lists.erase(std::remove(lists.begin(), lists.end(), std::make_pair((GLuint)first, (GLsizei)n)), lists.end());
+    lists.erase(std::remove(lists.begin(), lists.end(), std::make_pair((GLuint)first, (GLsizei)n)),
+                lists.end());
     glDeleteLists(first, n);
 }
 

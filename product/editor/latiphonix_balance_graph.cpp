@@ -3,7 +3,8 @@
 #include "editor_rules.h"
 #include "vk_ogl_component.h"
 
-LatiphonixBalanceGraph::LatiphonixBalanceGraph() : juce::Component(juce::String()), VkOglChildComponent(juce::String())
+LatiphonixBalanceGraph::LatiphonixBalanceGraph()
+    : juce::Component(juce::String()), VkOglChildComponent(juce::String())
 {
     reset();
 }

@@ -40,7 +40,10 @@ public:
 
     // [render thread] State for tests and drawing.
     float getSmoothed() const noexcept { return smoothed; }
-    float getHistory(int i) const noexcept { return history[(size_t)((i % historyLength + historyLength) % historyLength)]; }
+    float getHistory(int i) const noexcept
+    {
+        return history[(size_t)((i % historyLength + historyLength) % historyLength)];
+    }
     int getHistoryIndex() const noexcept { return historyIndex; }
     float getCentre() const noexcept { return centre; }
 

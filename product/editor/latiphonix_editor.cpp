@@ -39,8 +39,8 @@ LatiphonixEditor::LatiphonixEditor(LatiphonixProcessor& p) : LatiphonixEditor(p,
 
 LatiphonixEditor::LatiphonixEditor(LatiphonixProcessor& p, const Options& options)
     : vk::VkJuceEditorBase(p, options.headlessApi), product(p),
-      displayClock(options.clock != nullptr ? *options.clock : vk::DisplayClock::system()), listApi(options.listApi),
-      m_graphOverlay(displayClock)
+      displayClock(options.clock != nullptr ? *options.clock : vk::DisplayClock::system()),
+      listApi(options.listApi), m_graphOverlay(displayClock)
 {
     build();
 }
@@ -53,8 +53,8 @@ LatiphonixEditor::~LatiphonixEditor()
     destroyDisplays();
 }
 
-void LatiphonixEditor::placeButton(VkJuceButton& b, int parameter, const char* strip, juce::Rectangle<int> bounds,
-                                   bool momentary)
+void LatiphonixEditor::placeButton(VkJuceButton& b, int parameter, const char* strip,
+                                   juce::Rectangle<int> bounds, bool momentary)
 {
     b.attachToParameter(parameter, this);
     if (strip != nullptr)
@@ -121,7 +121,8 @@ void LatiphonixEditor::build()
     placeDrag(m_dragAcuity, kAcuity, "drag_acuity_png", {509, 216, 111, 131}, 101, true, false);
     placeButton(m_btnInvert, kIidInvert, "btn_invert_png", {110, 262, 99, 84}, false);
     placeButton(m_btnfill, kItdFill, "btn_fill_png", {431, 262, 99, 84}, false);
-    placeDrag(m_dragLinearWidth, kLinearWidth, "drag_linear_width_png", {243, 272, 156, 81}, 201, true, false);
+    placeDrag(m_dragLinearWidth, kLinearWidth, "drag_linear_width_png", {243, 272, 156, 81}, 201, true,
+              false);
     placeButton(m_btnAnalysis, kAnalysis, "btn_analysis_png", {289, 332, 62, 16}, false);
     placeDrag(m_dragLevelIn, none, "level_led_png", {530, 45, 12, 12}, 30, false, true);
     placeDrag(m_dragLevelOut, none, "level_led_png", {577, 45, 12, 12}, 30, false, true);
@@ -130,7 +131,8 @@ void LatiphonixEditor::build()
     placeDrag(m_dragDYNDepth, kDynamicsDepth, "drag_dyn_depth_png", {70, 70, 44, 24}, 101, true, false);
     placeDrag(m_dragDYNSpeed, kDynamicsSpeed, "drag_dyn_speed_png", {70, 38, 44, 25}, 101, true, false);
     placeButton(m_btnTempo, kTempoSync, "btn_tempo_png", {20, 40, 43, 22}, false);
-    placeDrag(m_dragPhase, none, "drag_phase_png", {578, 100, 43, 23}, editor_rules::phaseFrames, true, false);
+    placeDrag(m_dragPhase, none, "drag_phase_png", {578, 100, 43, 23}, editor_rules::phaseFrames, true,
+              false);
     placeButton(m_btnMono, kMono, "btn_mono_png", {578, 70, 43, 22}, false);
     placeDrag(m_btnAutoLevel, none, "auto_level_png", {527, 70, 44, 22}, 5, false, true);
     placeButton(m_btnAutoInvisibleOverlay, none, nullptr, {527, 70, 44, 22}, false);
@@ -239,13 +241,16 @@ void LatiphonixEditor::updatePhaseControl()
     const float shift = product.getParameterRecord(kPhaseShift).getValue();
     // Notifying: the knob's rule writes the parameters back on its own grid (0.257 becomes 0.26), but only
     // where that changes something.
-    m_dragPhase.setValue(editor_rules::phaseControlValue(m_dragPhase.getValue(), invert != 0.0f, shift), true);
+    m_dragPhase.setValue(editor_rules::phaseControlValue(m_dragPhase.getValue(), invert != 0.0f, shift),
+                         true);
 }
 
 void LatiphonixEditor::writePhaseFromControl()
 {
-    const auto target = editor_rules::phaseParametersForFrame(editor_rules::phaseFrame(m_dragPhase.getValue()));
-    const std::array<std::pair<int, float>, 2> writes{{{kPhaseInvert, target.invert}, {kPhaseShift, target.shift}}};
+    const auto target =
+        editor_rules::phaseParametersForFrame(editor_rules::phaseFrame(m_dragPhase.getValue()));
+    const std::array<std::pair<int, float>, 2> writes{
+        {{kPhaseInvert, target.invert}, {kPhaseShift, target.shift}}};
     std::array<int, 2> changed{};
     int count = 0;
     for (auto [index, value] : writes)
@@ -262,7 +267,8 @@ void LatiphonixEditor::writePhaseFromControl()
     {
         const int index = changed[(size_t)i];
         product.getParameterRecord(index).gestureHeld.store(true);
-        product.setParameterInternal(index, index == kPhaseInvert ? target.invert : target.shift, true, false, false);
+        product.setParameterInternal(index, index == kPhaseInvert ? target.invert : target.shift, true, false,
+                                     false);
     }
     if (ownStep)
         for (int i = 0; i < count; ++i)

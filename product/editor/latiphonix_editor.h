@@ -11,11 +11,11 @@
 #include "latiphonix_graph.h"
 #include "latiphonix_graph_overlay.h"
 
-#include "editor/vk_juce_editor_base.h"
 #include "controls/vk_juce_button.h"
 #include "controls/vk_juce_drag_control.h"
 #include "controls/vk_juce_slider.h"
 #include "controls/vk_juce_text_edit.h"
+#include "editor/vk_juce_editor_base.h"
 
 #include <memory>
 

@@ -78,7 +78,8 @@ LatiphonixGraph::Particle LatiphonixGraph::particleFor(int i, int n, float left,
     if (d > 0.0f)
         a = -a;
     const float radius = height - (float)((n - i) * 4);
-    return {(float)(int)(centre.x + std::sin(a) * radius), (float)(int)(centre.y - std::cos(a) * radius), half};
+    return {(float)(int)(centre.x + std::sin(a) * radius), (float)(int)(centre.y - std::cos(a) * radius),
+            half};
 }
 
 void LatiphonixGraph::recordRow(latiphonix::GlListApi& api, vk::FreqGraphCurve& curve, juce::int64 now)
@@ -174,7 +175,8 @@ void LatiphonixGraph::render(int elapsedMs)
         cache.setBlending(true);
         cache.setBlendFunction(vk::GlEnum::srcAlpha, vk::GlEnum::one);
         cache.apply();
-        top->getGlApi().texEnvf(vk::GlEnum::textureEnv, vk::GlEnum::textureEnvMode, (float)vk::GlEnum::modulate);
+        top->getGlApi().texEnvf(vk::GlEnum::textureEnv, vk::GlEnum::textureEnvMode,
+                                (float)vk::GlEnum::modulate);
 
         updateCurveBallistic(0, 0, false, true, true);
         updateCurveBallistic(1, 0, false, true, true);

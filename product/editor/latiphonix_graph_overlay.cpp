@@ -8,8 +8,8 @@
 namespace
 {
 using namespace latiphonix;
-using vk::GlEnum::triangleStrip;
 using vk::GlEnum::quads;
+using vk::GlEnum::triangleStrip;
 
 constexpr float pi = juce::MathConstants<float>::pi;
 
@@ -45,13 +45,20 @@ int partnerOf(int index) noexcept
 {
     switch (index)
     {
-    case kIidLowBound: return kIidHighBound;
-    case kIidHighBound: return kIidLowBound;
-    case kItdLowBound: return kItdHighBound;
-    case kItdHighBound: return kItdLowBound;
-    case kIidFocusLower: return kIidFocusUpper;
-    case kIidFocusUpper: return kIidFocusLower;
-    default: return -1;
+    case kIidLowBound:
+        return kIidHighBound;
+    case kIidHighBound:
+        return kIidLowBound;
+    case kItdLowBound:
+        return kItdHighBound;
+    case kItdHighBound:
+        return kItdLowBound;
+    case kIidFocusLower:
+        return kIidFocusUpper;
+    case kIidFocusUpper:
+        return kIidFocusLower;
+    default:
+        return -1;
     }
 }
 
@@ -61,12 +68,16 @@ int linkOffsetSlot(int index) noexcept
     switch (index)
     {
     case kIidWidth:
-    case kItdWidth: return 0;
+    case kItdWidth:
+        return 0;
     case kIidHighBound:
-    case kItdHighBound: return 1;
+    case kItdHighBound:
+        return 1;
     case kIidLowBound:
-    case kItdLowBound: return 2;
-    default: return -1;
+    case kItdLowBound:
+        return 2;
+    default:
+        return -1;
     }
 }
 } // namespace
@@ -104,7 +115,8 @@ void LatiphonixGraphOverlay::setOglOwner(vk::VkOglEditorOwner* editor)
 
 int LatiphonixGraphOverlay::parameterOfHandle(int handle) noexcept
 {
-    return handle >= 0 && handle < numHandles ? handleRows[(size_t)handle].parameter : vk::VkJuceControl::noParameter;
+    return handle >= 0 && handle < numHandles ? handleRows[(size_t)handle].parameter
+                                              : vk::VkJuceControl::noParameter;
 }
 
 float LatiphonixGraphOverlay::param(int index) const
@@ -124,7 +136,8 @@ void LatiphonixGraphOverlay::updatePoints()
         auto& g = handleGeometry[(size_t)h];
         const int index = handleRows[(size_t)h].parameter;
         g.angle = h < 4 ? iidA : (h < 8 ? itdA : 0.0f);
-        g.radiusFraction = index == kIidWidth || index == kItdWidth ? (h % 2 == 0 ? 1.065f : -0.065f) : param(index);
+        g.radiusFraction =
+            index == kIidWidth || index == kItdWidth ? (h % 2 == 0 ? 1.065f : -0.065f) : param(index);
         g.enabled = (h >= 4 && h < 8) ? itdOn : iidOn;
     }
 
@@ -209,7 +222,8 @@ void LatiphonixGraphOverlay::drawSector(bool iid, int first, int selected)
     drawTexturedRing(A, rHigh, arcAlpha(selected == first + 2));
 
     // The width edge runs along the radial line the width handles sit on.
-    const auto inner = fan.pointAtRadius(A, fan.radiusAt(0.0f)), outer = fan.pointAtRadius(A, fan.radiusAt(1.0f));
+    const auto inner = fan.pointAtRadius(A, fan.radiusAt(0.0f)),
+               outer = fan.pointAtRadius(A, fan.radiusAt(1.0f));
     const juce::Point<float> across{std::cos(A) * 3.0f, std::sin(A) * 3.0f};
     colour(arcAlpha(selected == first || selected == first + 1));
     gl.begin(quads);
