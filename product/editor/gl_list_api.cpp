@@ -96,4 +96,10 @@ void JuceGlListApi::popAttrib()
     glPopAttrib();
 }
 
+void JuceGlListApi::discardTransparentFragments()
+{
+    glAlphaFunc(GL_GREATER, 0.0f);
+    glEnable(GL_ALPHA_TEST);
+}
+
 } // namespace latiphonix

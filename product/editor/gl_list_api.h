@@ -26,6 +26,8 @@ public:
     virtual void callList(uint32_t id) = 0;
     virtual void pushAllAttrib() = 0;
     virtual void popAttrib() = 0;
+    // Fragments of zero alpha are dropped before blending (saved and restored with the attributes).
+    virtual void discardTransparentFragments() = 0;
 };
 
 } // namespace latiphonix
@@ -52,6 +54,7 @@ public:
     void callList(uint32_t id) override;
     void pushAllAttrib() override;
     void popAttrib() override;
+    void discardTransparentFragments() override;
 
 private:
     juce::OpenGLContext& ctx;

@@ -47,6 +47,7 @@ public:
     }
     void pushAllAttrib() override { ++depth; }
     void popAttrib() override { --depth; }
+    void discardTransparentFragments() override { discarding = depth > 0; }
 
     // The window was hidden and shown: the context and every list in it are gone.
     void recreateContext()
@@ -62,6 +63,7 @@ public:
     int generated = 0;
     int depth = 0;
     bool staleUse = false;
+    bool discarding = false;
 };
 
 class EditorTest : public ProductTest
