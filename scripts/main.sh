@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine (scripts/setup.sh), builds everything in Release into build/release/,
 # installs the VST3 bundle into ~/.vst3 (where Linux hosts look for it), renders a short demo through our
-# console host with the start-up factory preset, and runs the FFT benchmark beside FFTW.
+# console host with the start-up factory preset, takes a picture of the editor, and runs the FFT benchmark
+# beside FFTW.
 set -euo pipefail
 
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -28,6 +29,9 @@ echo "=== rendering 5 s of stereo noise through the factory preset \"Tickle my b
 "$dir/tools/host/vk_vst3_host" "$HOME/.vst3/$bundle_name" --noise --seconds 5 --rate 48000 --block 512 \
     --output "$demo" >/dev/null
 echo "demo written to $demo"
+
+echo "=== editor screenshot"
+"$root_dir/scripts/screenshot.sh" "$dir/screenshot/latiphonix-editor.png" "$dir"
 
 echo "=== FFT benchmark (ours beside FFTW)"
 "$dir/bench/bench_fft" --benchmark_min_time=0.2

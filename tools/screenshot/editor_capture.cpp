@@ -131,8 +131,9 @@ void fillDemoBlock(juce::AudioBuffer<float>& buffer, double sampleRate, juce::in
         const float bed = (random.nextFloat() * 2.0f - 1.0f) * 0.25f;
         const float low = (float)std::sin(twoPi * 180.0 * t) * 0.35f;
         const float high = (float)std::sin(twoPi * 3100.0 * t) * 0.2f;
-        left[i] = bed + low + (random.nextFloat() * 2.0f - 1.0f) * 0.12f + high * 0.2f;
-        right[i] = bed * 0.8f + low * 0.3f + high + (random.nextFloat() * 2.0f - 1.0f) * 0.2f;
+        // Peaks near -6 dBFS, as a mixed track would have.
+        left[i] = 0.55f * (bed + low + (random.nextFloat() * 2.0f - 1.0f) * 0.12f + high * 0.2f);
+        right[i] = 0.55f * (bed * 0.8f + low * 0.3f + high + (random.nextFloat() * 2.0f - 1.0f) * 0.2f);
     }
 }
 
