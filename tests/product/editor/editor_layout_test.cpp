@@ -1,9 +1,8 @@
-// The editor's layout against its table, and every image strip the generator draws against the sizes and
-// frame counts the controls need.
+// The editor's layout: every control's place, parameter, steps and flags. (The strips' sizes and frame
+// counts are checked with the other embedded resources.)
 
 #include "editor_test_support.h"
 
-#include "resources/named_resources.h"
 
 namespace latiphonix::test
 {
@@ -54,81 +53,6 @@ const Placement placements[] = {
     {"m_textBalanceReadout", 31, {294, 404, 50, 28}},
     {"m_textReadout", 9999, {24, 355, 220, 30}},
 };
-
-struct Strip
-{
-    const char* resource;
-    int width, frameHeight, frames;
-};
-
-// Every strip: its frame size and frame count.
-const Strip strips[] = {
-    {"background_png", 640, 435, 1},
-    {"graph_mask_png", 640, 349, 1},
-    {"btn_bypass_png", 50, 22, 2},
-    {"btn_undo_png", 44, 22, 2},
-    {"btn_redo_png", 44, 22, 2},
-    {"btn_ab_png", 44, 22, 2},
-    {"btn_atob_png", 44, 22, 2},
-    {"btn_atob_a_to_b_png", 44, 22, 2},
-    {"btn_atob_b_to_a_png", 44, 22, 2},
-    {"btn_preset_previous_png", 13, 14, 2},
-    {"btn_preset_next_png", 13, 14, 2},
-    {"btn_preset_browser_png", 16, 16, 2},
-    {"drag_resolution_png", 112, 133, 10},
-    {"drag_acuity_png", 111, 131, 101},
-    {"btn_invert_png", 99, 84, 2},
-    {"btn_fill_png", 99, 84, 2},
-    {"drag_linear_width_png", 156, 81, 201},
-    {"btn_analysis_png", 62, 16, 2},
-    {"level_led_png", 12, 12, 30},
-    {"btn_dynamics_png", 43, 22, 2},
-    {"drag_dyn_shape_png", 43, 24, 5},
-    {"drag_dyn_depth_png", 44, 24, 101},
-    {"drag_dyn_speed_png", 44, 25, 101},
-    {"btn_tempo_png", 43, 22, 2},
-    {"drag_phase_png", 43, 23, 102},
-    {"btn_mono_png", 43, 22, 2},
-    {"auto_level_png", 44, 22, 5},
-    {"btn_iid_png", 32, 28, 2},
-    {"btn_itd_png", 34, 30, 2},
-    {"btn_link_png", 62, 28, 2},
-    {"btn_solo_left_png", 20, 24, 2},
-    {"btn_solo_right_png", 20, 24, 2},
-    {"slider_thumb_png", 14, 12, 1},
-};
-
-juce::Image decode(const char* name)
-{
-    int size = 0;
-    const void* data = vk::getNamedResource(name, size);
-    return data != nullptr ? juce::ImageFileFormat::loadFrom(data, (size_t)size) : juce::Image();
-}
-
-TEST(EditorArtwork, EveryStripHasItsFrameSizeAndCountAndNoEmptyFrame)
-{
-    for (const auto& s : strips)
-    {
-        SCOPED_TRACE(s.resource);
-        const auto image = decode(s.resource);
-        ASSERT_TRUE(image.isValid());
-        EXPECT_EQ(image.getWidth(), s.width);
-        EXPECT_EQ(image.getHeight(), s.frameHeight * s.frames);
-        // A frame with no visible pixel would make the control vanish at that value.
-        for (int f = 0; f < s.frames; ++f)
-        {
-            bool drawn = false;
-            for (int y = f * s.frameHeight; y < (f + 1) * s.frameHeight && !drawn; ++y)
-                for (int x = 0; x < s.width && !drawn; ++x)
-                    drawn = image.getPixelAt(x, y).getAlpha() > 0;
-            EXPECT_TRUE(drawn) << "frame " << f;
-        }
-    }
-    // The particle, handle and edge textures the graphs draw with.
-    for (const char* name : {"Graph_particle_png", "frequency_banding_dot_png",
-                             "overlay_width_control_mark_png", "overlay_arc_edge_png"})
-        EXPECT_TRUE(decode(name).isValid()) << name;
-}
 
 TEST_F(EditorTest, EveryControlSitsAtItsPlaceBoundToItsParameter)
 {
