@@ -108,11 +108,6 @@ LatiphonixGraphOverlay::~LatiphonixGraphOverlay()
     leaveRenderWalk();
 }
 
-void LatiphonixGraphOverlay::setOglOwner(vk::VkOglEditorOwner* editor)
-{
-    vk::VkJuceControlPointsController::setOglOwner(editor);
-}
-
 int LatiphonixGraphOverlay::parameterOfHandle(int handle) noexcept
 {
     return handle >= 0 && handle < numHandles ? handleRows[(size_t)handle].parameter

@@ -43,7 +43,6 @@ public:
 
     void updatePoints() override;
     void mouseDrag(const juce::MouseEvent& event) override;
-    void setOglOwner(vk::VkOglEditorOwner* editor) override;
 
     // The parameter handle h drags; 9999 outside 0..9.
     static int parameterOfHandle(int handle) noexcept;

@@ -4,6 +4,7 @@
 
 #include "tools/screenshot/editor_capture.h"
 
+#include "tests/gui/display_test_support.h"
 #include "tests/product/product_test_support.h"
 
 #include "resources/named_resources.h"
@@ -100,6 +101,7 @@ protected:
         if (processor != nullptr)
             processor->removeListener(&host);
         ProductTest::TearDown();
+        vk::test::pinGlDriverLibraries();
     }
     void open()
     {
