@@ -27,6 +27,7 @@ struct ContextRecord : juce::ReferenceCountedObject
     }
     const uint64_t token = nextToken.fetch_add(1);
     std::vector<std::pair<GLuint, GLsizei>> lists;
+    juce::OpenGLFrameBuffer canvas;
 };
 
 ContextRecord* currentRecord(juce::OpenGLContext& ctx)
@@ -94,6 +95,36 @@ void JuceGlListApi::pushAllAttrib()
 void JuceGlListApi::popAttrib()
 {
     glPopAttrib();
+}
+
+bool JuceGlListApi::beginOffscreen(int w, int h)
+{
+    auto* record = currentRecord(ctx);
+    if (record == nullptr || w <= 0 || h <= 0)
+        return false;
+    auto& canvas = record->canvas;
+    if ((canvas.getWidth() != w || canvas.getHeight() != h) && !canvas.initialise(ctx, w, h))
+        return false;
+    glGetIntegerv(GL_VIEWPORT, savedViewport);
+    if (!canvas.makeCurrentRenderingTarget())
+        return false;
+    glViewport(0, 0, w, h);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    return true;
+}
+
+void JuceGlListApi::endOffscreen()
+{
+    if (auto* record = currentRecord(ctx))
+        record->canvas.releaseAsRenderingTarget();
+    glViewport(savedViewport[0], savedViewport[1], savedViewport[2], savedViewport[3]);
+}
+
+uint32_t JuceGlListApi::offscreenTexture()
+{
+    auto* record = currentRecord(ctx);
+    return record != nullptr ? record->canvas.getTextureID() : 0;
 }
 
 void JuceGlListApi::discardTransparentFragments()

@@ -28,6 +28,14 @@ public:
     virtual void popAttrib() = 0;
     // Fragments of zero alpha are dropped before blending (saved and restored with the attributes).
     virtual void discardTransparentFragments() = 0;
+
+    // A cleared offscreen canvas of w x h pixels becomes the drawing target, with the viewport over all of
+    // it (the projection stays, so the same drawing lands scaled); false when there is none (then draw
+    // directly). endOffscreen puts the previous target and viewport back.
+    virtual bool beginOffscreen(int w, int h) = 0;
+    virtual void endOffscreen() = 0;
+    // The canvas's texture, to be drawn like any other.
+    virtual uint32_t offscreenTexture() = 0;
 };
 
 } // namespace latiphonix
@@ -55,9 +63,13 @@ public:
     void pushAllAttrib() override;
     void popAttrib() override;
     void discardTransparentFragments() override;
+    bool beginOffscreen(int w, int h) override;
+    void endOffscreen() override;
+    uint32_t offscreenTexture() override;
 
 private:
     juce::OpenGLContext& ctx;
+    int savedViewport[4] = {0, 0, 0, 0};
 };
 
 } // namespace latiphonix

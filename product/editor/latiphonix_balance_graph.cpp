@@ -85,14 +85,14 @@ void LatiphonixBalanceGraph::draw()
     gl.end();
 
     cache.setBlendFunction(vk::GlEnum::srcAlpha, vk::GlEnum::oneMinusSrcAlpha);
-    cache.setColour(juce::Colour::fromFloatRGBA(0.5f, 0.5f, 0.5f, 1.0f));
     cache.apply();
+    // The trail's colours went around the cache, so the marker's is sent as it is.
+    gl.color4f(0.5f, 0.5f, 0.5f, 1.0f);
     gl.begin(vk::GlEnum::quads);
     gl.vertex2f(smoothed - 1.0f, 0.0f);
     gl.vertex2f(smoothed - 1.0f, h);
     gl.vertex2f(smoothed + 1.0f, h);
     gl.vertex2f(smoothed + 1.0f, 0.0f);
     gl.end();
-    // The trail's colours went around the cache.
     cache.resetAll();
 }

@@ -23,6 +23,8 @@ public:
     static constexpr int numLists = 10;
     static constexpr int numPoints = 44;
     static constexpr int recordIntervalMs = 10;
+    // The particles are drawn into a canvas of 1 / canvasDivisor of the editor's size, then laid over it.
+    static constexpr int canvasDivisor = 3;
 
     // listApi: the display-list calls to use (tests); null = the real ones of the component's context.
     explicit LatiphonixGraph(const vk::DisplayClock& clock = vk::DisplayClock::system(),

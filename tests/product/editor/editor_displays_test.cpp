@@ -186,6 +186,35 @@ TEST_F(EditorTest, GraphRecordsARowEveryTenMillisecondsAndRemakesItsListsInANewC
     EXPECT_EQ(lists.generated, 2);
 }
 
+TEST_F(EditorTest, ParticlesAreDrawnIntoACanvasAndLaidOverTheEditorWhenTheContextHasOne)
+{
+    set(kAnalysis, 1.0f);
+    lists.hasCanvas = true;
+    open();
+    StereoSignal s{makeNoise(8192, 0.5f, 3), makeNoise(8192, 0.1f, 4)};
+    run(s);
+    gl.clearCalls();
+    frame();
+    EXPECT_EQ(lists.canvasSize,
+              std::make_pair(640 / LatiphonixGraph::canvasDivisor, 435 / LatiphonixGraph::canvasDivisor));
+    ASSERT_EQ(lists.called.size(), 1u);
+    EXPECT_EQ(lists.calledInCanvas, 1);
+    EXPECT_FALSE(lists.inCanvas);
+    // The canvas is drawn over the whole editor, in the graph's coordinates.
+    bool canvasBound = false;
+    std::vector<std::pair<double, double>> corners;
+    for (const auto& c : gl.calls)
+    {
+        if (c.name == "bindTexture")
+            canvasBound = c.args[1] == 777.0;
+        else if (canvasBound && c.name == "vertex2f")
+            corners.emplace_back(c.args[0], c.args[1]);
+    }
+    ASSERT_GE(corners.size(), 4u);
+    EXPECT_EQ(corners[0], std::make_pair(-28.0, -27.0));
+    EXPECT_EQ(corners[2], std::make_pair(-28.0 + 640.0, -27.0 + 435.0));
+}
+
 TEST(LatiphonixBalanceGraphTest, TrailMarkerAndReadout)
 {
     LatiphonixBalanceGraph graph;

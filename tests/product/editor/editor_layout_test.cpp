@@ -3,7 +3,6 @@
 
 #include "editor_test_support.h"
 
-
 namespace latiphonix::test
 {
 namespace

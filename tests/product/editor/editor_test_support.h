@@ -43,11 +43,20 @@ public:
     void callList(uint32_t id) override
     {
         called.push_back(id);
+        calledInCanvas += inCanvas ? 1 : 0;
         staleUse |= live.count(id) == 0;
     }
     void pushAllAttrib() override { ++depth; }
     void popAttrib() override { --depth; }
     void discardTransparentFragments() override { discarding = depth > 0; }
+    bool beginOffscreen(int w, int h) override
+    {
+        canvasSize = {w, h};
+        inCanvas = hasCanvas;
+        return hasCanvas;
+    }
+    void endOffscreen() override { inCanvas = false; }
+    uint32_t offscreenTexture() override { return hasCanvas ? canvasTexture : 0; }
 
     // The window was hidden and shown: the context and every list in it are gone.
     void recreateContext()
@@ -64,6 +73,12 @@ public:
     int depth = 0;
     bool staleUse = false;
     bool discarding = false;
+    // A context that offers an offscreen canvas.
+    bool hasCanvas = false;
+    bool inCanvas = false;
+    uint32_t canvasTexture = 777;
+    int calledInCanvas = 0;
+    std::pair<int, int> canvasSize{0, 0};
 };
 
 class EditorTest : public ProductTest
