@@ -1,6 +1,7 @@
 #include "dsp/observer_frequency_domain.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -91,6 +92,8 @@ bool VkJuceObserverFrequencyDomain::pushSpectrum(int transformLength, const Bin*
         !m_state.compare_exchange_weak(s, published, std::memory_order_acq_rel, std::memory_order_acquire));
     if (didFlip && !frozen)
         m_swapCount.fetch_add(1);
+    m_readFlag.store(false);
+    m_dataReady.store(true);
     return true;
 }
 
@@ -122,6 +125,7 @@ bool VkJuceObserverFrequencyDomain::clear()
         std::fill(m_power[1].get(), m_power[1].get() + bins, 0.0);
         m_cleared.store(true);
     }
+    m_dataReady.store(false);
     endExclusive();
     return true;
 }
@@ -147,6 +151,7 @@ bool VkJuceObserverFrequencyDomain::copyFrom(const VkJuceObserverFrequencyDomain
             m_curveType = -1; // the span may differ: rebuild the curve at the next weighted push
             m_cleared.store(false);
             copied = true;
+            m_dataReady.store(true);
         }
     }
     endExclusive();
@@ -220,6 +225,20 @@ bool VkJuceObserverFrequencyDomain::copyFront(double* destination, int count) co
 void VkJuceObserverFrequencyDomain::setNoMerge() noexcept
 {
     m_state.fetch_or(kNoMerge, std::memory_order_acq_rel);
+}
+
+void VkJuceObserverFrequencyDomain::noteRead() noexcept
+{
+    m_readCount.fetch_add(1);
+    m_readFlag.store(true);
+}
+
+bool VkJuceObserverFrequencyDomain::setGain(float gain) noexcept
+{
+    if (!std::isfinite(gain) || gain < 0.0f)
+        return false;
+    m_gain.store(gain);
+    return true;
 }
 
 bool VkJuceObserverFrequencyDomain::isNoMergeRequested() const noexcept

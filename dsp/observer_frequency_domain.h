@@ -89,6 +89,27 @@ public:
     int getBinCount() const noexcept { return m_halfSize + 1; }
     float getSizeNormalisation() const noexcept { return m_sizeNormalisation; }
 
+    // Bookkeeping of the editor's graphs, which read one observer from several curves and pace their
+    // ballistics by the time between reads. All atomic: the audio thread sets the data-ready flag, the
+    // render thread reads and stamps, the message thread sets gain and flags.
+
+    /** True once a spectrum was published since construction or the last clear. */
+    bool isDataReady() const noexcept { return m_dataReady.load(); }
+    /** A reader took the current data: the read counter counts up and the read flag is set (a push clears
+        the flag again). */
+    void noteRead() noexcept;
+    int getReadCount() const noexcept { return m_readCount.load(); }
+    bool wasReadSincePush() const noexcept { return m_readFlag.load(); }
+    /** Stores nowMs as the last-read time and returns the one before (0 = never read). */
+    int64_t exchangeLastReadTime(int64_t nowMs) noexcept { return m_lastReadMs.exchange(nowMs); }
+    int64_t getLastReadTime() const noexcept { return m_lastReadMs.load(); }
+    /** Amplitude factor the graphs apply to this spectrum; non-finite or negative gains are refused. */
+    bool setGain(float gain) noexcept;
+    float getGain() const noexcept { return m_gain.load(); }
+    /** With this flag the graphs multiply the gain by the gain each curve keeps for this source. */
+    void setUseCurveGain(bool use) noexcept { m_useCurveGain.store(use); }
+    bool usesCurveGain() const noexcept { return m_useCurveGain.load(); }
+
     int getFrontIndex() const noexcept;
     int getReaderCount() const noexcept;
     bool isSwapPending() const noexcept;
@@ -116,4 +137,10 @@ private:
     float m_frequencySpan;
     std::unique_ptr<float[]> m_curve;
     std::atomic<bool> m_cleared{false};
+    std::atomic<bool> m_dataReady{false};
+    std::atomic<bool> m_readFlag{false};
+    std::atomic<int> m_readCount{0};
+    std::atomic<int64_t> m_lastReadMs{0};
+    std::atomic<float> m_gain{1.0f};
+    std::atomic<bool> m_useCurveGain{false};
 };

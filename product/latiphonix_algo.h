@@ -144,6 +144,9 @@ public:
     // [between blocks] Whether the bank holds exactly the current layout: the target band count, each
     // band's filters on its table centres.
     bool isBankOnLayout() const noexcept;
+    // When the running auto-level analysis started on the clock below; 0 when none runs.
+    juce::int64 getAnalysisStartMs() const noexcept { return m_analysisStartMs.load(); }
+    juce::int64 getClockMs() const { return m_fnpClock(); }
 
     // The clock the auto-level analysis measures its three seconds with (milliseconds since the epoch).
     using ClockFunction = juce::int64 (*)();

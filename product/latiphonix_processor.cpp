@@ -1,5 +1,7 @@
 #include "product/latiphonix_processor.h"
 
+#include "product/editor/latiphonix_editor.h"
+
 #include "formats/identity/vk_plugin_identity.h"
 #include "processor/vk_wrapper_type.h"
 #include "product/latiphonix_parameters.h"
@@ -66,7 +68,7 @@ juce::AudioProcessorEditor* LatiphonixProcessor::createEditor()
     for (int i = 0; i < getNumTransientParameters(); ++i)
         getParameterRecord(kTransientBase + i).guiDirty.store(true);
     setRefreshAll(true);
-    return nullptr;
+    return new LatiphonixEditor(*this);
 }
 
 const juce::String LatiphonixProcessor::getParameterName(int index)

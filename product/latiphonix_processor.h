@@ -18,9 +18,9 @@ public:
     const juce::String getName() const override;
     bool acceptsMidi() const override { return false; }
     bool producesMidi() const override { return false; }
-    // The product editor is not part of this build yet: every control is marked for redraw, but no editor
-    // is returned, and hasEditor() stays false.
+    // [message thread] Marks every control for redraw and opens the product editor.
     juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override { return true; }
 
     // Parameter table. [any thread; the texts allocate]
     const juce::String getParameterName(int index) override;

@@ -90,6 +90,7 @@ public:
     void setDimWhenGreyed(bool dim) noexcept { dimWhenGreyed.store(dim, std::memory_order_relaxed); }
     void setAlphas(float dim, float full) noexcept;
     void setShowValueOnHover(bool show) noexcept { showValueOnHover = show; }
+    bool isShowValueOnHover() const noexcept { return showValueOnHover; }
 
     void setVisible(bool shouldBeVisible) override;
     void mouseEnter(const juce::MouseEvent& event) override;

@@ -147,6 +147,7 @@ TEST_F(Vst2RawHostTest, EffectRecordCarriesTheIdentity)
     EXPECT_NE(effect->flags & Vst2::effFlagsCanReplacing, 0);
     EXPECT_NE(effect->flags & Vst2::effFlagsProgramChunks, 0);
     EXPECT_EQ(effect->flags & Vst2::effFlagsIsSynth, 0);
+    EXPECT_NE(effect->flags & Vst2::effFlagsHasEditor, 0);
 
     EXPECT_EQ(host.dispatchForText(Vst2::effGetVendorString), "VEKLA Audio");
     EXPECT_EQ(host.dispatchForText(Vst2::effGetEffectName), "VEKLA Latiphonix3");
@@ -323,6 +324,19 @@ TEST_F(Vst2RawHostTest, ChunkRoundTripRestoresTheParameters)
     const auto sizeAgain = host.dispatch(Vst2::effGetChunk, 0, 0, &again);
     ASSERT_EQ(sizeAgain, size);
     EXPECT_EQ(std::memcmp(again, saved.data(), saved.size()), 0);
+}
+
+TEST_F(Vst2RawHostTest, EditorAnnouncesItsFixedSizeAndClosesWithoutAWindow)
+{
+    Vst2::ERect* rect = nullptr;
+    ASSERT_NE(host.dispatch(Vst2::effEditGetRect, 0, 0, &rect), 0);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 640);
+    EXPECT_EQ(rect->bottom - rect->top, 435);
+    // Closing an editor that never got a window must be harmless, and a second close too.
+    host.dispatch(Vst2::effEditClose);
+    host.dispatch(Vst2::effEditClose);
+    EXPECT_EQ(vendor(212), 0);
 }
 
 // Our vendor index reaches the processor with its full result; other indexes stay with the wrapper.

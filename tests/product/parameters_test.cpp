@@ -90,17 +90,22 @@ TEST_F(ParameterTextTest, UnknownIdsAndHostFlags)
     EXPECT_TRUE(processor->isParameterStoredInProgram(kShowMenu));
     // Outside Pro Tools the no-parameter id is not automatable.
     EXPECT_FALSE(processor->isParameterAutomatable(9999));
-    EXPECT_FALSE(processor->hasEditor());
+    EXPECT_EQ(processor->getName(), "VEKLA Latiphonix3");
+    EXPECT_TRUE(processor->hasEditor());
 }
 
-TEST_F(ParameterTextTest, CreateEditorMarksControlsForRedrawWithoutAnEditor)
+TEST_F(ParameterTextTest, CreateEditorMarksControlsForRedrawAndOpensTheProductEditor)
 {
     processor->clearGuiDirtyFlags();
     processor->setRefreshAll(false);
-    EXPECT_EQ(processor->createEditor(), nullptr);
+    std::unique_ptr<juce::AudioProcessorEditor> editor(processor->createEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->getWidth(), 640);
+    EXPECT_EQ(editor->getHeight(), 435);
+    // The editor's first update has drawn every control; the refresh request stays for its first tick.
     EXPECT_TRUE(processor->isRefreshAllPending());
-    EXPECT_TRUE(processor->getParameterRecord(kBalance).guiDirty.load());
-    EXPECT_TRUE(processor->getParameterRecord(kShowMenu).guiDirty.load());
+    EXPECT_FALSE(processor->getParameterRecord(kBalance).guiDirty.load());
+    processor->editorBeingDeleted(editor.get());
 }
 
 } // namespace

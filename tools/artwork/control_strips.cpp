@@ -108,8 +108,9 @@ juce::Image makeWidthGaugeStrip(int width, int frameHeight, int frames)
         [&](juce::Graphics& g, juce::Rectangle<float> r, int f)
         {
             const float value = (float)f / (float)(frames - 1);
-            const auto c = juce::Point<float>(r.getCentreX(), r.getBottom() - 14.0f);
-            const float radius = r.getHeight() - 22.0f;
+            // The pivot sits high enough that the Analysis switch below the gauge covers none of it.
+            const auto c = juce::Point<float>(r.getCentreX(), r.getBottom() - 26.0f);
+            const float radius = r.getHeight() - 36.0f;
             const float from = -0.5f * pi, to = 0.5f * pi;
             drawArc(g, c, radius, from, to, 5.0f, Palette::groove);
             // 100 % sits straight up: the arc fills from there towards the value.
@@ -130,10 +131,13 @@ juce::Image makeWidthGaugeStrip(int width, int frameHeight, int frames)
                 2.0f);
             g.setColour(juce::Colour(0xff2b2f36));
             g.fillEllipse(c.x - 5.0f, c.y - 5.0f, 10.0f, 10.0f);
+            // The value beside the pivot, on the side the needle is not.
             const int percent = juce::roundToInt(value * 200.0f);
+            const float labelX = value >= 0.5f ? r.getX() + 4.0f : c.x + 10.0f;
             drawLabel(g, juce::String(percent) + " %",
-                      juce::Rectangle<float>(r.getX(), r.getBottom() - 12.0f, r.getWidth(), 12.0f), 10.0f,
-                      Palette::labelBright, false);
+                      juce::Rectangle<float>(labelX, c.y - 6.0f, c.x - 14.0f - r.getX(), 12.0f), 10.0f,
+                      Palette::labelBright, false,
+                      value >= 0.5f ? juce::Justification::centredRight : juce::Justification::centredLeft);
         });
 }
 

@@ -53,8 +53,6 @@ juce::Image makeBackground()
 
     // Left column: dynamics.
     drawInsetPanel(g, {15, 33, 104, 95}, 4.0f);
-    caption(g, "SPEED", 70, 26, 44, 8.0f);
-    caption(g, "DEPTH", 70, 95, 44, 8.0f);
     caption(g, "DYNAMICS", 18, 124, 98, 8.0f);
 
     // Right column: meters, auto level, mono, phase.
@@ -108,8 +106,9 @@ juce::Image makeGraphMask()
             {fanCentre.getPointOnCircumference(fanInner, a), fanCentre.getPointOnCircumference(fanOuter, a)},
             1.0f);
     }
-    drawLabel(g, "L", {44, 36, 20, 16}, 13.0f, Palette::label);
-    drawLabel(g, "R", {576, 36, 20, 16}, 13.0f, Palette::label);
+    // The channel ends of the fan, just outside its outer corners.
+    drawLabel(g, "L", {38, 176, 20, 16}, 13.0f, Palette::label);
+    drawLabel(g, "R", {582, 176, 20, 16}, 13.0f, Palette::label);
     // An inner edge shadow along the frame.
     for (int i = 0; i < 6; ++i)
     {
@@ -128,7 +127,9 @@ juce::Image makeParticle()
         {
             const float dx = ((float)x + 0.5f - 32.0f) / 32.0f, dy = ((float)y + 0.5f - 32.0f) / 32.0f;
             const float d2 = dx * dx + dy * dy;
-            const float a = d2 >= 1.0f ? 0.0f : std::exp(-d2 * 4.5f) * (1.0f - d2);
+            // Faint and soft: the particles are drawn additively, many on top of each other, and a bright
+            // core would burn the busy middle of the fan to white.
+            const float a = d2 >= 1.0f ? 0.0f : 0.3f * std::exp(-d2 * 7.0f) * (1.0f - d2);
             img.setPixelAt(x, y, juce::Colours::white.withAlpha(a));
         }
     return img;

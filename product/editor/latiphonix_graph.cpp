@@ -1,0 +1,235 @@
+#include "latiphonix_graph.h"
+
+#include "fan_geometry.h"
+
+#include "vk_ogl_component.h"
+
+LatiphonixGraph::LatiphonixGraph(const vk::DisplayClock& clock, latiphonix::GlListApi* listApi)
+    : vk::CFreqGraph(clock), displayClock(&clock), injectedListApi(listApi)
+{
+    particleTexture.loadFromResource("Graph_particle_png");
+    particleTexture.setName("Graph_particle_png");
+    particleTexture.setBlendFactors(vk::GlEnum::srcAlpha, vk::GlEnum::one);
+    ensureCurves(1);
+    setCurveLength(numPoints);
+}
+
+LatiphonixGraph::~LatiphonixGraph()
+{
+    leaveRenderWalk();
+}
+
+void LatiphonixGraph::setOglOwner(vk::VkOglEditorOwner* editor)
+{
+    vk::CFreqGraph::setOglOwner(editor);
+    particleTexture.setOglOwner(editor);
+}
+
+latiphonix::GlListApi& LatiphonixGraph::listCalls()
+{
+    if (injectedListApi != nullptr)
+        return *injectedListApi;
+    if (contextListApi == nullptr)
+        contextListApi = std::make_unique<latiphonix::JuceGlListApi>(getOglComponent()->getContext());
+    return *contextListApi;
+}
+
+void LatiphonixGraph::makeLists(latiphonix::GlListApi& api)
+{
+    const uint32_t first = api.genLists(numLists);
+    for (int i = 0; i < numLists; ++i)
+    {
+        lists[(size_t)i] = first != 0 ? first + (uint32_t)i : 0;
+        if (first != 0)
+        {
+            api.newList(lists[(size_t)i]);
+            api.endList();
+        }
+        listTimes[(size_t)i] = 0;
+    }
+}
+
+float LatiphonixGraph::ageLevel(juce::int64 ageMs) noexcept
+{
+    const double age = (double)std::max<juce::int64>(ageMs, 0);
+    return (float)(int)(255.0 - age * 0.000255) / 1700.0f;
+}
+
+LatiphonixGraph::Particle LatiphonixGraph::particleFor(int i, int n, float left, float right, float m,
+                                                       float textureWidth, juce::Point<float> centre,
+                                                       float height) noexcept
+{
+    const float d = left - right, s = left + right;
+    const float r = s > m ? d / s : 0.0f;
+    const float T = textureWidth, c = centre.x;
+    float u = std::fabs(r) * (2.0f * T + c - 13.0f);
+    float half = T;
+    if (u <= T)
+    {
+        half = u;
+        u = T;
+    }
+    else if (u >= T + c)
+    {
+        half = T - (u - (T + c));
+        u = T + c;
+    }
+    float a = (u - T) / c * latiphonix::FanGeometry::maxAngle;
+    if (d > 0.0f)
+        a = -a;
+    const float radius = height - (float)((n - i) * 4);
+    return {(float)(int)(centre.x + std::sin(a) * radius), (float)(int)(centre.y - std::cos(a) * radius),
+            half};
+}
+
+void LatiphonixGraph::recordRow(latiphonix::GlListApi& api, vk::FreqGraphCurve& curve, juce::int64 now)
+{
+    const int n = curve.getLength();
+    const float* left = curve.getValues(0);
+    const float* right = curve.getValues(1);
+    float m = 0.0f;
+    for (int i = 0; i < n; ++i)
+        m = std::max(m, left[i] + right[i]);
+    m = std::max(m / (float)n * 0.5f, 0.001f);
+
+    lastRecordTime = now;
+    const int list = nextList;
+    listTimes[(size_t)list] = now;
+    nextList = (nextList + 1) % numLists;
+    if (lists[(size_t)list] == 0)
+        return;
+
+    const latiphonix::FanGeometry fan{getBounds().toFloat(), 176.0f};
+    const auto centre = fan.centre();
+    const float T = (float)particleTexture.getImage().getWidth();
+    const float uMax = particleTexture.getExtentU(), vMax = particleTexture.getExtentV();
+    auto& gl = getOglComponent()->getGlApi();
+    api.newList(lists[(size_t)list]);
+    gl.begin(vk::GlEnum::quads);
+    for (int i = 0; i < n; ++i)
+    {
+        const auto p = particleFor(i, n, left[i], right[i], m, T, centre, (float)getHeight());
+        if (!(p.halfSize > 0.0f))
+            continue; // nothing to see, and one quad fewer per frame
+        gl.texCoord2f(0.0f, 0.0f);
+        gl.vertex2f(p.x - p.halfSize, p.y - p.halfSize);
+        gl.texCoord2f(0.0f, vMax);
+        gl.vertex2f(p.x - p.halfSize, p.y + p.halfSize);
+        gl.texCoord2f(uMax, vMax);
+        gl.vertex2f(p.x + p.halfSize, p.y + p.halfSize);
+        gl.texCoord2f(uMax, 0.0f);
+        gl.vertex2f(p.x + p.halfSize, p.y - p.halfSize);
+    }
+    gl.end();
+    api.endList();
+}
+
+void LatiphonixGraph::render(int elapsedMs)
+{
+    juce::ignoreUnused(elapsedMs);
+    auto* top = getOglComponent();
+    if (top == nullptr || getWidth() <= 0 || getHeight() <= 0)
+        return;
+    const juce::ScopedLock sl(getCurveLock());
+    auto* curve = getCurve(0);
+    if (curve == nullptr || curve->getSource(0) == nullptr || curve->getSource(1) == nullptr)
+        return;
+
+    auto& api = listCalls();
+    const uint64_t token = api.contextToken();
+    if (token == 0)
+        return;
+    const bool reset = resetRequested.exchange(false);
+    if (reset)
+    {
+        clearCurves();
+        lastRecordTime = 0;
+        nextList = 0;
+    }
+    if (token != listToken)
+    {
+        // A new context: the old ids died with the old one.
+        listToken = token;
+        makeLists(api);
+    }
+    else if (reset)
+    {
+        for (size_t i = 0; i < lists.size(); ++i)
+        {
+            listTimes[i] = 0;
+            if (lists[i] != 0)
+            {
+                api.newList(lists[i]);
+                api.endList();
+            }
+        }
+    }
+    if (curve->getLength() != numPoints)
+        curve->setLength(numPoints);
+
+    auto& cache = top->getStateCache();
+    api.pushAllAttrib();
+    // Most of each particle's square is fully transparent; skipping those fragments halves the blending
+    // work of a software driver.
+    api.discardTransparentFragments();
+    particleTexture.upload(*this);
+    if (particleTexture.getTextureId() != 0)
+    {
+        cache.setBlending(true);
+        cache.setBlendFunction(vk::GlEnum::srcAlpha, vk::GlEnum::one);
+        cache.apply();
+        top->getGlApi().texEnvf(vk::GlEnum::textureEnv, vk::GlEnum::textureEnvMode,
+                                (float)vk::GlEnum::modulate);
+
+        updateCurveBallistic(0, 0, false, true, true);
+        updateCurveBallistic(1, 0, false, true, true);
+
+        const juce::int64 now = displayClock->nowMs();
+        if (now < lastRecordTime)
+            lastRecordTime = 0;
+        if (now - lastRecordTime >= recordIntervalMs)
+            recordRow(api, *curve, now);
+
+        auto& gl = top->getGlApi();
+        // The particles are soft blobs: drawn at a third of the resolution into a canvas and laid over the
+        // editor they look the same, at a ninth of the blending work (most of a frame on a software driver).
+        const int w = top->getWidth(), h = top->getHeight();
+        const bool offscreen = api.beginOffscreen(w / canvasDivisor, h / canvasDivisor);
+        for (int i = 0; i < numLists; ++i)
+        {
+            if (lists[(size_t)i] == 0 || listTimes[(size_t)i] == 0)
+                continue;
+            const float g = ageLevel(now - listTimes[(size_t)i]);
+            gl.color4f(g * 0.25f, g * 0.25f, g * 0.5f, 1.0f);
+            api.callList(lists[(size_t)i]);
+        }
+        if (offscreen)
+        {
+            api.endOffscreen();
+            const uint32_t canvas = api.offscreenTexture();
+            if (canvas != 0)
+            {
+                cache.setBlendFunction(vk::GlEnum::one, vk::GlEnum::one);
+                cache.apply();
+                // The rows' colours went around the cache, so the colour is sent as it is.
+                gl.color4f(1.0f, 1.0f, 1.0f, 1.0f);
+                gl.bindTexture(vk::GlEnum::texture2D, canvas);
+                // Over the whole editor, in this graph's coordinates; the canvas's first row is the bottom.
+                const float x0 = (float)-getX(), y0 = (float)-getY(), x1 = x0 + (float)w, y1 = y0 + (float)h;
+                gl.begin(vk::GlEnum::quads);
+                gl.texCoord2f(0.0f, 1.0f);
+                gl.vertex2f(x0, y0);
+                gl.texCoord2f(0.0f, 0.0f);
+                gl.vertex2f(x0, y1);
+                gl.texCoord2f(1.0f, 0.0f);
+                gl.vertex2f(x1, y1);
+                gl.texCoord2f(1.0f, 1.0f);
+                gl.vertex2f(x1, y0);
+                gl.end();
+            }
+        }
+    }
+    api.popAttrib();
+    // GL is back where it was before the push; the cache must not trust what it last sent.
+    cache.resetAll();
+}

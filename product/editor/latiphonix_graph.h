@@ -1,0 +1,71 @@
+#pragma once
+
+// The stereo-field fan: every analysed frequency band of the output is a glowing particle whose angle says
+// how far the band leans left or right and whose distance from the fan's centre grows with frequency. Every
+// 10 ms one row of particles is recorded into the next of ten display lists; all ten are drawn each frame,
+// dimmer with age, so the picture keeps a short afterglow at the cost of one list call per row.
+// The lists belong to the current OpenGL context: a re-created context gets new ones (the old ones died
+// with their context), and the context frees them when it goes.
+// [render thread] render. [message thread] construction, sources, requestReset. Allocates on the first frame
+// in a context (the context's list record) and when the curve length changes.
+
+#include "gl_list_api.h"
+
+#include "c_freq_graph.h"
+#include "vk_ogl_component_texture.h"
+
+#include <array>
+#include <memory>
+
+class LatiphonixGraph : public vk::CFreqGraph
+{
+public:
+    static constexpr int numLists = 10;
+    static constexpr int numPoints = 44;
+    static constexpr int recordIntervalMs = 10;
+    // The particles are drawn into a canvas of 1 / canvasDivisor of the editor's size, then laid over it.
+    static constexpr int canvasDivisor = 3;
+
+    // listApi: the display-list calls to use (tests); null = the real ones of the component's context.
+    explicit LatiphonixGraph(const vk::DisplayClock& clock = vk::DisplayClock::system(),
+                             latiphonix::GlListApi* listApi = nullptr);
+    ~LatiphonixGraph() override;
+
+    void render(int elapsedMs) override;
+    void setOglOwner(vk::VkOglEditorOwner* editor) override;
+    void requestReset() noexcept { resetRequested.store(true); }
+
+    // One particle: the square's centre (whole pixels, graph coordinates) and half side.
+    struct Particle
+    {
+        float x, y, halfSize;
+    };
+    // The particle of point i of n with powers left and right, for a particle texture of width T and the
+    // row's threshold m.
+    static Particle particleFor(int i, int n, float left, float right, float m, float textureWidth,
+                                juce::Point<float> fanCentre, float height) noexcept;
+    // The ageing grey level of a list recorded ageMs ago.
+    static float ageLevel(juce::int64 ageMs) noexcept;
+
+    // [render thread] For tests.
+    uint32_t getListId(int i) const noexcept { return lists[(size_t)i]; }
+    int getNextList() const noexcept { return nextList; }
+    bool hasLists() const noexcept { return listToken != 0; }
+
+private:
+    latiphonix::GlListApi& listCalls();
+    void makeLists(latiphonix::GlListApi& api);
+    void recordRow(latiphonix::GlListApi& api, vk::FreqGraphCurve& curve, juce::int64 now);
+
+    vk::VkOglComponentTexture particleTexture;
+    std::array<uint32_t, numLists> lists{};
+    std::array<juce::int64, numLists> listTimes{};
+    int nextList = 0;
+    juce::int64 lastRecordTime = 0;
+    int radialStep = 4;
+    uint64_t listToken = 0; // the context the lists were made in; 0 = none yet
+    std::atomic<bool> resetRequested{false};
+    const vk::DisplayClock* displayClock;
+    latiphonix::GlListApi* injectedListApi;
+    std::unique_ptr<latiphonix::GlListApi> contextListApi;
+};

@@ -1,0 +1,229 @@
+// The product editor's rules between controls and parameters: the phase knob, the auto-level countdown,
+// the level indicators, Analysis, the readouts, undo/redo greying and the A/B copy direction.
+
+#include "editor_test_support.h"
+
+namespace latiphonix::test
+{
+namespace
+{
+
+float phaseValueForFrame(int frame)
+{
+    return (float)frame / 101.0f;
+}
+
+TEST_F(EditorTest, PhaseKnobFramesSetInvertAndShiftAndNameThem)
+{
+    open();
+    auto& phase = control("m_dragPhase");
+    struct Case
+    {
+        int frame;
+        float invert, shift;
+        const char* text;
+    };
+    for (const Case& c :
+         {Case{101, 1.0f, 0.0f, "Phase Shift: Invert"}, Case{51, 0.0f, 0.5f, "Phase Shift: 50%"},
+          Case{0, 1.0f, 0.0f, "Phase Shift: Invert"}, Case{1, 0.0f, 0.0f, "Phase Shift: Off"}})
+    {
+        SCOPED_TRACE(c.frame);
+        phase.beginChangeGesture();
+        phase.setValue(phaseValueForFrame(c.frame), true);
+        phase.endChangeGesture();
+        EXPECT_FLOAT_EQ(get(kPhaseInvert), c.invert);
+        EXPECT_FLOAT_EQ(get(kPhaseShift), c.shift);
+        editor->showParameterText({}, kPhaseShift);
+        EXPECT_EQ(readout(), c.text);
+    }
+}
+
+TEST_F(EditorTest, PhaseFromTheHostIsQuantisedOnceAndNeverWrittenWhenUnchanged)
+{
+    open();
+    // Opening the editor wrote nothing: no undo step, no host edit.
+    EXPECT_FALSE(processor->canUndo());
+
+    RecordingListener host;
+    const auto reported = [&host](int index) {
+        return !host.eventsStartingWith("change " + std::to_string(index) + " ").empty();
+    };
+    processor->addListener(&host);
+    processor->setParameter(kPhaseShift, 0.257f);
+    update();
+    EXPECT_NEAR(control("m_dragPhase").getValue() * 101.0f, 27.0f, 1e-4f);
+    EXPECT_FLOAT_EQ(get(kPhaseShift), 0.26f);
+    EXPECT_TRUE(reported(kPhaseShift));
+    EXPECT_FALSE(reported(kPhaseInvert)); // unchanged, so not sent
+
+    // Automation playing the same values again: no writes at all.
+    host.clear();
+    for (int i = 0; i < 5; ++i)
+    {
+        processor->setParameter(kPhaseShift, 0.26f);
+        processor->getParameterRecord(kPhaseShift).guiDirty.store(true);
+        processor->getParameterRecord(kPhaseInvert).guiDirty.store(true);
+        update();
+    }
+    EXPECT_FALSE(reported(kPhaseShift));
+    EXPECT_FALSE(reported(kPhaseInvert));
+    EXPECT_FLOAT_EQ(get(kPhaseShift), 0.26f);
+
+    // Invert from the host keeps the knob at the end it is nearer to.
+    processor->setParameter(kPhaseInvert, 1.0f);
+    update();
+    EXPECT_FLOAT_EQ(control("m_dragPhase").getValue(), 0.0f);
+    EXPECT_FLOAT_EQ(get(kPhaseShift), 0.0f);
+    processor->removeListener(&host);
+}
+
+TEST_F(EditorTest, AutoLevelCountsDownThreeSecondsAndIgnoresClicksMeanwhile)
+{
+    setAutoLevelClock(10000000);
+    open();
+    auto& display = control("m_btnAutoLevel");
+    auto& overlay = control("m_btnAutoInvisibleOverlay");
+    const auto frame = [&] { return (int)(display.getValue() * 1000.0f + 0.5f); };
+    EXPECT_EQ(frame(), 0);
+
+    overlay.setValue(1.0f - overlay.getValue(), true); // a click
+    EXPECT_TRUE(algo().isAnalysisRunning());
+    EXPECT_TRUE(processor->isRefreshAllPending());
+    const auto start = algo().getAnalysisStartMs();
+    for (auto [offset, expected] :
+         {std::pair<int, int>{0, 4}, {999, 4}, {1000, 3}, {1999, 3}, {2000, 2}, {2999, 2}})
+    {
+        setAutoLevelClock(start + offset);
+        update();
+        EXPECT_EQ(frame(), expected) << offset;
+    }
+    // A click during the countdown changes nothing.
+    overlay.setValue(1.0f - overlay.getValue(), true);
+    EXPECT_EQ(algo().getAnalysisStartMs(), start);
+    EXPECT_FLOAT_EQ(get(kAutoLevel), 0.0f);
+
+    // After the analysis the trim is on (frame 1); a click switches it off (frame 0).
+    setAutoLevelClock(start + 3000);
+    settle(1024);
+    EXPECT_FALSE(algo().isAnalysisRunning());
+    algo().applyFinishedAnalysis(); // the processor's timer hands the result over
+    update();
+    EXPECT_EQ(frame(), 1);
+    overlay.setValue(1.0f - overlay.getValue(), true);
+    EXPECT_FLOAT_EQ(get(kAutoLevel), 0.0f);
+    update();
+    EXPECT_EQ(frame(), 0);
+}
+
+TEST_F(EditorTest, LevelIndicatorsFallOneFramePerTickAndJumpUpAtOnce)
+{
+    open();
+    auto& in = control("m_dragLevelIn");
+    const auto frame = [&] { return (int)(in.getValue() * 1000.0f + 0.5f); };
+    ASSERT_FLOAT_EQ(algo().getInputMeter(), 0.0f);
+    in.setValue(0.029f, false);
+    for (int expected = 28; expected >= 0; --expected)
+    {
+        editor->onTimerTick();
+        ASSERT_EQ(frame(), expected);
+    }
+    editor->onTimerTick();
+    EXPECT_EQ(frame(), 0);
+
+    set(kAnalysis, 1.0f);
+    StereoSignal loud{makeNoise(4096, 0.9f, 7), makeNoise(4096, 0.9f, 8)};
+    run(loud);
+    const float meter = algo().getInputMeter();
+    ASSERT_GT(meter, 0.5f);
+    editor->onTimerTick();
+    EXPECT_EQ(frame(), (int)(meter * 30.0f));
+    EXPECT_GT((int)(control("m_dragLevelOut").getValue() * 1000.0f + 0.5f), 0);
+}
+
+TEST_F(EditorTest, AnalysisOffHidesBothGraphsAndBlanksTheBalanceReadout)
+{
+    set(kAnalysis, 1.0f);
+    open();
+    auto& balance = dynamic_cast<vk::VkJuceButton&>(control("m_textBalanceReadout"));
+    EXPECT_TRUE(editor->getGraph()->isVisible());
+    EXPECT_TRUE(editor->getBalanceGraph()->isVisible());
+
+    set(kAnalysis, 0.0f);
+    update();
+    EXPECT_FALSE(editor->getGraph()->isVisible());
+    EXPECT_FALSE(editor->getBalanceGraph()->isVisible());
+    EXPECT_EQ(balance.getText(0), " ");
+    editor->onTimerTick(); // the readout is not refreshed while Analysis is off
+    EXPECT_EQ(balance.getText(0), " ");
+
+    set(kAnalysis, 1.0f);
+    update();
+    EXPECT_TRUE(editor->getGraph()->isVisible());
+    EXPECT_TRUE(editor->getBalanceGraph()->isVisible());
+    frame();
+    editor->onTimerTick();
+    EXPECT_EQ(balance.getText(0), "0"); // no measurement yet: the marker sits in the middle
+}
+
+TEST_F(EditorTest, TheBalanceReadoutIsOnlyAText)
+{
+    open();
+    set(kBalance, 0.5f);
+    update();
+    auto& label = control("m_textBalanceReadout");
+    const auto at = label.getLocalBounds().getCentre().toFloat();
+    for (int click = 0; click < 3; ++click)
+    {
+        const auto now = juce::Time::getCurrentTime();
+        const juce::MouseEvent e(juce::Desktop::getInstance().getMainMouseSource(), at,
+                                 juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier), 1.0f, 0.0f, 0.0f,
+                                 0.0f, 0.0f, &label, &label, now, at, now, 1, false);
+        label.mouseDown(e);
+        label.mouseUp(e);
+    }
+    EXPECT_FLOAT_EQ(get(kBalance), 0.5f);
+    EXPECT_FALSE(processor->canUndo());
+}
+
+TEST_F(EditorTest, UndoRedoGreyingPresetNameAndCopyDirection)
+{
+    open();
+    EXPECT_TRUE(control("m_btnUndo").isGreyedOut());
+    EXPECT_EQ(dynamic_cast<vk::VkJuceTextEdit&>(control("m_textEditPresetName")).getText(),
+              processor->getProgramName(processor->getCurrentProgram()));
+
+    auto& width = control("m_dragLinearWidth");
+    width.beginChangeGesture();
+    width.setValue(0.25f, true);
+    width.endChangeGesture();
+    update();
+    EXPECT_FALSE(control("m_btnUndo").isGreyedOut());
+    EXPECT_TRUE(control("m_btnRedo").isGreyedOut());
+
+    auto& aToB = dynamic_cast<vk::VkJuceButton&>(control("m_btnAToB"));
+    const auto aImage = aToB.getStateImage(0);
+    set(kAB, 1.0f);
+    update();
+    const auto bImage = aToB.getStateImage(0);
+    EXPECT_NE(aImage.getPixelData(), bImage.getPixelData());
+    set(kAB, 0.0f);
+    update();
+    // Back to the A->B picture: the same pixels as before.
+    EXPECT_EQ(aToB.getStateImage(0).getPixelAt(22, 5), aImage.getPixelAt(22, 5));
+}
+
+TEST_F(EditorTest, ATypedPresetNameRenamesTheProgramAndTheCurrentPreset)
+{
+    open();
+    auto& field = dynamic_cast<vk::VkJuceTextEdit&>(control("m_textEditPresetName"));
+    field.textEntered("Wide Drums");
+    EXPECT_EQ(processor->getProgramName(processor->getCurrentProgram()), "Wide Drums");
+    juce::String folder, file;
+    processor->getCurrentProgramInfo(folder, file);
+    EXPECT_EQ(file, "Wide Drums");
+    editor->showParameterText("ignored", kPresetNext);
+    EXPECT_EQ(readout(), "Wide Drums");
+}
+
+} // namespace
+} // namespace latiphonix::test

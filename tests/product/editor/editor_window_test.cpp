@@ -1,0 +1,230 @@
+// The product editor in a real window with OpenGL (Xvfb + Mesa): clicks and drags through the window reach
+// the processor as host gestures, host automation shows on screen, every control is drawn where the layout
+// puts it, and the stereo-field graph survives its context being re-created.
+
+#include "tools/screenshot/editor_capture.h"
+
+#include "tests/gui/display_test_support.h"
+#include "tests/product/product_test_support.h"
+
+#include "resources/named_resources.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions();
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:XGetVisualInfo\nleak:libX11.so\nleak:libxcb.so\nleak:libGLX\nleak:libGL.so\n"
+           "leak:swrast_dri\nleak:libLLVM\nleak:libglapi\nleak:<unknown module>\n";
+}
+
+namespace latiphonix::test
+{
+namespace
+{
+
+[[maybe_unused]] const bool displayReadyBeforeJuceStarts = prepareDisplay();
+
+// What the host hears: gesture begins and ends and value changes, in order.
+struct HostLog : juce::AudioProcessorListener
+{
+    void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float) override
+    {
+        add("change " + juce::String(index));
+    }
+    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override {}
+    void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override
+    {
+        add("begin " + juce::String(index));
+    }
+    void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index) override
+    {
+        add("end " + juce::String(index));
+    }
+    void add(const juce::String& e)
+    {
+        const std::lock_guard<std::mutex> l(lock);
+        events.add(e);
+    }
+    juce::StringArray all()
+    {
+        const std::lock_guard<std::mutex> l(lock);
+        return events;
+    }
+    std::mutex lock;
+    juce::StringArray events;
+};
+
+juce::Image background()
+{
+    int size = 0;
+    const void* data = vk::getNamedResource("background_png", size);
+    return juce::ImageFileFormat::loadFrom(data, (size_t)size);
+}
+
+int differingPixels(const juce::Image& a, const juce::Image& b, juce::Rectangle<int> r)
+{
+    int n = 0;
+    for (int y = r.getY(); y < r.getBottom(); ++y)
+        for (int x = r.getX(); x < r.getRight(); ++x)
+        {
+            const auto p = a.getPixelAt(x, y), q = b.getPixelAt(x, y);
+            n += std::abs(p.getRed() - q.getRed()) + std::abs(p.getGreen() - q.getGreen()) +
+                             std::abs(p.getBlue() - q.getBlue()) >
+                         24
+                     ? 1
+                     : 0;
+        }
+    return n;
+}
+
+class EditorWindowTest : public ProductTest
+{
+protected:
+    void SetUp() override
+    {
+        if (!displayReadyBeforeJuceStarts)
+            GTEST_SKIP() << "DISPLAY is not set: start Xvfb to run the OpenGL tests";
+        ProductTest::SetUp();
+        prepare(48000.0, 512);
+        // A new instance opens its overlay menu, which covers the controls; a user closes it first.
+        processor->setParameterInternal(processor->getShowMenuParameterId(), 0.0f, true, false, false);
+        processor->addListener(&host);
+    }
+    void TearDown() override
+    {
+        if (editor != nullptr)
+        {
+            processor->editorBeingDeleted(editor.get());
+            editor.reset();
+        }
+        if (processor != nullptr)
+            processor->removeListener(&host);
+        ProductTest::TearDown();
+        vk::test::pinGlDriverLibraries();
+    }
+    void open()
+    {
+        editor = std::make_unique<CapturingEditor>(*processor);
+        ASSERT_TRUE(editor->openWindow());
+    }
+    // Lets the editor's timer bring processor changes into the controls.
+    void settleGui() { editor->pump(150); }
+
+    HostLog host;
+    std::unique_ptr<CapturingEditor> editor;
+};
+
+TEST_F(EditorWindowTest, ClicksAndDragsThroughTheWindowReachTheProcessorAsHostGestures)
+{
+    open();
+    const float mono = get(kMono);
+    editor->clickAt({599.0f, 81.0f}); // MONO
+    EXPECT_FLOAT_EQ(get(kMono), mono != 0.0f ? 0.0f : 1.0f);
+    EXPECT_TRUE(host.all().contains("begin " + juce::String(kMono)));
+    EXPECT_TRUE(host.all().contains("change " + juce::String(kMono)));
+    EXPECT_TRUE(host.all().contains("end " + juce::String(kMono)));
+
+    set(kAcuity, 0.2f);
+    settleGui();
+    {
+        const std::lock_guard<std::mutex> l(host.lock);
+        host.events.clear();
+    }
+    editor->dragBy({564.0f, 300.0f}, {0.0f, -60.0f}); // up 60 pixels: +0.3 at the usual sensitivity
+    EXPECT_NEAR(get(kAcuity), 0.5f, 0.011f);
+    const auto events = host.all();
+    const juce::String acuity(kAcuity);
+    juce::StringArray acuityEvents;
+    for (const auto& e : events)
+        if (e.endsWith(" " + acuity))
+            acuityEvents.add(e.upToFirstOccurrenceOf(" ", false, false));
+    ASSERT_GE(acuityEvents.size(), 3);
+    EXPECT_EQ(acuityEvents[0], "begin");
+    EXPECT_EQ(acuityEvents[acuityEvents.size() - 1], "end");
+    EXPECT_EQ(acuityEvents.joinIntoString(" ").indexOf("begin"),
+              acuityEvents.joinIntoString(" ").lastIndexOf("begin"));
+    EXPECT_TRUE(acuityEvents.contains("change"));
+
+    // The balance readout is only a text: a click there leaves the balance alone.
+    const float balance = get(kBalance);
+    editor->clickAt({319.0f, 418.0f});
+    EXPECT_FLOAT_EQ(get(kBalance), balance);
+}
+
+TEST_F(EditorWindowTest, HostAutomationMovesWhatIsDrawnAndEveryControlIsDrawnInItsPlace)
+{
+    set(kAnalysis, 0.0f);
+    set(kBypass, 0.0f);
+    open();
+    settleGui();
+    const auto bypassOff = editor->captureFrame();
+    ASSERT_TRUE(bypassOff.isValid());
+
+    processor->setParameter(kBypass, 1.0f);
+    settleGui();
+    const auto bypassOn = editor->captureFrame();
+    EXPECT_GT(differingPixels(bypassOff, bypassOn, {19, 4, 50, 22}), 20);
+    EXPECT_EQ(differingPixels(bypassOff, bypassOn, {243, 272, 40, 40}), 0);
+
+    // Every control with a picture covers part of the bare background in its own rectangle.
+    const auto bare = background();
+    for (const auto& name : editor->getControlNames())
+    {
+        if (name == "m_btnTitle" || name == "m_btnAutoInvisibleOverlay" || name == "m_textReadout" ||
+            name == "m_textBalanceReadout")
+            continue;
+        auto* c = editor->findControl(name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_GT(differingPixels(bypassOn, bare, c->getBounds()), 3) << name;
+    }
+}
+
+TEST_F(EditorWindowTest, TheFanStillGlowsAfterItsContextWasRecreated)
+{
+    set(kAnalysis, 1.0f);
+    open();
+    juce::AudioBuffer<float> buffer(2, 512);
+    juce::MidiBuffer midi;
+    juce::Random random(3);
+    juce::int64 played = 0;
+    const auto feed = [&]
+    {
+        fillDemoBlock(buffer, 48000.0, played, random);
+        processor->processBlock(buffer, midi);
+        played += 512;
+    };
+    const juce::Rectangle<int> fan{100, 60, 440, 200};
+    editor->pump(400, feed);
+    const auto quiet = background();
+    const int before = differingPixels(editor->captureFrame(), quiet, fan);
+
+    for (int cycle = 0; cycle < 3; ++cycle)
+    {
+        editor->setVisible(false);
+        editor->pump(100);
+        const auto frames = editor->getOglComponent().getFrameCount();
+        editor->setVisible(true);
+        ASSERT_TRUE(pumpUntil([&] { return editor->getOglComponent().getFrameCount() > frames + 5; }, 10000));
+    }
+    editor->pump(400, feed);
+    const int after = differingPixels(editor->captureFrame(), quiet, fan);
+    EXPECT_GT(before, 500);
+    EXPECT_GT(after, before / 4);
+}
+
+TEST_F(EditorWindowTest, OpenAndCloseManyTimes)
+{
+    for (int i = 0; i < 10; ++i)
+    {
+        open();
+        processor->editorBeingDeleted(editor.get());
+        editor.reset();
+    }
+    SUCCEED();
+}
+
+} // namespace
+} // namespace latiphonix::test

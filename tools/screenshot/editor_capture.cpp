@@ -1,0 +1,147 @@
+#include "editor_capture.h"
+
+#include "vk_ogl_component.h"
+
+#include <juce_opengl/juce_opengl.h>
+
+namespace juce
+{
+// JUCE's own loop step on Linux; modal loops are off in this build, so callers pump with it.
+bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
+} // namespace juce
+
+namespace latiphonix
+{
+
+bool pumpUntil(const std::function<bool()>& pred, int boundMs)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)boundMs;
+    while (!pred())
+    {
+        if (juce::Time::getMillisecondCounter() > end)
+            return false;
+        if (!juce::dispatchNextMessageOnSystemQueue(true))
+            juce::Thread::sleep(1);
+    }
+    return true;
+}
+
+CapturingEditor::CapturingEditor(LatiphonixProcessor& processor) : LatiphonixEditor(processor) {}
+
+CapturingEditor::~CapturingEditor()
+{
+    getOglComponent().stopRenderThread();
+}
+
+bool CapturingEditor::openWindow(int boundMs)
+{
+    addToDesktop(0);
+    setVisible(true);
+    return pumpUntil([this] { return getOglComponent().getFrameCount() >= 2; }, boundMs);
+}
+
+void CapturingEditor::pump(int ms, const std::function<void()>& between)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)ms;
+    while (juce::Time::getMillisecondCounter() < end)
+    {
+        if (between)
+            between();
+        if (!juce::dispatchNextMessageOnSystemQueue(true))
+            juce::Thread::sleep(1);
+    }
+}
+
+void CapturingEditor::drawOverlayHook()
+{
+    LatiphonixEditor::drawOverlayHook();
+    if (!readRequested.load())
+        return;
+    using namespace juce::gl;
+    const int w = getWidth(), h = getHeight();
+    std::vector<uint8_t> px((size_t)w * (size_t)h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    {
+        const std::lock_guard<std::mutex> l(pixelMutex);
+        pixels = std::move(px);
+    }
+    readRequested.store(false);
+}
+
+juce::Image CapturingEditor::captureFrame(int boundMs)
+{
+    readRequested.store(true);
+    if (!pumpUntil([this] { return !readRequested.load(); }, boundMs))
+        return {};
+    const int w = getWidth(), h = getHeight();
+    juce::Image image(juce::Image::RGB, w, h, false);
+    const std::lock_guard<std::mutex> l(pixelMutex);
+    if (pixels.size() != (size_t)w * (size_t)h * 4)
+        return {};
+    for (int y = 0; y < h; ++y)
+    {
+        const uint8_t* row = pixels.data() + (size_t)(h - 1 - y) * (size_t)w * 4;
+        for (int x = 0; x < w; ++x)
+            image.setPixelAt(x, y, juce::Colour(row[x * 4], row[x * 4 + 1], row[x * 4 + 2]));
+    }
+    return image;
+}
+
+void CapturingEditor::clickAt(juce::Point<float> pos)
+{
+    auto* peer = getPeer();
+    if (peer == nullptr)
+        return;
+    const auto t = (juce::int64)juce::Time::getMillisecondCounter();
+    const auto type = juce::MouseInputSource::InputSourceType::mouse;
+    peer->handleMouseEvent(type, pos, juce::ModifierKeys(), juce::MouseInputSource::defaultPressure, 0.0f, t);
+    peer->handleMouseEvent(type, pos, juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier),
+                           juce::MouseInputSource::defaultPressure, 0.0f, t + 1);
+    peer->handleMouseEvent(type, pos, juce::ModifierKeys(), juce::MouseInputSource::defaultPressure, 0.0f,
+                           t + 2);
+}
+
+void CapturingEditor::dragBy(juce::Point<float> from, juce::Point<float> by)
+{
+    auto* peer = getPeer();
+    if (peer == nullptr)
+        return;
+    const auto t = (juce::int64)juce::Time::getMillisecondCounter();
+    const auto down = juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier);
+    const auto type = juce::MouseInputSource::InputSourceType::mouse;
+    const auto pressure = juce::MouseInputSource::defaultPressure;
+    peer->handleMouseEvent(type, from, juce::ModifierKeys(), pressure, 0.0f, t);
+    peer->handleMouseEvent(type, from, down, pressure, 0.0f, t + 1);
+    for (int step = 1; step <= 4; ++step)
+        peer->handleMouseEvent(type, from + by * ((float)step / 4.0f), down, pressure, 0.0f,
+                               t + 1 + 25 * step);
+    peer->handleMouseEvent(type, from + by, juce::ModifierKeys(), pressure, 0.0f, t + 150);
+}
+
+void fillDemoBlock(juce::AudioBuffer<float>& buffer, double sampleRate, juce::int64 start,
+                   juce::Random& random)
+{
+    auto* left = buffer.getWritePointer(0);
+    auto* right = buffer.getWritePointer(1);
+    const double twoPi = juce::MathConstants<double>::twoPi;
+    for (int i = 0; i < buffer.getNumSamples(); ++i)
+    {
+        const double t = (double)(start + i) / sampleRate;
+        const float bed = (random.nextFloat() * 2.0f - 1.0f) * 0.25f;
+        const float low = (float)std::sin(twoPi * 180.0 * t) * 0.35f;
+        const float high = (float)std::sin(twoPi * 3100.0 * t) * 0.2f;
+        // Peaks near -6 dBFS, as a mixed track would have.
+        left[i] = 0.55f * (bed + low + (random.nextFloat() * 2.0f - 1.0f) * 0.12f + high * 0.2f);
+        right[i] = 0.55f * (bed * 0.8f + low * 0.3f + high + (random.nextFloat() * 2.0f - 1.0f) * 0.2f);
+    }
+}
+
+} // namespace latiphonix
+
+#include "tests/gui/display_test_support.h"
+
+bool latiphonix::prepareDisplay()
+{
+    return vk::test::hasDisplay() && vk::test::internWindowManagerAtoms();
+}
