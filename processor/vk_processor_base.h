@@ -328,6 +328,10 @@ public:
 
     bool isPresetFileMode() const noexcept { return m_presetFileMode.load(); }
     void setPresetFileMode(bool shouldUsePresetFiles) noexcept { m_presetFileMode = shouldUsePresetFiles; }
+    // Module-wide: steps `processor` to its next (true) or previous preset file; null removes it. Called on
+    // the thread that sets the next/previous parameter (the editor's, so the message thread).
+    using PresetFileStepper = void (*)(VkJuceProcessorBase& processor, bool next);
+    static void setPresetFileStepper(PresetFileStepper stepper) noexcept;
 
     // The slot rule used everywhere: an index outside the bank addresses slot 0.
     static int sanitiseProgramSlot(int index) noexcept
@@ -376,10 +380,10 @@ protected:
     // The mode the offline passes switch to (vendor commands 101, 102).
     void setProcessingMode(int mode) noexcept { m_processingMode.store(mode); }
 
-    // Stepping through preset files needs the preset file store, which the product does not use yet:
-    // in preset-file mode these do nothing until a subclass provides the store.
-    virtual void loadNextPresetFile() {}
-    virtual void loadPreviousPresetFile() {}
+    // In preset-file mode the next/previous preset parameters step through preset files. The store sits
+    // above this framework, so it installs its stepping here; without it these do nothing.
+    virtual void loadNextPresetFile();
+    virtual void loadPreviousPresetFile();
 
 private:
     struct FrameworkIds;

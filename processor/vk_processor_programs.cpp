@@ -178,6 +178,28 @@ void VkJuceProcessorBase::setCurrentProgramInfo(const juce::String& folder, cons
     copyProgramRecord(*m_referenceProgram, m_programs[std::size_t(sanitiseProgramSlot(getCurrentProgram()))]);
 }
 
+namespace
+{
+std::atomic<VkJuceProcessorBase::PresetFileStepper> presetFileStepper{nullptr};
+} // namespace
+
+void VkJuceProcessorBase::setPresetFileStepper(PresetFileStepper stepper) noexcept
+{
+    presetFileStepper.store(stepper);
+}
+
+void VkJuceProcessorBase::loadNextPresetFile()
+{
+    if (const auto stepper = presetFileStepper.load())
+        stepper(*this, true);
+}
+
+void VkJuceProcessorBase::loadPreviousPresetFile()
+{
+    if (const auto stepper = presetFileStepper.load())
+        stepper(*this, false);
+}
+
 void VkJuceProcessorBase::getCurrentProgramInfo(juce::String& folder, juce::String& file) const
 {
     const juce::ScopedLock lock(m_undoLock);

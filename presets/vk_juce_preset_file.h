@@ -1,0 +1,104 @@
+#pragma once
+
+// One user preset and, through the static operations, the whole preset file store: where the category
+// folders live, which categories and presets exist, creating and deleting them, reading and writing
+// ".vkp" files, applying a preset to the processor's current program and capturing it back, and stepping
+// through the presets of a category.
+//
+// Two roots hold the folders: the user root ("VEKLA Audio/Presets/Latiphonix3" in the user's data folder)
+// with one folder per user category, and the installed root ("<Install Folder>/Presets") holding the one
+// read-only category "Installed". Every operation that changes the disk acts only on a direct child of the
+// user root or of a user category folder, never on "Installed", and never overwrites an existing file.
+//
+// [message thread] Every operation does file I/O and allocates. The store keeps no state between calls.
+// A record holds one program (12 kB) on the heap.
+
+#include "processor/vk_processor_base.h"
+#include "processor/vk_program_record.h"
+
+#include <juce_core/juce_core.h>
+
+#include <memory>
+#include <vector>
+
+class VkJucePresetFile
+{
+public:
+    static constexpr const char* kInstalledCategory = "Installed";
+    static constexpr const char* kUserCategory = "User";
+
+    // Both are stored encoded; encoding an encoded name leaves it unchanged.
+    VkJucePresetFile(const juce::String& category, const juce::String& name);
+    VkJucePresetFile(const VkJucePresetFile& other);
+    VkJucePresetFile& operator=(const VkJucePresetFile& other);
+    ~VkJucePresetFile();
+
+    const juce::String& getEncodedName() const noexcept { return m_name; }
+    const juce::String& getEncodedCategory() const noexcept { return m_category; }
+    // The name as shown.
+    juce::String getName() const;
+    bool isLoaded() const noexcept { return m_loaded; }
+    ProgramRecord& getProgram() noexcept { return *m_program; }
+    const ProgramRecord& getProgram() const noexcept { return *m_program; }
+
+    // False without a processor; else whether the preset file exists.
+    bool exists(VkJuceProcessorBase* processor) const;
+    // Reads the preset file into the values; on any failure the values stay as they were.
+    bool load(VkJuceProcessorBase* processor);
+    // Writes the captured or loaded values. Only after a successful write is the current program renamed
+    // and the processor's current preset set to this one. Refused into "Installed" and for names that
+    // are not usable; the category folder must exist.
+    bool save(VkJuceProcessorBase* processor);
+    // Loads the values into the current program as one undoable change, names the program after the
+    // preset and makes it the processor's current preset.
+    bool applyPreset(VkJuceProcessorBase* processor);
+    bool capturePreset(VkJuceProcessorBase* processor);
+
+    // Roots; without a processor the folders are not passed through its preset-folder hook. The installed
+    // root is the invalid file when no "Install Folder" is recorded.
+    static juce::File getUserPresetRoot(VkJuceProcessorBase* processor);
+    static juce::File getInstalledPresetRoot(VkJuceProcessorBase* processor);
+    // The invalid file when the record's category or name cannot name a child of its root.
+    static juce::File getPresetRoot(const VkJucePresetFile& record, VkJuceProcessorBase* processor);
+    static juce::File getPresetCategoryFolder(const VkJucePresetFile& record, VkJuceProcessorBase* processor);
+    static juce::File getPresetFilePath(const VkJucePresetFile& record, VkJuceProcessorBase* processor);
+
+    // Decoded names, "Installed" first and then the user categories ignoring case. An empty user root
+    // gets the folder "User", which the next listing shows.
+    static juce::StringArray getPresetCategories(VkJuceProcessorBase* processor);
+    // Decoded names of the category's presets in the file system's order.
+    static juce::StringArray getPresetsInCategory(VkJuceProcessorBase* processor,
+                                                  const juce::String& category);
+
+    static bool createPresetCategory(VkJuceProcessorBase* processor, const juce::String& category);
+    static bool deletePresetCategory(VkJuceProcessorBase* processor, const juce::String& category);
+    static bool deletePreset(VkJuceProcessorBase* processor, const juce::String& category,
+                             const juce::String& name);
+
+    // A record (not yet loaded) of the next or previous preset of the category after the one named
+    // currentName, wrapping round; the first preset of the category when currentName is not in it, and
+    // getFirstPreset when the category is empty.
+    static VkJucePresetFile getNextPreset(VkJuceProcessorBase* processor, const juce::String& category,
+                                          const juce::String& currentName);
+    static VkJucePresetFile getPreviousPreset(VkJuceProcessorBase* processor, const juce::String& category,
+                                              const juce::String& currentName);
+    static std::vector<VkJucePresetFile> listPresetRecords(VkJuceProcessorBase* processor,
+                                                           const juce::String& category,
+                                                           const juce::String& currentName,
+                                                           int& currentIndex);
+    // The first preset of "Installed", or the record ("", "") that never loads.
+    static VkJucePresetFile getFirstPreset(VkJuceProcessorBase* processor);
+
+    // Makes the processor's next/previous preset parameters step through preset files while it is in
+    // preset-file mode: loads the neighbour of the processor's current preset and applies it.
+    static void installProcessorStepping();
+
+private:
+    static VkJucePresetFile stepPreset(VkJuceProcessorBase* processor, const juce::String& category,
+                                       const juce::String& currentName, int step);
+
+    juce::String m_name;
+    juce::String m_category;
+    bool m_loaded = false;
+    std::unique_ptr<ProgramRecord> m_program;
+};

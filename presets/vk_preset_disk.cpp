@@ -1,0 +1,246 @@
+#include "presets/vk_preset_disk.h"
+
+#include "presets/vk_preset_names.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vk::presets
+{
+namespace
+{
+namespace fs = std::filesystem;
+
+fs::path pathOf(const juce::File& file)
+{
+    return fs::path(file.getFullPathName().toStdString());
+}
+
+bool isInside(const fs::path& candidate, const fs::path& folder)
+{
+    const auto relative = candidate.lexically_normal().lexically_relative(folder.lexically_normal());
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+// Writes a copy of one regular file to a path that must not exist (O_EXCL: a file appearing meanwhile
+// is never truncated), keeping the permission bits.
+bool copyFileExclusive(const fs::path& from, const fs::path& to)
+{
+    std::error_code error;
+    const auto permissions = fs::status(from, error).permissions();
+    if (error)
+        return false;
+    std::ifstream in(from, std::ios::binary);
+    if (!in)
+        return false;
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    char buffer[65536];
+    while (ok && in)
+    {
+        in.read(buffer, sizeof(buffer));
+        const auto count = in.gcount();
+        for (std::streamsize done = 0; ok && done < count;)
+        {
+            const auto written = ::write(fd, buffer + done, std::size_t(count - done));
+            if (written < 0 && errno == EINTR)
+                continue;
+            ok = written > 0;
+            done += written > 0 ? written : 0;
+        }
+    }
+    ok = ok && in.eof() && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok)
+        fs::permissions(to, permissions, error);
+    return ok;
+}
+
+bool sameFileContents(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    if (fs::file_size(a, error) != fs::file_size(b, error) || error)
+        return false;
+    std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
+    char bufferA[65536], bufferB[65536];
+    while (first && second)
+    {
+        first.read(bufferA, sizeof(bufferA));
+        second.read(bufferB, sizeof(bufferB));
+        if (first.gcount() != second.gcount() ||
+            std::memcmp(bufferA, bufferB, std::size_t(first.gcount())) != 0)
+            return false;
+    }
+    return first.eof() && second.eof();
+}
+
+// Copies `from` into the new path `to`; symbolic links are copied as links, never followed.
+bool copyTree(const fs::path& from, const fs::path& to)
+{
+    std::error_code error;
+    const auto status = fs::symlink_status(from, error);
+    if (error)
+        return false;
+    if (fs::is_symlink(status))
+    {
+        fs::copy_symlink(from, to, error);
+        return !error;
+    }
+    if (fs::is_regular_file(status))
+        return copyFileExclusive(from, to);
+    if (!fs::is_directory(status) || ::mkdir(to.c_str(), 0755) != 0)
+        return false;
+    for (fs::directory_iterator it(from, error), end; !error && it != end; it.increment(error))
+        if (!copyTree(it->path(), to / it->path().filename()))
+            return false;
+    return !error;
+}
+
+bool sameTree(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    const auto statusA = fs::symlink_status(a, error);
+    const auto statusB = fs::symlink_status(b, error);
+    if (error || statusA.type() != statusB.type())
+        return false;
+    if (fs::is_symlink(statusA))
+        return fs::read_symlink(a, error) == fs::read_symlink(b, error) && !error;
+    if (fs::is_regular_file(statusA))
+        return sameFileContents(a, b);
+    std::size_t countA = 0, countB = 0;
+    for (fs::directory_iterator it(a, error), end; !error && it != end; it.increment(error), ++countA)
+        if (!sameTree(it->path(), b / it->path().filename()))
+            return false;
+    for (fs::directory_iterator it(b, error), end; !error && it != end; it.increment(error))
+        ++countB;
+    return !error && countA == countB;
+}
+
+bool removeTree(const fs::path& path)
+{
+    std::error_code error;
+    fs::remove_all(path, error);
+    return !error;
+}
+} // namespace
+
+juce::File childOf(const juce::File& parent, const juce::String& encodedName)
+{
+    if (parent == juce::File() || !isUsableEncodedName(encodedName) ||
+        encodedName.containsAnyOf(juce::File::getSeparatorString()))
+        return {};
+    return parent.getChildFile(encodedName);
+}
+
+juce::File findExistingEntry(const juce::File& folder, const juce::String& name,
+                             const juce::String& extension)
+{
+    const auto encoded = encodePresetName(name);
+    if (decodePresetName(encoded) != name)
+        return {};
+    const auto entry = childOf(folder, encoded + extension);
+    if (entry == juce::File() || !(extension.isEmpty() ? entry.isDirectory() : entry.existsAsFile()))
+        return {};
+
+    const int kind = extension.isEmpty() ? juce::File::findDirectories : juce::File::findFiles;
+    int matches = 0;
+    for (const auto& child : folder.findChildFiles(kind | juce::File::ignoreHiddenFiles, false,
+                                                   "*" + extension, juce::File::FollowSymlinks::no))
+    {
+        const auto shown = extension.isEmpty() ? child.getFileName() : child.getFileNameWithoutExtension();
+        if (decodePresetName(shown) == name)
+            ++matches;
+    }
+    return matches == 1 ? entry : juce::File();
+}
+
+juce::File firstFreeNumberedName(const juce::File& wanted, const juce::String& extension)
+{
+    if (wanted == juce::File())
+        return {};
+    if (!wanted.exists() && !fs::is_symlink(pathOf(wanted)))
+        return wanted;
+    const auto name = wanted.getFileName();
+    const auto stem = name.dropLastCharacters(extension.length());
+    for (int i = 1; i <= 99; ++i)
+    {
+        const auto candidate = wanted.getSiblingFile(stem + " " + juce::String(i) + extension);
+        if (!candidate.exists() && !fs::is_symlink(pathOf(candidate)))
+            return candidate;
+    }
+    return {};
+}
+
+bool copyWithoutReplacing(const juce::File& from, const juce::File& to)
+{
+    if (from == juce::File() || to == juce::File())
+        return false;
+    const auto source = pathOf(from);
+    const auto destination = pathOf(to);
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(destination, error)) || isInside(destination, source) ||
+        source.lexically_normal() == destination.lexically_normal())
+        return false;
+    if (copyTree(source, destination) && sameTree(source, destination))
+        return true;
+    // Only what this call created is removed: the exclusive create above failed if anything was there.
+    if (fs::exists(fs::symlink_status(destination, error)))
+        removeTree(destination);
+    return false;
+}
+
+bool moveWithoutReplacing(const juce::File& from, const juce::File& to)
+{
+    if (from == juce::File() || to == juce::File())
+        return false;
+    const auto source = pathOf(from);
+    const auto destination = pathOf(to);
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(source, error)) || isInside(destination, source))
+        return false;
+
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST || errno == ENOENT || errno == ENOTDIR || errno == EACCES || errno == EPERM)
+        return false;
+
+    if (errno == EINVAL || errno == ENOSYS)
+    {
+        // A file system without the no-replace flag: a hard link refuses an existing target for files;
+        // a folder takes the place of an empty folder that only we can have just created.
+        if (!fs::is_directory(fs::symlink_status(source, error)))
+        {
+            if (::link(source.c_str(), destination.c_str()) == 0)
+                return ::unlink(source.c_str()) == 0 || (::unlink(destination.c_str()), false);
+            if (errno != EXDEV && errno != EPERM)
+                return false;
+        }
+        else if (::mkdir(destination.c_str(), 0755) == 0)
+        {
+            if (::rename(source.c_str(), destination.c_str()) == 0)
+                return true;
+            const int renameError = errno;
+            ::rmdir(destination.c_str());
+            if (renameError != EXDEV)
+                return false;
+        }
+        else
+            return false;
+    }
+
+    if (!copyWithoutReplacing(from, to))
+        return false;
+    // When the original cannot be removed whole (a read-only folder), part of it may already be gone:
+    // the verified copy stays, so that nothing is lost, and the move is reported as failed.
+    return removeTree(source);
+}
+
+} // namespace vk::presets
