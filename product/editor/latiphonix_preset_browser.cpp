@@ -1,0 +1,65 @@
+#include "latiphonix_preset_browser.h"
+
+#include <algorithm>
+
+namespace vk
+{
+
+LatiphonixPresetBrowser::LatiphonixPresetBrowser(VkJucePresetBrowserTriggerButton* owner,
+                                                 VkJuceEditorBase* editor, const juce::String& componentName)
+    : VkJucePresetBrowser(owner, editor, componentName)
+{
+}
+
+LatiphonixPresetBrowser::~LatiphonixPresetBrowser()
+{
+    leaveRenderWalk();
+}
+
+void LatiphonixPresetBrowser::layoutGrid(PresetBrowserGrid& g, const PresetBrowserEntries& list,
+                                         VkJuceOglFont* font) const
+{
+    measureCells(g, font);
+    const int w = g.width;
+    const int h = g.height;
+    // No row held back. A panel lower than one row has none, and then no columns: every entry would
+    // otherwise be divided among zero rows.
+    g.rowsPerColumn = g.rowHeight > 0 ? std::max(0, (h - g.bottomMargin - g.topMargin) / g.rowHeight) : 0;
+    g.columns = g.rowsPerColumn > 0 ? (list.size() + g.rowsPerColumn - 1) / g.rowsPerColumn : 0;
+    if (g.columns == 1)
+        g.cellWidth = w - 2 * g.leftMargin - g.gap - g.numberWidth;
+    g.closeRect = {w - 74, h - 18, 52, 16};
+    g.defaultRect = {16, h - 18, 166, 16};
+    g.pages = 1;
+    g.nextRect = {};
+    g.previousRect = {};
+}
+
+LatiphonixPresetBrowserTriggerButton::LatiphonixPresetBrowserTriggerButton(const juce::String& componentName)
+    : VkJucePresetBrowserTriggerButton(componentName)
+{
+}
+
+LatiphonixPresetBrowserTriggerButton::~LatiphonixPresetBrowserTriggerButton()
+{
+    leaveRenderWalk();
+}
+
+std::unique_ptr<VkJucePresetBrowser> LatiphonixPresetBrowserTriggerButton::makeBrowser()
+{
+    return std::make_unique<LatiphonixPresetBrowser>(this, getOwnerEditor(), "LatiphonixPresetBrowsers");
+}
+
+void LatiphonixPresetBrowserTriggerButton::showPopUp()
+{
+    createPopUp();
+    if (auto* browser = getBrowser())
+    {
+        auto s = getBrowserSettings();
+        s.categoryMask = browser->getSettings().categoryMask;
+        browser->setSettings(s);
+    }
+    VkJucePresetBrowserTriggerButton::showPopUp();
+}
+
+} // namespace vk
