@@ -28,6 +28,11 @@ void LatiphonixPresetBrowser::layoutGrid(PresetBrowserGrid& g, const PresetBrows
     g.columns = g.rowsPerColumn > 0 ? (list.size() + g.rowsPerColumn - 1) / g.rowsPerColumn : 0;
     if (g.columns == 1)
         g.cellWidth = w - 2 * g.leftMargin - g.gap - g.numberWidth;
+    else if (g.columns > 1)
+        // All entries share one page, so the columns share the panel's width: at the usual cell width the
+        // later columns would lie outside the panel, where no entry can be seen or clicked.
+        g.cellWidth = std::max(0, std::min(PresetBrowserGrid{}.cellWidth,
+                                           (w - 2 * g.leftMargin) / g.columns - g.numberWidth - g.gap));
     g.closeRect = {w - 74, h - 18, 52, 16};
     g.defaultRect = {16, h - 18, 166, 16};
     g.pages = 1;

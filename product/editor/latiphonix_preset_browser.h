@@ -25,7 +25,8 @@ namespace vk
 {
 
 /** The browser with the product's own grid: every entry on one page, as many columns as the entries need,
-    "Close" and "Set current as default" at fixed places along the bottom, no page buttons.
+    sharing the panel's width, "Close" and "Set current as default" at fixed places along the bottom, no page
+    buttons.
 
     [message thread] as the preset browser; layoutGrid on either thread under the grid lock.
 */
