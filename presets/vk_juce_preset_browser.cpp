@@ -100,7 +100,12 @@ void VkJucePresetBrowser::setSettings(const PresetBrowserSettings& newSettings)
         layoutNeeded.store(true);
     }
     if (recount)
-        setEntries(buildEntries(newSettings.categoryMask));
+        rebuildEntries(newSettings.categoryMask);
+}
+
+void VkJucePresetBrowser::rebuildEntries(int mask)
+{
+    setEntries(buildEntries(mask));
 }
 
 PresetBrowserSettings VkJucePresetBrowser::getSettings() const

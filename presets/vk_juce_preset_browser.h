@@ -153,6 +153,14 @@ public:
     static juce::Colour factoryNameColour() { return juce::Colour((uint8_t)200, (uint8_t)200, (uint8_t)255); }
 
 protected:
+    /** [message thread] Lists the entries again after the category mask changed. */
+    virtual void rebuildEntries(int mask);
+    /** [message thread] A browser listing something other than the processor's bank sets its counts. */
+    void setEntryCounts(int factory, int entries) noexcept
+    {
+        factoryCount = factory;
+        entryCount = entries;
+    }
     /** [message thread] Replaces the list; the next frame or pointer event lays out again. */
     void setEntries(std::shared_ptr<const PresetBrowserEntries> newEntries);
     /** Lays out now under the grid lock. */

@@ -1,5 +1,7 @@
 #include "vk_juce_preset_browser_trigger_button.h"
 
+#include "vk_juce_preset_file_browser.h"
+
 #include "editor/vk_juce_editor_base.h"
 
 namespace vk
@@ -19,7 +21,10 @@ VkJucePresetBrowserTriggerButton::~VkJucePresetBrowserTriggerButton()
 
 std::unique_ptr<VkJucePresetBrowser> VkJucePresetBrowserTriggerButton::makeBrowser()
 {
-    return std::make_unique<VkJucePresetBrowser>(this, getOwnerEditor(), "VkJucePresetBrowsers");
+    auto* editor = getOwnerEditor();
+    if (editor != nullptr && editor->getProcessorBase().isPresetFileMode())
+        return std::make_unique<VkJucePresetFileBrowser>(this, editor, "VkJucePresetFileBrowser");
+    return std::make_unique<VkJucePresetBrowser>(this, editor, "VkJucePresetBrowsers");
 }
 
 void VkJucePresetBrowserTriggerButton::createPopUp()

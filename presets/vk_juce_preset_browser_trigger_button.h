@@ -36,7 +36,8 @@ public:
     void setBrowserFont(VkJuceOglFont* font) noexcept { browserFont = font; }
 
 protected:
-    /** The browser class to create; the trigger is its owner and the trigger's editor its editor. */
+    /** The browser class to create, the trigger its owner and the trigger's editor its editor: the preset
+        file browser while the processor is in preset-file mode, else the preset browser. */
     virtual std::unique_ptr<VkJucePresetBrowser> makeBrowser();
 
 private:

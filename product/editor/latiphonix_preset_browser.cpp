@@ -1,5 +1,7 @@
 #include "latiphonix_preset_browser.h"
 
+#include "editor/vk_juce_editor_base.h"
+
 #include <algorithm>
 
 namespace vk
@@ -52,7 +54,11 @@ LatiphonixPresetBrowserTriggerButton::~LatiphonixPresetBrowserTriggerButton()
 
 std::unique_ptr<VkJucePresetBrowser> LatiphonixPresetBrowserTriggerButton::makeBrowser()
 {
-    return std::make_unique<LatiphonixPresetBrowser>(this, getOwnerEditor(), "LatiphonixPresetBrowsers");
+    // The product never enters preset-file mode; should it, the preset files are what the user is after.
+    auto* editor = getOwnerEditor();
+    if (editor != nullptr && editor->getProcessorBase().isPresetFileMode())
+        return VkJucePresetBrowserTriggerButton::makeBrowser();
+    return std::make_unique<LatiphonixPresetBrowser>(this, editor, "LatiphonixPresetBrowsers");
 }
 
 void LatiphonixPresetBrowserTriggerButton::showPopUp()
