@@ -1,7 +1,11 @@
 // The render thread lays the grid out and draws it while the message thread replaces the list (a shrinking
-// and growing mask), resizes the browser down to no row at all, turns pages and hit-tests. Run under
+// and growing mask, or another category's preset files), resizes the browser down to no row at all, turns
+// pages and hit-tests. Run under
 // ThreadSanitizer in CI: no race, and no frame may index past a list that has just shrunk.
 #include "preset_browser_test_support.h"
+
+#include "presets/vk_juce_preset_file.h"
+#include "presets/vk_juce_preset_file_browser.h"
 
 #include <gtest/gtest.h>
 
@@ -86,4 +90,64 @@ TEST(PresetBrowserThreads, ListsAndSizesChangeWhileFramesLayOutAndDraw)
     renderer.join();
     EXPECT_GT(frames.load(), 0);
     EXPECT_GT(browser.drawn.load(), 0);
+}
+
+TEST(PresetBrowserThreads, TheFileBrowserReadsItsListsAgainWhileFramesDrawThem)
+{
+    ScopedDataFolders folders;
+    TestProcessor processor;
+    processor.setPresetFileMode(true);
+    ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&processor, "Many"));
+    ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&processor, "One"));
+    for (int i = 0; i < 30; ++i)
+    {
+        processor.changeProgramName(processor.getCurrentProgram(), "Preset " + juce::String(i));
+        VkJucePresetFile record(i == 0 ? "One" : "Many", "Preset " + juce::String(i));
+        ASSERT_TRUE(record.capturePreset(&processor) && record.save(&processor));
+    }
+    RecordingGlApi gl;
+    TestEditorBase editor(processor, &gl, 640, 435);
+    VkJucePresetFileBrowser browser(nullptr, &editor, "VkJucePresetFileBrowser");
+    editor.addControl(&browser, -1);
+    browser.setBounds(0, 0, 600, 400);
+    browser.browserOpened();
+    const auto categories = browser.getCategories();
+    ASSERT_TRUE(categories.contains("Many") && categories.contains("One"));
+    editor.getOglComponent().setRenderingEnabled(true);
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0};
+    std::thread renderer(
+        [&]
+        {
+            while (!stop.load())
+            {
+                editor.getOglComponent().renderOpenGL();
+                gl.clearCalls();
+                gl.uploads.clear();
+                frames.fetch_add(1);
+            }
+        });
+
+    for (int i = 0; i < 300; ++i)
+    {
+        // Between the long and the short list, hovering the last presets and the categories.
+        const int category = categories.indexOf(i % 2 == 0 ? "Many" : "One");
+        browser.setSelected(VkJucePresetFileBrowser::firstCategoryId + category);
+        browser.chooseSelected();
+        browser.selectAt(browser.takeFrame().grid.cellAt(1, i % 10).getCentre());
+        browser.selectAt({20, 80 + (i % 5) * 15});
+        if (i % 25 == 0)
+            browser.setBounds(0, 0, 600, i % 50 == 0 ? 60 : 400);
+        if (i % 40 == 0)
+        {
+            const int seen = frames.load();
+            for (int spins = 0; frames.load() == seen && spins < 200000; ++spins)
+                std::this_thread::yield();
+        }
+    }
+    stop.store(true);
+    renderer.join();
+    EXPECT_GT(frames.load(), 0);
+    EXPECT_EQ(browser.getFactoryCount(), 0);
 }
