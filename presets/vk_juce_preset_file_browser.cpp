@@ -89,6 +89,9 @@ void VkJucePresetFileBrowser::refreshLists()
     fresh->presets = VkJucePresetFile::getPresetsInCategory(
         processor, inRange ? fresh->categories[fresh->selectedCategory] : juce::String());
     publishLists(std::move(fresh));
+    // Saving, applying and renaming all name the current program; the field follows every operation.
+    if (processor != nullptr)
+        nameField.setText(processor->getProgramName(processor->getCurrentProgram()));
 }
 
 void VkJucePresetFileBrowser::rebuildEntries(int mask)
@@ -211,7 +214,6 @@ void VkJucePresetFileBrowser::browserOpened()
             refreshLists();
         }
         setSelected(takeLists()->presets.indexOf(name));
-        nameField.setText(processor->getProgramName(processor->getCurrentProgram()));
     }
     updateLayout();
     placeNameField();
@@ -404,6 +406,7 @@ bool VkJucePresetFileBrowser::chooseSelected()
             setValue((float)std::min(choice, 1000) / 1000.0f, true);
             nameField.setText(processor->getProgramName(processor->getCurrentProgram()));
         }
+        refreshLists();
         return getSettings().closeOnChoose;
     }
     if (choice >= firstDialogButtonId && choice < firstDialogButtonId + numDialogButtons)

@@ -17,7 +17,9 @@
 // parameter range a factory preset loads, category mask, numbers) and setBrowserFont. Pressing the button
 // opens the pop-up and, the first time, creates a LatiphonixPresetBrowser named "LatiphonixPresetBrowsers";
 // the trigger owns it and deletes it in its destructor, so the editor need not do anything more. The
-// editor's destructor stops the render thread before its members go, as it does for every control.
+// editor's destructor stops the render thread before its members go, as it does for every control. Should
+// the processor be in preset-file mode when the button is first pressed, it opens the preset file browser
+// ("VkJucePresetFileBrowser") instead.
 
 #include "presets/vk_juce_preset_browser_trigger_button.h"
 
