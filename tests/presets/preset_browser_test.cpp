@@ -4,6 +4,7 @@
 #include "preset_browser_test_support.h"
 
 #include "presets/vk_juce_preset_browser_trigger_button.h"
+#include "processor/vk_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -203,6 +204,13 @@ TEST_F(PresetBrowserTest, ChoosingASlotSwitchesTheProgramAndAFactoryPresetOnlyIt
     EXPECT_FLOAT_EQ(processor.getParameter(4), 0.0f);
     EXPECT_FLOAT_EQ(browser.getValue(), 0.001f);
     EXPECT_TRUE(processor.isRefreshAllPending());
+
+    // "Set current as default" stores the current values as the default preset and closes the browser.
+    browser.setSelected(VkJucePresetBrowser::setDefaultId);
+    EXPECT_TRUE(browser.chooseSelected());
+    const auto stored = vk::registry::readProductFloat("VJDEFAULT " + processor.getParameterName(3));
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_FLOAT_EQ(*stored, 0.625f);
 
     // Nothing selected, or a selection past the list, does nothing.
     browser.setSelected(VkJucePresetBrowser::noSelection);

@@ -16,6 +16,48 @@ using namespace vk::test;
 
 namespace
 {
+/** Draws the editor's frames on a thread of its own until stopped. */
+class RenderLoop
+{
+public:
+    RenderLoop(TestEditorBase& editor, RecordingGlApi& gl)
+        : thread(
+              [this, &editor, &gl]
+              {
+                  while (!stopping.load())
+                  {
+                      editor.getOglComponent().renderOpenGL();
+                      gl.clearCalls();
+                      gl.uploads.clear();
+                      frames.fetch_add(1);
+                  }
+              })
+    {
+    }
+    ~RenderLoop() { stop(); }
+
+    /** Bounded wait for one more frame, so that frames fall between some of the changes. */
+    void awaitNextFrame()
+    {
+        const int seen = frames.load();
+        for (int spins = 0; frames.load() == seen && spins < 200000; ++spins)
+            std::this_thread::yield();
+    }
+    /** Returns the number of frames drawn. */
+    int stop()
+    {
+        stopping.store(true);
+        if (thread.joinable())
+            thread.join();
+        return frames.load();
+    }
+
+private:
+    std::atomic<bool> stopping{false};
+    std::atomic<int> frames{0};
+    std::thread thread;
+};
+
 struct CountingBrowser : VkJucePresetBrowser
 {
     using VkJucePresetBrowser::VkJucePresetBrowser;
@@ -48,19 +90,7 @@ TEST(PresetBrowserThreads, ListsAndSizesChangeWhileFramesLayOutAndDraw)
     browser.setBounds(0, 0, 600, 400);
     editor.getOglComponent().setRenderingEnabled(true);
 
-    std::atomic<bool> stop{false};
-    std::atomic<int> frames{0};
-    std::thread renderer(
-        [&]
-        {
-            while (!stop.load())
-            {
-                editor.getOglComponent().renderOpenGL();
-                gl.clearCalls();
-                gl.uploads.clear();
-                frames.fetch_add(1);
-            }
-        });
+    RenderLoop renderer(editor, gl);
 
     const juce::Rectangle<int> sizes[] = {
         {0, 0, 600, 400}, {0, 0, 200, 90}, {0, 0, 300, 10}, {0, 0, 640, 435}};
@@ -80,15 +110,10 @@ TEST(PresetBrowserThreads, ListsAndSizesChangeWhileFramesLayOutAndDraw)
         ASSERT_EQ(f.entries->names.size(), f.entries->entryIndexes.size());
         if (i % 50 == 0)
         {
-            const int seen = frames.load();
-            // Bounded wait: at least one frame runs between some of the changes.
-            for (int spins = 0; frames.load() == seen && spins < 200000; ++spins)
-                std::this_thread::yield();
+            renderer.awaitNextFrame();
         }
     }
-    stop.store(true);
-    renderer.join();
-    EXPECT_GT(frames.load(), 0);
+    EXPECT_GT(renderer.stop(), 0);
     EXPECT_GT(browser.drawn.load(), 0);
 }
 
@@ -115,19 +140,7 @@ TEST(PresetBrowserThreads, TheFileBrowserReadsItsListsAgainWhileFramesDrawThem)
     ASSERT_TRUE(categories.contains("Many") && categories.contains("One"));
     editor.getOglComponent().setRenderingEnabled(true);
 
-    std::atomic<bool> stop{false};
-    std::atomic<int> frames{0};
-    std::thread renderer(
-        [&]
-        {
-            while (!stop.load())
-            {
-                editor.getOglComponent().renderOpenGL();
-                gl.clearCalls();
-                gl.uploads.clear();
-                frames.fetch_add(1);
-            }
-        });
+    RenderLoop renderer(editor, gl);
 
     for (int i = 0; i < 300; ++i)
     {
@@ -141,13 +154,9 @@ TEST(PresetBrowserThreads, TheFileBrowserReadsItsListsAgainWhileFramesDrawThem)
             browser.setBounds(0, 0, 600, i % 50 == 0 ? 60 : 400);
         if (i % 40 == 0)
         {
-            const int seen = frames.load();
-            for (int spins = 0; frames.load() == seen && spins < 200000; ++spins)
-                std::this_thread::yield();
+            renderer.awaitNextFrame();
         }
     }
-    stop.store(true);
-    renderer.join();
-    EXPECT_GT(frames.load(), 0);
+    EXPECT_GT(renderer.stop(), 0);
     EXPECT_EQ(browser.getFactoryCount(), 0);
 }
