@@ -526,14 +526,15 @@ void VkJucePresetFileBrowser::render(int elapsedMs)
     if (processor != nullptr)
         processor->getCurrentProgramInfo(frameCurrentCategory, frameCurrentName);
     const int m = mode.load();
+    if (getOglComponent() == nullptr)
+        return;
+    // The lists draw the grid and its buttons as the preset browser does; a dialog draws in their place.
     if (m == lists)
         VkJucePresetBrowser::render(elapsedMs);
-    else
-        takeFrame();
-    if (processor == nullptr || getOglComponent() == nullptr)
+    const Frame frame = m == lists ? getRenderFrame() : takeFrame();
+    if (processor == nullptr)
         return;
 
-    const Frame frame = takeFrame();
     const auto layout = computeLayout(frame);
     const auto& g = frame.grid;
     const auto colour = getTextColour();
