@@ -324,6 +324,10 @@ public:
     void setProgram(int slot, const ProgramRecord& program);
 
     void addFactoryPreset(const FactoryPresetDescriptor& descriptor);
+    // The stored bank keeps each factory preset as it was added, so that the preset browser can list and
+    // load it after the user has changed its program slot. [any thread]
+    int getNumStoredPrograms() const;
+    ProgramRecord getStoredProgram(int n) const;
     void loadStoredProgram(int n, int first, int last);
     void markProgramDirty();
     bool isProgramMarkedModified() const noexcept { return m_programModified.load(); }

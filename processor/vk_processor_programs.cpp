@@ -145,11 +145,23 @@ void VkJuceProcessorBase::addFactoryPreset(const FactoryPresetDescriptor& descri
     captureParameterValues(program.values.data());
     program.name = juce::String(descriptor.name != nullptr ? descriptor.name : "");
     program.categoryMask = -1;
-    if (descriptor.values == nullptr)
-        return;
-    for (const auto* pair = descriptor.values; pair->index != -1; ++pair)
+    for (const auto* pair = descriptor.values; pair != nullptr && pair->index != -1; ++pair)
         if (pair->index >= 0 && pair->index < kMainCapacity)
             program.values[std::size_t(pair->index)] = pair->value;
+    if (m_storedProgramCount < kNumPrograms)
+        m_storedPrograms[std::size_t(m_storedProgramCount++)] = program;
+}
+
+int VkJuceProcessorBase::getNumStoredPrograms() const
+{
+    const juce::ScopedLock lock(m_undoLock);
+    return m_storedProgramCount;
+}
+
+ProgramRecord VkJuceProcessorBase::getStoredProgram(int n) const
+{
+    const juce::ScopedLock lock(m_undoLock);
+    return m_storedPrograms[std::size_t(sanitiseProgramSlot(n))];
 }
 
 void VkJuceProcessorBase::completeProgramBank()

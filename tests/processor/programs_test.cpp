@@ -200,12 +200,13 @@ TEST_F(ProgramsTest, StoredProgramLoadHonoursTheExclusionHook)
     TestProcessor processor;
     processor.setCurrentProgram(1);
     processor.log().clear();
-    processor.loadStoredProgram(0, 0, 100); // the base excludes every parameter
+    // Slot 45 of the stored bank holds no factory preset.
+    processor.loadStoredProgram(45, 0, 100); // the base excludes every parameter
     EXPECT_TRUE(processor.log().eventsStartingWith("change").empty());
     EXPECT_EQ(processor.getProgramName(1), "");
 
     processor.m_excludeStored = false;
-    processor.loadStoredProgram(0, -4, 100); // an empty stored bank holds zeros
+    processor.loadStoredProgram(45, -4, 100); // an empty stored entry holds zeros
     EXPECT_EQ(processor.getParameter(3), 0.0f);
     EXPECT_EQ(processor.getParameter(7), 0.0f);
 }

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "vk_juce_preset_browser.h"
+
+#include "controls/vk_juce_text_edit.h"
+
+#include <array>
+
+namespace vk
+{
+
+/** The preset browser of preset-file mode: the categories (folders) in a column on the left, the presets of
+    the selected category in the grid, the current preset's name in a field along the top, "Save", "+" (new
+    folder), and "..." on a hovered user category or preset for Delete, Rename, Move, Copy and Browse. The
+    confirmations and name entries are dialogs drawn in the panel in place of the lists.
+
+    Every disk operation goes through the preset file store, which refuses anything outside the user root
+    or on "Installed" and never overwrites a file; failures are silent and the lists, read again after
+    every operation, show what is on disk.
+
+    Every rectangle a click is tested against follows from the frame (grid, lists, mode), so a click finds
+    what the frame drew without rectangles handed back from the render thread.
+
+    [message thread] pointer events, choosing, dialogs, disk operations. [render thread] render. The
+    category list is replaced whole, like the preset list, and frames keep the one they began with.
+*/
+class VkJucePresetFileBrowser : public VkJucePresetBrowser, public VkJuceControl::Listener
+{
+public:
+    static constexpr int saveId = -2000;
+    static constexpr int newFolderId = -1992;
+    static constexpr int firstDialogButtonId = -1999;
+    static constexpr int firstCategoryId = -1991;
+    static constexpr int numDialogButtons = 7;
+    static constexpr int categoryListWidth = 100;
+    static constexpr int categoryGap = 10;
+    static constexpr int dialogButtonWidth = 80;
+    static constexpr int textEntryWidth = 150;
+
+    enum Mode
+    {
+        lists = 0,
+        confirmDelete = 1,
+        newFolder = 2,
+        confirmOverwrite = 3,
+        chooseAction = 4,
+        rename = 5,
+        move = 6
+    };
+
+    VkJucePresetFileBrowser(VkJucePresetBrowserTriggerButton* owner, VkJuceEditorBase* editor,
+                            const juce::String& componentName);
+    ~VkJucePresetFileBrowser() override;
+
+    void selectAt(juce::Point<int> point) override;
+    juce::String getEntryName(int n) const override;
+    bool chooseSelected() override;
+    int countVisibleEntries() override;
+    void browserOpened() override;
+    void browserClosed() override;
+    void measureCells(PresetBrowserGrid& grid, VkJuceOglFont* font) const override;
+    void drawEntry(juce::Rectangle<int> rect, int n) override;
+    int getEntryIndex(int n) const override;
+    void render(int elapsedMs) override;
+
+    /** Reads the categories and the selected category's presets from disk. */
+    virtual void refreshLists();
+    /** Saves the current program as a preset of the selected category under the program's name. */
+    virtual void saveCurrentAsPreset();
+    void setMode(int newMode, bool withTextEntry);
+
+    void controlValueChanged(VkJuceControl* control) override;
+
+    int getMode() const noexcept { return mode.load(); }
+    int getTarget() const noexcept { return target; }
+    int getSelectedCategory() const;
+    juce::StringArray getCategories() const;
+    juce::StringArray getPresets() const;
+    VkJuceTextEdit& getNameField() noexcept { return nameField; }
+    VkJuceTextEdit& getTextEntry() noexcept { return textEntry; }
+
+    /** Geometry a frame draws and a click is tested against; rectangles in the browser's coordinates. */
+    struct Layout
+    {
+        juce::Rectangle<int> saveRect;
+        juce::Rectangle<int> newFolderRect;
+        int categoriesShown = 0;
+        std::array<juce::Rectangle<int>, numDialogButtons> dialogButtonRects{};
+        juce::StringArray dialogButtons;
+        juce::String title;
+    };
+    Layout computeLayout(const Frame& frame) const;
+    /** The cell of category i in the column. */
+    static juce::Rectangle<int> categoryCell(const PresetBrowserGrid& g, int i);
+
+private:
+    struct Lists
+    {
+        juce::StringArray categories;
+        juce::StringArray presets;
+        int selectedCategory = 0;
+    };
+    std::shared_ptr<const Lists> takeLists() const;
+    void publishLists(std::shared_ptr<const Lists> newLists);
+    juce::String selectedCategoryName() const;
+    bool isTargetCategory() const noexcept { return target < -1; }
+    juce::StringArray dialogButtonsFor(int forMode) const;
+    void handleDialogButton(int j);
+    void rebuildEntries(int mask) override;
+    void placeNameField();
+    /** The "..." area of the hovered item, empty when none is drawn. */
+    juce::Rectangle<int> dotsRectFor(const Frame& frame, const Lists& lists, int hovered) const;
+
+    VkJuceTextEdit nameField{"VkJucePresetFileBrowser.m_textEditPresetName"};
+    VkJuceTextEdit textEntry{"VkJucePresetFileBrowser.m_textEditEntry"};
+    bool textEntryShown = false;
+    std::atomic<int> mode{lists};
+    std::atomic<bool> withEntry{false};
+    int target = -1;
+    bool overDots = false;
+
+    mutable std::mutex listsLock;
+    std::shared_ptr<const Lists> currentLists;
+
+    // Render thread only: the current preset, read once per frame.
+    juce::String frameCurrentCategory, frameCurrentName;
+    std::shared_ptr<const Lists> frameLists;
+};
+
+} // namespace vk
