@@ -110,6 +110,7 @@ void LatiphonixEditor::build()
     placeButton(m_btnAToB, kAToB, "btn_atob_png", {577, 4, 44, 22}, true);
     placeButton(m_btnPresetPrevious, kPresetPrevious, "btn_preset_previous_png", {232, 8, 13, 14}, true);
     placeButton(m_btnPresetNext, kPresetNext, "btn_preset_next_png", {480, 8, 13, 14}, true);
+    placeButton(m_btnPresetBrowserTriggerButton, none, "btn_preset_browser_png", {495, 7, 16, 16}, true);
 
     m_textEditPresetName.attachToParameter(none, this);
     addControl(&m_textEditPresetName, -1);

@@ -10,6 +10,7 @@
 #include "latiphonix_balance_graph.h"
 #include "latiphonix_graph.h"
 #include "latiphonix_graph_overlay.h"
+#include "latiphonix_preset_browser.h"
 
 #include "controls/vk_juce_button.h"
 #include "controls/vk_juce_drag_control.h"
@@ -97,6 +98,7 @@ private:
     vk::VkJuceButton m_btnAToB{"m_btnAToB"};
     vk::VkJuceButton m_btnPresetPrevious{"m_btnPresetPrevious"};
     vk::VkJuceButton m_btnPresetNext{"m_btnPresetNext"};
+    vk::LatiphonixPresetBrowserTriggerButton m_btnPresetBrowserTriggerButton{"m_btnPresetBrowserTriggerButton"};
     vk::VkJuceTextEdit m_textEditPresetName{"m_textEditPresetName"};
     vk::VkJuceDragControl m_dragResolution{"m_dragResolution"};
     vk::VkJuceDragControl m_dragAcuity{"m_dragAcuity"};

@@ -85,6 +85,8 @@ struct PresetBrowserWindowTest : ProductTest
         ProductTest::SetUp();
         ASSERT_TRUE(internWindowManagerAtoms()) << "cannot open DISPLAY " << std::getenv("DISPLAY");
         create();
+        // A new instance opens its overlay menu, which covers the editor; a user closes it first.
+        processor->setParameterInternal(processor->getShowMenuParameterId(), 0.0f, true, false, false);
         editor = std::make_unique<WindowEditor>(*processor);
         editor->addToDesktop(0);
         editor->setVisible(true);
