@@ -45,13 +45,36 @@ constexpr Steinberg::Linux::TimerInterval kLoopTimerMs = 10;
 // One pass delivers at most this many messages, so that the host's loop stays responsive.
 constexpr int kMaxMessagesPerPass = 256;
 
+// A module-wide object made on first use and not destroyed with the other statics: a thread of ours may
+// still use it while they go. The unload guard frees it once no thread of ours is left, so that a host that
+// unloads the module (as hosts of the AAX entry do) does not lose it.
+template <typename T>
+class ModuleObject
+{
+public:
+    T& get()
+    {
+        static T* const made = [this] {
+            auto* p = new T;
+            instance.store(p);
+            return p;
+        }();
+        return *made;
+    }
+    bool exists() const noexcept { return instance.load() != nullptr; }
+    void release() noexcept { delete instance.exchange(nullptr); }
+
+private:
+    std::atomic<T*> instance{nullptr};
+};
+
 // Held by whichever thread dispatches messages, runs deferred tasks or flushes edits. Recursive: a host
 // may call back into the module from inside a call of ours on the same thread.
-// The module-wide objects below are never destroyed: a thread may still use them while the process exits.
+ModuleObject<std::recursive_mutex> g_roleLock;
+
 std::recursive_mutex& roleLock()
 {
-    static auto* m = new std::recursive_mutex;
-    return *m;
+    return g_roleLock.get();
 }
 
 struct DeferredTasks
@@ -60,10 +83,11 @@ struct DeferredTasks
     std::vector<std::function<void()>> tasks;
 };
 
+ModuleObject<DeferredTasks> g_deferred;
+
 DeferredTasks& deferred()
 {
-    static auto* d = new DeferredTasks;
-    return *d;
+    return g_deferred.get();
 }
 
 // [message thread, role held]
@@ -96,10 +120,11 @@ public:
     std::atomic<bool> changed{false};
 };
 
+ModuleObject<DescriptorListener> g_descriptorListener;
+
 DescriptorListener& descriptorListener()
 {
-    static auto* l = new DescriptorListener;
-    return *l;
+    return g_descriptorListener.get();
 }
 
 // [the thread that initialises the framework, right after]
@@ -317,10 +342,11 @@ struct Dispatcher
     LoopTimerHandler timerHandler;
 };
 
+ModuleObject<Dispatcher> g_dispatcher;
+
 Dispatcher& dispatcher()
 {
-    static auto* d = new Dispatcher;
-    return *d;
+    return g_dispatcher.get();
 }
 
 // [attachLock held]
@@ -447,7 +473,21 @@ void joinEndedThread()
 // Joins a thread still ending when the module unloads without ModuleExit.
 struct UnloadGuard
 {
-    ~UnloadGuard() { finishMessageThread(); }
+    ~UnloadGuard()
+    {
+        finishMessageThread();
+        if (g_dispatcher.exists())
+        {
+            auto& d = g_dispatcher.get();
+            std::scoped_lock locks(d.attachLock, d.ownLock);
+            if (d.running || !d.offers.empty() || d.own != nullptr || d.ending != nullptr)
+                return; // still in use: leave everything rather than pull it from under a thread
+        }
+        g_dispatcher.release();
+        g_descriptorListener.release();
+        g_deferred.release();
+        g_roleLock.release();
+    }
 } g_unloadGuard;
 
 } // namespace
@@ -558,6 +598,10 @@ void stopMessageThread()
 
 void finishMessageThread()
 {
+    // A module that never ran a message thread of ours (the AAX entry, say) has nothing to join, and
+    // making the dispatcher now, while the module unloads, would only leak it.
+    if (!g_dispatcher.exists())
+        return;
     auto& d = dispatcher();
     std::lock_guard<std::mutex> attach(d.attachLock);
     joinEndedThread();

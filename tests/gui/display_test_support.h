@@ -5,7 +5,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <dlfcn.h>
+#include "gl_driver_pin.h"
 
 #include <cstdlib>
 
@@ -23,15 +23,5 @@ inline bool hasDisplay()
     desktop's. The connection stays open: Xvfb resets, and forgets its atoms, when its last client leaves.
     (In its own file: Xlib's macros clash with JUCE's and gtest's names.) */
 bool internWindowManagerAtoms();
-
-/** Mesa's driver libraries are unloaded at exit, and the leak report then cannot name what they kept; pinning
-    the loaded ones keeps their names in the report so that suppressions apply. */
-inline void pinGlDriverLibraries()
-{
-    for (const char* lib :
-         {"swrast_dri.so", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "libGLX_mesa.so.0", "libglapi.so.0",
-          "libLLVM-15.so.1", "libLLVM-14.so.1", "libGL.so.1", "libGLX.so.0"})
-        dlopen(lib, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-}
 
 } // namespace vk::test
