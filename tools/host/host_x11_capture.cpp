@@ -1,5 +1,7 @@
 #include "host_x11_capture.h"
 
+#include "tools/x11/x11_window_manager_atoms.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -18,49 +20,7 @@ int ignoreError(Display*, XErrorEvent*)
 
 bool prepareBareServer()
 {
-    static Display* const display = []
-    {
-        Display* d = XOpenDisplay(nullptr);
-        if (d == nullptr)
-            return d;
-        const char* names[] = {"WM_PROTOCOLS",
-                               "WM_TAKE_FOCUS",
-                               "WM_DELETE_WINDOW",
-                               "WM_CHANGE_STATE",
-                               "WM_STATE",
-                               "_NET_WM_PING",
-                               "_NET_WM_WINDOW_TYPE",
-                               "_NET_WM_WINDOW_TYPE_NORMAL",
-                               "_NET_WM_WINDOW_TYPE_COMBO",
-                               "_NET_WM_WINDOW_TYPE_DIALOG",
-                               "_NET_WM_STATE",
-                               "_NET_WM_STATE_HIDDEN",
-                               "_NET_WM_STATE_ABOVE",
-                               "_NET_WM_STATE_SKIP_TASKBAR",
-                               "_NET_WM_STATE_FULLSCREEN",
-                               "_NET_WM_STATE_MAXIMIZED_HORZ",
-                               "_NET_WM_STATE_MAXIMIZED_VERT",
-                               "_NET_WM_PID",
-                               "_NET_WM_ICON",
-                               "_NET_WM_USER_TIME",
-                               "_NET_ACTIVE_WINDOW",
-                               "_NET_FRAME_EXTENTS",
-                               "_NET_WORKAREA",
-                               "_NET_WM_ALLOWED_ACTIONS",
-                               "_NET_WM_ACTION_CLOSE",
-                               "_NET_WM_ACTION_FULLSCREEN",
-                               "_NET_WM_ACTION_MINIMIZE",
-                               "_NET_WM_ACTION_RESIZE",
-                               "_MOTIF_WM_HINTS",
-                               "UTF8_STRING",
-                               "_XEMBED",
-                               "_XEMBED_INFO"};
-        for (const char* n : names)
-            XInternAtom(d, n, False);
-        XSync(d, False);
-        return d;
-    }();
-    return display != nullptr;
+    return vk::x11::internWindowManagerAtoms(true);
 }
 
 bool windowSize(unsigned long window, int& width, int& height)

@@ -1,5 +1,7 @@
 #include "tests/formats/aax/x11_host_window.h"
 
+#include "tools/x11/x11_window_manager_atoms.h"
+
 #include <X11/Xlib.h>
 
 #include <chrono>
@@ -8,60 +10,6 @@
 
 namespace vk::aax::test
 {
-namespace
-{
-
-// On a bare X server the window-manager atoms JUCE only looks up do not exist yet, and X rejects atom 0.
-// They are made once per process; the test server runs with -noreset, so they outlive this connection.
-void internWindowManagerAtoms()
-{
-    static const bool done = []
-    {
-        ::Display* d = XOpenDisplay(nullptr);
-        if (d == nullptr)
-            return false;
-        const char* names[] = {"WM_PROTOCOLS",
-                               "WM_TAKE_FOCUS",
-                               "WM_DELETE_WINDOW",
-                               "WM_CHANGE_STATE",
-                               "WM_STATE",
-                               "_NET_WM_PING",
-                               "_NET_WM_WINDOW_TYPE",
-                               "_NET_WM_WINDOW_TYPE_NORMAL",
-                               "_NET_WM_WINDOW_TYPE_COMBO",
-                               "_NET_WM_WINDOW_TYPE_DIALOG",
-                               "_NET_WM_STATE",
-                               "_NET_WM_STATE_HIDDEN",
-                               "_NET_WM_STATE_ABOVE",
-                               "_NET_WM_STATE_SKIP_TASKBAR",
-                               "_NET_WM_STATE_FULLSCREEN",
-                               "_NET_WM_STATE_MAXIMIZED_HORZ",
-                               "_NET_WM_STATE_MAXIMIZED_VERT",
-                               "_NET_WM_PID",
-                               "_NET_WM_ICON",
-                               "_NET_WM_USER_TIME",
-                               "_NET_ACTIVE_WINDOW",
-                               "_NET_FRAME_EXTENTS",
-                               "_NET_WORKAREA",
-                               "_NET_WM_ALLOWED_ACTIONS",
-                               "_NET_WM_ACTION_CLOSE",
-                               "_NET_WM_ACTION_FULLSCREEN",
-                               "_NET_WM_ACTION_MINIMIZE",
-                               "_NET_WM_ACTION_RESIZE",
-                               "_MOTIF_WM_HINTS",
-                               "UTF8_STRING",
-                               "_XEMBED",
-                               "_XEMBED_INFO"};
-        for (const char* n : names)
-            XInternAtom(d, n, False);
-        XSync(d, False);
-        XCloseDisplay(d);
-        return true;
-    }();
-    (void)done;
-}
-
-} // namespace
 
 bool hasDisplay()
 {
@@ -71,7 +19,8 @@ bool hasDisplay()
 
 X11HostWindow::X11HostWindow(int width, int height)
 {
-    internWindowManagerAtoms();
+    // The test server runs with -noreset, so the atoms outlive the connection that made them.
+    vk::x11::internWindowManagerAtoms(false);
     auto* display = XOpenDisplay(nullptr);
     if (display == nullptr)
         return;
