@@ -2,6 +2,7 @@
 
 #include "processor/vk_untrusted_xml.h"
 
+#include <charconv>
 #include <cstring>
 #include <limits>
 
@@ -131,6 +132,20 @@ std::optional<int> parseInt(const juce::String& text) noexcept
     if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
         return std::nullopt;
     return int(value);
+}
+
+double parseLeadingNumber(const juce::String& text) noexcept
+{
+    const juce::String trimmed = text.trimStart();
+    const char* begin = trimmed.toRawUTF8();
+    const char* end = begin + std::strlen(begin);
+    if (begin != end && *begin == '+')
+        ++begin;
+    double value = 0.0;
+    const auto result = std::from_chars(begin, end, value);
+    if (result.ec == std::errc::result_out_of_range)
+        return *begin == '-' ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    return result.ec == std::errc() ? value : 0.0;
 }
 
 std::optional<juce::MemoryBlock> decodeMemoryBlock(const juce::String& text)

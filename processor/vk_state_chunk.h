@@ -41,6 +41,11 @@ int estimateNestingDepth(juce::CharPointer_UTF8 text) noexcept;
 // A whole decimal integer (optional sign, digits, optional surrounding spaces) that fits an int.
 std::optional<int> parseInt(const juce::String& text) noexcept;
 
+// The number a stored value's text starts with, read as the framework reads it (leading spaces and sign,
+// 0 when no number starts the text), but in any locale and without its integer overflow on a long exponent:
+// a number beyond a double's range reads as an infinity.
+double parseLeadingNumber(const juce::String& text) noexcept;
+
 // The framework's base-64 form of a memory block ("<byte count>.<characters>"), or nothing when the
 // count is malformed or larger than the characters can carry.
 std::optional<juce::MemoryBlock> decodeMemoryBlock(const juce::String& text);

@@ -221,7 +221,7 @@ TEST_F(StateChunkTest, AcceptedDocumentsFollowTheReadingRules)
     // declared length larger than the bytes present: read over what is there.
     const std::string text = "<mypluginsettings CURRENTPRESET=\"1\">"
                              "<PRESET0 P0=\"0.125\" PRESETNAME=\"First\" P3=\"2.5\" P4=\"nan\" P5=\"1e300\""
-                             " P6=\"inf\" P7=\"abc\"/>"
+                             " P6=\"inf\" P7=\"abc\" P2=\"1e3555555555500\"/>"
                              "<ANYTHING P1=\"0.75\"/></mypluginsettings>";
     const auto chunk = frame(text, std::int64_t(text.size()) + 1000);
     processor.setStateInformation(chunk.getData(), int(chunk.getSize()));
@@ -235,8 +235,10 @@ TEST_F(StateChunkTest, AcceptedDocumentsFollowTheReadingRules)
     EXPECT_EQ(first.values[4], TestProcessor::kMainDefaults[4]);
     EXPECT_EQ(first.values[5], TestProcessor::kMainDefaults[5]);
     EXPECT_EQ(first.values[6], TestProcessor::kMainDefaults[6]);
-    // Text that is no number reads as 0, as the framework reads it.
+    // Text that is no number reads as 0, as the framework reads it; an exponent past any range (the
+    // framework's reader overflows an int on it) is an infinity, so the default.
     EXPECT_EQ(first.values[7], 0.0f);
+    EXPECT_EQ(first.values[2], TestProcessor::kMainDefaults[2]);
 
     const auto second = processor.getProgram(1);
     EXPECT_EQ(second.name, "");
