@@ -32,13 +32,6 @@ using namespace vk::test;
 // The SDK's interfaces have no virtual destructors by design; the fakes below live on the stack.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions();
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:XGetVisualInfo\nleak:libX11.so\nleak:libxcb.so\nleak:libGLX\nleak:libGL.so\n"
-           "leak:swrast_dri\nleak:libLLVM\nleak:libglapi\nleak:<unknown module>\n";
-}
-
 namespace
 {
 [[maybe_unused]] const bool atomsReadyBeforeJuceStarts = hasDisplay() && internWindowManagerAtoms();

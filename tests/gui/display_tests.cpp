@@ -14,22 +14,6 @@
 using namespace vk;
 using namespace vk::test;
 
-// LeakSanitizer: allocations the X and Mesa libraries never free, and JUCE 7's X11 context, which drops the
-// visual info it asks X for each time a context is created. Leaks of our own code are still reported.
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions();
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:XGetVisualInfo\n"
-           "leak:libX11.so\n"
-           "leak:libxcb.so\n"
-           "leak:libGLX\n"
-           "leak:libGL.so\n"
-           "leak:swrast_dri\n"
-           "leak:libLLVM\n"
-           "leak:libglapi\n"
-           "leak:<unknown module>\n";
-}
-
 // ThreadSanitizer: Mesa's software rasteriser runs worker threads of its own and synchronises them in code
 // that is not instrumented, so the checker cannot see that synchronisation; the shader code it compiles
 // registers its unwind tables under a lock of the C runtime (taken and dropped in ways the checker only half

@@ -27,14 +27,6 @@
 #error "VK_AAX_MODULE must name the built module"
 #endif
 
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions();
-extern "C" const char* __lsan_default_suppressions()
-{
-    // The X and OpenGL driver libraries keep what they keep until the process ends.
-    return "leak:XGetVisualInfo\nleak:libX11.so\nleak:libxcb.so\nleak:libGLX\nleak:libGL.so\n"
-           "leak:swrast_dri\nleak:libLLVM\nleak:libglapi\n";
-}
-
 namespace
 {
 

@@ -13,13 +13,6 @@
 
 #include <mutex>
 
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions();
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:XGetVisualInfo\nleak:libX11.so\nleak:libxcb.so\nleak:libGLX\nleak:libGL.so\n"
-           "leak:swrast_dri\nleak:libLLVM\nleak:libglapi\nleak:<unknown module>\n";
-}
-
 namespace latiphonix::test
 {
 namespace
