@@ -2,6 +2,8 @@
 // hostile text, and the reply's tokens.
 #include "menu/vk_version_reply.h"
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -76,4 +78,13 @@ TEST(VersionReply, BytesThatAreNotTextGiveNoReply)
     EXPECT_EQ(decodeVersionReply(invalid, sizeof(invalid)), juce::String());
     EXPECT_EQ(decodeVersionReply(truncated, sizeof(truncated)), juce::String());
     EXPECT_EQ(decodeVersionReply(accented, sizeof(accented)), juce::String::fromUTF8("c\xc3\xa9,1"));
+
+    // Overlong forms (an encoded zero would cut the text short), surrogates, code points past U+10FFFF.
+    const char* const notStrict[] = {"\xc0\x80,VERSION_Latiphonix3,4.0", "VERSION_Latiphonix3\xc0\xac" "4.0",
+                                     "\xe0\x80\xb6", "\xf0\x80\x80\xb6", "\xed\xa0\x80", "\xf4\x90\x80\x80",
+                                     "\xf5\x80\x80\x80", "\x80"};
+    for (const char* bytes : notStrict)
+        EXPECT_EQ(decodeVersionReply(bytes, std::strlen(bytes)), juce::String()) << bytes;
+    const char* const largest = "\xf4\x8f\xbf\xbf\xed\x9f\xbf\xe0\xa0\x80";
+    EXPECT_EQ(decodeVersionReply(largest, std::strlen(largest)).length(), 3);
 }
