@@ -124,6 +124,10 @@ void VkOglComponent::renderBackground(int elapsedMs)
     if (background.getTextureId() != 0)
     {
         stateCache.setColour(juce::Colours::white);
+        // Drawn in full over the cleared frame, an opaque background replaces every pixel; blending it
+        // would read back and mix each one for nothing (a large share of a frame on a software driver).
+        if (background.isOpaque())
+            stateCache.setBlending(false);
         background.draw(getRenderBounds().withZeroOrigin());
     }
 }

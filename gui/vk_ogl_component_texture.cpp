@@ -180,6 +180,7 @@ void VkOglComponentTexture::createGlTexture(const juce::Image& img)
     {
         format = GlEnum::bgr;
         hasAlpha = false;
+        opaque = true;
         if (bits.lineStride != ((w * 3 + 3) & ~3))
         {
             converted.resize((size_t)w * 3 * (size_t)h);
@@ -195,6 +196,7 @@ void VkOglComponentTexture::createGlTexture(const juce::Image& img)
         {
             format = GlEnum::bgr;
             hasAlpha = false;
+            opaque = true;
             alignment = 1;
             converted.resize((size_t)w * 3 * (size_t)h);
             uint8_t* out = converted.data();
@@ -214,11 +216,13 @@ void VkOglComponentTexture::createGlTexture(const juce::Image& img)
             // darken anti-aliased edges twice, so the colours are un-premultiplied for GL.
             converted.resize((size_t)w * 4 * (size_t)h);
             uint8_t* out = converted.data();
+            uint8_t minAlpha = 255;
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x)
                 {
                     juce::PixelARGB px =
                         *reinterpret_cast<const juce::PixelARGB*>(bits.getPixelPointer(x, y));
+                    minAlpha = std::min(minAlpha, px.getAlpha());
                     px.unpremultiply();
                     *out++ = px.getBlue();
                     *out++ = px.getGreen();
@@ -227,12 +231,14 @@ void VkOglComponentTexture::createGlTexture(const juce::Image& img)
                 }
             pixels = converted.data();
             hasAlpha = true;
+            opaque = minAlpha == 255;
         }
     }
     else
     {
         format = GlEnum::alpha;
         hasAlpha = true;
+        opaque = false;
         if (bits.lineStride != ((w + 3) & ~3))
         {
             converted.resize((size_t)w * (size_t)h);

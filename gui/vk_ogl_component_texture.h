@@ -59,6 +59,8 @@ public:
     float getExtentV() const noexcept { return extentV; }
     bool isDirty() const noexcept { return textureDirty.load(); }
     bool hasAlphaChannel() const noexcept { return hasAlpha; }
+    /** [render thread] Every texel of the uploaded image has full alpha (known after the upload). */
+    bool isOpaque() const noexcept { return opaque; }
     const juce::String& getResourceName() const noexcept { return resourceName; }
     const juce::String& getName() const noexcept { return name; }
 
@@ -84,6 +86,7 @@ private:
     uint32_t textureId = 0;
     bool blending = true;
     bool hasAlpha = true;
+    bool opaque = false;
     uint32_t blendSrc = 0x0302; // GL_SRC_ALPHA
     uint32_t blendDst = 0x0303; // GL_ONE_MINUS_SRC_ALPHA
     juce::String resourceName;

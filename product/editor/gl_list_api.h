@@ -4,7 +4,8 @@
 // attribute stack and context identity. Display lists belong to one context; a context that is re-created
 // (the window hidden and shown, the editor re-attached) has none of the old ones, so every user asks for
 // the context's token each frame and makes its lists again when the token changed.
-// [render thread] everything. No allocation except when a new context is first seen.
+// [render thread] everything. No allocation except when a new context is first seen (and the canvas's
+// pixels when it is first used or resized).
 
 #include <cstdint>
 
@@ -29,12 +30,23 @@ public:
     // Fragments of zero alpha are dropped before blending (saved and restored with the attributes).
     virtual void discardTransparentFragments() = 0;
 
-    // A cleared offscreen canvas of w x h pixels becomes the drawing target, with the viewport over all of
-    // it (the projection stays, so the same drawing lands scaled); false when there is none (then draw
-    // directly). endOffscreen puts the previous target and viewport back.
-    virtual bool beginOffscreen(int w, int h) = 0;
+    // What beginOffscreen found.
+    enum class Canvas
+    {
+        none, // no canvas in this context: draw directly
+        kept, // the canvas as the last frame left it
+        fresh // a new canvas (first use, new size or new context): cleared
+    };
+    // An offscreen canvas of w x h pixels becomes the drawing target, with the viewport over all of it (the
+    // projection stays, so the same drawing lands scaled). Its pixels are floats that are neither clamped
+    // nor rounded to 8 bits, and they persist from frame to frame, so that what was added can later be
+    // subtracted again. endOffscreen puts the previous target and viewport back.
+    virtual Canvas beginOffscreen(int w, int h) = 0;
+    virtual void clearOffscreen() = 0;
     virtual void endOffscreen() = 0;
-    // The canvas's texture, to be drawn like any other.
+    // Blending subtracts the drawing from the target instead of adding it (saved and restored with the
+    // attributes).
+    virtual void setSubtractive(bool subtract) = 0;
     virtual uint32_t offscreenTexture() = 0;
 };
 
@@ -63,13 +75,16 @@ public:
     void pushAllAttrib() override;
     void popAttrib() override;
     void discardTransparentFragments() override;
-    bool beginOffscreen(int w, int h) override;
+    Canvas beginOffscreen(int w, int h) override;
+    void clearOffscreen() override;
     void endOffscreen() override;
+    void setSubtractive(bool subtract) override;
     uint32_t offscreenTexture() override;
 
 private:
     juce::OpenGLContext& ctx;
     int savedViewport[4] = {0, 0, 0, 0};
+    int savedFramebuffer = 0;
 };
 
 } // namespace latiphonix

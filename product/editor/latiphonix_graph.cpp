@@ -124,6 +124,76 @@ void LatiphonixGraph::recordRow(latiphonix::GlListApi& api, vk::FreqGraphCurve& 
     api.endList();
 }
 
+void LatiphonixGraph::drawRow(latiphonix::GlListApi& api, int i, float level)
+{
+    if (lists[(size_t)i] == 0 || listTimes[(size_t)i] == 0)
+        return;
+    getOglComponent()->getGlApi().color4f(level * 0.25f, level * 0.25f, level * 0.5f, 1.0f);
+    api.callList(lists[(size_t)i]);
+}
+
+void LatiphonixGraph::updateCanvas(latiphonix::GlListApi& api, vk::FreqGraphCurve& curve, juce::int64 now,
+                                   bool recordDue, bool fresh)
+{
+    // The canvas holds the sum of the live rows. A new row is added once and the one it replaces is
+    // subtracted again, so a frame draws two rows instead of all ten. Every so often the sum is made anew,
+    // so that the rounding of many additions and subtractions never shows.
+    const bool rebuild = fresh || canvasStale || rowsSinceRebuild >= rebuildInterval;
+    if (recordDue)
+    {
+        const int replaced = nextList;
+        if (!rebuild && listTimes[(size_t)replaced] != 0)
+        {
+            api.setSubtractive(true);
+            drawRow(api, replaced, canvasLevels[(size_t)replaced]);
+            api.setSubtractive(false);
+        }
+        recordRow(api, curve, now);
+        ++rowsSinceRebuild;
+        canvasLevels[(size_t)replaced] = ageLevel(0);
+        if (!rebuild)
+            drawRow(api, replaced, canvasLevels[(size_t)replaced]);
+    }
+    if (rebuild)
+    {
+        api.clearOffscreen();
+        for (int i = 0; i < numLists; ++i)
+        {
+            canvasLevels[(size_t)i] = ageLevel(now - listTimes[(size_t)i]);
+            drawRow(api, i, canvasLevels[(size_t)i]);
+        }
+        canvasStale = false;
+        rowsSinceRebuild = 0;
+    }
+}
+
+void LatiphonixGraph::composeCanvas(uint32_t texture)
+{
+    if (texture == 0)
+        return;
+    auto* top = getOglComponent();
+    auto& cache = top->getStateCache();
+    auto& gl = top->getGlApi();
+    cache.setBlendFunction(vk::GlEnum::one, vk::GlEnum::one);
+    cache.apply();
+    // The rows' colours went around the cache, so the colour is sent as it is.
+    gl.color4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gl.bindTexture(vk::GlEnum::texture2D, texture);
+    // Over the whole editor, in this graph's coordinates; the canvas's first row is the bottom.
+    const float x0 = (float)-getX(), y0 = (float)-getY();
+    const float x1 = x0 + (float)top->getWidth(), y1 = y0 + (float)top->getHeight();
+    gl.begin(vk::GlEnum::quads);
+    gl.texCoord2f(0.0f, 1.0f);
+    gl.vertex2f(x0, y0);
+    gl.texCoord2f(0.0f, 0.0f);
+    gl.vertex2f(x0, y1);
+    gl.texCoord2f(1.0f, 0.0f);
+    gl.vertex2f(x1, y1);
+    gl.texCoord2f(1.0f, 1.0f);
+    gl.vertex2f(x1, y0);
+    gl.end();
+}
+
 void LatiphonixGraph::render(int elapsedMs)
 {
     juce::ignoreUnused(elapsedMs);
@@ -145,12 +215,14 @@ void LatiphonixGraph::render(int elapsedMs)
         clearCurves();
         lastRecordTime = 0;
         nextList = 0;
+        canvasStale = true;
     }
     if (token != listToken)
     {
         // A new context: the old ids died with the old one.
         listToken = token;
         makeLists(api);
+        canvasStale = true;
     }
     else if (reset)
     {
@@ -187,46 +259,24 @@ void LatiphonixGraph::render(int elapsedMs)
         const juce::int64 now = displayClock->nowMs();
         if (now < lastRecordTime)
             lastRecordTime = 0;
-        if (now - lastRecordTime >= recordIntervalMs)
-            recordRow(api, *curve, now);
+        const bool recordDue = now - lastRecordTime >= recordIntervalMs;
 
-        auto& gl = top->getGlApi();
         // The particles are soft blobs: drawn at a third of the resolution into a canvas and laid over the
         // editor they look the same, at a ninth of the blending work (most of a frame on a software driver).
         const int w = top->getWidth(), h = top->getHeight();
-        const bool offscreen = api.beginOffscreen(w / canvasDivisor, h / canvasDivisor);
-        for (int i = 0; i < numLists; ++i)
+        const auto canvas = api.beginOffscreen(w / canvasDivisor, h / canvasDivisor);
+        if (canvas == latiphonix::GlListApi::Canvas::none)
         {
-            if (lists[(size_t)i] == 0 || listTimes[(size_t)i] == 0)
-                continue;
-            const float g = ageLevel(now - listTimes[(size_t)i]);
-            gl.color4f(g * 0.25f, g * 0.25f, g * 0.5f, 1.0f);
-            api.callList(lists[(size_t)i]);
+            if (recordDue)
+                recordRow(api, *curve, now);
+            for (int i = 0; i < numLists; ++i)
+                drawRow(api, i, ageLevel(now - listTimes[(size_t)i]));
         }
-        if (offscreen)
+        else
         {
+            updateCanvas(api, *curve, now, recordDue, canvas == latiphonix::GlListApi::Canvas::fresh);
             api.endOffscreen();
-            const uint32_t canvas = api.offscreenTexture();
-            if (canvas != 0)
-            {
-                cache.setBlendFunction(vk::GlEnum::one, vk::GlEnum::one);
-                cache.apply();
-                // The rows' colours went around the cache, so the colour is sent as it is.
-                gl.color4f(1.0f, 1.0f, 1.0f, 1.0f);
-                gl.bindTexture(vk::GlEnum::texture2D, canvas);
-                // Over the whole editor, in this graph's coordinates; the canvas's first row is the bottom.
-                const float x0 = (float)-getX(), y0 = (float)-getY(), x1 = x0 + (float)w, y1 = y0 + (float)h;
-                gl.begin(vk::GlEnum::quads);
-                gl.texCoord2f(0.0f, 1.0f);
-                gl.vertex2f(x0, y0);
-                gl.texCoord2f(0.0f, 0.0f);
-                gl.vertex2f(x0, y1);
-                gl.texCoord2f(1.0f, 0.0f);
-                gl.vertex2f(x1, y1);
-                gl.texCoord2f(1.0f, 1.0f);
-                gl.vertex2f(x1, y0);
-                gl.end();
-            }
+            composeCanvas(api.offscreenTexture());
         }
     }
     api.popAttrib();

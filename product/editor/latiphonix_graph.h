@@ -2,8 +2,10 @@
 
 // The stereo-field fan: every analysed frequency band of the output is a glowing particle whose angle says
 // how far the band leans left or right and whose distance from the fan's centre grows with frequency. Every
-// 10 ms one row of particles is recorded into the next of ten display lists; all ten are drawn each frame,
-// dimmer with age, so the picture keeps a short afterglow at the cost of one list call per row.
+// 10 ms one row of particles is recorded into the next of ten display lists; the picture is the sum of all
+// ten, dimmer with age, so it keeps a short afterglow. Where the context offers a canvas the sum is kept
+// there: each new row is added once and the row it replaces subtracted, instead of drawing all ten rows
+// every frame.
 // The lists belong to the current OpenGL context: a re-created context gets new ones (the old ones died
 // with their context), and the context frees them when it goes.
 // [render thread] render. [message thread] construction, sources, requestReset. Allocates on the first frame
@@ -25,6 +27,8 @@ public:
     static constexpr int recordIntervalMs = 10;
     // The particles are drawn into a canvas of 1 / canvasDivisor of the editor's size, then laid over it.
     static constexpr int canvasDivisor = 3;
+    // Rows between two rebuilds of the canvas's sum from all live rows.
+    static constexpr int rebuildInterval = 1000;
 
     // listApi: the display-list calls to use (tests); null = the real ones of the component's context.
     explicit LatiphonixGraph(const vk::DisplayClock& clock = vk::DisplayClock::system(),
@@ -49,6 +53,7 @@ public:
 
     // [render thread] For tests.
     uint32_t getListId(int i) const noexcept { return lists[(size_t)i]; }
+    juce::int64 getListTime(int i) const noexcept { return listTimes[(size_t)i]; } // 0 = no row yet
     int getNextList() const noexcept { return nextList; }
     bool hasLists() const noexcept { return listToken != 0; }
 
@@ -56,10 +61,17 @@ private:
     latiphonix::GlListApi& listCalls();
     void makeLists(latiphonix::GlListApi& api);
     void recordRow(latiphonix::GlListApi& api, vk::FreqGraphCurve& curve, juce::int64 now);
+    void drawRow(latiphonix::GlListApi& api, int i, float level);
+    void updateCanvas(latiphonix::GlListApi& api, vk::FreqGraphCurve& curve, juce::int64 now, bool recordDue,
+                      bool fresh);
+    void composeCanvas(uint32_t texture);
 
     vk::VkOglComponentTexture particleTexture;
     std::array<uint32_t, numLists> lists{};
     std::array<juce::int64, numLists> listTimes{};
+    std::array<float, numLists> canvasLevels{}; // the level each row was added to the canvas with
+    bool canvasStale = true;                    // the canvas's sum no longer matches the rows
+    int rowsSinceRebuild = 0;
     int nextList = 0;
     juce::int64 lastRecordTime = 0;
     int radialStep = 4;

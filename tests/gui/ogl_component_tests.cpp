@@ -161,3 +161,37 @@ TEST_F(ComponentFixture, DrawnFramesAreTimedByTheRenderProfilerItemOnlyWhileProf
     }
     EXPECT_EQ(item.getAverageInterval(), intervalBefore);
 }
+
+TEST_F(ComponentFixture, AnOpaqueBackgroundIsDrawnWithoutBlendingAndATranslucentOneWithIt)
+{
+    ogl.setRenderingEnabled(true);
+    // Whether blending is on when the background's quad begins.
+    auto blendingAtQuad = [&]
+    {
+        bool blending = false;
+        for (const auto& c : gl.calls)
+        {
+            if ((c.name == "enable" || c.name == "disable") && c.args[0] == GlEnum::blend)
+                blending = c.name == "enable";
+            else if (c.name == "begin")
+                return blending;
+        }
+        ADD_FAILURE() << "no quad drawn";
+        return false;
+    };
+    juce::Image image(juce::Image::ARGB, 300, 200, false);
+    image.clear(image.getBounds(), juce::Colours::darkgrey);
+    ogl.getBackground().setImage(image);
+    ogl.renderOpenGL();
+    EXPECT_TRUE(ogl.getBackground().isOpaque());
+    EXPECT_FALSE(blendingAtQuad());
+
+    // One translucent pixel and the background mixes with what lies beneath again.
+    image = image.createCopy();
+    image.setPixelAt(7, 5, juce::Colours::darkgrey.withAlpha(0.5f));
+    ogl.getBackground().setImage(image);
+    gl.clearCalls();
+    ogl.renderOpenGL();
+    EXPECT_FALSE(ogl.getBackground().isOpaque());
+    EXPECT_TRUE(blendingAtQuad());
+}

@@ -213,6 +213,39 @@ TEST_F(EditorTest, ParticlesAreDrawnIntoACanvasAndLaidOverTheEditorWhenTheContex
     ASSERT_GE(corners.size(), 4u);
     EXPECT_EQ(corners[0], std::make_pair(-28.0, -27.0));
     EXPECT_EQ(corners[2], std::make_pair(-28.0 + 640.0, -27.0 + 435.0));
+
+    // The canvas holds every live row exactly once, whether rows are added, replaced (subtracted), the sum
+    // rebuilt, the graph reset or the context re-created; a frame draws at most two rows besides rebuilds.
+    auto* graph = editor->getGraph();
+    auto canvasMatchesRows = [&]
+    {
+        std::map<uint32_t, int> expected;
+        for (int i = 0; i < LatiphonixGraph::numLists; ++i)
+            if (graph->getListId(i) != 0 && graph->getListTime(i) != 0)
+                expected[graph->getListId(i)] = 1;
+        std::map<uint32_t, int> held;
+        for (const auto& [id, n] : lists.canvasSum)
+            if (n != 0)
+                held[id] = n;
+        return held == expected;
+    };
+    int rebuilds = 0;
+    for (int f = 0; f < 3200; ++f)
+    {
+        clock.advance(f % 3 == 0 ? 4 : 10); // some frames record no row
+        if (f == 500)
+            graph->requestReset();
+        if (f == 700)
+            lists.recreateContext();
+        lists.called.clear();
+        frame();
+        ASSERT_TRUE(canvasMatchesRows()) << "frame " << f;
+        rebuilds += lists.called.size() > 2 ? 1 : 0;
+        EXPECT_FALSE(lists.subtractive);
+    }
+    EXPECT_GE(rebuilds, 1); // the sum is made anew every rebuildInterval rows
+    EXPECT_LE(rebuilds, 4); // otherwise a frame draws the new row and the one it replaces
+    EXPECT_FALSE(lists.staleUse);
 }
 
 TEST(LatiphonixBalanceGraphTest, TrailMarkerAndReadout)

@@ -10,6 +10,7 @@
 
 #include "display_clock.h"
 
+#include <map>
 #include <set>
 
 namespace latiphonix::test
@@ -44,18 +45,28 @@ public:
     {
         called.push_back(id);
         calledInCanvas += inCanvas ? 1 : 0;
+        if (inCanvas)
+            canvasSum[id] += subtractive ? -1 : 1;
         staleUse |= live.count(id) == 0;
     }
     void pushAllAttrib() override { ++depth; }
     void popAttrib() override { --depth; }
     void discardTransparentFragments() override { discarding = depth > 0; }
-    bool beginOffscreen(int w, int h) override
+    Canvas beginOffscreen(int w, int h) override
     {
         canvasSize = {w, h};
         inCanvas = hasCanvas;
-        return hasCanvas;
+        if (!hasCanvas)
+            return Canvas::none;
+        if (canvasMade)
+            return Canvas::kept;
+        canvasMade = true;
+        canvasSum.clear();
+        return Canvas::fresh;
     }
+    void clearOffscreen() override { canvasSum.clear(); }
     void endOffscreen() override { inCanvas = false; }
+    void setSubtractive(bool subtract) override { subtractive = subtract; }
     uint32_t offscreenTexture() override { return hasCanvas ? canvasTexture : 0; }
 
     // The window was hidden and shown: the context and every list in it are gone.
@@ -63,6 +74,7 @@ public:
     {
         ++token;
         live.clear();
+        canvasMade = false;
     }
 
     uint64_t token = 1;
@@ -78,6 +90,8 @@ public:
     bool inCanvas = false;
     uint32_t canvasTexture = 777;
     int calledInCanvas = 0;
+    bool canvasMade = false, subtractive = false;
+    std::map<uint32_t, int> canvasSum; // how often each list's drawing is in the canvas
     std::pair<int, int> canvasSize{0, 0};
 };
 
