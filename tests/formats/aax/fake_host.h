@@ -18,7 +18,6 @@
 #include "platform/aax/aax_plugin_interfaces.h"
 
 #include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -39,6 +38,21 @@ constexpr Result kFakeResultBase = 1000;
 
 std::string guidName(const Guid& iid);
 
+// Argument texts for the log.
+std::string arg(const char* text);
+std::string arg(double value);
+std::string arg(std::int64_t value);
+std::string arg(const void* pointer);
+std::string arg(IACFUnknown* object);
+inline std::string arg(std::int32_t value)
+{
+    return arg(std::int64_t(value));
+}
+inline std::string arg(std::uint32_t value)
+{
+    return arg(std::int64_t(value));
+}
+
 class FakeHost;
 
 class FakeBase
@@ -48,6 +62,7 @@ public:
     virtual ~FakeBase();
     const std::string& name() const { return m_name; }
     int refs() const { return m_refs; }
+    bool implements(const Guid& iid) const;
     bool created = false; // made by the factory: the host counts it until it is gone
 
 protected:
@@ -56,6 +71,14 @@ protected:
     std::uint32_t release();
     // Logs the call and answers 1000 + position.
     Result rec(int position, const std::vector<std::string>& args = {}) const;
+    Result op(int position, Opaque a) const { return rec(position, {arg(a)}); }
+    // Writes an answer, then logs the call with "out" for it.
+    template <typename Target, typename Value>
+    Result out(int position, Target* target, Value value) const
+    {
+        *target = value;
+        return rec(position, {"out"});
+    }
 
     FakeHost& m_host;
 
@@ -78,29 +101,6 @@ public:
     std::uint32_t Release() override { return release(); }
 };
 
-// Argument texts for the log.
-std::string arg(const char* text);
-std::string arg(double value);
-std::string arg(std::int64_t value);
-std::string arg(const void* pointer);
-std::string arg(IACFUnknown* object);
-inline std::string arg(std::int32_t value)
-{
-    return arg(std::int64_t(value));
-}
-inline std::string arg(std::uint32_t value)
-{
-    return arg(std::int64_t(value));
-}
-
-class FakeController;
-class FakeTransport;
-class FakeAutomationDelegate;
-class FakeViewContainer;
-class FakeProcessorDelegate;
-class FakeEffectParameters;
-class FakePropertyMap;
-
 // What a registration left with the host.
 struct RegisteredComponent
 {
@@ -114,87 +114,6 @@ struct Registration
     std::vector<RegisteredComponent> components;
 };
 
-class FakeHost
-{
-public:
-    FakeHost();
-    ~FakeHost();
-    FakeHost(const FakeHost&) = delete;
-    FakeHost& operator=(const FakeHost&) = delete;
-
-    // The host's root interface, as handed to the module.
-    IACFUnknown* root() const;
-
-    // How queries for an interface and creations of a class are answered (Grant when not set).
-    void answerQuery(const Guid& iid, Answer answer) { m_queryAnswers[key(iid)] = answer; }
-    void answerCreate(const Guid& classId, Answer answer) { m_createAnswers[key(classId)] = answer; }
-    Answer queryAnswer(const Guid& iid) const;
-    Answer createAnswer(const Guid& classId) const;
-
-    // Every call so far, and the calls of one object without its IACFUnknown traffic.
-    const std::vector<std::string>& log() const { return m_log; }
-    std::vector<std::string> calls(const std::string& objectName) const;
-    void clearLog() { m_log.clear(); }
-    void record(std::string entry) { m_log.push_back(std::move(entry)); }
-
-    // Every operation answers 0 instead of 1000 + its position (queries and creations are unchanged).
-    bool succeed = false;
-    // The object the root answers the effect-parameters interfaces with: the instance's own (null: the
-    // host's recording stand-in). Not counted by the host.
-    void setEffectParameters(IACFUnknown* instance) { m_instanceParameters = instance; }
-    Registration registration;
-
-    // True when every kept object holds only the host's own reference and every created object is gone.
-    bool balanced() const;
-    int liveCreated() const { return m_liveCreated; }
-
-    // The kept objects (each named after itself; "controller2" and "transport2" stand for the second
-    // versions, which this host gives as separate objects, so release order is visible).
-    FakeController& controller() const { return *m_controller; }
-    FakeController& controller2() const { return *m_controller2; }
-    FakeTransport& transport() const { return *m_transport; }
-    FakeTransport& transport2() const { return *m_transport2; }
-    FakeAutomationDelegate& automation() const { return *m_automation; }
-    FakeViewContainer& viewContainer() const { return *m_viewContainer; }
-    FakeProcessorDelegate& processorDelegate() const { return *m_processorDelegate; }
-    FakeEffectParameters& effectParameters() const { return *m_effectParameters; }
-    // The most recently created property map, or null.
-    FakePropertyMap* lastPropertyMap() const { return m_lastPropertyMap; }
-
-    // Bookkeeping for the fakes themselves.
-    IACFUnknown* keptObjectFor(const Guid& iid) const;
-    IACFUnknown* instanceParametersFor(const Guid& iid) const;
-    IACFUnknown* create(const Guid& classId);
-    void createdObjectGone(const FakeBase* object);
-    std::string nextName(const std::string& kind) { return kind + std::to_string(++m_counters[kind]); }
-
-private:
-    static std::string key(const Guid& guid)
-    {
-        return std::string(reinterpret_cast<const char*>(&guid), sizeof guid);
-    }
-
-    std::vector<std::string> m_log;
-    std::map<std::string, Answer> m_queryAnswers;
-    std::map<std::string, Answer> m_createAnswers;
-    std::map<std::string, int> m_counters;
-    int m_liveCreated = 0;
-    FakePropertyMap* m_lastPropertyMap = nullptr;
-
-    IACFUnknown* m_root = nullptr;
-    IACFUnknown* m_factory = nullptr;
-    FakeController* m_controller = nullptr;
-    FakeController* m_controller2 = nullptr;
-    FakeTransport* m_transport = nullptr;
-    FakeTransport* m_transport2 = nullptr;
-    FakeAutomationDelegate* m_automation = nullptr;
-    FakeViewContainer* m_viewContainer = nullptr;
-    FakeProcessorDelegate* m_processorDelegate = nullptr;
-    FakeEffectParameters* m_effectParameters = nullptr;
-    IACFUnknown* m_instanceParameters = nullptr;
-    std::vector<FakeBase*> m_kept;
-};
-
 class FakeController final : public FakeObject<IHostControllerV2>
 {
 public:
@@ -203,27 +122,27 @@ public:
     std::int32_t inputStem = 0x00010002;
     std::int32_t outputStem = 0x00010002;
 
-    Result Query3(Opaque out) const override { return rec(3, {arg(out)}); }
-    Result GetSampleRate(float* rate) const override;
-    Result GetInputStemFormat(std::int32_t* format) const override;
-    Result GetOutputStemFormat(std::int32_t* format) const override;
-    Result Query7(Opaque out) const override { return rec(7, {arg(out)}); }
-    Result Query8(Opaque out) const override { return rec(8, {arg(out)}); }
-    Result Query9(Opaque out) const override { return rec(9, {arg(out)}); }
+    Result Query3(Opaque a) const override { return op(3, a); }
+    Result GetSampleRate(float* rate) const override { return out(4, rate, sampleRate); }
+    Result GetInputStemFormat(std::int32_t* format) const override { return out(5, format, inputStem); }
+    Result GetOutputStemFormat(std::int32_t* format) const override { return out(6, format, outputStem); }
+    Result Query7(Opaque a) const override { return op(7, a); }
+    Result Query8(Opaque a) const override { return op(8, a); }
+    Result Query9(Opaque a) const override { return op(9, a); }
     Result SetSignalLatency(std::int32_t samples) override { return rec(10, {arg(samples)}); }
-    Result Query11(Opaque out) const override { return rec(11, {arg(out)}); }
-    Result Query12(Opaque out) const override { return rec(12, {arg(out)}); }
-    Result Operation13(Opaque a) override { return rec(13, {arg(a)}); }
-    Result Operation14(Opaque a) override { return rec(14, {arg(a)}); }
-    Result Operation15(Opaque a) override { return rec(15, {arg(a)}); }
-    Result Operation16(Opaque a) override { return rec(16, {arg(a)}); }
-    Result Operation17(Opaque a) override { return rec(17, {arg(a)}); }
-    Result Operation18(Opaque a) override { return rec(18, {arg(a)}); }
-    Result Operation19(Opaque a) override { return rec(19, {arg(a)}); }
-    Result Operation20(Opaque a) override { return rec(20, {arg(a)}); }
-    Result Operation21(Opaque a) override { return rec(21, {arg(a)}); }
-    Result Query22(std::int32_t* value) const override;
-    Result Operation23(Opaque a) override { return rec(23, {arg(a)}); }
+    Result Query11(Opaque a) const override { return op(11, a); }
+    Result Query12(Opaque a) const override { return op(12, a); }
+    Result Operation13(Opaque a) override { return op(13, a); }
+    Result Operation14(Opaque a) override { return op(14, a); }
+    Result Operation15(Opaque a) override { return op(15, a); }
+    Result Operation16(Opaque a) override { return op(16, a); }
+    Result Operation17(Opaque a) override { return op(17, a); }
+    Result Operation18(Opaque a) override { return op(18, a); }
+    Result Operation19(Opaque a) override { return op(19, a); }
+    Result Operation20(Opaque a) override { return op(20, a); }
+    Result Operation21(Opaque a) override { return op(21, a); }
+    Result Query22(std::int32_t* value) const override { return out(22, value, 22); }
+    Result Operation23(Opaque a) override { return op(23, a); }
 };
 
 class FakeTransport final : public FakeObject<IHostTransportV2>
@@ -232,52 +151,76 @@ public:
     using FakeObject::FakeObject;
     // The answers, and the positions that fail (answer 1000 + position and write nothing).
     bool playing = true;
-    double tempo = 120.0;
-    std::int32_t numerator = 3;
-    std::int32_t denominator = 4;
-    std::int64_t ticks = 960000;
-    bool looping = true;
-    std::int64_t loopStart = 100;
-    std::int64_t loopEnd = 200;
-    std::int64_t sampleLocation = 44100;
-    std::uint32_t ticksPerQuarter = 960000;
-    std::int32_t frameRateCode = 5;
     std::set<int> failing;
 
-    Result GetCurrentTempo(double* beatsPerMinute) const override;
-    Result GetCurrentMeter(std::int32_t* numerator, std::int32_t* denominator) const override;
-    Result IsTransportPlaying(bool* playing) const override;
-    Result GetCurrentTickPosition(std::int64_t* ticks) const override;
-    Result GetCurrentLoopPosition(bool* looping, std::int64_t* startTicks,
-                                  std::int64_t* endTicks) const override;
-    Result GetCurrentNativeSampleLocation(std::int64_t* samples) const override;
-    Result Query9(Opaque out) const override { return rec(9, {arg(out)}); }
+    Result GetCurrentTempo(double* bpm) const override
+    {
+        return answer(3, 1, [&] { *bpm = 120.0; });
+    }
+    Result GetCurrentMeter(std::int32_t* numerator, std::int32_t* denominator) const override
+    {
+        return answer(4, 2,
+                      [&]
+                      {
+                          *numerator = 3;
+                          *denominator = 4;
+                      });
+    }
+    Result IsTransportPlaying(bool* isPlaying) const override
+    {
+        return answer(5, 1, [&] { *isPlaying = playing; });
+    }
+    Result GetCurrentTickPosition(std::int64_t* ticks) const override
+    {
+        return answer(6, 1, [&] { *ticks = 960000; });
+    }
+    Result GetCurrentLoopPosition(bool* looping, std::int64_t* start, std::int64_t* end) const override
+    {
+        return answer(7, 3,
+                      [&]
+                      {
+                          *looping = true;
+                          *start = 100;
+                          *end = 200;
+                      });
+    }
+    Result GetCurrentNativeSampleLocation(std::int64_t* samples) const override
+    {
+        return answer(8, 1, [&] { *samples = 44100; });
+    }
+    Result Query9(Opaque a) const override { return op(9, a); }
     Result Query10(Opaque a, Opaque b, Opaque c, Opaque d) const override
     {
         return rec(10, {arg(a), arg(b), arg(c), arg(d)});
     }
-    Result GetTicksPerQuarter(std::uint32_t* ticks) const override;
-    Result Query12(Opaque out) const override { return rec(12, {arg(out)}); }
-    Result Query13(Opaque out) const override { return rec(13, {arg(out)}); }
-    Result GetTimeCodeInfo(std::int32_t* frameRateCode, std::int32_t* offset) const override;
-    Result Query15(Opaque out) const override { return rec(15, {arg(out)}); }
-    Result Query16(Opaque out) const override { return rec(16, {arg(out)}); }
-};
-
-class FakeAutomationDelegate final : public FakeObject<IHostAutomationDelegate>
-{
-public:
-    using FakeObject::FakeObject;
-    Result RegisterParameter(const char* id) override { return rec(3, {arg(id)}); }
-    Result UnregisterParameter(const char* id) override { return rec(4, {arg(id)}); }
-    Result PostSetValueRequest(const char* id, double value) override
+    Result GetTicksPerQuarter(std::uint32_t* ticks) const override
     {
-        return rec(5, {arg(id), arg(value)});
+        return answer(11, 1, [&] { *ticks = 960000; });
     }
-    Result PostCurrentValue(const char* id, double value) override { return rec(6, {arg(id), arg(value)}); }
-    Result PostTouchRequest(const char* id) override { return rec(7, {arg(id)}); }
-    Result PostReleaseRequest(const char* id) override { return rec(8, {arg(id)}); }
-    Result Operation9(Opaque a) override { return rec(9, {arg(a)}); }
+    Result Query12(Opaque a) const override { return op(12, a); }
+    Result Query13(Opaque a) const override { return op(13, a); }
+    Result GetTimeCodeInfo(std::int32_t* frameRateCode, std::int32_t* offset) const override
+    {
+        return answer(14, 2,
+                      [&]
+                      {
+                          *frameRateCode = 5;
+                          *offset = -3;
+                      });
+    }
+    Result Query15(Opaque a) const override { return op(15, a); }
+    Result Query16(Opaque a) const override { return op(16, a); }
+
+private:
+    template <typename Write>
+    Result answer(int position, int outs, Write write) const
+    {
+        const bool fails = failing.count(position) != 0;
+        if (!fails)
+            write();
+        const Result result = rec(position, std::vector<std::string>(std::size_t(outs), "out"));
+        return fails ? kFakeResultBase + position : result;
+    }
 };
 
 class FakeViewContainer final : public FakeObject<IHostViewContainer>
@@ -290,39 +233,33 @@ public:
     void* window = reinterpret_cast<void*>(std::uintptr_t(0x5000));
     std::optional<Result> mouseResult;
 
-    std::int32_t GetType() override
+    std::int32_t GetType() override { return type.value_or(rec(3)); }
+    void* GetPtr() override
     {
-        const Result answer = rec(3);
-        return type ? *type : answer;
+        rec(4);
+        return window;
     }
-    void* GetPtr() override;
-    Result GetModifiers(std::uint32_t* modifiers) override;
+    Result GetModifiers(std::uint32_t* modifiers) override { return out(5, modifiers, 0x12u); }
     Result SetViewSize(const ViewSize& size) override { return rec(6, {arg(size.height), arg(size.width)}); }
     Result HandleParameterMouseDown(const char* id, std::uint32_t modifiers) override
     {
-        const Result answer = rec(7, {arg(id), arg(modifiers)});
-        return mouseResult ? *mouseResult : answer;
+        return mouse(7, id, modifiers);
     }
     Result HandleParameterMouseDrag(const char* id, std::uint32_t modifiers) override
     {
-        const Result answer = rec(8, {arg(id), arg(modifiers)});
-        return mouseResult ? *mouseResult : answer;
+        return mouse(8, id, modifiers);
     }
     Result HandleParameterMouseUp(const char* id, std::uint32_t modifiers) override
     {
-        const Result answer = rec(9, {arg(id), arg(modifiers)});
-        return mouseResult ? *mouseResult : answer;
+        return mouse(9, id, modifiers);
     }
-};
 
-class FakeProcessorDelegate final : public FakeObject<IHostProcessorDelegateV2>
-{
-public:
-    using FakeObject::FakeObject;
-    Result GetAudio(const float* const* inputs, std::int32_t inputCount, std::int64_t location,
-                    std::int32_t* windowSize) override;
-    std::int32_t GetSideChainInputNum() override { return rec(4); }
-    Result Operation5(Opaque a) override { return rec(5, {arg(a)}); }
+private:
+    Result mouse(int position, const char* id, std::uint32_t modifiers) const
+    {
+        const Result answer = rec(position, {arg(id), arg(modifiers)});
+        return mouseResult.value_or(answer);
+    }
 };
 
 // The effect's parameters object as the GUI and the host processor find it through the host: a list of
@@ -335,7 +272,11 @@ public:
     std::vector<std::string> ids;
     Result countResult = kResultOk;
 
-    Result GetNumberOfParameters(std::int32_t* count) const override;
+    Result GetNumberOfParameters(std::int32_t* count) const override
+    {
+        out(6, count, std::int32_t(ids.size()));
+        return countResult;
+    }
     Result GetParameterIDFromIndex(std::int32_t index, AAX_IString* id) const override;
 
     Result Initialize(IACFUnknown*) override { return other(3); }
@@ -399,7 +340,11 @@ public:
     }
 
 private:
-    Result other(int position) const;
+    Result other(int position) const
+    {
+        rec(position);
+        return kResultNotImplemented;
+    }
 };
 
 class FakePropertyMap final : public FakeObject<IHostPropertyMapV2>
@@ -409,10 +354,102 @@ public:
     std::map<std::uint32_t, std::int32_t> properties;
 
     bool GetProperty(std::uint32_t id, std::int32_t* value) const override;
-    Result AddProperty(std::uint32_t id, std::int32_t value) override;
+    Result AddProperty(std::uint32_t id, std::int32_t value) override
+    {
+        properties[id] = value;
+        return rec(4, {arg(id), arg(value)});
+    }
     Result RemoveProperty(std::uint32_t id) override { return rec(5, {arg(id)}); }
     Result AddPropertyWith(std::uint32_t id, Opaque value) override { return rec(6, {arg(id), arg(value)}); }
-    bool GetPropertyWith(std::uint32_t id, Opaque* value) const override;
+    bool GetPropertyWith(std::uint32_t id, Opaque* value) const override
+    {
+        rec(7, {arg(id)});
+        *value = nullptr;
+        return true;
+    }
+};
+
+class FakeHost
+{
+public:
+    FakeHost();
+    ~FakeHost();
+    FakeHost(const FakeHost&) = delete;
+    FakeHost& operator=(const FakeHost&) = delete;
+
+    // The host's root interface, as handed to the module.
+    IACFUnknown* root() const;
+
+    // How queries for an interface and creations of a class are answered (Grant when not set).
+    void answerQuery(const Guid& iid, Answer answer) { m_queryAnswers[key(iid)] = answer; }
+    void answerCreate(const Guid& classId, Answer answer) { m_createAnswers[key(classId)] = answer; }
+    Answer queryAnswer(const Guid& iid) const { return answerFrom(m_queryAnswers, iid); }
+    Answer createAnswer(const Guid& classId) const { return answerFrom(m_createAnswers, classId); }
+
+    // Every call so far, and the calls of one object without its IACFUnknown traffic.
+    const std::vector<std::string>& log() const { return m_log; }
+    std::vector<std::string> calls(const std::string& objectName) const;
+    void clearLog() { m_log.clear(); }
+    void record(std::string entry) { m_log.push_back(std::move(entry)); }
+
+    // Every operation answers 0 instead of 1000 + its position (queries and creations are unchanged).
+    bool succeed = false;
+    // The object the root answers the effect-parameters interfaces with: the instance's own (null: the
+    // host's recording stand-in). Not counted by the host.
+    void setEffectParameters(IACFUnknown* instance) { m_instanceParameters = instance; }
+    IACFUnknown* instanceParameters() const { return m_instanceParameters; }
+    Registration registration;
+
+    // True when every kept object holds only the host's own reference and every created object is gone.
+    bool balanced() const;
+    int liveCreated() const { return m_liveCreated; }
+
+    // The kept objects (each named after itself; "controller2" and "transport2" stand for the second
+    // versions, which this host gives as separate objects, so release order is visible).
+    FakeController& controller() const { return *m_controller; }
+    FakeController& controller2() const { return *m_controller2; }
+    FakeTransport& transport() const { return *m_transport; }
+    FakeTransport& transport2() const { return *m_transport2; }
+    FakeViewContainer& viewContainer() const { return *m_viewContainer; }
+    const FakeBase& processorDelegate() const { return *m_processorDelegate; }
+    FakeEffectParameters& effectParameters() const { return *m_effectParameters; }
+    // The most recently created property map, or null.
+    FakePropertyMap* lastPropertyMap() const { return m_lastPropertyMap; }
+
+    // Bookkeeping for the fakes themselves.
+    IACFUnknown* keptObjectFor(const Guid& iid) const;
+    IACFUnknown* create(const Guid& classId);
+    void createdObjectGone(const FakeBase* object);
+
+private:
+    static std::string key(const Guid& guid) { return std::string(reinterpret_cast<const char*>(&guid), 16); }
+    static Answer answerFrom(const std::map<std::string, Answer>& answers, const Guid& guid)
+    {
+        const auto found = answers.find(key(guid));
+        return found != answers.end() ? found->second : Answer::Grant;
+    }
+    // A kept object, handed out by the root for its interfaces unless `fromRoot` is false.
+    template <typename Fake>
+    Fake* keep(const char* name, std::vector<Guid> iids, bool fromRoot = true);
+
+    std::vector<std::string> m_log;
+    std::map<std::string, Answer> m_queryAnswers;
+    std::map<std::string, Answer> m_createAnswers;
+    std::map<std::string, int> m_counters;
+    int m_liveCreated = 0;
+    FakePropertyMap* m_lastPropertyMap = nullptr;
+    IACFUnknown* m_instanceParameters = nullptr;
+
+    std::vector<FakeBase*> m_kept;
+    std::vector<FakeBase*> m_fromRoot;
+    IACFUnknown* m_root = nullptr;
+    FakeController* m_controller = nullptr;
+    FakeController* m_controller2 = nullptr;
+    FakeTransport* m_transport = nullptr;
+    FakeTransport* m_transport2 = nullptr;
+    FakeViewContainer* m_viewContainer = nullptr;
+    FakeBase* m_processorDelegate = nullptr;
+    FakeEffectParameters* m_effectParameters = nullptr;
 };
 
 } // namespace vk::aax::test
