@@ -88,7 +88,7 @@ public:
     }
     Result SetManufacturerName(const char* name) override { return rec(8, {arg(name)}); }
     Result AddPackageName(const char* name) override { return rec(9, {arg(name)}); }
-    Result SetPackageVersion(std::uint32_t version) override { return rec(10, {arg(version)}); }
+    Result SetPackageVersion(U32 version) override { return rec(10, {arg(version)}); }
     Result SetProperties(IACFUnknown* map) override { return rec(11, {arg(map)}); }
 };
 
@@ -98,18 +98,15 @@ public:
     using FakeObject::FakeObject;
     Result AddComponent(IACFUnknown* component) override { return rec(3, {arg(component)}); }
     Result AddName(const char* name) override { return rec(4, {arg(name)}); }
-    Result AddCategory(std::uint32_t bits) override { return rec(5, {arg(bits)}); }
+    Result AddCategory(U32 bits) override { return rec(5, {arg(bits)}); }
     Result AddCategoryWith(Opaque a, Opaque b) override { return rec(6, {arg(a), arg(b)}); }
-    Result AddProcPtr(CreateObjectProc proc, std::uint32_t id) override
+    Result AddProcPtr(CreateObjectProc proc, U32 id) override
     {
         m_host.registration.procs[id] = proc;
         return rec(7, {arg(reinterpret_cast<const void*>(proc)), arg(id)});
     }
     Result SetProperties(IACFUnknown* map) override { return rec(8, {arg(map)}); }
-    Result AddResourceInfo(std::uint32_t type, const char* file) override
-    {
-        return rec(9, {arg(type), arg(file)});
-    }
+    Result AddResourceInfo(U32 type, const char* file) override { return rec(9, {arg(type), arg(file)}); }
     Result AddMeter(Opaque a, Opaque b, IACFUnknown* map) override
     {
         return rec(10, {arg(a), arg(b), arg(map)});
@@ -126,15 +123,15 @@ public:
     using FakeObject::FakeObject;
     Result Clear() override { return rec(3); }
     Result FieldOperation4(Opaque a) override { return op(4, a); }
-    Result AddAudioIn(std::uint32_t field) override { return rec(5, {arg(field)}); }
-    Result AddAudioOut(std::uint32_t field) override { return rec(6, {arg(field)}); }
-    Result AddAudioBufferLength(std::uint32_t field) override { return rec(7, {arg(field)}); }
+    Result AddAudioIn(U32 field) override { return rec(5, {arg(field)}); }
+    Result AddAudioOut(U32 field) override { return rec(6, {arg(field)}); }
+    Result AddAudioBufferLength(U32 field) override { return rec(7, {arg(field)}); }
     Result FieldOperation8(Opaque a) override { return op(8, a); }
     Result FieldOperation9(Opaque a) override { return op(9, a); }
     Result FieldOperation10(Opaque a) override { return op(10, a); }
     Result FieldOperation11(Opaque a) override { return op(11, a); }
     Result FieldOperation12(Opaque a) override { return op(12, a); }
-    Result AddPrivateData(std::uint32_t field, std::int32_t size, std::uint32_t options) override
+    Result AddPrivateData(U32 field, I32 size, U32 options) override
     {
         return rec(13, {arg(field), arg(size), arg(options)});
     }
@@ -165,10 +162,7 @@ class FakeHostServices final : public FakeObject<IHostServices>
 public:
     using FakeObject::FakeObject;
     Result Operation3(Opaque a) override { return op(3, a); }
-    Result Trace(std::int32_t priority, const char* text) override
-    {
-        return rec(4, {arg(priority), arg(text)});
-    }
+    Result Trace(I32 priority, const char* text) override { return rec(4, {arg(priority), arg(text)}); }
 };
 
 class FakeAutomationDelegate final : public FakeObject<IHostAutomationDelegate>
@@ -191,12 +185,11 @@ class FakeProcessorDelegate final : public FakeObject<IHostProcessorDelegateV2>
 {
 public:
     using FakeObject::FakeObject;
-    Result GetAudio(const float* const* inputs, std::int32_t count, std::int64_t location,
-                    std::int32_t* windowSize) override
+    Result GetAudio(const float* const* inputs, I32 count, I64 location, I32* windowSize) override
     {
         return rec(3, {arg(static_cast<const void*>(inputs)), arg(count), arg(location), arg(*windowSize)});
     }
-    std::int32_t GetSideChainInputNum() override { return rec(4); }
+    I32 GetSideChainInputNum() override { return rec(4); }
     Result Operation5(Opaque a) override { return op(5, a); }
 };
 

@@ -17,6 +17,7 @@
 #include "platform/aax/aax_host_interfaces.h"
 #include "platform/aax/aax_plugin_interfaces.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -66,6 +67,11 @@ public:
     bool created = false; // made by the factory: the host counts it until it is gone
 
 protected:
+    using I32 = std::int32_t;
+    using I64 = std::int64_t;
+    using U32 = std::uint32_t;
+    using Str = AAX_IString;
+
     Result answerQuery(IACFUnknown* self, const Guid& iid, void** out);
     std::uint32_t addRef();
     std::uint32_t release();
@@ -119,17 +125,17 @@ class FakeController final : public FakeObject<IHostControllerV2>
 public:
     using FakeObject::FakeObject;
     float sampleRate = 48000.0f;
-    std::int32_t inputStem = 0x00010002;
-    std::int32_t outputStem = 0x00010002;
+    I32 inputStem = 0x00010002;
+    I32 outputStem = 0x00010002;
 
     Result Query3(Opaque a) const override { return op(3, a); }
     Result GetSampleRate(float* rate) const override { return out(4, rate, sampleRate); }
-    Result GetInputStemFormat(std::int32_t* format) const override { return out(5, format, inputStem); }
-    Result GetOutputStemFormat(std::int32_t* format) const override { return out(6, format, outputStem); }
+    Result GetInputStemFormat(I32* format) const override { return out(5, format, inputStem); }
+    Result GetOutputStemFormat(I32* format) const override { return out(6, format, outputStem); }
     Result Query7(Opaque a) const override { return op(7, a); }
     Result Query8(Opaque a) const override { return op(8, a); }
     Result Query9(Opaque a) const override { return op(9, a); }
-    Result SetSignalLatency(std::int32_t samples) override { return rec(10, {arg(samples)}); }
+    Result SetSignalLatency(I32 samples) override { return rec(10, {arg(samples)}); }
     Result Query11(Opaque a) const override { return op(11, a); }
     Result Query12(Opaque a) const override { return op(12, a); }
     Result Operation13(Opaque a) override { return op(13, a); }
@@ -141,7 +147,7 @@ public:
     Result Operation19(Opaque a) override { return op(19, a); }
     Result Operation20(Opaque a) override { return op(20, a); }
     Result Operation21(Opaque a) override { return op(21, a); }
-    Result Query22(std::int32_t* value) const override { return out(22, value, 22); }
+    Result Query22(I32* value) const override { return out(22, value, 22); }
     Result Operation23(Opaque a) override { return op(23, a); }
 };
 
@@ -153,40 +159,20 @@ public:
     bool playing = true;
     std::set<int> failing;
 
-    Result GetCurrentTempo(double* bpm) const override
+    Result GetCurrentTempo(double* bpm) const override { return answer(3, {put(bpm, 120.0)}); }
+    Result GetCurrentMeter(I32* numerator, I32* denominator) const override
     {
-        return answer(3, 1, [&] { *bpm = 120.0; });
+        return answer(4, {put(numerator, 3), put(denominator, 4)});
     }
-    Result GetCurrentMeter(std::int32_t* numerator, std::int32_t* denominator) const override
+    Result IsTransportPlaying(bool* isPlaying) const override { return answer(5, {put(isPlaying, playing)}); }
+    Result GetCurrentTickPosition(I64* ticks) const override { return answer(6, {put(ticks, 960000)}); }
+    Result GetCurrentLoopPosition(bool* looping, I64* start, I64* end) const override
     {
-        return answer(4, 2,
-                      [&]
-                      {
-                          *numerator = 3;
-                          *denominator = 4;
-                      });
+        return answer(7, {put(looping, true), put(start, 100), put(end, 200)});
     }
-    Result IsTransportPlaying(bool* isPlaying) const override
+    Result GetCurrentNativeSampleLocation(I64* samples) const override
     {
-        return answer(5, 1, [&] { *isPlaying = playing; });
-    }
-    Result GetCurrentTickPosition(std::int64_t* ticks) const override
-    {
-        return answer(6, 1, [&] { *ticks = 960000; });
-    }
-    Result GetCurrentLoopPosition(bool* looping, std::int64_t* start, std::int64_t* end) const override
-    {
-        return answer(7, 3,
-                      [&]
-                      {
-                          *looping = true;
-                          *start = 100;
-                          *end = 200;
-                      });
-    }
-    Result GetCurrentNativeSampleLocation(std::int64_t* samples) const override
-    {
-        return answer(8, 1, [&] { *samples = 44100; });
+        return answer(8, {put(samples, 44100)});
     }
     Result Query9(Opaque a) const override { return op(9, a); }
     Result Query10(Opaque a, Opaque b, Opaque c, Opaque d) const override
@@ -195,30 +181,31 @@ public:
     }
     Result GetTicksPerQuarter(std::uint32_t* ticks) const override
     {
-        return answer(11, 1, [&] { *ticks = 960000; });
+        return answer(11, {put(ticks, 960000)});
     }
     Result Query12(Opaque a) const override { return op(12, a); }
     Result Query13(Opaque a) const override { return op(13, a); }
-    Result GetTimeCodeInfo(std::int32_t* frameRateCode, std::int32_t* offset) const override
+    Result GetTimeCodeInfo(I32* frameRateCode, I32* offset) const override
     {
-        return answer(14, 2,
-                      [&]
-                      {
-                          *frameRateCode = 5;
-                          *offset = -3;
-                      });
+        return answer(14, {put(frameRateCode, 5), put(offset, -3)});
     }
     Result Query15(Opaque a) const override { return op(15, a); }
     Result Query16(Opaque a) const override { return op(16, a); }
 
 private:
-    template <typename Write>
-    Result answer(int position, int outs, Write write) const
+    template <typename Target, typename Value>
+    static std::function<void()> put(Target* target, Value value)
+    {
+        return [target, value] { *target = Target(value); };
+    }
+    // Writes the answers and logs an "out" for each, unless the position fails.
+    Result answer(int position, std::initializer_list<std::function<void()>> writes) const
     {
         const bool fails = failing.count(position) != 0;
-        if (!fails)
-            write();
-        const Result result = rec(position, std::vector<std::string>(std::size_t(outs), "out"));
+        for (const auto& write : writes)
+            if (!fails)
+                write();
+        const Result result = rec(position, std::vector<std::string>(writes.size(), "out"));
         return fails ? kFakeResultBase + position : result;
     }
 };
@@ -229,33 +216,24 @@ public:
     using FakeObject::FakeObject;
     // The view type and native window the container answers (type: its position's answer when unset),
     // and what the parameter mouse events answer (their positions' answers when unset).
-    std::optional<std::int32_t> type;
+    std::optional<I32> type;
     void* window = reinterpret_cast<void*>(std::uintptr_t(0x5000));
     std::optional<Result> mouseResult;
 
-    std::int32_t GetType() override { return type.value_or(rec(3)); }
+    I32 GetType() override { return type.value_or(rec(3)); }
     void* GetPtr() override
     {
         rec(4);
         return window;
     }
-    Result GetModifiers(std::uint32_t* modifiers) override { return out(5, modifiers, 0x12u); }
+    Result GetModifiers(U32* modifiers) override { return out(5, modifiers, 0x12u); }
     Result SetViewSize(const ViewSize& size) override { return rec(6, {arg(size.height), arg(size.width)}); }
-    Result HandleParameterMouseDown(const char* id, std::uint32_t modifiers) override
-    {
-        return mouse(7, id, modifiers);
-    }
-    Result HandleParameterMouseDrag(const char* id, std::uint32_t modifiers) override
-    {
-        return mouse(8, id, modifiers);
-    }
-    Result HandleParameterMouseUp(const char* id, std::uint32_t modifiers) override
-    {
-        return mouse(9, id, modifiers);
-    }
+    Result HandleParameterMouseDown(const char* id, U32 keys) override { return mouse(7, id, keys); }
+    Result HandleParameterMouseDrag(const char* id, U32 keys) override { return mouse(8, id, keys); }
+    Result HandleParameterMouseUp(const char* id, U32 keys) override { return mouse(9, id, keys); }
 
 private:
-    Result mouse(int position, const char* id, std::uint32_t modifiers) const
+    Result mouse(int position, const char* id, U32 modifiers) const
     {
         const Result answer = rec(position, {arg(id), arg(modifiers)});
         return mouseResult.value_or(answer);
@@ -272,72 +250,51 @@ public:
     std::vector<std::string> ids;
     Result countResult = kResultOk;
 
-    Result GetNumberOfParameters(std::int32_t* count) const override
+    Result GetNumberOfParameters(I32* count) const override
     {
-        out(6, count, std::int32_t(ids.size()));
+        out(6, count, I32(ids.size()));
         return countResult;
     }
-    Result GetParameterIDFromIndex(std::int32_t index, AAX_IString* id) const override;
+    Result GetParameterIDFromIndex(I32 index, Str* id) const override;
 
     Result Initialize(IACFUnknown*) override { return other(3); }
     Result Uninitialize() override { return other(4); }
-    Result NotificationReceived(std::uint32_t, const void*, std::uint32_t) override { return other(5); }
-    Result GetMasterBypassParameter(AAX_IString*) const override { return other(7); }
+    Result NotificationReceived(U32, const void*, U32) override { return other(5); }
+    Result GetMasterBypassParameter(Str*) const override { return other(7); }
     Result GetParameterIsAutomatable(const char*, bool*) const override { return other(8); }
-    Result GetParameterNumberOfSteps(const char*, std::int32_t*) const override { return other(9); }
-    Result GetParameterName(const char*, AAX_IString*) const override { return other(10); }
-    Result GetParameterNameOfLength(const char*, AAX_IString*, std::int32_t) const override
-    {
-        return other(11);
-    }
+    Result GetParameterNumberOfSteps(const char*, I32*) const override { return other(9); }
+    Result GetParameterName(const char*, Str*) const override { return other(10); }
+    Result GetParameterNameOfLength(const char*, Str*, I32) const override { return other(11); }
     Result GetParameterDefaultNormalizedValue(const char*, double*) const override { return other(12); }
     Result SetParameterDefaultNormalizedValue(const char*, double) override { return other(13); }
-    Result GetParameterType(const char*, std::int32_t*) const override { return other(14); }
-    Result GetParameterOrientation(const char*, std::int32_t*) const override { return other(15); }
+    Result GetParameterType(const char*, I32*) const override { return other(14); }
+    Result GetParameterOrientation(const char*, I32*) const override { return other(15); }
     Result GetParameter(const char*, AAX_IParameter**) override { return other(16); }
-    Result GetParameterIndex(const char*, std::int32_t*) const override { return other(17); }
-    Result GetParameterValueInfo(const char*, std::int32_t, std::int32_t*) const override
-    {
-        return other(19);
-    }
-    Result GetParameterValueFromString(const char*, double*, const AAX_IString&) const override
-    {
-        return other(20);
-    }
-    Result GetParameterStringFromValue(const char*, double, AAX_IString*, std::int32_t) const override
-    {
-        return other(21);
-    }
-    Result GetParameterValueString(const char*, AAX_IString*, std::int32_t) const override
-    {
-        return other(22);
-    }
+    Result GetParameterIndex(const char*, I32*) const override { return other(17); }
+    Result GetParameterValueInfo(const char*, I32, I32*) const override { return other(19); }
+    Result GetParameterValueFromString(const char*, double*, const Str&) const override { return other(20); }
+    Result GetParameterStringFromValue(const char*, double, Str*, I32) const override { return other(21); }
+    Result GetParameterValueString(const char*, Str*, I32) const override { return other(22); }
     Result GetParameterNormalizedValue(const char*, double*) const override { return other(23); }
     Result SetParameterNormalizedValue(const char*, double) override { return other(24); }
     Result SetParameterNormalizedRelative(const char*, double) override { return other(25); }
     Result TouchParameter(const char*) override { return other(26); }
     Result ReleaseParameter(const char*) override { return other(27); }
     Result UpdateParameterTouch(const char*, bool) override { return other(28); }
-    Result UpdateParameterNormalizedValue(const char*, double, std::int32_t) override { return other(29); }
+    Result UpdateParameterNormalizedValue(const char*, double, I32) override { return other(29); }
     Result UpdateParameterNormalizedRelative(const char*, double) override { return other(30); }
     Result GenerateCoefficients() override { return other(31); }
-    Result ResetFieldData(std::uint32_t, void*, std::uint32_t) const override { return other(32); }
-    Result GetNumberOfChunks(std::int32_t*) const override { return other(33); }
-    Result GetChunkIDFromIndex(std::int32_t, std::uint32_t*) const override { return other(34); }
-    Result GetChunkSize(std::uint32_t, std::uint32_t*) const override { return other(35); }
-    Result GetChunk(std::uint32_t, ChunkRecord*) const override { return other(36); }
-    Result SetChunk(std::uint32_t, const ChunkRecord*) override { return other(37); }
+    Result ResetFieldData(U32, void*, U32) const override { return other(32); }
+    Result GetNumberOfChunks(I32*) const override { return other(33); }
+    Result GetChunkIDFromIndex(I32, U32*) const override { return other(34); }
+    Result GetChunkSize(U32, U32*) const override { return other(35); }
+    Result GetChunk(U32, ChunkRecord*) const override { return other(36); }
+    Result SetChunk(U32, const ChunkRecord*) override { return other(37); }
     Result CompareActiveChunk(const ChunkRecord*, bool*) const override { return other(38); }
-    Result GetNumberOfChanges(std::int32_t*) const override { return other(39); }
+    Result GetNumberOfChanges(I32*) const override { return other(39); }
     Result TimerWakeup() override { return other(40); }
-    Result GetCurveData(std::uint32_t, const float*, std::uint32_t, float*) const override
-    {
-        return other(41);
-    }
-    Result GetCustomData(std::uint32_t, std::uint32_t, void*, std::uint32_t*) const override
-    {
-        return other(42);
-    }
+    Result GetCurveData(U32, const float*, U32, float*) const override { return other(41); }
+    Result GetCustomData(U32, U32, void*, U32*) const override { return other(42); }
 
 private:
     Result other(int position) const
@@ -351,17 +308,17 @@ class FakePropertyMap final : public FakeObject<IHostPropertyMapV2>
 {
 public:
     using FakeObject::FakeObject;
-    std::map<std::uint32_t, std::int32_t> properties;
+    std::map<U32, I32> properties;
 
-    bool GetProperty(std::uint32_t id, std::int32_t* value) const override;
-    Result AddProperty(std::uint32_t id, std::int32_t value) override
+    bool GetProperty(U32 id, I32* value) const override;
+    Result AddProperty(U32 id, I32 value) override
     {
         properties[id] = value;
         return rec(4, {arg(id), arg(value)});
     }
-    Result RemoveProperty(std::uint32_t id) override { return rec(5, {arg(id)}); }
-    Result AddPropertyWith(std::uint32_t id, Opaque value) override { return rec(6, {arg(id), arg(value)}); }
-    bool GetPropertyWith(std::uint32_t id, Opaque* value) const override
+    Result RemoveProperty(U32 id) override { return rec(5, {arg(id)}); }
+    Result AddPropertyWith(U32 id, Opaque value) override { return rec(6, {arg(id), arg(value)}); }
+    bool GetPropertyWith(U32 id, Opaque* value) const override
     {
         rec(7, {arg(id)});
         *value = nullptr;
