@@ -1,8 +1,7 @@
 // The effect-parameters base against the fake host: parameter operations and their result codes, the
 // controls chunk both ways, and the order in which host objects are let go.
 
-#include "tests/formats/aax/chunk_record_buffer.h"
-#include "tests/formats/aax/fake_host.h"
+#include "tests/formats/aax/effect_instance.h"
 #include "tests/formats/aax/test_effect.h"
 
 #include <gtest/gtest.h>
@@ -19,22 +18,12 @@ namespace
 using namespace vk::aax;
 using vk::aax::test::Answer;
 using vk::aax::test::ChunkRecordBuffer;
+using vk::aax::test::saveChunk;
 using vk::aax::test::FakeHost;
 using vk::aax::test::TestEffect;
 using Calls = std::vector<std::string>;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// GetChunkSize then GetChunk, as a host saves the controls.
-ChunkRecordBuffer saveControls(const AAX_IACFEffectParameters& effect)
-{
-    std::uint32_t size = 0;
-    EXPECT_EQ(effect.GetChunkSize(kControlsChunkId, &size), kResultOk);
-    ChunkRecordBuffer buffer(size);
-    buffer.record()->chunkId = kControlsChunkId;
-    EXPECT_EQ(effect.GetChunk(kControlsChunkId, buffer.record()), kResultOk);
-    return buffer;
-}
 
 TEST(AaxEffectParameters, InitializeRegistersParametersAndFiltersTheBypass)
 {
@@ -62,7 +51,7 @@ TEST(AaxEffectParameters, InitializeRegistersParametersAndFiltersTheBypass)
     EXPECT_EQ(index, 2);
 
     // The controls chunk leaves the bypass out: three doubles named 0, 1, 2.
-    auto chunk = saveControls(*parameters);
+    auto chunk = saveChunk(*parameters, kControlsChunkId);
     EXPECT_EQ(chunk.record()->size, 4 + 3 * 12);
     EXPECT_STREQ(chunk.record()->name, "Complete Controls State");
     EXPECT_EQ(chunk.record()->version, -1);
@@ -249,7 +238,7 @@ TEST(AaxEffectParameters, ControlsChunkSavesComparesAndRestores)
     EXPECT_EQ(effect.GetChunk(kControlsChunkId, early.record()), kResultChunkSizeMismatch);
     EXPECT_EQ(early.dataBytes(4), (std::vector<unsigned char>(4, 0xAB)));
 
-    auto saved = saveControls(effect);
+    auto saved = saveChunk(effect, kControlsChunkId);
     bool equal = false;
     EXPECT_EQ(effect.CompareActiveChunk(saved.record(), &equal), kResultOk);
     EXPECT_TRUE(equal);
@@ -295,7 +284,7 @@ TEST(AaxEffectParameters, WithoutTheHostsDelegateValuesAreKeptDirectly)
     EXPECT_EQ(value, 0.625);
 
     // A restore then sets the values themselves, and the chunk compares equal with what it restored.
-    auto saved = saveControls(effect);
+    auto saved = saveChunk(effect, kControlsChunkId);
     effect.SetParameterNormalizedValue("1", 0.0);
     EXPECT_EQ(effect.SetChunk(kControlsChunkId, saved.record()), kResultOk);
     EXPECT_EQ(effect.GetParameterNormalizedValue("1", &value), kResultOk);

@@ -331,16 +331,8 @@ TEST_F(AaxModule, ParametersAndBothChunksTravelBetweenInstances)
     EXPECT_EQ(a.parameters->GetParameterStringFromValue("MasterBypassID", 1.0, &text, 7), kResultOk);
     EXPECT_EQ(text.StdString(), "Byp");
 
-    auto save = [](AAX_IACFEffectParameters& fx, std::uint32_t chunkId)
-    {
-        std::uint32_t size = 0;
-        EXPECT_EQ(fx.GetChunkSize(chunkId, &size), kResultOk);
-        ChunkRecordBuffer buffer(size);
-        EXPECT_EQ(fx.GetChunk(chunkId, buffer.record()), kResultOk);
-        return buffer;
-    };
-    auto state = save(*a.parameters, kJuceChunk);
-    auto controls = save(*a.parameters, fourCharCode("elck"));
+    auto state = saveChunk(*a.parameters, kJuceChunk);
+    auto controls = saveChunk(*a.parameters, fourCharCode("elck"));
 
     EffectInstance b(host.registration.procs.at(0)(), host);
     EXPECT_NE(valueOf(b, first.c_str()), 0.375);
@@ -354,7 +346,7 @@ TEST_F(AaxModule, ParametersAndBothChunksTravelBetweenInstances)
     EXPECT_EQ(b.parameters->SetChunk(fourCharCode("elck"), controls.record()), kResultOk);
     // And back: B's state restores A after A moved on.
     ASSERT_EQ(a.parameters->UpdateParameterNormalizedValue(first.c_str(), 0.8, 0), kResultOk);
-    auto back = save(*b.parameters, kJuceChunk);
+    auto back = saveChunk(*b.parameters, kJuceChunk);
     EXPECT_EQ(a.parameters->SetChunk(kJuceChunk, back.record()), kResultOk);
     EXPECT_DOUBLE_EQ(valueOf(a, first.c_str()), 0.375);
 }

@@ -173,17 +173,6 @@ TEST_F(AaxProcessor, ValuesTravelBothWays)
     EXPECT_EQ(host.calls("controller"), Calls{"controller#10(32)"});
 }
 
-// GetChunkSize then GetChunk, as a host saves a chunk.
-ChunkRecordBuffer saveChunk(AAX_IACFEffectParameters& fx, std::uint32_t id)
-{
-    std::uint32_t size = 0;
-    EXPECT_EQ(fx.GetChunkSize(id, &size), kResultOk);
-    ChunkRecordBuffer buffer(size, 0xAB);
-    EXPECT_EQ(fx.GetChunk(id, buffer.record()), kResultOk);
-    EXPECT_EQ(buffer.record()->size, std::int32_t(size));
-    return buffer;
-}
-
 TEST_F(AaxProcessor, ChunksAreListedAndWrittenOnlyIntoTheSizeTheHostWasTold)
 {
     Instance instance(host);

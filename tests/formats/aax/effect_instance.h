@@ -1,9 +1,11 @@
 #pragma once
 
-// An effect's parameters object as a host holds it: asked for its second version, initialised against the
-// fake host, and its render-context fields reset as a host does before the first render callback.
+// A chunk saved as a host saves it, and an effect's parameters object as a host holds it: asked for its
+// second version, initialised against the fake host, and its render-context fields reset as a host does
+// before the first render callback.
 
 #include "platform/aax/aax_render_context.h"
+#include "tests/formats/aax/chunk_record_buffer.h"
 #include "tests/formats/aax/fake_host.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +17,18 @@ namespace vk::aax::test
 {
 
 using Channels = std::vector<std::vector<float>>;
+
+// GetChunkSize then GetChunk, as a host saves a chunk (bytes past what is written stay 0xAB).
+inline ChunkRecordBuffer saveChunk(const AAX_IACFEffectParameters& effect, std::uint32_t id)
+{
+    std::uint32_t size = 0;
+    EXPECT_EQ(effect.GetChunkSize(id, &size), kResultOk);
+    ChunkRecordBuffer buffer(size, 0xAB);
+    buffer.record()->chunkId = id;
+    EXPECT_EQ(effect.GetChunk(id, buffer.record()), kResultOk);
+    EXPECT_EQ(buffer.record()->size, std::int32_t(size));
+    return buffer;
+}
 
 class EffectInstance
 {
