@@ -6,9 +6,8 @@
 
 #include "formats/aax/aax_string.h"
 #include "platform/aax/aax_module_exports.h"
-#include "platform/aax/aax_render_context.h"
 #include "tests/formats/aax/chunk_record_buffer.h"
-#include "tests/formats/aax/fake_host.h"
+#include "tests/formats/aax/effect_instance.h"
 #include "tests/formats/aax/float_wav.h"
 #include "tests/formats/aax/x11_host_window.h"
 #ifdef VK_VST3_HOST
@@ -104,59 +103,12 @@ protected:
     ACFGetSDKVersionProc getSdkVersion = nullptr;
 };
 
-// An effect instance of the module, initialised and with its render-context fields reset.
-struct ModuleInstance
+double valueOf(const EffectInstance& instance, const char* id)
 {
-    ModuleInstance(IACFUnknown* created, FakeHost& host)
-    {
-        void* facing = nullptr;
-        EXPECT_EQ(created->QueryInterface(kIID_EffectParametersV2, &facing), kResultOk);
-        fx = static_cast<AAX_IACFEffectParameters_V2*>(facing);
-        initResult = fx->Initialize(host.root());
-        fx->ResetFieldData(kFieldInstance, &instanceField, sizeof instanceField);
-        fx->ResetFieldData(kFieldPrepared, &preparedField, sizeof preparedField);
-    }
-    ~ModuleInstance()
-    {
-        fx->Uninitialize();
-        fx->Release();
-    }
-
-    // Renders `in` block by block through the registered callback; the output has `outputs` channels.
-    Channels render(NativeProcessProc proc, const Channels& in, int outputs, int block) const
-    {
-        const int length = int(in[0].size());
-        Channels out(static_cast<std::size_t>(outputs),
-                     std::vector<float>(static_cast<std::size_t>(length), -9.0f));
-        for (int start = 0; start < length; start += block)
-        {
-            const std::int32_t n = std::min(block, length - start);
-            std::vector<const float*> inputs;
-            std::vector<float*> outputPointers;
-            for (const auto& channel : in)
-                inputs.push_back(channel.data() + start);
-            for (auto& channel : out)
-                outputPointers.push_back(channel.data() + start);
-            const RenderContext context{inputs.data(), outputPointers.data(), &n, &instanceField,
-                                        &preparedField};
-            const void* contexts[] = {&context};
-            proc(const_cast<void* const*>(contexts), contexts + 1);
-        }
-        return out;
-    }
-
-    double value(const char* id) const
-    {
-        double v = -1.0;
-        EXPECT_EQ(fx->GetParameterNormalizedValue(id, &v), kResultOk) << id;
-        return v;
-    }
-
-    AAX_IACFEffectParameters_V2* fx = nullptr;
-    Result initResult = -1;
-    void* instanceField = nullptr;
-    std::int32_t preparedField = 0;
-};
+    double value = -1.0;
+    EXPECT_EQ(instance.parameters->GetParameterNormalizedValue(id, &value), kResultOk) << id;
+    return value;
+}
 
 Channels noise(int channels, int length, unsigned seed)
 {
@@ -277,10 +229,10 @@ TEST_P(AaxModuleHostVersions, InstancesInitialiseAndRender)
         host.answerQuery(kIID_Transport, Answer::Refuse);
         host.answerQuery(kIID_AutomationDelegate, Answer::Refuse);
     }
-    ModuleInstance instance(host.registration.procs.at(0)(), host);
+    EffectInstance instance(host.registration.procs.at(0)(), host);
     EXPECT_EQ(instance.initResult, kResultOk);
     std::int32_t count = 0;
-    EXPECT_EQ(instance.fx->GetNumberOfParameters(&count), kResultOk);
+    EXPECT_EQ(instance.parameters->GetNumberOfParameters(&count), kResultOk);
     EXPECT_EQ(count, 30);
     const auto in = noise(2, 2048, 3);
     const auto out = instance.render(host.registration.components[1].processProc, in, 2, 512);
@@ -306,7 +258,7 @@ TEST_P(AaxModuleRatesAndBlocks, RenderFiniteAudio)
     registerEffect();
     host.controller().sampleRate = GetParam().first;
     host.controller2().sampleRate = GetParam().first;
-    ModuleInstance instance(host.registration.procs.at(0)(), host);
+    EffectInstance instance(host.registration.procs.at(0)(), host);
     const auto in = noise(2, 16384, 13);
     const auto out = instance.render(host.registration.components[1].processProc, in, 2, GetParam().second);
     EXPECT_TRUE(finiteAndAudible(out[0]));
@@ -323,7 +275,7 @@ TEST_F(AaxModule, MonoIntoStereoRendersBothChannels)
     registerEffect();
     host.controller().inputStem = 0x00000001;
     host.controller2().inputStem = 0x00000001;
-    ModuleInstance instance(host.registration.procs.at(0)(), host);
+    EffectInstance instance(host.registration.procs.at(0)(), host);
     const auto in = noise(1, 4096, 5);
     const auto out = instance.render(host.registration.components[0].processProc, in, 2, 256);
     EXPECT_TRUE(finiteAndAudible(out[0]));
@@ -344,7 +296,7 @@ TEST_F(AaxModule, RendersBitIdenticallyWithTheVst3Module)
     ASSERT_EQ(vst3.size(), 2u);
     ASSERT_EQ(vst3[0].size(), in[0].size());
 
-    ModuleInstance instance(host.registration.procs.at(0)(), host);
+    EffectInstance instance(host.registration.procs.at(0)(), host);
     const auto aax = instance.render(host.registration.components[1].processProc, in, 2, 512);
     for (int c = 0; c < 2; ++c)
     {
@@ -361,57 +313,49 @@ TEST_F(AaxModule, RendersBitIdenticallyWithTheVst3Module)
 TEST_F(AaxModule, ParametersAndBothChunksTravelBetweenInstances)
 {
     registerEffect();
-    ModuleInstance a(host.registration.procs.at(0)(), host);
+    EffectInstance a(host.registration.procs.at(0)(), host);
     AAX_CString id;
-    ASSERT_EQ(a.fx->GetParameterIDFromIndex(0, &id), kResultOk);
+    ASSERT_EQ(a.parameters->GetParameterIDFromIndex(0, &id), kResultOk);
     EXPECT_EQ(id.StdString(), "MasterBypassID");
-    ASSERT_EQ(a.fx->GetParameterIDFromIndex(1, &id), kResultOk);
+    ASSERT_EQ(a.parameters->GetParameterIDFromIndex(1, &id), kResultOk);
     const std::string first = id.StdString();
-    ASSERT_EQ(a.fx->UpdateParameterNormalizedValue(first.c_str(), 0.375, 0), kResultOk);
-    EXPECT_DOUBLE_EQ(a.value(first.c_str()), 0.375);
+    ASSERT_EQ(a.parameters->UpdateParameterNormalizedValue(first.c_str(), 0.375, 0), kResultOk);
+    EXPECT_DOUBLE_EQ(valueOf(a, first.c_str()), 0.375);
     // Texts are for the value asked about.
     AAX_CString text;
     AAX_CString other;
-    EXPECT_EQ(a.fx->GetParameterStringFromValue(first.c_str(), 1.0, &text, 32), kResultOk);
-    EXPECT_EQ(a.fx->GetParameterStringFromValue(first.c_str(), 0.0, &other, 32), kResultOk);
+    EXPECT_EQ(a.parameters->GetParameterStringFromValue(first.c_str(), 1.0, &text, 32), kResultOk);
+    EXPECT_EQ(a.parameters->GetParameterStringFromValue(first.c_str(), 0.0, &other, 32), kResultOk);
     EXPECT_FALSE(text.StdString().empty());
     EXPECT_NE(text.StdString(), other.StdString());
-    EXPECT_EQ(a.fx->GetParameterStringFromValue("MasterBypassID", 1.0, &text, 7), kResultOk);
+    EXPECT_EQ(a.parameters->GetParameterStringFromValue("MasterBypassID", 1.0, &text, 7), kResultOk);
     EXPECT_EQ(text.StdString(), "Byp");
 
-    auto save = [](AAX_IACFEffectParameters& fx, std::uint32_t chunkId)
-    {
-        std::uint32_t size = 0;
-        EXPECT_EQ(fx.GetChunkSize(chunkId, &size), kResultOk);
-        ChunkRecordBuffer buffer(size);
-        EXPECT_EQ(fx.GetChunk(chunkId, buffer.record()), kResultOk);
-        return buffer;
-    };
-    auto state = save(*a.fx, kJuceChunk);
-    auto controls = save(*a.fx, fourCharCode("elck"));
+    auto state = saveChunk(*a.parameters, kJuceChunk);
+    auto controls = saveChunk(*a.parameters, fourCharCode("elck"));
 
-    ModuleInstance b(host.registration.procs.at(0)(), host);
-    EXPECT_NE(b.value(first.c_str()), 0.375);
+    EffectInstance b(host.registration.procs.at(0)(), host);
+    EXPECT_NE(valueOf(b, first.c_str()), 0.375);
     host.clearLog();
-    EXPECT_EQ(b.fx->SetChunk(kJuceChunk, state.record()), kResultOk);
-    EXPECT_DOUBLE_EQ(b.value(first.c_str()), 0.375);
+    EXPECT_EQ(b.parameters->SetChunk(kJuceChunk, state.record()), kResultOk);
+    EXPECT_DOUBLE_EQ(valueOf(b, first.c_str()), 0.375);
     // The processor's own change goes to the host as one touched edit.
     const Calls edit{"automation#7(\"" + first + "\")", "automation#5(\"" + first + "\",0.375)",
                      "automation#8(\"" + first + "\")"};
     EXPECT_EQ(host.calls("automation"), edit);
-    EXPECT_EQ(b.fx->SetChunk(fourCharCode("elck"), controls.record()), kResultOk);
+    EXPECT_EQ(b.parameters->SetChunk(fourCharCode("elck"), controls.record()), kResultOk);
     // And back: B's state restores A after A moved on.
-    ASSERT_EQ(a.fx->UpdateParameterNormalizedValue(first.c_str(), 0.8, 0), kResultOk);
-    auto back = save(*b.fx, kJuceChunk);
-    EXPECT_EQ(a.fx->SetChunk(kJuceChunk, back.record()), kResultOk);
-    EXPECT_DOUBLE_EQ(a.value(first.c_str()), 0.375);
+    ASSERT_EQ(a.parameters->UpdateParameterNormalizedValue(first.c_str(), 0.8, 0), kResultOk);
+    auto back = saveChunk(*b.parameters, kJuceChunk);
+    EXPECT_EQ(a.parameters->SetChunk(kJuceChunk, back.record()), kResultOk);
+    EXPECT_DOUBLE_EQ(valueOf(a, first.c_str()), 0.375);
 }
 
 TEST_F(AaxModule, AudioSuitePassesKeepTheWindowWithoutLatency)
 {
     registerEffect();
-    ModuleInstance instance(host.registration.procs.at(0)(), host);
-    host.setEffectParameters(instance.fx);
+    EffectInstance instance(host.registration.procs.at(0)(), host);
+    host.setEffectParameters(instance.parameters);
     auto* suite = create<AAX_IACFHostProcessor>(3, kIID_HostProcessor);
     ASSERT_EQ(suite->Initialize(host.root()), kResultOk);
 
@@ -440,8 +384,8 @@ TEST_F(AaxModule, AudioSuitePassesKeepTheWindowWithoutLatency)
 TEST_F(AaxModule, GuiAttachesToTheHostsX11Window)
 {
     registerEffect();
-    ModuleInstance instance(host.registration.procs.at(0)(), host);
-    host.setEffectParameters(instance.fx);
+    EffectInstance instance(host.registration.procs.at(0)(), host);
+    host.setEffectParameters(instance.parameters);
     auto* gui = create<AAX_IACFEffectGUI>(1, kIID_EffectGUI);
     ViewSize size{-1.0f, -1.0f};
     EXPECT_EQ(gui->GetViewSize(&size), kResultNoHostInterface);

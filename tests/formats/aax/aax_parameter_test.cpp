@@ -42,9 +42,6 @@ TEST(AaxParameter, ANewParameterHoldsItsDefault)
     EXPECT_EQ(parameter->GetValue(), 0.25f);
     EXPECT_EQ(parameter->GetNormalizedDefaultValue(), 0.25);
     EXPECT_EQ(parameter->GetNumberOfSteps(), 128u);
-    EXPECT_EQ(parameter->GetType(), kParameterTypeContinuous);
-    EXPECT_EQ(parameter->GetOrientation(), 0);
-    EXPECT_TRUE(parameter->Automatable());
 
     parameter->SetNormalizedDefaultValue(1.7);
     EXPECT_EQ(parameter->GetNormalizedDefaultValue(), 1.0);

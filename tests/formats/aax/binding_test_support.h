@@ -4,7 +4,7 @@
 // framework's test processor (or a variant) behind it.
 
 #include "formats/aax/juce_aax_processor.h"
-#include "tests/formats/aax/fake_host.h"
+#include "tests/formats/aax/effect_instance.h"
 #include "tests/processor/test_processor.h"
 
 #include <gtest/gtest.h>
@@ -39,48 +39,19 @@ protected:
     FakeHost host;
 };
 
-// The effect's parameters object, created by its factory, initialised, and its fields reset as a host
-// does before the first render callback.
-class Instance
+// The processor wrapper's effect-parameters object, created by its factory.
+class Instance : public EffectInstance
 {
 public:
     explicit Instance(FakeHost& host, bool resetFields = true)
+        : EffectInstance(AAXClasses::JuceAAX_Processor::Create(), host, resetFields),
+          object(dynamic_cast<AAXClasses::JuceAAX_Processor*>(parameters))
     {
-        IACFUnknown* created = AAXClasses::JuceAAX_Processor::Create();
-        void* facing = nullptr;
-        EXPECT_EQ(created->QueryInterface(kIID_EffectParametersV2, &facing), kResultOk);
-        parameters = static_cast<AAX_IACFEffectParameters_V2*>(facing);
-        object = dynamic_cast<AAXClasses::JuceAAX_Processor*>(parameters);
-        initResult = parameters->Initialize(host.root());
-        if (resetFields)
-        {
-            EXPECT_EQ(parameters->ResetFieldData(kFieldInstance, &instanceField, sizeof instanceField),
-                      kResultOk);
-            EXPECT_EQ(parameters->ResetFieldData(kFieldPrepared, &preparedField, sizeof preparedField),
-                      kResultOk);
-        }
     }
-    ~Instance()
-    {
-        parameters->Uninitialize();
-        parameters->Release();
-    }
-    Instance(const Instance&) = delete;
-    Instance& operator=(const Instance&) = delete;
 
     TestProcessor& processor() const { return *dynamic_cast<TestProcessor*>(object->getProcessor()); }
 
-    // A render context over the instance's fields.
-    RenderContext context(const float* const* inputs, float* const* outputs, const std::int32_t* length) const
-    {
-        return RenderContext{inputs, outputs, length, &instanceField, &preparedField};
-    }
-
-    AAX_IACFEffectParameters_V2* parameters = nullptr;
     AAXClasses::JuceAAX_Processor* object = nullptr;
-    Result initResult = -1;
-    void* instanceField = nullptr;
-    std::int32_t preparedField = 0;
 };
 
 } // namespace vk::aax::test

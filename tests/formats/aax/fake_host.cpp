@@ -1,6 +1,7 @@
 #include "tests/formats/aax/fake_host.h"
 
 #include <cstdio>
+#include <functional>
 #include <sstream>
 
 namespace vk::aax::test
@@ -9,13 +10,7 @@ namespace vk::aax::test
 namespace
 {
 
-struct NamedGuid
-{
-    const Guid* guid;
-    const char* name;
-};
-
-const NamedGuid kGuidNames[] = {
+const std::pair<const Guid*, const char*> kGuidNames[] = {
     {&kIID_IACFUnknown, "IACFUnknown"},
     {&kIID_ComponentFactory, "ComponentFactory"},
     {&kIID_RegisteredCollection, "RegisteredCollection"},
@@ -46,31 +41,29 @@ const NamedGuid kGuidNames[] = {
     {&kIID_EffectParametersV2, "EffectParametersV2"},
 };
 
-std::string join(const std::vector<std::string>& parts)
+// Writes the answer a script gives a query or a creation: the object on a grant, and next to an error.
+Result scripted(Answer answer, void** out, const std::function<void*()>& object)
 {
-    std::string text;
-    for (const auto& part : parts)
-        text += (text.empty() ? "" : ",") + part;
-    return text;
+    *out = nullptr;
+    if (answer == Answer::Grant || answer == Answer::ErrorWithPointer)
+        *out = object();
+    return answer == Answer::Grant || answer == Answer::NullSuccess ? kResultOk : kResultNoSuchInterface;
 }
 
 // The root interface: answers each query with the kept object registered for that interface.
 class FakeRoot final : public FakeObject<IACFUnknown>
 {
 public:
-    FakeRoot(FakeHost& host) : FakeObject(host, "host", {}) {}
+    using FakeObject::FakeObject;
     Result QueryInterface(const Guid& iid, void** out) override
     {
         m_host.record("host#0(" + guidName(iid) + ")");
-        if (IACFUnknown* instance = m_host.instanceParametersFor(iid))
-            return instance->QueryInterface(iid, out);
-        IACFUnknown* object = m_host.keptObjectFor(iid);
-        if (object == nullptr)
-        {
-            *out = nullptr;
-            return kResultNoSuchInterface;
-        }
-        return object->QueryInterface(iid, out);
+        const bool parameters = iid == kIID_EffectParameters || iid == kIID_EffectParametersV2;
+        IACFUnknown* object = parameters && m_host.instanceParameters() != nullptr
+                                  ? m_host.instanceParameters()
+                                  : m_host.keptObjectFor(iid);
+        *out = nullptr;
+        return object != nullptr ? object->QueryInterface(iid, out) : kResultNoSuchInterface;
     }
 };
 
@@ -81,21 +74,7 @@ public:
     Result CreateInstance(const Guid& classId, IACFUnknown* outer, const Guid& iid, void** out) override
     {
         rec(3, {guidName(classId), arg(outer), guidName(iid)});
-        *out = nullptr;
-        switch (m_host.createAnswer(classId))
-        {
-        case Answer::Grant:
-            *out = m_host.create(classId);
-            return kResultOk;
-        case Answer::Refuse:
-            return kResultNoSuchInterface;
-        case Answer::NullSuccess:
-            return kResultOk;
-        case Answer::ErrorWithPointer:
-            *out = m_host.create(classId);
-            return kResultNoSuchInterface;
-        }
-        return kResultNoSuchInterface;
+        return scripted(m_host.createAnswer(classId), out, [&] { return m_host.create(classId); });
     }
 };
 
@@ -109,7 +88,7 @@ public:
     }
     Result SetManufacturerName(const char* name) override { return rec(8, {arg(name)}); }
     Result AddPackageName(const char* name) override { return rec(9, {arg(name)}); }
-    Result SetPackageVersion(std::uint32_t version) override { return rec(10, {arg(version)}); }
+    Result SetPackageVersion(U32 version) override { return rec(10, {arg(version)}); }
     Result SetProperties(IACFUnknown* map) override { return rec(11, {arg(map)}); }
 };
 
@@ -119,18 +98,15 @@ public:
     using FakeObject::FakeObject;
     Result AddComponent(IACFUnknown* component) override { return rec(3, {arg(component)}); }
     Result AddName(const char* name) override { return rec(4, {arg(name)}); }
-    Result AddCategory(std::uint32_t bits) override { return rec(5, {arg(bits)}); }
+    Result AddCategory(U32 bits) override { return rec(5, {arg(bits)}); }
     Result AddCategoryWith(Opaque a, Opaque b) override { return rec(6, {arg(a), arg(b)}); }
-    Result AddProcPtr(CreateObjectProc proc, std::uint32_t id) override
+    Result AddProcPtr(CreateObjectProc proc, U32 id) override
     {
         m_host.registration.procs[id] = proc;
         return rec(7, {arg(reinterpret_cast<const void*>(proc)), arg(id)});
     }
     Result SetProperties(IACFUnknown* map) override { return rec(8, {arg(map)}); }
-    Result AddResourceInfo(std::uint32_t type, const char* file) override
-    {
-        return rec(9, {arg(type), arg(file)});
-    }
+    Result AddResourceInfo(U32 type, const char* file) override { return rec(9, {arg(type), arg(file)}); }
     Result AddMeter(Opaque a, Opaque b, IACFUnknown* map) override
     {
         return rec(10, {arg(a), arg(b), arg(map)});
@@ -146,20 +122,20 @@ class FakeComponentDescriptor final : public FakeObject<IHostComponentDescriptor
 public:
     using FakeObject::FakeObject;
     Result Clear() override { return rec(3); }
-    Result FieldOperation4(Opaque a) override { return rec(4, {arg(a)}); }
-    Result AddAudioIn(std::uint32_t field) override { return rec(5, {arg(field)}); }
-    Result AddAudioOut(std::uint32_t field) override { return rec(6, {arg(field)}); }
-    Result AddAudioBufferLength(std::uint32_t field) override { return rec(7, {arg(field)}); }
-    Result FieldOperation8(Opaque a) override { return rec(8, {arg(a)}); }
-    Result FieldOperation9(Opaque a) override { return rec(9, {arg(a)}); }
-    Result FieldOperation10(Opaque a) override { return rec(10, {arg(a)}); }
-    Result FieldOperation11(Opaque a) override { return rec(11, {arg(a)}); }
-    Result FieldOperation12(Opaque a) override { return rec(12, {arg(a)}); }
-    Result AddPrivateData(std::uint32_t field, std::int32_t size, std::uint32_t options) override
+    Result FieldOperation4(Opaque a) override { return op(4, a); }
+    Result AddAudioIn(U32 field) override { return rec(5, {arg(field)}); }
+    Result AddAudioOut(U32 field) override { return rec(6, {arg(field)}); }
+    Result AddAudioBufferLength(U32 field) override { return rec(7, {arg(field)}); }
+    Result FieldOperation8(Opaque a) override { return op(8, a); }
+    Result FieldOperation9(Opaque a) override { return op(9, a); }
+    Result FieldOperation10(Opaque a) override { return op(10, a); }
+    Result FieldOperation11(Opaque a) override { return op(11, a); }
+    Result FieldOperation12(Opaque a) override { return op(12, a); }
+    Result AddPrivateData(U32 field, I32 size, U32 options) override
     {
         return rec(13, {arg(field), arg(size), arg(options)});
     }
-    Result FieldOperation14(Opaque a) override { return rec(14, {arg(a)}); }
+    Result FieldOperation14(Opaque a) override { return op(14, a); }
     Result FieldOperation15(Opaque a, Opaque b, Opaque c, Opaque d) override
     {
         return rec(15, {arg(a), arg(b), arg(c), arg(d)});
@@ -177,28 +153,53 @@ public:
     {
         return rec(17, {arg(a), arg(b), arg(map), arg(c), arg(d), arg(e)});
     }
-    Result FieldOperation18(Opaque a) override { return rec(18, {arg(a)}); }
-    Result Operation19(Opaque a) override { return rec(19, {arg(a)}); }
+    Result FieldOperation18(Opaque a) override { return op(18, a); }
+    Result Operation19(Opaque a) override { return op(19, a); }
 };
 
 class FakeHostServices final : public FakeObject<IHostServices>
 {
 public:
     using FakeObject::FakeObject;
-    Result Operation3(Opaque a) override { return rec(3, {arg(a)}); }
-    Result Trace(std::int32_t priority, const char* text) override
+    Result Operation3(Opaque a) override { return op(3, a); }
+    Result Trace(I32 priority, const char* text) override { return rec(4, {arg(priority), arg(text)}); }
+};
+
+class FakeAutomationDelegate final : public FakeObject<IHostAutomationDelegate>
+{
+public:
+    using FakeObject::FakeObject;
+    Result RegisterParameter(const char* id) override { return rec(3, {arg(id)}); }
+    Result UnregisterParameter(const char* id) override { return rec(4, {arg(id)}); }
+    Result PostSetValueRequest(const char* id, double value) override
     {
-        return rec(4, {arg(priority), arg(text)});
+        return rec(5, {arg(id), arg(value)});
     }
+    Result PostCurrentValue(const char* id, double value) override { return rec(6, {arg(id), arg(value)}); }
+    Result PostTouchRequest(const char* id) override { return rec(7, {arg(id)}); }
+    Result PostReleaseRequest(const char* id) override { return rec(8, {arg(id)}); }
+    Result Operation9(Opaque a) override { return op(9, a); }
+};
+
+class FakeProcessorDelegate final : public FakeObject<IHostProcessorDelegateV2>
+{
+public:
+    using FakeObject::FakeObject;
+    Result GetAudio(const float* const* inputs, I32 count, I64 location, I32* windowSize) override
+    {
+        return rec(3, {arg(static_cast<const void*>(inputs)), arg(count), arg(location), arg(*windowSize)});
+    }
+    I32 GetSideChainInputNum() override { return rec(4); }
+    Result Operation5(Opaque a) override { return op(5, a); }
 };
 
 } // namespace
 
 std::string guidName(const Guid& iid)
 {
-    for (const auto& named : kGuidNames)
-        if (*named.guid == iid)
-            return named.name;
+    for (const auto& [guid, name] : kGuidNames)
+        if (*guid == iid)
+            return name;
     return "unknown-guid";
 }
 
@@ -230,9 +231,8 @@ std::string arg(IACFUnknown* object)
 {
     if (object == nullptr)
         return "null";
-    if (const auto* fake = dynamic_cast<const FakeBase*>(object))
-        return fake->name();
-    return "foreign";
+    const auto* fake = dynamic_cast<const FakeBase*>(object);
+    return fake != nullptr ? fake->name() : "foreign";
 }
 
 FakeBase::FakeBase(FakeHost& host, std::string name, std::vector<Guid> iids)
@@ -246,31 +246,24 @@ FakeBase::~FakeBase()
         m_host.createdObjectGone(this);
 }
 
+bool FakeBase::implements(const Guid& iid) const
+{
+    for (const auto& own : m_iids)
+        if (own == iid)
+            return true;
+    return false;
+}
+
 Result FakeBase::answerQuery(IACFUnknown* self, const Guid& iid, void** out)
 {
     m_host.record(m_name + "#0(" + guidName(iid) + ")");
-    *out = nullptr;
-    bool implemented = false;
-    for (const auto& own : m_iids)
-        implemented = implemented || own == iid;
-    if (!implemented)
-        return kResultNoSuchInterface;
-    switch (m_host.queryAnswer(iid))
-    {
-    case Answer::Grant:
-        addRef();
-        *out = self;
-        return kResultOk;
-    case Answer::Refuse:
-        return kResultNoSuchInterface;
-    case Answer::NullSuccess:
-        return kResultOk;
-    case Answer::ErrorWithPointer:
-        addRef();
-        *out = self;
-        return kResultNoSuchInterface;
-    }
-    return kResultNoSuchInterface;
+    const Answer answer = implements(iid) ? m_host.queryAnswer(iid) : Answer::Refuse;
+    return scripted(answer, out,
+                    [&]() -> void*
+                    {
+                        addRef();
+                        return self;
+                    });
 }
 
 std::uint32_t FakeBase::addRef()
@@ -290,121 +283,11 @@ std::uint32_t FakeBase::release()
 
 Result FakeBase::rec(int position, const std::vector<std::string>& args) const
 {
-    m_host.record(m_name + "#" + std::to_string(position) + "(" + join(args) + ")");
+    std::string text;
+    for (const auto& part : args)
+        text += (text.empty() ? "" : ",") + part;
+    m_host.record(m_name + "#" + std::to_string(position) + "(" + text + ")");
     return m_host.succeed ? kResultOk : kFakeResultBase + position;
-}
-
-Result FakeController::GetSampleRate(float* rate) const
-{
-    *rate = sampleRate;
-    return rec(4, {"out"});
-}
-Result FakeController::GetInputStemFormat(std::int32_t* format) const
-{
-    *format = inputStem;
-    return rec(5, {"out"});
-}
-Result FakeController::GetOutputStemFormat(std::int32_t* format) const
-{
-    *format = outputStem;
-    return rec(6, {"out"});
-}
-Result FakeController::Query22(std::int32_t* value) const
-{
-    *value = 22;
-    return rec(22, {"out"});
-}
-
-Result FakeTransport::GetCurrentTempo(double* beatsPerMinute) const
-{
-    if (failing.count(3) == 0)
-        *beatsPerMinute = tempo;
-    const Result answer = rec(3, {"out"});
-    return failing.count(3) != 0 ? kFakeResultBase + 3 : answer;
-}
-Result FakeTransport::GetCurrentMeter(std::int32_t* num, std::int32_t* den) const
-{
-    if (failing.count(4) == 0)
-    {
-        *num = numerator;
-        *den = denominator;
-    }
-    const Result answer = rec(4, {"out", "out"});
-    return failing.count(4) != 0 ? kFakeResultBase + 4 : answer;
-}
-Result FakeTransport::IsTransportPlaying(bool* isPlaying) const
-{
-    if (failing.count(5) == 0)
-        *isPlaying = playing;
-    const Result answer = rec(5, {"out"});
-    return failing.count(5) != 0 ? kFakeResultBase + 5 : answer;
-}
-Result FakeTransport::GetCurrentTickPosition(std::int64_t* position) const
-{
-    if (failing.count(6) == 0)
-        *position = ticks;
-    const Result answer = rec(6, {"out"});
-    return failing.count(6) != 0 ? kFakeResultBase + 6 : answer;
-}
-Result FakeTransport::GetCurrentLoopPosition(bool* isLooping, std::int64_t* startTicks,
-                                             std::int64_t* endTicks) const
-{
-    if (failing.count(7) == 0)
-    {
-        *isLooping = looping;
-        *startTicks = loopStart;
-        *endTicks = loopEnd;
-    }
-    const Result answer = rec(7, {"out", "out", "out"});
-    return failing.count(7) != 0 ? kFakeResultBase + 7 : answer;
-}
-Result FakeTransport::GetCurrentNativeSampleLocation(std::int64_t* samples) const
-{
-    if (failing.count(8) == 0)
-        *samples = sampleLocation;
-    const Result answer = rec(8, {"out"});
-    return failing.count(8) != 0 ? kFakeResultBase + 8 : answer;
-}
-Result FakeTransport::GetTicksPerQuarter(std::uint32_t* perQuarter) const
-{
-    if (failing.count(11) == 0)
-        *perQuarter = ticksPerQuarter;
-    const Result answer = rec(11, {"out"});
-    return failing.count(11) != 0 ? kFakeResultBase + 11 : answer;
-}
-Result FakeTransport::GetTimeCodeInfo(std::int32_t* code, std::int32_t* offset) const
-{
-    if (failing.count(14) == 0)
-    {
-        *code = frameRateCode;
-        *offset = -3;
-    }
-    const Result answer = rec(14, {"out", "out"});
-    return failing.count(14) != 0 ? kFakeResultBase + 14 : answer;
-}
-
-void* FakeViewContainer::GetPtr()
-{
-    rec(4);
-    return window;
-}
-Result FakeViewContainer::GetModifiers(std::uint32_t* modifiers)
-{
-    *modifiers = 0x12;
-    return rec(5, {"out"});
-}
-
-Result FakeProcessorDelegate::GetAudio(const float* const* inputs, std::int32_t inputCount,
-                                       std::int64_t location, std::int32_t* windowSize)
-{
-    return rec(3, {arg(static_cast<const void*>(inputs)), arg(inputCount), arg(location), arg(*windowSize)});
-}
-
-Result FakeEffectParameters::GetNumberOfParameters(std::int32_t* count) const
-{
-    *count = std::int32_t(ids.size());
-    rec(6, {"out"});
-    return countResult;
 }
 
 Result FakeEffectParameters::GetParameterIDFromIndex(std::int32_t index, AAX_IString* id) const
@@ -414,12 +297,6 @@ Result FakeEffectParameters::GetParameterIDFromIndex(std::int32_t index, AAX_ISt
         return kResultUnknownParameter;
     id->Set(ids[std::size_t(index)].c_str());
     return kResultOk;
-}
-
-Result FakeEffectParameters::other(int position) const
-{
-    rec(position);
-    return kResultNotImplemented;
 }
 
 bool FakePropertyMap::GetProperty(std::uint32_t id, std::int32_t* value) const
@@ -432,43 +309,29 @@ bool FakePropertyMap::GetProperty(std::uint32_t id, std::int32_t* value) const
     return true;
 }
 
-Result FakePropertyMap::AddProperty(std::uint32_t id, std::int32_t value)
+template <typename Fake>
+Fake* FakeHost::keep(const char* name, std::vector<Guid> iids, bool fromRoot)
 {
-    properties[id] = value;
-    return rec(4, {arg(id), arg(value)});
-}
-
-bool FakePropertyMap::GetPropertyWith(std::uint32_t id, Opaque* value) const
-{
-    rec(7, {arg(id)});
-    *value = nullptr;
-    return true;
+    auto* object = new Fake(*this, name, std::move(iids));
+    m_kept.push_back(object);
+    if (fromRoot)
+        m_fromRoot.push_back(object);
+    return object;
 }
 
 FakeHost::FakeHost()
 {
-    auto keep = [this](FakeBase* object)
-    {
-        m_kept.push_back(object);
-        return object;
-    };
-    m_root = dynamic_cast<IACFUnknown*>(keep(new FakeRoot(*this)));
-    m_factory = dynamic_cast<IACFUnknown*>(keep(new FakeFactory(*this, "factory", {kIID_ComponentFactory})));
-    m_controller =
-        static_cast<FakeController*>(keep(new FakeController(*this, "controller", {kIID_Controller})));
-    m_controller2 =
-        static_cast<FakeController*>(keep(new FakeController(*this, "controller2", {kIID_ControllerV2})));
-    m_transport = static_cast<FakeTransport*>(keep(new FakeTransport(*this, "transport", {kIID_Transport})));
-    m_transport2 =
-        static_cast<FakeTransport*>(keep(new FakeTransport(*this, "transport2", {kIID_TransportV2})));
-    m_automation = static_cast<FakeAutomationDelegate*>(
-        keep(new FakeAutomationDelegate(*this, "automation", {kIID_AutomationDelegate})));
-    m_viewContainer =
-        static_cast<FakeViewContainer*>(keep(new FakeViewContainer(*this, "view", {kIID_ViewContainer})));
-    m_processorDelegate = static_cast<FakeProcessorDelegate*>(keep(new FakeProcessorDelegate(
-        *this, "delegate", {kIID_HostProcessorDelegate, kIID_HostProcessorDelegateV2})));
-    m_effectParameters = static_cast<FakeEffectParameters*>(
-        keep(new FakeEffectParameters(*this, "parameters", {kIID_EffectParameters})));
+    m_root = keep<FakeRoot>("host", {}, false);
+    keep<FakeFactory>("factory", {kIID_ComponentFactory});
+    m_controller = keep<FakeController>("controller", {kIID_Controller});
+    m_controller2 = keep<FakeController>("controller2", {kIID_ControllerV2});
+    m_transport = keep<FakeTransport>("transport", {kIID_Transport});
+    m_transport2 = keep<FakeTransport>("transport2", {kIID_TransportV2});
+    keep<FakeAutomationDelegate>("automation", {kIID_AutomationDelegate});
+    m_viewContainer = keep<FakeViewContainer>("view", {kIID_ViewContainer}, false);
+    m_processorDelegate =
+        keep<FakeProcessorDelegate>("delegate", {kIID_HostProcessorDelegate, kIID_HostProcessorDelegateV2});
+    m_effectParameters = keep<FakeEffectParameters>("parameters", {kIID_EffectParameters});
 }
 
 FakeHost::~FakeHost()
@@ -480,18 +343,6 @@ FakeHost::~FakeHost()
 IACFUnknown* FakeHost::root() const
 {
     return m_root;
-}
-
-Answer FakeHost::queryAnswer(const Guid& iid) const
-{
-    const auto found = m_queryAnswers.find(key(iid));
-    return found != m_queryAnswers.end() ? found->second : Answer::Grant;
-}
-
-Answer FakeHost::createAnswer(const Guid& classId) const
-{
-    const auto found = m_createAnswers.find(key(classId));
-    return found != m_createAnswers.end() ? found->second : Answer::Grant;
 }
 
 std::vector<std::string> FakeHost::calls(const std::string& objectName) const
@@ -514,58 +365,36 @@ bool FakeHost::balanced() const
     return m_liveCreated == 0;
 }
 
-IACFUnknown* FakeHost::instanceParametersFor(const Guid& iid) const
-{
-    return (iid == kIID_EffectParameters || iid == kIID_EffectParametersV2) ? m_instanceParameters : nullptr;
-}
-
 IACFUnknown* FakeHost::keptObjectFor(const Guid& iid) const
 {
-    if (iid == kIID_ComponentFactory)
-        return m_factory;
-    if (iid == kIID_Controller)
-        return m_controller;
-    if (iid == kIID_ControllerV2)
-        return m_controller2;
-    if (iid == kIID_Transport)
-        return m_transport;
-    if (iid == kIID_TransportV2)
-        return m_transport2;
-    if (iid == kIID_AutomationDelegate)
-        return m_automation;
-    if (iid == kIID_HostProcessorDelegate || iid == kIID_HostProcessorDelegateV2)
-        return m_processorDelegate;
-    if (iid == kIID_EffectParameters)
-        return m_effectParameters;
+    for (auto* object : m_fromRoot)
+        if (object->implements(iid))
+            return dynamic_cast<IACFUnknown*>(object);
     return nullptr;
 }
 
 IACFUnknown* FakeHost::create(const Guid& classId)
 {
-    IACFUnknown* object = nullptr;
+    const auto name = [this](const std::string& kind) { return kind + std::to_string(++m_counters[kind]); };
+    FakeBase* object = nullptr;
     if (classId == kCLSID_Collection)
-        object =
-            new FakeCollection(*this, nextName("collection"), {kIID_Collection, kIID_RegisteredCollection});
+        object = new FakeCollection(*this, name("collection"), {kIID_Collection, kIID_RegisteredCollection});
     else if (classId == kCLSID_EffectDescriptor)
-        object = new FakeEffectDescriptor(*this, nextName("effect"),
-                                          {kIID_EffectDescriptor, kIID_EffectDescriptorV2});
+        object =
+            new FakeEffectDescriptor(*this, name("effect"), {kIID_EffectDescriptor, kIID_EffectDescriptorV2});
     else if (classId == kCLSID_ComponentDescriptor)
-        object = new FakeComponentDescriptor(*this, nextName("component"),
+        object = new FakeComponentDescriptor(*this, name("component"),
                                              {kIID_ComponentDescriptor, kIID_ComponentDescriptorV2});
     else if (classId == kCLSID_PropertyMap)
-    {
-        auto* map = new FakePropertyMap(*this, nextName("map"), {kIID_PropertyMap, kIID_PropertyMapV2});
-        m_lastPropertyMap = map;
-        object = map;
-    }
+        object = m_lastPropertyMap =
+            new FakePropertyMap(*this, name("map"), {kIID_PropertyMap, kIID_PropertyMapV2});
     else if (classId == kCLSID_HostServices)
-        object = new FakeHostServices(*this, nextName("services"), {kIID_HostServices});
-    if (object != nullptr)
-    {
-        dynamic_cast<FakeBase*>(object)->created = true;
-        ++m_liveCreated;
-    }
-    return object;
+        object = new FakeHostServices(*this, name("services"), {kIID_HostServices});
+    if (object == nullptr)
+        return nullptr;
+    object->created = true;
+    ++m_liveCreated;
+    return dynamic_cast<IACFUnknown*>(object);
 }
 
 void FakeHost::createdObjectGone(const FakeBase* object)

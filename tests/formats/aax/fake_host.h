@@ -17,8 +17,8 @@
 #include "platform/aax/aax_host_interfaces.h"
 #include "platform/aax/aax_plugin_interfaces.h"
 
+#include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -39,6 +39,21 @@ constexpr Result kFakeResultBase = 1000;
 
 std::string guidName(const Guid& iid);
 
+// Argument texts for the log.
+std::string arg(const char* text);
+std::string arg(double value);
+std::string arg(std::int64_t value);
+std::string arg(const void* pointer);
+std::string arg(IACFUnknown* object);
+inline std::string arg(std::int32_t value)
+{
+    return arg(std::int64_t(value));
+}
+inline std::string arg(std::uint32_t value)
+{
+    return arg(std::int64_t(value));
+}
+
 class FakeHost;
 
 class FakeBase
@@ -48,14 +63,28 @@ public:
     virtual ~FakeBase();
     const std::string& name() const { return m_name; }
     int refs() const { return m_refs; }
+    bool implements(const Guid& iid) const;
     bool created = false; // made by the factory: the host counts it until it is gone
 
 protected:
+    using I32 = std::int32_t;
+    using I64 = std::int64_t;
+    using U32 = std::uint32_t;
+    using Str = AAX_IString;
+
     Result answerQuery(IACFUnknown* self, const Guid& iid, void** out);
     std::uint32_t addRef();
     std::uint32_t release();
     // Logs the call and answers 1000 + position.
     Result rec(int position, const std::vector<std::string>& args = {}) const;
+    Result op(int position, Opaque a) const { return rec(position, {arg(a)}); }
+    // Writes an answer, then logs the call with "out" for it.
+    template <typename Target, typename Value>
+    Result out(int position, Target* target, Value value) const
+    {
+        *target = value;
+        return rec(position, {"out"});
+    }
 
     FakeHost& m_host;
 
@@ -78,29 +107,6 @@ public:
     std::uint32_t Release() override { return release(); }
 };
 
-// Argument texts for the log.
-std::string arg(const char* text);
-std::string arg(double value);
-std::string arg(std::int64_t value);
-std::string arg(const void* pointer);
-std::string arg(IACFUnknown* object);
-inline std::string arg(std::int32_t value)
-{
-    return arg(std::int64_t(value));
-}
-inline std::string arg(std::uint32_t value)
-{
-    return arg(std::int64_t(value));
-}
-
-class FakeController;
-class FakeTransport;
-class FakeAutomationDelegate;
-class FakeViewContainer;
-class FakeProcessorDelegate;
-class FakeEffectParameters;
-class FakePropertyMap;
-
 // What a registration left with the host.
 struct RegisteredComponent
 {
@@ -112,6 +118,212 @@ struct Registration
 {
     std::map<std::uint32_t, CreateObjectProc> procs;
     std::vector<RegisteredComponent> components;
+};
+
+class FakeController final : public FakeObject<IHostControllerV2>
+{
+public:
+    using FakeObject::FakeObject;
+    float sampleRate = 48000.0f;
+    I32 inputStem = 0x00010002;
+    I32 outputStem = 0x00010002;
+
+    Result Query3(Opaque a) const override { return op(3, a); }
+    Result GetSampleRate(float* rate) const override { return out(4, rate, sampleRate); }
+    Result GetInputStemFormat(I32* format) const override { return out(5, format, inputStem); }
+    Result GetOutputStemFormat(I32* format) const override { return out(6, format, outputStem); }
+    Result Query7(Opaque a) const override { return op(7, a); }
+    Result Query8(Opaque a) const override { return op(8, a); }
+    Result Query9(Opaque a) const override { return op(9, a); }
+    Result SetSignalLatency(I32 samples) override { return rec(10, {arg(samples)}); }
+    Result Query11(Opaque a) const override { return op(11, a); }
+    Result Query12(Opaque a) const override { return op(12, a); }
+    Result Operation13(Opaque a) override { return op(13, a); }
+    Result Operation14(Opaque a) override { return op(14, a); }
+    Result Operation15(Opaque a) override { return op(15, a); }
+    Result Operation16(Opaque a) override { return op(16, a); }
+    Result Operation17(Opaque a) override { return op(17, a); }
+    Result Operation18(Opaque a) override { return op(18, a); }
+    Result Operation19(Opaque a) override { return op(19, a); }
+    Result Operation20(Opaque a) override { return op(20, a); }
+    Result Operation21(Opaque a) override { return op(21, a); }
+    Result Query22(I32* value) const override { return out(22, value, 22); }
+    Result Operation23(Opaque a) override { return op(23, a); }
+};
+
+class FakeTransport final : public FakeObject<IHostTransportV2>
+{
+public:
+    using FakeObject::FakeObject;
+    // The answers, and the positions that fail (answer 1000 + position and write nothing).
+    bool playing = true;
+    std::set<int> failing;
+
+    Result GetCurrentTempo(double* bpm) const override { return answer(3, {put(bpm, 120.0)}); }
+    Result GetCurrentMeter(I32* numerator, I32* denominator) const override
+    {
+        return answer(4, {put(numerator, 3), put(denominator, 4)});
+    }
+    Result IsTransportPlaying(bool* isPlaying) const override { return answer(5, {put(isPlaying, playing)}); }
+    Result GetCurrentTickPosition(I64* ticks) const override { return answer(6, {put(ticks, 960000)}); }
+    Result GetCurrentLoopPosition(bool* looping, I64* start, I64* end) const override
+    {
+        return answer(7, {put(looping, true), put(start, 100), put(end, 200)});
+    }
+    Result GetCurrentNativeSampleLocation(I64* samples) const override
+    {
+        return answer(8, {put(samples, 44100)});
+    }
+    Result Query9(Opaque a) const override { return op(9, a); }
+    Result Query10(Opaque a, Opaque b, Opaque c, Opaque d) const override
+    {
+        return rec(10, {arg(a), arg(b), arg(c), arg(d)});
+    }
+    Result GetTicksPerQuarter(std::uint32_t* ticks) const override
+    {
+        return answer(11, {put(ticks, 960000)});
+    }
+    Result Query12(Opaque a) const override { return op(12, a); }
+    Result Query13(Opaque a) const override { return op(13, a); }
+    Result GetTimeCodeInfo(I32* frameRateCode, I32* offset) const override
+    {
+        return answer(14, {put(frameRateCode, 5), put(offset, -3)});
+    }
+    Result Query15(Opaque a) const override { return op(15, a); }
+    Result Query16(Opaque a) const override { return op(16, a); }
+
+private:
+    template <typename Target, typename Value>
+    static std::function<void()> put(Target* target, Value value)
+    {
+        return [target, value] { *target = Target(value); };
+    }
+    // Writes the answers and logs an "out" for each, unless the position fails.
+    Result answer(int position, std::initializer_list<std::function<void()>> writes) const
+    {
+        const bool fails = failing.count(position) != 0;
+        for (const auto& write : writes)
+            if (!fails)
+                write();
+        const Result result = rec(position, std::vector<std::string>(writes.size(), "out"));
+        return fails ? kFakeResultBase + position : result;
+    }
+};
+
+class FakeViewContainer final : public FakeObject<IHostViewContainer>
+{
+public:
+    using FakeObject::FakeObject;
+    // The view type and native window the container answers (type: its position's answer when unset),
+    // and what the parameter mouse events answer (their positions' answers when unset).
+    std::optional<I32> type;
+    void* window = reinterpret_cast<void*>(std::uintptr_t(0x5000));
+    std::optional<Result> mouseResult;
+
+    I32 GetType() override { return type.value_or(rec(3)); }
+    void* GetPtr() override
+    {
+        rec(4);
+        return window;
+    }
+    Result GetModifiers(U32* modifiers) override { return out(5, modifiers, 0x12u); }
+    Result SetViewSize(const ViewSize& size) override { return rec(6, {arg(size.height), arg(size.width)}); }
+    Result HandleParameterMouseDown(const char* id, U32 keys) override { return mouse(7, id, keys); }
+    Result HandleParameterMouseDrag(const char* id, U32 keys) override { return mouse(8, id, keys); }
+    Result HandleParameterMouseUp(const char* id, U32 keys) override { return mouse(9, id, keys); }
+
+private:
+    Result mouse(int position, const char* id, U32 modifiers) const
+    {
+        const Result answer = rec(position, {arg(id), arg(modifiers)});
+        return mouseResult.value_or(answer);
+    }
+};
+
+// The effect's parameters object as the GUI and the host processor find it through the host: a list of
+// identifiers. Only the two operations the GUI base calls are answered; the rest report "not
+// implemented" and are logged.
+class FakeEffectParameters final : public FakeObject<AAX_IACFEffectParameters>
+{
+public:
+    using FakeObject::FakeObject;
+    std::vector<std::string> ids;
+    Result countResult = kResultOk;
+
+    Result GetNumberOfParameters(I32* count) const override
+    {
+        out(6, count, I32(ids.size()));
+        return countResult;
+    }
+    Result GetParameterIDFromIndex(I32 index, Str* id) const override;
+
+    Result Initialize(IACFUnknown*) override { return other(3); }
+    Result Uninitialize() override { return other(4); }
+    Result NotificationReceived(U32, const void*, U32) override { return other(5); }
+    Result GetMasterBypassParameter(Str*) const override { return other(7); }
+    Result GetParameterIsAutomatable(const char*, bool*) const override { return other(8); }
+    Result GetParameterNumberOfSteps(const char*, I32*) const override { return other(9); }
+    Result GetParameterName(const char*, Str*) const override { return other(10); }
+    Result GetParameterNameOfLength(const char*, Str*, I32) const override { return other(11); }
+    Result GetParameterDefaultNormalizedValue(const char*, double*) const override { return other(12); }
+    Result SetParameterDefaultNormalizedValue(const char*, double) override { return other(13); }
+    Result GetParameterType(const char*, I32*) const override { return other(14); }
+    Result GetParameterOrientation(const char*, I32*) const override { return other(15); }
+    Result GetParameter(const char*, AAX_IParameter**) override { return other(16); }
+    Result GetParameterIndex(const char*, I32*) const override { return other(17); }
+    Result GetParameterValueInfo(const char*, I32, I32*) const override { return other(19); }
+    Result GetParameterValueFromString(const char*, double*, const Str&) const override { return other(20); }
+    Result GetParameterStringFromValue(const char*, double, Str*, I32) const override { return other(21); }
+    Result GetParameterValueString(const char*, Str*, I32) const override { return other(22); }
+    Result GetParameterNormalizedValue(const char*, double*) const override { return other(23); }
+    Result SetParameterNormalizedValue(const char*, double) override { return other(24); }
+    Result SetParameterNormalizedRelative(const char*, double) override { return other(25); }
+    Result TouchParameter(const char*) override { return other(26); }
+    Result ReleaseParameter(const char*) override { return other(27); }
+    Result UpdateParameterTouch(const char*, bool) override { return other(28); }
+    Result UpdateParameterNormalizedValue(const char*, double, I32) override { return other(29); }
+    Result UpdateParameterNormalizedRelative(const char*, double) override { return other(30); }
+    Result GenerateCoefficients() override { return other(31); }
+    Result ResetFieldData(U32, void*, U32) const override { return other(32); }
+    Result GetNumberOfChunks(I32*) const override { return other(33); }
+    Result GetChunkIDFromIndex(I32, U32*) const override { return other(34); }
+    Result GetChunkSize(U32, U32*) const override { return other(35); }
+    Result GetChunk(U32, ChunkRecord*) const override { return other(36); }
+    Result SetChunk(U32, const ChunkRecord*) override { return other(37); }
+    Result CompareActiveChunk(const ChunkRecord*, bool*) const override { return other(38); }
+    Result GetNumberOfChanges(I32*) const override { return other(39); }
+    Result TimerWakeup() override { return other(40); }
+    Result GetCurveData(U32, const float*, U32, float*) const override { return other(41); }
+    Result GetCustomData(U32, U32, void*, U32*) const override { return other(42); }
+
+private:
+    Result other(int position) const
+    {
+        rec(position);
+        return kResultNotImplemented;
+    }
+};
+
+class FakePropertyMap final : public FakeObject<IHostPropertyMapV2>
+{
+public:
+    using FakeObject::FakeObject;
+    std::map<U32, I32> properties;
+
+    bool GetProperty(U32 id, I32* value) const override;
+    Result AddProperty(U32 id, I32 value) override
+    {
+        properties[id] = value;
+        return rec(4, {arg(id), arg(value)});
+    }
+    Result RemoveProperty(U32 id) override { return rec(5, {arg(id)}); }
+    Result AddPropertyWith(U32 id, Opaque value) override { return rec(6, {arg(id), arg(value)}); }
+    bool GetPropertyWith(U32 id, Opaque* value) const override
+    {
+        rec(7, {arg(id)});
+        *value = nullptr;
+        return true;
+    }
 };
 
 class FakeHost
@@ -128,8 +340,8 @@ public:
     // How queries for an interface and creations of a class are answered (Grant when not set).
     void answerQuery(const Guid& iid, Answer answer) { m_queryAnswers[key(iid)] = answer; }
     void answerCreate(const Guid& classId, Answer answer) { m_createAnswers[key(classId)] = answer; }
-    Answer queryAnswer(const Guid& iid) const;
-    Answer createAnswer(const Guid& classId) const;
+    Answer queryAnswer(const Guid& iid) const { return answerFrom(m_queryAnswers, iid); }
+    Answer createAnswer(const Guid& classId) const { return answerFrom(m_createAnswers, classId); }
 
     // Every call so far, and the calls of one object without its IACFUnknown traffic.
     const std::vector<std::string>& log() const { return m_log; }
@@ -142,6 +354,7 @@ public:
     // The object the root answers the effect-parameters interfaces with: the instance's own (null: the
     // host's recording stand-in). Not counted by the host.
     void setEffectParameters(IACFUnknown* instance) { m_instanceParameters = instance; }
+    IACFUnknown* instanceParameters() const { return m_instanceParameters; }
     Registration registration;
 
     // True when every kept object holds only the host's own reference and every created object is gone.
@@ -154,25 +367,27 @@ public:
     FakeController& controller2() const { return *m_controller2; }
     FakeTransport& transport() const { return *m_transport; }
     FakeTransport& transport2() const { return *m_transport2; }
-    FakeAutomationDelegate& automation() const { return *m_automation; }
     FakeViewContainer& viewContainer() const { return *m_viewContainer; }
-    FakeProcessorDelegate& processorDelegate() const { return *m_processorDelegate; }
+    const FakeBase& processorDelegate() const { return *m_processorDelegate; }
     FakeEffectParameters& effectParameters() const { return *m_effectParameters; }
     // The most recently created property map, or null.
     FakePropertyMap* lastPropertyMap() const { return m_lastPropertyMap; }
 
     // Bookkeeping for the fakes themselves.
     IACFUnknown* keptObjectFor(const Guid& iid) const;
-    IACFUnknown* instanceParametersFor(const Guid& iid) const;
     IACFUnknown* create(const Guid& classId);
     void createdObjectGone(const FakeBase* object);
-    std::string nextName(const std::string& kind) { return kind + std::to_string(++m_counters[kind]); }
 
 private:
-    static std::string key(const Guid& guid)
+    static std::string key(const Guid& guid) { return std::string(reinterpret_cast<const char*>(&guid), 16); }
+    static Answer answerFrom(const std::map<std::string, Answer>& answers, const Guid& guid)
     {
-        return std::string(reinterpret_cast<const char*>(&guid), sizeof guid);
+        const auto found = answers.find(key(guid));
+        return found != answers.end() ? found->second : Answer::Grant;
     }
+    // A kept object, handed out by the root for its interfaces unless `fromRoot` is false.
+    template <typename Fake>
+    Fake* keep(const char* name, std::vector<Guid> iids, bool fromRoot = true);
 
     std::vector<std::string> m_log;
     std::map<std::string, Answer> m_queryAnswers;
@@ -180,239 +395,18 @@ private:
     std::map<std::string, int> m_counters;
     int m_liveCreated = 0;
     FakePropertyMap* m_lastPropertyMap = nullptr;
+    IACFUnknown* m_instanceParameters = nullptr;
 
+    std::vector<FakeBase*> m_kept;
+    std::vector<FakeBase*> m_fromRoot;
     IACFUnknown* m_root = nullptr;
-    IACFUnknown* m_factory = nullptr;
     FakeController* m_controller = nullptr;
     FakeController* m_controller2 = nullptr;
     FakeTransport* m_transport = nullptr;
     FakeTransport* m_transport2 = nullptr;
-    FakeAutomationDelegate* m_automation = nullptr;
     FakeViewContainer* m_viewContainer = nullptr;
-    FakeProcessorDelegate* m_processorDelegate = nullptr;
+    FakeBase* m_processorDelegate = nullptr;
     FakeEffectParameters* m_effectParameters = nullptr;
-    IACFUnknown* m_instanceParameters = nullptr;
-    std::vector<FakeBase*> m_kept;
-};
-
-class FakeController final : public FakeObject<IHostControllerV2>
-{
-public:
-    using FakeObject::FakeObject;
-    float sampleRate = 48000.0f;
-    std::int32_t inputStem = 0x00010002;
-    std::int32_t outputStem = 0x00010002;
-
-    Result Query3(Opaque out) const override { return rec(3, {arg(out)}); }
-    Result GetSampleRate(float* rate) const override;
-    Result GetInputStemFormat(std::int32_t* format) const override;
-    Result GetOutputStemFormat(std::int32_t* format) const override;
-    Result Query7(Opaque out) const override { return rec(7, {arg(out)}); }
-    Result Query8(Opaque out) const override { return rec(8, {arg(out)}); }
-    Result Query9(Opaque out) const override { return rec(9, {arg(out)}); }
-    Result SetSignalLatency(std::int32_t samples) override { return rec(10, {arg(samples)}); }
-    Result Query11(Opaque out) const override { return rec(11, {arg(out)}); }
-    Result Query12(Opaque out) const override { return rec(12, {arg(out)}); }
-    Result Operation13(Opaque a) override { return rec(13, {arg(a)}); }
-    Result Operation14(Opaque a) override { return rec(14, {arg(a)}); }
-    Result Operation15(Opaque a) override { return rec(15, {arg(a)}); }
-    Result Operation16(Opaque a) override { return rec(16, {arg(a)}); }
-    Result Operation17(Opaque a) override { return rec(17, {arg(a)}); }
-    Result Operation18(Opaque a) override { return rec(18, {arg(a)}); }
-    Result Operation19(Opaque a) override { return rec(19, {arg(a)}); }
-    Result Operation20(Opaque a) override { return rec(20, {arg(a)}); }
-    Result Operation21(Opaque a) override { return rec(21, {arg(a)}); }
-    Result Query22(std::int32_t* value) const override;
-    Result Operation23(Opaque a) override { return rec(23, {arg(a)}); }
-};
-
-class FakeTransport final : public FakeObject<IHostTransportV2>
-{
-public:
-    using FakeObject::FakeObject;
-    // The answers, and the positions that fail (answer 1000 + position and write nothing).
-    bool playing = true;
-    double tempo = 120.0;
-    std::int32_t numerator = 3;
-    std::int32_t denominator = 4;
-    std::int64_t ticks = 960000;
-    bool looping = true;
-    std::int64_t loopStart = 100;
-    std::int64_t loopEnd = 200;
-    std::int64_t sampleLocation = 44100;
-    std::uint32_t ticksPerQuarter = 960000;
-    std::int32_t frameRateCode = 5;
-    std::set<int> failing;
-
-    Result GetCurrentTempo(double* beatsPerMinute) const override;
-    Result GetCurrentMeter(std::int32_t* numerator, std::int32_t* denominator) const override;
-    Result IsTransportPlaying(bool* playing) const override;
-    Result GetCurrentTickPosition(std::int64_t* ticks) const override;
-    Result GetCurrentLoopPosition(bool* looping, std::int64_t* startTicks,
-                                  std::int64_t* endTicks) const override;
-    Result GetCurrentNativeSampleLocation(std::int64_t* samples) const override;
-    Result Query9(Opaque out) const override { return rec(9, {arg(out)}); }
-    Result Query10(Opaque a, Opaque b, Opaque c, Opaque d) const override
-    {
-        return rec(10, {arg(a), arg(b), arg(c), arg(d)});
-    }
-    Result GetTicksPerQuarter(std::uint32_t* ticks) const override;
-    Result Query12(Opaque out) const override { return rec(12, {arg(out)}); }
-    Result Query13(Opaque out) const override { return rec(13, {arg(out)}); }
-    Result GetTimeCodeInfo(std::int32_t* frameRateCode, std::int32_t* offset) const override;
-    Result Query15(Opaque out) const override { return rec(15, {arg(out)}); }
-    Result Query16(Opaque out) const override { return rec(16, {arg(out)}); }
-};
-
-class FakeAutomationDelegate final : public FakeObject<IHostAutomationDelegate>
-{
-public:
-    using FakeObject::FakeObject;
-    Result RegisterParameter(const char* id) override { return rec(3, {arg(id)}); }
-    Result UnregisterParameter(const char* id) override { return rec(4, {arg(id)}); }
-    Result PostSetValueRequest(const char* id, double value) override
-    {
-        return rec(5, {arg(id), arg(value)});
-    }
-    Result PostCurrentValue(const char* id, double value) override { return rec(6, {arg(id), arg(value)}); }
-    Result PostTouchRequest(const char* id) override { return rec(7, {arg(id)}); }
-    Result PostReleaseRequest(const char* id) override { return rec(8, {arg(id)}); }
-    Result Operation9(Opaque a) override { return rec(9, {arg(a)}); }
-};
-
-class FakeViewContainer final : public FakeObject<IHostViewContainer>
-{
-public:
-    using FakeObject::FakeObject;
-    // The view type and native window the container answers (type: its position's answer when unset),
-    // and what the parameter mouse events answer (their positions' answers when unset).
-    std::optional<std::int32_t> type;
-    void* window = reinterpret_cast<void*>(std::uintptr_t(0x5000));
-    std::optional<Result> mouseResult;
-
-    std::int32_t GetType() override
-    {
-        const Result answer = rec(3);
-        return type ? *type : answer;
-    }
-    void* GetPtr() override;
-    Result GetModifiers(std::uint32_t* modifiers) override;
-    Result SetViewSize(const ViewSize& size) override { return rec(6, {arg(size.height), arg(size.width)}); }
-    Result HandleParameterMouseDown(const char* id, std::uint32_t modifiers) override
-    {
-        const Result answer = rec(7, {arg(id), arg(modifiers)});
-        return mouseResult ? *mouseResult : answer;
-    }
-    Result HandleParameterMouseDrag(const char* id, std::uint32_t modifiers) override
-    {
-        const Result answer = rec(8, {arg(id), arg(modifiers)});
-        return mouseResult ? *mouseResult : answer;
-    }
-    Result HandleParameterMouseUp(const char* id, std::uint32_t modifiers) override
-    {
-        const Result answer = rec(9, {arg(id), arg(modifiers)});
-        return mouseResult ? *mouseResult : answer;
-    }
-};
-
-class FakeProcessorDelegate final : public FakeObject<IHostProcessorDelegateV2>
-{
-public:
-    using FakeObject::FakeObject;
-    Result GetAudio(const float* const* inputs, std::int32_t inputCount, std::int64_t location,
-                    std::int32_t* windowSize) override;
-    std::int32_t GetSideChainInputNum() override { return rec(4); }
-    Result Operation5(Opaque a) override { return rec(5, {arg(a)}); }
-};
-
-// The effect's parameters object as the GUI and the host processor find it through the host: a list of
-// identifiers. Only the two operations the GUI base calls are answered; the rest report "not
-// implemented" and are logged.
-class FakeEffectParameters final : public FakeObject<AAX_IACFEffectParameters>
-{
-public:
-    using FakeObject::FakeObject;
-    std::vector<std::string> ids;
-    Result countResult = kResultOk;
-
-    Result GetNumberOfParameters(std::int32_t* count) const override;
-    Result GetParameterIDFromIndex(std::int32_t index, AAX_IString* id) const override;
-
-    Result Initialize(IACFUnknown*) override { return other(3); }
-    Result Uninitialize() override { return other(4); }
-    Result NotificationReceived(std::uint32_t, const void*, std::uint32_t) override { return other(5); }
-    Result GetMasterBypassParameter(AAX_IString*) const override { return other(7); }
-    Result GetParameterIsAutomatable(const char*, bool*) const override { return other(8); }
-    Result GetParameterNumberOfSteps(const char*, std::int32_t*) const override { return other(9); }
-    Result GetParameterName(const char*, AAX_IString*) const override { return other(10); }
-    Result GetParameterNameOfLength(const char*, AAX_IString*, std::int32_t) const override
-    {
-        return other(11);
-    }
-    Result GetParameterDefaultNormalizedValue(const char*, double*) const override { return other(12); }
-    Result SetParameterDefaultNormalizedValue(const char*, double) override { return other(13); }
-    Result GetParameterType(const char*, std::int32_t*) const override { return other(14); }
-    Result GetParameterOrientation(const char*, std::int32_t*) const override { return other(15); }
-    Result GetParameter(const char*, AAX_IParameter**) override { return other(16); }
-    Result GetParameterIndex(const char*, std::int32_t*) const override { return other(17); }
-    Result GetParameterValueInfo(const char*, std::int32_t, std::int32_t*) const override
-    {
-        return other(19);
-    }
-    Result GetParameterValueFromString(const char*, double*, const AAX_IString&) const override
-    {
-        return other(20);
-    }
-    Result GetParameterStringFromValue(const char*, double, AAX_IString*, std::int32_t) const override
-    {
-        return other(21);
-    }
-    Result GetParameterValueString(const char*, AAX_IString*, std::int32_t) const override
-    {
-        return other(22);
-    }
-    Result GetParameterNormalizedValue(const char*, double*) const override { return other(23); }
-    Result SetParameterNormalizedValue(const char*, double) override { return other(24); }
-    Result SetParameterNormalizedRelative(const char*, double) override { return other(25); }
-    Result TouchParameter(const char*) override { return other(26); }
-    Result ReleaseParameter(const char*) override { return other(27); }
-    Result UpdateParameterTouch(const char*, bool) override { return other(28); }
-    Result UpdateParameterNormalizedValue(const char*, double, std::int32_t) override { return other(29); }
-    Result UpdateParameterNormalizedRelative(const char*, double) override { return other(30); }
-    Result GenerateCoefficients() override { return other(31); }
-    Result ResetFieldData(std::uint32_t, void*, std::uint32_t) const override { return other(32); }
-    Result GetNumberOfChunks(std::int32_t*) const override { return other(33); }
-    Result GetChunkIDFromIndex(std::int32_t, std::uint32_t*) const override { return other(34); }
-    Result GetChunkSize(std::uint32_t, std::uint32_t*) const override { return other(35); }
-    Result GetChunk(std::uint32_t, ChunkRecord*) const override { return other(36); }
-    Result SetChunk(std::uint32_t, const ChunkRecord*) override { return other(37); }
-    Result CompareActiveChunk(const ChunkRecord*, bool*) const override { return other(38); }
-    Result GetNumberOfChanges(std::int32_t*) const override { return other(39); }
-    Result TimerWakeup() override { return other(40); }
-    Result GetCurveData(std::uint32_t, const float*, std::uint32_t, float*) const override
-    {
-        return other(41);
-    }
-    Result GetCustomData(std::uint32_t, std::uint32_t, void*, std::uint32_t*) const override
-    {
-        return other(42);
-    }
-
-private:
-    Result other(int position) const;
-};
-
-class FakePropertyMap final : public FakeObject<IHostPropertyMapV2>
-{
-public:
-    using FakeObject::FakeObject;
-    std::map<std::uint32_t, std::int32_t> properties;
-
-    bool GetProperty(std::uint32_t id, std::int32_t* value) const override;
-    Result AddProperty(std::uint32_t id, std::int32_t value) override;
-    Result RemoveProperty(std::uint32_t id) override { return rec(5, {arg(id)}); }
-    Result AddPropertyWith(std::uint32_t id, Opaque value) override { return rec(6, {arg(id), arg(value)}); }
-    bool GetPropertyWith(std::uint32_t id, Opaque* value) const override;
 };
 
 } // namespace vk::aax::test

@@ -10,29 +10,21 @@ namespace vk::aax::test
 namespace
 {
 
-void put32(std::string& out, std::uint32_t v)
+// WAV numbers are little-endian, as this machine's are.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian machine");
+
+template <typename Number>
+void put(std::string& out, Number value)
 {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(char((v >> (8 * i)) & 0xff));
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-void put16(std::string& out, std::uint16_t v)
+template <typename Number>
+Number get(const std::string& in, std::size_t at)
 {
-    out.push_back(char(v & 0xff));
-    out.push_back(char(v >> 8));
-}
-
-std::uint32_t get32(const std::string& in, std::size_t at)
-{
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | std::uint8_t(in[at + std::size_t(i)]);
-    return v;
-}
-
-std::uint16_t get16(const std::string& in, std::size_t at)
-{
-    return std::uint16_t(std::uint8_t(in[at]) | (std::uint8_t(in[at + 1]) << 8));
+    Number value{};
+    std::memcpy(&value, in.data() + at, sizeof value);
+    return value;
 }
 
 } // namespace
@@ -45,24 +37,20 @@ bool writeFloatWav(const std::string& path, const Channels& channels, int sample
     const auto frames = std::uint32_t(channels[0].size());
     const std::uint32_t dataBytes = frames * numChannels * 4u;
     std::string out = "RIFF";
-    put32(out, 36 + dataBytes);
+    put<std::uint32_t>(out, 36 + dataBytes);
     out += "WAVEfmt ";
-    put32(out, 16);
-    put16(out, 3); // IEEE float
-    put16(out, numChannels);
-    put32(out, std::uint32_t(sampleRate));
-    put32(out, std::uint32_t(sampleRate) * numChannels * 4u);
-    put16(out, std::uint16_t(numChannels * 4));
-    put16(out, 32);
+    put<std::uint32_t>(out, 16);
+    put<std::uint16_t>(out, 3); // IEEE float
+    put<std::uint16_t>(out, numChannels);
+    put<std::uint32_t>(out, std::uint32_t(sampleRate));
+    put<std::uint32_t>(out, std::uint32_t(sampleRate) * numChannels * 4u);
+    put<std::uint16_t>(out, std::uint16_t(numChannels * 4));
+    put<std::uint16_t>(out, 32);
     out += "data";
-    put32(out, dataBytes);
+    put<std::uint32_t>(out, dataBytes);
     for (std::uint32_t i = 0; i < frames; ++i)
         for (const auto& channel : channels)
-        {
-            std::uint32_t bits = 0;
-            std::memcpy(&bits, &channel[i], 4);
-            put32(out, bits);
-        }
+            put<float>(out, channel[i]);
     std::ofstream file(path, std::ios::binary);
     file.write(out.data(), std::streamsize(out.size()));
     return bool(file);
@@ -79,15 +67,15 @@ Channels readFloatWav(const std::string& path)
     for (std::size_t at = 12; at + 8 <= in.size();)
     {
         const std::string id = in.substr(at, 4);
-        const std::uint32_t size = get32(in, at + 4);
+        const auto size = get<std::uint32_t>(in, at + 4);
         const std::size_t body = at + 8;
         if (body + size > in.size())
             return {};
         if (id == "fmt " && size >= 16)
         {
-            const std::uint16_t tag = get16(in, body);
-            numChannels = get16(in, body + 2);
-            isFloat32 = (tag == 3 || tag == 0xFFFE) && get16(in, body + 14) == 32;
+            const auto tag = get<std::uint16_t>(in, body);
+            numChannels = get<std::uint16_t>(in, body + 2);
+            isFloat32 = (tag == 3 || tag == 0xFFFE) && get<std::uint16_t>(in, body + 14) == 32;
         }
         else if (id == "data" && isFloat32 && numChannels > 0)
         {
@@ -95,10 +83,7 @@ Channels readFloatWav(const std::string& path)
             Channels channels(numChannels, std::vector<float>(frames));
             for (std::size_t i = 0; i < frames; ++i)
                 for (std::size_t c = 0; c < numChannels; ++c)
-                {
-                    const std::uint32_t bits = get32(in, body + 4 * (i * numChannels + c));
-                    std::memcpy(&channels[c][i], &bits, 4);
-                }
+                    channels[c][i] = get<float>(in, body + 4 * (i * numChannels + c));
             return channels;
         }
         at = body + size + (size & 1u);

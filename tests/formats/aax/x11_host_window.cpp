@@ -7,9 +7,34 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 namespace vk::aax::test
 {
+
+namespace
+{
+
+// The window's children, or none when it cannot be asked.
+std::vector<::Window> childrenOf(void* connection, unsigned long window)
+{
+    auto* display = static_cast<::Display*>(connection);
+    ::Window root = 0;
+    ::Window parent = 0;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    if (display == nullptr)
+        return {};
+    XSync(display, False);
+    if (XQueryTree(display, window, &root, &parent, &children, &count) == 0)
+        return {};
+    std::vector<::Window> result(children, children + count);
+    if (children != nullptr)
+        XFree(children);
+    return result;
+}
+
+} // namespace
 
 bool hasDisplay()
 {
@@ -41,31 +66,14 @@ X11HostWindow::~X11HostWindow()
     XCloseDisplay(display);
 }
 
-int X11HostWindow::childCount() const
-{
-    auto* display = static_cast<::Display*>(m_display);
-    if (display == nullptr)
-        return -1;
-    ::Window root = 0;
-    ::Window parent = 0;
-    ::Window* children = nullptr;
-    unsigned int count = 0;
-    XSync(display, False);
-    if (XQueryTree(display, m_window, &root, &parent, &children, &count) == 0)
-        return -1;
-    if (children != nullptr)
-        XFree(children);
-    return int(count);
-}
-
 int X11HostWindow::waitForChildren(int expected, int boundMs) const
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
-    int count = childCount();
+    int count = int(childrenOf(m_display, m_window).size());
     while (count != expected && std::chrono::steady_clock::now() < end)
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        count = childCount();
+        count = int(childrenOf(m_display, m_window).size());
     }
     return count;
 }
@@ -73,23 +81,14 @@ int X11HostWindow::waitForChildren(int expected, int boundMs) const
 void X11HostWindow::firstChildSize(int& width, int& height) const
 {
     width = height = 0;
-    auto* display = static_cast<::Display*>(m_display);
-    if (display == nullptr)
-        return;
-    ::Window root = 0;
-    ::Window parent = 0;
-    ::Window* children = nullptr;
-    unsigned int count = 0;
-    XSync(display, False);
-    if (XQueryTree(display, m_window, &root, &parent, &children, &count) == 0 || count == 0)
-        return;
+    const auto children = childrenOf(m_display, m_window);
     XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display, children[0], &attributes) != 0)
+    if (!children.empty() &&
+        XGetWindowAttributes(static_cast<::Display*>(m_display), children[0], &attributes))
     {
         width = attributes.width;
         height = attributes.height;
     }
-    XFree(children);
 }
 
 } // namespace vk::aax::test

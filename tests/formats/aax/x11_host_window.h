@@ -28,8 +28,6 @@ public:
     void firstChildSize(int& width, int& height) const;
 
 private:
-    int childCount() const;
-
     void* m_display = nullptr;
     unsigned long m_window = 0;
 };
