@@ -4,92 +4,25 @@
 // input (XTest) and shows host automation; a hundred open/close cycles leave nothing behind.
 
 #include "display_test_support.h"
-#include "editor_test_support.h"
 #include "view_test_editor.h"
 #include "vst3_run_loop_host.h"
+#include "vst3_test_support.h"
 #include "x11_host_window.h"
 
-#include "formats/identity/vk_plugin_identity.h"
 #include "formats/vst3/vst3_controller.h"
 #include "formats/vst3/vst3_editor_view.h"
 #include "formats/vst3/vst3_message_thread.h"
-#include "formats/vst3/vst3_module_factory.h"
-#include "formats/vst3/vst3_processor.h"
 
 #include <gtest/gtest.h>
-
-#include <chrono>
-#include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace vk;
 using namespace vk::test;
 
-// The SDK's interfaces have no virtual destructors by design; the fakes below live on the stack.
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-
 namespace
 {
 [[maybe_unused]] const bool atomsReadyBeforeJuceStarts = hasDisplay() && internWindowManagerAtoms();
-
-template <typename Condition>
-bool waitUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(30))
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition())
-    {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-// The host's edit log.
-class EditLog : public IComponentHandler
-{
-public:
-    tresult PLUGIN_API beginEdit(ParamID id) override { return add("begin " + std::to_string(id)); }
-    tresult PLUGIN_API performEdit(ParamID id, ParamValue) override
-    {
-        return add("perform " + std::to_string(id));
-    }
-    tresult PLUGIN_API endEdit(ParamID id) override { return add("end " + std::to_string(id)); }
-    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
-    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-    std::vector<std::string> events(ParamID id)
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        std::vector<std::string> out;
-        const std::string suffix = " " + std::to_string(id);
-        for (const auto& e : m_events)
-            if (e.size() > suffix.size() && e.compare(e.size() - suffix.size(), suffix.size(), suffix) == 0)
-                out.push_back(e);
-        return out;
-    }
-    void clear()
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        m_events.clear();
-    }
-
-private:
-    tresult add(std::string e)
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        m_events.push_back(std::move(e));
-        return kResultOk;
-    }
-    std::mutex m_lock;
-    std::vector<std::string> m_events;
-};
 
 // The host's frame around the view: offers the host's run loop, and sizes the host's window.
 class HostFrame : public IPlugFrame
@@ -103,7 +36,6 @@ public:
 
     tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* r) override
     {
-        ++resizes;
         m_window.resize(r->getWidth(), r->getHeight());
         return view->onSize(r);
     }
@@ -114,10 +46,7 @@ public:
         *obj = nullptr;
         return kNoInterface;
     }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-    std::atomic<int> resizes{0};
+    VK_NO_REFCOUNT
 
 private:
     RunLoopHost& m_loop;
@@ -143,31 +72,19 @@ protected:
         m_loop.call(
             [&]
             {
-                auto& factory = vk::vst3::moduleFactory();
-                void* obj = nullptr;
-                factory.createInstance(reinterpret_cast<const char*>(vk::identity::kProcessorClassId.data()),
-                                       IComponent::iid, &obj);
-                m_component = static_cast<IComponent*>(obj);
-                factory.createInstance(reinterpret_cast<const char*>(vk::identity::kControllerClassId.data()),
-                                       IEditController::iid, &obj);
-                m_controller = static_cast<IEditController*>(obj);
                 // No run loop in the host context: only the view's frame may offer one.
-                m_component->initialize(nullptr);
-                m_controller->initialize(nullptr);
-                m_controller->setComponentHandler(&m_edits);
+                m_instance.create(nullptr, false);
+                m_instance.controller->setComponentHandler(&m_edits);
             });
     }
     void TearDown() override
     {
-        if (m_controller != nullptr)
+        if (m_instance.controller != nullptr)
             m_loop.call(
                 [&]
                 {
-                    m_controller->setComponentHandler(nullptr);
-                    m_controller->terminate();
-                    m_controller->release();
-                    m_component->terminate();
-                    m_component->release();
+                    m_instance.destroyController();
+                    m_instance.destroyProcessor(false);
                 });
         EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);
         vk::vst3::finishMessageThread();
@@ -218,9 +135,9 @@ protected:
 
     ScopedDataFolders m_folders;
     RunLoopHost m_loop;
-    EditLog m_edits;
-    IComponent* m_component = nullptr;
-    IEditController* m_controller = nullptr;
+    HostEdits m_edits;
+    Instance m_instance;
+    IEditController*& m_controller = m_instance.controller;
 };
 
 } // namespace
@@ -317,8 +234,8 @@ TEST_F(Vst3EditorView, WithoutARunLoopTheModulesOwnThreadDrivesTheEditor)
         m_edits.clear();
         window.click(30, 25);
         EXPECT_TRUE(shows(window, 30, 25, juce::Colours::red));
-        EXPECT_TRUE(waitUntil([&] { return m_edits.events(5).size() >= 3; }));
-        EXPECT_EQ(m_edits.events(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
+        EXPECT_TRUE(waitUntil([&] { return m_edits.of(5).size() >= 3; }));
+        EXPECT_EQ(m_edits.of(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
     }
     close(view);
     EXPECT_EQ(ViewEditor::open.load(), nullptr);
@@ -333,20 +250,16 @@ TEST_F(Vst3EditorView, PointerInputReachesTheProcessorAndTheHostAndAutomationMov
     HostFrame frame(m_loop, window);
     IPlugView* view = open(frame, window);
     ASSERT_NE(view, nullptr);
-    void* audio = nullptr;
-    m_component->queryInterface(IAudioProcessor::iid, &audio);
-    auto* wrapper = static_cast<VST3Processor*>(static_cast<IAudioProcessor*>(audio));
-    ASSERT_NE(wrapper->getProcessor(), nullptr);
-    auto& processor = *wrapper->getProcessor();
-    wrapper->release();
+    ASSERT_NE(m_instance.processor(), nullptr);
+    auto& processor = *m_instance.processor();
     ASSERT_TRUE(shows(window, 30, 25, juce::Colours::lime));
 
     m_edits.clear();
     window.click(30, 25);
     EXPECT_TRUE(waitUntil([&] { return processor.getParameterRecord(5).getValue() == 0.0f; }));
     EXPECT_TRUE(shows(window, 30, 25, juce::Colours::red));
-    EXPECT_TRUE(waitUntil([&] { return m_edits.events(5).size() >= 3; }));
-    EXPECT_EQ(m_edits.events(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
+    EXPECT_TRUE(waitUntil([&] { return m_edits.of(5).size() >= 3; }));
+    EXPECT_EQ(m_edits.of(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
 
     // Host automation moves the knob on screen (0.9 is its second frame).
     m_loop.call([&] { m_controller->setParamNormalized(3, 0.0); });
@@ -354,10 +267,10 @@ TEST_F(Vst3EditorView, PointerInputReachesTheProcessorAndTheHostAndAutomationMov
     m_edits.clear();
     window.drag(120, 30, 0, -120); // 0.5 per 100 pixels upwards
     EXPECT_TRUE(waitUntil([&] { return processor.getParameterRecord(3).getValue() > 0.55f; }))
-        << processor.getParameterRecord(3).getValue() << " " << ::testing::PrintToString(m_edits.events(3));
+        << processor.getParameterRecord(3).getValue() << " " << ::testing::PrintToString(m_edits.of(3));
     EXPECT_TRUE(shows(window, 120, 30, juce::Colours::yellow));
-    EXPECT_TRUE(waitUntil([&] { return !m_edits.events(3).empty() && m_edits.events(3).back() == "end 3"; }));
-    const auto events = m_edits.events(3);
+    EXPECT_TRUE(waitUntil([&] { return !m_edits.of(3).empty() && m_edits.of(3).back() == "end 3"; }));
+    const auto events = m_edits.of(3);
     ASSERT_GE(events.size(), 3u);
     EXPECT_EQ(events.front(), "begin 3");
     EXPECT_NE(std::find(events.begin(), events.end(), "perform 3"), events.end());
@@ -391,21 +304,8 @@ TEST_F(Vst3EditorView, TheEditorClosesWhenTheHostReleasesTheProcessorBeforeTheVi
     HostFrame frame(m_loop, window);
     IPlugView* view = open(frame, window);
     ASSERT_NE(view, nullptr);
-    m_loop.call(
-        [&]
-        {
-            m_component->terminate();
-            m_component->release();
-            m_component = nullptr;
-        });
+    m_loop.call([&] { m_instance.destroyProcessor(false); });
     EXPECT_TRUE(waitUntil([] { return ViewEditor::open.load() == nullptr; }));
     close(view);
-    m_loop.call(
-        [&]
-        {
-            m_controller->setComponentHandler(nullptr);
-            m_controller->terminate();
-            m_controller->release();
-            m_controller = nullptr;
-        });
+    m_loop.call([&] { m_instance.destroyController(); });
 }
