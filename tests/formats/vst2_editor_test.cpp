@@ -8,57 +8,22 @@
 #include "vst2_raw_host.h"
 #include "x11_host_window.h"
 
-#include <gtest/gtest.h>
+#include "tests/gui/gl_driver_pin.h"
 
-#include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <string>
 #include <thread>
 
 namespace
 {
-
-// Keeps the loaded module and the OpenGL driver in memory to the end of the process, so that a leak
-// report names what they allocated instead of an unloaded module.
-void pinLoadedLibraries(const char* module)
-{
-    for (const char* lib :
-         {module, "swrast_dri.so", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "libGLX_mesa.so.0",
-          "libglapi.so.0", "libLLVM-15.so.1", "libGL.so.1", "libGLX.so.0"})
-        dlopen(lib, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-}
 
 bool hasDisplay()
 {
     const char* d = std::getenv("DISPLAY");
     return d != nullptr && *d != 0;
 }
-
-// The processors' settings go to a fresh folder, not the user's.
-class ScopedHome
-{
-public:
-    ScopedHome()
-    {
-        std::random_device random;
-        m_root = std::filesystem::temp_directory_path() / ("vk-vst2-editor-" + std::to_string(random()));
-        std::filesystem::create_directories(m_root / "config");
-        setenv("HOME", m_root.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
-    }
-    ~ScopedHome()
-    {
-        std::error_code error;
-        std::filesystem::remove_all(m_root, error);
-    }
-
-private:
-    std::filesystem::path m_root;
-};
 
 bool near(vk::test::Rgb p, int r, int g, int b)
 {
@@ -99,7 +64,9 @@ protected:
             return false;
         m_window.resize(w, h);
         const bool opened = m_host.dispatch(Vst2::effEditOpen, 0, 0, m_window.handle()) != 0;
-        pinLoadedLibraries(GetParam());
+        // The module and the OpenGL driver stay loaded to the end, so that a leak report names them.
+        dlopen(GetParam(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+        vk::test::pinGlDriverLibraries();
         return opened;
     }
 
@@ -129,9 +96,7 @@ protected:
 };
 
 // The test module's editor only: its controls are known.
-class Vst2TestEditor : public Vst2Editor
-{
-};
+using Vst2TestEditor = Vst2Editor;
 
 TEST(Vst2EditorFlag, AnOpenEffectAnnouncesAnEditorExactlyWhenOneOpens)
 {
@@ -146,10 +111,7 @@ TEST(Vst2EditorFlag, AnOpenEffectAnnouncesAnEditorExactlyWhenOneOpens)
         Vst2::ERect* rect = nullptr;
         host.dispatch(Vst2::effEditGetRect, 0, 0, &rect);
         EXPECT_EQ(announced, rect != nullptr) << module;
-        if (std::string(module) == VK_VST2_EDITOR_TEST_MODULE)
-        {
-            EXPECT_TRUE(announced);
-        }
+        EXPECT_TRUE(announced || std::string(module) != VK_VST2_EDITOR_TEST_MODULE);
     }
 }
 
