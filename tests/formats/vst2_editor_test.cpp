@@ -153,13 +153,7 @@ TEST_P(Vst2TestEditor, FollowsTheEditorsSizeAndTakesPointerInput)
     m_host.effect()->setParameter(m_host.effect(), 3, 0.9f);
     EXPECT_TRUE(shows(120, 30, 255, 255, 0));
     m_host.effect()->setParameter(m_host.effect(), 6, 1.0f);
-    int w = 0, h = 0;
-    EXPECT_TRUE(idleUntil(
-        [&]
-        {
-            m_window.size(w, h);
-            return w == 260 && h == 150;
-        }));
+    EXPECT_TRUE(idleUntil([&] { return m_window.size() == std::make_pair(260, 150); }));
     EXPECT_EQ(editorSize(), std::make_pair(260, 150));
 
     if (m_window.hasXTest())

@@ -91,9 +91,17 @@ protected:
         pinGlDriverLibraries();
     }
 
-    // Opens the view in the host's window; the first frames are drawn before it returns.
-    IPlugView* open(HostFrame& frame, X11HostWindow& window)
+    // Opens the view in a new host window of this size (again in the same window when no size is given);
+    // the first frames are drawn before it returns.
+    IPlugView* open(int width = 0, int height = 0, bool offersRunLoop = true)
     {
+        if (width > 0)
+        {
+            m_window = std::make_unique<X11HostWindow>(width, height);
+            m_frame = std::make_unique<HostFrame>(m_loop, *m_window, offersRunLoop);
+        }
+        if (!m_window->valid())
+            return nullptr;
         IPlugView* view = nullptr;
         tresult attached = kResultFalse;
         m_loop.call(
@@ -102,8 +110,8 @@ protected:
                 view = m_controller->createView(ViewType::kEditor);
                 if (view == nullptr)
                     return;
-                view->setFrame(&frame);
-                attached = view->attached(window.handle(), kPlatformTypeX11EmbedWindowID);
+                view->setFrame(m_frame.get());
+                attached = view->attached(m_window->handle(), kPlatformTypeX11EmbedWindowID);
             });
         EXPECT_EQ(attached, kResultOk);
         EXPECT_TRUE(waitUntil(
@@ -126,11 +134,27 @@ protected:
                 view->release();
             });
     }
+    std::pair<int, int> sizeOf(IPlugView* view)
+    {
+        ViewRect r;
+        m_loop.call([&] { view->getSize(&r); });
+        return {r.getWidth(), r.getHeight()};
+    }
 
     // Waits for the window to show `colour` at (x, y).
-    bool shows(X11HostWindow& window, int x, int y, juce::Colour colour)
+    bool shows(int x, int y, juce::Colour colour)
     {
-        return waitUntil([&] { return near(window.pixel(x, y), colour); }, std::chrono::seconds(10));
+        return waitUntil([&] { return near(m_window->pixel(x, y), colour); }, std::chrono::seconds(10));
+    }
+
+    // A click on the button turns it off on screen, and the host sees one begin/perform/end.
+    void clickTheButton()
+    {
+        m_edits.clear();
+        m_window->click(30, 25);
+        EXPECT_TRUE(shows(30, 25, juce::Colours::red));
+        EXPECT_TRUE(waitUntil([&] { return m_edits.of(5).size() >= 3; }));
+        EXPECT_EQ(m_edits.of(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
     }
 
     ScopedDataFolders m_folders;
@@ -138,6 +162,8 @@ protected:
     HostEdits m_edits;
     Instance m_instance;
     IEditController*& m_controller = m_instance.controller;
+    std::unique_ptr<X11HostWindow> m_window;
+    std::unique_ptr<HostFrame> m_frame;
 };
 
 } // namespace
@@ -166,39 +192,23 @@ TEST_F(Vst3EditorView, OnlyTheEditorViewInAnX11WindowIsOffered)
 
 TEST_F(Vst3EditorView, RendersInTheHostWindowFollowsItsSizeAndCloses)
 {
-    X11HostWindow window(50, 50);
-    ASSERT_TRUE(window.valid());
-    HostFrame frame(m_loop, window);
-    IPlugView* view = open(frame, window);
+    IPlugView* view = open(50, 50);
     ASSERT_NE(view, nullptr);
 
     // The host's window took the editor's size through the frame.
-    int w = 0, h = 0;
-    window.size(w, h);
-    EXPECT_EQ(w, 200);
-    EXPECT_EQ(h, 120);
-    ViewRect r;
-    m_loop.call([&] { view->getSize(&r); });
-    EXPECT_EQ(r.getWidth(), 200);
-    EXPECT_EQ(r.getHeight(), 120);
-    EXPECT_EQ(window.childCount(), 1);
+    EXPECT_EQ(m_window->size(), std::make_pair(200, 120));
+    EXPECT_EQ(sizeOf(view), std::make_pair(200, 120));
+    EXPECT_EQ(m_window->childCount(), 1);
     // The frame's run loop drives the framework while the view is attached.
     EXPECT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
-    EXPECT_TRUE(shows(window, 30, 25, juce::Colours::lime)); // parameter 5 is 0.75: on
-    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::blue));
+    EXPECT_TRUE(shows(30, 25, juce::Colours::lime)); // parameter 5 is 0.75: on
+    EXPECT_TRUE(shows(120, 30, juce::Colours::blue));
 
     // The editor changes its size (host automation makes it grow): the frame follows, and the host's
     // constraint check gets that size.
     m_loop.call([&] { m_controller->setParamNormalized(ViewEditor::kSizeParameter, 1.0); });
-    EXPECT_TRUE(waitUntil(
-        [&]
-        {
-            window.size(w, h);
-            return w == 260 && h == 150;
-        }));
-    m_loop.call([&] { view->getSize(&r); });
-    EXPECT_EQ(r.getWidth(), 260);
-    EXPECT_EQ(r.getHeight(), 150);
+    EXPECT_TRUE(waitUntil([&] { return m_window->size() == std::make_pair(260, 150); }));
+    EXPECT_EQ(sizeOf(view), std::make_pair(260, 150));
     ViewRect asked(0, 0, 400, 400);
     m_loop.call(
         [&]
@@ -208,67 +218,52 @@ TEST_F(Vst3EditorView, RendersInTheHostWindowFollowsItsSizeAndCloses)
         });
     EXPECT_EQ(asked.getWidth(), 260);
     EXPECT_EQ(asked.getHeight(), 150);
-    EXPECT_TRUE(shows(window, 30, 25, juce::Colours::lime));
+    EXPECT_TRUE(shows(30, 25, juce::Colours::lime));
 
     close(view);
     EXPECT_EQ(ViewEditor::open.load(), nullptr);
-    EXPECT_EQ(window.childCount(), 0);
+    EXPECT_EQ(m_window->childCount(), 0);
     // Removed, the view withdraws the run loop: the module's own thread takes over again.
     EXPECT_FALSE(vk::vst3::hostRunLoopIsMessageThread());
 }
 
 TEST_F(Vst3EditorView, WithoutARunLoopTheModulesOwnThreadDrivesTheEditor)
 {
-    X11HostWindow window(200, 120);
-    ASSERT_TRUE(window.valid());
-    HostFrame frame(m_loop, window, false);
-    IPlugView* view = open(frame, window);
+    IPlugView* view = open(200, 120, false);
     ASSERT_NE(view, nullptr);
     EXPECT_FALSE(vk::vst3::hostRunLoopIsMessageThread());
-    EXPECT_TRUE(shows(window, 30, 25, juce::Colours::lime));
+    EXPECT_TRUE(shows(30, 25, juce::Colours::lime));
     // Host automation reaches the screen while the host's thread does nothing for the module.
     m_loop.call([&] { m_controller->setParamNormalized(3, 0.9); });
-    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::yellow));
-    if (window.hasXTest())
-    {
-        m_edits.clear();
-        window.click(30, 25);
-        EXPECT_TRUE(shows(window, 30, 25, juce::Colours::red));
-        EXPECT_TRUE(waitUntil([&] { return m_edits.of(5).size() >= 3; }));
-        EXPECT_EQ(m_edits.of(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
-    }
+    EXPECT_TRUE(shows(120, 30, juce::Colours::yellow));
+    if (m_window->hasXTest())
+        clickTheButton();
     close(view);
     EXPECT_EQ(ViewEditor::open.load(), nullptr);
 }
 
 TEST_F(Vst3EditorView, PointerInputReachesTheProcessorAndTheHostAndAutomationMovesTheControl)
 {
-    X11HostWindow window(200, 120);
-    ASSERT_TRUE(window.valid());
-    if (!window.hasXTest())
-        GTEST_SKIP() << "the X server has no XTest extension";
-    HostFrame frame(m_loop, window);
-    IPlugView* view = open(frame, window);
+    IPlugView* view = open(200, 120);
     ASSERT_NE(view, nullptr);
-    ASSERT_NE(m_instance.processor(), nullptr);
+    if (!m_window->hasXTest())
+    {
+        close(view);
+        GTEST_SKIP() << "the X server has no XTest extension";
+    }
     auto& processor = *m_instance.processor();
-    ASSERT_TRUE(shows(window, 30, 25, juce::Colours::lime));
-
-    m_edits.clear();
-    window.click(30, 25);
+    ASSERT_TRUE(shows(30, 25, juce::Colours::lime));
+    clickTheButton();
     EXPECT_TRUE(waitUntil([&] { return processor.getParameterRecord(5).getValue() == 0.0f; }));
-    EXPECT_TRUE(shows(window, 30, 25, juce::Colours::red));
-    EXPECT_TRUE(waitUntil([&] { return m_edits.of(5).size() >= 3; }));
-    EXPECT_EQ(m_edits.of(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
 
     // Host automation moves the knob on screen (0.9 is its second frame).
     m_loop.call([&] { m_controller->setParamNormalized(3, 0.0); });
-    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::blue));
+    EXPECT_TRUE(shows(120, 30, juce::Colours::blue));
     m_edits.clear();
-    window.drag(120, 30, 0, -120); // 0.5 per 100 pixels upwards
+    m_window->drag(120, 30, 0, -120); // 0.5 per 100 pixels upwards
     EXPECT_TRUE(waitUntil([&] { return processor.getParameterRecord(3).getValue() > 0.55f; }))
         << processor.getParameterRecord(3).getValue() << " " << ::testing::PrintToString(m_edits.of(3));
-    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::yellow));
+    EXPECT_TRUE(shows(120, 30, juce::Colours::yellow));
     EXPECT_TRUE(waitUntil([&] { return !m_edits.of(3).empty() && m_edits.of(3).back() == "end 3"; }));
     const auto events = m_edits.of(3);
     ASSERT_GE(events.size(), 3u);
@@ -276,33 +271,27 @@ TEST_F(Vst3EditorView, PointerInputReachesTheProcessorAndTheHostAndAutomationMov
     EXPECT_NE(std::find(events.begin(), events.end(), "perform 3"), events.end());
 
     m_loop.call([&] { m_controller->setParamNormalized(3, 0.0); });
-    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::blue));
+    EXPECT_TRUE(shows(120, 30, juce::Colours::blue));
     close(view);
 }
 
 TEST_F(Vst3EditorView, AHundredOpenCloseCyclesLeaveNothingOpen)
 {
-    X11HostWindow window(200, 120);
-    ASSERT_TRUE(window.valid());
-    HostFrame frame(m_loop, window);
     for (int i = 0; i < 100; ++i)
     {
-        IPlugView* view = open(frame, window);
+        IPlugView* view = i == 0 ? open(200, 120) : open();
         ASSERT_NE(view, nullptr) << "cycle " << i;
         close(view);
         ASSERT_EQ(ViewEditor::open.load(), nullptr) << "cycle " << i;
     }
-    EXPECT_EQ(window.childCount(), 0);
+    EXPECT_EQ(m_window->childCount(), 0);
     // Only the controller, processor wrapper and processor are left.
     EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 2);
 }
 
 TEST_F(Vst3EditorView, TheEditorClosesWhenTheHostReleasesTheProcessorBeforeTheView)
 {
-    X11HostWindow window(200, 120);
-    ASSERT_TRUE(window.valid());
-    HostFrame frame(m_loop, window);
-    IPlugView* view = open(frame, window);
+    IPlugView* view = open(200, 120);
     ASSERT_NE(view, nullptr);
     m_loop.call([&] { m_instance.destroyProcessor(false); });
     EXPECT_TRUE(waitUntil([] { return ViewEditor::open.load() == nullptr; }));
