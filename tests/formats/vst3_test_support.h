@@ -24,21 +24,14 @@
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
 // A host object on the stack: no reference counting, and no interface but its own.
-#define VK_STACK_OBJECT                                                                                      \
-    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID, void**) override                     \
-    {                                                                                                        \
-        return Steinberg::kNoInterface;                                                                      \
-    }                                                                                                        \
-    VK_NO_REFCOUNT
+// clang-format off
 #define VK_NO_REFCOUNT                                                                                       \
-    Steinberg::uint32 PLUGIN_API addRef() override                                                           \
-    {                                                                                                        \
-        return 1;                                                                                            \
-    }                                                                                                        \
-    Steinberg::uint32 PLUGIN_API release() override                                                          \
-    {                                                                                                        \
-        return 1;                                                                                            \
-    }
+    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }                                             \
+    Steinberg::uint32 PLUGIN_API release() override { return 1; }
+#define VK_STACK_OBJECT                                                                                      \
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID, void**) override { return Steinberg::kNoInterface; } \
+    VK_NO_REFCOUNT
+// clang-format on
 
 namespace vk::test
 {
