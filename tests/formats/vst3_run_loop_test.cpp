@@ -121,7 +121,7 @@ TEST_F(Vst3RunLoop, EveryHostCallAndTimerComesOnTheLoopOfTheFactorysHostContext)
     EXPECT_EQ(timerLog().count("deleted", loop), 1);
 }
 
-TEST_F(Vst3RunLoop, InitializeContextAlsoOffersTheLoop)
+TEST_F(Vst3RunLoop, InitializeContextAlsoOffersTheLoopAndDescriptorsAddedLaterAreWatchedOnIt)
 {
     // The processor is created before it gets the context, so the module's thread runs first; once the
     // loop has taken over, everything comes on the loop.
@@ -142,22 +142,10 @@ TEST_F(Vst3RunLoop, InitializeContextAlsoOffersTheLoop)
     ASSERT_TRUE(waitUntil([&] { return handler.count("perform 6") > 0 && timerLog().count("timer") >= 3; }));
     EXPECT_EQ(handler.count("", host.threadId(), false), 0);
     EXPECT_EQ(timerLog().count("timer", host.threadId(), false), 0);
-    // Once both halves are terminated nothing offers the loop any more: the module's thread takes over
-    // for the rest of the teardown.
-    host.call([&] { instance.destroy(); });
-    EXPECT_EQ(host.registeredTimers(), 0);
-}
 
-TEST_F(Vst3RunLoop, DescriptorsTheFrameworkAddsLaterAreWatchedOnTheLoop)
-{
     // The framework registers its X connection only when it first opens a window: a descriptor added
     // while the loop is the message thread is handed to the loop too, and dropped again with it.
-    RunLoopHost host;
-    Instance instance;
-    host.call([&] { instance.create(host.context()); });
-    ASSERT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
     const int before = host.registeredDescriptors();
-
     int pipeFds[2] = {-1, -1};
     ASSERT_EQ(::pipe(pipeFds), 0);
     std::atomic<int> callbacks{0};
@@ -180,12 +168,15 @@ TEST_F(Vst3RunLoop, DescriptorsTheFrameworkAddsLaterAreWatchedOnTheLoop)
     ASSERT_EQ(::write(pipeFds[1], &byte, 1), 1);
     ASSERT_TRUE(waitUntil([&] { return callbacks.load() == 1; }));
     EXPECT_FALSE(offLoop.load());
-
     host.call([&] { juce::LinuxEventLoop::unregisterFdCallback(pipeFds[0]); });
     EXPECT_TRUE(waitUntil([&] { return host.registeredDescriptors() == before; }));
-    host.call([&] { instance.destroy(); });
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
+
+    // Once both halves are terminated nothing offers the loop any more: the module's thread takes over
+    // for the rest of the teardown.
+    host.call([&] { instance.destroy(); });
+    EXPECT_EQ(host.registeredTimers(), 0);
 }
 
 TEST_F(Vst3RunLoop, HandOverBothWaysLosesAndDuplicatesNothing)
