@@ -51,9 +51,8 @@ protected:
     {
         Vst2::ERect* rect = nullptr;
         m_host.dispatch(Vst2::effEditGetRect, 0, 0, &rect);
-        if (rect == nullptr)
-            return {0, 0};
-        return {rect->right - rect->left, rect->bottom - rect->top};
+        return rect == nullptr ? std::make_pair(0, 0)
+                               : std::make_pair(rect->right - rect->left, rect->bottom - rect->top);
     }
 
     // Opens the editor in the host's window at the size the wrapper reports.
