@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 
@@ -31,10 +32,9 @@ std::string HostRun::get(const std::string& key) const
 
 double HostRun::number(const std::string& key) const
 {
-    auto it = values.find(key);
-    if (it == values.end())
+    if (!has(key))
         throw std::runtime_error("host reported no " + key);
-    return std::stod(it->second);
+    return std::stod(get(key));
 }
 
 HostRun runHost(const std::vector<std::string>& args)
@@ -54,18 +54,10 @@ HostRun runHost(const std::vector<std::string>& args)
     const int status = pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 
-    std::size_t start = 0;
-    while (start < run.text.size())
-    {
-        std::size_t end = run.text.find('\n', start);
-        if (end == std::string::npos)
-            end = run.text.size();
-        const std::string line = run.text.substr(start, end - start);
-        const std::size_t eq = line.find('=');
-        if (eq != std::string::npos)
+    std::istringstream lines(run.text);
+    for (std::string line; std::getline(lines, line);)
+        if (const std::size_t eq = line.find('='); eq != std::string::npos)
             run.values[line.substr(0, eq)] = line.substr(eq + 1);
-        start = end + 1;
-    }
     return run;
 }
 

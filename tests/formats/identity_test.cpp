@@ -9,14 +9,11 @@
 
 using namespace vk::identity;
 
-TEST(PluginIdentity, NamesVersionAndCodes)
+// The codes hosts store in their sessions (names and the version texts are checked through the built
+// modules).
+TEST(PluginIdentity, SessionCodes)
 {
-    EXPECT_STREQ(kDisplayName, "VEKLA Latiphonix3");
-    EXPECT_STREQ(kMaker, "VEKLA Audio");
     EXPECT_STREQ(kProductKey, "Latiphonix3");
-    EXPECT_STREQ(kVersionText, "3.2.9.3");
-    EXPECT_STREQ(kVst3SdkVersion, "VST 3.5.2");
-    EXPECT_EQ(kVst2VendorVersion, 3293);
     EXPECT_EQ(kAaxPackageVersion, 0x03020903u);
     EXPECT_EQ(kMakerCode, 0x564B4C41u);      // 'V' 'K' 'L' 'A'
     EXPECT_EQ(kProductCode, 0x4C545058u);    // 'L' 'T' 'P' 'X'
@@ -55,23 +52,17 @@ TEST(PluginIdentity, Vst3ClassIdsUseComByteOrder)
     EXPECT_EQ(id, expected);
 }
 
+// What the console host's scan does not show (names, categories and versions it does).
 TEST(PluginIdentity, Vst3FactoryAndClassRecords)
 {
-    const auto factory = makeVst3FactoryInfo();
-    EXPECT_STREQ(factory.vendor, "VEKLA Audio");
-    EXPECT_EQ(factory.flags, 16);
-
+    EXPECT_EQ(makeVst3FactoryInfo().flags, 16); // Unicode
     const auto processor = makeVst3ProcessorClassRecord();
     EXPECT_EQ(processor.cid, kProcessorClassId);
     EXPECT_EQ(processor.cardinality, 0x7fffffff);
-    EXPECT_STREQ(processor.category, "Audio Module Class");
-    EXPECT_STREQ(processor.name, "VEKLA Latiphonix3");
-    EXPECT_STREQ(processor.subCategories, "Fx|Sound Field");
     EXPECT_STREQ(processor.vendor, ""); // hosts fall back to the factory's vendor
-    EXPECT_STREQ(processor.version, "3.2.9.3");
     EXPECT_STREQ(processor.sdkVersion, "VST 3.5.2");
     EXPECT_EQ(processor.classFlags, 0u);
-
+    EXPECT_STREQ(processor.category, "Audio Module Class");
     const auto controller = makeVst3ControllerClassRecord();
     EXPECT_EQ(controller.cid, kControllerClassId);
     EXPECT_STREQ(controller.category, "Component Controller Class");

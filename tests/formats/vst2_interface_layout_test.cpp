@@ -11,41 +11,36 @@
 namespace
 {
 
-TEST(Vst2InterfaceLayout, EffectRecordMatchesTheHostsView)
+struct Field
+{
+    const char* name;
+    std::size_t offset, expected;
+};
+
+// clang-format off
+#define VK_FIELD(record, field, at) {#field, offsetof(Vst2::record, field), at}
+const Field kFields[] = {
+    VK_FIELD(AEffect, magic, 0), VK_FIELD(AEffect, dispatcher, 8), VK_FIELD(AEffect, process, 16),
+    VK_FIELD(AEffect, setParameter, 24), VK_FIELD(AEffect, getParameter, 32), VK_FIELD(AEffect, numPrograms, 40),
+    VK_FIELD(AEffect, numParams, 44), VK_FIELD(AEffect, numInputs, 48), VK_FIELD(AEffect, numOutputs, 52),
+    VK_FIELD(AEffect, flags, 56), VK_FIELD(AEffect, resvd1, 64), VK_FIELD(AEffect, resvd2, 72),
+    VK_FIELD(AEffect, initialDelay, 80), VK_FIELD(AEffect, ioRatio, 92), VK_FIELD(AEffect, object, 96),
+    VK_FIELD(AEffect, user, 104), VK_FIELD(AEffect, uniqueID, 112), VK_FIELD(AEffect, version, 116),
+    VK_FIELD(AEffect, processReplacing, 120), VK_FIELD(AEffect, processDoubleReplacing, 128),
+    // The time information the wrapper reads from the host on every block.
+    VK_FIELD(VstTimeInfo, timeSigNumerator, 64), VK_FIELD(VstTimeInfo, smpteFrameRate, 76),
+    VK_FIELD(VstTimeInfo, flags, 84)};
+// clang-format on
+
+TEST(Vst2InterfaceLayout, EffectRecordAndTimeInfoMatchTheHostsView)
 {
     static_assert(sizeof(void*) == 8, "64-bit layout");
     EXPECT_EQ(sizeof(Vst2::VstIntPtr), 8u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, magic), 0u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, dispatcher), 8u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, process), 16u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, setParameter), 24u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, getParameter), 32u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, numPrograms), 40u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, numParams), 44u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, numInputs), 48u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, numOutputs), 52u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, flags), 56u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, resvd1), 64u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, resvd2), 72u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, initialDelay), 80u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, ioRatio), 92u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, object), 96u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, user), 104u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, uniqueID), 112u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, version), 116u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, processReplacing), 120u);
-    EXPECT_EQ(offsetof(Vst2::AEffect, processDoubleReplacing), 128u);
     EXPECT_EQ(sizeof(Vst2::AEffect), 192u);
-    EXPECT_EQ(kEffectMagic, 0x56737450);
-}
-
-// The time information the wrapper reads from the host on every block.
-TEST(Vst2InterfaceLayout, TimeInfoMatchesTheHostsView)
-{
-    EXPECT_EQ(offsetof(Vst2::VstTimeInfo, timeSigNumerator), 64u);
-    EXPECT_EQ(offsetof(Vst2::VstTimeInfo, smpteFrameRate), 76u);
-    EXPECT_EQ(offsetof(Vst2::VstTimeInfo, flags), 84u);
     EXPECT_EQ(sizeof(Vst2::VstTimeInfo), 88u);
+    EXPECT_EQ(kEffectMagic, 0x56737450);
+    for (const Field& f : kFields)
+        EXPECT_EQ(f.offset, f.expected) << f.name;
 }
 
 } // namespace

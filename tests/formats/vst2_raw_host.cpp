@@ -3,12 +3,28 @@
 #include <dlfcn.h>
 
 #include <cstring>
+#include <random>
 
 namespace
 {
 // The entry creates the effect before the host can tell it apart, so the callback finds its host here.
 thread_local RawVst2Host* t_creatingHost = nullptr;
 } // namespace
+
+ScopedHome::ScopedHome()
+{
+    m_root =
+        std::filesystem::temp_directory_path() / ("vk-vst2-host-" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(m_root / "config");
+    setenv("HOME", m_root.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
+}
+
+ScopedHome::~ScopedHome()
+{
+    std::error_code error;
+    std::filesystem::remove_all(m_root, error);
+}
 
 RawVst2Host::RawVst2Host(const std::string& modulePath)
 {

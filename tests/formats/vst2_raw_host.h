@@ -6,10 +6,22 @@
 #include "platform/vst2/vk_vst2_interface.h"
 
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
+
+// Settings and log of the module's processors go to a fresh folder, not the user's.
+class ScopedHome
+{
+public:
+    ScopedHome();
+    ~ScopedHome();
+
+private:
+    std::filesystem::path m_root;
+};
 
 class RawVst2Host
 {

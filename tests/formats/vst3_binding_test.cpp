@@ -3,34 +3,26 @@
 // trailer), the play head, the processor/controller pairing (interleaved creation, direct and proxied
 // connections) and the deferred reports to the host.
 
-#include "formats/identity/vk_plugin_identity.h"
 #include "formats/vst3/vst3_component_state.h"
 #include "formats/vst3/vst3_controller.h"
 #include "formats/vst3/vst3_message_thread.h"
-#include "formats/vst3/vst3_module_factory.h"
 #include "formats/vst3/vst3_play_head.h"
-#include "formats/vst3/vst3_processor.h"
 #include "formats/vst3/vst3_published_parameters.h"
 #include "platform/vk_message_box.h"
 #include "tests/processor/test_processor.h"
+#include "vst3_test_support.h"
 
 #include <gtest/gtest.h>
 #include <pluginterfaces/vst/ivstparameterchanges.h>
 #include <pluginterfaces/vst/vstspeaker.h>
 #include <public.sdk/source/common/memorystream.h>
 
-#include <chrono>
 #include <cstring>
-#include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
-
-// The SDK's interfaces have no virtual destructors by design; the fakes below live on the stack.
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+using vk::test::HostEdits;
+using vk::test::waitUntil;
 
 namespace
 {
@@ -40,82 +32,67 @@ VkJuceProcessorBase* createTestProcessor(int wrapperType)
     return new TestProcessor(wrapperType);
 }
 
-// One queue with a list of points.
-class Queue : public IParamValueQueue
-{
-public:
-    Queue(ParamID id, std::vector<double> values) : m_id(id), m_values(std::move(values)) {}
-    ParamID PLUGIN_API getParameterId() override { return m_id; }
-    int32 PLUGIN_API getPointCount() override { return int32(m_values.size()); }
-    tresult PLUGIN_API getPoint(int32 index, int32& offset, ParamValue& value) override
-    {
-        offset = index;
-        value = m_values[std::size_t(index)];
-        return kResultTrue;
-    }
-    tresult PLUGIN_API addPoint(int32, ParamValue, int32&) override { return kResultFalse; }
-    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-private:
-    ParamID m_id;
-    std::vector<double> m_values;
-};
-
+// One queue per parameter, each with its list of points.
 class Changes : public IParameterChanges
 {
 public:
-    std::vector<Queue> queues;
-    int32 PLUGIN_API getParameterCount() override { return int32(queues.size()); }
+    class Queue : public IParamValueQueue
+    {
+    public:
+        Queue(ParamID id, std::vector<double> values) : m_id(id), m_values(std::move(values)) {}
+        ParamID PLUGIN_API getParameterId() override { return m_id; }
+        int32 PLUGIN_API getPointCount() override { return int32(m_values.size()); }
+        tresult PLUGIN_API getPoint(int32 index, int32& offset, ParamValue& value) override
+        {
+            offset = index;
+            value = m_values[std::size_t(index)];
+            return kResultTrue;
+        }
+        tresult PLUGIN_API addPoint(int32, ParamValue, int32&) override { return kResultFalse; }
+        VK_STACK_OBJECT
+
+    private:
+        ParamID m_id;
+        std::vector<double> m_values;
+    };
+
+    Changes(std::initializer_list<std::pair<ParamID, std::vector<double>>> queues)
+    {
+        for (const auto& [id, values] : queues)
+            m_queues.emplace_back(id, values);
+    }
+    int32 PLUGIN_API getParameterCount() override { return int32(m_queues.size()); }
     IParamValueQueue* PLUGIN_API getParameterData(int32 index) override
     {
-        return &queues[std::size_t(index)];
+        return &m_queues[std::size_t(index)];
     }
     IParamValueQueue* PLUGIN_API addParameterData(const ParamID&, int32&) override { return nullptr; }
-    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-};
+    VK_STACK_OBJECT
 
-// Records the controller's calls to the host, with whether each came on the framework's message thread.
-class RecordingHandler : public IComponentHandler
-{
-public:
-    tresult PLUGIN_API beginEdit(ParamID id) override { return add("begin " + std::to_string(id)); }
-    tresult PLUGIN_API performEdit(ParamID id, ParamValue v) override
+    // A processing call of no samples that hands these changes over.
+    tresult processOn(IAudioProcessor& p)
     {
-        return add("perform " + std::to_string(id) + " " + std::to_string(v).substr(0, 4));
-    }
-    tresult PLUGIN_API endEdit(ParamID id) override { return add("end " + std::to_string(id)); }
-    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
-    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-    std::vector<std::string> events()
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        return m_events;
-    }
-    bool allOnMessageThread()
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        return m_allOnMessageThread;
+        ProcessData data{};
+        data.inputParameterChanges = this;
+        return p.process(data);
     }
 
 private:
-    tresult add(const std::string& e)
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        m_events.push_back(e);
-        m_allOnMessageThread = m_allOnMessageThread && juce::MessageManager::existsAndIsCurrentThread();
-        return kResultOk;
-    }
-    std::mutex m_lock;
-    std::vector<std::string> m_events;
-    bool m_allOnMessageThread = true;
+    std::vector<Queue> m_queues;
 };
+
+void write(IBStream& stream, const void* bytes, std::size_t size, bool rewind = true)
+{
+    int32 written = 0;
+    stream.write(const_cast<void*>(bytes), int32(size), &written);
+    if (rewind)
+        stream.seek(0, IBStream::kIBSeekSet, nullptr);
+}
+
+void rewind(IBStream& stream)
+{
+    stream.seek(0, IBStream::kIBSeekSet, nullptr);
+}
 
 class Vst3Binding : public ::testing::Test
 {
@@ -124,14 +101,30 @@ protected:
     void TearDown() override { vk::vst3::finishMessageThread(); }
 
     // A processor wrapper set up as a host does (stereo, 48 kHz, 256 samples).
-    static VST3Processor* makeProcessor()
+    static VST3Processor* makeProcessor(bool activate = true)
     {
         auto* p = static_cast<VST3Processor*>(static_cast<IAudioProcessor*>(VST3Processor::createInstance()));
         p->initialize(nullptr);
+        if (!activate)
+            return p;
         ProcessSetup setup{kRealtime, kSample32, 256, 48000.0};
         p->setupProcessing(setup);
         p->setActive(true);
         return p;
+    }
+    static VST3Controller* makeController(HostEdits* handler = nullptr)
+    {
+        auto* c =
+            static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
+        c->initialize(nullptr);
+        c->setComponentHandler(handler);
+        return c;
+    }
+    static void release(VST3Controller* c)
+    {
+        c->setComponentHandler(nullptr);
+        c->terminate();
+        c->release();
     }
 
     static TestProcessor& testProcessor(VST3Processor& p)
@@ -142,7 +135,7 @@ protected:
     ScopedDataFolders m_folders;
 };
 
-TEST_F(Vst3Binding, FactoryPublishesTheIdentityClassIds)
+TEST_F(Vst3Binding, FactoryPublishesTheIdentityInVersion3ClassInfo)
 {
     auto& factory = vk::vst3::moduleFactory();
     ASSERT_EQ(factory.countClasses(), 2);
@@ -162,6 +155,20 @@ TEST_F(Vst3Binding, FactoryPublishesTheIdentityClassIds)
     ASSERT_EQ(component->getControllerClassId(controller), kResultOk);
     EXPECT_EQ(std::memcmp(controller, vk::identity::kControllerClassId.data(), 16), 0);
     component->release();
+
+    ASSERT_EQ(factory.queryInterface(IPluginFactory3::iid, &obj), kResultOk);
+    auto* f3 = static_cast<IPluginFactory3*>(obj);
+    PClassInfoW unicode{};
+    ASSERT_EQ(f3->getClassInfoUnicode(0, &unicode), kResultOk);
+    EXPECT_EQ(std::memcmp(unicode.cid, vk::identity::kProcessorClassId.data(), 16), 0);
+    EXPECT_EQ(juce::String(juce::CharPointer_UTF16(
+                  reinterpret_cast<const juce::CharPointer_UTF16::CharType*>(unicode.name))),
+              "VEKLA Latiphonix3");
+    EXPECT_STREQ(unicode.subCategories, "Fx|Sound Field");
+    EXPECT_EQ(f3->getClassInfoUnicode(2, &unicode), kInvalidArgument);
+    // A context without a run loop offers nothing and changes nothing.
+    EXPECT_EQ(f3->setHostContext(nullptr), kResultOk);
+    f3->release();
 }
 
 TEST_F(Vst3Binding, ZeroSampleCallAppliesQueuesButOnlyPublishedIds)
@@ -169,17 +176,11 @@ TEST_F(Vst3Binding, ZeroSampleCallAppliesQueuesButOnlyPublishedIds)
     VST3Processor* p = makeProcessor();
     TestProcessor& tp = testProcessor(*p);
     const float undoBefore = tp.getParameterRecord(9101).getValue();
-    tp.log().clear();
-
-    Changes changes;
-    changes.queues.emplace_back(4, std::vector<double>{0.1, 0.7});
-    changes.queues.emplace_back(vk::vst3::kBypassParamId, std::vector<double>{0.5});
-    changes.queues.emplace_back(9101, std::vector<double>{1.0}); // Undo: never published
-    changes.queues.emplace_back(1, std::vector<double>{0.9});    // not exposed
-    ProcessData data{};
-    data.numSamples = 0;
-    data.inputParameterChanges = &changes;
-    EXPECT_EQ(p->process(data), kResultOk);
+    Changes changes{{4, {0.1, 0.7}},
+                    {vk::vst3::kBypassParamId, {0.5}},
+                    {9101, {1.0}}, // Undo: never published
+                    {1, {0.9}}};   // not exposed
+    EXPECT_EQ(changes.processOn(*p), kResultOk);
 
     EXPECT_FLOAT_EQ(tp.getParameter(4), 0.7f); // the last point of the queue
     EXPECT_FALSE(p->isBypassed());             // exactly 0.5 is not bypassed
@@ -245,36 +246,68 @@ TEST_F(Vst3Binding, RefusedArrangementLeavesBusesAndCounts)
     p->release();
 }
 
-TEST_F(Vst3Binding, StateRoundTripsAndAShortStreamIsRefusedWithoutAQuestion)
+// A host stream that moves at most a few bytes per call, as some hosts' streams do.
+class TricklingStream : public IBStream
+{
+public:
+    tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override
+    {
+        return m_inner.read(buffer, std::min(numBytes, int32(7)), numBytesRead);
+    }
+    tresult PLUGIN_API write(void* buffer, int32 numBytes, int32* numBytesWritten) override
+    {
+        return m_inner.write(buffer, std::min(numBytes, int32(5)), numBytesWritten);
+    }
+    tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override
+    {
+        return m_inner.seek(pos, mode, result);
+    }
+    tresult PLUGIN_API tell(int64* pos) override { return m_inner.tell(pos); }
+    VK_STACK_OBJECT
+
+private:
+    MemoryStream m_inner;
+};
+
+TEST_F(Vst3Binding, StateRoundTripsThroughHostStreamsAndAShortStreamIsRefusedWithoutAQuestion)
 {
     VST3Processor* a = makeProcessor();
-    testProcessor(*a).setParameterInternal(5, 0.33f, false, true, true);
-    MemoryStream saved;
-    ASSERT_EQ(a->getState(&saved), kResultOk);
-
     VST3Processor* b = makeProcessor();
-    saved.seek(0, IBStream::kIBSeekSet, nullptr);
-    ASSERT_EQ(b->setState(&saved), kResultOk);
-    EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(5), 0.33f);
+    testProcessor(*a).setParameterInternal(5, 0.33f, false, true, true);
+    testProcessor(*a).setParameterInternal(7, 0.44f, false, true, true);
+    MemoryStream plain;
+    TricklingStream trickling;
+    for (IBStream* stream : std::initializer_list<IBStream*>{&plain, &trickling})
+    {
+        ASSERT_EQ(a->getState(stream), kResultOk);
+        int64 size = 0;
+        stream->tell(&size);
+        EXPECT_GT(size, 100);
+        rewind(*stream);
+        ASSERT_EQ(b->setState(stream), kResultOk);
+        EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(5), 0.33f);
+        EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(7), 0.44f);
+        EXPECT_FALSE(testProcessor(*b).holdsLegacyState());
+        for (int index : {5, 7}) // the next stream must bring them again
+            testProcessor(*b).setParameterInternal(index, 0.5f, false, true, true);
+    }
 
     // A host that keeps its own header in front of the plug-in's state: the state goes after it, the
     // header stays intact, and reading starts where the host positions the stream.
     MemoryStream session;
-    int32 headerWritten = 0;
-    session.write(const_cast<char*>("HOSTHDR!"), 8, &headerWritten);
+    write(session, "HOSTHDR!", 8, false);
     testProcessor(*a).setParameterInternal(5, 0.71f, false, true, true);
     ASSERT_EQ(a->getState(&session), kResultOk);
     char header[8] = {};
     int32 headerRead = 0;
-    session.seek(0, IBStream::kIBSeekSet, nullptr);
+    rewind(session);
     session.read(header, 8, &headerRead);
     EXPECT_EQ(std::string(header, 8), "HOSTHDR!");
     ASSERT_EQ(b->setState(&session), kResultOk);
     EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(5), 0.71f);
 
     MemoryStream shortStream;
-    int32 written = 0;
-    shortStream.write(const_cast<char*>("VC2"), 3, &written);
+    write(shortStream, "VC2", 3, false);
     EXPECT_EQ(b->setState(&shortStream), kResultFalse);
     EXPECT_FALSE(testProcessor(*b).wasWarnedAboutOldState());
     EXPECT_FALSE(testProcessor(*b).holdsLegacyState());
@@ -294,22 +327,25 @@ TEST(Vst3PlayHead, FrameRatesFromFlagsAndNothingBeforeStart)
     c.frameRate.flags = FrameRate::kPullDownRate;
     auto pos = vk::vst3::positionFromContext(c, true);
     ASSERT_TRUE(pos.hasValue());
-    EXPECT_EQ(pos->getFrameRate()->getType(), juce::AudioPlayHead::fps2997);
     EXPECT_EQ(*pos->getBpm(), 1.0);
     EXPECT_TRUE(pos->getIsPlaying());
 
-    c.frameRate.flags = FrameRate::kPullDownRate | FrameRate::kDropRate;
-    EXPECT_EQ(vk::vst3::positionFromContext(c, true)->getFrameRate()->getType(),
-              juce::AudioPlayHead::fps2997drop);
-    c.frameRate.flags = FrameRate::kDropRate;
-    EXPECT_EQ(vk::vst3::positionFromContext(c, true)->getFrameRate()->getType(),
-              juce::AudioPlayHead::fps30drop);
-    c.frameRate.framesPerSecond = 29;
-    c.frameRate.flags = 0;
-    EXPECT_EQ(vk::vst3::positionFromContext(c, true)->getFrameRate()->getType(),
-              juce::AudioPlayHead::fps2997);
-    c.frameRate.framesPerSecond = 24;
-    EXPECT_EQ(vk::vst3::positionFromContext(c, true)->getFrameRate()->getType(), juce::AudioPlayHead::fps24);
+    const struct
+    {
+        uint32 fps, flags;
+        juce::AudioPlayHead::FrameRateType expected;
+    } cases[] = {{30, FrameRate::kPullDownRate, juce::AudioPlayHead::fps2997},
+                 {30, FrameRate::kPullDownRate | FrameRate::kDropRate, juce::AudioPlayHead::fps2997drop},
+                 {30, FrameRate::kDropRate, juce::AudioPlayHead::fps30drop},
+                 {29, 0, juce::AudioPlayHead::fps2997},
+                 {24, 0, juce::AudioPlayHead::fps24}};
+    for (const auto& rate : cases)
+    {
+        c.frameRate.framesPerSecond = rate.fps;
+        c.frameRate.flags = rate.flags;
+        EXPECT_EQ(vk::vst3::positionFromContext(c, true)->getFrameRate()->getType(), rate.expected)
+            << rate.fps << " flags " << rate.flags;
+    }
     c.state = ProcessContext::kPlaying;
     EXPECT_FALSE(vk::vst3::positionFromContext(c, true)->getFrameRate().hasValue());
 }
@@ -317,8 +353,7 @@ TEST(Vst3PlayHead, FrameRatesFromFlagsAndNothingBeforeStart)
 TEST_F(Vst3Binding, ControllerPublishesExposedParametersAndRefusesOthers)
 {
     VST3Processor* p = makeProcessor();
-    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    ASSERT_EQ(c->initialize(nullptr), kResultOk);
+    VST3Controller* c = makeController();
     // The bypass, then main parameters 3..7 (the test processor exposes those).
     ASSERT_EQ(c->getParameterCount(), 6);
     ParameterInfo info{};
@@ -333,16 +368,14 @@ TEST_F(Vst3Binding, ControllerPublishesExposedParametersAndRefusesOthers)
     EXPECT_FLOAT_EQ(testProcessor(*p).getParameter(6), 0.4f);
     EXPECT_DOUBLE_EQ(c->getParamNormalized(vk::vst3::kProgramParamId), 0.0);
     EXPECT_NEAR(c->getParamNormalized(1), TestProcessor::kMainDefaults[1], 1e-6);
-    c->terminate();
-    c->release();
+    release(c);
     p->release();
 }
 
 TEST_F(Vst3Binding, ControllerOutlivesItsProcessorSafely)
 {
     VST3Processor* p = makeProcessor();
-    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    c->initialize(nullptr);
+    VST3Controller* c = makeController();
     EXPECT_TRUE(c->hasProcessor());
     p->release(); // the host releases the processor first
     EXPECT_FALSE(c->hasProcessor());
@@ -350,48 +383,37 @@ TEST_F(Vst3Binding, ControllerOutlivesItsProcessorSafely)
     EXPECT_EQ(c->setParamNormalized(4, 0.5), kResultOk);
     MemoryStream stream;
     EXPECT_EQ(c->setComponentState(&stream), kResultFalse);
-    c->terminate();
-    c->release();
+    release(c);
 }
 
 TEST_F(Vst3Binding, ReportsReachTheHostOnTheMessageThreadBracketed)
 {
     VST3Processor* p = makeProcessor();
-    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    c->initialize(nullptr);
-    RecordingHandler handler;
-    c->setComponentHandler(&handler);
+    HostEdits handler;
+    VST3Controller* c = makeController(&handler);
 
     // A change the processor reports from another thread (as the algorithm does on the audio thread),
     // and one for a parameter the host never saw.
-    std::thread audio(
+    std::thread(
         [&]
         {
             testProcessor(*p).setParameterInternal(5, 0.625f, true, true, false);
             testProcessor(*p).setParameterInternal(1, 0.5f, true, true, false);
-        });
-    audio.join();
+        })
+        .join();
 
-    std::vector<std::string> events;
-    for (int i = 0; i < 200; ++i)
-    {
-        events = handler.events();
-        if (std::find(events.begin(), events.end(), "end 5") != events.end())
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    auto begin = std::find(events.begin(), events.end(), "begin 5");
-    ASSERT_NE(begin, events.end());
-    ASSERT_LE(begin + 2, events.end() - 1);
-    EXPECT_EQ(*(begin + 1), "perform 5 0.62");
-    EXPECT_EQ(*(begin + 2), "end 5");
-    for (const auto& e : events)
-        EXPECT_EQ(e.find(" 1 "), std::string::npos) << e;
-    EXPECT_TRUE(handler.allOnMessageThread());
-
-    c->setComponentHandler(nullptr);
-    c->terminate();
-    c->release();
+    ASSERT_TRUE(waitUntil([&] { return handler.count("end 5") > 0; }));
+    const auto calls = handler.calls();
+    auto begin = std::find_if(calls.begin(), calls.end(), [](const auto& e) { return e.what == "begin 5"; });
+    ASSERT_NE(begin, calls.end());
+    ASSERT_LE(begin + 2, calls.end() - 1);
+    EXPECT_EQ((begin + 1)->what, "perform 5");
+    EXPECT_NEAR((begin + 1)->value, 0.625, 1e-3);
+    EXPECT_EQ((begin + 2)->what, "end 5");
+    EXPECT_TRUE(handler.of(1).empty());
+    for (const auto& e : calls)
+        EXPECT_TRUE(e.onMessageThread) << e.what;
+    release(c);
     p->release();
 }
 
@@ -405,143 +427,71 @@ TEST_F(Vst3Binding, UserEditsReachAnInactiveHostButStateReportsWaitForProcessing
     testProcessor(*p).setParameterInternal(6, 0.2f, false, true, true);
     ASSERT_EQ(p->getState(&saved), kResultOk);
     p->setActive(false);
-    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    c->initialize(nullptr);
-    RecordingHandler handler;
-    c->setComponentHandler(&handler);
+    HostEdits handler;
+    VST3Controller* c = makeController(&handler);
 
-    auto has = [&](const std::string& e)
-    {
-        const auto events = handler.events();
-        return std::find(events.begin(), events.end(), e) != events.end();
-    };
     testProcessor(*p).setParameterInternal(5, 0.625f, true, true, false);
-    for (int i = 0; i < 2000 && !has("perform 5 0.62"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_TRUE(has("perform 5 0.62")) << ::testing::PrintToString(handler.events());
+    EXPECT_TRUE(waitUntil([&] { return handler.has("perform 5", 0.625); }));
 
-    saved.seek(0, IBStream::kIBSeekSet, nullptr);
+    rewind(saved);
     testProcessor(*p).setParameterInternal(6, 0.9f, false, true, true);
     ASSERT_EQ(c->setComponentState(&saved), kResultOk);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_FALSE(has("perform 6 0.20")) << "a state the host gave is no edit of the user's";
+    EXPECT_FALSE(handler.has("perform 6", 0.2)) << "a state the host gave is no edit of the user's";
 
     p->setActive(true);
     ProcessData data{};
-    data.numSamples = 0;
     p->process(data);
-    for (int i = 0; i < 2000 && !has("perform 6 0.20"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_TRUE(has("perform 6 0.20")) << ::testing::PrintToString(handler.events());
-
-    c->setComponentHandler(nullptr);
-    c->terminate();
-    c->release();
+    EXPECT_TRUE(waitUntil([&] { return handler.has("perform 6", 0.2); }));
+    release(c);
     p->release();
-}
-
-// A host stream that moves at most a few bytes per call, as some hosts' streams do.
-class TricklingStream : public IBStream
-{
-public:
-    tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override
-    {
-        return m_inner.read(buffer, std::min(numBytes, int32(7)), numBytesRead);
-    }
-    tresult PLUGIN_API write(void* buffer, int32 numBytes, int32* numBytesWritten) override
-    {
-        return m_inner.write(buffer, std::min(numBytes, int32(5)), numBytesWritten);
-    }
-    tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override
-    {
-        return m_inner.seek(pos, mode, result);
-    }
-    tresult PLUGIN_API tell(int64* pos) override { return m_inner.tell(pos); }
-    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-private:
-    MemoryStream m_inner;
-};
-
-TEST_F(Vst3Binding, StateSurvivesStreamsThatMoveAFewBytesAtATime)
-{
-    VST3Processor* a = makeProcessor();
-    VST3Processor* b = makeProcessor();
-    testProcessor(*a).setParameterInternal(5, 0.33f, false, true, true);
-    testProcessor(*a).setParameterInternal(7, 0.44f, false, true, true);
-    TricklingStream stream;
-    ASSERT_EQ(a->getState(&stream), kResultOk);
-    int64 size = 0;
-    stream.tell(&size);
-    EXPECT_GT(size, 100);
-
-    stream.seek(0, IBStream::kIBSeekSet, nullptr);
-    ASSERT_EQ(b->setState(&stream), kResultOk);
-    EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(5), 0.33f);
-    EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(7), 0.44f);
-    EXPECT_FALSE(testProcessor(*b).holdsLegacyState());
-    a->release();
-    b->release();
 }
 
 TEST_F(Vst3Binding, BypassRoundTripsThroughTheComponentStateAndTheController)
 {
     VST3Processor* a = makeProcessor();
-    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    c->initialize(nullptr);
+    VST3Controller* c = makeController();
 
     // The host keeps what it sets in the controller.
-    EXPECT_EQ(c->setParamNormalized(vk::vst3::kBypassParamId, 1.0), kResultOk);
-    EXPECT_DOUBLE_EQ(c->getParamNormalized(vk::vst3::kBypassParamId), 1.0);
-    EXPECT_EQ(c->setParamNormalized(vk::vst3::kBypassParamId, 0.0), kResultOk);
-    EXPECT_DOUBLE_EQ(c->getParamNormalized(vk::vst3::kBypassParamId), 0.0);
+    for (double value : {1.0, 0.0})
+    {
+        EXPECT_EQ(c->setParamNormalized(vk::vst3::kBypassParamId, value), kResultOk);
+        EXPECT_DOUBLE_EQ(c->getParamNormalized(vk::vst3::kBypassParamId), value);
+    }
 
     // Bypassed through the audio stream, saved, and reloaded into a fresh pair: both halves bypassed.
-    Changes changes;
-    changes.queues.emplace_back(vk::vst3::kBypassParamId, std::vector<double>{1.0});
-    ProcessData data{};
-    data.inputParameterChanges = &changes;
-    a->process(data);
+    Changes{{vk::vst3::kBypassParamId, {1.0}}}.processOn(*a);
     ASSERT_TRUE(a->isBypassed());
     MemoryStream saved;
     ASSERT_EQ(a->getState(&saved), kResultOk);
 
     VST3Processor* b = makeProcessor();
-    auto* d = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    d->initialize(nullptr);
-    saved.seek(0, IBStream::kIBSeekSet, nullptr);
-    ASSERT_EQ(b->setState(&saved), kResultOk);
-    EXPECT_TRUE(b->isBypassed());
-    saved.seek(0, IBStream::kIBSeekSet, nullptr);
-    ASSERT_EQ(d->setComponentState(&saved), kResultOk);
-    EXPECT_DOUBLE_EQ(d->getParamNormalized(vk::vst3::kBypassParamId), 1.0);
+    VST3Controller* d = makeController();
+    // A state without the trailer (another format's chunk, or an earlier save) is not bypassed.
+    juce::MemoryBlock chunk;
+    testProcessor(*a).writeStateChunk(chunk);
+    MemoryStream plain;
+    write(plain, chunk.getData(), chunk.getSize());
+    for (auto [stream, bypassed] :
+         std::initializer_list<std::pair<MemoryStream*, bool>>{{&saved, true}, {&plain, false}})
+    {
+        rewind(*stream);
+        ASSERT_EQ(b->setState(stream), kResultOk);
+        EXPECT_EQ(b->isBypassed(), bypassed);
+        rewind(*stream);
+        ASSERT_EQ(d->setComponentState(stream), kResultOk);
+        EXPECT_DOUBLE_EQ(d->getParamNormalized(vk::vst3::kBypassParamId), bypassed ? 1.0 : 0.0);
+    }
 
     // The chunk the other formats share is untouched: the processor reads exactly its own bytes.
     juce::MemoryBlock whole(saved.getData(), std::size_t(saved.getSize()));
     const auto split = vk::vst3::splitBypassTrailer(whole);
     EXPECT_TRUE(split.bypassed);
     EXPECT_EQ(std::size_t(split.chunkSize) + std::size_t(vk::vst3::kBypassTrailerSize), whole.getSize());
-    juce::MemoryBlock chunk;
-    testProcessor(*a).writeStateChunk(chunk);
     EXPECT_EQ(juce::MemoryBlock(whole.getData(), std::size_t(split.chunkSize)), chunk);
 
-    // A state without the trailer (another format's chunk, or an earlier save) is not bypassed.
-    MemoryStream plain;
-    int32 written = 0;
-    plain.write(chunk.getData(), int32(chunk.getSize()), &written);
-    plain.seek(0, IBStream::kIBSeekSet, nullptr);
-    ASSERT_EQ(b->setState(&plain), kResultOk);
-    EXPECT_FALSE(b->isBypassed());
-    plain.seek(0, IBStream::kIBSeekSet, nullptr);
-    ASSERT_EQ(d->setComponentState(&plain), kResultOk);
-    EXPECT_DOUBLE_EQ(d->getParamNormalized(vk::vst3::kBypassParamId), 0.0);
-
-    d->terminate();
-    d->release();
-    c->terminate();
-    c->release();
+    release(d);
+    release(c);
     a->release();
     b->release();
 }
@@ -560,28 +510,20 @@ TEST_F(Vst3Binding, EarlierVersionBytesKeptAfterCancelAreSavedBackWithoutTheTrai
     VST3Processor* p = makeProcessor();
     const std::string earlier = "an earlier version's own state bytes";
     MemoryStream in;
-    int32 written = 0;
-    in.write(const_cast<char*>(earlier.data()), int32(earlier.size()), &written);
-    in.seek(0, IBStream::kIBSeekSet, nullptr);
+    write(in, earlier.data(), earlier.size());
     ASSERT_EQ(p->setState(&in), kResultOk);
     vk::platform::MessageBoxAnswer answer;
-    for (int i = 0; i < 6000 && !answer; ++i)
-    {
+    ASSERT_TRUE(waitUntil(
+        [&]
         {
             std::lock_guard<std::mutex> g(questionLock);
             answer = std::move(pending);
-        }
-        if (!answer)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ASSERT_TRUE(answer) << "no question about the earlier state";
+            return bool(answer);
+        }))
+        << "no question about the earlier state";
     answer(false); // Cancel: keep the earlier state
 
-    Changes changes;
-    changes.queues.emplace_back(vk::vst3::kBypassParamId, std::vector<double>{1.0});
-    ProcessData data{};
-    data.inputParameterChanges = &changes;
-    p->process(data);
+    Changes{{vk::vst3::kBypassParamId, {1.0}}}.processOn(*p);
     MemoryStream out;
     ASSERT_EQ(p->getState(&out), kResultOk);
     EXPECT_EQ(std::string(out.getData(), std::size_t(out.getSize())), earlier);
@@ -597,9 +539,7 @@ public:
     tresult PLUGIN_API connect(IConnectionPoint*) override { return kResultOk; }
     tresult PLUGIN_API disconnect(IConnectionPoint*) override { return kResultOk; }
     tresult PLUGIN_API notify(IMessage* message) override { return m_target->notify(message); }
-    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
+    VK_STACK_OBJECT
 
 private:
     IConnectionPoint* m_target;
@@ -611,10 +551,10 @@ TEST_F(Vst3Binding, ControllersPairWithTheProcessorTheHostConnectsThemTo)
     // take the second processor.
     VST3Processor* p1 = makeProcessor();
     VST3Processor* p2 = makeProcessor();
-    auto* c1 = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    auto* c2 = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    c1->initialize(nullptr);
-    c2->initialize(nullptr);
+    HostEdits h1;
+    HostEdits h2;
+    VST3Controller* c1 = makeController(&h1);
+    VST3Controller* c2 = makeController(&h2);
     EXPECT_EQ(c1->pairedProcessor(), p2->getProcessor()) << "the fallback: the processor created last";
 
     // Direct connection for the first pair, through a proxy for the second, in the host's own order.
@@ -632,71 +572,33 @@ TEST_F(Vst3Binding, ControllersPairWithTheProcessorTheHostConnectsThemTo)
     EXPECT_EQ(c2->setParamNormalized(4, 0.875), kResultOk);
     EXPECT_FLOAT_EQ(testProcessor(*p1).getParameter(4), 0.125f);
     EXPECT_FLOAT_EQ(testProcessor(*p2).getParameter(4), 0.875f);
-    RecordingHandler h1;
-    RecordingHandler h2;
-    c1->setComponentHandler(&h1);
-    c2->setComponentHandler(&h2);
     testProcessor(*p1).setParameterInternal(7, 0.5f, true, true, false);
-    auto has = [](RecordingHandler& h, const std::string& e)
-    {
-        const auto events = h.events();
-        return std::find(events.begin(), events.end(), e) != events.end();
-    };
-    for (int i = 0; i < 2000 && !has(h1, "perform 7 0.50"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_TRUE(has(h1, "perform 7 0.50"));
-    EXPECT_FALSE(has(h2, "perform 7 0.50"));
+    EXPECT_TRUE(waitUntil([&] { return h1.has("perform 7", 0.5); }));
+    EXPECT_FALSE(h2.has("perform 7", 0.5));
 
-    for (auto* c : {c1, c2})
-    {
-        c->setComponentHandler(nullptr);
-        c->terminate();
-        c->release();
-    }
+    release(c1);
+    release(c2);
     p1->release();
     p2->release();
-}
-
-TEST_F(Vst3Binding, FactoryIsAVersion3FactoryWithUnicodeClassInfo)
-{
-    auto& factory = vk::vst3::moduleFactory();
-    void* obj = nullptr;
-    ASSERT_EQ(factory.queryInterface(IPluginFactory3::iid, &obj), kResultOk);
-    auto* f3 = static_cast<IPluginFactory3*>(obj);
-    PClassInfoW info{};
-    ASSERT_EQ(f3->getClassInfoUnicode(0, &info), kResultOk);
-    EXPECT_EQ(std::memcmp(info.cid, vk::identity::kProcessorClassId.data(), 16), 0);
-    EXPECT_EQ(juce::String(juce::CharPointer_UTF16(
-                  reinterpret_cast<const juce::CharPointer_UTF16::CharType*>(info.name))),
-              "VEKLA Latiphonix3");
-    EXPECT_STREQ(info.subCategories, "Fx|Sound Field");
-    EXPECT_EQ(f3->getClassInfoUnicode(2, &info), kInvalidArgument);
-    // A context without a run loop offers nothing and changes nothing.
-    EXPECT_EQ(f3->setHostContext(nullptr), kResultOk);
-    f3->release();
 }
 
 TEST_F(Vst3Binding, SetUpReportWaitsForTheHostsValuesAndCarriesTheCurrentOnes)
 {
     // The host's order when it restores a session: both halves created and connected, set up, activated,
     // then its saved values handed to the processor in the first processing call.
-    auto* p = static_cast<VST3Processor*>(static_cast<IAudioProcessor*>(VST3Processor::createInstance()));
-    p->initialize(nullptr);
-    auto* c = static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    c->initialize(nullptr);
-    RecordingHandler handler;
-    c->setComponentHandler(&handler);
+    VST3Processor* p = makeProcessor(false);
+    HostEdits handler;
+    VST3Controller* c = makeController(&handler);
     ProcessSetup setup{kRealtime, kSample32, 256, 48000.0};
-
+    auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
     auto performs = [&]
     {
-        std::vector<std::string> found;
-        for (const auto& e : handler.events())
-            if (e.rfind("perform", 0) == 0)
-                found.push_back(e);
+        std::vector<std::pair<std::string, double>> found;
+        for (const auto& e : handler.calls())
+            if (e.what.rfind("perform", 0) == 0)
+                found.emplace_back(e.what, e.value);
         return found;
     };
-    auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
 
     p->setupProcessing(setup);
     p->setActive(true);
@@ -704,18 +606,11 @@ TEST_F(Vst3Binding, SetUpReportWaitsForTheHostsValuesAndCarriesTheCurrentOnes)
     EXPECT_TRUE(performs().empty()) << ::testing::PrintToString(performs());
 
     ASSERT_NE(TestProcessor::kMainDefaults[5], 0.625f);
-    Changes restored;
-    restored.queues.emplace_back(5, std::vector<double>{0.625});
-    ProcessData data{};
-    data.numSamples = 0;
-    data.inputParameterChanges = &restored;
-    EXPECT_EQ(p->process(data), kResultOk);
+    EXPECT_EQ((Changes{{5, {0.625}}}.processOn(*p)), kResultOk);
     settle();
-    const auto afterRestore = performs();
-    EXPECT_EQ(afterRestore.size(), 5u) << "every published value once";
-    EXPECT_NE(std::find(afterRestore.begin(), afterRestore.end(), "perform 5 0.62"), afterRestore.end());
-    EXPECT_EQ(std::find(afterRestore.begin(), afterRestore.end(), "perform 5 0.75"), afterRestore.end())
-        << "the value from before the host's own";
+    EXPECT_EQ(performs().size(), 5u) << "every published value once";
+    EXPECT_TRUE(handler.has("perform 5", 0.625));
+    EXPECT_FALSE(handler.has("perform 5", 0.75)) << "the value from before the host's own";
     EXPECT_FLOAT_EQ(testProcessor(*p).getParameter(5), 0.625f);
 
     // A real change made while the set-up report waits is an edit at once.
@@ -726,11 +621,9 @@ TEST_F(Vst3Binding, SetUpReportWaitsForTheHostsValuesAndCarriesTheCurrentOnes)
     settle();
     const auto afterChange = performs();
     ASSERT_EQ(afterChange.size(), 6u) << ::testing::PrintToString(afterChange);
-    EXPECT_EQ(afterChange.back(), "perform 4 0.12");
-
-    c->setComponentHandler(nullptr);
-    c->terminate();
-    c->release();
+    EXPECT_EQ(afterChange.back().first, "perform 4");
+    EXPECT_NEAR(afterChange.back().second, 0.125, 1e-3);
+    release(c);
     p->release();
 }
 

@@ -83,9 +83,7 @@ TEST(Vst3Bundle, BypassPassesTheInputUnchanged)
 
 // Automating a filter-bank parameter while playing in real time: the new bands are designed by the
 // processor timer on the module's message thread, so the sound changes within about 100 ms.
-class Vst3BundleAutomation : public ::testing::TestWithParam<std::string>
-{
-};
+using Vst3BundleAutomation = ::testing::TestWithParam<std::string>;
 
 TEST_P(Vst3BundleAutomation, ChangesTheSoundWithinAbout100Ms)
 {
@@ -131,9 +129,7 @@ TEST(Vst3Bundle, StateRoundTripsAcrossTwoInstances)
     EXPECT_NEAR(second.number("param.6.value"), 0.7, 1e-6);
 }
 
-class Vst3BundleRates : public ::testing::TestWithParam<int>
-{
-};
+using Vst3BundleRates = ::testing::TestWithParam<int>;
 
 TEST_P(Vst3BundleRates, ProcessesAtTheSampleRate)
 {
@@ -148,9 +144,7 @@ TEST_P(Vst3BundleRates, ProcessesAtTheSampleRate)
 
 INSTANTIATE_TEST_SUITE_P(SampleRates, Vst3BundleRates, ::testing::Values(44100, 48000, 96000, 192000));
 
-class Vst3BundleBlocks : public ::testing::TestWithParam<int>
-{
-};
+using Vst3BundleBlocks = ::testing::TestWithParam<int>;
 
 TEST_P(Vst3BundleBlocks, ProcessesInBlocksOfAnySize)
 {

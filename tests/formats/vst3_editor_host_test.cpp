@@ -73,6 +73,19 @@ TEST_P(Vst3EditorHost, TheEditorIsDrawnInTheHostWindowAtItsOwnSizeAndPhotographe
     EXPECT_EQ(pngSize(png), std::make_pair(w, h));
 }
 
+// The test bundle's editor grows while its parameter 6 is on: the framework's hosting follows it through
+// the view's resizeView.
+TEST(Vst3EditorHostResize, TheHostWindowFollowsTheEditorWhenItGrows)
+{
+    if (!hasDisplay())
+        GTEST_SKIP() << "DISPLAY is not set: start Xvfb to open editors";
+    const HostRun run = runHost({VK_EDITOR_TEST_BUNDLE, "--set", "6=1", "--editor", "--seconds", "0"});
+    ASSERT_EQ(run.exitCode, 0) << run.text;
+    EXPECT_EQ(run.get("editor.width"), "260");
+    EXPECT_EQ(run.get("editor.height"), "150");
+    EXPECT_EQ(run.get("editor.window"), "260x150");
+}
+
 TEST_P(Vst3EditorHost, AHundredOpenCloseCyclesNeitherHangNorFail)
 {
     const HostRun run = runWithEditor({"--editor-cycles", "100", "--editor-ms", "20"});
@@ -90,23 +103,5 @@ std::string moduleName(const ::testing::TestParamInfo<const char*>& info)
 
 INSTANTIATE_TEST_SUITE_P(Modules, Vst3EditorHost, ::testing::Values(VK_EDITOR_TEST_BUNDLE, VK_VST3_BUNDLE),
                          moduleName);
-
-} // namespace
-
-namespace
-{
-
-// The test bundle's editor grows while its parameter 6 is on: the framework's hosting follows it
-// through the view's resizeView.
-TEST(Vst3EditorHostResize, TheHostWindowFollowsTheEditorWhenItGrows)
-{
-    if (!hasDisplay())
-        GTEST_SKIP() << "DISPLAY is not set: start Xvfb to open editors";
-    const HostRun run = runHost({VK_EDITOR_TEST_BUNDLE, "--set", "6=1", "--editor", "--seconds", "0"});
-    ASSERT_EQ(run.exitCode, 0) << run.text;
-    EXPECT_EQ(run.get("editor.width"), "260");
-    EXPECT_EQ(run.get("editor.height"), "150");
-    EXPECT_EQ(run.get("editor.window"), "260x150");
-}
 
 } // namespace

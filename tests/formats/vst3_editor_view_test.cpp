@@ -4,92 +4,25 @@
 // input (XTest) and shows host automation; a hundred open/close cycles leave nothing behind.
 
 #include "display_test_support.h"
-#include "editor_test_support.h"
 #include "view_test_editor.h"
 #include "vst3_run_loop_host.h"
+#include "vst3_test_support.h"
 #include "x11_host_window.h"
 
-#include "formats/identity/vk_plugin_identity.h"
 #include "formats/vst3/vst3_controller.h"
 #include "formats/vst3/vst3_editor_view.h"
 #include "formats/vst3/vst3_message_thread.h"
-#include "formats/vst3/vst3_module_factory.h"
-#include "formats/vst3/vst3_processor.h"
 
 #include <gtest/gtest.h>
-
-#include <chrono>
-#include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace vk;
 using namespace vk::test;
 
-// The SDK's interfaces have no virtual destructors by design; the fakes below live on the stack.
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-
 namespace
 {
 [[maybe_unused]] const bool atomsReadyBeforeJuceStarts = hasDisplay() && internWindowManagerAtoms();
-
-template <typename Condition>
-bool waitUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(30))
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition())
-    {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-// The host's edit log.
-class EditLog : public IComponentHandler
-{
-public:
-    tresult PLUGIN_API beginEdit(ParamID id) override { return add("begin " + std::to_string(id)); }
-    tresult PLUGIN_API performEdit(ParamID id, ParamValue) override
-    {
-        return add("perform " + std::to_string(id));
-    }
-    tresult PLUGIN_API endEdit(ParamID id) override { return add("end " + std::to_string(id)); }
-    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
-    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-    std::vector<std::string> events(ParamID id)
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        std::vector<std::string> out;
-        const std::string suffix = " " + std::to_string(id);
-        for (const auto& e : m_events)
-            if (e.size() > suffix.size() && e.compare(e.size() - suffix.size(), suffix.size(), suffix) == 0)
-                out.push_back(e);
-        return out;
-    }
-    void clear()
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        m_events.clear();
-    }
-
-private:
-    tresult add(std::string e)
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        m_events.push_back(std::move(e));
-        return kResultOk;
-    }
-    std::mutex m_lock;
-    std::vector<std::string> m_events;
-};
 
 // The host's frame around the view: offers the host's run loop, and sizes the host's window.
 class HostFrame : public IPlugFrame
@@ -103,7 +36,6 @@ public:
 
     tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* r) override
     {
-        ++resizes;
         m_window.resize(r->getWidth(), r->getHeight());
         return view->onSize(r);
     }
@@ -114,10 +46,7 @@ public:
         *obj = nullptr;
         return kNoInterface;
     }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-    std::atomic<int> resizes{0};
+    VK_NO_REFCOUNT
 
 private:
     RunLoopHost& m_loop;
@@ -143,40 +72,36 @@ protected:
         m_loop.call(
             [&]
             {
-                auto& factory = vk::vst3::moduleFactory();
-                void* obj = nullptr;
-                factory.createInstance(reinterpret_cast<const char*>(vk::identity::kProcessorClassId.data()),
-                                       IComponent::iid, &obj);
-                m_component = static_cast<IComponent*>(obj);
-                factory.createInstance(reinterpret_cast<const char*>(vk::identity::kControllerClassId.data()),
-                                       IEditController::iid, &obj);
-                m_controller = static_cast<IEditController*>(obj);
                 // No run loop in the host context: only the view's frame may offer one.
-                m_component->initialize(nullptr);
-                m_controller->initialize(nullptr);
-                m_controller->setComponentHandler(&m_edits);
+                m_instance.create(nullptr, false);
+                m_instance.controller->setComponentHandler(&m_edits);
             });
     }
     void TearDown() override
     {
-        if (m_controller != nullptr)
+        if (m_instance.controller != nullptr)
             m_loop.call(
                 [&]
                 {
-                    m_controller->setComponentHandler(nullptr);
-                    m_controller->terminate();
-                    m_controller->release();
-                    m_component->terminate();
-                    m_component->release();
+                    m_instance.destroyController();
+                    m_instance.destroyProcessor(false);
                 });
         EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);
         vk::vst3::finishMessageThread();
         pinGlDriverLibraries();
     }
 
-    // Opens the view in the host's window; the first frames are drawn before it returns.
-    IPlugView* open(HostFrame& frame, X11HostWindow& window)
+    // Opens the view in a new host window of this size (again in the same window when no size is given);
+    // the first frames are drawn before it returns.
+    IPlugView* open(int width = 0, int height = 0, bool offersRunLoop = true)
     {
+        if (width > 0)
+        {
+            m_window = std::make_unique<X11HostWindow>(width, height);
+            m_frame = std::make_unique<HostFrame>(m_loop, *m_window, offersRunLoop);
+        }
+        if (!m_window->valid())
+            return nullptr;
         IPlugView* view = nullptr;
         tresult attached = kResultFalse;
         m_loop.call(
@@ -185,8 +110,8 @@ protected:
                 view = m_controller->createView(ViewType::kEditor);
                 if (view == nullptr)
                     return;
-                view->setFrame(&frame);
-                attached = view->attached(window.handle(), kPlatformTypeX11EmbedWindowID);
+                view->setFrame(m_frame.get());
+                attached = view->attached(m_window->handle(), kPlatformTypeX11EmbedWindowID);
             });
         EXPECT_EQ(attached, kResultOk);
         EXPECT_TRUE(waitUntil(
@@ -209,18 +134,36 @@ protected:
                 view->release();
             });
     }
+    std::pair<int, int> sizeOf(IPlugView* view)
+    {
+        ViewRect r;
+        m_loop.call([&] { view->getSize(&r); });
+        return {r.getWidth(), r.getHeight()};
+    }
 
     // Waits for the window to show `colour` at (x, y).
-    bool shows(X11HostWindow& window, int x, int y, juce::Colour colour)
+    bool shows(int x, int y, juce::Colour colour)
     {
-        return waitUntil([&] { return near(window.pixel(x, y), colour); }, std::chrono::seconds(10));
+        return waitUntil([&] { return near(m_window->pixel(x, y), colour); }, std::chrono::seconds(10));
+    }
+
+    // A click on the button turns it off on screen, and the host sees one begin/perform/end.
+    void clickTheButton()
+    {
+        m_edits.clear();
+        m_window->click(30, 25);
+        EXPECT_TRUE(shows(30, 25, juce::Colours::red));
+        EXPECT_TRUE(waitUntil([&] { return m_edits.of(5).size() >= 3; }));
+        EXPECT_EQ(m_edits.of(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
     }
 
     ScopedDataFolders m_folders;
     RunLoopHost m_loop;
-    EditLog m_edits;
-    IComponent* m_component = nullptr;
-    IEditController* m_controller = nullptr;
+    HostEdits m_edits;
+    Instance m_instance;
+    IEditController*& m_controller = m_instance.controller;
+    std::unique_ptr<X11HostWindow> m_window;
+    std::unique_ptr<HostFrame> m_frame;
 };
 
 } // namespace
@@ -249,39 +192,23 @@ TEST_F(Vst3EditorView, OnlyTheEditorViewInAnX11WindowIsOffered)
 
 TEST_F(Vst3EditorView, RendersInTheHostWindowFollowsItsSizeAndCloses)
 {
-    X11HostWindow window(50, 50);
-    ASSERT_TRUE(window.valid());
-    HostFrame frame(m_loop, window);
-    IPlugView* view = open(frame, window);
+    IPlugView* view = open(50, 50);
     ASSERT_NE(view, nullptr);
 
     // The host's window took the editor's size through the frame.
-    int w = 0, h = 0;
-    window.size(w, h);
-    EXPECT_EQ(w, 200);
-    EXPECT_EQ(h, 120);
-    ViewRect r;
-    m_loop.call([&] { view->getSize(&r); });
-    EXPECT_EQ(r.getWidth(), 200);
-    EXPECT_EQ(r.getHeight(), 120);
-    EXPECT_EQ(window.childCount(), 1);
+    EXPECT_EQ(m_window->size(), std::make_pair(200, 120));
+    EXPECT_EQ(sizeOf(view), std::make_pair(200, 120));
+    EXPECT_EQ(m_window->childCount(), 1);
     // The frame's run loop drives the framework while the view is attached.
     EXPECT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
-    EXPECT_TRUE(shows(window, 30, 25, juce::Colours::lime)); // parameter 5 is 0.75: on
-    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::blue));
+    EXPECT_TRUE(shows(30, 25, juce::Colours::lime)); // parameter 5 is 0.75: on
+    EXPECT_TRUE(shows(120, 30, juce::Colours::blue));
 
     // The editor changes its size (host automation makes it grow): the frame follows, and the host's
     // constraint check gets that size.
     m_loop.call([&] { m_controller->setParamNormalized(ViewEditor::kSizeParameter, 1.0); });
-    EXPECT_TRUE(waitUntil(
-        [&]
-        {
-            window.size(w, h);
-            return w == 260 && h == 150;
-        }));
-    m_loop.call([&] { view->getSize(&r); });
-    EXPECT_EQ(r.getWidth(), 260);
-    EXPECT_EQ(r.getHeight(), 150);
+    EXPECT_TRUE(waitUntil([&] { return m_window->size() == std::make_pair(260, 150); }));
+    EXPECT_EQ(sizeOf(view), std::make_pair(260, 150));
     ViewRect asked(0, 0, 400, 400);
     m_loop.call(
         [&]
@@ -291,121 +218,83 @@ TEST_F(Vst3EditorView, RendersInTheHostWindowFollowsItsSizeAndCloses)
         });
     EXPECT_EQ(asked.getWidth(), 260);
     EXPECT_EQ(asked.getHeight(), 150);
-    EXPECT_TRUE(shows(window, 30, 25, juce::Colours::lime));
+    EXPECT_TRUE(shows(30, 25, juce::Colours::lime));
 
     close(view);
     EXPECT_EQ(ViewEditor::open.load(), nullptr);
-    EXPECT_EQ(window.childCount(), 0);
+    EXPECT_EQ(m_window->childCount(), 0);
     // Removed, the view withdraws the run loop: the module's own thread takes over again.
     EXPECT_FALSE(vk::vst3::hostRunLoopIsMessageThread());
 }
 
 TEST_F(Vst3EditorView, WithoutARunLoopTheModulesOwnThreadDrivesTheEditor)
 {
-    X11HostWindow window(200, 120);
-    ASSERT_TRUE(window.valid());
-    HostFrame frame(m_loop, window, false);
-    IPlugView* view = open(frame, window);
+    IPlugView* view = open(200, 120, false);
     ASSERT_NE(view, nullptr);
     EXPECT_FALSE(vk::vst3::hostRunLoopIsMessageThread());
-    EXPECT_TRUE(shows(window, 30, 25, juce::Colours::lime));
+    EXPECT_TRUE(shows(30, 25, juce::Colours::lime));
     // Host automation reaches the screen while the host's thread does nothing for the module.
     m_loop.call([&] { m_controller->setParamNormalized(3, 0.9); });
-    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::yellow));
-    if (window.hasXTest())
-    {
-        m_edits.clear();
-        window.click(30, 25);
-        EXPECT_TRUE(shows(window, 30, 25, juce::Colours::red));
-        EXPECT_TRUE(waitUntil([&] { return m_edits.events(5).size() >= 3; }));
-        EXPECT_EQ(m_edits.events(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
-    }
+    EXPECT_TRUE(shows(120, 30, juce::Colours::yellow));
+    if (m_window->hasXTest())
+        clickTheButton();
     close(view);
     EXPECT_EQ(ViewEditor::open.load(), nullptr);
 }
 
 TEST_F(Vst3EditorView, PointerInputReachesTheProcessorAndTheHostAndAutomationMovesTheControl)
 {
-    X11HostWindow window(200, 120);
-    ASSERT_TRUE(window.valid());
-    if (!window.hasXTest())
-        GTEST_SKIP() << "the X server has no XTest extension";
-    HostFrame frame(m_loop, window);
-    IPlugView* view = open(frame, window);
+    IPlugView* view = open(200, 120);
     ASSERT_NE(view, nullptr);
-    void* audio = nullptr;
-    m_component->queryInterface(IAudioProcessor::iid, &audio);
-    auto* wrapper = static_cast<VST3Processor*>(static_cast<IAudioProcessor*>(audio));
-    ASSERT_NE(wrapper->getProcessor(), nullptr);
-    auto& processor = *wrapper->getProcessor();
-    wrapper->release();
-    ASSERT_TRUE(shows(window, 30, 25, juce::Colours::lime));
-
-    m_edits.clear();
-    window.click(30, 25);
+    if (!m_window->hasXTest())
+    {
+        close(view);
+        GTEST_SKIP() << "the X server has no XTest extension";
+    }
+    auto& processor = *m_instance.processor();
+    ASSERT_TRUE(shows(30, 25, juce::Colours::lime));
+    clickTheButton();
     EXPECT_TRUE(waitUntil([&] { return processor.getParameterRecord(5).getValue() == 0.0f; }));
-    EXPECT_TRUE(shows(window, 30, 25, juce::Colours::red));
-    EXPECT_TRUE(waitUntil([&] { return m_edits.events(5).size() >= 3; }));
-    EXPECT_EQ(m_edits.events(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
 
     // Host automation moves the knob on screen (0.9 is its second frame).
     m_loop.call([&] { m_controller->setParamNormalized(3, 0.0); });
-    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::blue));
+    EXPECT_TRUE(shows(120, 30, juce::Colours::blue));
     m_edits.clear();
-    window.drag(120, 30, 0, -120); // 0.5 per 100 pixels upwards
+    m_window->drag(120, 30, 0, -120); // 0.5 per 100 pixels upwards
     EXPECT_TRUE(waitUntil([&] { return processor.getParameterRecord(3).getValue() > 0.55f; }))
-        << processor.getParameterRecord(3).getValue() << " " << ::testing::PrintToString(m_edits.events(3));
-    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::yellow));
-    EXPECT_TRUE(waitUntil([&] { return !m_edits.events(3).empty() && m_edits.events(3).back() == "end 3"; }));
-    const auto events = m_edits.events(3);
+        << processor.getParameterRecord(3).getValue() << " " << ::testing::PrintToString(m_edits.of(3));
+    EXPECT_TRUE(shows(120, 30, juce::Colours::yellow));
+    EXPECT_TRUE(waitUntil([&] { return !m_edits.of(3).empty() && m_edits.of(3).back() == "end 3"; }));
+    const auto events = m_edits.of(3);
     ASSERT_GE(events.size(), 3u);
     EXPECT_EQ(events.front(), "begin 3");
     EXPECT_NE(std::find(events.begin(), events.end(), "perform 3"), events.end());
 
     m_loop.call([&] { m_controller->setParamNormalized(3, 0.0); });
-    EXPECT_TRUE(shows(window, 120, 30, juce::Colours::blue));
+    EXPECT_TRUE(shows(120, 30, juce::Colours::blue));
     close(view);
 }
 
 TEST_F(Vst3EditorView, AHundredOpenCloseCyclesLeaveNothingOpen)
 {
-    X11HostWindow window(200, 120);
-    ASSERT_TRUE(window.valid());
-    HostFrame frame(m_loop, window);
     for (int i = 0; i < 100; ++i)
     {
-        IPlugView* view = open(frame, window);
+        IPlugView* view = i == 0 ? open(200, 120) : open();
         ASSERT_NE(view, nullptr) << "cycle " << i;
         close(view);
         ASSERT_EQ(ViewEditor::open.load(), nullptr) << "cycle " << i;
     }
-    EXPECT_EQ(window.childCount(), 0);
+    EXPECT_EQ(m_window->childCount(), 0);
     // Only the controller, processor wrapper and processor are left.
     EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 2);
 }
 
 TEST_F(Vst3EditorView, TheEditorClosesWhenTheHostReleasesTheProcessorBeforeTheView)
 {
-    X11HostWindow window(200, 120);
-    ASSERT_TRUE(window.valid());
-    HostFrame frame(m_loop, window);
-    IPlugView* view = open(frame, window);
+    IPlugView* view = open(200, 120);
     ASSERT_NE(view, nullptr);
-    m_loop.call(
-        [&]
-        {
-            m_component->terminate();
-            m_component->release();
-            m_component = nullptr;
-        });
+    m_loop.call([&] { m_instance.destroyProcessor(false); });
     EXPECT_TRUE(waitUntil([] { return ViewEditor::open.load() == nullptr; }));
     close(view);
-    m_loop.call(
-        [&]
-        {
-            m_controller->setComponentHandler(nullptr);
-            m_controller->terminate();
-            m_controller->release();
-            m_controller = nullptr;
-        });
+    m_loop.call([&] { m_instance.destroyController(); });
 }

@@ -1,7 +1,6 @@
 #include "vst3_run_loop_host.h"
 
 #include <algorithm>
-#include <chrono>
 #include <condition_variable>
 
 #include <fcntl.h>
@@ -10,6 +9,7 @@
 
 using namespace Steinberg;
 using namespace Steinberg::Linux;
+using Clock = std::chrono::steady_clock;
 
 RunLoopHost::RunLoopHost()
 {
@@ -36,25 +36,18 @@ void RunLoopHost::wake()
 void RunLoopHost::call(const std::function<void()>& task)
 {
     if (std::this_thread::get_id() == threadId())
-    {
-        task();
-        return;
-    }
+        return task();
     std::mutex doneLock;
     std::condition_variable doneSignal;
     bool done = false;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_tasks.push_back(
-            [&]
-            {
-                task();
-                std::lock_guard<std::mutex> g(doneLock);
-                done = true;
-                doneSignal.notify_all();
-            });
-    }
-    wake();
+    post(
+        [&]
+        {
+            task();
+            std::lock_guard<std::mutex> g(doneLock);
+            done = true;
+            doneSignal.notify_all();
+        });
     std::unique_lock<std::mutex> g(doneLock);
     doneSignal.wait(g, [&] { return done; });
 }
@@ -82,12 +75,23 @@ int RunLoopHost::registeredTimers()
 
 void RunLoopHost::run()
 {
-    using Clock = std::chrono::steady_clock;
+    // Handlers are called without the lock, as a host calls plug-ins; one unregistered meanwhile is skipped.
+    auto stillRegistered = [this](auto predicate)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return std::any_of(m_descriptors.begin(), m_descriptors.end(), predicate);
+    };
+    auto timerRegistered = [this](ITimerHandler* handler)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return std::any_of(m_timers.begin(), m_timers.end(),
+                           [handler](const Timer& t) { return t.handler == handler; });
+    };
     while (!m_stop.load())
     {
         std::vector<pollfd> fds{{m_wakePipe[0], POLLIN, 0}};
         std::vector<IEventHandler*> handlers{nullptr};
-        int timeoutMs = 100;
+        long long timeoutMs = 100;
         {
             std::lock_guard<std::mutex> guard(m_lock);
             for (const auto& [fd, handler] : m_descriptors)
@@ -95,21 +99,16 @@ void RunLoopHost::run()
                 fds.push_back({fd, POLLIN, 0});
                 handlers.push_back(handler);
             }
-            const auto now = Clock::now();
             for (const auto& t : m_timers)
-                timeoutMs = std::min<int>(
-                    timeoutMs,
-                    int(std::max<long long>(
-                        0, std::chrono::duration_cast<std::chrono::milliseconds>(t.due - now).count())));
+                timeoutMs = std::clamp<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(t.due - Clock::now()).count(), 0,
+                    timeoutMs);
         }
-        ::poll(fds.data(), nfds_t(fds.size()), timeoutMs);
+        ::poll(fds.data(), nfds_t(fds.size()), int(timeoutMs));
 
-        if (fds[0].revents != 0)
+        char drain[64];
+        while (fds[0].revents != 0 && ::read(m_wakePipe[0], drain, sizeof drain) > 0)
         {
-            char drain[64];
-            while (::read(m_wakePipe[0], drain, sizeof drain) > 0)
-            {
-            }
         }
         std::vector<std::function<void()>> tasks;
         {
@@ -119,24 +118,11 @@ void RunLoopHost::run()
         for (auto& task : tasks)
             task();
 
-        // Handlers are called without the lock, as a host calls plug-ins; one unregistered meanwhile is
-        // skipped.
         for (std::size_t i = 1; i < fds.size(); ++i)
-        {
-            if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0)
-                continue;
-            bool stillRegistered = false;
-            {
-                std::lock_guard<std::mutex> guard(m_lock);
-                stillRegistered = std::find(m_descriptors.begin(), m_descriptors.end(),
-                                            std::make_pair(fds[i].fd, handlers[i])) != m_descriptors.end();
-            }
-            if (stillRegistered)
-            {
-                ++m_eventCalls;
+            if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0 &&
+                stillRegistered([&](const auto& d)
+                                { return d == std::make_pair(int(fds[i].fd), handlers[i]); }))
                 handlers[i]->onFDIsSet(fds[i].fd);
-            }
-        }
 
         std::vector<ITimerHandler*> due;
         {
@@ -150,19 +136,8 @@ void RunLoopHost::run()
                 }
         }
         for (auto* handler : due)
-        {
-            bool stillRegistered = false;
-            {
-                std::lock_guard<std::mutex> guard(m_lock);
-                stillRegistered = std::any_of(m_timers.begin(), m_timers.end(),
-                                              [handler](const Timer& t) { return t.handler == handler; });
-            }
-            if (stillRegistered)
-            {
-                ++m_timerCalls;
+            if (timerRegistered(handler))
                 handler->onTimer();
-            }
-        }
     }
 }
 
@@ -194,7 +169,7 @@ tresult PLUGIN_API RunLoopHost::registerTimer(ITimerHandler* handler, TimerInter
     {
         std::lock_guard<std::mutex> guard(m_lock);
         const auto interval = std::chrono::milliseconds(milliseconds);
-        m_timers.push_back({handler, interval, std::chrono::steady_clock::now() + interval});
+        m_timers.push_back({handler, interval, Clock::now() + interval});
     }
     wake();
     return kResultOk;
@@ -211,27 +186,8 @@ tresult PLUGIN_API RunLoopHost::unregisterTimer(ITimerHandler* handler)
 
 tresult PLUGIN_API RunLoopHost::queryInterface(const TUID iid, void** obj)
 {
-    if (FUnknownPrivate::iidEqual(iid, IRunLoop::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid))
-    {
-        *obj = static_cast<IRunLoop*>(this);
-        return kResultOk;
-    }
-    *obj = nullptr;
-    return kNoInterface;
-}
-
-tresult PLUGIN_API RunLoopHost::Context::queryInterface(const TUID iid, void** obj)
-{
-    if (FUnknownPrivate::iidEqual(iid, IRunLoop::iid))
-    {
-        *obj = static_cast<IRunLoop*>(&m_host);
-        return kResultOk;
-    }
-    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid))
-    {
-        *obj = this;
-        return kResultOk;
-    }
-    *obj = nullptr;
-    return kNoInterface;
+    const bool known =
+        FUnknownPrivate::iidEqual(iid, IRunLoop::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid);
+    *obj = known ? static_cast<IRunLoop*>(this) : nullptr;
+    return known ? kResultOk : kNoInterface;
 }

@@ -2,20 +2,18 @@
 
 // A raw VST3 host's UI thread for tests: one thread that runs a poll loop over the descriptors plug-ins
 // register (Steinberg::Linux::IRunLoop) and their timers, and runs the test's own host calls, so that
-// everything a real Linux host does on its UI thread happens on this one thread. Its host context
-// answers IRunLoop.
+// everything a real Linux host does on its UI thread happens on this one thread. It is also the host
+// context, answering IRunLoop.
 
 #include <pluginterfaces/gui/iplugview.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-// The SDK's interfaces have no virtual destructors by design; these objects live as long as the test.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class RunLoopHost : public Steinberg::Linux::IRunLoop
@@ -30,14 +28,9 @@ public:
     void post(std::function<void()> task);
     std::thread::id threadId() const { return m_thread.get_id(); }
 
-    // Counts of handler calls so far.
-    int eventCalls() const { return m_eventCalls.load(); }
-    int timerCalls() const { return m_timerCalls.load(); }
     int registeredDescriptors();
     int registeredTimers();
-
-    // The host context: answers IRunLoop (this loop) and nothing else.
-    Steinberg::FUnknown* context() { return &m_context; }
+    Steinberg::FUnknown* context() { return this; }
 
     Steinberg::tresult PLUGIN_API registerEventHandler(Steinberg::Linux::IEventHandler* handler,
                                                        Steinberg::Linux::FileDescriptor fd) override;
@@ -50,18 +43,6 @@ public:
     Steinberg::uint32 PLUGIN_API release() override { return 1; }
 
 private:
-    class Context : public Steinberg::FUnknown
-    {
-    public:
-        explicit Context(RunLoopHost& host) : m_host(host) {}
-        Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
-        Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
-        Steinberg::uint32 PLUGIN_API release() override { return 1; }
-
-    private:
-        RunLoopHost& m_host;
-    };
-
     struct Timer
     {
         Steinberg::Linux::ITimerHandler* handler;
@@ -72,15 +53,12 @@ private:
     void run();
     void wake();
 
-    Context m_context{*this};
     std::mutex m_lock;
     std::vector<std::pair<int, Steinberg::Linux::IEventHandler*>> m_descriptors;
     std::vector<Timer> m_timers;
     std::vector<std::function<void()>> m_tasks;
     int m_wakePipe[2] = {-1, -1};
     std::atomic<bool> m_stop{false};
-    std::atomic<int> m_eventCalls{0};
-    std::atomic<int> m_timerCalls{0};
     std::thread m_thread;
 };
 #pragma GCC diagnostic pop

@@ -4,78 +4,30 @@
 // own thread loses and duplicates no message, timer or edit; and a host that forwards edits
 // synchronously to its UI thread cannot deadlock the module's set-up or teardown.
 
-#include "formats/identity/vk_plugin_identity.h"
 #include "formats/vst3/vst3_controller.h"
 #include "formats/vst3/vst3_message_thread.h"
-#include "formats/vst3/vst3_module_factory.h"
-#include "formats/vst3/vst3_processor.h"
 #include "tests/processor/test_processor.h"
 #include "vst3_run_loop_host.h"
+#include "vst3_test_support.h"
 
 #include <gtest/gtest.h>
-#include <juce_events/juce_events.h>
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <future>
-#include <mutex>
-#include <set>
-#include <thread>
-#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
-
-// The SDK's interfaces have no virtual destructors by design; the fakes below live on the stack.
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+using namespace vk::test;
 
 namespace
 {
 
-// Where things happened, by thread.
-class ThreadLog
+// Timer callbacks and processor deletions ("timer", "deleted"), with their threads.
+HostEdits& timerLog()
 {
-public:
-    void add(const std::string& what)
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        m_entries.emplace_back(what, std::this_thread::get_id());
-    }
-    std::vector<std::pair<std::string, std::thread::id>> entries()
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        return m_entries;
-    }
-    int count(const std::string& what)
-    {
-        int n = 0;
-        for (const auto& e : entries())
-            n += e.first == what ? 1 : 0;
-        return n;
-    }
-    int countOn(const std::string& what, std::thread::id thread, bool onIt = true)
-    {
-        int n = 0;
-        for (const auto& e : entries())
-            n += (e.first == what && (e.second == thread) == onIt) ? 1 : 0;
-        return n;
-    }
-    void clear()
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        m_entries.clear();
-    }
-
-private:
-    std::mutex m_lock;
-    std::vector<std::pair<std::string, std::thread::id>> m_entries;
-};
-
-ThreadLog& timerLog()
-{
-    static ThreadLog log;
+    static HostEdits log;
     return log;
 }
 
@@ -87,11 +39,11 @@ public:
     ~TimedProcessor() override
     {
         stopTimer();
-        timerLog().add("deleted");
+        timerLog().note("deleted");
     }
     void timerCallback() override
     {
-        timerLog().add("timer");
+        timerLog().note("timer");
         TestProcessor::timerCallback();
     }
 };
@@ -101,125 +53,16 @@ VkJuceProcessorBase* createTimedProcessor(int wrapperType)
     return new TimedProcessor(wrapperType);
 }
 
-template <typename Condition>
-bool waitUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(30))
+// Created on the host's UI thread with `context` and `handler` as its component handler.
+void create(Instance& instance, RunLoopHost& host, HostEdits& handler, FUnknown* context = nullptr)
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition())
-    {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
-// Records every component-handler call with its thread; optionally forwards the calls for one parameter
-// made off the UI thread to the UI thread and waits for them there, as some hosts do.
-class RecordingHandler : public IComponentHandler
-{
-public:
-    RecordingHandler() = default;
-    RecordingHandler(RunLoopHost* marshalTo, ParamID marshalled)
-        : m_marshalTo(marshalTo), m_marshalled(marshalled)
-    {
-    }
-
-    tresult PLUGIN_API beginEdit(ParamID id) override { return add("begin", id); }
-    tresult PLUGIN_API performEdit(ParamID id, ParamValue) override { return add("perform", id); }
-    tresult PLUGIN_API endEdit(ParamID id) override { return add("end", id); }
-    tresult PLUGIN_API restartComponent(int32) override { return add("restart", 0); }
-    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-    ThreadLog log;
-    std::atomic<bool> enteredOffUiThread{false};
-
-private:
-    tresult add(const char* what, ParamID id)
-    {
-        log.add(std::string(what) + " " + std::to_string(id));
-        log.add("call");
-        if (m_marshalTo != nullptr && id == m_marshalled &&
-            std::this_thread::get_id() != m_marshalTo->threadId())
+    host.call(
+        [&]
         {
-            enteredOffUiThread.store(true);
-            m_marshalTo->call([] {});
-        }
-        return kResultOk;
-    }
-    RunLoopHost* m_marshalTo = nullptr;
-    ParamID m_marshalled = 0;
-};
-
-// One processor and its controller, created, connected and set up by the host on its UI thread.
-struct Instance
-{
-    IComponent* component = nullptr;
-    IAudioProcessor* audio = nullptr;
-    IEditController* controller = nullptr;
-
-    void create(FUnknown* initContext)
-    {
-        auto& factory = vk::vst3::moduleFactory();
-        void* obj = nullptr;
-        factory.createInstance(reinterpret_cast<const char*>(vk::identity::kProcessorClassId.data()),
-                               IComponent::iid, &obj);
-        component = static_cast<IComponent*>(obj);
-        component->queryInterface(IAudioProcessor::iid, &obj);
-        audio = static_cast<IAudioProcessor*>(obj);
-        factory.createInstance(reinterpret_cast<const char*>(vk::identity::kControllerClassId.data()),
-                               IEditController::iid, &obj);
-        controller = static_cast<IEditController*>(obj);
-        component->initialize(initContext);
-        controller->initialize(initContext);
-        IConnectionPoint* a = nullptr;
-        IConnectionPoint* b = nullptr;
-        component->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&a));
-        controller->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&b));
-        a->connect(b);
-        b->connect(a);
-        a->release();
-        b->release();
-        ProcessSetup setup{kRealtime, kSample32, 256, 48000.0};
-        audio->setupProcessing(setup);
-        component->setActive(true);
-    }
-
-    void destroy()
-    {
-        controller->setComponentHandler(nullptr);
-        controller->terminate();
-        controller->release();
-        component->setActive(false);
-        component->terminate();
-        audio->release();
-        component->release();
-    }
-
-    // Created on the host's UI thread with `handler` as its component handler, then processed once.
-    void start(RunLoopHost& host, IComponentHandler& handler, FUnknown* initContext = nullptr)
-    {
-        host.call(
-            [&]
-            {
-                create(initContext);
-                controller->setComponentHandler(&handler);
-            });
-        std::thread([this] { processNothing(); }).join();
-    }
-
-    VkJuceProcessorBase* processor() { return static_cast<VST3Processor*>(audio)->getProcessor(); }
-
-    // A processing call with no audio, from the calling (audio) thread.
-    void processNothing()
-    {
-        ProcessData data{};
-        data.numSamples = 0;
-        audio->process(data);
-    }
-};
+            instance.create(context);
+            instance.controller->setComponentHandler(&handler);
+        });
+}
 
 class Vst3RunLoop : public ::testing::Test
 {
@@ -242,15 +85,10 @@ protected:
 TEST_F(Vst3RunLoop, EveryHostCallAndTimerComesOnTheLoopOfTheFactorysHostContext)
 {
     RunLoopHost host;
-    RecordingHandler handler;
+    HostEdits handler;
     Instance instance;
-    host.call(
-        [&]
-        {
-            vk::vst3::moduleFactory().setHostContext(host.context());
-            instance.create(nullptr);
-            instance.controller->setComponentHandler(&handler);
-        });
+    host.call([&] { vk::vst3::moduleFactory().setHostContext(host.context()); });
+    create(instance, host, handler);
 
     // Edits the processor reports from the audio thread, after its first processing call.
     std::thread audio(
@@ -262,12 +100,11 @@ TEST_F(Vst3RunLoop, EveryHostCallAndTimerComesOnTheLoopOfTheFactorysHostContext)
         });
     audio.join();
 
-    ASSERT_TRUE(
-        waitUntil([&] { return handler.log.count("perform 7") > 0 && timerLog().count("timer") >= 5; }));
+    ASSERT_TRUE(waitUntil([&] { return handler.count("perform 7") > 0 && timerLog().count("timer") >= 5; }));
     EXPECT_TRUE(vk::vst3::hostRunLoopIsMessageThread());
     EXPECT_GE(host.registeredDescriptors(), 1) << "the framework's message socket";
     EXPECT_EQ(host.registeredTimers(), 1);
-    EXPECT_GT(handler.log.count("restart 0"), 0);
+    EXPECT_GT(handler.count("restart"), 0);
 
     host.call(
         [&]
@@ -279,27 +116,22 @@ TEST_F(Vst3RunLoop, EveryHostCallAndTimerComesOnTheLoopOfTheFactorysHostContext)
     EXPECT_EQ(host.registeredTimers(), 0);
 
     const auto loop = host.threadId();
-    EXPECT_EQ(handler.log.countOn("call", loop, false), 0) << "component-handler calls off the loop thread";
-    EXPECT_EQ(timerLog().countOn("timer", loop, false), 0) << "timer callbacks off the loop thread";
-    EXPECT_EQ(timerLog().countOn("deleted", loop), 1);
+    EXPECT_EQ(handler.count("", loop, false), 0) << "component-handler calls off the loop thread";
+    EXPECT_EQ(timerLog().count("timer", loop, false), 0) << "timer callbacks off the loop thread";
+    EXPECT_EQ(timerLog().count("deleted", loop), 1);
 }
 
-TEST_F(Vst3RunLoop, InitializeContextAlsoOffersTheLoop)
+TEST_F(Vst3RunLoop, InitializeContextAlsoOffersTheLoopAndDescriptorsAddedLaterAreWatchedOnIt)
 {
     // The processor is created before it gets the context, so the module's thread runs first; once the
     // loop has taken over, everything comes on the loop.
     RunLoopHost host;
-    RecordingHandler handler;
+    HostEdits handler;
     Instance instance;
-    host.call(
-        [&]
-        {
-            instance.create(host.context());
-            instance.controller->setComponentHandler(&handler);
-        });
+    create(instance, host, handler, host.context());
     ASSERT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
     timerLog().clear();
-    handler.log.clear();
+    handler.clear();
     std::thread(
         [&]
         {
@@ -307,26 +139,13 @@ TEST_F(Vst3RunLoop, InitializeContextAlsoOffersTheLoop)
             instance.processor()->setParameterInternal(6, 0.5f, true, true, false);
         })
         .join();
-    ASSERT_TRUE(
-        waitUntil([&] { return handler.log.count("perform 6") > 0 && timerLog().count("timer") >= 3; }));
-    EXPECT_EQ(handler.log.countOn("call", host.threadId(), false), 0);
-    EXPECT_EQ(timerLog().countOn("timer", host.threadId(), false), 0);
-    // Once both halves are terminated nothing offers the loop any more: the module's thread takes over
-    // for the rest of the teardown.
-    host.call([&] { instance.destroy(); });
-    EXPECT_EQ(host.registeredTimers(), 0);
-}
+    ASSERT_TRUE(waitUntil([&] { return handler.count("perform 6") > 0 && timerLog().count("timer") >= 3; }));
+    EXPECT_EQ(handler.count("", host.threadId(), false), 0);
+    EXPECT_EQ(timerLog().count("timer", host.threadId(), false), 0);
 
-TEST_F(Vst3RunLoop, DescriptorsTheFrameworkAddsLaterAreWatchedOnTheLoop)
-{
     // The framework registers its X connection only when it first opens a window: a descriptor added
     // while the loop is the message thread is handed to the loop too, and dropped again with it.
-    RunLoopHost host;
-    Instance instance;
-    host.call([&] { instance.create(host.context()); });
-    ASSERT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
     const int before = host.registeredDescriptors();
-
     int pipeFds[2] = {-1, -1};
     ASSERT_EQ(::pipe(pipeFds), 0);
     std::atomic<int> callbacks{0};
@@ -349,20 +168,24 @@ TEST_F(Vst3RunLoop, DescriptorsTheFrameworkAddsLaterAreWatchedOnTheLoop)
     ASSERT_EQ(::write(pipeFds[1], &byte, 1), 1);
     ASSERT_TRUE(waitUntil([&] { return callbacks.load() == 1; }));
     EXPECT_FALSE(offLoop.load());
-
     host.call([&] { juce::LinuxEventLoop::unregisterFdCallback(pipeFds[0]); });
     EXPECT_TRUE(waitUntil([&] { return host.registeredDescriptors() == before; }));
-    host.call([&] { instance.destroy(); });
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
+
+    // Once both halves are terminated nothing offers the loop any more: the module's thread takes over
+    // for the rest of the teardown.
+    host.call([&] { instance.destroy(); });
+    EXPECT_EQ(host.registeredTimers(), 0);
 }
 
 TEST_F(Vst3RunLoop, HandOverBothWaysLosesAndDuplicatesNothing)
 {
     RunLoopHost host;
-    RecordingHandler handler;
+    HostEdits handler;
     Instance instance;
-    instance.start(host, handler);
+    create(instance, host, handler);
+    std::thread([&] { instance.processNothing(); }).join();
     const auto loop = host.threadId();
 
     // Messages posted without pause from another thread, each to be delivered exactly once, never two at
@@ -401,16 +224,16 @@ TEST_F(Vst3RunLoop, HandOverBothWaysLosesAndDuplicatesNothing)
     {
         ++phase;
         const int messagesBefore = onLoopThread ? onLoop.load() : offLoop.load();
-        const int timersBefore = timerLog().countOn("timer", loop, onLoopThread);
+        const int timersBefore = timerLog().count("timer", loop, onLoopThread);
         const ParamID id = ParamID(3 + phase % 5);
-        const int editsBefore = handler.log.countOn("perform " + std::to_string(id), loop, onLoopThread);
+        const int editsBefore = handler.count("perform " + std::to_string(id), loop, onLoopThread);
         instance.processor()->setParameterInternal(int(id), 0.01f * float(phase), true, true, false);
         EXPECT_TRUE(waitUntil(
             [&]
             {
                 return (onLoopThread ? onLoop.load() : offLoop.load()) > messagesBefore + 20 &&
-                       timerLog().countOn("timer", loop, onLoopThread) > timersBefore + 2 &&
-                       handler.log.countOn("perform " + std::to_string(id), loop, onLoopThread) > editsBefore;
+                       timerLog().count("timer", loop, onLoopThread) > timersBefore + 2 &&
+                       handler.count("perform " + std::to_string(id), loop, onLoopThread) > editsBefore;
             }))
             << "phase " << phase;
     };
@@ -455,9 +278,19 @@ TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeard
     // to its UI thread and waits there. Its UI thread meanwhile creates a processor and tears down the
     // instance: neither may wait for the module's thread.
     RunLoopHost host;
-    RecordingHandler handler(&host, 5);
+    HostEdits handler;
+    std::atomic<bool> enteredOffUiThread{false};
+    handler.onCall = [&](ParamID id)
+    {
+        if (id == 5 && std::this_thread::get_id() != host.threadId())
+        {
+            enteredOffUiThread.store(true);
+            host.call([] {});
+        }
+    };
     Instance instance;
-    instance.start(host, handler);
+    create(instance, host, handler);
+    std::thread([&] { instance.processNothing(); }).join();
 
     std::promise<void> finished;
     auto done = finished.get_future();
@@ -467,7 +300,7 @@ TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeard
             // On the UI thread: an edit is reported, and the module's thread is soon inside the host,
             // waiting for this thread.
             instance.processor()->setParameterInternal(5, 0.3f, true, true, false);
-            if (!waitUntil([&] { return handler.log.count("begin 5") > 0; }, std::chrono::seconds(30)))
+            if (!waitUntil([&] { return handler.count("begin 5") > 0; }, std::chrono::seconds(30)))
                 ADD_FAILURE() << "the edit never reached the host";
 
             Instance second;
@@ -484,12 +317,12 @@ TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeard
     // The module's thread finishes its forwarded calls once the UI thread is free again, then ends by
     // itself; nothing of this test may be used after that.
     vk::vst3::finishMessageThread();
-    EXPECT_TRUE(handler.enteredOffUiThread.load());
+    EXPECT_TRUE(enteredOffUiThread.load());
     // Each forwarded edit was finished once the UI thread was free (the set-up report of the same
     // parameter may have gone out first).
-    EXPECT_GE(handler.log.count("perform 5"), 1);
-    EXPECT_EQ(handler.log.count("perform 5"), handler.log.count("begin 5"));
-    EXPECT_EQ(handler.log.count("end 5"), handler.log.count("begin 5"));
+    EXPECT_GE(handler.count("perform 5"), 1);
+    EXPECT_EQ(handler.count("perform 5"), handler.count("begin 5"));
+    EXPECT_EQ(handler.count("end 5"), handler.count("begin 5"));
 }
 
 } // namespace
@@ -515,6 +348,6 @@ TEST_F(Vst3RunLoop, AViewCallTakesTheMessageThreadFromTheModulesThreadAndGivesIt
             EXPECT_EQ(timerLog().count("timer"), 0);
         });
     ASSERT_TRUE(waitUntil([] { return timerLog().count("timer") >= 3; }));
-    EXPECT_EQ(timerLog().countOn("timer", loop), 0) << "the module's thread has the part back";
+    EXPECT_EQ(timerLog().count("timer", loop), 0) << "the module's thread has the part back";
     host.call([&] { instance.destroy(); });
 }

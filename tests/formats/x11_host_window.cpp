@@ -39,12 +39,11 @@ void X11HostWindow::resize(int width, int height)
     XSync(m_display, False);
 }
 
-void X11HostWindow::size(int& width, int& height) const
+std::pair<int, int> X11HostWindow::size() const
 {
     XWindowAttributes a{};
     XGetWindowAttributes(m_display, m_window, &a);
-    width = a.width;
-    height = a.height;
+    return {a.width, a.height};
 }
 
 int X11HostWindow::childCount() const

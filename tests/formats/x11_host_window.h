@@ -5,6 +5,7 @@
 // framework's (Time) and gtest's.
 
 #include <cstdint>
+#include <utility>
 
 struct _XDisplay;
 
@@ -31,8 +32,8 @@ public:
     void* handle() const { return reinterpret_cast<void*>(m_window); }
 
     void resize(int width, int height);
-    // The window's size as the server has it.
-    void size(int& width, int& height) const;
+    // The window's width and height as the server has it.
+    std::pair<int, int> size() const;
     // The number of windows embedded in this one.
     int childCount() const;
 

@@ -25,8 +25,7 @@ class SettingsStoreTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        std::random_device random;
-        m_root = fs::temp_directory_path() / ("vk-settings-test-" + std::to_string(random()));
+        m_root = fs::temp_directory_path() / ("vk-settings-test-" + std::to_string(std::random_device()()));
         fs::create_directories(m_root / "user");
         fs::create_directories(m_root / "machine");
         setUserDataFolderOverride(m_root / "user");
@@ -148,7 +147,7 @@ TEST_F(SettingsStoreTest, EncodingRoundTripsAndRejectsDamage)
     }
     auto longer = bytes;
     longer.push_back(0);
-    EXPECT_FALSE(decodeSettings(longer, decoded));
+    EXPECT_FALSE(decodeSettings(longer, decoded)) << "a trailing byte";
 }
 
 TEST_F(SettingsStoreTest, CorruptStoreReadsEmptyAndIsKeptAside)
@@ -162,8 +161,7 @@ TEST_F(SettingsStoreTest, CorruptStoreReadsEmptyAndIsKeptAside)
     EXPECT_EQ(readSettingsValue(kKey, "Install Folder"), bytesOf("machine"));
 
     ASSERT_TRUE(write(SettingsScope::User, "RoutingDefault", bytesOf("abcd")));
-    auto aside = file;
-    aside += ".corrupt";
+    const auto aside = fs::path(file.string() + ".corrupt");
     EXPECT_EQ(readRawFile(aside), garbage);
     const auto reloaded = loadSettingsFile(file);
     ASSERT_EQ(reloaded.status, SettingsLoadStatus::Loaded);
@@ -173,10 +171,8 @@ TEST_F(SettingsStoreTest, CorruptStoreReadsEmptyAndIsKeptAside)
     // A second damaged store does not replace the first copy kept aside.
     writeRawFile(file, bytesOf("again"));
     ASSERT_TRUE(write(SettingsScope::User, "RoutingDefault", bytesOf("abcd")));
-    auto secondAside = file;
-    secondAside += ".corrupt1";
     EXPECT_EQ(readRawFile(aside), garbage);
-    EXPECT_EQ(readRawFile(secondAside), bytesOf("again"));
+    EXPECT_EQ(readRawFile(file.string() + ".corrupt1"), bytesOf("again"));
 }
 
 TEST_F(SettingsStoreTest, AtomicWriteLeavesNoTemporaryFilesAndKeepsOldStoreOnFailure)
@@ -185,10 +181,9 @@ TEST_F(SettingsStoreTest, AtomicWriteLeavesNoTemporaryFilesAndKeepsOldStoreOnFai
     ASSERT_TRUE(write(SettingsScope::User, "A", bytesOf("1")));
     ASSERT_TRUE(write(SettingsScope::User, "B", bytesOf("2")));
     for (const auto& entry : fs::directory_iterator(file.parent_path()))
-    {
-        const auto name = entry.path().filename().string();
-        EXPECT_TRUE(name == "Settings.vkstore" || name == "Settings.vkstore.lock") << name;
-    }
+        EXPECT_TRUE(entry.path().filename() == "Settings.vkstore" ||
+                    entry.path().filename() == "Settings.vkstore.lock")
+            << entry.path();
 
     // Writing over a path whose folder cannot be created fails without touching anything.
     const auto before = readRawFile(file);

@@ -32,43 +32,22 @@ struct StripSpec
 };
 
 // Every image of the editor with the size and frame layout its control expects.
+// clang-format off
 const StripSpec editorImages[] = {
-    {"background_png", 640, 435, 1},
-    {"graph_mask_png", 640, 349, 1},
-    {"btn_bypass_png", 50, 22, 2},
-    {"btn_undo_png", 44, 22, 2},
-    {"btn_redo_png", 44, 22, 2},
-    {"btn_ab_png", 44, 22, 2},
-    {"btn_atob_png", 44, 22, 2},
-    {"btn_atob_a_to_b_png", 44, 22, 2},
-    {"btn_atob_b_to_a_png", 44, 22, 2},
-    {"btn_preset_previous_png", 13, 14, 2},
-    {"btn_preset_next_png", 13, 14, 2},
-    {"btn_preset_browser_png", 16, 16, 2},
-    {"drag_resolution_png", 112, 133, 10},
-    {"drag_acuity_png", 111, 131, 101},
-    {"btn_invert_png", 99, 84, 2},
-    {"btn_fill_png", 99, 84, 2},
-    {"drag_linear_width_png", 156, 81, 201},
-    {"btn_analysis_png", 62, 16, 2},
-    {"level_led_png", 12, 12, 30},
-    {"btn_dynamics_png", 43, 22, 2},
-    {"drag_dyn_shape_png", 43, 24, 5},
-    {"drag_dyn_depth_png", 44, 24, 101},
-    {"drag_dyn_speed_png", 44, 25, 101},
-    {"btn_tempo_png", 43, 22, 2},
-    {"drag_phase_png", 43, 23, 102},
-    {"btn_mono_png", 43, 22, 2},
-    {"auto_level_png", 44, 22, 5},
-    {"btn_iid_png", 32, 28, 2},
-    {"btn_itd_png", 34, 30, 2},
-    {"btn_link_png", 62, 28, 2},
-    {"btn_solo_left_png", 20, 24, 2},
-    {"btn_solo_right_png", 20, 24, 2},
-    {"slider_thumb_png", 14, 12, 1},
-    {"Graph_particle_png", 64, 64, 1},
-    {"logo_48x48_png", 48, 48, 1},
-};
+    {"background_png", 640, 435, 1}, {"graph_mask_png", 640, 349, 1}, {"btn_bypass_png", 50, 22, 2},
+    {"btn_undo_png", 44, 22, 2}, {"btn_redo_png", 44, 22, 2}, {"btn_ab_png", 44, 22, 2},
+    {"btn_atob_png", 44, 22, 2}, {"btn_atob_a_to_b_png", 44, 22, 2}, {"btn_atob_b_to_a_png", 44, 22, 2},
+    {"btn_preset_previous_png", 13, 14, 2}, {"btn_preset_next_png", 13, 14, 2},
+    {"btn_preset_browser_png", 16, 16, 2}, {"drag_resolution_png", 112, 133, 10},
+    {"drag_acuity_png", 111, 131, 101}, {"btn_invert_png", 99, 84, 2}, {"btn_fill_png", 99, 84, 2},
+    {"drag_linear_width_png", 156, 81, 201}, {"btn_analysis_png", 62, 16, 2}, {"level_led_png", 12, 12, 30},
+    {"btn_dynamics_png", 43, 22, 2}, {"drag_dyn_shape_png", 43, 24, 5}, {"drag_dyn_depth_png", 44, 24, 101},
+    {"drag_dyn_speed_png", 44, 25, 101}, {"btn_tempo_png", 43, 22, 2}, {"drag_phase_png", 43, 23, 102},
+    {"btn_mono_png", 43, 22, 2}, {"auto_level_png", 44, 22, 5}, {"btn_iid_png", 32, 28, 2},
+    {"btn_itd_png", 34, 30, 2}, {"btn_link_png", 62, 28, 2}, {"btn_solo_left_png", 20, 24, 2},
+    {"btn_solo_right_png", 20, 24, 2}, {"slider_thumb_png", 14, 12, 1}, {"Graph_particle_png", 64, 64, 1},
+    {"logo_48x48_png", 48, 48, 1}};
+// clang-format on
 } // namespace
 
 TEST(ResourceHash, KnownNamesHashAsDocumentedAndHighBytesCountAsNegative)
@@ -88,15 +67,12 @@ TEST(NamedResources, LookupFindsListedNamesAndRefusesUnknownEmptyAndCollidingOne
     EXPECT_NE(font10, nullptr);
     EXPECT_GT(size, 100);
 
-    size = 123;
-    EXPECT_EQ(getNamedResource("FONT_FontText20_png", size), nullptr);
-    EXPECT_EQ(size, 0);
-    size = 123;
-    EXPECT_EQ(getNamedResource("", size), nullptr);
-    EXPECT_EQ(size, 0);
-    size = 123;
-    EXPECT_EQ(getNamedResource(nullptr, size), nullptr);
-    EXPECT_EQ(size, 0);
+    for (const char* refused : {"FONT_FontText20_png", "", static_cast<const char*>(nullptr)})
+    {
+        size = 123;
+        EXPECT_EQ(getNamedResource(refused, size), nullptr) << (refused ? refused : "null");
+        EXPECT_EQ(size, 0);
+    }
 
     // "ng" and "oH" add the same to the hash: a different name with an existing entry's hash is not found.
     const char* collider = "btn_ab_poH";

@@ -1,0 +1,207 @@
+#pragma once
+
+// What the in-process VST3 tests share: a bounded wait, the host's recording component handler, and one
+// processor/controller pair made through the module's factory as a host makes it.
+
+#include "formats/identity/vk_plugin_identity.h"
+#include "formats/vst3/vst3_module_factory.h"
+#include "formats/vst3/vst3_processor.h"
+
+#include <juce_events/juce_events.h>
+#include <pluginterfaces/vst/ivstaudioprocessor.h>
+#include <pluginterfaces/vst/ivsteditcontroller.h>
+#include <pluginterfaces/vst/ivstmessage.h>
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// The SDK's interfaces have no virtual destructors by design; the tests' host objects live on the stack.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// A host object on the stack: no reference counting, and no interface but its own.
+// clang-format off
+#define VK_NO_REFCOUNT                                                                                       \
+    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }                                             \
+    Steinberg::uint32 PLUGIN_API release() override { return 1; }
+#define VK_STACK_OBJECT                                                                                      \
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID, void**) override { return Steinberg::kNoInterface; } \
+    VK_NO_REFCOUNT
+// clang-format on
+
+namespace vk::test
+{
+
+template <typename Condition>
+bool waitUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(30))
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+// The host's component handler: every call ("begin 5", "perform 5", "end 5", "restart") with its value and
+// thread. `onCall` runs inside each call, as the host's own code would.
+class HostEdits : public Steinberg::Vst::IComponentHandler
+{
+public:
+    struct Call
+    {
+        std::string what;
+        double value;
+        std::thread::id thread;
+        bool onMessageThread;
+    };
+
+    Steinberg::tresult PLUGIN_API beginEdit(Steinberg::Vst::ParamID id) override { return add("begin", id); }
+    Steinberg::tresult PLUGIN_API performEdit(Steinberg::Vst::ParamID id,
+                                              Steinberg::Vst::ParamValue v) override
+    {
+        return add("perform", id, v);
+    }
+    Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override { return add("end", id); }
+    Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32) override { return add("restart", -1); }
+    VK_STACK_OBJECT
+
+    std::vector<Call> calls()
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_calls;
+    }
+    // Calls named `what` ("" for all), on `thread` (or off it, with onIt false; any thread when unset).
+    int count(const std::string& what, std::thread::id thread = {}, bool onIt = true)
+    {
+        int n = 0;
+        for (const auto& c : calls())
+            n += (what.empty() || c.what == what) &&
+                 (thread == std::thread::id() || (c.thread == thread) == onIt);
+        return n;
+    }
+    bool has(const std::string& what, double value)
+    {
+        for (const auto& c : calls())
+            if (c.what == what && std::abs(c.value - value) < 1e-3)
+                return true;
+        return false;
+    }
+    // The names of the calls for one parameter, in order.
+    std::vector<std::string> of(Steinberg::Vst::ParamID id)
+    {
+        std::vector<std::string> out;
+        const std::string suffix = " " + std::to_string(id);
+        for (const auto& c : calls())
+            if (c.what.size() > suffix.size() &&
+                c.what.compare(c.what.size() - suffix.size(), suffix.size(), suffix) == 0)
+                out.push_back(c.what);
+        return out;
+    }
+    void clear()
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_calls.clear();
+    }
+    // Records something else the test follows, with its thread.
+    void note(const char* what) { add(what, -1); }
+
+    std::function<void(Steinberg::Vst::ParamID)> onCall;
+
+private:
+    Steinberg::tresult add(const char* what, long long id, double value = 0.0)
+    {
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            m_calls.push_back({id < 0 ? std::string(what) : what + (" " + std::to_string(id)), value,
+                               std::this_thread::get_id(), juce::MessageManager::existsAndIsCurrentThread()});
+        }
+        if (onCall)
+            onCall(Steinberg::Vst::ParamID(id));
+        return Steinberg::kResultOk;
+    }
+    std::mutex m_lock;
+    std::vector<Call> m_calls;
+};
+
+// A processor and its controller from the module's factory, initialised with `context`; `prepare` also
+// connects them, sets them up (stereo, 48 kHz, 256 samples) and activates the processor.
+struct Instance
+{
+    Steinberg::Vst::IComponent* component = nullptr;
+    Steinberg::Vst::IAudioProcessor* audio = nullptr;
+    Steinberg::Vst::IEditController* controller = nullptr;
+
+    void create(Steinberg::FUnknown* context, bool prepare = true)
+    {
+        using namespace Steinberg::Vst;
+        auto& factory = vst3::moduleFactory();
+        void* obj = nullptr;
+        factory.createInstance(reinterpret_cast<const char*>(identity::kProcessorClassId.data()),
+                               IComponent::iid, &obj);
+        component = static_cast<IComponent*>(obj);
+        component->queryInterface(IAudioProcessor::iid, &obj);
+        audio = static_cast<IAudioProcessor*>(obj);
+        factory.createInstance(reinterpret_cast<const char*>(identity::kControllerClassId.data()),
+                               IEditController::iid, &obj);
+        controller = static_cast<IEditController*>(obj);
+        component->initialize(context);
+        controller->initialize(context);
+        if (!prepare)
+            return;
+        IConnectionPoint* a = nullptr;
+        IConnectionPoint* b = nullptr;
+        component->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&a));
+        controller->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&b));
+        a->connect(b);
+        b->connect(a);
+        a->release();
+        b->release();
+        ProcessSetup setup{kRealtime, kSample32, 256, 48000.0};
+        audio->setupProcessing(setup);
+        component->setActive(true);
+    }
+
+    void destroyController()
+    {
+        controller->setComponentHandler(nullptr);
+        controller->terminate();
+        controller->release();
+        controller = nullptr;
+    }
+    void destroyProcessor(bool deactivate = true)
+    {
+        if (deactivate)
+            component->setActive(false);
+        component->terminate();
+        audio->release();
+        component->release();
+        component = nullptr;
+    }
+    void destroy()
+    {
+        destroyController();
+        destroyProcessor();
+    }
+
+    VkJuceProcessorBase* processor()
+    {
+        return static_cast<Steinberg::Vst::VST3Processor*>(audio)->getProcessor();
+    }
+
+    // A processing call with no audio, from the calling (audio) thread.
+    void processNothing()
+    {
+        Steinberg::Vst::ProcessData data{};
+        data.numSamples = 0;
+        audio->process(data);
+    }
+};
+
+} // namespace vk::test
