@@ -1,8 +1,8 @@
 // The control-points controller over the editor base and the test processor: picking distance, clicks
 // passing through, binding to the handle under the pointer before the host sees the press, the reset
 // modifier, and the handles drawn on the recording GL table (order, fade, keep-inside, corners).
-#include "recorded_frame_test_support.h"
 #include "editor_test_support.h"
+#include "recorded_frame_test_support.h"
 
 #include "vk_juce_control_points_controller.h"
 

@@ -2,8 +2,8 @@
 // against a direct computation on synthetic spectra (one bin, flat, a sweep, a step), bin indices that stay
 // inside the source at every sample rate, the ballistic and averaged updates, and the zoom bars' zones and
 // minimum spans under any drag.
-#include "recorded_frame_test_support.h"
 #include "editor_test_support.h"
+#include "recorded_frame_test_support.h"
 
 #include "c_freq_graph.h"
 #include "freq_axis.h"

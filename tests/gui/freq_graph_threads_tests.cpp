@@ -1,8 +1,8 @@
 // The frequency graph across threads: the message thread changes ranges, band settings, curve lengths and
 // observers while the render thread draws and updates the curves and an audio thread pushes spectra. Run
 // under ThreadSanitizer; the render thread never waits for a source.
-#include "recorded_frame_test_support.h"
 #include "editor_test_support.h"
+#include "recorded_frame_test_support.h"
 
 #include "c_freq_graph.h"
 

@@ -1,8 +1,8 @@
 // The peak ballistics against an injected clock, and the level meter's segments as drawn on the recording
 // GL table: lit, dim and marker segments, the clip blink, both directions, the placeholder, and scales that
 // must never make a frame loop without end.
-#include "recorded_frame_test_support.h"
 #include "editor_test_support.h"
+#include "recorded_frame_test_support.h"
 
 #include "vk_juce_dynamic_display_level_meter.h"
 
