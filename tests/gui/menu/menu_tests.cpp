@@ -83,21 +83,7 @@ TEST_F(MenuFixture, TheParameterOpensAndClosesTheMenuAndItsItemsLeadOn)
         EXPECT_FALSE(menu().getItem(i).isVisible()) << i;
 }
 
-TEST_F(MenuFixture, TheProfilingToggleSwitchesProfilingOnAndClosesTheMenu)
-{
-    makeEditor();
-    setShowMenu(1.0f);
-    click("Credits and Options");
-    clickItem(4);
-    EXPECT_EQ(processor.getParameterRecord(9108).getValue(), 1.0f);
-    EXPECT_TRUE(processor.getProfiler().isEnabled());
-    EXPECT_FALSE(processor.getParameterRecord(9108).gestureHeld.load());
-    EXPECT_TRUE(showing<VkJuceMenuScreenCreditsAndOptions>()); // a toggle leads to no screen
-    editor->updateGui();
-    EXPECT_FALSE(menu().isOpen());
-}
-
-TEST_F(MenuFixture, ClosingWhileAToggleIsHeldEndsItsGesture)
+TEST_F(MenuFixture, TheProfilingToggleClosesTheMenuAndClosingWhileAToggleIsHeldEndsItsGesture)
 {
     makeEditor();
     setShowMenu(1.0f);
@@ -109,11 +95,21 @@ TEST_F(MenuFixture, ClosingWhileAToggleIsHeldEndsItsGesture)
     EXPECT_FALSE(processor.getParameterRecord(9004).gestureHeld.load());
     toggle.mouseUp(mouseAt(toggle, {2, 2}, withButton(0), {2, 2}));
     EXPECT_EQ(processor.getParameterRecord(9004).getValue(), 1.0f);
+
+    setShowMenu(1.0f);
+    click("Credits and Options");
+    clickItem(4);
+    EXPECT_EQ(processor.getParameterRecord(9108).getValue(), 1.0f);
+    EXPECT_TRUE(processor.getProfiler().isEnabled());
+    EXPECT_FALSE(processor.getParameterRecord(9108).gestureHeld.load());
+    EXPECT_TRUE(showing<VkJuceMenuScreenCreditsAndOptions>()); // a toggle leads to no screen
+    editor->updateGui();
+    EXPECT_FALSE(menu().isOpen());
 }
 
 TEST_F(MenuFixture, ResizingOrReopeningStartsAtTheMainMenu)
 {
-    makeEditor(600, 500);
+    makeEditor();
     setShowMenu(1.0f);
     click("Credits and Options");
     editor->setSize(700, 600);
