@@ -48,14 +48,7 @@ struct WebFixture : MenuFixture
 
 TEST_F(WebFixture, EveryAnswerOfTheVersionServerEndsOnItsScreenWithinTheLimit)
 {
-    struct Case
-    {
-        Mode mode;
-        int status;
-        const char* body;
-        std::string firstLine;
-    };
-    const Case cases[] = {
+    const std::tuple<Mode, int, const char*, std::string> cases[] = {
         {Mode::reply, 200, "VERSION_Other,9.9,VERSION_Latiphonix3,3.2.9.4,VERSION_Last,1.0",
          "A newer version of this plug-in is available."},
         {Mode::reply, 200, "VERSION_Latiphonix3,3.2.9.3", "You have the latest release version of this"},
@@ -68,13 +61,13 @@ TEST_F(WebFixture, EveryAnswerOfTheVersionServerEndsOnItsScreenWithinTheLimit)
         {Mode::neverAnswer, 0, "", errorLine},
         {Mode::trickle, 0, "", errorLine},
     };
-    for (const auto& c : cases)
+    for (const auto& [mode, status, body, expected] : cases)
     {
-        SCOPED_TRACE(c.body + juce::String(" ") + juce::String((int)c.mode));
-        LocalHttpServer server(c.mode, c.status, c.body);
+        SCOPED_TRACE(body + juce::String(" ") + juce::String((int)mode));
+        LocalHttpServer server(mode, status, body);
         pointAt(server.getBaseAddress());
         const auto [firstLine, ms] = checkForUpdates();
-        EXPECT_EQ(firstLine, c.firstLine);
+        EXPECT_EQ(firstLine, expected);
         EXPECT_LE(ms, weblink::readTotalLimitMs);
         EXPECT_EQ(server.getNumRequests(), 1);
     }
