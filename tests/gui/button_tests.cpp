@@ -1,5 +1,6 @@
 // Button modes by their value encoding, the scalable button's patches and gradients, and the pop-up trigger.
 #include "editor_test_support.h"
+#include "recorded_frame_test_support.h"
 
 #include "controls/vk_juce_pop_up_trigger_button.h"
 #include "controls/vk_juce_scalable_button.h"
@@ -13,17 +14,7 @@ namespace
 {
 struct ButtonFixture : ::testing::Test, EditorHarness
 {
-    // The colour GL had when the last rectangle was filled, and how many colours were set inside primitives.
-    std::vector<double> colourOfLastRect() const
-    {
-        std::vector<double> colour, atRect;
-        for (const auto& c : gl.calls)
-            if (c.name == "color4f")
-                colour = c.args;
-            else if (c.name == "recti")
-                atRect = colour;
-        return atRect;
-    }
+    // How many colours were set inside primitives.
     int coloursInsidePrimitives() const
     {
         int n = 0;
@@ -91,17 +82,19 @@ TEST_F(ButtonFixture, RectangleAndImageModesDrawTheStateOfTheValueUnlessAWriterH
     b.setFillColour(juce::Colours::red, 0);
     b.setFillColour(juce::Colour((uint8_t)0, (uint8_t)255, (uint8_t)0, (uint8_t)128), 1);
     frame();
-    ASSERT_GT(gl.count("recti"), 0);
-    EXPECT_EQ(gl.only("recti").back().args, (std::vector<double>{0, 0, 30, 20}));
-    EXPECT_EQ(colourOfLastRect(), (std::vector<double>{1, 0, 0, 1}));
+    auto rects = drawnRects(gl);
+    ASSERT_FALSE(rects.empty());
+    const auto& r = rects.back();
+    EXPECT_EQ((std::vector<float>{(float)r.x1, (float)r.y1, (float)r.x2, (float)r.y2, r.r, r.g, r.b, r.a}),
+              (std::vector<float>{0, 0, 30, 20, 1, 0, 0, 1}));
 
     b.setValue(1.0f, false);
     b.setGreyedOut(true); // dim alpha 0.5 on top of the fill's own alpha
     frame();
-    const auto colour = colourOfLastRect();
-    ASSERT_EQ(colour.size(), 4u);
-    EXPECT_NEAR(colour[1], 1.0, 1e-6);
-    EXPECT_NEAR(colour[3], 128.0 / 255.0 * 0.5, 1e-2);
+    rects = drawnRects(gl);
+    ASSERT_FALSE(rects.empty());
+    EXPECT_NEAR(rects.back().g, 1.0, 1e-6);
+    EXPECT_NEAR(rects.back().a, 128.0 / 255.0 * 0.5, 1e-2);
 
     gl.clearCalls();
     {
