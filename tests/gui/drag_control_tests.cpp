@@ -118,6 +118,7 @@ TEST_F(DragFixture, TypingOpensOnlyWhenUnlockedAndConvertibleAndIsOneCompleteHos
         CapturingLogger logger;
         knob.mouseDoubleClick(mouseAt(knob, {1, 1}));
         EXPECT_TRUE(logger.lines.isEmpty()); // locked: nothing at all
+        EXPECT_FALSE(knob.isEditing());
         knob.setTextEntryLocked(false);
         knob.mouseDoubleClick(mouseAt(knob, {1, 1}));
         EXPECT_EQ(logger.lines, juce::StringArray("VkJuceDragControl::mouseDoubleClick warning: ignored as "

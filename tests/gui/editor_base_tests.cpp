@@ -104,6 +104,7 @@ TEST_F(EditorFixture, AClickOrAChangeWithoutGestureIsOneHostGestureAndOneUndoSte
 {
     processor.log().clear();
     auto button = boundButton(5);
+    ASSERT_EQ(button->getValue(), TestProcessor::kMainDefaults[5]);
     pressAndRelease(*button); // 0.75 -> 0
     EXPECT_EQ(processor.getParameterRecord(5).getValue(), 0.0f);
     EXPECT_EQ(hostEvents(processor, 5), (Events{"begin 5", "change 5", "end 5"}));

@@ -96,6 +96,7 @@ TEST(Ballistics, HoldThenFallAtTheSetRateOnTheInjectedClock)
     clock.advance(3600000);
     EXPECT_EQ(forever.get(), -6.0f);
     forever.setFallTime(0.0f);
+    EXPECT_EQ(forever.getFallRate(), 1000000.0f);
     forever.setFallTime(-1.0f); // refused
     EXPECT_EQ(forever.getFallRate(), 1000000.0f);
 
