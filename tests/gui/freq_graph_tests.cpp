@@ -32,11 +32,6 @@ void pushPowers(VkJuceObserverFrequencyDomain& observer, const std::function<dou
     ASSERT_TRUE(observer.pushSpectrum(2 * kHalf, bins.data()));
 }
 
-Span span(CFreqGraph::Range r)
-{
-    return {r.min, r.max};
-}
-
 class RecordingGraph : public CFreqGraph
 {
 public:
@@ -66,6 +61,7 @@ struct GraphFixture : ::testing::Test
         graph.setSource(0, &observer);
     }
     float* values() { return graph.getCurve(0)->getValues(0); }
+    static Span span(CFreqGraph::Range r) { return {r.min, r.max}; }
     // The straight update (attack and release 0: every pixel shows the new amplitude); returns pixel 500.
     float update(bool holdEnd = false)
     {

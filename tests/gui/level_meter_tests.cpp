@@ -49,6 +49,8 @@ struct MeterFixture : ::testing::Test
         meter.render(15);
         return drawnRects(gl);
     }
+    static bool isRed(const DrawnRect& r) { return r.r == 1.0f && r.g == 0.0f; }
+    static bool isWhite(const DrawnRect& r) { return r.r == 1.0f && r.g == 1.0f && r.b == 1.0f; }
     // Segments [from, to) drawn with alpha a.
     static void expectAlpha(const std::vector<DrawnRect>& rects, size_t from, size_t to, float a)
     {
@@ -57,15 +59,6 @@ struct MeterFixture : ::testing::Test
             EXPECT_NEAR(rects[i].a, a, 1e-3f) << i;
     }
 };
-
-bool isRed(const DrawnRect& r)
-{
-    return r.r == 1.0f && r.g == 0.0f;
-}
-bool isWhite(const DrawnRect& r)
-{
-    return r.r == 1.0f && r.g == 1.0f && r.b == 1.0f;
-}
 } // namespace
 
 TEST(Ballistics, HoldThenFallAtTheSetRateOnTheInjectedClock)
