@@ -1,10 +1,9 @@
 // Needs an X server with OpenGL (Xvfb + Mesa): DISPLAY must be set, otherwise the tests are skipped.
 #include "display_test_support.h"
 #include "frame_readback.h"
+#include "test_editor_fixture.h"
 #include "vk_juce_ogl_font_user.h"
 #include "vk_ogl_child_component.h"
-#include "vk_ogl_component.h"
-#include "vk_ogl_editor_owner.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +31,7 @@ namespace
 
 struct CountingOgl : VkOglComponent
 {
+    using VkOglComponent::VkOglComponent;
     void newOpenGLContextCreated() override
     {
         VkOglComponent::newOpenGLContextCreated();
@@ -65,14 +65,12 @@ struct Painter : VkOglChildComponent, VkJuceOglFontUser
     VkOglComponentTexture square;
 };
 
-class DisplayEditor : public juce::Component, public VkOglEditorOwner
+/** A window with the painter over a blue background; reads its finished frame back when asked. */
+class DisplayEditor : public TestEditorOf<CountingOgl>
 {
 public:
     DisplayEditor()
     {
-        addAndMakeVisible(ogl);
-        setSize(200, 120);
-        ogl.setOglOwner(this);
         painter.setOglOwner(this);
         painter.setBounds(0, 0, 200, 120);
         painter.setFont(ogl.getFontForSize(18));
@@ -85,30 +83,18 @@ public:
         addToDesktop(0);
         setVisible(true);
     }
-    ~DisplayEditor() override { ogl.stopRenderThread(); }
-
-    void resized() override
-    {
-        ogl.setBounds(getLocalBounds());
-        ogl.setProjectionDirty();
-    }
-    VkOglComponent& getOglComponent() override { return ogl; }
-    bool isEditorTimerRunning() const override { return timer.load(); }
-    void startEditorTimer() override { timer.store(true); }
+    ~DisplayEditor() override { ogl.stopRenderThread(); } // before the painter and the read-back go
     void drawDebugOverlay() override
     {
         readback.captureIfRequested(getWidth(), getHeight(), ogl.getFrameCount());
     }
-
     bool framesReach(int64_t n)
     {
         return pumpUntil([&] { return ogl.getFrameCount() >= n; });
     }
     bool readBack() { return readback.read(ogl.getFrameCount()); }
 
-    CountingOgl ogl;
     Painter painter;
-    std::atomic<bool> timer{false};
     FrameReadback readback;
 };
 
@@ -128,7 +114,7 @@ TEST_F(DisplayFixture, RendersTextureAndTextAtThePacedRateAndStartsTheOwnersTime
 {
     DisplayEditor editor;
     ASSERT_TRUE(editor.framesReach(3));
-    EXPECT_TRUE(editor.timer.load());
+    EXPECT_TRUE(editor.timerStarted.load());
 
     const auto startFrames = editor.ogl.getFrameCount();
     const auto start = juce::Time::getMillisecondCounterHiRes();
