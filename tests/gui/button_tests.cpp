@@ -1,5 +1,6 @@
 // Button modes by their value encoding, the scalable button's patches and gradients, and the pop-up trigger.
 #include "editor_test_support.h"
+#include "recorded_frame_test_support.h"
 
 #include "controls/vk_juce_pop_up_trigger_button.h"
 #include "controls/vk_juce_scalable_button.h"
@@ -11,34 +12,9 @@ using namespace vk::test;
 
 namespace
 {
-struct ButtonFixture : ::testing::Test
+struct ButtonFixture : ::testing::Test, EditorHarness
 {
-    ScopedDataFolders folders;
-    TestProcessor processor;
-    RecordingGlApi gl;
-    TestEditorBase editor{processor, &gl};
-
-    void press(VkJuceButton& b) { b.mouseDown(mouseAt(b, {2, 2})); }
-    void release(VkJuceButton& b) { b.mouseUp(mouseAt(b, {2, 2}, withButton(0), {2, 2})); }
-    void click(VkJuceButton& b)
-    {
-        press(b);
-        release(b);
-    }
-    // The colour GL had when the last rectangle was filled.
-    std::vector<double> colourOfLastRect() const
-    {
-        std::vector<double> colour;
-        std::vector<double> atRect;
-        for (const auto& c : gl.calls)
-        {
-            if (c.name == "color4f")
-                colour = c.args;
-            else if (c.name == "recti")
-                atRect = colour;
-        }
-        return atRect;
-    }
+    // How many colours were set inside primitives.
     int coloursInsidePrimitives() const
     {
         int n = 0;
@@ -50,11 +26,20 @@ struct ButtonFixture : ::testing::Test
         }
         return n;
     }
-    void frame()
+    void frame(int count = 1)
     {
-        gl.clearCalls();
-        editor.getOglComponent().setRenderingEnabled(true);
-        editor.getOglComponent().renderOpenGL();
+        editor->getOglComponent().setRenderingEnabled(true);
+        for (int i = 0; i < count; ++i)
+        {
+            gl.clearCalls();
+            editor->getOglComponent().renderOpenGL();
+        }
+    }
+    VkJuceButton& add(VkJuceButton& b, juce::Rectangle<int> bounds = {0, 0, 10, 10})
+    {
+        b.setBounds(bounds);
+        editor->addControl(&b, -1);
+        return b;
     }
 };
 } // namespace
@@ -63,88 +48,72 @@ TEST_F(ButtonFixture, ChoiceTogglesAndMomentaryButtonsFollowTheirEncoding)
 {
     VkJuceButton choice("choice");
     choice.setChoice(3);
-    for (float v : {0.0025f, 0.003f, 0.0034f})
+    for (float v : {0.0025f, 0.003f, 0.0034f, 0.0024f, 0.0035f, 0.0f})
     {
         choice.setValue(v, false);
-        EXPECT_TRUE(choice.isOn()) << v;
+        EXPECT_EQ(choice.isOn(), v >= 0.0025f && v < 0.0035f) << v;
     }
-    for (float v : {0.0024f, 0.0035f, 0.0f})
-    {
-        choice.setValue(v, false);
-        EXPECT_FALSE(choice.isOn()) << v;
-    }
-    click(choice);
+    pressAndRelease(choice);
     EXPECT_FLOAT_EQ(choice.getValue(), 0.003f);
-    click(choice); // not deselectable: stays selected
+    pressAndRelease(choice); // not deselectable: stays selected
     EXPECT_FLOAT_EQ(choice.getValue(), 0.003f);
     choice.setDeselectable(true);
-    click(choice);
+    pressAndRelease(choice);
     EXPECT_FLOAT_EQ(choice.getValue(), 0.0f);
 
     VkJuceButton toggle("toggle");
     toggle.setValue(0.5f, false);
     EXPECT_TRUE(toggle.isOn());
-    click(toggle);
+    pressAndRelease(toggle);
     EXPECT_FLOAT_EQ(toggle.getValue(), 0.0f);
 
     VkJuceButton push("push");
     push.setMomentary(true);
-    press(push);
+    push.mouseDown(mouseAt(push, {2, 2}));
     EXPECT_FLOAT_EQ(push.getValue(), 1.0f);
-    release(push);
+    push.mouseUp(mouseAt(push, {2, 2}, withButton(0), {2, 2}));
     EXPECT_FLOAT_EQ(push.getValue(), 0.0f);
 }
 
-TEST_F(ButtonFixture, RectangleAndImageModesDrawTheStateOfTheValue)
+TEST_F(ButtonFixture, RectangleAndImageModesDrawTheStateOfTheValueUnlessAWriterHoldsTheLock)
 {
     VkJuceButton b("rect");
-    b.setBounds(10, 10, 30, 20);
-    editor.addControl(&b, -1);
+    add(b, {10, 10, 30, 20});
     b.setFillColour(juce::Colours::red, 0);
     b.setFillColour(juce::Colour((uint8_t)0, (uint8_t)255, (uint8_t)0, (uint8_t)128), 1);
     frame();
-    auto rects = gl.only("recti");
+    auto rects = drawnRects(gl);
     ASSERT_FALSE(rects.empty());
-    EXPECT_EQ(rects.back().args, (std::vector<double>{0, 0, 30, 20}));
-    auto colour = colourOfLastRect();
-    ASSERT_EQ(colour.size(), 4u);
-    EXPECT_EQ(colour, (std::vector<double>{1, 0, 0, 1}));
+    const auto& r = rects.back();
+    EXPECT_EQ((std::vector<float>{(float)r.x1, (float)r.y1, (float)r.x2, (float)r.y2, r.r, r.g, r.b, r.a}),
+              (std::vector<float>{0, 0, 30, 20, 1, 0, 0, 1}));
 
     b.setValue(1.0f, false);
     b.setGreyedOut(true); // dim alpha 0.5 on top of the fill's own alpha
     frame();
-    colour = colourOfLastRect();
-    ASSERT_EQ(colour.size(), 4u);
-    EXPECT_NEAR(colour[1], 1.0, 1e-6);
-    EXPECT_NEAR(colour[3], 128.0 / 255.0 * 0.5, 1e-2);
+    rects = drawnRects(gl);
+    ASSERT_FALSE(rects.empty());
+    EXPECT_NEAR(rects.back().g, 1.0, 1e-6);
+    EXPECT_NEAR(rects.back().a, 128.0 / 255.0 * 0.5, 1e-2);
 
-    // Text alone makes a rectangle; an off image makes an image button.
-    VkJuceButton label("label");
-    label.setText("Mid", VkJuceButton::allStates);
-    EXPECT_TRUE(label.isRectangleMode());
-    VkJuceButton pictured("pictured");
-    pictured.setStateImage(juce::Image(juce::Image::ARGB, 4, 4, true), 0);
-    pictured.setText("Mid", VkJuceButton::allStates);
-    EXPECT_FALSE(pictured.isRectangleMode());
-    EXPECT_EQ(pictured.getImageBounds(), juce::Rectangle<int>(0, 0, 4, 4));
-}
-
-TEST_F(ButtonFixture, NothingIsDrawnWhileAWriterHoldsTheComponentLock)
-{
-    VkJuceButton b("rect");
-    b.setBounds(0, 0, 10, 10);
-    editor.addControl(&b, -1);
-    b.setFillColour(juce::Colours::red, VkJuceButton::allStates);
     gl.clearCalls();
-    editor.getOglComponent().setRenderingEnabled(true);
     {
-        ScopedReadWriteGuard writer(editor.getOglComponent().getLock(), ScopedReadWriteGuard::exclusive,
+        ScopedReadWriteGuard writer(editor->getOglComponent().getLock(), ScopedReadWriteGuard::exclusive,
                                     ScopedReadWriteGuard::oneAttempt, "test");
         b.render(0);
     }
     EXPECT_EQ(gl.count("recti"), 0);
     b.render(0);
     EXPECT_EQ(gl.count("recti"), 1);
+
+    // Text alone makes a rectangle; an off image makes an image button.
+    VkJuceButton label("label"), pictured("pictured");
+    label.setText("Mid", VkJuceButton::allStates);
+    EXPECT_TRUE(label.isRectangleMode());
+    pictured.setStateImage(juce::Image(juce::Image::ARGB, 4, 4, true), 0);
+    pictured.setText("Mid", VkJuceButton::allStates);
+    EXPECT_FALSE(pictured.isRectangleMode());
+    EXPECT_EQ(pictured.getImageBounds(), juce::Rectangle<int>(0, 0, 4, 4));
 }
 
 TEST(ColourGradient, StopsAreSortedAndInterpolatedByDistance)
@@ -169,8 +138,7 @@ TEST_F(ButtonFixture, ScalableButtonsDrawNinePatchesOnlyWhenTheBordersFit)
 {
     VkJuceScalableButton b("scalable");
     b.setStateImage(juce::Image(juce::Image::ARGB, 16, 16, true), 0);
-    editor.addControl(&b, -1);
-    b.setBounds(0, 0, 7, 40); // narrower than twice the 4-pixel border
+    add(b, {0, 0, 7, 40}); // narrower than twice the 4-pixel border
     frame();
     EXPECT_EQ(gl.count("vertex2f"), 0);
     b.setBounds(0, 0, 60, 40);
@@ -179,10 +147,11 @@ TEST_F(ButtonFixture, ScalableButtonsDrawNinePatchesOnlyWhenTheBordersFit)
     EXPECT_EQ(b.getTypeName(), "ResizableButton");
 
     VkJuceColourGradient g(true);
-    g.addStop(0.0f, juce::Colours::black);
-    g.addStop(0.1f, juce::Colours::red);
-    g.addStop(0.9f, juce::Colours::red);
-    g.addStop(1.0f, juce::Colours::white);
+    for (auto [position, colour] : {std::pair{0.0f, juce::Colours::black},
+                                    {0.1f, juce::Colours::red},
+                                    {0.9f, juce::Colours::red},
+                                    {1.0f, juce::Colours::white}})
+        g.addStop(position, colour);
     b.setGradient(g, 0);
     // Stops moved to 0, 4/60, 56/60 and 1: the left corner patch runs from black to red.
     EXPECT_EQ(b.getCornerColour(0, 0), juce::Colours::black);
@@ -194,10 +163,9 @@ TEST_F(ButtonFixture, ScalableButtonsDrawNinePatchesOnlyWhenTheBordersFit)
 
 TEST_F(ButtonFixture, APopUpOpensOverTheEditorAndClosesByItsButtonsAsConfigured)
 {
-    editor.setSize(400, 300);
+    editor->setSize(400, 300);
     VkJucePopUpTriggerButton trigger("m_btnPresets");
-    trigger.setBounds(10, 250, 80, 30);
-    editor.addControl(&trigger, -1);
+    add(trigger, {10, 250, 80, 30});
     struct Counter : VkJuceControl::Listener
     {
         int starts = 0, ends = 0;
@@ -206,29 +174,29 @@ TEST_F(ButtonFixture, APopUpOpensOverTheEditorAndClosesByItsButtonsAsConfigured)
     } counter;
     trigger.addListener(&counter);
 
-    click(trigger);
+    pressAndRelease(trigger);
     ASSERT_TRUE(trigger.isPopUpOpen());
     EXPECT_EQ(trigger.getValue(), 0.0f); // no value toggling
-    EXPECT_EQ(trigger.getBackgroundButton().getBounds(), editor.getLocalBounds());
-    EXPECT_EQ(trigger.getPopUpButton().getBounds(), editor.getLocalBounds().reduced(30));
+    EXPECT_EQ(trigger.getBackgroundButton().getBounds(), editor->getLocalBounds());
+    EXPECT_EQ(trigger.getPopUpButton().getBounds(), editor->getLocalBounds().reduced(30));
     EXPECT_EQ(trigger.getCloseButton().getBounds(), juce::Rectangle<int>(370 - 74, 280 - 28, 52, 16));
     EXPECT_EQ(trigger.getCloseButton().getText(0), "Close");
     EXPECT_EQ(trigger.getBackgroundButton().getName(), "m_btnPresets.m_btnPopUpBackground");
     EXPECT_EQ(counter.ends, 0);
 
-    click(trigger.getPopUpButton()); // inside the pop-up: stays open
+    pressAndRelease(trigger.getPopUpButton()); // inside the pop-up: stays open
     EXPECT_TRUE(trigger.isPopUpOpen());
-    click(trigger.getBackgroundButton());
+    pressAndRelease(trigger.getBackgroundButton());
     EXPECT_FALSE(trigger.isPopUpOpen());
     EXPECT_FALSE(trigger.getBackgroundButton().isVisible());
     EXPECT_EQ(counter.starts, 1);
     EXPECT_EQ(counter.ends, 1);
 
     trigger.setCloseOnBackgroundClick(false);
-    click(trigger);
-    click(trigger.getBackgroundButton());
+    pressAndRelease(trigger);
+    pressAndRelease(trigger.getBackgroundButton());
     EXPECT_TRUE(trigger.isPopUpOpen());
-    click(trigger.getCloseButton());
+    pressAndRelease(trigger.getCloseButton());
     EXPECT_FALSE(trigger.isPopUpOpen());
     EXPECT_EQ(counter.starts, counter.ends);
 }
@@ -236,58 +204,43 @@ TEST_F(ButtonFixture, APopUpOpensOverTheEditorAndClosesByItsButtonsAsConfigured)
 TEST_F(ButtonFixture, BlinkingSwapsTheImagesEveryIntervalAndRestoresThemWhenStopped)
 {
     VkJuceButton b("blink");
-    b.setBounds(0, 0, 10, 10);
     const juce::Image off(juce::Image::ARGB, 10, 10, true), on(juce::Image::ARGB, 10, 10, true);
     b.setStateImage(off, 0);
     b.setStateImage(on, 1);
-    editor.addControl(&b, -1);
+    add(b);
     b.setBlinking(true, 0); // every frame that comes at least a millisecond later
-    const auto laterFrame = [this]
+    for (int i = 0; i < 5; ++i)
     {
+        if (i == 3)
+            b.setBlinking(false, 0);
         juce::Thread::sleep(2);
         frame();
-    };
-    laterFrame();
-    EXPECT_EQ(b.getStateImage(0), on);
-    laterFrame();
-    EXPECT_EQ(b.getStateImage(0), off);
-    laterFrame();
-    EXPECT_EQ(b.getStateImage(0), on);
-    b.setBlinking(false, 0);
-    laterFrame();
-    EXPECT_EQ(b.getStateImage(0), off);
-    laterFrame();
-    EXPECT_EQ(b.getStateImage(0), off);
+        EXPECT_EQ(b.getStateImage(0), i == 0 || i == 2 ? on : off) << i;
+    }
 }
 
 TEST_F(ButtonFixture, TheHoverOverlayFadesInAndOutByItsStepsPerFrame)
 {
     VkJuceButton b("hover");
-    b.setBounds(0, 0, 10, 10);
     b.setStateImage(juce::Image(juce::Image::ARGB, 10, 10, true), 0);
     b.setStateImage(juce::Image(juce::Image::ARGB, 10, 10, true), 2);
-    editor.addControl(&b, -1);
+    add(b);
     b.mouseEnter(mouseAt(b, {1, 1}));
-    for (int i = 0; i < 3; ++i)
-        frame();
+    frame(3);
     EXPECT_NEAR(b.getFadeLevel(), 0.3f, 1e-5f);
-    for (int i = 0; i < 20; ++i)
-        frame();
+    frame(20);
     EXPECT_FLOAT_EQ(b.getFadeLevel(), 1.0f);
     b.mouseExit(mouseAt(b, {20, 20}));
     frame();
     EXPECT_NEAR(b.getFadeLevel(), 0.9f, 1e-5f);
 
     // A one-shot fade goes up to full once and back down without the mouse.
-    for (int i = 0; i < 20; ++i)
-        frame();
+    frame(20);
     b.startOneShotFade(0.5f, 0.25f);
-    frame();
-    frame();
+    frame(2);
     EXPECT_FLOAT_EQ(b.getFadeLevel(), 1.0f);
     EXPECT_FALSE(b.isHovering());
-    for (int i = 0; i < 4; ++i)
-        frame();
+    frame(4);
     EXPECT_FLOAT_EQ(b.getFadeLevel(), 0.0f);
 
     b.setGreyedOut(true); // greyed out: entering does not light it

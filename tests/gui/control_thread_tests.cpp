@@ -2,6 +2,7 @@
 // them. Run under ThreadSanitizer in CI: every field the renderer reads must be handed over without a race,
 // and no image or string may be freed while a frame draws it.
 #include "editor_test_support.h"
+#include "message_pump.h"
 
 #include "controls/vk_juce_drag_control.h"
 #include "controls/vk_juce_scalable_button.h"
@@ -15,38 +16,33 @@
 using namespace vk;
 using namespace vk::test;
 
-namespace
-{
-juce::Image solid(int w, int h, juce::Colour c)
-{
-    juce::Image img(juce::Image::ARGB, w, h, true);
-    img.clear(img.getBounds(), c);
-    return img;
-}
-} // namespace
-
 TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
 {
-    ScopedDataFolders folders;
-    TestProcessor processor;
-    RecordingGlApi gl;
-    TestEditorBase editor(processor, &gl, 300, 200);
+    EditorHarness h;
+    auto& editor = *h.editor;
+    const auto solid = [](int w, int hh, juce::Colour c)
+    {
+        juce::Image img(juce::Image::ARGB, w, hh, true);
+        img.clear(img.getBounds(), c);
+        return img;
+    };
 
     VkJuceButton button("m_btn");
-    button.setBounds(0, 0, 60, 20);
-    button.attachToParameter(5, &editor);
-    editor.addControl(&button, -1);
     VkJuceScalableButton scalable("m_scalable");
-    scalable.setBounds(0, 30, 60, 30);
-    editor.addControl(&scalable, -1);
     VkJuceDragControl knob("m_knob");
-    knob.setBounds(70, 0, 40, 40);
+    VkJuceTextEdit field("m_name");
+    const std::pair<VkJuceControl*, juce::Rectangle<int>> placed[] = {{&button, {0, 0, 60, 20}},
+                                                                      {&scalable, {0, 30, 60, 30}},
+                                                                      {&knob, {70, 0, 40, 40}},
+                                                                      {&field, {120, 0, 100, 16}}};
+    for (auto [control, bounds] : placed)
+    {
+        control->setBounds(bounds);
+        editor.addControl(control, -1);
+    }
+    button.attachToParameter(5, &editor);
     knob.setStepCount(4);
     knob.attachToParameter(3, &editor);
-    editor.addControl(&knob, -1);
-    VkJuceTextEdit field("m_name");
-    field.setBounds(120, 0, 100, 16);
-    editor.addControl(&field, -1);
     VkJuceSlider slider("m_slider");
     slider.setStateImage(solid(10, 10, juce::Colours::white), 0);
     slider.setTrackBounds({250, 10, 10, 100}, true);
@@ -66,8 +62,8 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
             while (!stop.load())
             {
                 editor.getOglComponent().renderOpenGL();
-                gl.clearCalls();
-                gl.uploads.clear();
+                h.gl.clearCalls();
+                h.gl.uploads.clear();
                 frames.fetch_add(1);
             }
         });
@@ -101,15 +97,13 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
         }
         if (i % 100 == 0)
         {
-            processor.setParameter(4, (float)(i % 7) / 7.0f);
+            h.processor.setParameter(4, (float)(i % 7) / 7.0f);
             editor.timerCallback();
         }
     }
 
     // Bounded: the renderer must have drawn while the changes ran.
-    const auto deadline = juce::Time::getMillisecondCounter() + 20000;
-    while (frames.load() < 10 && juce::Time::getMillisecondCounter() < deadline)
-        std::this_thread::yield();
+    pumpUntil([&] { return frames.load() >= 10; }, 20000);
     stop.store(true);
     renderer.join();
     EXPECT_GE(frames.load(), 10);

@@ -1,15 +1,11 @@
 // Needs an X server with OpenGL (Xvfb + Mesa): DISPLAY must be set, otherwise the tests are skipped.
 #include "display_test_support.h"
+#include "frame_readback.h"
+#include "test_editor_fixture.h"
 #include "vk_juce_ogl_font_user.h"
 #include "vk_ogl_child_component.h"
-#include "vk_ogl_component.h"
-#include "vk_ogl_editor_owner.h"
-
-#include <juce_opengl/juce_opengl.h>
 
 #include <gtest/gtest.h>
-
-#include <mutex>
 
 using namespace vk;
 using namespace vk::test;
@@ -33,13 +29,9 @@ namespace
 // JUCE opens the display and looks its atoms up when it starts, before any test runs.
 [[maybe_unused]] const bool atomsReadyBeforeJuceStarts = hasDisplay() && internWindowManagerAtoms();
 
-void pumpFor(int ms)
-{
-    pumpUntil([] { return false; }, ms);
-}
-
 struct CountingOgl : VkOglComponent
 {
+    using VkOglComponent::VkOglComponent;
     void newOpenGLContextCreated() override
     {
         VkOglComponent::newOpenGLContextCreated();
@@ -73,14 +65,12 @@ struct Painter : VkOglChildComponent, VkJuceOglFontUser
     VkOglComponentTexture square;
 };
 
-class DisplayEditor : public juce::Component, public VkOglEditorOwner
+/** A window with the painter over a blue background; reads its finished frame back when asked. */
+class DisplayEditor : public TestEditorOf<CountingOgl>
 {
 public:
     DisplayEditor()
     {
-        addAndMakeVisible(ogl);
-        setSize(200, 120);
-        ogl.setOglOwner(this);
         painter.setOglOwner(this);
         painter.setBounds(0, 0, 200, 120);
         painter.setFont(ogl.getFontForSize(18));
@@ -90,85 +80,45 @@ public:
         blue.clear(blue.getBounds(), juce::Colour(0, 0, 255));
         ogl.getBackground().setImage(blue);
         ogl.setRenderingEnabled(true);
+        addToDesktop(0);
+        setVisible(true);
     }
-    ~DisplayEditor() override { ogl.stopRenderThread(); }
-
-    void resized() override
-    {
-        ogl.setBounds(getLocalBounds());
-        ogl.setProjectionDirty();
-    }
-    VkOglComponent& getOglComponent() override { return ogl; }
-    bool isEditorTimerRunning() const override { return timer.load(); }
-    void startEditorTimer() override { timer.store(true); }
-
-    /** Last in the frame: read the finished picture back when asked to. */
+    ~DisplayEditor() override { ogl.stopRenderThread(); } // before the painter and the read-back go
     void drawDebugOverlay() override
     {
-        if (!readRequested.load())
-            return;
-        using namespace juce::gl;
-        const int w = getWidth(), h = getHeight();
-        std::vector<uint8_t> px((size_t)w * (size_t)h * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-        {
-            const std::lock_guard<std::mutex> l(pixelMutex);
-            pixels = std::move(px);
-        }
-        readRequested.store(false);
+        readback.captureIfRequested(getWidth(), getHeight(), ogl.getFrameCount());
     }
-
-    /** Top-down pixel (r, g, b). */
-    juce::Colour pixelAt(int x, int y)
+    bool framesReach(int64_t n)
     {
-        const std::lock_guard<std::mutex> l(pixelMutex);
-        const size_t row = (size_t)(getHeight() - 1 - y);
-        const uint8_t* p = pixels.data() + (row * (size_t)getWidth() + (size_t)x) * 4;
-        return juce::Colour(p[0], p[1], p[2]);
+        return pumpUntil([&] { return ogl.getFrameCount() >= n; });
     }
+    bool readBack() { return readback.read(ogl.getFrameCount()); }
 
-    bool readBack()
-    {
-        readRequested.store(true);
-        return pumpUntil([this] { return !readRequested.load(); }, 5000);
-    }
-
-    CountingOgl ogl;
     Painter painter;
-    std::atomic<bool> timer{false}, readRequested{false};
-    std::mutex pixelMutex;
-    std::vector<uint8_t> pixels;
+    FrameReadback readback;
 };
 
 struct DisplayFixture : ::testing::Test
 {
-    void TearDown() override { pinGlDriverLibraries(); }
-
     void SetUp() override
     {
         if (!hasDisplay())
             GTEST_SKIP() << "DISPLAY is not set: start Xvfb to run the OpenGL tests";
         ASSERT_TRUE(internWindowManagerAtoms()) << "cannot open DISPLAY " << std::getenv("DISPLAY");
     }
-    static void show(DisplayEditor& e)
-    {
-        e.addToDesktop(0);
-        e.setVisible(true);
-    }
+    void TearDown() override { pinGlDriverLibraries(); }
 };
 } // namespace
 
-TEST_F(DisplayFixture, RendersChildrenAtThePacedRateAndStartsTheOwnersTimer)
+TEST_F(DisplayFixture, RendersTextureAndTextAtThePacedRateAndStartsTheOwnersTimer)
 {
     DisplayEditor editor;
-    show(editor);
-    ASSERT_TRUE(pumpUntil([&] { return editor.ogl.getFrameCount() >= 3; }));
-    EXPECT_TRUE(editor.timer.load());
+    ASSERT_TRUE(editor.framesReach(3));
+    EXPECT_TRUE(editor.timerStarted.load());
 
     const auto startFrames = editor.ogl.getFrameCount();
     const auto start = juce::Time::getMillisecondCounterHiRes();
-    pumpFor(1000);
+    pumpUntil([] { return false; }, 1000);
     const double seconds = (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0;
     const double fps = (double)(editor.ogl.getFrameCount() - startFrames) / seconds;
     // One frame every 15 ms is about 66 a second; unpaced JUCE would run at hundreds. The lower bound
@@ -176,34 +126,17 @@ TEST_F(DisplayFixture, RendersChildrenAtThePacedRateAndStartsTheOwnersTimer)
     EXPECT_GT(fps, 2.0);
     EXPECT_LT(fps, 120.0);
     EXPECT_GE(editor.ogl.getLastElapsedMs(), 1);
-}
 
-TEST_F(DisplayFixture, TextureAndTextReadBackFromTheFrameBuffer)
-{
-    DisplayEditor editor;
-    show(editor);
-    ASSERT_TRUE(pumpUntil([&] { return editor.ogl.getFrameCount() >= 2; }));
     ASSERT_TRUE(editor.readBack());
-
-    const auto inside = editor.pixelAt(17, 17);
-    EXPECT_GT(inside.getRed(), 240);
-    EXPECT_LT(inside.getBlue(), 15);
-    const auto background = editor.pixelAt(150, 20);
-    EXPECT_GT(background.getBlue(), 240);
-    EXPECT_LT(background.getRed(), 15);
-
+    const auto inside = editor.readback.pixelAt(17, 17), background = editor.readback.pixelAt(150, 20);
+    EXPECT_TRUE(inside.getRed() > 240 && inside.getBlue() < 15) << inside.toString();
+    EXPECT_TRUE(background.getBlue() > 240 && background.getRed() < 15) << background.toString();
     // The text is lime on blue: count its pixels inside and outside its line.
     int lit = 0, stray = 0;
     for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 200; ++x)
-        {
-            const auto c = editor.pixelAt(x, y);
-            if (c.getGreen() > 160)
-            {
-                const bool inLine = x >= 40 && x < 140 && y >= 60 && y < 84;
-                (inLine ? lit : stray) += 1;
-            }
-        }
+            if (editor.readback.pixelAt(x, y).getGreen() > 160)
+                (x >= 40 && x < 140 && y >= 60 && y < 84 ? lit : stray) += 1;
     EXPECT_GT(lit, 60);
     EXPECT_EQ(stray, 0);
 }
@@ -211,15 +144,10 @@ TEST_F(DisplayFixture, TextureAndTextReadBackFromTheFrameBuffer)
 TEST_F(DisplayFixture, SurvivesOpenCloseAndHideShowCycles)
 {
     for (int i = 0; i < 50; ++i)
-    {
-        DisplayEditor editor;
-        show(editor);
-        ASSERT_TRUE(pumpUntil([&] { return editor.ogl.getFrameCount() >= 1; })) << "cycle " << i;
-    }
+        ASSERT_TRUE(DisplayEditor().framesReach(1)) << "cycle " << i;
 
     DisplayEditor editor;
-    show(editor);
-    ASSERT_TRUE(pumpUntil([&] { return editor.ogl.getFrameCount() >= 1; }));
+    ASSERT_TRUE(editor.framesReach(1));
     for (int i = 0; i < 50; ++i)
     {
         const int closedBefore = editor.ogl.closed.load();
@@ -228,25 +156,23 @@ TEST_F(DisplayFixture, SurvivesOpenCloseAndHideShowCycles)
         const int createdBefore = editor.ogl.created.load();
         editor.setVisible(true);
         ASSERT_TRUE(pumpUntil([&] { return editor.ogl.created.load() > createdBefore; })) << "show " << i;
-        const auto frames = editor.ogl.getFrameCount();
-        ASSERT_TRUE(pumpUntil([&] { return editor.ogl.getFrameCount() > frames; })) << "frame " << i;
+        ASSERT_TRUE(editor.framesReach(editor.ogl.getFrameCount() + 1)) << "frame " << i;
     }
     // The texture came back in the last context.
     ASSERT_TRUE(editor.readBack());
-    EXPECT_GT(editor.pixelAt(17, 17).getRed(), 240);
+    EXPECT_GT(editor.readback.pixelAt(17, 17).getRed(), 240);
 }
 
 TEST_F(DisplayFixture, StoppingTheRenderThreadIsPromptAndFinal)
 {
     DisplayEditor editor;
-    show(editor);
-    ASSERT_TRUE(pumpUntil([&] { return editor.ogl.getFrameCount() >= 5; }));
+    ASSERT_TRUE(editor.framesReach(5));
     const auto start = juce::Time::getMillisecondCounterHiRes();
     editor.ogl.stopRenderThread();
     EXPECT_LT(juce::Time::getMillisecondCounterHiRes() - start, 2000.0);
     EXPECT_TRUE(editor.ogl.isRenderStopping());
     EXPECT_GE(editor.ogl.closed.load(), 1);
     const auto frames = editor.ogl.getFrameCount();
-    pumpFor(200);
+    pumpUntil([] { return false; }, 200);
     EXPECT_EQ(editor.ogl.getFrameCount(), frames);
 }

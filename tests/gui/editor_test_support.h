@@ -9,6 +9,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,32 @@ inline juce::ModifierKeys withButton(int extraModifiers)
 {
     return juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier | extraModifiers);
 }
+
+/** A press and release at `pos`, as a click delivers them. */
+inline void pressAndRelease(juce::Component& c, juce::ModifierKeys mods = withButton(0),
+                            juce::Point<float> pos = {5, 5})
+{
+    c.mouseDown(mouseAt(c, pos, mods));
+    c.mouseUp(mouseAt(c, pos, mods, pos));
+}
+
+/** The framework's test processor and an editor base over it, drawn through a recording GL table. */
+struct EditorHarness
+{
+    ScopedDataFolders folders;
+    TestProcessor processor;
+    RecordingGlApi gl;
+    std::unique_ptr<TestEditorBase> editor = std::make_unique<TestEditorBase>(processor, &gl);
+};
+
+/** Keeps what is logged while it lives. */
+struct CapturingLogger : juce::Logger
+{
+    CapturingLogger() { juce::Logger::setCurrentLogger(this); }
+    ~CapturingLogger() override { juce::Logger::setCurrentLogger(nullptr); }
+    void logMessage(const juce::String& message) override { lines.add(message); }
+    juce::StringArray lines;
+};
 
 /** Host gesture and change reports, in order. */
 inline std::vector<std::string> hostEvents(TestProcessor& p, int index)

@@ -1,3 +1,4 @@
+// Font metrics, UTF-8 walking that never reads past the text, and glyph quads placed by justification.
 #include "font_metrics_table.h"
 #include "recording_gl_api.h"
 #include "test_editor_fixture.h"
@@ -65,9 +66,9 @@ TEST(FontMetricsTable, LineHeightAndAdvancesComeFromTheGlyphRectangles)
     const auto rects = makeRects();
     const FontMetricsTable t(rects.data());
     EXPECT_EQ(t.getLineHeight(), 12);
-    EXPECT_EQ(t.getAdvance('A'), 37u);
-    EXPECT_EQ(t.getAdvance(5), 0u);    // below the first code
-    EXPECT_EQ(t.getAdvance(2049), 0u); // above the last
+    // 'A', below the first code, above the last.
+    EXPECT_EQ((std::vector<uint32_t>{t.getAdvance('A'), t.getAdvance(5), t.getAdvance(2049)}),
+              (std::vector<uint32_t>{37, 0, 0}));
     EXPECT_EQ(t.getGlyph(5000).x2, 0);
 
     for (int i = 0; i < 9; ++i)
@@ -83,10 +84,8 @@ TEST(FontMetricsTable, LineHeightAndAdvancesComeFromTheGlyphRectangles)
 TEST(Utf8Decoder, DecodesAndStopsAtTheTerminatorOfTruncatedSequences)
 {
     const char* p = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
-    EXPECT_EQ(decodeUtf8AndAdvance(p), 'a');
-    EXPECT_EQ(decodeUtf8AndAdvance(p), 0xE9u);
-    EXPECT_EQ(decodeUtf8AndAdvance(p), 0x20ACu);
-    EXPECT_EQ(decodeUtf8AndAdvance(p), 0x1F600u);
+    for (uint32_t code : {(uint32_t)'a', 0xE9u, 0x20ACu, 0x1F600u})
+        EXPECT_EQ(decodeUtf8AndAdvance(p), code);
     EXPECT_EQ(*p, 0);
 
     // A three-byte lead followed by the terminator: the walk must stop on the zero.
@@ -104,21 +103,19 @@ TEST(Utf8Decoder, DecodesAndStopsAtTheTerminatorOfTruncatedSequences)
 
 TEST_F(FontFixture, CentredAndRightJustifiedTextOffsets)
 {
-    const juce::Rectangle<int> rect(100, 50, 100, 20);
     EXPECT_EQ(font.measureText("A"), 37);
-    font.drawText(rect, "A", VkJuceOglFont::centred, "");
-    EXPECT_EQ(firstVertex(), (std::vector<double>{131, 54})); // y: 50 + (20 - 12) / 2
-    gl.clearCalls();
-    font.drawText(rect, "A", VkJuceOglFont::right, "");
-    EXPECT_EQ(firstVertex()[0], 163);
-    gl.clearCalls();
-    font.drawText(rect, "A", VkJuceOglFont::left, nullptr);
-    EXPECT_EQ(firstVertex()[0], 100);
-
-    // With a width text the shorter text starts where the width text would.
-    gl.clearCalls();
-    font.drawText(rect, "b", VkJuceOglFont::centred, "A");
-    EXPECT_EQ(firstVertex()[0], 131);
+    // y: 50 + (20 - 12) / 2; with a width text the shorter text starts where the width text would.
+    const std::tuple<const char*, VkJuceOglFont::Justification, const char*, double> cases[] = {
+        {"A", VkJuceOglFont::centred, "", 131},
+        {"A", VkJuceOglFont::right, "", 163},
+        {"A", VkJuceOglFont::left, nullptr, 100},
+        {"b", VkJuceOglFont::centred, "A", 131}};
+    for (auto [text, justification, widthText, x] : cases)
+    {
+        gl.clearCalls();
+        font.drawText({100, 50, 100, 20}, text, justification, widthText);
+        EXPECT_EQ(firstVertex(), (std::vector<double>{x, 54})) << text << " " << justification;
+    }
 }
 
 TEST_F(FontFixture, GlyphQuadsUseTheTableAndUnknownCodesDoNotAdvance)
@@ -131,16 +128,15 @@ TEST_F(FontFixture, GlyphQuadsUseTheTableAndUnknownCodesDoNotAdvance)
     ASSERT_EQ(v.size(), 12u); // three code points, one quad each
     EXPECT_EQ(v[0].args, (std::vector<double>{0, 0}));
     EXPECT_EQ(v[2].args, (std::vector<double>{37, 12}));
-    EXPECT_EQ(v[4].args[0], 37); // U+4E2D: empty and no advance
-    EXPECT_EQ(v[6].args[0], 37);
-    EXPECT_EQ(v[8].args[0], 37); // 'b' starts where 'A' ended
+    // U+4E2D: empty and no advance; 'b' starts where 'A' ended.
+    EXPECT_EQ((std::vector<double>{v[4].args[0], v[6].args[0], v[8].args[0]}),
+              (std::vector<double>{37, 37, 37}));
     const float su = font.getTexture().getTexelWidth();
     const float sv = font.getTexture().getTexelHeight();
     const auto t = gl.only("texCoord2f");
-    EXPECT_FLOAT_EQ((float)t[0].args[0], 10 * su);
-    EXPECT_FLOAT_EQ((float)t[0].args[1], 3 * sv);
-    EXPECT_FLOAT_EQ((float)t[2].args[0], 47 * su);
-    EXPECT_FLOAT_EQ((float)t[2].args[1], 15 * sv);
+    const float expected[4] = {10 * su, 3 * sv, 47 * su, 15 * sv};
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_FLOAT_EQ((float)t[i / 2 * 2].args[i % 2], expected[i]) << i;
     EXPECT_EQ(gl.count("begin"), 1); // one batch
     EXPECT_EQ(gl.uploads.at(0).format, GlEnum::bgra);
 }

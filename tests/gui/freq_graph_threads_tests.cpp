@@ -1,15 +1,15 @@
 // The frequency graph across threads: the message thread changes ranges, band settings, curve lengths and
 // observers while the render thread draws and updates the curves and an audio thread pushes spectra. Run
 // under ThreadSanitizer; the render thread never waits for a source.
-#include "recorded_frame_test_support.h"
 #include "editor_test_support.h"
+#include "message_pump.h"
+#include "recorded_frame_test_support.h"
 
 #include "c_freq_graph.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <cmath>
 #include <thread>
 
@@ -97,10 +97,7 @@ TEST(FreqGraphThreads, RangesChangeOnTheMessageThreadWhileTheRenderThreadDraws)
     // With the curves' own observers off again the render thread reads the fed sources; a bounded wait
     // (generous, whatever the scheduler does) for it to have drawn and read them.
     graph.setCurveExtras(false);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while ((graph.frames.load() < 10 || left.getReadCount() == 0) &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
+    pumpUntil([&] { return graph.frames.load() >= 10 && left.getReadCount() > 0; }, 60000);
     stop.store(true);
     audio.join();
     render.join();

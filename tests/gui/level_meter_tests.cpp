@@ -1,8 +1,8 @@
 // The peak ballistics against an injected clock, and the level meter's segments as drawn on the recording
 // GL table: lit, dim and marker segments, the clip blink, both directions, the placeholder, and scales that
 // must never make a frame loop without end.
-#include "recorded_frame_test_support.h"
 #include "editor_test_support.h"
+#include "recorded_frame_test_support.h"
 
 #include "vk_juce_dynamic_display_level_meter.h"
 
@@ -16,14 +16,14 @@ using namespace vk::test;
 
 namespace
 {
+constexpr float litA = 160.0f / 255.0f, dimA = 50.0f / 255.0f;
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN(), kInf = std::numeric_limits<float>::infinity();
+
 struct FixedSource : VkJuceDisplaySource
 {
     std::atomic<float> value{-100.0f};
     float getValue() const override { return value.load(); }
 };
-
-constexpr float litA = 160.0f / 255.0f;
-constexpr float dimA = 50.0f / 255.0f;
 
 struct MeterFixture : ::testing::Test
 {
@@ -49,16 +49,16 @@ struct MeterFixture : ::testing::Test
         meter.render(15);
         return drawnRects(gl);
     }
+    static bool isRed(const DrawnRect& r) { return r.r == 1.0f && r.g == 0.0f; }
+    static bool isWhite(const DrawnRect& r) { return r.r == 1.0f && r.g == 1.0f && r.b == 1.0f; }
+    // Segments [from, to) drawn with alpha a.
+    static void expectAlpha(const std::vector<DrawnRect>& rects, size_t from, size_t to, float a)
+    {
+        ASSERT_GE(rects.size(), to);
+        for (size_t i = from; i < to; ++i)
+            EXPECT_NEAR(rects[i].a, a, 1e-3f) << i;
+    }
 };
-
-bool isRed(const DrawnRect& r)
-{
-    return r.r == 1.0f && r.g == 0.0f;
-}
-bool isWhite(const DrawnRect& r)
-{
-    return r.r == 1.0f && r.g == 1.0f && r.b == 1.0f;
-}
 } // namespace
 
 TEST(Ballistics, HoldThenFallAtTheSetRateOnTheInjectedClock)
@@ -70,15 +70,13 @@ TEST(Ballistics, HoldThenFallAtTheSetRateOnTheInjectedClock)
     slow.push(-3.0f);
     fast.push(-3.0f);
     slow.push(-20.0f); // below the held value: ignored
-    slow.push(std::numeric_limits<float>::quiet_NaN());
-
+    slow.push(kNaN);
     clock.advance(99);
     EXPECT_EQ(fast.get(), -3.0f);
     clock.advance(1);
     EXPECT_EQ(fast.get(), -3.0f); // released now, nothing has fallen yet
     clock.advance(1000);
     EXPECT_NEAR(fast.get(), -3.0f - 13.3333f, 1e-3f);
-
     clock.set(1000000 + 1999);
     EXPECT_EQ(slow.get(), -3.0f);
     clock.set(1000000 + 2750);
@@ -109,28 +107,24 @@ TEST_F(MeterFixture, LevelLightsTheSegmentsBelowItAndDimsTheRest)
     auto rects = frame();
     ASSERT_EQ(rects.size(), 60u);
     // Bottom up: -60..-59 is the first; vertical, 1 segment = 2 pixels less a 1-pixel gap.
-    EXPECT_EQ(rects[0].y1, 118);
-    EXPECT_EQ(rects[0].y2, 119);
-    EXPECT_EQ(rects[0].x2, 20);
-    for (int i = 0; i < 48; ++i) // -60..-59 up to -13..-12
-        EXPECT_NEAR(rects[(size_t)i].a, litA, 1e-3f) << i;
+    EXPECT_EQ(std::make_tuple(rects[0].y1, rects[0].y2, rects[0].x2), std::make_tuple(118, 119, 20));
+    expectAlpha(rects, 0, 48, litA); // -60..-59 up to -13..-12
+    expectAlpha(rects, 48, 60, dimA);
     EXPECT_TRUE(isRed(rects[47])) << "the segment holding the level takes the level's colour";
     EXPECT_FALSE(isRed(rects[48])) << "the others take the colour of their top";
-    for (size_t i = 48; i < 60; ++i)
-        EXPECT_NEAR(rects[i].a, dimA, 1e-3f) << i;
 
     source.value = -12.0f;
     meter.resetBallistics();
     rects = frame();
-    EXPECT_NEAR(rects[47].a, litA, 1e-3f);
+    expectAlpha(rects, 47, 48, litA);
     EXPECT_FALSE(isRed(rects[47])) << "-13..-12 does not hold -12";
-    EXPECT_NEAR(rects[48].a, dimA, 1e-3f) << "-12..-11 is dim at exactly -12";
+    expectAlpha(rects, 48, 49, dimA); // -12..-11 is dim at exactly -12
 
     meter.setSegmentAlphas(160, 90, 50);
     source.value = -12.3f;
     rects = frame();
-    EXPECT_NEAR(rects[47].a, 90.0f / 255.0f, 1e-3f) << "partly lit just below the level";
-    EXPECT_NEAR(rects[46].a, litA, 1e-3f);
+    expectAlpha(rects, 47, 48, 90.0f / 255.0f); // partly lit just below the level
+    expectAlpha(rects, 46, 47, litA);
 }
 
 TEST_F(MeterFixture, SlowMarkerHoldsTwoSecondsThenFallsAndTheFastOneAfterATenth)
@@ -140,22 +134,20 @@ TEST_F(MeterFixture, SlowMarkerHoldsTwoSecondsThenFallsAndTheFastOneAfterATenth)
     frame();
     source.value = -100.0f; // silence
     clock.advance(1900);
-    auto rects = frame();
-    EXPECT_EQ(rects[57].a, 1.0f) << "slow marker still in -3..-2";
-
+    EXPECT_EQ(frame().at(57).a, 1.0f) << "slow marker still in -3..-2";
     clock.advance(850); // 2.75 s: slow at -13, fast at -3 - 13.33 x 2.65
-    rects = frame();
-    EXPECT_EQ(rects[47].a, 1.0f) << "slow marker in -13..-12";
+    auto rects = frame();
+    EXPECT_EQ(rects.at(47).a, 1.0f) << "slow marker in -13..-12";
     EXPECT_NEAR(meter.getFastBallistics().getCurrentValue(), -3.0f - 13.3333f * 2.65f, 0.02f);
-    EXPECT_NEAR(rects[57].a, dimA, 1e-3f);
+    expectAlpha(rects, 57, 58, dimA);
 
     // A press with reset on click starts both over at the level now.
     meter.setResetOnClick(true);
     meter.mouseDown(mouseAt(meter, {5, 5}));
     source.value = -30.5f;
     rects = frame();
-    EXPECT_EQ(rects[29].a, 1.0f) << "-31..-30 holds the new peak";
-    EXPECT_NEAR(rects[47].a, dimA, 1e-3f);
+    EXPECT_EQ(rects.at(29).a, 1.0f) << "-31..-30 holds the new peak";
+    expectAlpha(rects, 47, 48, dimA);
 }
 
 TEST_F(MeterFixture, OverMaximumIsFullScaleAndThePeakBlinksWhite)
@@ -164,58 +156,49 @@ TEST_F(MeterFixture, OverMaximumIsFullScaleAndThePeakBlinksWhite)
     clock.set(1000000); // millisecond clock modulo 500 = 0: blink phase on
     auto rects = frame();
     ASSERT_EQ(rects.size(), 60u);
-    for (size_t i = 0; i < 59; ++i)
-        EXPECT_NEAR(rects[i].a, litA, 1e-3f);
+    expectAlpha(rects, 0, 59, litA);
     EXPECT_EQ(rects[59].a, 1.0f);
     EXPECT_TRUE(isWhite(rects[59]));
     clock.advance(250);
-    rects = frame();
-    EXPECT_FALSE(isWhite(rects[59]));
+    EXPECT_FALSE(isWhite(frame()[59]));
     clock.advance(250);
     EXPECT_TRUE(isWhite(frame()[59]));
     meter.setClipBlink(false);
     EXPECT_FALSE(isWhite(frame()[59]));
 }
 
-TEST_F(MeterFixture, A61PixelMeterDrawsEverySegmentOnePixelTall)
+TEST_F(MeterFixture, SmallHorizontalAndReversedMetersLayTheirSegmentsOut)
 {
     meter.setBounds(0, 0, 10, 61);
     source.value = -20.0f;
-    const auto rects = frame();
+    auto rects = frame();
     ASSERT_EQ(rects.size(), 60u);
     for (const auto& r : rects)
-        EXPECT_EQ(r.y2 - r.y1, 1);
+        EXPECT_EQ(r.y2 - r.y1, 1) << "a 61-pixel meter draws every segment one pixel tall";
     EXPECT_NEAR(meter.getScale(), 61.0f / 60.0f, 1e-6f);
     EXPECT_EQ(meter.getOffset(), 0);
-}
 
-TEST_F(MeterFixture, HorizontalMeterRunsFromTheLeftEdge)
-{
     meter.setOrientation(0);
     meter.setOrientation(7); // ignored
     meter.setBounds(0, 0, 120, 8);
     source.value = -30.0f;
-    const auto rects = frame();
+    rects = frame();
     ASSERT_EQ(rects.size(), 60u);
-    EXPECT_EQ(rects[0].x1, 0);
-    EXPECT_EQ(rects[0].x2, 1);
-    EXPECT_EQ(rects[0].y2, 8);
-    EXPECT_EQ(rects[59].x1, 118);
+    EXPECT_EQ(std::make_tuple(rects[0].x1, rects[0].x2, rects[0].y2, rects[59].x1),
+              std::make_tuple(0, 1, 8, 118));
     EXPECT_EQ(meter.getOffset(), 120);
-}
 
-TEST_F(MeterFixture, ReversedMeterFillsFromTheTop)
-{
+    meter.setOrientation(1);
+    meter.setBounds(0, 0, 20, 120);
     meter.setReversed(true);
     meter.setShowPeakMarker(false);
+    meter.resetBallistics();
     source.value = -12.3f;
-    const auto rects = frame();
+    rects = frame();
     ASSERT_EQ(rects.size(), 60u);
     EXPECT_EQ(rects[0].y1, 0) << "drawn from the maximum down";
-    for (size_t i = 0; i < 12; ++i)
-        EXPECT_NEAR(rects[i].a, litA, 1e-3f) << i;
-    for (size_t i = 12; i < 60; ++i)
-        EXPECT_NEAR(rects[i].a, dimA, 1e-3f) << i;
+    expectAlpha(rects, 0, 12, litA);
+    expectAlpha(rects, 12, 60, dimA);
 }
 
 TEST_F(MeterFixture, WithoutASourceOnlyThePlaceholderIsDrawn)
@@ -225,17 +208,14 @@ TEST_F(MeterFixture, WithoutASourceOnlyThePlaceholderIsDrawn)
     ASSERT_EQ(rects.size(), 5u); // outline of four, one inset fill
     EXPECT_NEAR(rects[0].g, 128.0f / 255.0f, 1e-3f);
     EXPECT_NEAR(rects[0].a, 200.0f / 255.0f, 1e-3f);
-    EXPECT_EQ(rects[4].x1, 1);
-    EXPECT_EQ(rects[4].x2, 19);
+    EXPECT_EQ(std::make_pair(rects[4].x1, rects[4].x2), std::make_pair(1, 19));
     EXPECT_NEAR(rects[4].a, 50.0f / 255.0f, 1e-3f);
 }
 
 TEST_F(MeterFixture, ScalesThatCannotBeDrawnNeverLoopWithoutEnd)
 {
     source.value = -10.0f;
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    for (float size : {0.0f, -1.0f, nan, inf, -inf})
+    for (float size : {0.0f, -1.0f, kNaN, kInf, -kInf})
     {
         meter.setSegmentSize(size);
         EXPECT_TRUE(frame().empty()) << size;
@@ -243,7 +223,9 @@ TEST_F(MeterFixture, ScalesThatCannotBeDrawnNeverLoopWithoutEnd)
     meter.setSegmentSize(1e-30f); // coarsened to the most segments a frame draws
     EXPECT_LE(frame().size(), (size_t)VkJuceDynamicDisplayLevelMeter::maxSegments + 1);
     meter.setSegmentSize(1.0f);
-    for (auto [lo, hi] : {std::pair{0.0f, 0.0f}, {0.0f, -60.0f}, {nan, 0.0f}, {-60.0f, inf}, {-1e30f, 0.0f}})
+    const std::pair<float, float> ranges[] = {
+        {0.0f, 0.0f}, {0.0f, -60.0f}, {kNaN, 0.0f}, {-60.0f, kInf}, {-1e30f, 0.0f}};
+    for (auto [lo, hi] : ranges)
     {
         meter.setMinimum(lo);
         meter.setMaximum(hi);
@@ -251,8 +233,8 @@ TEST_F(MeterFixture, ScalesThatCannotBeDrawnNeverLoopWithoutEnd)
     }
     meter.setMinimum(-60.0f);
     meter.setMaximum(0.0f);
-    source.value = nan; // an unfed source reads as silence
+    source.value = kNaN; // an unfed source reads as silence
     const auto rects = frame();
     ASSERT_EQ(rects.size(), 60u);
-    EXPECT_NEAR(rects[0].a, dimA, 1e-3f);
+    expectAlpha(rects, 0, 1, dimA);
 }

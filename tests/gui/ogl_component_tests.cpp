@@ -1,3 +1,4 @@
+// The OpenGL component's frame: enabling, the writer lock, the child walk, the projection, the profiler item.
 #include "recording_gl_api.h"
 #include "test_editor_fixture.h"
 #include "vk_ogl_child_component.h"
@@ -85,14 +86,11 @@ TEST_F(ComponentFixture, ChildrenAreWalkedInOrderInsideTheirOwnMatrixAndHiddenOn
     b.addAndMakeVisible(nested);
     a.setBounds(5, 7, 10, 10);
     b.setBounds(20, 30, 10, 10);
-    ogl.setRenderingEnabled(true);
     gl.clearCalls();
     ogl.renderOpenGL();
-    EXPECT_EQ(a.renders, 1);
-    EXPECT_EQ(b.renders, 0);
-    EXPECT_EQ(nested.renders, 0); // not descended into
-    EXPECT_EQ(gl.count("pushMatrix"), 2);
-    EXPECT_EQ(gl.count("popMatrix"), 2);
+    EXPECT_EQ((std::vector<int>{a.renders, b.renders, nested.renders}), (std::vector<int>{1, 0, 0}))
+        << "the invisible child is not descended into";
+    EXPECT_EQ(std::make_pair(gl.count("pushMatrix"), gl.count("popMatrix")), std::make_pair(2, 2));
     const auto t = gl.only("translatef");
     ASSERT_EQ(t.size(), 2u);
     EXPECT_EQ(t[0].args, (std::vector<double>{5, 7, 0}));
@@ -112,15 +110,13 @@ TEST_F(ComponentFixture, ProjectionMapsPixelsWithYDownAndResizingReRunsContextSe
     const auto m = gl.only("loadMatrixf").at(0).args;
     EXPECT_FLOAT_EQ((float)m[0], 2.0f / 300);
     EXPECT_FLOAT_EQ((float)m[5], -2.0f / 200);
-    EXPECT_DOUBLE_EQ(m[12], -1.0);
-    EXPECT_DOUBLE_EQ(m[13], 1.0);
+    EXPECT_EQ(std::make_pair(m[12], m[13]), std::make_pair(-1.0, 1.0));
     EXPECT_EQ(gl.only("viewport").at(0).args, (std::vector<double>{0, 0, 300, 200}));
 
     VkOglComponent empty(&gl);
     gl.clearCalls();
     empty.setOrthoProjection();
-    EXPECT_EQ(gl.count("viewport"), 1);
-    EXPECT_EQ(gl.count("loadMatrixf"), 0);
+    EXPECT_EQ(std::make_pair(gl.count("viewport"), gl.count("loadMatrixf")), std::make_pair(1, 0));
 
     ogl.setRenderingEnabled(true);
     ogl.renderOpenGL();

@@ -10,19 +10,20 @@
 namespace vk::test
 {
 
-/** Stands in for the product editor: owns a full-size OpenGL component and counts what the component asks of
-    its owner. */
-class TestEditor : public juce::Component, public VkOglEditorOwner
+/** Stands in for the product editor: owns a full-size OpenGL component (of a type the test may derive) and
+    counts what the component asks of its owner. */
+template <typename Ogl = VkOglComponent>
+class TestEditorOf : public juce::Component, public VkOglEditorOwner
 {
 public:
-    explicit TestEditor(GlApi* headlessApi = nullptr, int width = 200, int height = 120) : ogl(headlessApi)
+    explicit TestEditorOf(GlApi* headlessApi = nullptr, int width = 200, int height = 120) : ogl(headlessApi)
     {
         addAndMakeVisible(ogl);
         setSize(width, height);
         ogl.setName("Base OpenGL Component");
         ogl.setOglOwner(this);
     }
-    ~TestEditor() override { ogl.stopRenderThread(); }
+    ~TestEditorOf() override { ogl.stopRenderThread(); }
 
     void resized() override
     {
@@ -40,11 +41,13 @@ public:
     void drawDebugOverlay() override { overlayCalls.fetch_add(1); }
     VkJuceProfilerItem* getRenderProfilerItem() override { return profilerItem; }
 
-    VkOglComponent ogl;
+    Ogl ogl;
     std::atomic<bool> timerStarted{false};
     std::atomic<int> timerStarts{0};
     std::atomic<int> overlayCalls{0};
     VkJuceProfilerItem* profilerItem = nullptr;
 };
+
+using TestEditor = TestEditorOf<>;
 
 } // namespace vk::test

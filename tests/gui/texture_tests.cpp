@@ -1,3 +1,4 @@
+// Texture uploads by image format, the upload-once and delete-later rules, and textures outliving editors.
 #include "recording_gl_api.h"
 #include "test_editor_fixture.h"
 #include "vk_ogl_component_texture.h"
@@ -34,27 +35,21 @@ TEST_F(TextureFixture, ArgbUploadsAsStraightAlphaBgraWithTheRequestedFilter)
 
     ASSERT_EQ(gl.uploads.size(), 1u);
     const auto& u = gl.uploads[0];
-    EXPECT_EQ(u.format, GlEnum::bgra);
-    EXPECT_EQ(u.width, 3);
-    EXPECT_EQ(u.height, 2);
+    EXPECT_EQ(std::make_tuple(u.format, u.width, u.height), std::make_tuple(GlEnum::bgra, 3, 2));
     // JUCE stores 128/255 premultiplied; GL gets the colour back at full strength.
     EXPECT_NEAR(u.pixels[2], 255, 2);
     EXPECT_NEAR(u.pixels[1], 64, 2);
-    EXPECT_EQ(u.pixels[0], 0);
-    EXPECT_EQ(u.pixels[3], 128);
-    const auto tex = gl.only("texImage2D").at(0).args;
-    EXPECT_EQ(tex[0], 4); // four components
-    const auto params = gl.only("texParameteri");
-    ASSERT_EQ(params.size(), 4u);
-    EXPECT_EQ(params[2].args[2], GlEnum::linear);
+    EXPECT_EQ(std::make_pair(u.pixels[0], u.pixels[3]), std::make_pair((uint8_t)0, (uint8_t)128));
+    EXPECT_EQ(gl.only("texImage2D").at(0).args[0], 4); // four components
+    ASSERT_EQ(gl.count("texParameteri"), 4);
+    EXPECT_EQ(gl.only("texParameteri")[2].args[2], GlEnum::linear);
     EXPECT_FLOAT_EQ(t.getTexelWidth(), 1.0f / 3.0f);
     EXPECT_TRUE(ogl.getStateCache().getRequested().texturing);
 
     // The quad maps the whole image onto the rectangle, bottom-left first.
-    const auto verts = gl.only("vertex2f");
-    ASSERT_EQ(verts.size(), 4u);
-    EXPECT_EQ(verts[0].args, (std::vector<double>{10, 60}));
-    EXPECT_EQ(verts[2].args, (std::vector<double>{40, 20}));
+    ASSERT_EQ(gl.count("vertex2f"), 4);
+    EXPECT_EQ(gl.only("vertex2f")[0].args, (std::vector<double>{10, 60}));
+    EXPECT_EQ(gl.only("vertex2f")[2].args, (std::vector<double>{40, 20}));
     EXPECT_EQ(gl.only("texCoord2f")[0].args, (std::vector<double>{0, 1}));
 }
 
@@ -69,10 +64,9 @@ TEST_F(TextureFixture, RgbSingleChannelAndDropAlphaFormats)
     EXPECT_EQ(gl.uploads[0].format, GlEnum::bgr);
     EXPECT_FALSE(a.hasAlphaChannel());
     // Rows as GL reads them with its current alignment: the last pixel of the last row is (b, g, r).
-    const auto& px = gl.uploads[0].pixels;
     const size_t row = (5 * 3 + 3) & ~3u;
-    EXPECT_EQ(px[row * 2 + 12], 30);
-    EXPECT_EQ(px[row * 2 + 14], 10);
+    EXPECT_EQ(std::make_pair(gl.uploads[0].pixels[row * 2 + 12], gl.uploads[0].pixels[row * 2 + 14]),
+              std::make_pair((uint8_t)30, (uint8_t)10));
 
     juce::Image mono(juce::Image::SingleChannel, 7, 2, true);
     VkOglComponentTexture b;
@@ -88,24 +82,21 @@ TEST_F(TextureFixture, RgbSingleChannelAndDropAlphaFormats)
     c.setDropAlpha(true);
     c.setImage(argb);
     c.upload(ogl);
-    EXPECT_EQ(gl.uploads.back().format, GlEnum::bgr);
-    EXPECT_EQ(gl.uploads.back().alignment, 1);
-    EXPECT_EQ(gl.uploads.back().pixels[3], 50);
-    EXPECT_EQ(gl.uploads.back().pixels[5], 200);
+    const auto& dropped = gl.uploads.back();
+    EXPECT_EQ(std::make_tuple(dropped.format, dropped.alignment, dropped.pixels[3], dropped.pixels[5]),
+              std::make_tuple(GlEnum::bgr, 1, (uint8_t)50, (uint8_t)200));
     EXPECT_EQ(gl.unpackAlignment, 4); // put back for everyone else
     EXPECT_FALSE(c.hasAlphaChannel());
 }
 
 TEST_F(TextureFixture, EmptyImagesAreNeverUploadedAndTheSameImageIsUploadedOnce)
 {
-    VkOglComponentTexture none;
+    VkOglComponentTexture none, zeroWide;
     uploadAndDraw(none);
-    VkOglComponentTexture zeroWide;
     zeroWide.setImage(juce::Image(juce::Image::ARGB, 1, 1, true).getClippedImage({0, 0, 0, 1}));
     uploadAndDraw(zeroWide);
-    EXPECT_EQ(gl.count("genTextures"), 0);
-    EXPECT_EQ(gl.count("bindTexture"), 0);
-    EXPECT_EQ(gl.count("begin"), 0);
+    for (const char* call : {"genTextures", "bindTexture", "begin"})
+        EXPECT_EQ(gl.count(call), 0) << call;
 
     juce::Image img(juce::Image::ARGB, 4, 4, true);
     VkOglComponentTexture t;

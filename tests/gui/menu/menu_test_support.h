@@ -67,9 +67,7 @@ struct MenuFixture : ::testing::Test
     void clickItem(int index)
     {
         ASSERT_GE(index, 0);
-        auto& item = menu().getItem(index);
-        item.mouseDown(mouseAt(item, {2, 2}));
-        item.mouseUp(mouseAt(item, {2, 2}, withButton(0), {2, 2}));
+        pressAndRelease(menu().getItem(index), withButton(0), {2, 2});
     }
     void click(const std::string& text)
     {

@@ -48,33 +48,25 @@ struct WebFixture : MenuFixture
 
 TEST_F(WebFixture, EveryAnswerOfTheVersionServerEndsOnItsScreenWithinTheLimit)
 {
-    struct Case
-    {
-        Mode mode;
-        int status;
-        const char* body;
-        std::string firstLine;
-    };
-    const Case cases[] = {
+    // One reply per outcome (the reply parser's own tests hold the odd texts), then the faults of the server.
+    const std::tuple<Mode, int, const char*, std::string> cases[] = {
         {Mode::reply, 200, "VERSION_Other,9.9,VERSION_Latiphonix3,3.2.9.4,VERSION_Last,1.0",
          "A newer version of this plug-in is available."},
         {Mode::reply, 200, "VERSION_Latiphonix3,3.2.9.3", "You have the latest release version of this"},
         {Mode::reply, 200, "VERSION_Latiphonix3,3.2.8.99", preReleaseLine},
         {Mode::reply, 200, "VERSION_Other,9.9,VERSION_latiphonix3,9.9", errorLine},
-        {Mode::reply, 200, "VERSION_Other,9.9,VERSION_Latiphonix3", preReleaseLine},
-        {Mode::reply, 200, "VERSION_Latiphonix3,\"3.2.9.4\"", preReleaseLine},
         {Mode::reply, 404, "VERSION_Latiphonix3,9.9.9.9", errorLine}, // not the version page
         {Mode::reply, 200, "", errorLine},
         {Mode::neverAnswer, 0, "", errorLine},
         {Mode::trickle, 0, "", errorLine},
     };
-    for (const auto& c : cases)
+    for (const auto& [mode, status, body, expected] : cases)
     {
-        SCOPED_TRACE(c.body + juce::String(" ") + juce::String((int)c.mode));
-        LocalHttpServer server(c.mode, c.status, c.body);
+        SCOPED_TRACE(body + juce::String(" ") + juce::String((int)mode));
+        LocalHttpServer server(mode, status, body);
         pointAt(server.getBaseAddress());
         const auto [firstLine, ms] = checkForUpdates();
-        EXPECT_EQ(firstLine, c.firstLine);
+        EXPECT_EQ(firstLine, expected);
         EXPECT_LE(ms, weblink::readTotalLimitMs);
         EXPECT_EQ(server.getNumRequests(), 1);
     }
