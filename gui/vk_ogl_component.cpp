@@ -103,6 +103,7 @@ void VkOglComponent::setOrthoProjection()
     const int w = bounds.getWidth();
     const int h = bounds.getHeight();
     const double scale = headless ? 1.0 : context.getRenderingScale();
+    renderScale = scale;
     // JUCE renders into a buffer of the component's size times the display scale; the projection stays in
     // the component's logical pixels.
     gl->viewport(0, 0, juce::roundToInt(w * scale), juce::roundToInt(h * scale));

@@ -84,6 +84,8 @@ public:
 
     GlApi& getGlApi() const noexcept { return *gl; }
     GlStateCache& getStateCache() noexcept { return stateCache; }
+    /** [render thread] Device pixels per logical pixel of the projection (the display scale). */
+    double getRenderScale() const noexcept { return renderScale; }
     NamedReadWriteLock& getLock() noexcept { return lock; }
     juce::OpenGLContext& getContext() noexcept { return context; }
     VkOglComponentTexture& getBackground() noexcept { return background; }
@@ -135,6 +137,7 @@ private:
     std::atomic<int> lastElapsedMs{0};
     juce::OpenGLContext context;
     std::unique_ptr<FramePacer> pacer;
+    double renderScale = 1.0; // render thread
 
     JUCE_DECLARE_NON_COPYABLE(VkOglComponent)
 };

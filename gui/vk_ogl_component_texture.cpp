@@ -164,6 +164,8 @@ void VkOglComponentTexture::createGlTexture(const juce::Image& img)
     const int h = img.getHeight();
     texelWidth = 1.0f / (float)w;
     texelHeight = 1.0f / (float)h;
+    pixelWidth = w;
+    pixelHeight = h;
 
     gl.genTextures(1, &textureId);
     gl.bindTexture(GlEnum::texture2D, textureId);
@@ -254,10 +256,19 @@ void VkOglComponentTexture::createGlTexture(const juce::Image& img)
     gl.texImage2D(GlEnum::texture2D, 0, 4, w, h, 0, format, GlEnum::unsignedByte, pixels);
     gl.texParameteri(GlEnum::texture2D, GlEnum::textureWrapS, (int)GlEnum::repeat);
     gl.texParameteri(GlEnum::texture2D, GlEnum::textureWrapT, (int)GlEnum::repeat);
-    const int filter = (int)(linearFiltering ? GlEnum::linear : GlEnum::nearest);
-    gl.texParameteri(GlEnum::texture2D, GlEnum::textureMinFilter, filter);
-    gl.texParameteri(GlEnum::texture2D, GlEnum::textureMagFilter, filter);
+    filter = 0;
+    setFilter(linearFiltering ? GlEnum::linear : GlEnum::nearest);
     gl.pixelStorei(GlEnum::unpackAlignment, 4);
+}
+
+void VkOglComponentTexture::setFilter(uint32_t wanted)
+{
+    if (wanted == filter)
+        return;
+    filter = wanted;
+    GlApi& gl = oglComponent->getGlApi();
+    gl.texParameteri(GlEnum::texture2D, GlEnum::textureMinFilter, (int)wanted);
+    gl.texParameteri(GlEnum::texture2D, GlEnum::textureMagFilter, (int)wanted);
 }
 
 void VkOglComponentTexture::draw(juce::Rectangle<int> rect)
@@ -272,6 +283,14 @@ void VkOglComponentTexture::draw(juce::Rectangle<float> r)
     auto& cache = oglComponent->getStateCache();
     GlApi& gl = oglComponent->getGlApi();
     cache.apply();
+    // Drawn texel for pixel (strips, buttons, backgrounds at whole-pixel positions), linear filtering only
+    // mixes each texel with itself at four reads a pixel; nearest gives the same picture for one, which is
+    // much of a frame on a software driver. Anything scaled keeps linear filtering.
+    const bool texelForPixel = oglComponent->getRenderScale() == 1.0 &&
+                               std::abs(r.getWidth() - extentU * (float)pixelWidth) < 1e-3f &&
+                               std::abs(r.getHeight() - extentV * (float)pixelHeight) < 1e-3f &&
+                               r.getX() == std::floor(r.getX()) && r.getY() == std::floor(r.getY());
+    setFilter(linearFiltering && !texelForPixel ? GlEnum::linear : GlEnum::nearest);
     gl.begin(GlEnum::quads);
     gl.texCoord2f(0.0f, extentV);
     gl.vertex2f(r.getX(), r.getBottom());

@@ -73,13 +73,17 @@ public:
 
 private:
     void createGlTexture(const juce::Image& img);
+    /** [render thread] With this texture bound. */
+    void setFilter(uint32_t wanted);
     void unregisterFromComponent();
 
     float texelWidth = 0.0f;
     float texelHeight = 0.0f;
+    int pixelWidth = 0, pixelHeight = 0; // of the uploaded image
     float extentU = 1.0f;
     float extentV = 1.0f;
     bool linearFiltering = true;
+    uint32_t filter = 0; // the bound texture's filter as last set, render thread
     juce::Image image;
     mutable juce::SpinLock
         imageLock; // the image is swapped on the message thread and read by the render thread

@@ -182,3 +182,36 @@ TEST(TextureLifetime, ATextureThatOutlivesItsComponentIsDetachedAndJoinsTheNextE
     EXPECT_EQ(gl.count("texImage2D"), 1);
     EXPECT_EQ(gl.count("deleteTextures"), 0) << "an id of the first context is never deleted in the second";
 }
+
+TEST_F(TextureFixture, ATexelForPixelDrawFiltersNearestAndAScaledOneLinearly)
+{
+    juce::Image img(juce::Image::ARGB, 30, 40, true);
+    VkOglComponentTexture t;
+    t.setImage(img);
+    t.upload(ogl);
+    auto filterAfterDraw = [&](juce::Rectangle<float> r)
+    {
+        gl.clearCalls();
+        t.draw(r);
+        const auto set = gl.only("texParameteri");
+        return set.empty() ? -1.0 : set.back().args[2];
+    };
+    // Unchanged filters are not set again.
+    EXPECT_EQ(filterAfterDraw({10.0f, 20.0f, 30.0f, 40.0f}), GlEnum::nearest);
+    EXPECT_EQ(filterAfterDraw({-5.0f, 7.0f, 30.0f, 40.0f}), -1.0);
+    for (const auto r : {juce::Rectangle<float>(10.0f, 20.0f, 60.0f, 80.0f),
+                         {10.5f, 20.0f, 30.0f, 40.0f},
+                         {10.0f, 20.0f, 30.0f, 39.0f}})
+    {
+        EXPECT_EQ(filterAfterDraw(r), GlEnum::linear) << r.toString();
+        EXPECT_EQ(filterAfterDraw({10.0f, 20.0f, 30.0f, 40.0f}), GlEnum::nearest);
+    }
+    // Only half of a strip shown: texel for pixel again.
+    t.setTextureExtent(0.5f, 1.0f);
+    EXPECT_EQ(filterAfterDraw({0.0f, 0.0f, 30.0f, 40.0f}), GlEnum::linear);
+    EXPECT_EQ(filterAfterDraw({0.0f, 0.0f, 15.0f, 40.0f}), GlEnum::nearest);
+    // Asked for nearest, a texture never filters linearly.
+    EXPECT_EQ(filterAfterDraw({0.0f, 0.0f, 60.0f, 80.0f}), GlEnum::linear);
+    t.setLinearFiltering(false);
+    EXPECT_EQ(filterAfterDraw({0.0f, 0.0f, 60.0f, 80.0f}), GlEnum::nearest);
+}
