@@ -95,6 +95,7 @@ void LatiphonixGraph::recordRow(latiphonix::GlListApi& api, vk::FreqGraphCurve& 
     lastRecordTime = now;
     const int list = nextList;
     listTimes[(size_t)list] = now;
+    rowAreas[(size_t)list] = {};
     nextList = (nextList + 1) % numLists;
     if (lists[(size_t)list] == 0)
         return;
@@ -106,11 +107,15 @@ void LatiphonixGraph::recordRow(latiphonix::GlListApi& api, vk::FreqGraphCurve& 
     auto& gl = getOglComponent()->getGlApi();
     api.newList(lists[(size_t)list]);
     gl.begin(vk::GlEnum::quads);
+    auto& area = rowAreas[(size_t)list];
     for (int i = 0; i < n; ++i)
     {
         const auto p = particleFor(i, n, left[i], right[i], m, T, centre, (float)getHeight());
         if (!(p.halfSize > 0.0f))
             continue; // nothing to see, and one quad fewer per frame
+        const juce::Rectangle<float> square{p.x - p.halfSize, p.y - p.halfSize, 2.0f * p.halfSize,
+                                            2.0f * p.halfSize};
+        area = area.isEmpty() ? square : area.getUnion(square);
         gl.texCoord2f(0.0f, 0.0f);
         gl.vertex2f(p.x - p.halfSize, p.y - p.halfSize);
         gl.texCoord2f(0.0f, vMax);
@@ -171,7 +176,24 @@ void LatiphonixGraph::composeCanvas(uint32_t texture)
 {
     if (texture == 0)
         return;
+    // Only where the live rows drew: in silence nothing at all, and a full-size quad magnified from the
+    // canvas is a large share of a frame on a software driver.
+    juce::Rectangle<float> drawn;
+    for (int i = 0; i < numLists; ++i)
+        if (listTimes[(size_t)i] != 0 && !rowAreas[(size_t)i].isEmpty())
+            drawn = drawn.isEmpty() ? rowAreas[(size_t)i] : drawn.getUnion(rowAreas[(size_t)i]);
     auto* top = getOglComponent();
+    const float w = (float)top->getWidth(), h = (float)top->getHeight();
+    // In editor pixels, widened by a canvas pixel for the filter and snapped outward to whole canvas pixels.
+    const float d = (float)canvasDivisor;
+    const auto editorArea = drawn.translated((float)getX(), (float)getY()).expanded(d);
+    const float x0 = std::max(0.0f, std::floor(editorArea.getX() / d) * d);
+    const float y0 = std::max(0.0f, std::floor(editorArea.getY() / d) * d);
+    const float x1 = std::min(w, std::ceil(editorArea.getRight() / d) * d);
+    const float y1 = std::min(h, std::ceil(editorArea.getBottom() / d) * d);
+    if (drawn.isEmpty() || x1 <= x0 || y1 <= y0)
+        return;
+
     auto& cache = top->getStateCache();
     auto& gl = top->getGlApi();
     cache.setBlendFunction(vk::GlEnum::one, vk::GlEnum::one);
@@ -179,18 +201,17 @@ void LatiphonixGraph::composeCanvas(uint32_t texture)
     // The rows' colours went around the cache, so the colour is sent as it is.
     gl.color4f(1.0f, 1.0f, 1.0f, 1.0f);
     gl.bindTexture(vk::GlEnum::texture2D, texture);
-    // Over the whole editor, in this graph's coordinates; the canvas's first row is the bottom.
-    const float x0 = (float)-getX(), y0 = (float)-getY();
-    const float x1 = x0 + (float)top->getWidth(), y1 = y0 + (float)top->getHeight();
+    // The canvas spans the whole editor and its first row is the bottom; drawn in this graph's coordinates.
+    const float gx = (float)getX(), gy = (float)getY();
     gl.begin(vk::GlEnum::quads);
-    gl.texCoord2f(0.0f, 1.0f);
-    gl.vertex2f(x0, y0);
-    gl.texCoord2f(0.0f, 0.0f);
-    gl.vertex2f(x0, y1);
-    gl.texCoord2f(1.0f, 0.0f);
-    gl.vertex2f(x1, y1);
-    gl.texCoord2f(1.0f, 1.0f);
-    gl.vertex2f(x1, y0);
+    gl.texCoord2f(x0 / w, 1.0f - y0 / h);
+    gl.vertex2f(x0 - gx, y0 - gy);
+    gl.texCoord2f(x0 / w, 1.0f - y1 / h);
+    gl.vertex2f(x0 - gx, y1 - gy);
+    gl.texCoord2f(x1 / w, 1.0f - y1 / h);
+    gl.vertex2f(x1 - gx, y1 - gy);
+    gl.texCoord2f(x1 / w, 1.0f - y0 / h);
+    gl.vertex2f(x1 - gx, y0 - gy);
     gl.end();
 }
 

@@ -70,7 +70,8 @@ private:
     std::array<uint32_t, numLists> lists{};
     std::array<juce::int64, numLists> listTimes{};
     std::array<float, numLists> canvasLevels{}; // the level each row was added to the canvas with
-    bool canvasStale = true;                    // the canvas's sum no longer matches the rows
+    std::array<juce::Rectangle<float>, numLists> rowAreas{}; // what each row's particles cover
+    bool canvasStale = true;                                 // the canvas's sum no longer matches the rows
     int rowsSinceRebuild = 0;
     int nextList = 0;
     juce::int64 lastRecordTime = 0;

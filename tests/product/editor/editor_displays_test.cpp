@@ -200,23 +200,69 @@ TEST_F(EditorTest, ParticlesAreDrawnIntoACanvasAndLaidOverTheEditorWhenTheContex
     ASSERT_EQ(lists.called.size(), 1u);
     EXPECT_EQ(lists.calledInCanvas, 1);
     EXPECT_FALSE(lists.inCanvas);
-    // The canvas is drawn over the whole editor, in the graph's coordinates.
-    bool canvasBound = false;
-    std::vector<std::pair<double, double>> corners;
-    for (const auto& c : gl.calls)
+    // The canvas is laid over what the row drew (every particle square inside it) and never beyond the
+    // editor, each corner showing the canvas at its own place; all in the graph's coordinates.
+    auto* graph = editor->getGraph();
+    auto composed = [&](float leftLevel, float rightLevel)
     {
-        if (c.name == "bindTexture")
-            canvasBound = c.args[1] == 777.0;
-        else if (canvasBound && c.name == "vertex2f")
-            corners.emplace_back(c.args[0], c.args[1]);
+        // The display rises towards the signal at its ballistic rate: a second of frames.
+        for (int i = 0; i < 50; ++i)
+        {
+            StereoSignal block{makeNoise(1024, leftLevel, 5 + i), makeNoise(1024, rightLevel, 60 + i)};
+            run(block);
+            clock.advance(20);
+            frame();
+        }
+        gl.clearCalls();
+        clock.advance(20);
+        frame();
+        // The graph's calls begin where it sets its texture environment (no other display does).
+        const auto first =
+            std::find_if(gl.calls.begin(), gl.calls.end(), [](const auto& c) { return c.name == "texEnvf"; });
+        double texture = 0.0;
+        std::pair<double, double> at;
+        std::vector<std::pair<double, double>> particles, corners, texCoords;
+        for (auto it = first; it != gl.calls.end() && corners.size() < 4; ++it)
+        {
+            const auto& c = *it;
+            if (c.name == "bindTexture")
+                texture = c.args[1];
+            else if (c.name == "texCoord2f")
+                at = {c.args[0], c.args[1]};
+            else if (c.name == "vertex2f" && texture == 777.0)
+            {
+                corners.emplace_back(c.args[0], c.args[1]);
+                texCoords.push_back(at);
+            }
+            else if (c.name == "vertex2f")
+                particles.emplace_back(c.args[0], c.args[1]);
+        }
+        return std::make_tuple(particles, corners, texCoords);
+    };
+    const auto [particles, corners, texCoords] = composed(0.5f, 0.1f);
+    ASSERT_EQ(corners.size(), 4u);
+    ASSERT_FALSE(particles.empty());
+    const double left = corners[0].first, top = corners[0].second;
+    const double right = corners[2].first, bottom = corners[2].second;
+    EXPECT_GE(left, -28.0);
+    EXPECT_GE(top, -27.0);
+    EXPECT_LE(right, -28.0 + 640.0);
+    EXPECT_LE(bottom, -27.0 + 435.0);
+    EXPECT_LT(right - left, 640.0); // not the whole editor
+    for (const auto& [x, y] : particles)
+        EXPECT_TRUE(x >= left && x <= right && y >= top && y <= bottom) << x << ", " << y;
+    for (size_t k = 0; k < 4; ++k)
+    {
+        EXPECT_NEAR(texCoords[k].first, (corners[k].first + 28.0) / 640.0, 1e-6);
+        EXPECT_NEAR(texCoords[k].second, 1.0 - (corners[k].second + 27.0) / 435.0, 1e-6);
     }
-    ASSERT_GE(corners.size(), 4u);
-    EXPECT_EQ(corners[0], std::make_pair(-28.0, -27.0));
-    EXPECT_EQ(corners[2], std::make_pair(-28.0 + 640.0, -27.0 + 435.0));
+    // Rows of silence draw nothing, and nothing is laid over the editor.
+    composed(0.0f, 0.0f); // the display falls
+    graph->requestReset();
+    EXPECT_TRUE(std::get<1>(composed(0.0f, 0.0f)).empty());
 
     // The canvas holds every live row exactly once, whether rows are added, replaced (subtracted), the sum
     // rebuilt, the graph reset or the context re-created; a frame draws at most two rows besides rebuilds.
-    auto* graph = editor->getGraph();
     auto canvasMatchesRows = [&]
     {
         std::map<uint32_t, int> expected;
