@@ -141,16 +141,16 @@ using AllocationTest = ProductTest;
 TEST_F(AllocationTest, ProcessDoesNotAllocate)
 {
     prepare(48000.0, 512);
-    set(kIidEnabled, 1.0f);
-    set(kResolution, 0.009f);
-    set(kItdEnabled, 1.0f);
-    set(kItdFill, 1.0f);
-    set(kDynamics, 1.0f);
-    set(kDynamicsShape, 0.004f);
-    set(kAnalysis, 1.0f);
-    set(kPhaseShift, 0.2f);
-    set(kBalance, 0.3f);
-    set(kAutoLevel, 1.0f);
+    set({{kIidEnabled, 1.0f},
+         {kResolution, 0.009f},
+         {kItdEnabled, 1.0f},
+         {kItdFill, 1.0f},
+         {kDynamics, 1.0f},
+         {kDynamicsShape, 0.004f},
+         {kAnalysis, 1.0f},
+         {kPhaseShift, 0.2f},
+         {kBalance, 0.3f},
+         {kAutoLevel, 1.0f}});
     tick();
     settle(8192);
 
@@ -206,13 +206,13 @@ TEST_F(AllocationTest, BlockWhereTheAnalysisEndsAndAPersistentValueChangesNeithe
     prepare(48000.0, 512);
     algo().setClock(&testClock);
     // Random Dynamics shapes draw at every wrap of the phase: a fast rate wraps within the measured block.
-    set(kIidEnabled, 1.0f);
-    set(kResolution, 0.009f);
-    set(kDynamics, 1.0f);
-    set(kDynamicsShape, 0.003f);
-    set(kDynamicsDepth, 1.0f);
-    set(kDynamicsSpeed, 1.0f);
-    set(kAnalysis, 0.0f);
+    set({{kIidEnabled, 1.0f},
+         {kResolution, 0.009f},
+         {kDynamics, 1.0f},
+         {kDynamicsShape, 0.003f},
+         {kDynamicsDepth, 1.0f},
+         {kDynamicsSpeed, 1.0f},
+         {kAnalysis, 0.0f}});
     tick();
     settle(60 * 1024);
     algo().markAnalysisStart();

@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct StereoSignal
@@ -25,6 +27,11 @@ struct StereoSignal
 // White noise in -amplitude..amplitude; the same seed gives the same signal.
 std::vector<float> makeNoise(int numSamples, float amplitude, unsigned seed);
 StereoSignal makeMonoNoise(int numSamples, float amplitude, unsigned seed);
+// Independent noise on each channel.
+StereoSignal makeStereoNoise(int numSamples, unsigned seed, float amplitude = 0.5f);
+bool allFinite(const StereoSignal& s);
+// Every sample of `out` within `tolerance` of `in`.
+void expectSameSignal(const StereoSignal& out, const StereoSignal& in, float tolerance, int from = 0);
 
 class ProductTest : public ::testing::Test
 {
@@ -35,8 +42,9 @@ protected:
     void create(int wrapperType = vk::kWrapperVst3);
     // Sets the sample rate, prepares and runs the pending bank recompute.
     void prepare(double sampleRate = 48000.0, int blockSize = 512);
-    // A change as the editor makes it.
+    // Changes as the editor makes them, in order.
     void set(int index, float value);
+    void set(std::initializer_list<std::pair<int, float>> changes);
     float get(int index);
     // Runs the processor timer's work once, as the 50 ms tick would.
     void tick();
@@ -46,6 +54,8 @@ protected:
     void settle(int numSamples, int blockSize = 512);
     // Every processing path off: the output should be the input.
     void allPathsOff();
+    // IID bands spread over the whole range, no focus or bound limits.
+    void wholeRangeIid(float resolution);
 
     LatiphonixAlgo& algo() { return processor->getAlgorithm(); }
 

@@ -45,9 +45,8 @@ TEST_F(EditorTest, PhaseFromTheHostIsQuantisedOnceAndNeverWrittenWhenUnchanged)
     EXPECT_FALSE(processor->canUndo());
 
     RecordingListener host;
-    const auto reported = [&host](int index) {
-        return !host.eventsStartingWith("change " + std::to_string(index) + " ").empty();
-    };
+    const auto reported = [&host](int index)
+    { return !host.eventsStartingWith("change " + std::to_string(index) + " ").empty(); };
     processor->addListener(&host);
     processor->setParameter(kPhaseShift, 0.257f);
     update();
