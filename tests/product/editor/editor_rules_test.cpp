@@ -3,6 +3,8 @@
 
 #include "editor_test_support.h"
 
+#include "tests/gui/editor_test_support.h"
+
 namespace latiphonix::test
 {
 namespace
@@ -173,12 +175,8 @@ TEST_F(EditorTest, TheBalanceReadoutIsOnlyAText)
     const auto at = label.getLocalBounds().getCentre().toFloat();
     for (int click = 0; click < 3; ++click)
     {
-        const auto now = juce::Time::getCurrentTime();
-        const juce::MouseEvent e(juce::Desktop::getInstance().getMainMouseSource(), at,
-                                 juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier), 1.0f, 0.0f, 0.0f,
-                                 0.0f, 0.0f, &label, &label, now, at, now, 1, false);
-        label.mouseDown(e);
-        label.mouseUp(e);
+        label.mouseDown(vk::test::mouseAt(label, at, juce::ModifierKeys::leftButtonModifier, at));
+        label.mouseUp(vk::test::mouseAt(label, at, juce::ModifierKeys::leftButtonModifier, at));
     }
     EXPECT_FLOAT_EQ(get(kBalance), 0.5f);
     EXPECT_FALSE(processor->canUndo());
