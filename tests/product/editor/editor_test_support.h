@@ -48,7 +48,7 @@ public:
     }
     void pushAllAttrib() override { ++depth; }
     void popAttrib() override { --depth; }
-    void discardTransparentFragments() override { discarding = depth > 0; }
+    void discardTransparentFragments() override {}
     bool beginOffscreen(int w, int h) override
     {
         canvasSize = {w, h};
@@ -72,7 +72,6 @@ public:
     int generated = 0;
     int depth = 0;
     bool staleUse = false;
-    bool discarding = false;
     // A context that offers an offscreen canvas.
     bool hasCanvas = false;
     bool inCanvas = false;
