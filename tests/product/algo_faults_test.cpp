@@ -15,14 +15,8 @@ protected:
     {
         ProductTest::SetUp();
         prepare(48000.0, 512);
-        set({{kIidEnabled, 1.0f},
-             {kResolution, 0.009f},
-             {kItdEnabled, 1.0f},
-             {kItdFill, 1.0f},
-             {kItdWidth, 1.0f},
-             {kPhaseShift, 0.5f},
-             {kDynamics, 1.0f},
-             {kAnalysis, 1.0f}});
+        set(kIidEnabled, 1.0f, kResolution, 0.009f, kItdEnabled, 1.0f, kItdFill, 1.0f, kItdWidth, 1.0f,
+            kPhaseShift, 0.5f, kDynamics, 1.0f, kAnalysis, 1.0f);
         tick();
         settle(40 * 1024);
     }

@@ -89,7 +89,7 @@ TEST_F(ProcessingTest, OutputStageKnownAnswers)
     for (const auto& c : cases)
     {
         allPathsOff();
-        set({{kLinearWidth, c.index == kMono ? 1.0f : 0.5f}, {c.index, c.value}});
+        set(kLinearWidth, c.index == kMono ? 1.0f : 0.5f, c.index, c.value);
         settle(kSettleSamples);
         auto stereo = makeStereoNoise(8192, 41);
         const auto input = stereo;
@@ -106,12 +106,8 @@ TEST_F(ProcessingTest, OutputStageKnownAnswers)
 TEST_F(ProcessingTest, BypassReachesThePureInput)
 {
     // Everything that changes the signal on, then bypass.
-    set({{kIidEnabled, 1.0f},
-         {kItdEnabled, 1.0f},
-         {kItdFill, 1.0f},
-         {kLinearWidth, 0.9f},
-         {kPhaseShift, 0.3f},
-         {kBypass, 1.0f}});
+    set(kIidEnabled, 1.0f, kItdEnabled, 1.0f, kItdFill, 1.0f, kLinearWidth, 0.9f, kPhaseShift, 0.3f, kBypass,
+        1.0f);
     tick();
     settle(100 * 1024 + 1024);
     auto stereo = makeStereoNoise(4096, 51);
@@ -140,7 +136,7 @@ TEST_F(ProcessingTest, IidPairsWidenAndInvertMirrors)
     const auto measure = [this](bool invert)
     {
         wholeRangeIid(0.003f);
-        set({{kIidInvert, invert ? 1.0f : 0.0f}, {kIidEnabled, 1.0f}, {kIidWidth, 1.0f}});
+        set(kIidInvert, invert ? 1.0f : 0.0f, kIidEnabled, 1.0f, kIidWidth, 1.0f);
         tick();
         settle(kSettleSamples);
         EXPECT_EQ(algo().getBandCount(), 4);
@@ -177,11 +173,7 @@ TEST_F(ProcessingTest, IidPairsWidenAndInvertMirrors)
 
 TEST_F(ProcessingTest, ItdDelaysTheMidIntoTheSide)
 {
-    set({{kAcuity, 0.5f},
-         {kItdLowBound, 0.0f},
-         {kItdHighBound, 1.0f},
-         {kItdEnabled, 1.0f},
-         {kItdWidth, 1.0f}});
+    set(kAcuity, 0.5f, kItdLowBound, 0.0f, kItdHighBound, 1.0f, kItdEnabled, 1.0f, kItdWidth, 1.0f);
     tick();
     settle(kSettleSamples);
     const int expected = algo().getItdTargetDelay();
@@ -254,11 +246,8 @@ TEST_F(ProcessingTest, DynamicsMovesTheBandGainsAtItsRate)
     set(kIidEnabled, 1.0f);
     wholeRangeIid(0.003f);
     // Without a play head the synced rate is exactly one cycle per second.
-    set({{kDynamics, 1.0f},
-         {kDynamicsShape, 0.002f},
-         {kDynamicsDepth, 1.0f},
-         {kDynamicsSpeed, 1.0f},
-         {kTempoSync, 1.0f}});
+    set(kDynamics, 1.0f, kDynamicsShape, 0.002f, kDynamicsDepth, 1.0f, kDynamicsSpeed, 1.0f, kTempoSync,
+        1.0f);
     tick();
     ASSERT_FLOAT_EQ(algo().getDynamicsRate(), 1.0f);
     settle(kSettleSamples);
@@ -283,7 +272,7 @@ TEST_F(ProcessingTest, OneLayoutChangeIsLaidOutOnce)
 {
     // A new band count and new focus edges in the same tick: the bank is laid out once, so a later tick
     // with nothing new leaves the finished morph alone.
-    set({{kIidEnabled, 1.0f}, {kResolution, 0.003f}, {kIidFocusLower, 0.1f}});
+    set(kIidEnabled, 1.0f, kResolution, 0.003f, kIidFocusLower, 0.1f);
     tick();
     settle(kSettleSamples);
     ASSERT_EQ(algo().getMorphState(), 0);

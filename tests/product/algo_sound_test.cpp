@@ -108,13 +108,10 @@ protected:
     void configure(double rate, float focusLower, float focusUpper, float lowBound, float highBound)
     {
         create();
-        set({{kResolution, 0.009f},
-             {kIidFocusLower, focusLower},
-             {kIidFocusUpper, focusUpper},
-             {kIidLowBound, lowBound},
-             {kIidHighBound, highBound}});
+        set(kResolution, 0.009f, kIidFocusLower, focusLower, kIidFocusUpper, focusUpper, kIidLowBound,
+            lowBound, kIidHighBound, highBound);
         allPathsOff();
-        set({{kIidEnabled, 1.0f}, {kIidWidth, 1.0f}});
+        set(kIidEnabled, 1.0f, kIidWidth, 1.0f);
         prepare(rate, 512);
         // Long enough for the morph to lay the bank out if prepare left that to it.
         settle(160 * 1024);

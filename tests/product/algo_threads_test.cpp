@@ -19,7 +19,7 @@ using MorphThreadsTest = ProductTest;
 TEST_F(MorphThreadsTest, LayoutChangesDuringPlaybackEndWithTheBankOnTheLatestLayout)
 {
     prepare(48000.0, 1024);
-    set({{kIidEnabled, 1.0f}, {kResolution, 0.009f}, {kIidFocusUpper, 1.0f}, {kIidHighBound, 1.0f}});
+    set(kIidEnabled, 1.0f, kResolution, 0.009f, kIidFocusUpper, 1.0f, kIidHighBound, 1.0f);
     tick();
 
     // Blocks of one tick, so each block runs the morph once.

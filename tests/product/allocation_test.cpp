@@ -141,16 +141,8 @@ using AllocationTest = ProductTest;
 TEST_F(AllocationTest, ProcessDoesNotAllocate)
 {
     prepare(48000.0, 512);
-    set({{kIidEnabled, 1.0f},
-         {kResolution, 0.009f},
-         {kItdEnabled, 1.0f},
-         {kItdFill, 1.0f},
-         {kDynamics, 1.0f},
-         {kDynamicsShape, 0.004f},
-         {kAnalysis, 1.0f},
-         {kPhaseShift, 0.2f},
-         {kBalance, 0.3f},
-         {kAutoLevel, 1.0f}});
+    set(kIidEnabled, 1.0f, kResolution, 0.009f, kItdEnabled, 1.0f, kItdFill, 1.0f, kDynamics, 1.0f,
+        kDynamicsShape, 0.004f, kAnalysis, 1.0f, kPhaseShift, 0.2f, kBalance, 0.3f, kAutoLevel, 1.0f);
     tick();
     settle(8192);
 
@@ -206,13 +198,8 @@ TEST_F(AllocationTest, BlockWhereTheAnalysisEndsAndAPersistentValueChangesNeithe
     prepare(48000.0, 512);
     algo().setClock(&testClock);
     // Random Dynamics shapes draw at every wrap of the phase: a fast rate wraps within the measured block.
-    set({{kIidEnabled, 1.0f},
-         {kResolution, 0.009f},
-         {kDynamics, 1.0f},
-         {kDynamicsShape, 0.003f},
-         {kDynamicsDepth, 1.0f},
-         {kDynamicsSpeed, 1.0f},
-         {kAnalysis, 0.0f}});
+    set(kIidEnabled, 1.0f, kResolution, 0.009f, kDynamics, 1.0f, kDynamicsShape, 0.003f, kDynamicsDepth, 1.0f,
+        kDynamicsSpeed, 1.0f, kAnalysis, 0.0f);
     tick();
     settle(60 * 1024);
     algo().markAnalysisStart();

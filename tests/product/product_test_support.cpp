@@ -70,17 +70,6 @@ void ProductTest::prepare(double sampleRate, int blockSize)
     tick();
 }
 
-void ProductTest::set(int index, float value)
-{
-    processor->setParameterInternal(index, value, true, false, false);
-}
-
-void ProductTest::set(std::initializer_list<std::pair<int, float>> changes)
-{
-    for (const auto& [index, value] : changes)
-        set(index, value);
-}
-
 float ProductTest::get(int index)
 {
     return processor->getParameterRecord(index).getValue();
@@ -112,30 +101,17 @@ void ProductTest::settle(int numSamples, int blockSize)
 void ProductTest::allPathsOff()
 {
     using namespace latiphonix;
-    set({{kIidEnabled, 0.0f},
-         {kItdEnabled, 0.0f},
-         {kItdFill, 0.0f},
-         {kLinearWidth, 0.5f},
-         {kPhaseShift, 0.0f},
-         {kPhaseInvert, 0.0f},
-         {kBalance, 0.5f},
-         {kSoloLeft, 0.0f},
-         {kSoloRight, 0.0f},
-         {kAutoLevel, 0.0f},
-         {kDynamics, 0.0f},
-         {kBypass, 0.0f},
-         {kMono, 0.0f}});
+    set(kIidEnabled, 0.0f, kItdEnabled, 0.0f, kItdFill, 0.0f, kLinearWidth, 0.5f, kPhaseShift, 0.0f,
+        kPhaseInvert, 0.0f, kBalance, 0.5f, kSoloLeft, 0.0f, kSoloRight, 0.0f, kAutoLevel, 0.0f, kDynamics,
+        0.0f, kBypass, 0.0f, kMono, 0.0f);
     tick();
 }
 
 void ProductTest::wholeRangeIid(float resolution)
 {
     using namespace latiphonix;
-    set({{kResolution, resolution},
-         {kIidFocusLower, 0.0f},
-         {kIidFocusUpper, 1.0f},
-         {kIidLowBound, 0.0f},
-         {kIidHighBound, 1.0f}});
+    set(kResolution, resolution, kIidFocusLower, 0.0f, kIidFocusUpper, 1.0f, kIidLowBound, 0.0f,
+        kIidHighBound, 1.0f);
 }
 
 double energy(const std::vector<float>& x, int skip)

@@ -11,11 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 struct StereoSignal
@@ -42,9 +40,14 @@ protected:
     void create(int wrapperType = vk::kWrapperVst3);
     // Sets the sample rate, prepares and runs the pending bank recompute.
     void prepare(double sampleRate = 48000.0, int blockSize = 512);
-    // Changes as the editor makes them, in order.
-    void set(int index, float value);
-    void set(std::initializer_list<std::pair<int, float>> changes);
+    // Changes as the editor makes them, in order: set(index, value, index, value, ...).
+    template <typename... More>
+    void set(int index, float value, More... more)
+    {
+        processor->setParameterInternal(index, value, true, false, false);
+        if constexpr (sizeof...(more) > 0)
+            set(more...);
+    }
     float get(int index);
     // Runs the processor timer's work once, as the 50 ms tick would.
     void tick();

@@ -128,7 +128,7 @@ TEST_F(EditorWindowTest, ClicksAndDragsThroughTheWindowReachTheProcessorAsHostGe
 
 TEST_F(EditorWindowTest, HostAutomationMovesWhatIsDrawnAndEveryControlIsDrawnInItsPlace)
 {
-    set({{kAnalysis, 0.0f}, {kBypass, 0.0f}});
+    set(kAnalysis, 0.0f, kBypass, 0.0f);
     open();
     settleGui();
     const auto bypassOff = editor->captureFrame();
