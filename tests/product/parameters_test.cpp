@@ -69,14 +69,6 @@ TEST_F(ParameterTextTest, HostChoiceTextsUnknownIdsAndHostFlags)
     EXPECT_EQ(processor->getParameterName(35), "");
     EXPECT_EQ(processor->getParameterNumSteps(500), 0x7fffffff);
 
-    for (int i = 0; i < kNumParameters; ++i)
-    {
-        const bool framework = i <= 2;
-        const bool hidden = framework || i >= 32;
-        EXPECT_EQ(processor->isParameterExposedToHost(i), !hidden) << i;
-        EXPECT_EQ(processor->isParameterAutomatable(i), !hidden && i != kDynamicsShape) << i;
-        EXPECT_EQ(processor->isParameterStoredInProgram(i), !framework) << i;
-    }
     for (int id = 9000; id <= 9004; ++id)
         EXPECT_FALSE(processor->isParameterStoredInProgram(id)) << id;
     EXPECT_TRUE(processor->isParameterStoredInProgram(kDummyPersistent));
