@@ -199,15 +199,9 @@ TEST_F(ProcessingTest, ItdDelaysTheMidIntoTheSide)
     EXPECT_LE(bestLag, expected + 3);
 }
 
-juce::int64 g_fakeNow = 1000000;
-juce::int64 fakeClock()
-{
-    return g_fakeNow;
-}
-
 TEST_F(ProcessingTest, AutoLevelAnalysisSetsTheAmountsAfterThreeSeconds)
 {
-    algo().setClock(&fakeClock);
+    algo().setClock(&manualClock);
     set(kLinearWidth, 1.0f);
     settle(kSettleSamples);
 
@@ -221,7 +215,7 @@ TEST_F(ProcessingTest, AutoLevelAnalysisSetsTheAmountsAfterThreeSeconds)
     {
         auto stereo = leftOnly(48000, unsigned(80 + second));
         run(stereo);
-        g_fakeNow += 1000;
+        manualNow += 1000;
     }
     auto last = leftOnly(512, 90);
     run(last);

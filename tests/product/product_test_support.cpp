@@ -15,6 +15,13 @@ std::vector<float> makeNoise(int numSamples, float amplitude, unsigned seed)
     return x;
 }
 
+std::atomic<juce::int64> manualNow{1000000};
+
+juce::int64 manualClock()
+{
+    return manualNow.load();
+}
+
 StereoSignal makeMonoNoise(int numSamples, float amplitude, unsigned seed)
 {
     StereoSignal s;

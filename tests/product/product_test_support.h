@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <random>
 #include <string>
@@ -66,6 +67,10 @@ protected:
     std::unique_ptr<LatiphonixProcessor> processor;
     unsigned noiseSeed = 1;
 };
+
+// The auto-level analysis's clock in the tests (algo().setClock(&manualClock)), in milliseconds.
+extern std::atomic<juce::int64> manualNow;
+juce::int64 manualClock();
 
 // Energy of `x` in a narrow band around `centre` (fraction of the sampling rate), after `skip` samples.
 double bandEnergy(const std::vector<float>& x, float centre, int skip);

@@ -80,7 +80,7 @@ TEST_F(EditorTest, PhaseFromTheHostIsQuantisedOnceAndNeverWrittenWhenUnchanged)
 
 TEST_F(EditorTest, AutoLevelCountsDownThreeSecondsAndIgnoresClicksMeanwhile)
 {
-    setAutoLevelClock(10000000);
+    manualNow = 10000000;
     open();
     auto& display = control("m_btnAutoLevel");
     auto& overlay = control("m_btnAutoInvisibleOverlay");
@@ -94,7 +94,7 @@ TEST_F(EditorTest, AutoLevelCountsDownThreeSecondsAndIgnoresClicksMeanwhile)
     for (auto [offset, expected] :
          {std::pair<int, int>{0, 4}, {999, 4}, {1000, 3}, {1999, 3}, {2000, 2}, {2999, 2}})
     {
-        setAutoLevelClock(start + offset);
+        manualNow = start + offset;
         update();
         EXPECT_EQ(frame(), expected) << offset;
     }
@@ -104,7 +104,7 @@ TEST_F(EditorTest, AutoLevelCountsDownThreeSecondsAndIgnoresClicksMeanwhile)
     EXPECT_FLOAT_EQ(get(kAutoLevel), 0.0f);
 
     // After the analysis the trim is on (frame 1); a click switches it off (frame 0).
-    setAutoLevelClock(start + 3000);
+    manualNow = start + 3000;
     settle(1024);
     EXPECT_FALSE(algo().isAnalysisRunning());
     algo().applyFinishedAnalysis(); // the processor's timer hands the result over

@@ -94,8 +94,6 @@ protected:
     vk::VkJuceControl& control(const char* name);
     juce::String readout();
 
-    static void setAutoLevelClock(juce::int64 ms);
-
     vk::test::RecordingGlApi gl;
     RecordingListApi lists;
     vk::ManualDisplayClock clock{1000000};
