@@ -30,6 +30,24 @@ std::string changeEvent(int index, float value)
     return text.str();
 }
 
+juce::MemoryBlock stateChunk(const std::string& document, std::int64_t declaredLength, bool terminate)
+{
+    juce::MemoryBlock block("VC2!", 4);
+    const auto length = std::uint32_t(declaredLength < 0 ? std::int64_t(document.size()) : declaredLength);
+    const std::uint8_t lengthBytes[4] = {std::uint8_t(length), std::uint8_t(length >> 8),
+                                         std::uint8_t(length >> 16), std::uint8_t(length >> 24)};
+    block.append(lengthBytes, 4);
+    block.append(document.data(), document.size());
+    if (terminate)
+        block.append("\0", 1);
+    return block;
+}
+
+std::string chunkDocument(const juce::MemoryBlock& chunk)
+{
+    return std::string(static_cast<const char*>(chunk.getData()) + 8, chunk.getSize() - 9);
+}
+
 std::vector<std::string> RecordingListener::events() const
 {
     std::lock_guard<std::mutex> lock(m_lock);

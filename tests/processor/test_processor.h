@@ -138,6 +138,12 @@ private:
     RecordingListener m_log;
 };
 
+// A state chunk as the framework frames it: magic, little-endian length (the text's unless given), the
+// document and its terminating zero; and the document of such a chunk.
+juce::MemoryBlock stateChunk(const std::string& document, std::int64_t declaredLength = -1,
+                             bool terminate = true);
+std::string chunkDocument(const juce::MemoryBlock& chunk);
+
 // Every processor test runs in fresh data folders.
 class ProcessorTest : public ::testing::Test
 {
