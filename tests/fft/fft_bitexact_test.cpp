@@ -15,47 +15,30 @@
 namespace
 {
 
-using fft_test::kSizes;
-using fft_test::randomSignal;
-using fft_test::sameBits;
-using fft_test::sizeClassOf;
+using namespace fft_test;
 
 bool sameInstanceState(const FftSizeInstance& a, const FftSizeInstance& b)
 {
-    if (std::memcmp(a.workBuffer, b.workBuffer, a.workLength * sizeof(double)) != 0)
-        return false;
-    for (int j = 0; j < a.levelCount; ++j)
-    {
-        if (std::memcmp(&a.levels[j], &b.levels[j], sizeof(FftTwiddleLevel)) != 0)
-            return false;
-    }
-    return true;
+    return std::memcmp(a.workBuffer, b.workBuffer, a.workLength * sizeof(double)) == 0 &&
+           std::memcmp(a.levels, b.levels, size_t(a.levelCount) * sizeof(FftTwiddleLevel)) == 0;
 }
 
-// Transforms `in` with the reference and with the kernels of `isa`; outputs and instance states must agree
-// bit for bit. Returns the kernels' output.
-std::vector<double> forwardBoth(FftIsa isa, FftSizeInstance& kernel, FftSizeInstance& reference,
-                                const std::vector<double>& in)
+// Transforms `in` (forward, then inverse) with the reference and with the kernels of `isa`; outputs and
+// instance states must agree bit for bit. Returns the kernels' forward output.
+std::vector<double> bothWays(FftIsa isa, int n, FftSizeInstance& kernel, FftSizeInstance& reference,
+                             const std::vector<double>& in)
 {
-    std::vector<double> expected(in.size());
-    std::vector<double> actual(in.size());
+    std::vector<double> expected(in.size()), actual(in.size()), forward;
     referenceForward(reference, expected.data(), in.data());
     fftForwardN(isa, kernel, actual.data(), in.data());
-    EXPECT_TRUE(sameBits(expected, actual));
-    EXPECT_TRUE(sameInstanceState(reference, kernel));
-    return actual;
-}
-
-std::vector<double> inverseBoth(FftIsa isa, FftSizeInstance& kernel, FftSizeInstance& reference,
-                                const std::vector<double>& in)
-{
-    std::vector<double> expected(in.size());
-    std::vector<double> actual(in.size());
+    EXPECT_TRUE(sameBits(expected, actual)) << "forward " << n;
+    EXPECT_TRUE(sameInstanceState(reference, kernel)) << "forward " << n;
+    forward = actual;
     referenceInverse(reference, in.data(), expected.data());
     fftInverseN(isa, kernel, in.data(), actual.data());
-    EXPECT_TRUE(sameBits(expected, actual));
-    EXPECT_TRUE(sameInstanceState(reference, kernel));
-    return actual;
+    EXPECT_TRUE(sameBits(expected, actual)) << "inverse " << n;
+    EXPECT_TRUE(sameInstanceState(reference, kernel)) << "inverse " << n;
+    return forward;
 }
 
 class FftBitExact : public ::testing::TestWithParam<FftIsa>
@@ -68,27 +51,13 @@ protected:
     }
 };
 
-TEST_P(FftBitExact, ForwardMatchesReferenceAtEverySize)
+TEST_P(FftBitExact, ForwardAndInverseMatchReferenceAtEverySize)
 {
     for (int n : kSizes)
     {
-        SCOPED_TRACE(n);
-        FftSizeInstance kernelInstance(sizeClassOf(n));
-        FftSizeInstance referenceInstance(sizeClassOf(n));
+        FftSizeInstance kernel(sizeClassOf(n)), reference(sizeClassOf(n));
         for (uint64_t seed = 1; seed <= 2; ++seed)
-            forwardBoth(GetParam(), kernelInstance, referenceInstance, randomSignal(n, seed * 1000 + n));
-    }
-}
-
-TEST_P(FftBitExact, InverseMatchesReferenceAtEverySize)
-{
-    for (int n : kSizes)
-    {
-        SCOPED_TRACE(n);
-        FftSizeInstance kernelInstance(sizeClassOf(n));
-        FftSizeInstance referenceInstance(sizeClassOf(n));
-        for (uint64_t seed = 1; seed <= 2; ++seed)
-            inverseBoth(GetParam(), kernelInstance, referenceInstance, randomSignal(n, seed * 2000 + n));
+            bothWays(GetParam(), n, kernel, reference, randomSignal(n, seed * 1000 + uint64_t(n)));
     }
 }
 
@@ -99,17 +68,11 @@ TEST_P(FftBitExact, SpecialValuesMatchReference)
     const double specials[] = {0.0, -0.0, 1e300, -1e300, 1e-310, -1e-310, 1.0, -1.0, 0.5};
     for (int n : {256, 1024, 8192})
     {
-        SCOPED_TRACE(n);
         std::vector<double> in = randomSignal(n, 77);
         for (int i = 0; i < n; ++i)
-        {
-            if (i % 3 != 0)
-                in[i] = specials[(i * 7) % 9];
-        }
-        FftSizeInstance kernelInstance(sizeClassOf(n));
-        FftSizeInstance referenceInstance(sizeClassOf(n));
-        forwardBoth(GetParam(), kernelInstance, referenceInstance, in);
-        inverseBoth(GetParam(), kernelInstance, referenceInstance, in);
+            in[size_t(i)] = i % 3 != 0 ? specials[(i * 7) % 9] : in[size_t(i)];
+        FftSizeInstance kernel(sizeClassOf(n)), reference(sizeClassOf(n));
+        bothWays(GetParam(), n, kernel, reference, in);
     }
 }
 
@@ -118,22 +81,20 @@ TEST_P(FftBitExact, SpecialValuesMatchReference)
 TEST_P(FftBitExact, ChangedRotationIsFollowedByTheRecurrence)
 {
     constexpr int n = 16384;
-    FftSizeInstance kernelInstance(sizeClassOf(n));
-    FftSizeInstance referenceInstance(sizeClassOf(n));
-    for (FftSizeInstance* instance : {&kernelInstance, &referenceInstance})
+    FftSizeInstance kernel(sizeClassOf(n)), reference(sizeClassOf(n));
+    for (FftSizeInstance* instance : {&kernel, &reference})
     {
         instance->levels[0].rotationCos = 0.9999995;
         instance->levels[0].rotationSin = 0.0009999;
     }
     const std::vector<double> in = randomSignal(n, 4242);
-    const std::vector<double> changedForward = forwardBoth(GetParam(), kernelInstance, referenceInstance, in);
-    inverseBoth(GetParam(), kernelInstance, referenceInstance, in);
+    const std::vector<double> changed = bothWays(GetParam(), n, kernel, reference, in);
 
     // The change really took effect: a fresh instance gives other bits.
     FftSizeInstance fresh(sizeClassOf(n));
     std::vector<double> usual(n);
     fftForwardN(GetParam(), fresh, usual.data(), in.data());
-    EXPECT_FALSE(sameBits(usual, changedForward));
+    EXPECT_FALSE(sameBits(usual, changed));
 }
 
 INSTANTIATE_TEST_SUITE_P(Isa, FftBitExact, ::testing::Values(FftIsa::Sse2, FftIsa::Avx),
@@ -146,21 +107,18 @@ TEST(FftBitExactEntryPoints, PublicCallsMatchReferenceWithUnalignedArrays)
 {
     for (int n : kSizes)
     {
-        SCOPED_TRACE(n);
-        FftSizeInstance referenceInstance(sizeClassOf(n));
-        const std::vector<double> signal = randomSignal(n, 31 + n);
-        std::vector<double> in(n + 1);
-        std::vector<double> out(n + 1);
-        std::memcpy(in.data() + 1, signal.data(), n * sizeof(double));
+        FftSizeInstance reference(sizeClassOf(n));
+        const std::vector<double> signal = randomSignal(n, 31 + uint64_t(n));
+        std::vector<double> in(size_t(n) + 1), out(size_t(n) + 1), expected(static_cast<size_t>(n));
+        std::memcpy(in.data() + 1, signal.data(), size_t(n) * sizeof(double));
+        const auto unaligned = [&] { return std::vector<double>(out.begin() + 1, out.end()); };
 
-        std::vector<double> expected(n);
-        referenceForward(referenceInstance, expected.data(), signal.data());
+        referenceForward(reference, expected.data(), signal.data());
         fftForward(n, out.data() + 1, in.data() + 1);
-        EXPECT_TRUE(sameBits(expected, std::vector<double>(out.begin() + 1, out.end())));
-
-        referenceInverse(referenceInstance, signal.data(), expected.data());
+        EXPECT_TRUE(sameBits(expected, unaligned())) << n;
+        referenceInverse(reference, signal.data(), expected.data());
         fftInverse(n, in.data() + 1, out.data() + 1);
-        EXPECT_TRUE(sameBits(expected, std::vector<double>(out.begin() + 1, out.end())));
+        EXPECT_TRUE(sameBits(expected, unaligned())) << n;
     }
 }
 

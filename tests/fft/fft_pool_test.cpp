@@ -16,8 +16,7 @@
 namespace
 {
 
-using fft_test::randomSignal;
-using fft_test::sameBits;
+using namespace fft_test;
 
 int busyCount(int sizeClass)
 {
@@ -73,7 +72,7 @@ TEST_F(FftPool, LendsLowestFreeSlotOfItsOwnRowAndCallsGiveItBack)
     }
     fftResetPool();
 
-    for (int n : fft_test::kSizes)
+    for (int n : kSizes)
     {
         const std::vector<double> signal = randomSignal(n, 2);
         std::vector<double> spectrum(n);
@@ -96,22 +95,20 @@ TEST_F(FftPool, ManyThreadsShareSixteenInstances)
     struct Job
     {
         int n;
-        std::vector<double> in;
-        std::vector<double> expected;
+        std::vector<double> in, expected;
     };
     std::vector<Job> jobs;
     for (int t = 0; t < kLargeThreads + kSmallThreads; ++t)
     {
         const int n = t < kLargeThreads ? 8192 : 256;
         Job job{n, randomSignal(n, 100 + t), std::vector<double>(n)};
-        FftSizeInstance own(fft_test::sizeClassOf(n));
+        FftSizeInstance own(sizeClassOf(n));
         fftForwardN(own, job.expected.data(), job.in.data());
         jobs.push_back(std::move(job));
     }
 
     std::atomic<bool> go{false};
-    std::atomic<int> running{0};
-    std::atomic<int> mismatches{0};
+    std::atomic<int> running{0}, mismatches{0};
     std::vector<std::thread> threads;
     for (Job& job : jobs)
     {
@@ -140,10 +137,8 @@ TEST_F(FftPool, ManyThreadsShareSixteenInstances)
     while (running.load() > 0)
     {
         for (int row = 0; row < kFftBusyRows; ++row)
-        {
             if (row != 8 && row != 13)
                 lentElsewhere = std::max(lentElsewhere, busyCount(row));
-        }
     }
     for (std::thread& thread : threads)
         thread.join();

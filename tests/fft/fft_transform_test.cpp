@@ -14,12 +14,7 @@
 namespace
 {
 
-using fft_test::kPi;
-using fft_test::kSizes;
-using fft_test::maxAbsDifference;
-using fft_test::randomSignal;
-using fft_test::sameBits;
-using fft_test::sizeClassOf;
+using namespace fft_test;
 
 // Largest forward error for inputs in [-1, 1], by size from 256 points up: the cosine table keeps it near
 // rounding level up to 4096 points; the twiddle recurrence of the longer stages lets it grow with the steps.
@@ -35,20 +30,12 @@ double roundTripErrorBound(int n)
     return n <= 4096 ? 2e-15 : 6e-12;
 }
 
-std::vector<double> forward(const std::vector<double>& x)
-{
-    std::vector<double> X(x.size());
-    fftForward(static_cast<int>(x.size()), X.data(), x.data());
-    return X;
-}
-
 // Exact spectrum bin k (positive exponent) in long double, in the split half-spectrum's terms.
 void exactBin(const std::vector<double>& x, const std::vector<long double>& cosines, int k, long double& re,
               long double& im)
 {
     const size_t n = x.size();
-    re = 0.0L;
-    im = 0.0L;
+    re = im = 0.0L;
     size_t phase = 0;
     for (size_t j = 0; j < n; ++j)
     {
@@ -63,8 +50,9 @@ TEST(FftForward, MatchesExactTransformOfRandomSignal)
     for (int n : kSizes)
     {
         SCOPED_TRACE(n);
-        const std::vector<double> x = randomSignal(n, 5 + n);
-        const std::vector<double> X = forward(x);
+        const std::vector<double> x = randomSignal(n, 5 + uint64_t(n));
+        std::vector<double> X(static_cast<size_t>(n));
+        fftForward(n, X.data(), x.data());
 
         std::vector<long double> cosines(n);
         for (int i = 0; i < n; ++i)
@@ -88,8 +76,7 @@ TEST(FftForward, MatchesExactTransformOfRandomSignal)
         double worst = 0.0;
         for (int k : bins)
         {
-            long double re;
-            long double im;
+            long double re, im;
             exactBin(x, cosines, k, re, im);
             worst = std::fmax(worst, static_cast<double>(std::fabs(X[k] - re)));
             if (k > 0 && k < n / 2)
@@ -138,8 +125,7 @@ TEST(FftForward, RepeatedCallsGiveTheSameBits)
     {
         SCOPED_TRACE(n);
         const std::vector<double> in = randomSignal(n, 23);
-        std::vector<double> first(n);
-        std::vector<double> second(n);
+        std::vector<double> first(n), second(n);
         fftForward(n, first.data(), in.data());
         for (int slot = 0; slot < kFftPoolSlots; ++slot)
             fftPoolInstance(sizeClassOf(n), slot).levels[0].currentCos = 5.0;
@@ -158,8 +144,7 @@ TEST(FftContract, UnsupportedSizesTouchNothing)
     for (int n : {0, -1, -256, 1, 4, 128, 1000, 4097, 262144})
     {
         SCOPED_TRACE(n);
-        std::vector<double> in = sentinel;
-        std::vector<double> out = sentinel;
+        std::vector<double> in = sentinel, out = sentinel;
         fftForward(n, out.data(), in.data());
         EXPECT_TRUE(sameBits(out, sentinel));
         fftInverse(n, in.data(), out.data());
@@ -174,10 +159,8 @@ TEST(FftContract, UnsupportedSizesTouchNothing)
         fftScale(n, nullptr);
 
         for (const auto& row : fftInstancePool.busyFlags)
-        {
             for (const auto& flag : row)
                 ASSERT_EQ(flag.load(), 0);
-        }
     }
 }
 

@@ -109,9 +109,7 @@ TEST(PresetBrowserThreads, ListsAndSizesChangeWhileFramesLayOutAndDraw)
         ASSERT_LE(f.page, f.grid.pages - 1);
         ASSERT_EQ(f.entries->names.size(), f.entries->entryIndexes.size());
         if (i % 50 == 0)
-        {
             renderer.awaitNextFrame();
-        }
     }
     EXPECT_GT(renderer.stop(), 0);
     EXPECT_GT(browser.drawn.load(), 0);
@@ -153,9 +151,7 @@ TEST(PresetBrowserThreads, TheFileBrowserReadsItsListsAgainWhileFramesDrawThem)
         if (i % 25 == 0)
             browser.setBounds(0, 0, 600, i % 50 == 0 ? 60 : 400);
         if (i % 40 == 0)
-        {
             renderer.awaitNextFrame();
-        }
     }
     EXPECT_GT(renderer.stop(), 0);
     EXPECT_EQ(browser.getFactoryCount(), 0);

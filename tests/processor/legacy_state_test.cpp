@@ -50,7 +50,7 @@ bool isOurChunk(const juce::MemoryBlock& block)
 
 juce::String documentOf(const juce::MemoryBlock& chunk)
 {
-    return juce::String::fromUTF8(static_cast<const char*>(chunk.getData()) + 8, int(chunk.getSize()) - 9);
+    return juce::String::fromUTF8(chunkDocument(chunk).c_str());
 }
 } // namespace
 
@@ -133,10 +133,7 @@ TEST_F(LegacyStateTest, DamagedEarlierBytesInOurChunkAreIgnored)
     {
         const std::string document =
             std::string("<MYPLUGINSETTINGS CURRENTPRESET=\"0\" LOADEDFROMPREV=\"") + text + "\"/>";
-        juce::MemoryBlock chunk("VC2!", 4);
-        const std::uint32_t length = std::uint32_t(document.size());
-        chunk.append(&length, 4);
-        chunk.append(document.data(), document.size() + 1);
+        const auto chunk = stateChunk(document);
         processor.setStateInformation(chunk.getData(), int(chunk.getSize()));
         EXPECT_FALSE(processor.holdsLegacyState()) << text;
     }

@@ -115,20 +115,16 @@ TEST_F(LifecycleTest, BlocksAreProfiledOnlyWhenSwitchedOnAndNeverDivideByZero)
     EXPECT_TRUE(std::isfinite(processor.getProfiler().getItem(0)->getAverageRatio()));
 }
 
-TEST_F(LifecycleTest, FrequencyText)
+TEST_F(LifecycleTest, FrequencyTextAndProToolsHostNames)
 {
-    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(20.0f), "20 Hz");
-    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(999.9f), "999 Hz");
-    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(1000.0f), "1.0 kHz");
-    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(1260.0f), "1.3 kHz");
-    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(22000.0f), "22.0 kHz");
-    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(0.5f), "0 Hz");
-    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(std::nanf("")), "0 Hz");
-    EXPECT_EQ(VkJuceProcessorBase::formatFrequency(-1.0e20f), juce::String(INT32_MIN) + " Hz");
-}
+    const std::pair<float, juce::String> texts[] = {
+        {20.0f, "20 Hz"},        {999.9f, "999 Hz"},
+        {1000.0f, "1.0 kHz"},    {1260.0f, "1.3 kHz"},
+        {22000.0f, "22.0 kHz"},  {0.5f, "0 Hz"},
+        {std::nanf(""), "0 Hz"}, {-1.0e20f, juce::String(INT32_MIN) + " Hz"}};
+    for (const auto& [hz, text] : texts)
+        EXPECT_EQ(VkJuceProcessorBase::formatFrequency(hz), text) << hz;
 
-TEST_F(LifecycleTest, ProToolsIsRecognisedByHostFileName)
-{
     for (const char* name : {"pro tools 2023", "ProTools_Dev"})
         EXPECT_TRUE(VkJuceProcessorBase::isProToolsHostName(name)) << name;
     for (const char* name : {"Pro_Tools", "Tools Pro", ""})

@@ -25,7 +25,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ParameterChangesTest, EditorChangeAppliesInOrderAndReportsLast)
+TEST_F(ParameterChangesTest, EditorChangeAppliesInOrderAndReportsLastButHostAndHiddenOnesAreNotReported)
 {
     m_processor.setRefreshAll(false);
     m_processor.log().clear();
@@ -40,10 +40,7 @@ TEST_F(ParameterChangesTest, EditorChangeAppliesInOrderAndReportsLast)
     EXPECT_TRUE(m_processor.isRefreshAllPending());
     // The algorithm hears of the change before the host does.
     EXPECT_EQ(m_processor.log().events(), (std::vector<std::string>{"algorithm 4", changeEvent(4, 0.3f)}));
-}
 
-TEST_F(ParameterChangesTest, HostAndHiddenParametersAreNotReported)
-{
     m_processor.log().clear();
     m_processor.setParameter(5, 0.2f);
     EXPECT_EQ(m_processor.getParameter(5), 0.2f);
@@ -169,7 +166,7 @@ TEST_F(ParameterChangesTest, UndoOfAHostChangeIsReportedToTheHost)
               (std::vector<std::string>{changeEvent(5, 0.2f)}));
 }
 
-TEST_F(ParameterChangesTest, AbSwapsOnBothEdgesAndOnlyWhenChangedOrForced)
+TEST_F(ParameterChangesTest, AbSwapsOnBothEdgesOnlyWhenChangedOrForcedAndAtoBCopiesOnOne)
 {
     editorSet(3, 0.9f); // A
     ASSERT_EQ(m_processor.getProgramB().values[3], 0.25f);
@@ -189,10 +186,7 @@ TEST_F(ParameterChangesTest, AbSwapsOnBothEdgesAndOnlyWhenChangedOrForced)
 
     editorSet(9103, 0.5f); // neither edge
     EXPECT_EQ(m_processor.getParameter(3), 0.25f);
-}
 
-TEST_F(ParameterChangesTest, AtoBCopiesCurrentSlotOnOne)
-{
     m_processor.changeProgramName(m_processor.getCurrentProgram(), "Mine");
     editorSet(7, 0.33f);
 
@@ -205,7 +199,7 @@ TEST_F(ParameterChangesTest, AtoBCopiesCurrentSlotOnOne)
     EXPECT_EQ(m_processor.getParameter(7), 0.33f);
 }
 
-TEST_F(ParameterChangesTest, PersistentChangesReachTheSettingsStore)
+TEST_F(ParameterChangesTest, PersistentChangesAndDraggedRoutingReachTheSettingsStore)
 {
     editorSet(9004, 1.0f);
     EXPECT_EQ(m_processor.getParameterRecord(9004).getValue(), 1.0f);
@@ -213,10 +207,7 @@ TEST_F(ParameterChangesTest, PersistentChangesReachTheSettingsStore)
     EXPECT_EQ(vk::registry::readProductFloat("ExportSupport"), 1.0f);
     // Persistent values are not program values.
     EXPECT_EQ(slotValue(4), 0.5f);
-}
 
-TEST_F(ParameterChangesTest, DraggingRoutingSetsTheDefaultOfTheChannelClass)
-{
     editorSet(0, 0.002f); // not dragged: no default written
     EXPECT_FLOAT_EQ(m_processor.getParameterRecord(9000).getValue(), 0.1f);
 
@@ -236,7 +227,7 @@ TEST_F(ParameterChangesTest, DraggingRoutingSetsTheDefaultOfTheChannelClass)
     EXPECT_EQ(vk::registry::readProductFloat("RoutingDefault_7_1"), 0.005f);
 }
 
-TEST_F(ParameterChangesTest, PresetStepsStayInsideTheBank)
+TEST_F(ParameterChangesTest, PresetStepsStayInsideTheBankAndResetRestoresTheLastLoaded)
 {
     m_processor.setCurrentProgram(45);
     m_processor.log().clear();
@@ -258,10 +249,7 @@ TEST_F(ParameterChangesTest, PresetStepsStayInsideTheBank)
     EXPECT_EQ(m_processor.getCurrentProgram(), 0);
     EXPECT_EQ(m_processor.getParameter(3), 0.25f);
     EXPECT_EQ(m_processor.getParameter(4), 0.5f);
-}
 
-TEST_F(ParameterChangesTest, ResetToPresetRestoresTheLastLoadedProgram)
-{
     m_processor.setCurrentProgram(1);
     editorSet(3, 0.1f);
     editorSet(5, 0.2f);

@@ -16,7 +16,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ProgramsTest, BankIsSetUpWithFactoryAndUserSlots)
+TEST_F(ProgramsTest, BankIsSetUpWithFactoryAndUserSlotsAndIndexesOutsideItMeanSlotZero)
 {
     TestProcessor processor;
     EXPECT_EQ(processor.getNumPrograms(), 46);
@@ -36,11 +36,7 @@ TEST_F(ProgramsTest, BankIsSetUpWithFactoryAndUserSlots)
     const auto b = processor.getProgramB();
     EXPECT_EQ(b.values, processor.getProgram(0).values);
     EXPECT_EQ(b.name, "Unchanged");
-}
 
-TEST_F(ProgramsTest, SlotIndexOutsideTheBankMeansSlotZero)
-{
-    TestProcessor processor;
     for (int index : {46, -1, 1000})
     {
         processor.setCurrentProgram(1);

@@ -14,25 +14,6 @@ namespace
 {
 using StateChunkTest = ProcessorTest;
 
-juce::MemoryBlock frame(const std::string& text, std::int64_t declaredLength = -1, bool terminate = true)
-{
-    juce::MemoryBlock block;
-    block.append("VC2!", 4);
-    const auto length = std::uint32_t(declaredLength < 0 ? std::int64_t(text.size()) : declaredLength);
-    const std::uint8_t lengthBytes[4] = {std::uint8_t(length), std::uint8_t(length >> 8),
-                                         std::uint8_t(length >> 16), std::uint8_t(length >> 24)};
-    block.append(lengthBytes, 4);
-    block.append(text.data(), text.size());
-    if (terminate)
-        block.append("\0", 1);
-    return block;
-}
-
-std::string chunkText(const juce::MemoryBlock& chunk)
-{
-    return std::string(static_cast<const char*>(chunk.getData()) + 8, chunk.getSize() - 9);
-}
-
 // Gives every slot of `processor` distinct values (some out of range) and names.
 void fillBank(TestProcessor& processor)
 {
@@ -74,11 +55,8 @@ Bank snapshot(TestProcessor& processor)
 void expectSameBank(const Bank& a, const Bank& b)
 {
     EXPECT_EQ(a.current, b.current);
-    for (std::size_t slot = 0; slot < a.values.size(); ++slot)
-    {
-        EXPECT_EQ(a.names[slot], b.names[slot]) << "slot " << slot;
-        EXPECT_EQ(a.values[slot], b.values[slot]) << "slot " << slot;
-    }
+    EXPECT_EQ(a.names, b.names);
+    EXPECT_EQ(a.values, b.values);
 }
 } // namespace
 
@@ -154,7 +132,7 @@ TEST_F(StateChunkTest, WritesTheExactFrameAndDocument)
     const std::uint32_t length = std::uint32_t(bytes[4]) | std::uint32_t(bytes[5]) << 8 |
                                  std::uint32_t(bytes[6]) << 16 | std::uint32_t(bytes[7]) << 24;
     EXPECT_EQ(length, expected.size());
-    EXPECT_EQ(chunkText(chunk), expected);
+    EXPECT_EQ(chunkDocument(chunk), expected);
     EXPECT_EQ(bytes[chunk.getSize() - 1], 0);
 
     // The host gets the chunk and nothing after it (the product has no extra state).
@@ -175,29 +153,29 @@ TEST_F(StateChunkTest, RefusedInputLeavesTheStateUnchanged)
     std::vector<juce::MemoryBlock> refused = {
         juce::MemoryBlock(),
         juce::MemoryBlock("VC2", 3),
-        juce::MemoryBlock("VC2!\x10\0\0\0", 8),          // exactly a header
-        frame(valid, 0),                                 // zero length
-        frame(valid, std::int64_t(0x80000000u)),         // negative length
-        frame(valid, std::int64_t(0xfffffff0u)),         // negative and near wrap-around
-        frame("<MYPLUGINSETTINGS CURRENTPRESET=\"5\">"), // unclosed
-        frame("<OTHERSETTINGS CURRENTPRESET=\"5\"><PRESET0 P0=\"0.9\"/></OTHERSETTINGS>"),
-        frame("not xml at all"),
-        frame(std::string("<MYPLUGINSETTINGS CURRENTPRESET=\"5\">\xff\xfe</MYPLUGINSETTINGS>")),
-        frame(valid.substr(0, 40)), // truncated text, length says so
+        juce::MemoryBlock("VC2!\x10\0\0\0", 8),               // exactly a header
+        stateChunk(valid, 0),                                 // zero length
+        stateChunk(valid, std::int64_t(0x80000000u)),         // negative length
+        stateChunk(valid, std::int64_t(0xfffffff0u)),         // negative and near wrap-around
+        stateChunk("<MYPLUGINSETTINGS CURRENTPRESET=\"5\">"), // unclosed
+        stateChunk("<OTHERSETTINGS CURRENTPRESET=\"5\"><PRESET0 P0=\"0.9\"/></OTHERSETTINGS>"),
+        stateChunk("not xml at all"),
+        stateChunk(std::string("<MYPLUGINSETTINGS CURRENTPRESET=\"5\">\xff\xfe</MYPLUGINSETTINGS>")),
+        stateChunk(valid.substr(0, 40)), // truncated text, length says so
         // What the framework's parser mishandles: a loop for ever, a write past a string copy (overlong
         // UTF-8), reads past the text (an unterminated reference, an unknown entity parsed again).
-        frame("<MYPLUGINSETTINGS><?x?>b</MYPLUGINSETTINGS>"),
-        frame(std::string("<MYPLUGINSETTINGS CURRENTPRESET=\"\xc0\x8b\"/>")),
-        frame("<MYPLUGINSETTINGS CURRENTPRESET=\"&#x"),
-        frame("<MYPLUGINSETTINGS CURRENTPRESET=\"&unknown;\"/>"),
+        stateChunk("<MYPLUGINSETTINGS><?x?>b</MYPLUGINSETTINGS>"),
+        stateChunk(std::string("<MYPLUGINSETTINGS CURRENTPRESET=\"\xc0\x8b\"/>")),
+        stateChunk("<MYPLUGINSETTINGS CURRENTPRESET=\"&#x"),
+        stateChunk("<MYPLUGINSETTINGS CURRENTPRESET=\"&unknown;\"/>"),
     };
     // Deep nesting is refused before the parser could recurse through it.
     std::string deep = "<MYPLUGINSETTINGS>";
     for (int i = 0; i < 100000; ++i)
         deep += "<a>";
-    refused.push_back(frame(deep));
+    refused.push_back(stateChunk(deep));
     // A declared length larger than the data, cut inside the document.
-    auto cut = frame(valid, 5000, false);
+    auto cut = stateChunk(valid, 5000, false);
     cut.setSize(8 + 30);
     refused.push_back(cut);
 
@@ -223,37 +201,22 @@ TEST_F(StateChunkTest, AcceptedDocumentsFollowTheReadingRules)
                              "<PRESET0 P0=\"0.125\" PRESETNAME=\"First\" P3=\"2.5\" P4=\"nan\" P5=\"1e300\""
                              " P6=\"inf\" P7=\"abc\" P2=\"1e3555555555500\"/>"
                              "<ANYTHING P1=\"0.75\"/></mypluginsettings>";
-    const auto chunk = frame(text, std::int64_t(text.size()) + 1000);
+    const auto chunk = stateChunk(text, std::int64_t(text.size()) + 1000);
     processor.setStateInformation(chunk.getData(), int(chunk.getSize()));
 
-    const auto first = processor.getProgram(0);
-    EXPECT_EQ(first.name, "First");
-    EXPECT_EQ(first.values[0], 0.125f);
-    EXPECT_EQ(first.values[1], TestProcessor::kMainDefaults[1]);
-    EXPECT_EQ(first.values[3], 2.5f);
-    // Non-finite values never reach a slot: they read as the parameter's default.
-    EXPECT_EQ(first.values[4], TestProcessor::kMainDefaults[4]);
-    EXPECT_EQ(first.values[5], TestProcessor::kMainDefaults[5]);
-    EXPECT_EQ(first.values[6], TestProcessor::kMainDefaults[6]);
-    // Text that is no number reads as 0, as the framework reads it; an exponent past any range (the
-    // framework's reader overflows an int on it) is an infinity, so the default.
-    EXPECT_EQ(first.values[7], 0.0f);
-    EXPECT_EQ(first.values[2], TestProcessor::kMainDefaults[2]);
-
-    const auto second = processor.getProgram(1);
-    EXPECT_EQ(second.name, "");
-    EXPECT_EQ(second.values[1], 0.75f);
-    EXPECT_EQ(second.values[0], TestProcessor::kMainDefaults[0]);
-    EXPECT_EQ(processor.getCurrentProgram(), 1);
-    EXPECT_EQ(processor.getParameter(1), 0.75f);
-
+    // Missing values and non-finite ones (nan, inf, 1e300, an exponent past any range, on which the
+    // framework's reader overflows an int) read as the parameter's default; text that is no number reads
+    // as 0, as the framework reads it.
+    const auto* d = TestProcessor::kMainDefaults;
+    auto expected = before;
+    expected.values[0] = {0.125f, d[1], d[2], 2.5f, d[4], d[5], d[6], 0.0f};
+    expected.names[0] = "First";
+    expected.values[1] = {d[0], 0.75f, d[2], d[3], d[4], d[5], d[6], d[7]};
+    expected.names[1] = "";
+    expected.current = 1;
     // Slots beyond the document keep their contents.
-    const auto after = snapshot(processor);
-    for (std::size_t slot = 2; slot < 46; ++slot)
-    {
-        EXPECT_EQ(after.values[slot], before.values[slot]);
-        EXPECT_EQ(after.names[slot], before.names[slot]);
-    }
+    expectSameBank(snapshot(processor), expected);
+    EXPECT_EQ(processor.getParameter(1), 0.75f);
 
     // More than 46 elements: the extra ones are ignored; an out-of-range or unreadable current
     // program is slot 0.
@@ -263,7 +226,7 @@ TEST_F(StateChunkTest, AcceptedDocumentsFollowTheReadingRules)
         for (int slot = 0; slot < 50; ++slot)
             many += "<PRESET" + std::to_string(slot) + " PRESETNAME=\"M" + std::to_string(slot) + "\"/>";
         many += "</MYPLUGINSETTINGS>";
-        const auto block = frame(many);
+        const auto block = stateChunk(many);
         processor.setCurrentProgram(4);
         processor.setStateInformation(block.getData(), int(block.getSize()));
         EXPECT_EQ(processor.getCurrentProgram(), 0) << current;
@@ -288,7 +251,7 @@ TEST_F(StateChunkTest, BytesAfterTheChunkGoToTheExtraStateHook)
     // A negative length (here -8) frames no text: the chunk is its header and terminator, and the
     // rest is handed on from there rather than from before the start of the data.
     processor.m_extraState.reset();
-    const auto negative = frame("<MYPLUGINSETTINGS/>", std::int64_t(0xfffffff8u));
+    const auto negative = stateChunk("<MYPLUGINSETTINGS/>", std::int64_t(0xfffffff8u));
     processor.setStateInformation(negative.getData(), int(negative.getSize()));
     EXPECT_EQ(processor.m_extraState.getSize(), negative.getSize() - 9);
 }

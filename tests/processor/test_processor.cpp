@@ -10,9 +10,9 @@ ScopedDataFolders::ScopedDataFolders()
     std::random_device random;
     m_root = std::filesystem::temp_directory_path() / ("vk-processor-test-" + std::to_string(random()));
     std::filesystem::create_directories(user());
-    std::filesystem::create_directories(machine());
+    std::filesystem::create_directories(m_root / "machine");
     vk::platform::setUserDataFolderOverride(user());
-    vk::platform::setMachineDataFolderOverride(machine());
+    vk::platform::setMachineDataFolderOverride(m_root / "machine");
 }
 
 ScopedDataFolders::~ScopedDataFolders()
@@ -30,30 +30,22 @@ std::string changeEvent(int index, float value)
     return text.str();
 }
 
-void RecordingListener::audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value)
+juce::MemoryBlock stateChunk(const std::string& document, std::int64_t declaredLength, bool terminate)
 {
-    add(changeEvent(index, value));
+    juce::MemoryBlock block("VC2!", 4);
+    const auto length = std::uint32_t(declaredLength < 0 ? std::int64_t(document.size()) : declaredLength);
+    const std::uint8_t lengthBytes[4] = {std::uint8_t(length), std::uint8_t(length >> 8),
+                                         std::uint8_t(length >> 16), std::uint8_t(length >> 24)};
+    block.append(lengthBytes, 4);
+    block.append(document.data(), document.size());
+    if (terminate)
+        block.append("\0", 1);
+    return block;
 }
 
-void RecordingListener::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&)
+std::string chunkDocument(const juce::MemoryBlock& chunk)
 {
-    add("display");
-}
-
-void RecordingListener::audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index)
-{
-    add("begin " + std::to_string(index));
-}
-
-void RecordingListener::audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index)
-{
-    add("end " + std::to_string(index));
-}
-
-void RecordingListener::add(const std::string& event)
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_events.push_back(event);
+    return std::string(static_cast<const char*>(chunk.getData()) + 8, chunk.getSize() - 9);
 }
 
 std::vector<std::string> RecordingListener::events() const
@@ -71,12 +63,6 @@ std::vector<std::string> RecordingListener::eventsStartingWith(const std::string
     return matching;
 }
 
-void RecordingListener::clear()
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_events.clear();
-}
-
 namespace
 {
 const FactoryPresetValue kWidePreset[] = {{3, 1.0f}, {4, 0.0f}, {-1, 0.0f}};
@@ -89,11 +75,10 @@ TestProcessor::BusesProperties TestProcessor::busesFor(int numChannels)
     return BusesProperties().withInput("Input", set).withOutput("Output", set);
 }
 
-TestProcessor::TestProcessor(int wrapperType, int numChannels, RecordingListener* earlyListener)
-    : VkJuceProcessorBase(wrapperType, busesFor(numChannels)),
-      m_log(earlyListener ? earlyListener : &m_ownLog)
+TestProcessor::TestProcessor(int wrapperType, int numChannels)
+    : VkJuceProcessorBase(wrapperType, busesFor(numChannels))
 {
-    addListener(m_log);
+    addListener(&m_log);
     setParameterCounts(kNumMain, 6, 11);
     for (int i = 0; i < kNumMain; ++i)
         getParameterRecord(i).value = kMainDefaults[i];
@@ -122,13 +107,7 @@ TestProcessor::TestProcessor(int wrapperType, int numChannels, RecordingListener
 
 TestProcessor::~TestProcessor()
 {
-    removeListener(m_log);
-}
-
-void TestProcessor::parameterChanged(int index)
-{
-    ++m_parameterChangedCalls;
-    m_log->add("algorithm " + std::to_string(index));
+    removeListener(&m_log);
 }
 
 void TestProcessor::processAlgorithm(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
@@ -139,41 +118,34 @@ void TestProcessor::processAlgorithm(juce::AudioBuffer<float>& buffer, juce::Mid
     buffer.applyGain(gain);
 }
 
+void TestProcessor::recordOfflineChunk(const juce::AudioBuffer<float>& buffer)
+{
+    m_offlineChunkSizes.push_back(buffer.getNumSamples());
+    m_offlineChunkStarts.push_back(buffer.getNumChannels() > 0 ? buffer.getReadPointer(0) : nullptr);
+}
+
 void TestProcessor::processOfflineAnalysisBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
     ++m_analysisBlocks;
-    m_offlineChunkSizes.push_back(buffer.getNumSamples());
-    m_offlineChunkStarts.push_back(buffer.getNumChannels() > 0 ? buffer.getReadPointer(0) : nullptr);
+    recordOfflineChunk(buffer);
 }
 
 void TestProcessor::processOfflineRenderBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
     ++m_renderBlocks;
-    m_offlineChunkSizes.push_back(buffer.getNumSamples());
-    m_offlineChunkStarts.push_back(buffer.getNumChannels() > 0 ? buffer.getReadPointer(0) : nullptr);
+    recordOfflineChunk(buffer);
 }
 
 void TestProcessor::beginOfflineRenderPass()
 {
-    m_log->add("begin render");
+    m_log.add("begin render");
     VkJuceProcessorBase::beginOfflineRenderPass();
 }
 
 void TestProcessor::beginOfflineAnalysisPass()
 {
-    m_log->add("begin analysis");
+    m_log.add("begin analysis");
     VkJuceProcessorBase::beginOfflineAnalysisPass();
-}
-
-bool TestProcessor::receiveVendorTokens(const juce::StringArray& tokens)
-{
-    m_vendorTokens = tokens;
-    return true;
-}
-
-void TestProcessor::setExtraState(const void* data, int size)
-{
-    m_extraState.append(data, std::size_t(size));
 }
 
 namespace
@@ -190,15 +162,4 @@ struct SizedEditor : juce::AudioProcessorEditor
 juce::AudioProcessorEditor* TestProcessor::createEditor()
 {
     return m_editorSize.isOrigin() ? nullptr : new SizedEditor(*this, m_editorSize);
-}
-
-void TestProcessor::prepareAlgorithm(double, int)
-{
-    m_log->add("prepare");
-}
-
-bool TestProcessor::timerHook()
-{
-    ++m_timerHookCalls;
-    return m_timerHookResult.load();
 }

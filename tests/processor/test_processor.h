@@ -22,26 +22,44 @@ public:
     ~ScopedDataFolders();
     const std::filesystem::path& root() const { return m_root; }
     std::filesystem::path user() const { return m_root / "user"; }
-    std::filesystem::path machine() const { return m_root / "machine"; }
 
 private:
     std::filesystem::path m_root;
 };
 
+std::string changeEvent(int index, float value);
+
 // Records the framework's calls to its listeners in order, as text ("change 3 0.5", "begin 3", …).
 class RecordingListener : public juce::AudioProcessorListener
 {
 public:
-    void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value) override;
-    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override;
-    void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override;
-    void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index) override;
+    void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value) override
+    {
+        add(changeEvent(index, value));
+    }
+    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override { add("display"); }
+    void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override
+    {
+        add("begin " + std::to_string(index));
+    }
+    void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index) override
+    {
+        add("end " + std::to_string(index));
+    }
 
     std::vector<std::string> events() const;
     std::vector<std::string> eventsStartingWith(const std::string& prefix) const;
-    void clear();
+    void clear()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_events.clear();
+    }
     // Shared with the processor's own log so the order of host reports and algorithm calls shows.
-    void add(const std::string& event);
+    void add(const std::string& event)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_events.push_back(event);
+    }
 
 private:
     mutable std::mutex m_lock;
@@ -54,8 +72,7 @@ public:
     static constexpr int kNumMain = 8;
     static constexpr float kMainDefaults[kNumMain] = {0.001f, 0.006f, 0.001f, 0.25f, 0.5f, 0.75f, 0.1f, 0.9f};
 
-    explicit TestProcessor(int wrapperType = vk::kWrapperVst3, int numChannels = 2,
-                           RecordingListener* earlyListener = nullptr);
+    explicit TestProcessor(int wrapperType = vk::kWrapperVst3, int numChannels = 2);
     ~TestProcessor() override;
 
     const juce::String getName() const override { return "Test"; }
@@ -70,28 +87,35 @@ public:
     bool isParameterExposedToHost(int index) override { return index > 2; }
     bool isParameterExcludedFromStoredLoad(int) override { return m_excludeStored; }
 
-    void parameterChanged(int index) override;
+    void parameterChanged(int index) override { m_log.add("algorithm " + std::to_string(index)); }
     void processAlgorithm(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     void processOfflineAnalysisBlock(juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
     void processOfflineRenderBlock(juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
-    void prepareAlgorithm(double sampleRate, int blockSize) override;
-    bool timerHook() override;
+    void prepareAlgorithm(double, int) override { m_log.add("prepare"); }
+    bool timerHook() override
+    {
+        ++m_timerHookCalls;
+        return m_timerHookResult.load();
+    }
     void timerTick() override { ++m_timerTicks; }
     void beginOfflineRenderPass() override;
     void beginOfflineAnalysisPass() override;
-    void endOfflineRenderPass() override { m_log->add("end render"); }
-    void endOfflineAnalysisPass() override { m_log->add("end analysis"); }
+    void endOfflineRenderPass() override { m_log.add("end render"); }
+    void endOfflineAnalysisPass() override { m_log.add("end analysis"); }
     void receiveVendorPointer(void* pointer) override { m_vendorPointer = pointer; }
-    bool receiveVendorTokens(const juce::StringArray& tokens) override;
-    void setExtraState(const void* data, int size) override;
+    bool receiveVendorTokens(const juce::StringArray& tokens) override
+    {
+        m_vendorTokens = tokens;
+        return true;
+    }
+    void setExtraState(const void* data, int size) override { m_extraState.append(data, std::size_t(size)); }
 
     using VkJuceProcessorBase::setProcessingMode;
     // A change as the editor makes it: an undo step, reported to the host.
     void editorSet(int index, float value) { setParameterInternal(index, value, true, false, false); }
 
-    RecordingListener& log() { return *m_log; }
+    RecordingListener& log() { return m_log; }
 
-    std::atomic<int> m_parameterChangedCalls{0};
     std::atomic<int> m_algorithmBlocks{0};
     std::atomic<int> m_analysisBlocks{0};
     std::atomic<int> m_renderBlocks{0};
@@ -109,12 +133,16 @@ public:
 
 private:
     static BusesProperties busesFor(int numChannels);
+    void recordOfflineChunk(const juce::AudioBuffer<float>& buffer);
 
-    RecordingListener m_ownLog;
-    RecordingListener* m_log;
+    RecordingListener m_log;
 };
 
-std::string changeEvent(int index, float value);
+// A state chunk as the framework frames it: magic, little-endian length (the text's unless given), the
+// document and its terminating zero; and the document of such a chunk.
+juce::MemoryBlock stateChunk(const std::string& document, std::int64_t declaredLength = -1,
+                             bool terminate = true);
+std::string chunkDocument(const juce::MemoryBlock& chunk);
 
 // Every processor test runs in fresh data folders.
 class ProcessorTest : public ::testing::Test

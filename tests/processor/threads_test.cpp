@@ -63,36 +63,27 @@ TEST(ProcessorThreads, ParameterChangesFromThreeThreadsWhileProcessing)
                 }
                 processor.setParameterInternal(index, float(random() % 1001) / 1000.0f, true, false, false);
                 processor.setParameterInternal(3 + int(random() % 5), 0.5f, true, false, false);
-                if (i % 10 == 9)
+                for (int p = 3; p < 8 && i % 10 == 9; ++p)
                 {
-                    for (int p = 3; p < 8; ++p)
-                    {
-                        processor.getParameterRecord(p).gestureHeld = false;
-                        processor.endParameterGesture(p);
-                    }
+                    processor.getParameterRecord(p).gestureHeld = false;
+                    processor.endParameterGesture(p);
                 }
-                switch (i % 7)
-                {
-                case 0:
-                    processor.editorSet(9101, 1.0f);
-                    break;
-                case 1:
-                    processor.editorSet(9102, 1.0f);
-                    break;
-                case 2:
+                // Undo, redo, A/B, A-to-B, the modified check, and the timer's work in turn.
+                if (i % 7 == 0 || i % 7 == 1)
+                    processor.editorSet(i % 7 == 0 ? 9101 : 9102, 1.0f);
+                else if (i % 7 == 2)
                     processor.setParameterInternal(9103, float(i % 2), true, false, false);
-                    break;
-                case 3:
+                else if (i % 7 == 3)
                     processor.setParameterInternal(9104, 1.0f, true, true, false);
-                    break;
-                case 4:
+                else if (i % 7 == 4)
+                {
                     (void)processor.isProgramModified();
                     processor.setCurrentProgramInfo({}, {});
-                    break;
-                default:
+                }
+                else
+                {
                     processor.timerCallback();
                     processor.clearGuiDirtyFlags();
-                    break;
                 }
                 (void)processor.isRefreshAllPending();
                 (void)processor.getLastChangedParameter();

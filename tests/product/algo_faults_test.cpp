@@ -15,14 +15,8 @@ protected:
     {
         ProductTest::SetUp();
         prepare(48000.0, 512);
-        set(kIidEnabled, 1.0f);
-        set(kResolution, 0.009f);
-        set(kItdEnabled, 1.0f);
-        set(kItdFill, 1.0f);
-        set(kItdWidth, 1.0f);
-        set(kPhaseShift, 0.5f);
-        set(kDynamics, 1.0f);
-        set(kAnalysis, 1.0f);
+        set(kIidEnabled, 1.0f, kResolution, 0.009f, kItdEnabled, 1.0f, kItdFill, 1.0f, kItdWidth, 1.0f,
+            kPhaseShift, 0.5f, kDynamics, 1.0f, kAnalysis, 1.0f);
         tick();
         settle(40 * 1024);
     }
@@ -34,10 +28,8 @@ protected:
         {
             auto signal = makeMonoNoise(512, 0.5f, seed + unsigned(b));
             run(signal);
-            for (int i = 0; i < signal.size(); ++i)
-                if (!std::isfinite(signal.left[std::size_t(i)]) ||
-                    !std::isfinite(signal.right[std::size_t(i)]))
-                    return false;
+            if (!allFinite(signal))
+                return false;
         }
         return true;
     }
@@ -53,9 +45,7 @@ TEST_F(NonFiniteInputTest, NanAndInfinityDoNotStayInTheOutput)
         signal.right[300] = bad;
         run(signal);
         // The bad block itself never reaches the host as non-finite samples.
-        for (int i = 0; i < signal.size(); ++i)
-            ASSERT_TRUE(std::isfinite(signal.left[std::size_t(i)]) &&
-                        std::isfinite(signal.right[std::size_t(i)]));
+        ASSERT_TRUE(allFinite(signal)) << bad;
         // The next blocks are clean and carry the signal again.
         auto next = makeMonoNoise(1024, 0.5f, 8);
         run(next);

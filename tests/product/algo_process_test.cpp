@@ -27,16 +27,10 @@ protected:
 TEST_F(ProcessingTest, EveryPathOffPassesTheInput)
 {
     settle(kSettleSamples);
-    auto signal = makeNoise(8192, 0.5f, 11);
-    StereoSignal stereo{signal, makeNoise(8192, 0.5f, 12)};
+    auto stereo = makeStereoNoise(8192, 11);
     const auto input = stereo;
     run(stereo);
-    for (int i = 0; i < stereo.size(); ++i)
-    {
-        const auto k = std::size_t(i);
-        ASSERT_NEAR(stereo.left[k], input.left[k], 2e-7f) << i;
-        ASSERT_NEAR(stereo.right[k], input.right[k], 2e-7f) << i;
-    }
+    expectSameSignal(stereo, input, 2e-7f);
 }
 
 TEST_F(ProcessingTest, BalanceAndSolosSilenceTheNamedChannel)
@@ -53,23 +47,20 @@ TEST_F(ProcessingTest, BalanceAndSolosSilenceTheNamedChannel)
         allPathsOff();
         set(c.index, c.value);
         settle(4096);
-        StereoSignal stereo{makeNoise(4096, 0.5f, 31), makeNoise(4096, 0.5f, 32)};
+        auto stereo = makeStereoNoise(4096, 31);
         run(stereo);
-        const double left = energy(stereo.left, 0);
-        const double right = energy(stereo.right, 0);
-        const double silent = c.silentLeft ? left : right;
-        const double loud = c.silentLeft ? right : left;
-        EXPECT_LT(silent, loud * 1e-10) << c.index << " " << c.value;
-        EXPECT_GT(loud, 100.0) << c.index;
+        const double left = energy(stereo.left, 0), right = energy(stereo.right, 0);
+        EXPECT_LT(c.silentLeft ? left : right, (c.silentLeft ? right : left) * 1e-10)
+            << c.index << " " << c.value;
+        EXPECT_GT(c.silentLeft ? right : left, 100.0) << c.index;
     }
     // Just short of a full turn the far channel is about 30 dB down, not silent.
     allPathsOff();
     set(kBalance, 0.99f);
     settle(4096);
-    StereoSignal stereo{makeNoise(8192, 0.5f, 33), makeNoise(8192, 0.5f, 34)};
+    auto stereo = makeStereoNoise(8192, 33);
     run(stereo);
-    const double ratioDb = 10.0 * std::log10(energy(stereo.left, 0) / energy(stereo.right, 0));
-    EXPECT_NEAR(ratioDb, -60.0 * 0.49, 1.0);
+    EXPECT_NEAR(10.0 * std::log10(energy(stereo.left, 0) / energy(stereo.right, 0)), -60.0 * 0.49, 1.0);
 }
 
 TEST_F(ProcessingTest, OutputStageKnownAnswers)
@@ -98,10 +89,9 @@ TEST_F(ProcessingTest, OutputStageKnownAnswers)
     for (const auto& c : cases)
     {
         allPathsOff();
-        set(kLinearWidth, c.index == kMono ? 1.0f : 0.5f);
-        set(c.index, c.value);
+        set(kLinearWidth, c.index == kMono ? 1.0f : 0.5f, c.index, c.value);
         settle(kSettleSamples);
-        StereoSignal stereo{makeNoise(8192, 0.5f, 41), makeNoise(8192, 0.5f, 42)};
+        auto stereo = makeStereoNoise(8192, 41);
         const auto input = stereo;
         run(stereo);
         for (std::size_t k = 1024; k < input.left.size(); ++k)
@@ -116,54 +106,40 @@ TEST_F(ProcessingTest, OutputStageKnownAnswers)
 TEST_F(ProcessingTest, BypassReachesThePureInput)
 {
     // Everything that changes the signal on, then bypass.
-    set(kIidEnabled, 1.0f);
-    set(kItdEnabled, 1.0f);
-    set(kItdFill, 1.0f);
-    set(kLinearWidth, 0.9f);
-    set(kPhaseShift, 0.3f);
-    set(kBypass, 1.0f);
+    set(kIidEnabled, 1.0f, kItdEnabled, 1.0f, kItdFill, 1.0f, kLinearWidth, 0.9f, kPhaseShift, 0.3f, kBypass,
+        1.0f);
     tick();
     settle(100 * 1024 + 1024);
-    StereoSignal stereo{makeNoise(4096, 0.5f, 51), makeNoise(4096, 0.5f, 52)};
+    auto stereo = makeStereoNoise(4096, 51);
     const auto input = stereo;
     run(stereo);
-    for (int i = 0; i < stereo.size(); ++i)
-    {
-        ASSERT_NEAR(stereo.left[std::size_t(i)], input.left[std::size_t(i)], 1e-15f) << i;
-        ASSERT_NEAR(stereo.right[std::size_t(i)], input.right[std::size_t(i)], 1e-15f) << i;
-    }
+    expectSameSignal(stereo, input, 1e-15f);
     // Switching back glides by 0.01 per tick, so the next ticks stay close to the input.
     set(kBypass, 0.0f);
-    StereoSignal after{makeNoise(2048, 0.5f, 53), makeNoise(2048, 0.5f, 54)};
+    auto after = makeStereoNoise(2048, 53);
     const auto afterInput = after;
     run(after);
     double difference = 0.0, total = 0.0;
-    for (int i = 1024; i < after.size(); ++i)
+    for (std::size_t i = 1024; i < after.left.size(); ++i)
     {
-        difference += std::abs(after.left[std::size_t(i)] - afterInput.left[std::size_t(i)]);
-        total += std::abs(afterInput.left[std::size_t(i)]);
+        difference += std::abs(after.left[i] - afterInput.left[i]);
+        total += std::abs(afterInput.left[i]);
     }
     EXPECT_GT(difference, 0.0);
     EXPECT_LT(difference, 0.1 * total);
 }
 
-class IidTest : public ProcessingTest
+TEST_F(ProcessingTest, IidPairsWidenAndInvertMirrors)
 {
-protected:
-    // Side-to-mid energy around every band centre, for mono noise in.
-    void measure(bool invert, std::vector<double>& leftOverRightAtLeftCentres)
+    // Side-to-mid energy around every band centre for mono noise in; left over right measured at the
+    // non-inverted left centres, so both runs look at the same frequencies.
+    const auto measure = [this](bool invert)
     {
-        set(kResolution, 0.003f);
-        set(kIidFocusLower, 0.0f);
-        set(kIidFocusUpper, 1.0f);
-        set(kIidLowBound, 0.0f);
-        set(kIidHighBound, 1.0f);
-        set(kIidInvert, invert ? 1.0f : 0.0f);
-        set(kIidEnabled, 1.0f);
-        set(kIidWidth, 1.0f);
+        wholeRangeIid(0.003f);
+        set(kIidInvert, invert ? 1.0f : 0.0f, kIidEnabled, 1.0f, kIidWidth, 1.0f);
         tick();
         settle(kSettleSamples);
-        ASSERT_EQ(algo().getBandCount(), 4);
+        EXPECT_EQ(algo().getBandCount(), 4);
         auto signal = makeMonoNoise(96000, 0.5f, 61);
         run(signal);
         std::vector<float> side(signal.left.size()), mid(signal.left.size());
@@ -172,31 +148,24 @@ protected:
             side[i] = 0.5f * (signal.left[i] - signal.right[i]);
             mid[i] = 0.5f * (signal.left[i] + signal.right[i]);
         }
-        leftOverRightAtLeftCentres.clear();
+        std::vector<double> leftOverRight;
         for (int b = 0; b < 4; ++b)
         {
-            // Measured at the non-inverted left centres, so both runs look at the same frequencies.
             const float centre = invert ? algo().getRightBandCentre(b) : algo().getLeftBandCentre(b);
             if (centre < 0.002f)
                 continue;
-            const double sideToMid = bandEnergy(side, centre, 4096) / bandEnergy(mid, centre, 4096);
-            EXPECT_GT(sideToMid, 0.1) << b;
-            leftOverRightAtLeftCentres.push_back(bandEnergy(signal.left, centre, 4096) /
-                                                 bandEnergy(signal.right, centre, 4096));
+            EXPECT_GT(bandEnergy(side, centre, 4096) / bandEnergy(mid, centre, 4096), 0.1) << b;
+            leftOverRight.push_back(bandEnergy(signal.left, centre, 4096) /
+                                    bandEnergy(signal.right, centre, 4096));
         }
-    }
-};
-
-TEST_F(IidTest, EachPairWidensAndInvertMirrors)
-{
-    std::vector<double> normal, inverted;
-    measure(false, normal);
-    ASSERT_GE(normal.size(), 3u);
+        return leftOverRight;
+    };
     // Each channel is cut at its own centres and raised at the other's.
+    const auto normal = measure(false);
+    ASSERT_GE(normal.size(), 3u);
     for (double ratio : normal)
         EXPECT_LT(ratio, 0.5);
-
-    measure(true, inverted);
+    const auto inverted = measure(true);
     ASSERT_EQ(inverted.size(), normal.size());
     for (double ratio : inverted)
         EXPECT_GT(ratio, 2.0);
@@ -204,11 +173,7 @@ TEST_F(IidTest, EachPairWidensAndInvertMirrors)
 
 TEST_F(ProcessingTest, ItdDelaysTheMidIntoTheSide)
 {
-    set(kAcuity, 0.5f);
-    set(kItdLowBound, 0.0f);
-    set(kItdHighBound, 1.0f);
-    set(kItdEnabled, 1.0f);
-    set(kItdWidth, 1.0f);
+    set(kAcuity, 0.5f, kItdLowBound, 0.0f, kItdHighBound, 1.0f, kItdEnabled, 1.0f, kItdWidth, 1.0f);
     tick();
     settle(kSettleSamples);
     const int expected = algo().getItdTargetDelay();
@@ -234,28 +199,25 @@ TEST_F(ProcessingTest, ItdDelaysTheMidIntoTheSide)
     EXPECT_LE(bestLag, expected + 3);
 }
 
-juce::int64 g_fakeNow = 1000000;
-juce::int64 fakeClock()
-{
-    return g_fakeNow;
-}
-
 TEST_F(ProcessingTest, AutoLevelAnalysisSetsTheAmountsAfterThreeSeconds)
 {
-    algo().setClock(&fakeClock);
+    algo().setClock(&manualClock);
     set(kLinearWidth, 1.0f);
     settle(kSettleSamples);
 
     algo().markAnalysisStart();
     ASSERT_TRUE(algo().isAnalysisRunning());
     // Left only: the width stage turns it into 1.5 x on the left and -0.5 x on the right.
+    const auto leftOnly = [](int n, unsigned seed) {
+        return StereoSignal{makeNoise(n, 0.5f, seed), std::vector<float>(std::size_t(n), 0.0f)};
+    };
     for (int second = 0; second < 4 && algo().isAnalysisRunning(); ++second)
     {
-        StereoSignal stereo{makeNoise(48000, 0.5f, unsigned(80 + second)), std::vector<float>(48000, 0.0f)};
+        auto stereo = leftOnly(48000, unsigned(80 + second));
         run(stereo);
-        g_fakeNow += 1000;
+        manualNow += 1000;
     }
-    StereoSignal last{makeNoise(512, 0.5f, 90), std::vector<float>(512, 0.0f)};
+    auto last = leftOnly(512, 90);
     run(last);
     EXPECT_FALSE(algo().isAnalysisRunning());
     // The audio thread only hands the result over; the processor timer sets the values.
@@ -267,7 +229,7 @@ TEST_F(ProcessingTest, AutoLevelAnalysisSetsTheAmountsAfterThreeSeconds)
 
     // With the trim on, the left output comes back to the input level.
     settle(1024);
-    StereoSignal check{makeNoise(8192, 0.5f, 91), std::vector<float>(8192, 0.0f)};
+    auto check = leftOnly(8192, 91);
     const auto input = check.left;
     run(check);
     EXPECT_NEAR(energy(check.left, 0) / energy(input, 0), 1.0, 0.05);
@@ -276,17 +238,10 @@ TEST_F(ProcessingTest, AutoLevelAnalysisSetsTheAmountsAfterThreeSeconds)
 TEST_F(ProcessingTest, DynamicsMovesTheBandGainsAtItsRate)
 {
     set(kIidEnabled, 1.0f);
-    set(kResolution, 0.003f);
-    set(kIidFocusLower, 0.0f);
-    set(kIidFocusUpper, 1.0f);
-    set(kIidLowBound, 0.0f);
-    set(kIidHighBound, 1.0f);
-    set(kDynamics, 1.0f);
-    set(kDynamicsShape, 0.002f);
-    set(kDynamicsDepth, 1.0f);
-    set(kDynamicsSpeed, 1.0f);
+    wholeRangeIid(0.003f);
     // Without a play head the synced rate is exactly one cycle per second.
-    set(kTempoSync, 1.0f);
+    set(kDynamics, 1.0f, kDynamicsShape, 0.002f, kDynamicsDepth, 1.0f, kDynamicsSpeed, 1.0f, kTempoSync,
+        1.0f);
     tick();
     ASSERT_FLOAT_EQ(algo().getDynamicsRate(), 1.0f);
     settle(kSettleSamples);
@@ -295,17 +250,13 @@ TEST_F(ProcessingTest, DynamicsMovesTheBandGainsAtItsRate)
     // The square shape toggles every half cycle; the side energy follows the band gains.
     int toggles = 0;
     bool high = false;
-    bool first = true;
     for (int block = 0; block < 5 * 48000 / 512; ++block)
     {
         auto signal = makeMonoNoise(512, 0.5f, unsigned(1000 + block));
         run(signal);
-        const float gain = algo().getSlotGain(1);
-        const bool nowHigh = gain > 0.1f;
-        if (!first && nowHigh != high)
-            ++toggles;
+        const bool nowHigh = algo().getSlotGain(1) > 0.1f;
+        toggles += block > 0 && nowHigh != high;
         high = nowHigh;
-        first = false;
     }
     EXPECT_GE(toggles, 9);
     EXPECT_LE(toggles, 11);
@@ -315,9 +266,7 @@ TEST_F(ProcessingTest, OneLayoutChangeIsLaidOutOnce)
 {
     // A new band count and new focus edges in the same tick: the bank is laid out once, so a later tick
     // with nothing new leaves the finished morph alone.
-    set(kIidEnabled, 1.0f);
-    set(kResolution, 0.003f);
-    set(kIidFocusLower, 0.1f);
+    set(kIidEnabled, 1.0f, kResolution, 0.003f, kIidFocusLower, 0.1f);
     tick();
     settle(kSettleSamples);
     ASSERT_EQ(algo().getMorphState(), 0);

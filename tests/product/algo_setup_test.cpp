@@ -14,11 +14,8 @@ protected:
     {
         ProductTest::SetUp();
         prepare(48000.0);
-        set(kIidFocusLower, 0.0f);
-        set(kIidFocusUpper, 1.0f);
-        set(kIidLowBound, 0.0f);
-        set(kIidHighBound, 1.0f);
-        set(kIidInvert, 0.0f);
+        set(kIidFocusLower, 0.0f, kIidFocusUpper, 1.0f, kIidLowBound, 0.0f, kIidHighBound, 1.0f, kIidInvert,
+            0.0f);
         tick();
     }
 };
@@ -65,8 +62,7 @@ TEST_F(BandLayoutTest, InvertSwapsTheSidesAndBoundsDropPairs)
     const int withLowBound = algo().getTargetBandCount();
     EXPECT_LT(withLowBound, 4);
     EXPECT_GT(withLowBound, 0);
-    set(kIidLowBound, 0.0f);
-    set(kIidHighBound, 0.5f);
+    set(kIidLowBound, 0.0f, kIidHighBound, 0.5f);
     tick();
     EXPECT_LT(algo().getTargetBandCount(), 4);
 }
@@ -77,8 +73,7 @@ TEST_F(BandLayoutTest, BoundsKeepTheirMinimumGap)
     EXPECT_EQ(get(kIidHighBound), 1.0f);
     EXPECT_EQ(get(kIidLowBound), 0.95f);
 
-    set(kIidHighBound, 0.55f);
-    set(kIidLowBound, 0.5f);
+    set(kIidHighBound, 0.55f, kIidLowBound, 0.5f);
     EXPECT_FLOAT_EQ(get(kIidHighBound), 0.58f);
     EXPECT_FLOAT_EQ(get(kIidLowBound), 0.5f);
 
@@ -113,8 +108,7 @@ TEST_F(BandLayoutTest, HostChangesPushTheirPartnerAsHostChanges)
 
 TEST_F(BandLayoutTest, SoloesExcludeEachOther)
 {
-    set(kSoloRight, 1.0f);
-    set(kSoloLeft, 1.0f);
+    set(kSoloRight, 1.0f, kSoloLeft, 1.0f);
     EXPECT_EQ(get(kSoloRight), 0.0f);
     EXPECT_EQ(get(kSoloLeft), 1.0f);
     set(kSoloRight, 1.0f);
@@ -126,9 +120,7 @@ TEST_F(BandLayoutTest, SoloesExcludeEachOther)
 TEST_F(BandLayoutTest, FocusRangeWithoutWidthHoldsNoPairs)
 {
     // Reachable by automation: the push on the upper edge is capped at 1.0, so both edges meet.
-    set(kIidHighBound, 0.9f);
-    set(kIidFocusUpper, 1.0f);
-    set(kIidFocusLower, 1.0f);
+    set(kIidHighBound, 0.9f, kIidFocusUpper, 1.0f, kIidFocusLower, 1.0f);
     ASSERT_EQ(get(kIidFocusLower), 1.0f);
     ASSERT_EQ(get(kIidFocusUpper), 1.0f);
     tick();
@@ -137,51 +129,34 @@ TEST_F(BandLayoutTest, FocusRangeWithoutWidthHoldsNoPairs)
     // The bank empties and the audio stays finite; moving the edge back restores the pairs.
     auto signal = makeMonoNoise(48000, 0.5f, 3);
     run(signal);
-    for (int i = 0; i < signal.size(); ++i)
-        ASSERT_TRUE(std::isfinite(signal.left[std::size_t(i)]) &&
-                    std::isfinite(signal.right[std::size_t(i)]));
+    EXPECT_TRUE(allFinite(signal));
     set(kIidFocusLower, 0.0f);
     tick();
     EXPECT_GT(algo().getTargetBandCount(), 0);
 }
 
-class DynamicsRateTest : public ProductTest
+struct FixedTempo : juce::AudioPlayHead
 {
-protected:
-    class FixedTempo : public juce::AudioPlayHead
+    explicit FixedTempo(double bpm) : m_bpm(bpm) {}
+    juce::Optional<PositionInfo> getPosition() const override
     {
-    public:
-        explicit FixedTempo(double bpm) : m_bpm(bpm) {}
-        juce::Optional<PositionInfo> getPosition() const override
-        {
-            if (m_bpm <= 0.0)
-                return {};
-            PositionInfo info;
-            info.setBpm(m_bpm);
-            return info;
-        }
-
-    private:
-        double m_bpm;
-    };
+        if (m_bpm <= 0.0)
+            return {};
+        PositionInfo info;
+        info.setBpm(m_bpm);
+        return info;
+    }
+    double m_bpm;
 };
 
-TEST_F(DynamicsRateTest, FreeRateSpansItsRange)
+TEST_F(ProductTest, DynamicsRateSpansItsRangeAndTempoSyncQuantisesThePeriod)
 {
     prepare();
-    set(kTempoSync, 0.0f);
-    set(kDynamics, 1.0f);
-    set(kDynamicsSpeed, 0.0f);
+    set(kTempoSync, 0.0f, kDynamics, 1.0f, kDynamicsSpeed, 0.0f);
     EXPECT_NEAR(algo().getDynamicsRate(), 0.00625f, 1e-6f);
     set(kDynamicsSpeed, 1.0f);
     EXPECT_NEAR(algo().getDynamicsRate(), 0.9938f, 1e-3f);
-}
 
-TEST_F(DynamicsRateTest, TempoSyncQuantisesThePeriod)
-{
-    prepare();
-    set(kDynamics, 1.0f);
-    set(kDynamicsSpeed, 1.0f);
     // Without a play head the tempo reads 2, so periods are whole half seconds.
     EXPECT_EQ(algo().getHostTempo(), 2.0);
     set(kTempoSync, 1.0f);
@@ -192,8 +167,7 @@ TEST_F(DynamicsRateTest, TempoSyncQuantisesThePeriod)
     EXPECT_EQ(algo().getHostTempo(), 120.0);
     for (float speed : {0.2f, 0.5f, 0.8f, 1.0f})
     {
-        set(kTempoSync, 0.0f);
-        set(kDynamicsSpeed, speed);
+        set(kTempoSync, 0.0f, kDynamicsSpeed, speed);
         const float freeRate = algo().getDynamicsRate();
         set(kTempoSync, 1.0f);
         const double period = 1.0 / double(algo().getDynamicsRate());
@@ -227,14 +201,12 @@ TEST_F(ItdTest, AcuitySetsTheDelayAndTheBoundsSetCornersBelowHalfTheRate)
     EXPECT_NEAR(delayAt(96000.0, 1.0f), 720, 1);
 
     // The corners are pulled inwards from the bounds.
-    set(kItdLowBound, 0.25f);
-    set(kItdHighBound, 0.75f);
+    set(kItdLowBound, 0.25f, kItdHighBound, 0.75f);
     tick();
     EXPECT_NEAR(algo().getItdLowCornerHz(), frequencyForValue(0.45f), 0.01f);
     EXPECT_NEAR(algo().getItdHighCornerHz(), frequencyForValue(0.5f), 0.01f);
     // The widest bounds: 20 Hz to 22 kHz where the rate allows it, else just below half the rate.
-    set(kItdHighBound, 1.0f);
-    set(kItdLowBound, 0.0f);
+    set(kItdHighBound, 1.0f, kItdLowBound, 0.0f);
     for (double rate : {22050.0, 32000.0, 44100.0, 48000.0})
     {
         prepare(rate, 512);
@@ -246,10 +218,7 @@ TEST_F(ItdTest, AcuitySetsTheDelayAndTheBoundsSetCornersBelowHalfTheRate)
 TEST_F(ProductTest, LinkStoresTheOffsetsBetweenThePaths)
 {
     create();
-    set(kLink, 0.0f);
-    set(kIidWidth, 0.9f);
-    set(kItdWidth, 0.4f);
-    set(kLink, 1.0f);
+    set(kLink, 0.0f, kIidWidth, 0.9f, kItdWidth, 0.4f, kLink, 1.0f);
     EXPECT_FLOAT_EQ(algo().getLinkOffset(0), 0.5f);
 }
 

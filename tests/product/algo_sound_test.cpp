@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <random>
 
@@ -22,11 +21,6 @@ constexpr float kAmplitude = 0.5f;
 // doubles the side signal), far below what an unstable filter reaches.
 constexpr float kBound = 8.0f;
 
-StereoSignal independentNoise(int numSamples, unsigned seed)
-{
-    return {makeNoise(numSamples, kAmplitude, seed), makeNoise(numSamples, kAmplitude, seed + 7919u)};
-}
-
 float peakOf(const StereoSignal& s, int from = 0)
 {
     float peak = 0.0f;
@@ -40,14 +34,10 @@ float peakOf(const StereoSignal& s, int from = 0)
     return peak;
 }
 
-double stereoEnergy(const StereoSignal& s, int skip)
-{
-    return energy(s.left, skip) + energy(s.right, skip);
-}
-
 double levelDb(const StereoSignal& out, const StereoSignal& in, int skip)
 {
-    return 10.0 * std::log10(stereoEnergy(out, skip) / stereoEnergy(in, skip));
+    return 10.0 * std::log10((energy(out.left, skip) + energy(out.right, skip)) /
+                             (energy(in.left, skip) + energy(in.right, skip)));
 }
 
 TEST_F(ProductTest, EveryPresetStaysBoundedAndNearItsInputLevelAtEveryRate)
@@ -58,38 +48,24 @@ TEST_F(ProductTest, EveryPresetStaysBoundedAndNearItsInputLevelAtEveryRate)
     // that added the whole signal once more per band.
     create();
     const int presets = LatiphonixProcessor::getNumFactoryPresets();
-    std::vector<double> lowestByPreset(std::size_t(presets), 1e9),
-        highestByPreset(std::size_t(presets), -1e9);
-    std::printf("rate      min dB  max dB  loudest preset\n");
+    std::vector<double> lowest(std::size_t(presets), 1e9), highest(std::size_t(presets), -1e9);
     for (double rate : kRates)
-    {
-        int loudest = 0;
-        double lowest = 1e9, highest = -1e9;
         for (int preset = 0; preset < presets; ++preset)
         {
             processor->setCurrentProgram(preset);
             prepare(rate, 512);
             const int length = int(rate * 0.75);
-            auto signal = independentNoise(length, unsigned(preset + 1));
+            auto signal = makeStereoNoise(length, unsigned(preset + 1));
             const auto input = signal;
             run(signal);
             ASSERT_LT(peakOf(signal), kBound) << "preset " << preset << " at " << rate;
             const double db = levelDb(signal, input, length / 3);
             EXPECT_LT(std::abs(db), 7.5) << processor->getProgramName(preset) << " at " << rate;
-            lowestByPreset[std::size_t(preset)] = std::min(lowestByPreset[std::size_t(preset)], db);
-            highestByPreset[std::size_t(preset)] = std::max(highestByPreset[std::size_t(preset)], db);
-            lowest = std::min(lowest, db);
-            if (db > highest)
-            {
-                highest = db;
-                loudest = preset;
-            }
+            lowest[std::size_t(preset)] = std::min(lowest[std::size_t(preset)], db);
+            highest[std::size_t(preset)] = std::max(highest[std::size_t(preset)], db);
         }
-        std::printf("%-8.0f  %+6.1f  %+6.1f  %s\n", rate, lowest, highest,
-                    processor->getProgramName(loudest).toRawUTF8());
-    }
     for (int preset = 0; preset < presets; ++preset)
-        EXPECT_LT(highestByPreset[std::size_t(preset)] - lowestByPreset[std::size_t(preset)], 2.0)
+        EXPECT_LT(highest[std::size_t(preset)] - lowest[std::size_t(preset)], 2.0)
             << processor->getProgramName(preset);
 }
 
@@ -118,7 +94,7 @@ TEST_F(ProductTest, RandomAutomationOfEveryParameterStaysBoundedAtEveryRate)
             if (random() % 3 == 0)
                 tick();
             const int blockSize = 1 + int(random() % 2048);
-            auto signal = independentNoise(int(random() % 4096) + 1, unsigned(step));
+            auto signal = makeStereoNoise(int(random() % 4096) + 1, unsigned(step));
             run(signal, blockSize);
             ASSERT_LT(peakOf(signal), kBound) << "step " << step << " at " << rate;
         }
@@ -132,14 +108,10 @@ protected:
     void configure(double rate, float focusLower, float focusUpper, float lowBound, float highBound)
     {
         create();
-        set(kResolution, 0.009f);
-        set(kIidFocusLower, focusLower);
-        set(kIidFocusUpper, focusUpper);
-        set(kIidLowBound, lowBound);
-        set(kIidHighBound, highBound);
+        set(kResolution, 0.009f, kIidFocusLower, focusLower, kIidFocusUpper, focusUpper, kIidLowBound,
+            lowBound, kIidHighBound, highBound);
         allPathsOff();
-        set(kIidEnabled, 1.0f);
-        set(kIidWidth, 1.0f);
+        set(kIidEnabled, 1.0f, kIidWidth, 1.0f);
         prepare(rate, 512);
         // Long enough for the morph to lay the bank out if prepare left that to it.
         settle(160 * 1024);
@@ -166,7 +138,7 @@ TEST_F(IidLevelTest, LowAndNeutralBandsKeepTheLevelAtEveryRate)
         // The whole range: ten pairs from 20 Hz up, the lowest of them neutral at the higher rates.
         configure(rate, 0.0f, 1.0f, 0.0f, 1.0f);
         ASSERT_EQ(algo().getBandCount(), 10) << rate;
-        auto noise = independentNoise(int(rate / 2), 3u);
+        auto noise = makeStereoNoise(int(rate / 2), 3u);
         const auto noiseIn = noise;
         run(noise);
         EXPECT_NEAR(levelDb(noise, noiseIn, noise.size() / 4), 0.0, 0.5) << rate;
@@ -178,7 +150,7 @@ TEST_F(ProductTest, ARateChangeStartsFromRestWithoutABurst)
     create();
     processor->setCurrentProgram(0);
     prepare(44100.0, 512);
-    auto warm = independentNoise(88200, 1u);
+    auto warm = makeStereoNoise(88200, 1u);
     run(warm);
     const float steady = peakOf(warm, 44100);
 
@@ -188,7 +160,7 @@ TEST_F(ProductTest, ARateChangeStartsFromRestWithoutABurst)
     for (double rate : {48000.0, 192000.0, 96000.0, 176400.0, 88200.0, 44100.0, 22050.0, 32000.0})
     {
         prepare(rate, 512);
-        auto first = independentNoise(4096, seed++);
+        auto first = makeStereoNoise(4096, seed++);
         run(first);
         EXPECT_LT(peakOf(first), steady * 1.41f) << rate;
     }
@@ -197,7 +169,7 @@ TEST_F(ProductTest, ARateChangeStartsFromRestWithoutABurst)
     {
         // The rates a blow-up below 44.1 kHz would not explain.
         prepare(kRates[2 + random() % 6], 256);
-        auto blocks = independentNoise(256 * int(1 + random() % 4), seed++);
+        auto blocks = makeStereoNoise(256 * int(1 + random() % 4), seed++);
         run(blocks, 256);
         EXPECT_LT(peakOf(blocks), steady * 1.41f) << change;
     }
@@ -209,14 +181,10 @@ TEST_F(ProductTest, BypassSetBeforeTheFirstBlockPassesTheInputFromItsFirstSample
     processor->setCurrentProgram(4);
     set(kBypass, 1.0f);
     prepare(48000.0, 512);
-    auto signal = independentNoise(4096, 2u);
+    auto signal = makeStereoNoise(4096, 2u);
     const auto input = signal;
     run(signal);
-    for (int i = 0; i < signal.size(); ++i)
-    {
-        ASSERT_NEAR(signal.left[std::size_t(i)], input.left[std::size_t(i)], 1e-15f) << i;
-        ASSERT_NEAR(signal.right[std::size_t(i)], input.right[std::size_t(i)], 1e-15f) << i;
-    }
+    expectSameSignal(signal, input, 1e-15f);
 }
 
 TEST_F(ProductTest, MetersReadEveryBlockHoweverShort)
@@ -230,7 +198,7 @@ TEST_F(ProductTest, MetersReadEveryBlockHoweverShort)
         int quiet = 0;
         for (int block = 0; block < 300; ++block)
         {
-            auto signal = independentNoise(blockSize, unsigned(block));
+            auto signal = makeStereoNoise(blockSize, unsigned(block));
             run(signal, blockSize);
             quiet += algo().getInputMeter() < 0.5f || algo().getOutputMeter() < 0.5f;
         }

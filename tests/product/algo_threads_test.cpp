@@ -19,10 +19,7 @@ using MorphThreadsTest = ProductTest;
 TEST_F(MorphThreadsTest, LayoutChangesDuringPlaybackEndWithTheBankOnTheLatestLayout)
 {
     prepare(48000.0, 1024);
-    set(kIidEnabled, 1.0f);
-    set(kResolution, 0.009f);
-    set(kIidFocusUpper, 1.0f);
-    set(kIidHighBound, 1.0f);
+    set(kIidEnabled, 1.0f, kResolution, 0.009f, kIidFocusUpper, 1.0f, kIidHighBound, 1.0f);
     tick();
 
     // Blocks of one tick, so each block runs the morph once.
@@ -66,18 +63,12 @@ TEST_F(MorphThreadsTest, LayoutChangesDuringPlaybackEndWithTheBankOnTheLatestLay
     EXPECT_TRUE(algo().isBankOnLayout());
 }
 
-juce::int64 g_now = 1000000;
-juce::int64 testClock()
-{
-    return g_now;
-}
-
 TEST_F(MorphThreadsTest, ResultsHandedToTheMessageThreadArriveWhileBothRun)
 {
     // The audio thread ends an auto-level analysis and a host thread changes a persistent value many
     // times, while the message thread ticks; the last of each reaches the parameters and the settings.
     prepare(48000.0, 512);
-    algo().setClock(&testClock);
+    algo().setClock(&manualClock);
     algo().markAnalysisStart();
     std::atomic<bool> analysisEnded{false};
     std::thread audio(
@@ -92,7 +83,7 @@ TEST_F(MorphThreadsTest, ResultsHandedToTheMessageThreadArriveWhileBothRun)
                 juce::AudioBuffer<float> buffer(channels, 2, 512);
                 processor->processBlock(buffer, midi);
                 if (block == 200)
-                    g_now += 3000;
+                    manualNow += 3000;
             }
             analysisEnded.store(!algo().isAnalysisRunning());
         });

@@ -141,16 +141,8 @@ using AllocationTest = ProductTest;
 TEST_F(AllocationTest, ProcessDoesNotAllocate)
 {
     prepare(48000.0, 512);
-    set(kIidEnabled, 1.0f);
-    set(kResolution, 0.009f);
-    set(kItdEnabled, 1.0f);
-    set(kItdFill, 1.0f);
-    set(kDynamics, 1.0f);
-    set(kDynamicsShape, 0.004f);
-    set(kAnalysis, 1.0f);
-    set(kPhaseShift, 0.2f);
-    set(kBalance, 0.3f);
-    set(kAutoLevel, 1.0f);
+    set(kIidEnabled, 1.0f, kResolution, 0.009f, kItdEnabled, 1.0f, kItdFill, 1.0f, kDynamics, 1.0f,
+        kDynamicsShape, 0.004f, kAnalysis, 1.0f, kPhaseShift, 0.2f, kBalance, 0.3f, kAutoLevel, 1.0f);
     tick();
     settle(8192);
 
@@ -177,12 +169,6 @@ TEST_F(AllocationTest, ProcessDoesNotAllocate)
     EXPECT_GT(g_allocations.load(), 0);
 }
 
-juce::int64 g_now = 1000000;
-juce::int64 testClock()
-{
-    return g_now;
-}
-
 TEST_F(AllocationTest, BlockWhereTheAnalysisEndsAndAPersistentValueChangesNeitherLocksNorAllocates)
 {
     // The hooks count: a lock, a draw and a sync on a counting thread are seen.
@@ -204,20 +190,15 @@ TEST_F(AllocationTest, BlockWhereTheAnalysisEndsAndAPersistentValueChangesNeithe
     EXPECT_EQ(probeDraws, 1);
 
     prepare(48000.0, 512);
-    algo().setClock(&testClock);
+    algo().setClock(&manualClock);
     // Random Dynamics shapes draw at every wrap of the phase: a fast rate wraps within the measured block.
-    set(kIidEnabled, 1.0f);
-    set(kResolution, 0.009f);
-    set(kDynamics, 1.0f);
-    set(kDynamicsShape, 0.003f);
-    set(kDynamicsDepth, 1.0f);
-    set(kDynamicsSpeed, 1.0f);
-    set(kAnalysis, 0.0f);
+    set(kIidEnabled, 1.0f, kResolution, 0.009f, kDynamics, 1.0f, kDynamicsShape, 0.003f, kDynamicsDepth, 1.0f,
+        kDynamicsSpeed, 1.0f, kAnalysis, 0.0f);
     tick();
     settle(60 * 1024);
     algo().markAnalysisStart();
     settle(8192);
-    g_now += 3000;
+    manualNow += 3000;
 
     // The host's audio thread: one block ends the analysis, and 24,000 samples wrap the phase.
     long allocations = -1, locks = -1, draws = -1;

@@ -48,10 +48,10 @@ struct ReferenceBank
     void clear(int slot)
     {
         Set& s = sets[std::size_t(slot)];
-        s.rejectL.clearHistory();
-        s.rejectR.clearHistory();
-        s.passL.clearHistory();
-        s.passR.clearHistory();
+        for (auto* f : {&s.rejectL, &s.rejectR})
+            f->clearHistory();
+        for (auto* f : {&s.passL, &s.passR})
+            f->clearHistory();
     }
 
     void move(int from, int to)
@@ -195,13 +195,9 @@ TEST(BandBank, SlotsBelowTheLowestCentreLeaveTheSignalAsItIs)
     }
 }
 
-TEST(BandBank, MatchesTheSlotBySlotLoopWith128BitRegisters)
+TEST(BandBank, MatchesTheSlotBySlotLoopInBothRegisterWidths)
 {
     runComparison(false, 7u);
-}
-
-TEST(BandBank, MatchesTheSlotBySlotLoopWith256BitRegisters)
-{
     LatiphonixBandBank probe;
     probe.useWideRegisters(true);
     if (!probe.usesWideRegisters())

@@ -3,7 +3,7 @@
 #include "preset_browser_editor.h"
 #include "product_test_support.h"
 
-#include "tests/gui/recording_gl_api.h"
+#include "tests/gui/editor_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -27,12 +27,7 @@ struct ProductPresetBrowserTest : ProductTest
     }
     static void press(juce::Component& c, juce::Point<int> at)
     {
-        const auto now = juce::Time::getCurrentTime();
-        const auto pos = at.toFloat();
-        c.mouseDown(juce::MouseEvent(juce::Desktop::getInstance().getMainMouseSource(), pos,
-                                     juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier),
-                                     juce::MouseInputSource::defaultPressure, 0.0f, 0.0f, 0.0f, 0.0f, &c, &c,
-                                     now, pos, now, 1, false));
+        c.mouseDown(mouseAt(c, at.toFloat(), juce::ModifierKeys::leftButtonModifier, at.toFloat()));
     }
     void open() { press(editor->trigger, {5, 5}); }
 

@@ -64,21 +64,15 @@ struct PresetFileBrowserWindowTest : PresetBrowserWindowTest
         ASSERT_GE(j, 0) << label << " in mode " << browser->getMode();
         click(layout.dialogButtonRects[(size_t)j]);
     }
-    void presetAction(const juce::String& preset, const juce::String& action)
+    /** "..." on a preset (or, with `category`, on a user category), then the named action. */
+    void action(const juce::String& entry, const juce::String& label, bool category = false)
     {
-        const int n = browser->getPresets().indexOf(preset);
-        ASSERT_GE(n, 0) << preset;
-        clickDots(presetCell(n));
+        const int n = (category ? browser->getCategories() : browser->getPresets()).indexOf(entry);
+        ASSERT_GE(n, category ? 1 : 0) << entry;
+        clickDots(category ? VkJucePresetFileBrowser::categoryCell(browser->takeFrame().grid, n)
+                           : presetCell(n));
         ASSERT_EQ(browser->getMode(), VkJucePresetFileBrowser::chooseAction);
-        clickDialogButton(action);
-    }
-    void categoryAction(const juce::String& category, const juce::String& action)
-    {
-        const int i = browser->getCategories().indexOf(category);
-        ASSERT_GT(i, 0) << category;
-        clickDots(VkJucePresetFileBrowser::categoryCell(browser->takeFrame().grid, i));
-        ASSERT_EQ(browser->getMode(), VkJucePresetFileBrowser::chooseAction);
-        clickDialogButton(action);
+        clickDialogButton(label);
     }
     /** Types into the dialog's entry as the modal text editor delivers it, then "Ok". */
     void enter(const juce::String& text)
@@ -116,15 +110,15 @@ TEST_F(PresetFileBrowserWindowTest, CopyRenameAndMoveThroughTheDialogsNeverOverw
     EXPECT_EQ(browser->getEntryCount(), 1);
 
     // Copy twice.
-    presetAction("Bass", "Copy");
-    presetAction("Bass", "Copy");
+    action("Bass", "Copy");
+    action("Bass", "Copy");
     auto names = browser->getPresets();
     names.sort(true);
     EXPECT_EQ(names, juce::StringArray({"Bass", "Bass 1", "Bass 2"}));
 
     // Rename onto an existing name.
     saveAs("Lead");
-    presetAction("Lead", "Rename");
+    action("Lead", "Rename");
     ASSERT_EQ(browser->getMode(), VkJucePresetFileBrowser::rename);
     EXPECT_EQ(browser->getTextEntry().getText(), "Lead");
     enter("Bass 2");
@@ -133,7 +127,7 @@ TEST_F(PresetFileBrowserWindowTest, CopyRenameAndMoveThroughTheDialogsNeverOverw
     EXPECT_EQ(names, juce::StringArray({"Bass", "Bass 1", "Bass 2", "Bass 2 1"}));
 
     // Move into a folder that does not exist yet.
-    presetAction("Bass 1", "Move");
+    action("Bass 1", "Move");
     ASSERT_EQ(browser->getMode(), VkJucePresetFileBrowser::move);
     enter("Keys");
     EXPECT_FALSE(browser->getPresets().contains("Bass 1"));
@@ -171,21 +165,21 @@ TEST_F(PresetFileBrowserWindowTest, EmptyNamesAndRenamingACategoryToInstalledDoN
     ASSERT_TRUE(browser->getCategories().contains("Pads"));
 
     // A category renamed to "Installed", or to nothing, stays as it is.
-    categoryAction("Pads", "Rename");
+    action("Pads", "Rename", true);
     EXPECT_EQ(browser->getTextEntry().getText(), "Pads");
     enter("Installed");
     EXPECT_TRUE(userFolder("Pads").isDirectory());
     EXPECT_FALSE(userFolder("Installed").exists());
-    categoryAction("Pads", "Rename");
+    action("Pads", "Rename", true);
     enter("");
     EXPECT_TRUE(userFolder("Pads").isDirectory());
 
     // A preset renamed or moved to nothing stays.
     clickCategory("Pads");
     saveAs("Warm");
-    presetAction("Warm", "Rename");
+    action("Warm", "Rename");
     enter("");
-    presetAction("Warm", "Move");
+    action("Warm", "Move");
     enter("");
     EXPECT_EQ(browser->getPresets(), juce::StringArray({"Warm"}));
 
@@ -198,12 +192,12 @@ TEST_F(PresetFileBrowserWindowTest, EmptyNamesAndRenamingACategoryToInstalledDoN
     EXPECT_EQ(browser->getMode(), VkJucePresetFileBrowser::lists);
 
     // Browse opens the category's folder as one argument, no shell.
-    categoryAction("Pads", "Browse");
+    action("Pads", "Browse", true);
     ASSERT_EQ(launched.size(), 1u);
     EXPECT_EQ(launched[0].back(), userFolder("Pads").getFullPathName().toStdString());
 
     // Deleting a category through its confirmation.
-    categoryAction("Pads", "Delete");
+    action("Pads", "Delete", true);
     ASSERT_EQ(browser->getMode(), VkJucePresetFileBrowser::confirmDelete);
     clickDialogButton("Yes");
     EXPECT_FALSE(browser->getCategories().contains("Pads"));

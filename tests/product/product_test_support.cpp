@@ -3,6 +3,7 @@
 #include "dsp/recursive_filter_band.h"
 
 #include <algorithm>
+#include <cmath>
 
 std::vector<float> makeNoise(int numSamples, float amplitude, unsigned seed)
 {
@@ -14,12 +15,41 @@ std::vector<float> makeNoise(int numSamples, float amplitude, unsigned seed)
     return x;
 }
 
+std::atomic<juce::int64> manualNow{1000000};
+
+juce::int64 manualClock()
+{
+    return manualNow.load();
+}
+
 StereoSignal makeMonoNoise(int numSamples, float amplitude, unsigned seed)
 {
     StereoSignal s;
     s.left = makeNoise(numSamples, amplitude, seed);
     s.right = s.left;
     return s;
+}
+
+StereoSignal makeStereoNoise(int numSamples, unsigned seed, float amplitude)
+{
+    return {makeNoise(numSamples, amplitude, seed), makeNoise(numSamples, amplitude, seed + 7919u)};
+}
+
+bool allFinite(const StereoSignal& s)
+{
+    for (std::size_t i = 0; i < s.left.size(); ++i)
+        if (!std::isfinite(s.left[i]) || !std::isfinite(s.right[i]))
+            return false;
+    return true;
+}
+
+void expectSameSignal(const StereoSignal& out, const StereoSignal& in, float tolerance, int from)
+{
+    for (std::size_t i = std::size_t(from); i < in.left.size(); ++i)
+    {
+        ASSERT_NEAR(out.left[i], in.left[i], tolerance) << i;
+        ASSERT_NEAR(out.right[i], in.right[i], tolerance) << i;
+    }
 }
 
 void ProductTest::SetUp()
@@ -45,11 +75,6 @@ void ProductTest::prepare(double sampleRate, int blockSize)
     processor->setRateAndBufferSizeDetails(sampleRate, blockSize);
     processor->prepareToPlay(sampleRate, blockSize);
     tick();
-}
-
-void ProductTest::set(int index, float value)
-{
-    processor->setParameterInternal(index, value, true, false, false);
 }
 
 float ProductTest::get(int index)
@@ -83,20 +108,17 @@ void ProductTest::settle(int numSamples, int blockSize)
 void ProductTest::allPathsOff()
 {
     using namespace latiphonix;
-    set(kIidEnabled, 0.0f);
-    set(kItdEnabled, 0.0f);
-    set(kItdFill, 0.0f);
-    set(kLinearWidth, 0.5f);
-    set(kPhaseShift, 0.0f);
-    set(kPhaseInvert, 0.0f);
-    set(kBalance, 0.5f);
-    set(kSoloLeft, 0.0f);
-    set(kSoloRight, 0.0f);
-    set(kAutoLevel, 0.0f);
-    set(kDynamics, 0.0f);
-    set(kBypass, 0.0f);
-    set(kMono, 0.0f);
+    set(kIidEnabled, 0.0f, kItdEnabled, 0.0f, kItdFill, 0.0f, kLinearWidth, 0.5f, kPhaseShift, 0.0f,
+        kPhaseInvert, 0.0f, kBalance, 0.5f, kSoloLeft, 0.0f, kSoloRight, 0.0f, kAutoLevel, 0.0f, kDynamics,
+        0.0f, kBypass, 0.0f, kMono, 0.0f);
     tick();
+}
+
+void ProductTest::wholeRangeIid(float resolution)
+{
+    using namespace latiphonix;
+    set(kResolution, resolution, kIidFocusLower, 0.0f, kIidFocusUpper, 1.0f, kIidLowBound, 0.0f,
+        kIidHighBound, 1.0f);
 }
 
 double energy(const std::vector<float>& x, int skip)

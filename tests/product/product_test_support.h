@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <random>
 #include <string>
@@ -25,6 +26,11 @@ struct StereoSignal
 // White noise in -amplitude..amplitude; the same seed gives the same signal.
 std::vector<float> makeNoise(int numSamples, float amplitude, unsigned seed);
 StereoSignal makeMonoNoise(int numSamples, float amplitude, unsigned seed);
+// Independent noise on each channel.
+StereoSignal makeStereoNoise(int numSamples, unsigned seed, float amplitude = 0.5f);
+bool allFinite(const StereoSignal& s);
+// Every sample of `out` within `tolerance` of `in`.
+void expectSameSignal(const StereoSignal& out, const StereoSignal& in, float tolerance, int from = 0);
 
 class ProductTest : public ::testing::Test
 {
@@ -35,8 +41,14 @@ protected:
     void create(int wrapperType = vk::kWrapperVst3);
     // Sets the sample rate, prepares and runs the pending bank recompute.
     void prepare(double sampleRate = 48000.0, int blockSize = 512);
-    // A change as the editor makes it.
-    void set(int index, float value);
+    // Changes as the editor makes them, in order: set(index, value, index, value, ...).
+    template <typename... More>
+    void set(int index, float value, More... more)
+    {
+        processor->setParameterInternal(index, value, true, false, false);
+        if constexpr (sizeof...(more) > 0)
+            set(more...);
+    }
     float get(int index);
     // Runs the processor timer's work once, as the 50 ms tick would.
     void tick();
@@ -46,6 +58,8 @@ protected:
     void settle(int numSamples, int blockSize = 512);
     // Every processing path off: the output should be the input.
     void allPathsOff();
+    // IID bands spread over the whole range, no focus or bound limits.
+    void wholeRangeIid(float resolution);
 
     LatiphonixAlgo& algo() { return processor->getAlgorithm(); }
 
@@ -53,6 +67,10 @@ protected:
     std::unique_ptr<LatiphonixProcessor> processor;
     unsigned noiseSeed = 1;
 };
+
+// The auto-level analysis's clock in the tests (algo().setClock(&manualClock)), in milliseconds.
+extern std::atomic<juce::int64> manualNow;
+juce::int64 manualClock();
 
 // Energy of `x` in a narrow band around `centre` (fraction of the sampling rate), after `skip` samples.
 double bandEnergy(const std::vector<float>& x, float centre, int skip);

@@ -22,10 +22,7 @@ juce::Point<float> at(float degreesFromUp, float radius)
 TEST_F(EditorTest, OverlayHandlesFollowWidthsAndBounds)
 {
     open();
-    set(kIidWidth, 0.0f);
-    set(kItdWidth, 1.0f);
-    set(kIidLowBound, 0.0f);
-    set(kIidHighBound, 1.0f);
+    set(kIidWidth, 0.0f, kItdWidth, 1.0f, kIidLowBound, 0.0f, kIidHighBound, 1.0f);
     frame();
     auto& overlay = editor->getOverlay();
     // IID width 0: straight up (the tiny bias aside); ITD width 1: 60 degrees right.
@@ -82,13 +79,8 @@ TEST_F(EditorTest, OverlayDragsFollowTheAngleRadiusAndGapRules)
 
 TEST_F(EditorTest, LinkedDragsMoveTheTwinByTheLinkOffsetAndKeepItsGap)
 {
-    set(kIidLowBound, 0.3f);
-    set(kItdLowBound, 0.2f);
-    set(kIidHighBound, 0.9f);
-    set(kItdHighBound, 0.7f);
-    set(kIidWidth, 0.6f);
-    set(kItdWidth, 0.5f);
-    set(kLink, 0.0f);
+    set(kIidLowBound, 0.3f, kItdLowBound, 0.2f, kIidHighBound, 0.9f, kItdHighBound, 0.7f, kIidWidth, 0.6f,
+        kItdWidth, 0.5f, kLink, 0.0f);
     set(kLink, 1.0f); // switching on takes the offsets: low 0.1, high 0.2, width 0.1
     open();
     auto& overlay = editor->getOverlay();

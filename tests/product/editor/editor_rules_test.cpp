@@ -3,6 +3,8 @@
 
 #include "editor_test_support.h"
 
+#include "tests/gui/editor_test_support.h"
+
 namespace latiphonix::test
 {
 namespace
@@ -45,9 +47,8 @@ TEST_F(EditorTest, PhaseFromTheHostIsQuantisedOnceAndNeverWrittenWhenUnchanged)
     EXPECT_FALSE(processor->canUndo());
 
     RecordingListener host;
-    const auto reported = [&host](int index) {
-        return !host.eventsStartingWith("change " + std::to_string(index) + " ").empty();
-    };
+    const auto reported = [&host](int index)
+    { return !host.eventsStartingWith("change " + std::to_string(index) + " ").empty(); };
     processor->addListener(&host);
     processor->setParameter(kPhaseShift, 0.257f);
     update();
@@ -79,7 +80,7 @@ TEST_F(EditorTest, PhaseFromTheHostIsQuantisedOnceAndNeverWrittenWhenUnchanged)
 
 TEST_F(EditorTest, AutoLevelCountsDownThreeSecondsAndIgnoresClicksMeanwhile)
 {
-    setAutoLevelClock(10000000);
+    manualNow = 10000000;
     open();
     auto& display = control("m_btnAutoLevel");
     auto& overlay = control("m_btnAutoInvisibleOverlay");
@@ -93,7 +94,7 @@ TEST_F(EditorTest, AutoLevelCountsDownThreeSecondsAndIgnoresClicksMeanwhile)
     for (auto [offset, expected] :
          {std::pair<int, int>{0, 4}, {999, 4}, {1000, 3}, {1999, 3}, {2000, 2}, {2999, 2}})
     {
-        setAutoLevelClock(start + offset);
+        manualNow = start + offset;
         update();
         EXPECT_EQ(frame(), expected) << offset;
     }
@@ -103,7 +104,7 @@ TEST_F(EditorTest, AutoLevelCountsDownThreeSecondsAndIgnoresClicksMeanwhile)
     EXPECT_FLOAT_EQ(get(kAutoLevel), 0.0f);
 
     // After the analysis the trim is on (frame 1); a click switches it off (frame 0).
-    setAutoLevelClock(start + 3000);
+    manualNow = start + 3000;
     settle(1024);
     EXPECT_FALSE(algo().isAnalysisRunning());
     algo().applyFinishedAnalysis(); // the processor's timer hands the result over
@@ -174,12 +175,8 @@ TEST_F(EditorTest, TheBalanceReadoutIsOnlyAText)
     const auto at = label.getLocalBounds().getCentre().toFloat();
     for (int click = 0; click < 3; ++click)
     {
-        const auto now = juce::Time::getCurrentTime();
-        const juce::MouseEvent e(juce::Desktop::getInstance().getMainMouseSource(), at,
-                                 juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier), 1.0f, 0.0f, 0.0f,
-                                 0.0f, 0.0f, &label, &label, now, at, now, 1, false);
-        label.mouseDown(e);
-        label.mouseUp(e);
+        label.mouseDown(vk::test::mouseAt(label, at, juce::ModifierKeys::leftButtonModifier, at));
+        label.mouseUp(vk::test::mouseAt(label, at, juce::ModifierKeys::leftButtonModifier, at));
     }
     EXPECT_FLOAT_EQ(get(kBalance), 0.5f);
     EXPECT_FALSE(processor->canUndo());

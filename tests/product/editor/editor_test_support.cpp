@@ -1,24 +1,13 @@
 #include "editor_test_support.h"
 
-#include <atomic>
-
 namespace latiphonix::test
 {
-
-namespace
-{
-std::atomic<juce::int64> autoLevelNow{5000000};
-juce::int64 autoLevelClock()
-{
-    return autoLevelNow.load();
-}
-} // namespace
 
 void EditorTest::SetUp()
 {
     ProductTest::SetUp();
     prepare(48000.0, 512);
-    algo().setClock(&autoLevelClock);
+    algo().setClock(&manualClock);
     // Setting up leaves steps in the undo history; the tests count the editor's own from none.
     for (int i = 0; i < 1000 && processor->canUndo(); ++i)
         processor->setParameterInternal(kUndo, 1.0f, false, true, false);
@@ -31,11 +20,6 @@ void EditorTest::TearDown()
         processor->editorBeingDeleted(editor.get());
     editor.reset();
     ProductTest::TearDown();
-}
-
-void EditorTest::setAutoLevelClock(juce::int64 ms)
-{
-    autoLevelNow.store(ms);
 }
 
 void EditorTest::open()

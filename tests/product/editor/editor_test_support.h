@@ -51,7 +51,7 @@ public:
     }
     void pushAllAttrib() override { ++depth; }
     void popAttrib() override { --depth; }
-    void discardTransparentFragments() override { discarding = depth > 0; }
+    void discardTransparentFragments() override {}
     Canvas beginOffscreen(int w, int h) override
     {
         canvasSize = {w, h};
@@ -84,7 +84,6 @@ public:
     int generated = 0;
     int depth = 0;
     bool staleUse = false;
-    bool discarding = false;
     // A context that offers an offscreen canvas.
     bool hasCanvas = false;
     bool inCanvas = false;
@@ -108,8 +107,6 @@ protected:
     void update() { editor->updateGui(); }
     vk::VkJuceControl& control(const char* name);
     juce::String readout();
-
-    static void setAutoLevelClock(juce::int64 ms);
 
     vk::test::RecordingGlApi gl;
     RecordingListApi lists;
