@@ -1,5 +1,7 @@
 #include "vk_version_reply.h"
 
+#include "processor/vk_untrusted_xml.h"
+
 #include <limits>
 
 namespace vk
@@ -19,51 +21,6 @@ std::int64_t saturatingMultiplyAdd(std::int64_t v, std::int64_t factor, std::int
     if (__builtin_add_overflow(product, add, &sum))
         return add < 0 ? int64Min : int64Max;
     return sum;
-}
-
-// RFC 3629 UTF-8 only. JUCE's own check lets overlong forms through, and an overlong zero (C0 80)
-// decodes to a character that ends the string early, so the reply read would not be the reply received.
-bool isStrictUtf8(const unsigned char* s, std::size_t n) noexcept
-{
-    std::size_t i = 0;
-    while (i < n)
-    {
-        const unsigned char c = s[i];
-        if (c < 0x80)
-        {
-            ++i;
-            continue;
-        }
-        std::size_t follow = 0;
-        unsigned char lo = 0x80, hi = 0xbf; // allowed range of the first continuation byte
-        if (c >= 0xc2 && c <= 0xdf)
-            follow = 1;
-        else if (c >= 0xe0 && c <= 0xef)
-        {
-            follow = 2;
-            if (c == 0xe0)
-                lo = 0xa0; // overlong
-            else if (c == 0xed)
-                hi = 0x9f; // surrogates
-        }
-        else if (c >= 0xf0 && c <= 0xf4)
-        {
-            follow = 3;
-            if (c == 0xf0)
-                lo = 0x90; // overlong
-            else if (c == 0xf4)
-                hi = 0x8f; // above U+10FFFF
-        }
-        else
-            return false; // C0, C1 (overlong) and F5..FF never occur; a stray continuation byte neither
-        if (n - i <= follow || s[i + 1] < lo || s[i + 1] > hi)
-            return false;
-        for (std::size_t k = 2; k <= follow; ++k)
-            if (s[i + k] < 0x80 || s[i + k] > 0xbf)
-                return false;
-        i += follow + 1;
-    }
-    return true;
 }
 
 // Like strtoll on the token's characters, but saturating and without locale: JUCE's own getIntValue
@@ -130,7 +87,7 @@ juce::String decodeVersionReply(const void* data, std::size_t size)
     while (length < size && bytes[length] != 0)
         ++length;
     if (length == 0 || length > (std::size_t)std::numeric_limits<int>::max() ||
-        !isStrictUtf8(reinterpret_cast<const unsigned char*>(bytes), length))
+        !state::isStrictUtf8(bytes, length))
         return {};
     return juce::String::fromUTF8(bytes, (int)length);
 }
