@@ -32,6 +32,13 @@ struct FloatCanvas
     bool make(int w, int h)
     {
         release();
+        // Errors left by earlier calls must not be taken for ours.
+        for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i)
+        {
+        }
+        // The caller's texture stays bound: the rows are drawn with it right after.
+        GLint boundTexture = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -39,7 +46,7 @@ struct FloatCanvas
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, w, h, 0, GL_RGBA, GL_FLOAT, nullptr);
-        glBindTexture(GL_TEXTURE_2D, 0);
+        glBindTexture(GL_TEXTURE_2D, (GLuint)boundTexture);
         GLint previous = 0;
         glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
         glGenFramebuffers(1, &framebuffer);
