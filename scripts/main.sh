@@ -50,15 +50,8 @@ quietly "$logs/demo.log" "$host" "$HOME/.vst3/$bundle_name" --noise --seconds 5 
 echo "demo (5 s of stereo noise through \"Tickle my beats\"): $demo"
 
 # The editor through the VST3 view, in a window of the console host; a private Xvfb without a desktop.
-if [ -z "${DISPLAY:-}" ]; then
-    display_number=91
-    while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done
-    Xvfb ":${display_number}" -screen 0 1280x1024x24 -noreset >/dev/null 2>&1 &
-    xvfb_pid=$!
-    trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
-    export DISPLAY=":${display_number}"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display_number}" ] && break; sleep 0.1; done
-fi
+source "$root_dir/scripts/private_xvfb.sh"
+use_private_xvfb 91
 screenshot="$dir/demo/latiphonix-editor.png"
 rm -f "$screenshot"
 quietly "$logs/screenshot.log" "$host" "$HOME/.vst3/$bundle_name" --screenshot "$screenshot" --editor-ms 1500 \

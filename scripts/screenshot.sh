@@ -14,15 +14,8 @@ if [ ! -x "$tool" ]; then
     exit 1
 fi
 
-if [ -z "${DISPLAY:-}" ]; then
-    display_number=97
-    while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done
-    Xvfb ":${display_number}" -screen 0 1280x1024x24 -noreset >/dev/null 2>&1 &
-    xvfb_pid=$!
-    trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
-    export DISPLAY=":${display_number}"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display_number}" ] && break; sleep 0.1; done
-fi
+source "$root_dir/scripts/private_xvfb.sh"
+use_private_xvfb 97
 
 mkdir -p "$(dirname "$out")"
 "$tool" "$out" 2000

@@ -20,15 +20,8 @@ failed=0
 
 # The editor's OpenGL tests (label "display") need an X server; a private Xvfb serves them. -noreset keeps
 # the server's atoms alive between test processes.
-if [ -z "${DISPLAY:-}" ]; then
-    display_number=91
-    while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done
-    Xvfb ":${display_number}" -screen 0 1280x1024x24 -noreset >/dev/null 2>&1 &
-    xvfb_pid=$!
-    trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
-    export DISPLAY=":${display_number}"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display_number}" ] && break; sleep 0.1; done
-fi
+source "$root_dir/scripts/private_xvfb.sh"
+use_private_xvfb 91
 
 # run_suite <name> <ctest args> <build target, empty for all> -- <cmake args...>
 run_suite() {
