@@ -55,19 +55,4 @@ TEST(ScopedFlushToZeroTest, SetsBothModesForItsLifeAndGivesTheCallersRegisterBac
     }
 }
 
-TEST(ScopedFlushToZeroTest, NestedGuardsRestoreInTurn)
-{
-    const KeepMode keep;
-    _mm_setcsr(kDefaultMode);
-    {
-        const ScopedFlushToZero outer;
-        {
-            const ScopedFlushToZero inner;
-            EXPECT_EQ(_mm_getcsr() & kBothModes, kBothModes);
-        }
-        EXPECT_EQ(_mm_getcsr() & kBothModes, kBothModes);
-    }
-    EXPECT_EQ(_mm_getcsr(), kDefaultMode);
-}
-
 } // namespace

@@ -73,16 +73,4 @@ TEST(ItdBandTest, UnchangedCornersKeepThePairAndItsPast)
     EXPECT_EQ(filtered(band, noise), filtered(reference, noise));
 }
 
-TEST(ItdBandTest, FinishingAFadeLeavesTheNewPair)
-{
-    LatiphonixItdBand band, reference;
-    band.reset(20000.0f, 20.0f, kRate);
-    reference.reset(500.0f, 50.0f, kRate);
-    ASSERT_TRUE(band.retune(500.0f, 50.0f, kRate, kFade));
-    band.finishFade();
-    EXPECT_FALSE(band.isFading());
-    const auto noise = makeNoise(2048, 0.5f, 6u);
-    EXPECT_EQ(filtered(band, noise), filtered(reference, noise));
-}
-
 } // namespace
