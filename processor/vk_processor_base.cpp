@@ -1,5 +1,6 @@
 #include "processor/vk_processor_base.h"
 
+#include "dsp/scoped_flush_to_zero.h"
 #include "formats/identity/vk_capabilities.h"
 #include "formats/identity/vk_plugin_identity.h"
 #include "platform/vk_data_folders.h"
@@ -68,6 +69,9 @@ void VkJuceProcessorBase::prepareToPlay(double sampleRate, int blockSize)
 
 void VkJuceProcessorBase::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
 {
+    // Constant input would otherwise leave the recursive filters decaying through the denormal range at
+    // many times the normal cost per operation.
+    const ScopedFlushToZero flushToZero;
     const double sampleRate = getSampleRate();
     const int numSamples = buffer.getNumSamples();
     const double budgetMs = sampleRate > 0.0 ? numSamples / sampleRate * 1000.0 : 0.0;

@@ -1,5 +1,7 @@
 #include "processor/vk_processor_base.h"
 
+#include "dsp/scoped_flush_to_zero.h"
+
 // Latency-aligned bypass and the offline passes.
 //
 // While bypass is starting, processing carries on until the delay lines hold the latency's worth of dry
@@ -76,6 +78,8 @@ void VkJuceProcessorBase::processOfflineRender(juce::AudioBuffer<float>& buffer,
 void VkJuceProcessorBase::processOfflineChunks(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi,
                                                bool render)
 {
+    // As for processBlock.
+    const ScopedFlushToZero flushToZero;
     const int numSamples = buffer.getNumSamples();
     for (int offset = 0; offset < numSamples; offset += kOfflineChunkSize)
     {

@@ -156,10 +156,7 @@ void LatiphonixAlgo::prepare()
     m_depth = 0.0f;
     m_itdWidth = 0.0f;
 
-    m_itdLowPass.resetAll();
-    m_itdHighPass.resetAll();
-    m_itdLowHistory = {};
-    m_itdHighHistory = {};
+    m_itdBand.resetAll();
     m_itdLine.clear();
     m_itdLine.setDelay(0);
     m_itdRunningDelay = 0;
@@ -177,7 +174,10 @@ void LatiphonixAlgo::prepareForRate()
     if (m_processor == nullptr || m_fft[0] == nullptr)
         return;
     updateFilterBank();
+    // The corners are taken whole below, so an unfinished fade must not hold the new ones back.
+    m_itdBand.finishFade();
     takeOverPendingChanges();
+    m_itdBand.reset(m_itdHighHz.load(), m_itdLowHz.load(), m_itdDesignRate.load());
 
     // The ITD line starts on its new delay instead of cross-fading from the old rate's.
     m_itdRunningDelay = m_itdFadeDelay = std::clamp(m_itdTargetDelay, 0, kDelayLength);

@@ -19,6 +19,7 @@
 #include "processor/vk_juce_algorithm.h"
 #include "processor/vk_processor_base.h"
 #include "product/latiphonix_band_bank.h"
+#include "product/latiphonix_itd_band.h"
 #include "product/latiphonix_lines.h"
 #include "product/latiphonix_section.h"
 
@@ -39,6 +40,8 @@ public:
     static constexpr int kGainInterval = 128;
     static constexpr int kDelayLength = 65536;
     static constexpr float kMinimumBoundGap = 0.08f;
+    // How long a move of the ITD corners cross-fades.
+    static constexpr float kItdCornerFadeSeconds = 0.01f;
     static constexpr juce::int64 kAnalysisDurationMs = 3000;
 
     // Handle numbers, in binding order.
@@ -266,9 +269,7 @@ private:
     std::atomic<bool> m_phaseInvert{false};
 
     // ITD.
-    CRecursiveFilterBiquadLowPass<float> m_itdLowPass;
-    CRecursiveFilterBiquadHighPass<float> m_itdHighPass;
-    LatiphonixSectionHistory m_itdLowHistory, m_itdHighHistory;
+    LatiphonixItdBand m_itdBand;
     LatiphonixTapLine m_itdLine{kDelayLength};
     int m_itdRunningDelay = 0;
     int m_itdFadeDelay = 0;

@@ -52,17 +52,29 @@ inline void zeroNonFinite(float* samples, int count) noexcept
 
 void LatiphonixAlgo::takeOverPendingChanges() noexcept
 {
-    if (m_itdUpdatePending.exchange(false))
-    {
-        const float fs = m_itdDesignRate.load();
-        m_itdLowPass.design(m_itdHighHz.load(), 1.0f, fs, 1.0f);
-        m_itdHighPass.design(m_itdLowHz.load(), 1.0f, fs, 1.0f);
-        m_itdUnroundedDelay = m_itdPendingUnrounded.load();
-        m_itdTargetDelay = m_itdPendingTarget.load();
-        for (auto& line : m_fillDelay)
-            line.setDelay(4.0f * m_itdUnroundedDelay);
-    }
     m_phaseLine.setDelay(m_phaseShiftSamples.load());
+    if (!m_itdUpdatePending.exchange(false))
+        return;
+    const float fs = m_itdDesignRate.load();
+    const float lowPassHz = m_itdHighHz.load(), highPassHz = m_itdLowHz.load();
+    if (m_itdWidth > 0.0f)
+    {
+        // A move made while the last one still fades waits for it; the fade is short.
+        if (!m_itdBand.retune(lowPassHz, highPassHz, fs, std::max(1, int(fs * kItdCornerFadeSeconds))))
+        {
+            m_itdUpdatePending.store(true);
+            return;
+        }
+    }
+    else
+    {
+        // Nothing of the path is heard: the new corners can start from rest at once.
+        m_itdBand.reset(lowPassHz, highPassHz, fs);
+    }
+    m_itdUnroundedDelay = m_itdPendingUnrounded.load();
+    m_itdTargetDelay = m_itdPendingTarget.load();
+    for (auto& line : m_fillDelay)
+        line.setDelay(4.0f * m_itdUnroundedDelay);
 }
 
 void LatiphonixAlgo::process(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
@@ -154,10 +166,7 @@ void LatiphonixAlgo::recoverFromNonFinite() noexcept
         m_fillPassHistory[std::size_t(c)] = {};
         m_fillDelay[std::size_t(c)].clear();
     }
-    m_itdLowPass.clearHistory();
-    m_itdHighPass.clearHistory();
-    m_itdLowHistory = {};
-    m_itdHighHistory = {};
+    m_itdBand.clearHistory();
     m_itdLine.clear();
     m_phaseLine.clear();
     m_peakInL = m_peakInR = m_peakOutL = m_peakOutR = 0.0f;

@@ -306,16 +306,13 @@ void LatiphonixAlgo::runItd(int length) noexcept
     m_itdFadeStep = fadeStep;
 
     const float width = m_itdWidth;
-    LatiphonixSection lowPass = LatiphonixSection::load(m_itdLowPass, m_itdLowHistory);
-    LatiphonixSection highPass = LatiphonixSection::load(m_itdHighPass, m_itdHighHistory);
+    m_itdBand.process(delayed, length);
     for (int k = 0; k < length; ++k)
     {
-        const float d = highPass.process(lowPass.process(delayed[k])) * width;
+        const float d = delayed[k] * width;
         l[k] += d;
         r[k] -= d;
     }
-    m_itdLowHistory = lowPass.h;
-    m_itdHighHistory = highPass.h;
 }
 
 void LatiphonixAlgo::runFill(int length) noexcept
