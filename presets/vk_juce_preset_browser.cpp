@@ -1,6 +1,7 @@
 #include "vk_juce_preset_browser.h"
 
 #include "vk_juce_preset_browser_trigger_button.h"
+#include "vk_preset_name_fit.h"
 
 #include "editor/vk_juce_editor_base.h"
 #include "vk_ogl_component.h"
@@ -106,6 +107,11 @@ void VkJucePresetBrowser::setSettings(const PresetBrowserSettings& newSettings)
 void VkJucePresetBrowser::rebuildEntries(int mask)
 {
     setEntries(buildEntries(mask));
+}
+
+void VkJucePresetBrowser::browserOpened()
+{
+    rebuildEntries(getSettings().categoryMask);
 }
 
 PresetBrowserSettings VkJucePresetBrowser::getSettings() const
@@ -318,13 +324,20 @@ void VkJucePresetBrowser::drawEntry(juce::Rectangle<int> rect, int n)
     if (font == nullptr || top == nullptr)
         return;
     const int k = list.entryIndexes[(size_t)n];
-    const auto& name = list.names[(size_t)n];
+    const char* name = list.names[(size_t)n].toRawUTF8();
+    // Each name is cut to its own column: a long one would otherwise run into the next column's text.
+    char fitted[256];
+    const auto drawName = [&](juce::Rectangle<int> r)
+    {
+        font->drawText(r, fitNameToWidth(*font, name, r.getWidth(), fitted, sizeof(fitted)),
+                       VkJuceOglFont::left, "");
+    };
     auto& cache = top->getStateCache();
     if (k < list.factoryCount)
     {
         cache.setColour(factoryNameColour());
-        font->drawText({rect.getX() + g.gap + g.numberWidth, rect.getY(), g.cellWidth, rect.getHeight()},
-                       name.toRawUTF8(), VkJuceOglFont::left, "");
+        drawName(
+            {rect.getX() + g.gap + g.numberWidth, rect.getY(), g.cellWidth - g.textPad, rect.getHeight()});
         return;
     }
     cache.setColour(getTextColour());
@@ -335,13 +348,12 @@ void VkJucePresetBrowser::drawEntry(juce::Rectangle<int> rect, int n)
         std::snprintf(number, sizeof(number), "%02i", std::max(1, k - list.factoryCount + 1));
         font->drawText({rect.getX() + g.textPad, rect.getY() + 1, g.numberWidth, g.textHeight - 1}, number,
                        VkJuceOglFont::right, "");
-        font->drawText({rect.getX() + g.textPad + g.gap + g.numberWidth, rect.getY(),
-                        g.cellWidth - 2 * g.textPad, rect.getHeight()},
-                       name.toRawUTF8(), VkJuceOglFont::left, "");
+        drawName({rect.getX() + g.textPad + g.gap + g.numberWidth, rect.getY(), g.cellWidth - 2 * g.textPad,
+                  rect.getHeight()});
     }
     else
     {
-        font->drawText(rect.reduced(g.textPad, 0), name.toRawUTF8(), VkJuceOglFont::left, "");
+        drawName(rect.reduced(g.textPad, 0));
     }
 }
 
@@ -415,6 +427,8 @@ bool VkJucePresetBrowser::chooseSelected()
             juce::Logger::outputDebugString("Paramset = " + juce::String(k));
             processor->loadStoredProgram(k, chosenSettings.firstParameter, chosenSettings.lastParameter);
         }
+        // Loading a factory preset renamed the current slot.
+        rebuildEntries(chosenSettings.categoryMask);
         processor->updateHostDisplay();
         processor->setRefreshAll(true);
         setValue((float)std::min(k, 1000) / 1000.0f, true);

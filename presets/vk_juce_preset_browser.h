@@ -106,9 +106,11 @@ public:
     virtual juce::String getEntryName(int n) const;
     /** Acts on the selection; true when the browser is to close. */
     virtual bool chooseSelected();
-    /** [message thread] Counts once: the list is built at construction and when the mask changes. */
+    /** [message thread] The entries of the list last built: at construction, when the mask changes, each
+        time the browser opens and after each choice. */
     virtual int countVisibleEntries();
-    virtual void browserOpened() {}
+    /** Lists the entries again: names change while the browser is hidden (host renames, choices). */
+    virtual void browserOpened();
     virtual void browserClosed() {}
     /** The metrics that follow from the font's line height (no font: height 0). */
     virtual void measureCells(PresetBrowserGrid& grid, VkJuceOglFont* font) const;
@@ -153,7 +155,7 @@ public:
     static juce::Colour factoryNameColour() { return juce::Colour((uint8_t)200, (uint8_t)200, (uint8_t)255); }
 
 protected:
-    /** [message thread] Lists the entries again after the category mask changed. */
+    /** [message thread] Lists the entries again for the mask. */
     virtual void rebuildEntries(int mask);
     /** [message thread] A browser listing something other than the processor's bank sets its counts. */
     void setEntryCounts(int factory, int entries) noexcept

@@ -31,6 +31,8 @@ public:
     bool isParameterAutomatable(int index) const override;
     bool isParameterExposedToHost(int index) override;
     bool isParameterStoredInProgram(int index) override;
+    // A factory preset chosen in the preset browser sets every parameter it holds.
+    bool isParameterExcludedFromStoredLoad(int) override { return false; }
 
     // Algorithm hooks.
     void bindAlgorithmParameters() override;

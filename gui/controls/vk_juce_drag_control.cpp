@@ -28,6 +28,12 @@ void VkJuceDragControl::setStepCount(int steps)
     updateAppearance();
 }
 
+void VkJuceDragControl::setContinuous(bool isContinuous)
+{
+    if (continuous.exchange(isContinuous) != isContinuous)
+        updateAppearance();
+}
+
 void VkJuceDragControl::setText(const juce::String& newText)
 {
     const juce::SpinLock::ScopedLockType sl(renderDataLock);

@@ -42,7 +42,8 @@ public:
 
     void setStepCount(int steps);
     int getStepCount() const noexcept { return stepCount.load(); }
-    void setContinuous(bool isContinuous) noexcept { continuous.store(isContinuous); }
+    /** Chooses the frame again: the same value shows another frame once it is read as a step. */
+    void setContinuous(bool isContinuous);
     bool isContinuous() const noexcept { return continuous.load(); }
     void setWrap(bool shouldWrap) noexcept { wrap = shouldWrap; }
     void setBarMode(bool bar) noexcept { barMode.store(bar); }

@@ -83,8 +83,10 @@ void LatiphonixEditor::placeDrag(vk::VkJuceDragControl& d, int parameter, const 
     addControl(&d, -1);
     d.addListener(this);
     d.setBounds(bounds);
-    d.setStepCount(steps);
+    // The kind first: the step count chooses the frame the value shows, and a stepped value read as a
+    // continuous one would show the first frame.
     d.setContinuous(continuous);
+    d.setStepCount(steps);
     if (displayOnly)
     {
         d.setGreyedOut(true);

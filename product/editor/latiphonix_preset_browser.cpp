@@ -71,6 +71,25 @@ void LatiphonixPresetBrowserTriggerButton::showPopUp()
         browser->setSettings(s);
     }
     VkJucePresetBrowserTriggerButton::showPopUp();
+    placeCloseButton();
+}
+
+void LatiphonixPresetBrowserTriggerButton::placeCloseButton()
+{
+    auto& close = getCloseButton();
+    auto* editor = getOwnerEditor();
+    auto* browser = getBrowser();
+    if (!close.isVisible() || editor == nullptr || browser == nullptr)
+        return;
+    // The pop-up's own rule puts it 28 pixels above the trigger's bottom edge: above the panel, over the A/B
+    // buttons, with this trigger at the top of the editor. Inside the panel between its top edge and the
+    // first row it covers no entry, and it stays clear of the browser's "Close" at the bottom.
+    const auto panel = getPopUpButton().getBounds();
+    const int topMargin = browser->takeFrame().grid.topMargin;
+    close.setTopLeftPosition(panel.getRight() - 74,
+                             panel.getY() + std::max(0, (topMargin - close.getHeight()) / 2));
+    // Above the browser, which covers the whole panel and would take its clicks.
+    editor->addControl(&close, -1);
 }
 
 } // namespace vk

@@ -44,8 +44,8 @@ public:
 };
 
 /** Creates a LatiphonixPresetBrowser and, on every show rather than only at creation, copies the settings
-    that shape the grid and the choosing into it. The category mask is copied only at creation: the browser
-    counts its entries once. */
+    that shape the grid and the choosing into it; the category mask only at creation. Its pop-up's "Close"
+    goes inside the panel, above the grid. */
 class LatiphonixPresetBrowserTriggerButton : public VkJucePresetBrowserTriggerButton
 {
 public:
@@ -56,6 +56,9 @@ public:
 
 protected:
     std::unique_ptr<VkJucePresetBrowser> makeBrowser() override;
+
+private:
+    void placeCloseButton();
 };
 
 } // namespace vk

@@ -1,7 +1,7 @@
 // The render thread lays the grid out and draws it while the message thread replaces the list (a shrinking
-// and growing mask, or another category's preset files), resizes the browser down to no row at all, turns
-// pages and hit-tests. Run under
-// ThreadSanitizer in CI: no race, and no frame may index past a list that has just shrunk.
+// and growing mask, host renames, or another category's preset files), resizes the browser down to no row at
+// all, turns pages and hit-tests. Run under ThreadSanitizer in CI: no race, and no frame may index past a
+// list that has just shrunk.
 #include "preset_browser_test_support.h"
 
 #include "presets/vk_juce_preset_file.h"
@@ -103,6 +103,13 @@ TEST(PresetBrowserThreads, ListsAndSizesChangeWhileFramesLayOutAndDraw)
         if (i % 7 == 0)
             browser.setBounds(sizes[(i / 7) % 4]);
         browser.selectAt({20 + (i * 13) % 500, (i * 7) % 400});
+        if (i % 11 == 0)
+        {
+            // A host rename, long enough to be cut to its column, seen when the browser opens again.
+            processor.changeProgramName(i % 46, "A name renamed by the host far too long for any column " +
+                                                    juce::String(i));
+            browser.browserOpened();
+        }
         browser.setSelected(i % 2 == 0 ? VkJucePresetBrowser::nextId : 83);
         browser.chooseSelected();
         const auto f = browser.takeFrame();

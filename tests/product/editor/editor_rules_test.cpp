@@ -78,6 +78,36 @@ TEST_F(EditorTest, PhaseFromTheHostIsQuantisedOnceAndNeverWrittenWhenUnchanged)
     processor->removeListener(&host);
 }
 
+TEST_F(EditorTest, AShiftNearTheTopStaysAShiftWhenTheEditorShowsIt)
+{
+    // From a preset before the editor opens, and from the host while it is open: 99.5 % and more is the
+    // largest shift, never an inversion.
+    set(kPhaseInvert, 0.0f, kPhaseShift, 0.995f);
+    open();
+    EXPECT_FLOAT_EQ(get(kPhaseInvert), 0.0f);
+    EXPECT_FLOAT_EQ(get(kPhaseShift), 0.99f);
+    for (float shift : {0.996f, 1.0f, 0.9949f})
+    {
+        SCOPED_TRACE(shift);
+        processor->setParameter(kPhaseShift, 0.5f);
+        update();
+        processor->setParameter(kPhaseShift, shift);
+        update();
+        EXPECT_FLOAT_EQ(get(kPhaseInvert), 0.0f);
+        EXPECT_FLOAT_EQ(get(kPhaseShift), 0.99f);
+        EXPECT_NEAR(control("m_dragPhase").getValue() * 101.0f, 100.0f, 1e-4f);
+        editor->showParameterText({}, kPhaseShift);
+        EXPECT_EQ(readout(), "Phase Shift: 99%");
+    }
+    // The knob itself still reaches the inversion at its end.
+    auto& phase = control("m_dragPhase");
+    phase.beginChangeGesture();
+    phase.setValue(1.0f, true);
+    phase.endChangeGesture();
+    EXPECT_FLOAT_EQ(get(kPhaseInvert), 1.0f);
+    EXPECT_FLOAT_EQ(get(kPhaseShift), 0.0f);
+}
+
 TEST_F(EditorTest, AutoLevelCountsDownThreeSecondsAndIgnoresClicksMeanwhile)
 {
     manualNow = 10000000;
