@@ -49,16 +49,24 @@ JuceAAX_Processor* AAX_AudiosuiteProcessor::effect() const
     return effect;
 }
 
-template <typename Hook>
-Result AAX_AudiosuiteProcessor::runPassHook(Hook&& hook)
+template <typename Body>
+Result AAX_AudiosuiteProcessor::withEffect(Body&& body)
 {
     return answerWithoutThrowing(
         [&]
         {
             auto* fx = effect();
-            if (fx == nullptr)
-                return kResultNoHostInterface;
-            hook(*fx->getProcessor());
+            return fx != nullptr ? body(*fx) : kResultNoHostInterface;
+        });
+}
+
+template <typename Hook>
+Result AAX_AudiosuiteProcessor::runPassHook(Hook&& hook)
+{
+    return withEffect(
+        [&](JuceAAX_Processor& fx)
+        {
+            hook(*fx.getProcessor());
             return kResultOk;
         });
 }
@@ -91,16 +99,13 @@ Result AAX_AudiosuiteProcessor::PostRender()
 Result AAX_AudiosuiteProcessor::AnalyzeAudio(const float* const* inputs, std::int32_t inputCount,
                                              std::int32_t* windowSize)
 {
-    return answerWithoutThrowing(
-        [&]
+    return withEffect(
+        [&](JuceAAX_Processor& fx)
         {
-            auto* fx = effect();
-            if (fx == nullptr)
-                return kResultNoHostInterface;
             if (windowSize == nullptr)
                 return kResultNullArgument;
             const int window = std::max(*windowSize, 0);
-            const int latency = std::max(fx->getProcessor()->getLatencySamples(), 0);
+            const int latency = std::max(fx.getProcessor()->getLatencySamples(), 0);
             *windowSize = 0;
             if (latency > 0 && window <= latency)
                 return kResultWindowWithinLatency;
@@ -109,14 +114,14 @@ Result AAX_AudiosuiteProcessor::AnalyzeAudio(const float* const* inputs, std::in
             if (analysed > 0)
             {
                 // The processed audio is thrown away: scratch channels for every output the processor writes.
-                const int channels = std::max({fx->getNumOutputs(), fx->getNumInputs(), 2});
+                const int channels = std::max({fx.getNumOutputs(), fx.getNumInputs(), 2});
                 std::vector<float> scratch(
                     static_cast<std::size_t>(channels) * static_cast<std::size_t>(window), 0.0f);
                 std::vector<float*> outputs(static_cast<std::size_t>(channels));
                 for (int k = 0; k < channels; ++k)
                     outputs[std::size_t(k)] = scratch.data() + std::size_t(k) * std::size_t(window);
-                const auto in = inputChannels(inputs, inputCount, fx->getNumInputs(), 0);
-                fx->process(in.data(), outputs.data(), analysed, false, JuceAAX_Processor::kOfflineAnalysis);
+                const auto in = inputChannels(inputs, inputCount, fx.getNumInputs(), 0);
+                fx.process(in.data(), outputs.data(), analysed, false, JuceAAX_Processor::kOfflineAnalysis);
             }
             *windowSize = analysed;
             return kResultOk;
@@ -127,27 +132,24 @@ Result AAX_AudiosuiteProcessor::RenderAudio(const float* const* inputs, std::int
                                             float* const* outputs, std::int32_t outputCount,
                                             std::int32_t* windowSize)
 {
-    return answerWithoutThrowing(
-        [&]
+    return withEffect(
+        [&](JuceAAX_Processor& fx)
         {
-            auto* fx = effect();
-            if (fx == nullptr)
-                return kResultNoHostInterface;
             if (windowSize == nullptr)
                 return kResultNullArgument;
             const int window = std::max(*windowSize, 0);
             *windowSize = 0;
-            if (outputs == nullptr || outputCount < fx->getNumOutputs())
+            if (outputs == nullptr || outputCount < fx.getNumOutputs())
                 return kResultNullArgument;
             if (m_firstWindow)
-                m_latency = std::max(fx->getProcessor()->getLatencySamples(), 0);
+                m_latency = std::max(fx.getProcessor()->getLatencySamples(), 0);
             if (m_latency > 0 && window <= m_latency)
                 return kResultWindowWithinLatency;
 
             const int processed = m_firstWindow ? window : window - m_latency;
             const auto in =
-                inputChannels(inputs, inputCount, fx->getNumInputs(), m_firstWindow ? 0 : m_latency);
-            fx->process(in.data(), outputs, processed, false, JuceAAX_Processor::kOfflineRender);
+                inputChannels(inputs, inputCount, fx.getNumInputs(), m_firstWindow ? 0 : m_latency);
+            fx.process(in.data(), outputs, processed, false, JuceAAX_Processor::kOfflineRender);
             // The first window's output starts with the processing delay: the rest moves to the front.
             if (m_firstWindow && m_latency > 0)
                 for (std::int32_t k = 0; k < outputCount; ++k)

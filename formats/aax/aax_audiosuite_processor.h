@@ -43,7 +43,10 @@ public:
 private:
     // The instance's processor object, or null after the warning line.
     JuceAAX_Processor* effect() const;
-    // A pass's begin or end hook on the instance's processor; -20004 without one.
+    // The body's answer for the instance's processor object: -20004 without one, 0x8000FFFF when it throws.
+    template <typename Body>
+    vk::aax::Result withEffect(Body&& body);
+    // A pass's begin or end hook on the instance's processor.
     template <typename Hook>
     vk::aax::Result runPassHook(Hook&& hook);
 
