@@ -113,8 +113,8 @@ TEST_F(AaxProcessor, BypassReadsOffOrBypassedWhereverTheHostAsks)
     EXPECT_EQ(fx->GetParameterValueString(kMasterBypassId, &out, 32), kResultOk);
     EXPECT_EQ(out.StdString(), "Bypassed");
     EXPECT_TRUE(instance.object->isBypassed());
-    // The full texts shown parse back. "on" and "bypass" name no state of ours ("bypass" would read as not
-    // bypassed), and the short "Byp" is for display only: they are refused and change nothing.
+    // Only the two full texts shown parse back; other spellings (the display-only "Byp", "on", "bypass",
+    // another case) are refused and write nothing.
     const std::tuple<const char*, Result, double> parses[] = {
         {"Off", kResultOk, 0.0},
         {"Bypassed", kResultOk, 1.0},
