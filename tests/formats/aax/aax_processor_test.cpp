@@ -126,7 +126,8 @@ TEST_F(AaxProcessor, BypassReadsOffOrBypassedWhereverTheHostAsks)
     for (const auto& [text, result, expected] : parses)
     {
         double parsed = -1.0;
-        EXPECT_EQ(fx->GetParameterValueFromString(kMasterBypassId, &parsed, AAX_CString(text)), result) << text;
+        EXPECT_EQ(fx->GetParameterValueFromString(kMasterBypassId, &parsed, AAX_CString(text)), result)
+            << text;
         EXPECT_EQ(parsed, expected) << text;
     }
 }
