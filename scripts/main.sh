@@ -27,7 +27,8 @@ quietly "$logs/setup.log" "$root_dir/scripts/setup.sh"
 export CCACHE_SLOPPINESS=time_macros
 export CCACHE_NOHASHDIR=1
 export CCACHE_BASEDIR="$root_dir"
-quietly "$logs/configure.log" cmake -S "$root_dir" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
+source "$root_dir/scripts/cmake_args.sh"
+quietly "$logs/configure.log" cmake -S "$root_dir" -B "$dir" "${vk_release_cmake_args[@]}"
 quietly "$logs/build.log" cmake --build "$dir" -j "${VK_JOBS:-$(nproc)}"
 echo "built in $dir (logs in $logs)"
 

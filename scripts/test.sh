@@ -22,6 +22,7 @@ failed=0
 # the server's atoms alive between test processes.
 source "$root_dir/scripts/private_xvfb.sh"
 use_private_xvfb 91
+source "$root_dir/scripts/cmake_args.sh"
 
 # run_suite <name> <ctest args> <build target, empty for all> -- <cmake args...>
 run_suite() {
@@ -29,7 +30,7 @@ run_suite() {
     shift 4
     local dir="$root_dir/build/$name"
     echo "=== $name: configure and build"
-    cmake -S "$root_dir" -B "$dir" -G Ninja -DVK_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
+    cmake -S "$root_dir" -B "$dir" "$@" >/dev/null
     cmake --build "$dir" -j "$jobs" ${target:+--target "$target"}
     echo "=== $name: test"
     local log="$dir/ctest.log"
@@ -42,11 +43,11 @@ run_suite() {
     [ "$rc" -eq 0 ] || failed=1
 }
 
-run_suite release "" "" -- -DCMAKE_BUILD_TYPE=Release
-run_suite asan-ubsan "" "" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_SANITIZE=address,undefined \
-    -DVK_BUILD_BENCHMARKS=OFF -DVK_BUILD_HOST_TOOLS=OFF
-run_suite tsan "-L threads" vk_thread_tests -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVK_SANITIZE=thread \
-    -DVK_BUILD_BENCHMARKS=OFF -DVK_BUILD_HOST_TOOLS=OFF
+run_suite release "" "" -- "${vk_release_cmake_args[@]}"
+run_suite asan-ubsan "" "" -- "${vk_cmake_args[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVK_SANITIZE=address,undefined -DVK_BUILD_BENCHMARKS=OFF -DVK_BUILD_HOST_TOOLS=OFF
+run_suite tsan "-L threads" vk_thread_tests -- "${vk_cmake_args[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVK_SANITIZE=thread -DVK_BUILD_BENCHMARKS=OFF -DVK_BUILD_HOST_TOOLS=OFF
 
 # Bounded libFuzzer runs over the readers of untrusted input (clang build of its own; scripts/fuzz.sh).
 if "$root_dir/scripts/fuzz.sh" "${VK_FUZZ_SECONDS:-60}"; then

@@ -6,10 +6,15 @@
 // later window reads its input as far ahead as the output has been held back, so that the rendered file
 // stays aligned with its source.
 //
-// Windows no longer than the latency still drop the latency as it passes: nothing is reported until the
-// dropped samples are used up, and no count is ever negative.
+// The latency is read at the first window of a render pass and holds for the whole pass, so that a change
+// in between cannot drop or repeat samples. A window no longer than the latency is refused with -20030
+// and changes nothing: it could never report a sample, and a host offering it again would wait forever.
+// Too few host outputs are refused the same way.
 //
-// [the host's offline thread, one call at a time] The analysis pass allocates its scratch output.
+// Nothing the processor or an allocation throws reaches the host: such a call answers 0x8000FFFF.
+//
+// [the host's offline thread, one call at a time] Each window allocates its channel lists; the analysis
+// pass also allocates its scratch output.
 
 #include "formats/aax/aax_host_processor.h"
 
@@ -38,12 +43,16 @@ public:
 private:
     // The instance's processor object, or null after the warning line.
     JuceAAX_Processor* effect() const;
+    // The body's answer for the instance's processor object: -20004 without one, 0x8000FFFF when it throws.
+    template <typename Body>
+    vk::aax::Result withEffect(Body&& body);
+    // A pass's begin or end hook on the instance's processor.
+    template <typename Hook>
+    vk::aax::Result runPassHook(Hook&& hook);
 
     bool m_firstWindow = true;
-    // Input samples already processed beyond the start of the host's next window.
-    std::int64_t m_lead = 0;
-    // Delayed output samples still to drop from the front of the result.
-    std::int64_t m_toDrop = 0;
+    // The render pass's latency, read at its first window.
+    int m_latency = 0;
 };
 
 } // namespace AAXClasses

@@ -3,6 +3,7 @@
 // from the product's creation function.
 
 #include "formats/aax/aax_effect_description.h"
+#include "formats/aax/aax_exception_boundary.h"
 #include "formats/aax/aax_host_services.h"
 #include "formats/aax/aax_juce_runtime.h"
 #include "formats/aax/acf_unknown_object.h"
@@ -21,30 +22,17 @@ namespace
 // from loading on.
 const bool g_creationFunctionSet = (setProcessorFactory(&createPluginFilter), true);
 
-template <typename Body>
-Result guarded(Body&& body) noexcept
-{
-    try
-    {
-        return body();
-    }
-    catch (...)
-    {
-        return kResultUnexpected;
-    }
-}
-
 } // namespace
 
 VK_AAX_EXPORT Result ACFRegisterPlugin(IACFUnknown* host, IACFUnknown** collection)
 {
-    return guarded(
+    return answerWithoutThrowing(
         [&] { return RegisterPlugin(host, collection, &AAXClasses::GetEffectDescriptions); });
 }
 
 VK_AAX_EXPORT Result ACFRegisterComponent(IACFUnknown*, std::uint32_t, IACFUnknown** component)
 {
-    return guarded(
+    return answerWithoutThrowing(
         [&]
         {
             if (component != nullptr)
@@ -55,7 +43,7 @@ VK_AAX_EXPORT Result ACFRegisterComponent(IACFUnknown*, std::uint32_t, IACFUnkno
 
 VK_AAX_EXPORT Result ACFGetClassFactory(IACFUnknown*, const Guid&, const Guid&, void** factory)
 {
-    return guarded(
+    return answerWithoutThrowing(
         [&]
         {
             if (factory != nullptr)
@@ -66,12 +54,12 @@ VK_AAX_EXPORT Result ACFGetClassFactory(IACFUnknown*, const Guid&, const Guid&, 
 
 VK_AAX_EXPORT Result ACFCanUnloadNow()
 {
-    return guarded([] { return Result(CACFUnknown::LiveObjectCount()); });
+    return answerWithoutThrowing([] { return Result(CACFUnknown::LiveObjectCount()); });
 }
 
 VK_AAX_EXPORT Result ACFStartup(IACFUnknown* host)
 {
-    return guarded(
+    return answerWithoutThrowing(
         [&]
         {
             if (host != nullptr)
@@ -82,7 +70,7 @@ VK_AAX_EXPORT Result ACFStartup(IACFUnknown* host)
 
 VK_AAX_EXPORT Result ACFShutdown(IACFUnknown*)
 {
-    return guarded(
+    return answerWithoutThrowing(
         []
         {
             SetHostServices(nullptr);
@@ -92,7 +80,7 @@ VK_AAX_EXPORT Result ACFShutdown(IACFUnknown*)
 
 VK_AAX_EXPORT Result ACFGetSDKVersion(std::uint64_t* version)
 {
-    return guarded(
+    return answerWithoutThrowing(
         [&]
         {
             if (version == nullptr)

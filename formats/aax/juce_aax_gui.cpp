@@ -1,10 +1,10 @@
 #include "formats/aax/juce_aax_gui.h"
 
+#include "formats/aax/aax_exception_boundary.h"
 #include "formats/aax/juce_aax_processor.h"
 #include "processor/vk_processor_base.h"
 
 #include <cstdio>
-#include <new>
 
 namespace AAXClasses
 {
@@ -66,8 +66,7 @@ JuceAAX_GUI::~JuceAAX_GUI()
 
 IACFUnknown* JuceAAX_GUI::Create()
 {
-    auto* object = new (std::nothrow) JuceAAX_GUI();
-    return object != nullptr ? object->GetControllingUnknown() : nullptr;
+    return createForHost<JuceAAX_GUI>();
 }
 
 std::uint32_t JuceAAX_GUI::modifierWord(const juce::ModifierKeys& modifiers) noexcept

@@ -1,5 +1,6 @@
 #include "formats/aax/juce_aax_processor.h"
 
+#include "formats/aax/aax_exception_boundary.h"
 #include "formats/aax/aax_stem_formats.h"
 #include "formats/aax/aax_transport_position.h"
 #include "processor/vk_processor_base.h"
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <string>
 
 namespace AAXClasses
@@ -115,8 +115,7 @@ JuceAAX_Processor::~JuceAAX_Processor()
 
 IACFUnknown* JuceAAX_Processor::Create()
 {
-    auto* object = new (std::nothrow) JuceAAX_Processor();
-    return object != nullptr ? object->GetControllingUnknown() : nullptr;
+    return createForHost<JuceAAX_Processor>();
 }
 
 Result JuceAAX_Processor::EffectInit()

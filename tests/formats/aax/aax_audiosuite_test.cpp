@@ -5,6 +5,9 @@
 #include "formats/aax/aax_audiosuite_processor.h"
 #include "tests/formats/aax/binding_test_support.h"
 
+#include <algorithm>
+#include <functional>
+#include <new>
 #include <numeric>
 #include <vector>
 
@@ -47,10 +50,32 @@ struct Window
     std::vector<float*> outPointers;
 };
 
+// A processor whose offline blocks fail as an allocation fails, until told otherwise.
+class FailingProcessor : public TestProcessor
+{
+public:
+    using TestProcessor::TestProcessor;
+    void processOfflineAnalysisBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override
+    {
+        if (m_failing)
+            throw std::bad_alloc();
+        TestProcessor::processOfflineAnalysisBlock(buffer, midi);
+    }
+    void processOfflineRenderBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override
+    {
+        if (m_failing)
+            throw std::bad_alloc();
+        TestProcessor::processOfflineRenderBlock(buffer, midi);
+    }
+    bool m_failing = true;
+};
+
 class AaxAudioSuite : public BindingTest
 {
 protected:
-    AaxAudioSuite() : instance(host)
+    // The instance's processor comes from `maker` (the test processor without one).
+    explicit AaxAudioSuite(std::function<VkJuceProcessorBase*(int)> maker = nullptr)
+        : instance(hostMaking(std::move(maker)))
     {
         host.setEffectParameters(instance.object->GetControllingUnknown());
         void* facing = nullptr;
@@ -65,13 +90,20 @@ protected:
         host.setEffectParameters(nullptr);
     }
 
-    // Renders one window at `location` of `source`; the reported size.
-    std::int32_t render(const Source& source, int location, int size, Window** kept = nullptr)
+    FakeHost& hostMaking(std::function<VkJuceProcessorBase*(int)> maker)
+    {
+        processorMaker() = std::move(maker);
+        return host;
+    }
+
+    // Renders one window at `location` of `source`, expecting `result`; the reported size.
+    std::int32_t render(const Source& source, int location, int size, Window** kept = nullptr,
+                        Result result = kResultOk)
     {
         windows.push_back(std::make_unique<Window>(source, location, size));
         auto& w = *windows.back();
         std::int32_t window = size;
-        EXPECT_EQ(suite->RenderAudio(w.inPointers.data(), 2, w.outPointers.data(), 2, &window), kResultOk);
+        EXPECT_EQ(suite->RenderAudio(w.inPointers.data(), 2, w.outPointers.data(), 2, &window), result);
         if (kept != nullptr)
             *kept = &w;
         return window;
@@ -108,34 +140,39 @@ TEST_F(AaxAudioSuite, LatencyIsDroppedFromTheFrontAndLaterWindowsReadAhead)
     EXPECT_EQ(render(source, 0, 1024, &w), 960);
     for (int i = 0; i < 960; ++i)
         ASSERT_EQ(w->out[0][std::size_t(i)], source.data[0][std::size_t(64 + i)]) << i;
-    // The host's next window starts where the reported output ended; it is read 64 samples in.
+    // The host's next window starts where the reported output ended; it is read 64 samples in, also when
+    // the processor's latency changes within the pass.
+    instance.processor().setLatencySamples(10);
     EXPECT_EQ(render(source, 960, 1024, &w), 960);
     for (int i = 0; i < 960; ++i)
         ASSERT_EQ(w->out[1][std::size_t(i)], source.data[1][std::size_t(1024 + i)]) << i;
 
-    // A new pass drops the latency again.
+    // A new pass reads the latency again.
     ASSERT_EQ(suite->PreRender(), kResultOk);
-    EXPECT_EQ(render(source, 0, 1024, &w), 960);
-    EXPECT_EQ(w->out[0][0], source.data[0][64]);
+    EXPECT_EQ(render(source, 0, 1024, &w), 1014);
+    EXPECT_EQ(w->out[0][0], source.data[0][10]);
 }
 
-TEST_F(AaxAudioSuite, WindowsWithinTheLatencyReportNothingAndStayAligned)
+TEST_F(AaxAudioSuite, WindowsWithinTheLatencyAreRefusedAndChangeNothing)
 {
     instance.processor().setLatencySamples(64);
     Source source(1024);
     ASSERT_EQ(suite->PreRender(), kResultOk);
-    EXPECT_EQ(render(source, 0, 40), 0);
-    EXPECT_EQ(render(source, 0, 0), 0);
     Window* w = nullptr;
-    // 40 samples are already consumed and 24 still to drop: 60 new samples give 36.
+    for (const int size : {40, 64, 0})
+    {
+        EXPECT_EQ(render(source, 0, size, &w, kResultNullArgument), 0) << size;
+        EXPECT_TRUE(std::all_of(w->out[0].begin(), w->out[0].end(), [](float x) { return x == -1.0f; }));
+    }
+    EXPECT_EQ(instance.processor().m_renderBlocks.load(), 0);
+    // The first window the pass accepts drops the latency from its front.
     EXPECT_EQ(render(source, 0, 100, &w), 36);
     for (int i = 0; i < 36; ++i)
         ASSERT_EQ(w->out[0][std::size_t(i)], source.data[0][std::size_t(64 + i)]) << i;
-    EXPECT_EQ(render(source, 36, 200, &w), 200 - 64);
-    EXPECT_EQ(w->out[0][0], source.data[0][100]);
-    // A window shorter than what was read ahead gives nothing and writes nothing.
-    EXPECT_EQ(render(source, 172, 64, &w), 0);
+    EXPECT_EQ(render(source, 36, 64, &w, kResultNullArgument), 0);
     EXPECT_EQ(w->out[0][0], -1.0f);
+    EXPECT_EQ(render(source, 36, 65, &w), 1);
+    EXPECT_EQ(w->out[0][0], source.data[0][100]);
 }
 
 TEST_F(AaxAudioSuite, AnalysisSeesTheWindowLessTheLatency)
@@ -154,7 +191,7 @@ TEST_F(AaxAudioSuite, AnalysisSeesTheWindowLessTheLatency)
     for (std::int32_t shortWindow : {100, 50, 0, -7})
     {
         window = shortWindow;
-        EXPECT_EQ(suite->AnalyzeAudio(w.inPointers.data(), 2, &window), kResultOk);
+        EXPECT_EQ(suite->AnalyzeAudio(w.inPointers.data(), 2, &window), kResultNullArgument);
         EXPECT_EQ(window, 0) << shortWindow;
     }
     EXPECT_EQ(instance.processor().m_analysisBlocks.load(), 1);
@@ -171,6 +208,34 @@ TEST_F(AaxAudioSuite, TooFewHostOutputsAreRefused)
               kResultNullArgument);
     EXPECT_EQ(window, 0);
     EXPECT_EQ(w.out[0][0], -1.0f);
+}
+
+class AaxAudioSuiteFailing : public AaxAudioSuite
+{
+protected:
+    AaxAudioSuiteFailing() : AaxAudioSuite([](int type) { return new FailingProcessor(type); }) {}
+    FailingProcessor& processor() const { return dynamic_cast<FailingProcessor&>(instance.processor()); }
+};
+
+TEST_F(AaxAudioSuiteFailing, AWindowWhoseProcessingThrowsAnswersAnErrorAndTheNextOneWorks)
+{
+    Source source(256);
+    Window w(source, 0, 256);
+    ASSERT_EQ(suite->PreAnalyze(), kResultOk);
+    std::int32_t window = 256;
+    EXPECT_EQ(suite->AnalyzeAudio(w.inPointers.data(), 2, &window), kResultUnexpected);
+    EXPECT_EQ(window, 0);
+    ASSERT_EQ(suite->PreRender(), kResultOk);
+    window = 256;
+    EXPECT_EQ(suite->RenderAudio(w.inPointers.data(), 2, w.outPointers.data(), 2, &window),
+              kResultUnexpected);
+    EXPECT_EQ(window, 0);
+
+    processor().m_failing = false;
+    window = 256;
+    EXPECT_EQ(suite->AnalyzeAudio(w.inPointers.data(), 2, &window), kResultOk);
+    EXPECT_EQ(window, 256);
+    EXPECT_EQ(render(source, 0, 256), 256);
 }
 
 TEST_F(BindingTest, AudioSuiteWithoutOurInstanceRefusesEveryPass)

@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -110,10 +113,54 @@ TEST_F(AaxProcessor, BypassReadsOffOrBypassedWhereverTheHostAsks)
     EXPECT_EQ(fx->GetParameterValueString(kMasterBypassId, &out, 32), kResultOk);
     EXPECT_EQ(out.StdString(), "Bypassed");
     EXPECT_TRUE(instance.object->isBypassed());
-    // Its own text parses back: the delegate's texts are the ones shown.
-    double parsed = -1.0;
-    EXPECT_EQ(fx->GetParameterValueFromString(kMasterBypassId, &parsed, AAX_CString("Off")), kResultOk);
-    EXPECT_EQ(parsed, 0.0);
+    // Only the two full texts shown parse back; other spellings (the display-only "Byp", "on", "bypass",
+    // another case) are refused and write nothing.
+    const std::tuple<const char*, Result, double> parses[] = {
+        {"Off", kResultOk, 0.0},
+        {"Bypassed", kResultOk, 1.0},
+        {"on", kResultConversionFailed, -1.0},
+        {"bypass", kResultConversionFailed, -1.0},
+        {"Byp", kResultConversionFailed, -1.0},
+        {"bypassed", kResultConversionFailed, -1.0},
+    };
+    for (const auto& [text, result, expected] : parses)
+    {
+        double parsed = -1.0;
+        EXPECT_EQ(fx->GetParameterValueFromString(kMasterBypassId, &parsed, AAX_CString(text)), result)
+            << text;
+        EXPECT_EQ(parsed, expected) << text;
+    }
+}
+
+TEST_F(AaxProcessor, AHostWithoutASampleRatePreparesAt44100)
+{
+    for (const float rate : {0.0f, -48000.0f, std::numeric_limits<float>::quiet_NaN()})
+    {
+        host.controller().sampleRate = rate;
+        Instance instance(host);
+        ASSERT_EQ(instance.initResult, kResultOk);
+        EXPECT_EQ(instance.processor().getSampleRate(), 44100.0) << rate;
+    }
+}
+
+TEST_F(AaxProcessor, AProcessorThatCannotBeMadeLeavesTheFactoryWithNothing)
+{
+    const auto liveBefore = CACFUnknown::LiveObjectCount();
+    const std::function<VkJuceProcessorBase*(int)> makers[] = {
+        [](int) -> VkJuceProcessorBase* { throw std::bad_alloc(); },
+        [](int) -> VkJuceProcessorBase* { throw std::runtime_error("no settings folder"); },
+        [](int) -> VkJuceProcessorBase* { throw 7; },
+    };
+    for (const auto& maker : makers)
+    {
+        processorMaker() = maker;
+        EXPECT_EQ(JuceAAX_Processor::Create(), nullptr);
+        EXPECT_EQ(CACFUnknown::LiveObjectCount(), liveBefore);
+    }
+    // The next creation works.
+    processorMaker() = nullptr;
+    Instance instance(host);
+    EXPECT_EQ(instance.initResult, kResultOk);
 }
 
 TEST_F(AaxProcessor, ParameterTextIsForTheValueAskedAbout)
