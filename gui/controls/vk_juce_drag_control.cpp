@@ -234,6 +234,7 @@ void VkJuceDragControl::render(int elapsedMs)
     auto& cache = top->getStateCache();
     GlApi& gl = top->getGlApi();
     const float alpha = getAlpha();
+    const auto area = getRenderBounds().withZeroOrigin();
 
     if (barMode.load())
     {
@@ -241,7 +242,7 @@ void VkJuceDragControl::render(int elapsedMs)
         cache.setBlending(true);
         cache.setColour(getControlColour());
         cache.apply();
-        gl.recti(0, 0, getWidth(), getHeight());
+        gl.recti(0, 0, area.getWidth(), area.getHeight());
         const int index = getParameterIndex();
         if (auto* processor = getProcessor(); processor != nullptr && index != noParameter)
         {
@@ -251,7 +252,7 @@ void VkJuceDragControl::render(int elapsedMs)
         cache.setTexturing(false);
         cache.setColour(juce::Colours::black.withAlpha(1.0f - alpha));
         cache.apply();
-        gl.recti(0, 0, getWidth(), getHeight());
+        gl.recti(0, 0, area.getWidth(), area.getHeight());
         return;
     }
 
@@ -260,7 +261,7 @@ void VkJuceDragControl::render(int elapsedMs)
     stateTexture.upload(*this);
     const juce::Colour tint = customTintOn.load() ? customTint.get() : juce::Colours::white;
     cache.setColour(tint.withAlpha(tint.getFloatAlpha() * alpha));
-    stateTexture.draw(getLocalBounds());
+    stateTexture.draw(area);
     renderHoverOverlay(!isActive());
     renderFrameHighlight();
 }

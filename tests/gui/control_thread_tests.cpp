@@ -1,13 +1,16 @@
-// The message thread changes controls (texts, images, colours, values, children) while a render thread draws
-// them. Run under ThreadSanitizer in CI: every field the renderer reads must be handed over without a race,
-// and no image or string may be freed while a frame draws it.
+// The message thread changes controls and displays (texts, images, colours, values, children, bounds) while
+// a render thread draws them. Run under ThreadSanitizer in CI: every field the renderer reads must be handed
+// over without a race, and no image or string may be freed while a frame draws it.
 #include "editor_test_support.h"
 #include "message_pump.h"
 
+#include "c_freq_graph.h"
 #include "controls/vk_juce_drag_control.h"
 #include "controls/vk_juce_scalable_button.h"
 #include "controls/vk_juce_slider.h"
 #include "controls/vk_juce_text_edit.h"
+#include "vk_juce_control_points_controller.h"
+#include "vk_juce_dynamic_display_level_meter.h"
 
 #include <gtest/gtest.h>
 
@@ -108,4 +111,104 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
     renderer.join();
     EXPECT_GE(frames.load(), 10);
     EXPECT_EQ(field.getText(), texts[1999 % 3]);
+}
+
+namespace
+{
+class Handles : public VkJuceControlPointsController
+{
+public:
+    using VkJuceControlPointsController::VkJuceControlPointsController;
+    ~Handles() override { leaveRenderWalk(); }
+    void updatePoints() override {}
+};
+
+struct SteadySource : VkJuceDisplaySource
+{
+    float getValue() const override { return -12.0f; }
+};
+} // namespace
+
+TEST(ControlThreads, ControlsAndDisplaysResizedWhileTheRenderThreadDrawsThem)
+{
+    // Frames take every size from the render copy of the bounds: juce's own bounds are plain fields that
+    // setBounds rewrites here while the render thread draws.
+    EditorHarness h;
+    auto& editor = *h.editor;
+    juce::Image strip(juce::Image::ARGB, 24, 24, true);
+    strip.clear(strip.getBounds(), juce::Colours::red);
+
+    VkJuceButton rectangle("m_rect");
+    rectangle.setText("On", VkJuceButton::allStates);
+    rectangle.setFrameHighlight(true);
+    VkJuceButton framed("m_framed");
+    framed.setStateImage(strip, 0);
+    framed.setFrameImage(strip, 0, 0, {1, 1});
+    VkJuceScalableButton scalable("m_scalable");
+    scalable.setStateImage(strip, 0);
+    scalable.setText("Scaled", VkJuceButton::allStates);
+    VkJuceDragControl knob("m_knob"), bar("m_bar");
+    knob.setStateImage(strip, 0);
+    knob.setFrameHighlight(true);
+    bar.setBarMode(true);
+    bar.attachToParameter(3, &editor);
+    VkJuceTextEdit field("m_name");
+    field.setText("A name");
+    VkJuceSlider slider("m_slider");
+    slider.setStateImage(strip, 0);
+    slider.setTrackColour(juce::Colours::grey);
+    ManualDisplayClock clock;
+    SteadySource level;
+    VkJuceDynamicDisplayLevelMeter meter("m_meter", clock);
+    meter.setDataSource(&level);
+    Handles handles(clock);
+    handles.getTexture(0).setImage(strip);
+    VkControlPoint point;
+    point.x = point.y = 20.0f;
+    point.size = 4.0f;
+    point.texture = &handles.getTexture(0);
+    point.keepInside = true;
+    handles.setPoint(0, point);
+    handles.setPointCount(1);
+    CFreqGraph graph(clock);
+
+    std::vector<VkJuceControl*> all{&rectangle, &framed, &scalable, &knob, &bar,
+                                    &field,     &meter,  &handles,  &graph};
+    for (auto* c : all)
+        editor.addControl(c, -1);
+    editor.addControl(&slider, -1);
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0};
+    editor.getOglComponent().setRenderingEnabled(true);
+    std::thread renderer(
+        [&]
+        {
+            while (!stop.load())
+            {
+                editor.getOglComponent().renderOpenGL();
+                h.gl.clearCalls();
+                h.gl.uploads.clear();
+                clock.advance(16);
+                frames.fetch_add(1);
+            }
+        });
+
+    const int rounds = 300;
+    for (int i = 0; i < rounds; ++i)
+    {
+        const int grow = i % 17;
+        for (size_t k = 0; k < all.size(); ++k)
+            all[k]->setBounds((int)k * 30, i % 5, 20 + grow, 12 + (grow * 3) % 40);
+        slider.setTrackBounds({280 + i % 3, 5, 8, 60 + grow}, true);
+        if (i % 30 == 0) // now and then the frames must have drawn the sizes in between
+            pumpUntil([&, seen = frames.load()] { return frames.load() > seen; }, 2000);
+    }
+
+    pumpUntil([&] { return frames.load() >= 10; }, 20000);
+    stop.store(true);
+    renderer.join();
+    EXPECT_GE(frames.load(), 10);
+    for (auto* c : all)
+        EXPECT_EQ(c->getRenderBounds(), c->getBounds()) << c->getName();
 }
