@@ -13,9 +13,9 @@ namespace
 {
 // Beyond this a decibel scale means nothing, and segment arithmetic in int would overflow.
 constexpr float largestScaleValue = 100000.0f;
-// A very narrow scale puts 0 dB billions of pixels away from the meter, far beyond int. Positions are
-// worked out in 64 bits from products held within +-2^40, and what reaches GL is held within +-2^30:
-// far off every screen, yet the sum of two such positions still fits an int.
+// A very narrow scale far from 0 dB puts 0 dB billions of pixels away from the meter, beyond int.
+// Positions are worked out in 64 bits from products held within +-2^40 (exact in both types), and what
+// reaches GL within +-2^30, far off every screen.
 constexpr float farProduct = 1099511627776.0f; // 2^40
 constexpr int64_t farPixel = int64_t{1} << 30;
 
