@@ -14,10 +14,57 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 using namespace vk;
 using namespace vk::test;
+
+namespace
+{
+/** Draws the harness's editor on a thread of its own, frame after frame, until stopped; afterFrame runs on
+    that thread after each. */
+class RenderThread
+{
+public:
+    explicit RenderThread(
+        EditorHarness& h, std::function<void()> afterFrame = [] {})
+    {
+        h.editor->getOglComponent().setRenderingEnabled(true);
+        thread = std::thread(
+            [this, &h, afterFrame]
+            {
+                while (!stopping.load())
+                {
+                    h.editor->getOglComponent().renderOpenGL();
+                    h.gl.clearCalls();
+                    h.gl.uploads.clear();
+                    afterFrame();
+                    frames.fetch_add(1);
+                }
+            });
+    }
+    ~RenderThread() { stop(); }
+
+    /** Once the thread has drawn at least `count` frames (bounded), stops it. */
+    void stopAfter(int count)
+    {
+        pumpUntil([&] { return frames.load() >= count; }, 20000);
+        stop();
+    }
+    void stop()
+    {
+        if (!stopping.exchange(true))
+            thread.join();
+    }
+
+    std::atomic<int> frames{0};
+
+private:
+    std::atomic<bool> stopping{false};
+    std::thread thread;
+};
+} // namespace
 
 TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
 {
@@ -56,20 +103,7 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
     const juce::Image images[2] = {solid(16, 64, juce::Colours::red), solid(16, 64, juce::Colours::blue)};
     const juce::String texts[3] = {"Wide", "A much longer preset name to draw", ""};
 
-    std::atomic<bool> stop{false};
-    std::atomic<int> frames{0};
-    editor.getOglComponent().setRenderingEnabled(true);
-    std::thread renderer(
-        [&]
-        {
-            while (!stop.load())
-            {
-                editor.getOglComponent().renderOpenGL();
-                h.gl.clearCalls();
-                h.gl.uploads.clear();
-                frames.fetch_add(1);
-            }
-        });
+    RenderThread renderer(h);
 
     for (int i = 0; i < 2000; ++i)
     {
@@ -106,10 +140,8 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
     }
 
     // Bounded: the renderer must have drawn while the changes ran.
-    pumpUntil([&] { return frames.load() >= 10; }, 20000);
-    stop.store(true);
-    renderer.join();
-    EXPECT_GE(frames.load(), 10);
+    renderer.stopAfter(10);
+    EXPECT_GE(renderer.frames.load(), 10);
     EXPECT_EQ(field.getText(), texts[1999 % 3]);
 }
 
@@ -178,21 +210,7 @@ TEST(ControlThreads, ControlsAndDisplaysResizedWhileTheRenderThreadDrawsThem)
         editor.addControl(c, -1);
     editor.addControl(&slider, -1);
 
-    std::atomic<bool> stop{false};
-    std::atomic<int> frames{0};
-    editor.getOglComponent().setRenderingEnabled(true);
-    std::thread renderer(
-        [&]
-        {
-            while (!stop.load())
-            {
-                editor.getOglComponent().renderOpenGL();
-                h.gl.clearCalls();
-                h.gl.uploads.clear();
-                clock.advance(16);
-                frames.fetch_add(1);
-            }
-        });
+    RenderThread renderer(h, [&] { clock.advance(16); });
 
     const int rounds = 300;
     for (int i = 0; i < rounds; ++i)
@@ -202,13 +220,11 @@ TEST(ControlThreads, ControlsAndDisplaysResizedWhileTheRenderThreadDrawsThem)
             all[k]->setBounds((int)k * 30, i % 5, 20 + grow, 12 + (grow * 3) % 40);
         slider.setTrackBounds({280 + i % 3, 5, 8, 60 + grow}, true);
         if (i % 30 == 0) // now and then the frames must have drawn the sizes in between
-            pumpUntil([&, seen = frames.load()] { return frames.load() > seen; }, 2000);
+            pumpUntil([&, seen = renderer.frames.load()] { return renderer.frames.load() > seen; }, 2000);
     }
 
-    pumpUntil([&] { return frames.load() >= 10; }, 20000);
-    stop.store(true);
-    renderer.join();
-    EXPECT_GE(frames.load(), 10);
+    renderer.stopAfter(10);
+    EXPECT_GE(renderer.frames.load(), 10);
     for (auto* c : all)
         EXPECT_EQ(c->getRenderBounds(), c->getBounds()) << c->getName();
 }
