@@ -22,13 +22,12 @@ using namespace vk::test;
 
 namespace
 {
-/** Draws the harness's editor on a thread of its own, frame after frame, until stopped; afterFrame runs on
-    that thread after each. */
+/** Draws the harness's editor on a thread of its own, frame after frame, until stopped; afterFrame, when
+    given, runs on that thread after each. */
 class RenderThread
 {
 public:
-    explicit RenderThread(
-        EditorHarness& h, std::function<void()> afterFrame = [] {})
+    explicit RenderThread(EditorHarness& h, std::function<void()> afterFrame = {})
     {
         h.editor->getOglComponent().setRenderingEnabled(true);
         thread = std::thread(
@@ -39,7 +38,8 @@ public:
                     h.editor->getOglComponent().renderOpenGL();
                     h.gl.clearCalls();
                     h.gl.uploads.clear();
-                    afterFrame();
+                    if (afterFrame)
+                        afterFrame();
                     frames.fetch_add(1);
                 }
             });
