@@ -59,6 +59,9 @@ void ModalTextEditor::checkWindow()
 
 void ModalTextEditor::focusLost(FocusChangeType cause)
 {
+    // Committing hands the text to the user, and a listener of the user's control may delete that control,
+    // and with it this editor: the base class's handling must then not run.
+    juce::Component::SafePointer<juce::Component> self(this);
     if (user != nullptr)
     {
         if ((juce::Time::getCurrentTime() - startTime).inMilliseconds() >= settleTimeMs)
@@ -72,7 +75,8 @@ void ModalTextEditor::focusLost(FocusChangeType cause)
                 peer->toFront(true);
         }
     }
-    juce::TextEditor::focusLost(cause);
+    if (self != nullptr)
+        juce::TextEditor::focusLost(cause);
 }
 
 void ModalTextEditor::inputAttemptWhenModal()

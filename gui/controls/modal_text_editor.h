@@ -27,7 +27,9 @@ public:
 
     /** Shows the editor for the user; an edit still open for another user is committed first. */
     void start(ModalTextEditorUser* user);
-    /** Ends the edit: the user receives the editor's text, or the starting text when cancelled. */
+    /** Ends the edit: the user receives the editor's text, or the starting text when cancelled. The user
+        may delete itself, and with it this editor, while it receives the text; nothing here touches this
+        object afterwards. */
     void endEdit(bool cancel);
 
     bool isEditing() const noexcept { return user != nullptr; }

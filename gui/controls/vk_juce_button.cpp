@@ -3,6 +3,8 @@
 #include "named_read_write_lock.h"
 #include "vk_ogl_component.h"
 
+#include "platform/vk_launcher.h"
+
 #include <cmath>
 
 namespace vk
@@ -211,8 +213,10 @@ void VkJuceButton::mouseUp(const juce::MouseEvent& event)
         if (self == nullptr)
             return;
     }
+    // The desktop's opener gets the address as one argument of its own; the framework's opener would hand
+    // it to a shell, which runs "$(...)" in it, or runs the target itself when it names an executable file.
     if (url.isNotEmpty() && clicked)
-        juce::URL(url).launchInDefaultBrowser();
+        platform::openWithDesktop(url.toStdString());
 }
 
 void VkJuceButton::blinkIfDue()
@@ -244,7 +248,8 @@ void VkJuceButton::render(int elapsedMs)
         return;
     ScopedReadWriteGuard guard(top->getLock(), ScopedReadWriteGuard::shared, ScopedReadWriteGuard::oneAttempt,
                                "void __cdecl VkJuceButton::render(int)");
-    if (!guard.isAcquired() || getWidth() == 0 || getHeight() == 0)
+    const auto area = getRenderBounds().withZeroOrigin();
+    if (!guard.isAcquired() || area.isEmpty())
         return;
 
     const int i = isOn() ? 1 : 0;
@@ -261,7 +266,7 @@ void VkJuceButton::render(int elapsedMs)
         cache.setBlending(!c.isOpaque());
         cache.setColour(c);
         cache.apply();
-        gl.recti(0, 0, getWidth(), getHeight());
+        gl.recti(0, 0, area.getWidth(), area.getHeight());
     }
     else if (stateTexture.hasImage())
     {
@@ -304,7 +309,7 @@ void VkJuceButton::updateStateRect()
         const juce::SpinLock::ScopedLockType sl(renderDataLock);
         position = stateImagePositions[isOn() ? 1 : 0];
     }
-    stateTexture.draw(juce::Rectangle<int>(position.x, position.y, getWidth(), getHeight()));
+    stateTexture.draw(getRenderBounds().withPosition(position));
 }
 
 void VkJuceButton::renderStateFrame()
@@ -325,9 +330,10 @@ void VkJuceButton::renderStateFrame()
         offset = frameOffsets[(size_t)i];
     }
     const int w = image.getWidth(), h = image.getHeight();
+    const auto area = getRenderBounds();
     const int horizontal = alignment & 3, vertical = alignment & 12;
-    int x = horizontal == 0 ? (getWidth() - w) / 2 : (horizontal == 2 ? getWidth() - w : 0);
-    int y = vertical == 0 ? (getHeight() - h) / 2 : (vertical == 8 ? getHeight() - h : 0);
+    int x = horizontal == 0 ? (area.getWidth() - w) / 2 : (horizontal == 2 ? area.getWidth() - w : 0);
+    int y = vertical == 0 ? (area.getHeight() - h) / 2 : (vertical == 8 ? area.getHeight() - h : 0);
     x += offset.x;
     y += offset.y;
     texture.upload(*this);

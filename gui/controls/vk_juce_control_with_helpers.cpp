@@ -189,12 +189,12 @@ void VkJuceControlWithHelpers::renderFrameHighlight()
     auto& cache = top->getStateCache();
     cache.setTexturing(false);
     cache.setColour(highlightColour.get().withAlpha(getAlpha()));
-    drawRectOutline(*top, getLocalBounds());
+    drawRectOutline(*top, getRenderBounds().withZeroOrigin());
 }
 
 void VkJuceControlWithHelpers::renderText(const juce::String& text, uint32_t justification)
 {
-    juce::Rectangle<int> rect = getLocalBounds();
+    juce::Rectangle<int> rect = getRenderBounds().withZeroOrigin();
     juce::Point<int> offset;
     {
         const juce::SpinLock::ScopedLockType sl(renderDataLock);

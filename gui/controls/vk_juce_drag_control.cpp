@@ -240,6 +240,7 @@ void VkJuceDragControl::render(int elapsedMs)
     auto& cache = top->getStateCache();
     GlApi& gl = top->getGlApi();
     const float alpha = getAlpha();
+    const auto area = getRenderBounds().withZeroOrigin();
 
     if (barMode.load())
     {
@@ -247,7 +248,7 @@ void VkJuceDragControl::render(int elapsedMs)
         cache.setBlending(true);
         cache.setColour(getControlColour());
         cache.apply();
-        gl.recti(0, 0, getWidth(), getHeight());
+        gl.recti(0, 0, area.getWidth(), area.getHeight());
         const int index = getParameterIndex();
         if (auto* processor = getProcessor(); processor != nullptr && index != noParameter)
         {
@@ -257,7 +258,7 @@ void VkJuceDragControl::render(int elapsedMs)
         cache.setTexturing(false);
         cache.setColour(juce::Colours::black.withAlpha(1.0f - alpha));
         cache.apply();
-        gl.recti(0, 0, getWidth(), getHeight());
+        gl.recti(0, 0, area.getWidth(), area.getHeight());
         return;
     }
 
@@ -266,7 +267,7 @@ void VkJuceDragControl::render(int elapsedMs)
     stateTexture.upload(*this);
     const juce::Colour tint = customTintOn.load() ? customTint.get() : juce::Colours::white;
     cache.setColour(tint.withAlpha(tint.getFloatAlpha() * alpha));
-    stateTexture.draw(getLocalBounds());
+    stateTexture.draw(area);
     renderHoverOverlay(!isActive());
     renderFrameHighlight();
 }

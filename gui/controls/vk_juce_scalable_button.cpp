@@ -133,7 +133,8 @@ void VkJuceScalableButton::drawNinePatches(VkOglComponentTexture& texture, int s
         gradient = gradientOn;
         colours = cornerColours[(size_t)state];
     }
-    const int w = getWidth(), h = getHeight();
+    const auto area = getRenderBounds();
+    const int w = area.getWidth(), h = area.getHeight();
     if (w < 2 * bx || h < 2 * by)
         return;
     texture.upload(*this);
@@ -212,8 +213,9 @@ void VkJuceScalableButton::renderText(const juce::String& text, uint32_t justifi
     if (!drawTextAlways.load())
     {
         auto* font = getEffectiveFont();
-        if (font == nullptr || font->measureText(text.toRawUTF8()) > getWidth() ||
-            font->getLineHeight() > getHeight())
+        const auto area = getRenderBounds();
+        if (font == nullptr || font->measureText(text.toRawUTF8()) > area.getWidth() ||
+            font->getLineHeight() > area.getHeight())
             return;
     }
     VkJuceButton::renderText(text, justification);

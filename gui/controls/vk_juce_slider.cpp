@@ -186,7 +186,7 @@ void VkJuceSlider::render(int elapsedMs)
         t = track;
         offset = thumbOffset;
     }
-    t = t - getPosition();
+    t = t - getRenderBounds().getPosition();
     const float v = getValue();
     const int o = getOrientation();
 

@@ -63,7 +63,8 @@ void VkJuceTextEdit::render(int elapsedMs)
     cache.setBlending(true);
     cache.setColour(backgroundColour.get());
     cache.apply();
-    top->getGlApi().recti(0, 0, getWidth(), getHeight());
+    const auto area = getRenderBounds();
+    top->getGlApi().recti(0, 0, area.getWidth(), area.getHeight());
     cache.setColour(getTextColour());
     renderText(getText(), getJustification());
     renderFrameHighlight();

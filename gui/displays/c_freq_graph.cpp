@@ -67,7 +67,7 @@ void CFreqGraph::setOglOwner(VkOglEditorOwner* editor)
 void CFreqGraph::render(int elapsedMs)
 {
     juce::ignoreUnused(elapsedMs);
-    if (getWidth() <= 0 || getHeight() <= 0)
+    if (getRenderBounds().isEmpty())
         return;
     const juce::ScopedLock sl(curveLock);
     paintUnderlay();

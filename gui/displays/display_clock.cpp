@@ -1,6 +1,6 @@
 #include "display_clock.h"
 
-#include <juce_core/juce_core.h>
+#include <chrono>
 
 namespace vk
 {
@@ -10,7 +10,14 @@ namespace
 class SystemDisplayClock final : public DisplayClock
 {
 public:
-    int64_t nowMs() const noexcept override { return juce::Time::currentTimeMillis(); }
+    // Monotonic: the wall clock jumps when the user or the network sets it, and a jump back would
+    // look like negative time to every animation.
+    int64_t nowMs() const noexcept override
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
 };
 } // namespace
 

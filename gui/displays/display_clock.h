@@ -17,7 +17,8 @@ public:
     virtual ~DisplayClock() = default;
     virtual int64_t nowMs() const noexcept = 0;
 
-    /** The wall clock (juce::Time), shared by every display that was given no other clock. */
+    /** A monotonic clock (never set back, unlike the wall clock), shared by every display that was given no
+        other clock. */
     static const DisplayClock& system() noexcept;
 };
 

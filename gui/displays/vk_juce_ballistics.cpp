@@ -29,8 +29,9 @@ void VkJuceBallistics::setFallTime(float seconds) noexcept
 
 void VkJuceBallistics::push(float v) noexcept
 {
-    // NaN compares false and is dropped here.
-    if (sign * v > sign * value)
+    // NaN compares false and is dropped here; an infinite value would be held for good, as nothing falls
+    // from infinity.
+    if (std::isfinite(v) && sign * v > sign * value)
     {
         value = v;
         timeMs = clock->nowMs();
@@ -41,6 +42,9 @@ void VkJuceBallistics::push(float v) noexcept
 float VkJuceBallistics::get() noexcept
 {
     const int64_t now = clock->nowMs();
+    // A clock that went back counts as no time passed: a negative time would raise a fallen value.
+    if (now < timeMs)
+        timeMs = now;
     double elapsed = (double)(now - timeMs);
     if (!released)
     {

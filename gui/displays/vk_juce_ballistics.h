@@ -29,9 +29,10 @@ public:
     void setFallTime(float seconds) noexcept;
     void setHold(float seconds) noexcept { hold = seconds; }
     void setClock(const DisplayClock& c) noexcept { clock = &c; }
-    /** A value beyond the current one (in the sign's direction) becomes the held value; NaN is ignored. */
+    /** A value beyond the current one (in the sign's direction) becomes the held value; NaN and infinities
+        are ignored. */
     void push(float v) noexcept;
-    /** The value now: held, or fallen since the last call. */
+    /** The value now: held, or fallen since the last call. Time the clock went back does not count. */
     float get() noexcept;
     /** The stored value without advancing the fall. */
     float getCurrentValue() const noexcept { return value; }

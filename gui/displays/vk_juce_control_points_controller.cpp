@@ -232,8 +232,9 @@ void VkJuceControlPointsController::drawPoint(int index, const VkControlPoint& p
     const float cx = p.x + p.xOffset, cy = p.y + p.yOffset;
     const float c = std::cos(p.angle + 0.7853982f) * p.size * 1.414f;
     const float s = std::sin(p.angle + 0.7853982f) * p.size * 1.414f;
-    if (p.keepInside && (cx - std::fabs(c) < 0.0f || cx + std::fabs(c) > (float)getWidth() ||
-                         cy - std::fabs(s) < 0.0f || cy + std::fabs(s) > (float)getHeight()))
+    const auto area = getRenderBounds();
+    if (p.keepInside && (cx - std::fabs(c) < 0.0f || cx + std::fabs(c) > (float)area.getWidth() ||
+                         cy - std::fabs(s) < 0.0f || cy + std::fabs(s) > (float)area.getHeight()))
         return;
 
     auto* top = getOglComponent();

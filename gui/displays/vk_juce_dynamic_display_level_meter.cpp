@@ -13,6 +13,24 @@ namespace
 {
 // Beyond this a decibel scale means nothing, and segment arithmetic in int would overflow.
 constexpr float largestScaleValue = 100000.0f;
+// A very narrow scale far from 0 dB puts 0 dB billions of pixels away from the meter, beyond int.
+// Positions are worked out in 64 bits from products held within +-2^40 (exact in both types), and what
+// reaches GL within +-2^30, far off every screen.
+constexpr float farProduct = 1099511627776.0f; // 2^40
+constexpr int64_t farPixel = int64_t{1} << 30;
+
+/** int(v) as the scale arithmetic means it, defined for every float (NaN gives 0). */
+int64_t truncatedPixels(float v) noexcept
+{
+    if (std::isnan(v))
+        return 0;
+    return (int64_t)juce::jlimit(-farProduct, farProduct, v);
+}
+
+int toGlPixel(int64_t v) noexcept
+{
+    return (int)juce::jlimit(-farPixel, farPixel, v);
+}
 } // namespace
 
 VkJuceDynamicDisplayLevelMeter::VkJuceDynamicDisplayLevelMeter(const juce::String& componentName,
@@ -73,8 +91,9 @@ void VkJuceDynamicDisplayLevelMeter::pullLevel()
     if (source == nullptr)
         return;
     float v = source->getValue();
-    // A source that has nothing to say yet (NaN) reads as silence rather than lighting the whole meter.
-    if (std::isnan(v))
+    // A source that has nothing to say yet (NaN), or that overflowed (+inf), reads as silence rather than
+    // lighting the whole meter; an infinite peak would never fall again.
+    if (!std::isfinite(v))
         v = -1000.0f;
     lastLevel = v;
     ballisticsA.push(v);
@@ -83,6 +102,9 @@ void VkJuceDynamicDisplayLevelMeter::pullLevel()
 
 void VkJuceDynamicDisplayLevelMeter::updateGeometry()
 {
+    const auto area = getRenderBounds();
+    width = area.getWidth();
+    height = area.getHeight();
     const float mx = maximum.load();
     const float span = mx - minimum.load();
     if (!(span > 0.0f) || !std::isfinite(span))
@@ -93,13 +115,13 @@ void VkJuceDynamicDisplayLevelMeter::updateGeometry()
     }
     if (orientation.load() == 0)
     {
-        scale = (float)getWidth() / span;
-        offset = getWidth() - (int)(scale * mx);
+        scale = (float)width / span;
+        offset = width - truncatedPixels(scale * mx);
     }
     else
     {
-        scale = (float)getHeight() / span;
-        offset = (int)(scale * mx);
+        scale = (float)height / span;
+        offset = truncatedPixels(scale * mx);
     }
 }
 
@@ -124,7 +146,7 @@ bool VkJuceDynamicDisplayLevelMeter::isBlinkOn() const noexcept
 void VkJuceDynamicDisplayLevelMeter::drawSegment(float lo, float hi, juce::Colour colour, uint8_t alpha)
 {
     auto* top = getOglComponent();
-    const int length = std::max(1, (int)((hi - lo) * scale) - segmentGap.load());
+    const int64_t length = std::max<int64_t>(1, truncatedPixels((hi - lo) * scale) - segmentGap.load());
     auto& cache = top->getStateCache();
     cache.setTexturing(false);
     cache.setBlending(true);
@@ -132,13 +154,13 @@ void VkJuceDynamicDisplayLevelMeter::drawSegment(float lo, float hi, juce::Colou
     cache.apply();
     if (orientation.load() == 0)
     {
-        const int x = (int)(scale * lo) + offset;
-        top->getGlApi().recti(x, 0, x + length, getHeight());
+        const int64_t x = truncatedPixels(scale * lo) + offset;
+        top->getGlApi().recti(toGlPixel(x), 0, toGlPixel(x + length), height);
     }
     else
     {
-        const int y = offset - (int)(scale * hi);
-        top->getGlApi().recti(0, y, getWidth(), y + length);
+        const int64_t y = offset - truncatedPixels(scale * hi);
+        top->getGlApi().recti(0, toGlPixel(y), width, toGlPixel(y + length));
     }
 }
 
@@ -146,11 +168,12 @@ void VkJuceDynamicDisplayLevelMeter::render(int elapsedMs)
 {
     juce::ignoreUnused(elapsedMs);
     auto* top = getOglComponent();
-    if (top == nullptr || getWidth() <= 0 || getHeight() <= 0)
+    const auto area = getRenderBounds().withZeroOrigin();
+    if (top == nullptr || area.isEmpty())
         return;
     if (getDataSource() == nullptr)
     {
-        drawPlaceholderBox(*top, getLocalBounds(), 0);
+        drawPlaceholderBox(*top, area, 0);
         return;
     }
     if (resetRequested.exchange(false))

@@ -51,7 +51,8 @@ public:
     virtual int getSegmentGap() const { return segmentGap.load(); }
     /** [render thread] Reads the source and pushes its value into both ballistics; nothing without one. */
     virtual void pullLevel();
-    /** [render thread] Scale (pixels per dB) and the pixel position of 0 dB from the size and the scale. */
+    /** [render thread] Scale (pixels per dB) and the pixel position of 0 dB from the size (the render copy of
+        the bounds, kept for the frame's segments) and the scale. */
     virtual void updateGeometry();
 
     void mouseDown(const juce::MouseEvent& event) override;
@@ -70,9 +71,10 @@ public:
     /** [render thread] The ballistics, for settings made before the first frame and for tests. */
     VkJuceBallistics& getSlowBallistics() noexcept { return ballisticsA; }
     VkJuceBallistics& getFastBallistics() noexcept { return ballisticsB; }
-    /** [render thread] Geometry of the last frame. */
+    /** [render thread] Geometry of the last frame. The offset lies far outside the meter (beyond int)
+        on a very narrow scale far from 0 dB. */
     float getScale() const noexcept { return scale; }
-    int getOffset() const noexcept { return offset; }
+    int64_t getOffset() const noexcept { return offset; }
 
 private:
     struct Scale
@@ -97,7 +99,8 @@ private:
     std::atomic<uint8_t> partlyLitAlpha{0};
     std::atomic<uint8_t> dimAlpha{50};
     float scale = 0.0f;
-    int offset = 0;
+    int64_t offset = 0;
+    int width = 0, height = 0; // the size the geometry was worked out for
     std::atomic<bool> reversed{false};
     std::atomic<float> maximum{0.0f};
     std::atomic<float> minimum{-60.0f};

@@ -23,7 +23,7 @@ void LatiphonixBalanceGraph::reset() noexcept
 
 void LatiphonixBalanceGraph::update(float left, float right) noexcept
 {
-    centre = halfWidth = (float)getWidth() * 0.5f;
+    centre = halfWidth = (float)getRenderBounds().getWidth() * 0.5f;
     const float sum = right + left;
     const float b = (std::isfinite(sum) && sum > 0.0001f) ? (right - left) / sum : 0.0f;
     const float p = centre + halfWidth * b;
@@ -63,7 +63,7 @@ void LatiphonixBalanceGraph::draw()
         return;
     auto& cache = top->getStateCache();
     auto& gl = top->getGlApi();
-    const float h = (float)getHeight();
+    const float h = (float)getRenderBounds().getHeight();
 
     // Additive trail: newer segments brighter, overlaps add up.
     cache.setTexturing(false);

@@ -100,7 +100,8 @@ void LatiphonixGraph::recordRow(latiphonix::GlListApi& api, vk::FreqGraphCurve& 
     if (lists[(size_t)list] == 0)
         return;
 
-    const latiphonix::FanGeometry fan{getBounds().toFloat(), 176.0f};
+    const auto bounds = getRenderBounds();
+    const latiphonix::FanGeometry fan{bounds.toFloat(), 176.0f};
     const auto centre = fan.centre();
     const float T = (float)particleTexture.getImage().getWidth();
     const float uMax = particleTexture.getExtentU(), vMax = particleTexture.getExtentV();
@@ -110,7 +111,7 @@ void LatiphonixGraph::recordRow(latiphonix::GlListApi& api, vk::FreqGraphCurve& 
     auto& area = rowAreas[(size_t)list];
     for (int i = 0; i < n; ++i)
     {
-        const auto p = particleFor(i, n, left[i], right[i], m, T, centre, (float)getHeight());
+        const auto p = particleFor(i, n, left[i], right[i], m, T, centre, (float)bounds.getHeight());
         if (!(p.halfSize > 0.0f))
             continue; // nothing to see, and one quad fewer per frame
         const juce::Rectangle<float> square{p.x - p.halfSize, p.y - p.halfSize, 2.0f * p.halfSize,
@@ -183,10 +184,12 @@ void LatiphonixGraph::composeCanvas(uint32_t texture)
         if (listTimes[(size_t)i] != 0 && !rowAreas[(size_t)i].isEmpty())
             drawn = drawn.isEmpty() ? rowAreas[(size_t)i] : drawn.getUnion(rowAreas[(size_t)i]);
     auto* top = getOglComponent();
-    const float w = (float)top->getWidth(), h = (float)top->getHeight();
+    const auto editorBounds = top->getRenderBounds();
+    const float w = (float)editorBounds.getWidth(), h = (float)editorBounds.getHeight();
+    const auto position = getRenderBounds().getPosition().toFloat();
     // In editor pixels, widened by a canvas pixel for the filter and snapped outward to whole canvas pixels.
     const float d = (float)canvasDivisor;
-    const auto editorArea = drawn.translated((float)getX(), (float)getY()).expanded(d);
+    const auto editorArea = drawn.translated(position.x, position.y).expanded(d);
     const float x0 = std::max(0.0f, std::floor(editorArea.getX() / d) * d);
     const float y0 = std::max(0.0f, std::floor(editorArea.getY() / d) * d);
     const float x1 = std::min(w, std::ceil(editorArea.getRight() / d) * d);
@@ -202,7 +205,7 @@ void LatiphonixGraph::composeCanvas(uint32_t texture)
     gl.color4f(1.0f, 1.0f, 1.0f, 1.0f);
     gl.bindTexture(vk::GlEnum::texture2D, texture);
     // The canvas spans the whole editor and its first row is the bottom; drawn in this graph's coordinates.
-    const float gx = (float)getX(), gy = (float)getY();
+    const float gx = position.x, gy = position.y;
     gl.begin(vk::GlEnum::quads);
     gl.texCoord2f(x0 / w, 1.0f - y0 / h);
     gl.vertex2f(x0 - gx, y0 - gy);
@@ -219,7 +222,7 @@ void LatiphonixGraph::render(int elapsedMs)
 {
     juce::ignoreUnused(elapsedMs);
     auto* top = getOglComponent();
-    if (top == nullptr || getWidth() <= 0 || getHeight() <= 0)
+    if (top == nullptr || getRenderBounds().isEmpty())
         return;
     const juce::ScopedLock sl(getCurveLock());
     auto* curve = getCurve(0);
@@ -284,7 +287,8 @@ void LatiphonixGraph::render(int elapsedMs)
 
         // The particles are soft blobs: drawn at a third of the resolution into a canvas and laid over the
         // editor they look the same, at a ninth of the blending work (most of a frame on a software driver).
-        const int w = top->getWidth(), h = top->getHeight();
+        const auto editorBounds = top->getRenderBounds();
+        const int w = editorBounds.getWidth(), h = editorBounds.getHeight();
         const auto canvas = api.beginOffscreen(w / canvasDivisor, h / canvasDivisor);
         if (canvas == latiphonix::GlListApi::Canvas::none)
         {

@@ -4,6 +4,7 @@
 
 #include "controls/vk_juce_pop_up_trigger_button.h"
 #include "controls/vk_juce_scalable_button.h"
+#include "platform/vk_launcher.h"
 
 #include <gtest/gtest.h>
 
@@ -246,4 +247,30 @@ TEST_F(ButtonFixture, TheHoverOverlayFadesInAndOutByItsStepsPerFrame)
     b.setGreyedOut(true); // greyed out: entering does not light it
     b.mouseEnter(mouseAt(b, {1, 1}));
     EXPECT_FALSE(b.isHovering());
+}
+
+TEST_F(ButtonFixture, ALinkGoesToTheDesktopOpenerAsOneArgumentOnAClickOnly)
+{
+    std::vector<std::vector<std::string>> launched;
+    platform::setLauncherOverride(
+        [&](const std::vector<std::string>& arguments)
+        {
+            launched.push_back(arguments);
+            return true;
+        });
+    // A shell would run what "$(...)" holds; the opener must see it as characters of the address.
+    const std::string link = "https://example.invalid/a b?q=$(true)";
+    VkJuceButton b("link");
+    add(b, {0, 0, 40, 20});
+    b.setLink(link);
+    pressAndRelease(b);
+    b.setGreyedOut(true);
+    pressAndRelease(b);
+    b.setGreyedOut(false);
+    b.mouseDown(mouseAt(b, {5, 5}));
+    b.mouseUp(mouseAt(b, {30, 5}, withButton(0), {5, 5}, true)); // a drag opens nothing
+    platform::setLauncherOverride({});
+
+    const std::vector<std::string> expected{"xdg-open", link};
+    EXPECT_EQ(launched, (std::vector<std::vector<std::string>>{expected, expected}));
 }

@@ -1,20 +1,70 @@
-// The message thread changes controls (texts, images, colours, values, children) while a render thread draws
-// them. Run under ThreadSanitizer in CI: every field the renderer reads must be handed over without a race,
-// and no image or string may be freed while a frame draws it.
+// The message thread changes controls and displays (texts, images, colours, values, children, bounds) while
+// a render thread draws them. Run under ThreadSanitizer in CI: every field the renderer reads must be handed
+// over without a race, and no image or string may be freed while a frame draws it.
 #include "editor_test_support.h"
 #include "message_pump.h"
 
+#include "c_freq_graph.h"
 #include "controls/vk_juce_drag_control.h"
 #include "controls/vk_juce_scalable_button.h"
 #include "controls/vk_juce_slider.h"
 #include "controls/vk_juce_text_edit.h"
+#include "vk_juce_control_points_controller.h"
+#include "vk_juce_dynamic_display_level_meter.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 using namespace vk;
 using namespace vk::test;
+
+namespace
+{
+/** Draws the harness's editor on a thread of its own, frame after frame, until stopped; afterFrame, when
+    given, runs on that thread after each. */
+class RenderThread
+{
+public:
+    explicit RenderThread(EditorHarness& h, std::function<void()> afterFrame = {})
+    {
+        h.editor->getOglComponent().setRenderingEnabled(true);
+        thread = std::thread(
+            [this, &h, afterFrame]
+            {
+                while (!stopping.load())
+                {
+                    h.editor->getOglComponent().renderOpenGL();
+                    h.gl.clearCalls();
+                    h.gl.uploads.clear();
+                    if (afterFrame)
+                        afterFrame();
+                    frames.fetch_add(1);
+                }
+            });
+    }
+    ~RenderThread() { stop(); }
+
+    /** Once the thread has drawn at least `count` frames (bounded), stops it. */
+    void stopAfter(int count)
+    {
+        pumpUntil([&] { return frames.load() >= count; }, 20000);
+        stop();
+    }
+    void stop()
+    {
+        if (!stopping.exchange(true))
+            thread.join();
+    }
+
+    std::atomic<int> frames{0};
+
+private:
+    std::atomic<bool> stopping{false};
+    std::thread thread;
+};
+} // namespace
 
 TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
 {
@@ -41,6 +91,8 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
         editor.addControl(control, -1);
     }
     button.attachToParameter(5, &editor);
+    button.setFrameImage(solid(8, 8, juce::Colours::white), 1, 0, {1, 1}); // on: a frame instead of text
+    knob.setFrameHighlight(true);
     knob.setStepCount(4);
     knob.attachToParameter(3, &editor);
     VkJuceSlider slider("m_slider");
@@ -53,20 +105,7 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
     const juce::Image images[2] = {solid(16, 64, juce::Colours::red), solid(16, 64, juce::Colours::blue)};
     const juce::String texts[3] = {"Wide", "A much longer preset name to draw", ""};
 
-    std::atomic<bool> stop{false};
-    std::atomic<int> frames{0};
-    editor.getOglComponent().setRenderingEnabled(true);
-    std::thread renderer(
-        [&]
-        {
-            while (!stop.load())
-            {
-                editor.getOglComponent().renderOpenGL();
-                h.gl.clearCalls();
-                h.gl.uploads.clear();
-                frames.fetch_add(1);
-            }
-        });
+    RenderThread renderer(h);
 
     for (int i = 0; i < 2000; ++i)
     {
@@ -86,6 +125,10 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
         field.setGreyedOut(i % 3 == 0);
         slider.setValue((float)(i % 20) / 20.0f, true);
         slider.setThumbOffset({i % 3, 0});
+        // Frames take sizes from the render copy of the bounds, never from juce's fields rewritten here.
+        for (auto [control, bounds] : placed)
+            control->setBounds(bounds.expanded(i % 4, i % 3));
+        slider.setTrackBounds({250 + i % 3, 10, 10, 100 + i % 9}, true);
         if (i % 50 == 0)
         {
             // A control that comes and goes while frames run.
@@ -103,9 +146,61 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
     }
 
     // Bounded: the renderer must have drawn while the changes ran.
-    pumpUntil([&] { return frames.load() >= 10; }, 20000);
-    stop.store(true);
-    renderer.join();
-    EXPECT_GE(frames.load(), 10);
+    renderer.stopAfter(10);
+    EXPECT_GE(renderer.frames.load(), 10);
     EXPECT_EQ(field.getText(), texts[1999 % 3]);
+}
+
+namespace
+{
+class Handles : public VkJuceControlPointsController
+{
+public:
+    using VkJuceControlPointsController::VkJuceControlPointsController;
+    ~Handles() override { leaveRenderWalk(); }
+    void updatePoints() override {}
+};
+
+struct SteadySource : VkJuceDisplaySource
+{
+    float getValue() const override { return -12.0f; }
+};
+} // namespace
+
+TEST(ControlThreads, DisplaysResizedWhileTheRenderThreadDrawsThem)
+{
+    EditorHarness h;
+    juce::Image dot(juce::Image::ARGB, 8, 8, true);
+    dot.clear(dot.getBounds(), juce::Colours::red);
+    ManualDisplayClock clock;
+    SteadySource level;
+    VkJuceDynamicDisplayLevelMeter meter("m_meter", clock);
+    meter.setDataSource(&level);
+    Handles handles(clock);
+    handles.getTexture(0).setImage(dot);
+    VkControlPoint point;
+    point.x = point.y = 20.0f;
+    point.size = 4.0f;
+    point.texture = &handles.getTexture(0);
+    point.keepInside = true;
+    handles.setPoint(0, point);
+    handles.setPointCount(1);
+    CFreqGraph graph(clock);
+    VkJuceControl* const all[] = {&meter, &handles, &graph};
+    for (auto* c : all)
+        h.editor->addControl(c, -1);
+
+    RenderThread renderer(h, [&] { clock.advance(16); });
+    for (int i = 0; i < 300; ++i)
+    {
+        for (int k = 0; k < 3; ++k)
+            all[k]->setBounds(k * 60, i % 5, 20 + i % 17, 12 + i % 40);
+        if (i % 30 == 0) // now and then the frames must have drawn the sizes in between
+            pumpUntil([&, seen = renderer.frames.load()] { return renderer.frames.load() > seen; }, 2000);
+    }
+
+    renderer.stopAfter(10);
+    EXPECT_GE(renderer.frames.load(), 10);
+    for (auto* c : all)
+        EXPECT_EQ(c->getRenderBounds(), c->getBounds()) << c->getName();
 }

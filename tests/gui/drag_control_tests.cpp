@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <memory>
 #include <set>
 
 using namespace vk;
@@ -206,4 +208,47 @@ TEST(TextEdit, AClickOpensTheEditorAndTypedTextIsStoredAndAnnounced)
     field.getTextEditor().setText("changed", false);
     field.getTextEditor().endEdit(true); // Escape: the starting text comes back
     EXPECT_EQ(field.getText(), "Wide Mix");
+}
+
+TEST(TextEdit, AListenerMayDeleteTheControlWhileItReceivesTheTypedText)
+{
+    // The typed text reaches the control's listeners from inside the editor's focus handling; one that
+    // deletes the control (and with it the editor) must not leave that handling running on freed memory.
+    EditorHarness h;
+    struct Deleter : VkJuceControl::Listener
+    {
+        std::vector<std::unique_ptr<VkJuceControl>> owned;
+        juce::StringArray seen;
+        void controlValueChanged(VkJuceControl* c) override
+        {
+            auto* field = dynamic_cast<VkJuceTextEdit*>(c);
+            seen.add(field != nullptr ? field->getText() : juce::String(c->getValue()));
+            owned.erase(std::remove_if(owned.begin(), owned.end(), [c](auto& o) { return o.get() == c; }),
+                        owned.end());
+        }
+    } deleter;
+
+    auto field = std::make_unique<VkJuceTextEdit>("m_name");
+    auto knob = std::make_unique<VkJuceDragControl>("m_knob");
+    knob->setTextEntryLocked(false);
+    knob->setConvertFunction([](const juce::String& s) { return s.getFloatValue(); });
+    for (VkJuceControl* c : {(VkJuceControl*)field.get(), (VkJuceControl*)knob.get()})
+    {
+        c->setBounds(5, 5, 40, 16);
+        h.editor->addControl(c, -1);
+        c->addListener(&deleter);
+    }
+    field->mouseDown(mouseAt(*field, {2, 2}));
+    knob->mouseDoubleClick(mouseAt(*knob, {2, 2}));
+    const std::vector<ModalTextEditor*> editors{&field->getTextEditor(), &knob->getTextEditor()};
+    editors[0]->setText("Wide Mix", false);
+    editors[1]->setText("0.25", false);
+    deleter.owned.push_back(std::move(field));
+    deleter.owned.push_back(std::move(knob));
+
+    juce::Thread::sleep(ModalTextEditor::settleTimeMs + 50); // a focus loss before that ends nothing
+    for (auto* e : editors)
+        e->focusLost(juce::Component::focusChangedByMouseClick);
+    EXPECT_TRUE(deleter.owned.empty());
+    EXPECT_EQ(deleter.seen, juce::StringArray("Wide Mix", "0.25"));
 }

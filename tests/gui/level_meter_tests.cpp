@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <tuple>
 
 using namespace vk;
 using namespace vk::test;
@@ -237,4 +239,83 @@ TEST_F(MeterFixture, ScalesThatCannotBeDrawnNeverLoopWithoutEnd)
     const auto rects = frame();
     ASSERT_EQ(rects.size(), 60u);
     expectAlpha(rects, 0, 1, dimA);
+}
+
+TEST(Ballistics, AClockSetBackCountsAsNoTimeAndInfinitiesAreNeverHeld)
+{
+    ManualDisplayClock clock;
+    VkJuceBallistics slow(2.0f, 1.5f, 1.0f, clock);
+    slow.push(-3.0f);
+    clock.advance(3000); // held 2 s, then fallen for 1 s
+    EXPECT_NEAR(slow.get(), -16.3333f, 1e-3f);
+    clock.advance(-10000);
+    EXPECT_NEAR(slow.get(), -16.3333f, 1e-3f) << "the peak must not rise again";
+    clock.advance(1500);
+    EXPECT_NEAR(slow.get(), -36.3333f, 1e-3f) << "and falls on from the earlier time";
+
+    // Held, the hold goes on from where the clock stands now.
+    VkJuceBallistics held(2.0f, 1.5f, 1.0f, clock);
+    held.push(-6.0f);
+    clock.advance(-5000);
+    EXPECT_EQ(held.get(), -6.0f);
+    clock.advance(2000);
+    EXPECT_EQ(held.get(), -6.0f);
+    clock.advance(1500);
+    EXPECT_NEAR(held.get(), -26.0f, 1e-3f) << "the hold is not lengthened by the time the clock went back";
+
+    VkJuceBallistics peak(0.0f, 1.0f, 1.0f, clock), floorMeter(0.0f, 1.0f, -1.0f, clock);
+    peak.push(-20.0f);
+    floorMeter.push(-20.0f);
+    for (float v : {kInf, -kInf, kNaN})
+    {
+        peak.push(v);
+        floorMeter.push(v);
+    }
+    EXPECT_EQ(peak.getCurrentValue(), -20.0f);
+    EXPECT_EQ(floorMeter.getCurrentValue(), -20.0f);
+    clock.advance(500);
+    EXPECT_NEAR(peak.get(), -30.0f, 1e-3f);
+}
+
+TEST_F(MeterFixture, AnInfiniteLevelReadsAsSilenceAndPinsNoMarker)
+{
+    meter.setShowFastMarker(true);
+    for (float v : {kInf, kNaN, -kInf})
+    {
+        source.value = v;
+        const auto rects = frame();
+        ASSERT_EQ(rects.size(), 60u) << v;
+        expectAlpha(rects, 0, 60, dimA); // nothing lit, no marker held at the top
+    }
+}
+
+TEST_F(MeterFixture, NarrowScalesFarFromZeroKeepTheirSegmentsOnTheMeter)
+{
+    // 2^-7 dB over 512 pixels: 65536 pixels per dB, 0 dB 2^32 pixels away.
+    const float top = 65536.0f, bottom = 65536.0f - 0.0078125f;
+    meter.setMinimum(bottom);
+    meter.setMaximum(top);
+    source.value = top;
+    struct Case
+    {
+        int orientation, w, h;
+        std::tuple<int, int, int, int> expected; // the one segment's corners
+    };
+    const Case cases[] = {{0, 512, 20, {0, 0, 511, 20}}, {1, 20, 512, {0, 0, 20, 511}}};
+    for (const auto& c : cases)
+    {
+        meter.setOrientation(c.orientation);
+        meter.setBounds(0, 0, c.w, c.h);
+        const auto rects = frame();
+        ASSERT_EQ(rects.size(), 1u) << c.orientation;
+        EXPECT_EQ(std::make_tuple(rects[0].x1, rects[0].y1, rects[0].x2, rects[0].y2), c.expected)
+            << c.orientation;
+    }
+    // Scales so narrow that pixels per dB overflow a float: still drawn, and only near the meter.
+    meter.setMinimum(-1e-38f);
+    meter.setMaximum(0.0f);
+    meter.setSegmentSize(1e-38f);
+    for (const auto& r : frame())
+        for (int v : {r.x1, r.y1, r.x2, r.y2})
+            EXPECT_LE(std::llabs((long long)v), 1LL << 30);
 }
