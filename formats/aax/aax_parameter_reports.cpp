@@ -8,17 +8,14 @@ ParameterReports::ParameterReports()
     m_reports.reserve(kCapacity);
 }
 
-void ParameterReports::noteValue(int index, float value) noexcept
+void ParameterReports::noteValue(int index) noexcept
 {
     const std::lock_guard<std::mutex> guard(m_lock);
-    // A drag reports one parameter many times in a row: only its latest value matters.
+    // A drag reports one parameter many times in a row: one note stands for them all.
     if (!m_reports.empty() && m_reports.back().kind == Kind::Value && m_reports.back().index == index)
-    {
-        m_reports.back().value = value;
         return;
-    }
     if (m_reports.size() < m_reports.capacity())
-        m_reports.push_back({Kind::Value, index, value});
+        m_reports.push_back({Kind::Value, index});
     else
         m_resyncValues = true;
 }
@@ -28,7 +25,7 @@ void ParameterReports::noteGesture(Kind kind, int index) noexcept
     const std::lock_guard<std::mutex> guard(m_lock);
     // Gestures that find no room are dropped: the parameter brackets every value request it sends.
     if (m_reports.size() < m_reports.capacity())
-        m_reports.push_back({kind, index, 0.0f});
+        m_reports.push_back({kind, index});
 }
 
 void ParameterReports::noteLatencyChanged() noexcept

@@ -1,11 +1,12 @@
 #pragma once
 
-// The processor's reports to the host (value changes, gestures, a latency change), held until the host's
-// next call. The processor reports on whatever thread changed it (the module's message thread for the
+// The processor's reports to the host (which parameter changed, gestures, a latency change), held until
+// the host's next call. The processor reports on whatever thread changed it (the module's message thread for the
 // editor and the processor's timer, the audio thread, a host thread); the AAX parameter objects and the
 // host's automation belong to the host's calls. So a report is only noted here, and the host's thread
 // delivers the notes in order inside its next call (its periodic TimerWakeup, or a chunk call), where it
-// may call the host freely. Nothing here calls anyone.
+// may call the host freely. A value change is delivered as the value the processor holds then, so a note
+// that waited never carries a value older than the processor's. Nothing here calls anyone.
 //
 // The notes are kept in a block reserved up front: noting never allocates. When more notes come than fit
 // (a host that stops calling while the user keeps editing), later value notes are dropped and the taker
@@ -31,7 +32,6 @@ public:
     {
         Kind kind;
         int index;
-        float value;
     };
     struct Taken
     {
@@ -45,7 +45,7 @@ public:
     ParameterReports();
 
     // [any thread] Never allocates; waits only for another note or a take to finish.
-    void noteValue(int index, float value) noexcept;
+    void noteValue(int index) noexcept;
     void noteGesture(Kind kind, int index) noexcept;
     void noteLatencyChanged() noexcept;
 

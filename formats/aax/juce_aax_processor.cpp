@@ -22,6 +22,22 @@ using namespace vk::aax;
 namespace
 {
 
+// Marks the calling host thread as the one whose reports only confirm values, for the scope's life.
+class ConfirmingScope
+{
+public:
+    explicit ConfirmingScope(std::atomic<std::thread::id>& thread) : m_thread(thread)
+    {
+        m_thread.store(std::this_thread::get_id());
+    }
+    ~ConfirmingScope() { m_thread.store(std::thread::id()); }
+    ConfirmingScope(const ConfirmingScope&) = delete;
+    ConfirmingScope& operator=(const ConfirmingScope&) = delete;
+
+private:
+    std::atomic<std::thread::id>& m_thread;
+};
+
 // Identifier texts of processor indexes, without allocating (the listener may run on the audio thread).
 struct IndexText
 {
@@ -182,6 +198,7 @@ void JuceAAX_Processor::preparePlugin()
     const double sampleRate = m_sampleRate > 0.0f ? double(m_sampleRate) : 44100.0;
 
     {
+        const ConfirmingScope confirming(m_confirmingThread);
         // The audio thread is kept out while the channel counts and the processor change under it.
         const juce::ScopedLock audio(m_processor->getCallbackLock());
         juce::AudioProcessor::BusesLayout layout;
@@ -195,6 +212,7 @@ void JuceAAX_Processor::preparePlugin()
         m_router.configure(inputs.channels, outputs.channels);
         m_processor->prepareToPlay(sampleRate, kMaxBlockSize);
     }
+    followProcessorValues();
     if (auto* controller = Controller())
         controller->SetSignalLatency(m_processor->getLatencySamples());
 }
@@ -405,9 +423,10 @@ Result JuceAAX_Processor::SetChunk(std::uint32_t chunkId, const ChunkRecord* chu
     if (m_processor != nullptr)
     {
         // A restored state is no edit of the user's: the parameters follow it without asking the host.
-        m_restoringThread.store(std::this_thread::get_id());
-        m_processor->setStateInformation(chunk->data, chunk->size);
-        m_restoringThread.store(std::thread::id());
+        {
+            const ConfirmingScope confirming(m_confirmingThread);
+            m_processor->setStateInformation(chunk->data, chunk->size);
+        }
         followProcessorValues();
     }
     return kResultOk;
@@ -443,7 +462,7 @@ void JuceAAX_Processor::deliverReports()
             switch (report.kind)
             {
             case ParameterReports::Kind::Value:
-                SetParameterNormalizedValue(id.text, double(report.value));
+                SetParameterNormalizedValue(id.text, double(m_processor->getParameter(report.index)));
                 break;
             case ParameterReports::Kind::GestureBegin:
                 TouchParameter(id.text);
@@ -520,11 +539,10 @@ juce::Optional<juce::AudioPlayHead::PositionInfo> JuceAAX_Processor::getPosition
     return positionFromTransport(Transport());
 }
 
-void JuceAAX_Processor::audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value)
+void JuceAAX_Processor::audioProcessorParameterChanged(juce::AudioProcessor*, int index, float)
 {
-    if (m_restoringThread.load() == std::this_thread::get_id())
-        return;
-    m_reports.noteValue(index, value);
+    if (m_confirmingThread.load() != std::this_thread::get_id())
+        m_reports.noteValue(index);
 }
 
 void JuceAAX_Processor::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&)
@@ -534,13 +552,13 @@ void JuceAAX_Processor::audioProcessorChanged(juce::AudioProcessor*, const Chang
 
 void JuceAAX_Processor::audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index)
 {
-    if (m_restoringThread.load() != std::this_thread::get_id())
+    if (m_confirmingThread.load() != std::this_thread::get_id())
         m_reports.noteGesture(ParameterReports::Kind::GestureBegin, index);
 }
 
 void JuceAAX_Processor::audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index)
 {
-    if (m_restoringThread.load() != std::this_thread::get_id())
+    if (m_confirmingThread.load() != std::this_thread::get_id())
         m_reports.noteGesture(ParameterReports::Kind::GestureEnd, index);
 }
 

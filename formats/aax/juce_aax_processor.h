@@ -141,8 +141,9 @@ private:
     vk::aax::ParameterReports::Taken m_taken;
     // While reports are delivered, the processor already holds the values: answers to them stay here.
     bool m_deliveringReports = false;
-    // The host thread restoring a "juce" chunk: what the processor reports from it is no edit.
-    std::atomic<std::thread::id> m_restoringThread{};
+    // The host thread that prepares the processor or restores its state: what the processor reports from
+    // it confirms values the host gave, and is no edit.
+    std::atomic<std::thread::id> m_confirmingThread{};
 };
 
 } // namespace AAXClasses
