@@ -1,8 +1,8 @@
 #pragma once
 
 // The processor's reports to the host (which parameter changed, gestures, a latency change), held until
-// the host's next call. The processor reports on whatever thread changed it (the module's message thread for the
-// editor and the processor's timer, the audio thread, a host thread); the AAX parameter objects and the
+// the host's next call. The processor reports on whatever thread changed it (the module's message thread for
+// the editor and the processor's timer, the audio thread, a host thread); the AAX parameter objects and the
 // host's automation belong to the host's calls. So a report is only noted here, and the host's thread
 // delivers the notes in order inside its next call (its periodic TimerWakeup, or a chunk call), where it
 // may call the host freely. A value change is delivered as the value the processor holds then, so a note

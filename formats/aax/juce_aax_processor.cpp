@@ -478,7 +478,8 @@ void JuceAAX_Processor::deliverReports()
                 const auto* parameter = ParameterManager().GetParameter(position);
                 const int index = parameter != nullptr ? processorIndexOf(parameter->Identifier()) : -1;
                 if (index >= 0 && float(parameter->GetNormalizedValue()) != m_processor->getParameter(index))
-                    SetParameterNormalizedValue(parameter->Identifier(), double(m_processor->getParameter(index)));
+                    SetParameterNormalizedValue(parameter->Identifier(),
+                                                double(m_processor->getParameter(index)));
             }
         if (m_taken.latencyChanged)
             if (auto* controller = Controller())

@@ -211,7 +211,8 @@ TEST_F(AaxJuceUse, HostCallsDoNotWaitForTheMessageThread)
 
     const auto start = std::chrono::steady_clock::now();
     std::uint32_t size = 0;
-    EXPECT_EQ(instance.parameters->GetChunkSize(AAXClasses::JuceAAX_Processor::kJuceChunkId, &size), kResultOk);
+    EXPECT_EQ(instance.parameters->GetChunkSize(AAXClasses::JuceAAX_Processor::kJuceChunkId, &size),
+              kResultOk);
     std::int32_t prepared = 0;
     EXPECT_EQ(instance.parameters->ResetFieldData(kFieldPrepared, &prepared, sizeof prepared), kResultOk);
     const auto waited = std::chrono::steady_clock::now() - start;

@@ -11,7 +11,9 @@
 #include "controls/vk_juce_button.h"
 #include "formats/vst3/vst3_framework_lifetime.h"
 
+#include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace
@@ -162,6 +164,75 @@ TEST_F(AaxGui, ParameterMouseEventsGoToTheHostFirst)
     // Without a container nothing is offered and the control works as usual.
     ASSERT_EQ(gui->SetViewContainer(nullptr), kResultOk);
     EXPECT_FALSE(object->handleParameterMouseDown(nullptr, vk::test::mouseAt(*button, {1, 1}), 3));
+    {
+        const juce::MessageManagerLock messageThread;
+        button.reset();
+    }
+}
+
+// A host that guards its objects with a lock of its own, held by its main thread while it calls the GUI,
+// and taken inside the container's mouse events: a GUI call made while the module's message thread waits
+// in such an event goes through, and the editor that thread is inside of stays until it is out again.
+TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
+{
+    ASSERT_EQ(gui->Initialize(host.root()), kResultOk);
+    ASSERT_EQ(gui->SetViewContainer(&host.viewContainer()), kResultOk);
+    ASSERT_NE(editor(), nullptr);
+    std::unique_ptr<vk::VkJuceButton> button;
+    {
+        const juce::MessageManagerLock messageThread;
+        button = std::make_unique<vk::VkJuceButton>("m_btn");
+        button->setBounds(10, 10, 40, 20);
+        button->attachToParameter(3, editor());
+        editor()->addControl(button.get(), -1);
+    }
+    const float before = processor().getParameter(3);
+
+    std::recursive_timed_mutex hostLock; // the host's own thread may take it again
+    std::atomic<bool> waiting{false};
+    std::atomic<bool> gaveUp{false};
+    host.viewContainer().mouseResult = kResultNoHostInterface; // refused: the control then acts itself
+    host.viewContainer().onMouse = [&]
+    {
+        waiting.store(true);
+        // A host that waited here for ever would hang the test: this one gives up after a while.
+        if (!hostLock.try_lock_for(std::chrono::seconds(4)))
+        {
+            gaveUp.store(true);
+            return;
+        }
+        hostLock.unlock();
+    };
+    auto clicked = std::make_shared<std::atomic<bool>>(false);
+    hostLock.lock();
+    juce::MessageManager::callAsync(
+        [&button, clicked]
+        {
+            vk::test::pressAndRelease(*button, vk::test::withButton(juce::ModifierKeys::ctrlModifier));
+            clicked->store(true);
+        });
+    const auto posted = std::chrono::steady_clock::now();
+    while (!waiting.load() && std::chrono::steady_clock::now() - posted < std::chrono::seconds(2))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+
+    // The host takes the view away while the click is inside the editor.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(gui->SetViewContainer(nullptr), kResultOk);
+    ViewSize size{};
+    EXPECT_EQ(gui->GetViewSize(&size), kResultNoHostInterface);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    hostLock.unlock();
+
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!clicked->load() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(waiting.load());
+    EXPECT_LT(waited, std::chrono::seconds(2));
+    EXPECT_FALSE(gaveUp.load());
+    EXPECT_TRUE(clicked->load());
+    EXPECT_NE(processor().getParameter(3), before);
+    EXPECT_EQ(object->getContent(), nullptr);
+    host.viewContainer().onMouse = nullptr;
     {
         const juce::MessageManagerLock messageThread;
         button.reset();

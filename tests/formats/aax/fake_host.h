@@ -219,6 +219,8 @@ public:
     std::optional<I32> type;
     void* window = reinterpret_cast<void*>(std::uintptr_t(0x5000));
     std::optional<Result> mouseResult;
+    // Runs at the start of every parameter mouse event, as the host's own code around it would.
+    std::function<void()> onMouse;
 
     I32 GetType() override { return type.value_or(rec(3)); }
     void* GetPtr() override
@@ -235,6 +237,8 @@ public:
 private:
     Result mouse(int position, const char* id, U32 modifiers) const
     {
+        if (onMouse)
+            onMouse();
         const Result answer = rec(position, {arg(id), arg(modifiers)});
         return mouseResult.value_or(answer);
     }
