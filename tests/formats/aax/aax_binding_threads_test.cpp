@@ -215,6 +215,11 @@ TEST_F(AaxJuceUse, HostCallsDoNotWaitForTheMessageThread)
               kResultOk);
     std::int32_t prepared = 0;
     EXPECT_EQ(instance.parameters->ResetFieldData(kFieldPrepared, &prepared, sizeof prepared), kResultOk);
+    {
+        // Another instance made, prepared and let go of meanwhile.
+        Instance another(host);
+        EXPECT_EQ(another.initResult, kResultOk);
+    }
     const auto waited = std::chrono::steady_clock::now() - start;
     hostLock.unlock();
 
