@@ -167,7 +167,7 @@ TEST_F(AaxJuceUse, EditorChangesWhileTheHostRebuildsTheParameters)
     Instance instance(host);
     EditorChanges changes(instance.processor());
     changes.start();
-    for (int round = 0; round < 300; ++round)
+    for (int round = 0; round < 1500; ++round)
     {
         EXPECT_EQ(instance.parameters->Uninitialize(), kResultOk);
         ASSERT_EQ(instance.parameters->Initialize(host.root()), kResultOk);
