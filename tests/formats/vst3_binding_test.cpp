@@ -440,28 +440,44 @@ TEST_F(Vst3Binding, ViewCallsDoNotWaitForTheMessageThreadWhileItWaitsForTheHost)
     vk::vst3::setProcessorFactory(&createProcessorWithView);
     VST3Processor* p = makeProcessor();
     HostEdits handler;
-    std::recursive_timed_mutex hostLock; // the host's own thread may take it again
-    std::atomic<bool> waiting{false};
+    std::mutex hostLock;
+    const auto hostThread = std::this_thread::get_id(); // holds it, and may enter it again
+    std::atomic<int> entered{0};
+    std::atomic<int> left{0};
     std::atomic<bool> gaveUp{false};
     handler.onCall = [&](ParamID)
     {
-        waiting.store(true);
-        // A host that waited here for ever would hang the test: this one gives up after a while.
-        if (!hostLock.try_lock_for(std::chrono::seconds(4)))
-        {
-            gaveUp.store(true);
+        if (std::this_thread::get_id() == hostThread)
             return;
-        }
-        hostLock.unlock();
+        entered.fetch_add(1);
+        // A host that waited here for ever would hang the test: this one gives up after a while.
+        if (waitUntil([&] { return hostLock.try_lock(); }, std::chrono::seconds(4)))
+            hostLock.unlock();
+        else
+            gaveUp.store(true);
+        left.fetch_add(1);
+    };
+    // Nothing of the module's is in flight from here on but what this test starts.
+    auto quiet = [&]
+    {
+        return waitUntil(
+            [&]
+            {
+                const int before = entered.load();
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                return !vk::vst3::flushRequested() && entered.load() == before && left.load() == before;
+            });
     };
     VST3Controller* c = makeController(&handler);
     IPlugView* view = c->createView(ViewType::kEditor);
     ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(quiet());
 
     hostLock.lock();
+    const int callsBefore = entered.load();
     std::thread([&] { testProcessor(*p).setParameterInternal(5, 0.625f, true, true, false); }).join();
     // The module's thread is inside a call to the host, waiting for the host's lock.
-    const bool reached = waitUntil([&] { return waiting.load(); }, std::chrono::seconds(2));
+    const bool reached = waitUntil([&] { return entered.load() > callsBefore; }, std::chrono::seconds(2));
     const auto start = std::chrono::steady_clock::now();
     ViewRect rect(0, 0, 300, 200);
     view->checkSizeConstraint(&rect);
@@ -472,8 +488,9 @@ TEST_F(Vst3Binding, ViewCallsDoNotWaitForTheMessageThreadWhileItWaitsForTheHost)
 
     EXPECT_TRUE(reached);
     EXPECT_LT(waited, std::chrono::seconds(2));
-    EXPECT_FALSE(gaveUp.load());
     EXPECT_TRUE(waitUntil([&] { return handler.count("end 5") > 0; }));
+    EXPECT_TRUE(quiet());
+    EXPECT_FALSE(gaveUp.load());
     view->release();
     release(c);
     p->release();

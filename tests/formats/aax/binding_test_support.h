@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace vk::aax::test
 {
@@ -26,6 +29,19 @@ inline VkJuceProcessorBase* createForTest(int wrapperType)
 {
     auto& maker = processorMaker();
     return maker ? maker(wrapperType) : new TestProcessor(wrapperType);
+}
+
+// Takes `lock` within `limit`, as a host that gives up waiting for its own lock does; false when it did not.
+inline bool lockWithin(std::mutex& lock, std::chrono::seconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!lock.try_lock())
+    {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 // Sets the binding's creation function and keeps the processors' settings in a temporary folder.
