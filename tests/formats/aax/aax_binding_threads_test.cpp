@@ -185,26 +185,13 @@ TEST_F(AaxJuceUse, EditorChangesWhileTheHostRebuildsTheParameters)
 // report, the host's calls wait for no JUCE thread.
 TEST_F(AaxJuceUse, HostCallsDoNotWaitForTheMessageThread)
 {
-    std::mutex hostLock;
-    const auto hostThread = std::this_thread::get_id(); // holds it, and may enter it again
-    std::atomic<bool> gaveUp{false};
-    host.onAutomation = [&]
-    {
-        if (std::this_thread::get_id() == hostThread)
-            return;
-        // A host that waited here for ever would hang the test: this one gives up after a while.
-        if (!lockWithin(hostLock, std::chrono::seconds(4)))
-        {
-            gaveUp.store(true);
-            return;
-        }
-        hostLock.unlock();
-    };
+    HostLock hostLock;
+    host.onAutomation = [&] { hostLock.enter(); };
     Instance instance(host);
     host.clearLog();
     EditorChanges changes(instance.processor());
 
-    hostLock.lock();
+    hostLock.hold();
     changes.post(3, 0.7f);
     const auto posted = std::chrono::steady_clock::now();
     while (changes.ran.load() == 0 && instance.processor().getParameter(3) != 0.7f &&
@@ -224,10 +211,10 @@ TEST_F(AaxJuceUse, HostCallsDoNotWaitForTheMessageThread)
         EXPECT_EQ(another.initResult, kResultOk);
     }
     const auto waited = std::chrono::steady_clock::now() - start;
-    hostLock.unlock();
+    hostLock.release();
 
     EXPECT_LT(waited, std::chrono::seconds(2));
-    EXPECT_FALSE(gaveUp.load());
+    EXPECT_FALSE(hostLock.gaveUp());
     EXPECT_GT(size, 0u);
     changes.stop();
     // The change reaches the host's automation in its next call, on its own thread.

@@ -67,6 +67,23 @@ protected:
         return dynamic_cast<vk::test::TestEditorBase*>(object->getEditor());
     }
 
+    void showEditor()
+    {
+        ASSERT_EQ(gui->Initialize(host.root()), kResultOk);
+        ASSERT_EQ(gui->SetViewContainer(&host.viewContainer()), kResultOk);
+        ASSERT_NE(editor(), nullptr);
+    }
+    // A button on the editor, bound to parameter 3.
+    std::unique_ptr<vk::VkJuceButton> buttonOnParameter3()
+    {
+        const juce::MessageManagerLock messageThread;
+        auto button = std::make_unique<vk::VkJuceButton>("m_btn");
+        button->setBounds(10, 10, 40, 20);
+        button->attachToParameter(3, editor());
+        editor()->addControl(button.get(), -1);
+        return button;
+    }
+
     std::unique_ptr<Instance> instance;
     AAX_IACFEffectGUI* gui = nullptr;
     JuceAAX_GUI* object = nullptr;
@@ -124,18 +141,8 @@ TEST_F(AaxGui, ContentHoldsTheEditorAndReportsItsSize)
 
 TEST_F(AaxGui, ParameterMouseEventsGoToTheHostFirst)
 {
-    ASSERT_EQ(gui->Initialize(host.root()), kResultOk);
-    ASSERT_EQ(gui->SetViewContainer(&host.viewContainer()), kResultOk);
-    ASSERT_NE(editor(), nullptr);
-
-    std::unique_ptr<vk::VkJuceButton> button;
-    {
-        const juce::MessageManagerLock messageThread;
-        button = std::make_unique<vk::VkJuceButton>("m_btn");
-        button->setBounds(10, 10, 40, 20);
-        button->attachToParameter(3, editor());
-        editor()->addControl(button.get(), -1);
-    }
+    ASSERT_NO_FATAL_FAILURE(showEditor());
+    auto button = buttonOnParameter3();
     const float before = processor().getParameter(3);
     auto click = [&](int modifiers)
     {
@@ -175,39 +182,15 @@ TEST_F(AaxGui, ParameterMouseEventsGoToTheHostFirst)
 // in such an event goes through, and the editor that thread is inside of stays until it is out again.
 TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
 {
-    ASSERT_EQ(gui->Initialize(host.root()), kResultOk);
-    ASSERT_EQ(gui->SetViewContainer(&host.viewContainer()), kResultOk);
-    ASSERT_NE(editor(), nullptr);
-    std::unique_ptr<vk::VkJuceButton> button;
-    {
-        const juce::MessageManagerLock messageThread;
-        button = std::make_unique<vk::VkJuceButton>("m_btn");
-        button->setBounds(10, 10, 40, 20);
-        button->attachToParameter(3, editor());
-        editor()->addControl(button.get(), -1);
-    }
+    ASSERT_NO_FATAL_FAILURE(showEditor());
+    auto button = buttonOnParameter3();
     const float before = processor().getParameter(3);
 
-    std::mutex hostLock;
-    const auto hostThread = std::this_thread::get_id(); // holds it, and may enter it again
-    std::atomic<bool> waiting{false};
-    std::atomic<bool> gaveUp{false};
+    HostLock hostLock;
     host.viewContainer().mouseResult = kResultNoHostInterface; // refused: the control then acts itself
-    host.viewContainer().onMouse = [&]
-    {
-        if (std::this_thread::get_id() == hostThread)
-            return;
-        waiting.store(true);
-        // A host that waited here for ever would hang the test: this one gives up after a while.
-        if (!lockWithin(hostLock, std::chrono::seconds(4)))
-        {
-            gaveUp.store(true);
-            return;
-        }
-        hostLock.unlock();
-    };
+    host.viewContainer().onMouse = [&] { hostLock.enter(); };
     auto clicked = std::make_shared<std::atomic<bool>>(false);
-    hostLock.lock();
+    hostLock.hold();
     juce::MessageManager::callAsync(
         [&button, clicked]
         {
@@ -215,7 +198,7 @@ TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
             clicked->store(true);
         });
     const auto posted = std::chrono::steady_clock::now();
-    while (!waiting.load() && std::chrono::steady_clock::now() - posted < std::chrono::seconds(2))
+    while (!hostLock.someoneWaited() && std::chrono::steady_clock::now() - posted < std::chrono::seconds(2))
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 
     // The host takes the view away while the click is inside the editor.
@@ -224,14 +207,14 @@ TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
     ViewSize size{};
     EXPECT_EQ(gui->GetViewSize(&size), kResultNoHostInterface);
     const auto waited = std::chrono::steady_clock::now() - start;
-    hostLock.unlock();
+    hostLock.release();
 
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!clicked->load() && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_TRUE(waiting.load());
+    EXPECT_TRUE(hostLock.someoneWaited());
     EXPECT_LT(waited, std::chrono::seconds(2));
-    EXPECT_FALSE(gaveUp.load());
+    EXPECT_FALSE(hostLock.gaveUp());
     EXPECT_TRUE(clicked->load());
     EXPECT_NE(processor().getParameter(3), before);
     EXPECT_EQ(object->getContent(), nullptr);
