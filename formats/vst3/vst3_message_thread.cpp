@@ -729,7 +729,9 @@ bool hostRunLoopIsMessageThread()
 
 void runOnMessageThread(std::function<void()> task)
 {
-    if (juce::MessageManager::existsAndIsCurrentThread())
+    // While the module's thread waits in a call to the host, it may be inside what the task would delete:
+    // the task waits until that call has unwound, behind whatever was deferred for the same reason.
+    if (juce::MessageManager::existsAndIsCurrentThread() && !moduleThreadIsInHostCall())
     {
         std::unique_lock<RoleMutex> role(roleLock(), std::try_to_lock);
         if (role.owns_lock())

@@ -104,8 +104,9 @@ void finishMessageThread();
 // True while the host's run loop is the message thread (it has called back since it was offered).
 bool hostRunLoopIsMessageThread();
 
-// Runs `task` on the message thread: at once when the caller is the message thread, else at the message
-// thread's next pass (at the latest before the framework shuts down). Never waits. [any thread but audio]
+// Runs `task` on the message thread: at once when the caller is the message thread (and the module's own
+// thread is not waiting in a call to the host), else at the message thread's next pass (at the latest
+// before the framework shuts down). Never waits. [any thread but audio]
 void runOnMessageThread(std::function<void()> task);
 
 // Queues `task` for the message thread's next pass, even when the caller is the message thread: for work

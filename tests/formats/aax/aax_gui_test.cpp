@@ -178,8 +178,9 @@ TEST_F(AaxGui, ParameterMouseEventsGoToTheHostFirst)
 }
 
 // A host that guards its objects with a lock of its own, held by its main thread while it calls the GUI,
-// and taken inside the container's mouse events: a GUI call made while the module's message thread waits
-// in such an event goes through, and the editor that thread is inside of stays until it is out again.
+// and taken inside the container's mouse events: GUI calls made while the module's message thread waits in
+// such an event go through, and the editor that thread is inside of, and the processor behind it, stay
+// until it is out again.
 TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
 {
     ASSERT_NO_FATAL_FAILURE(showEditor());
@@ -190,22 +191,27 @@ TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
     host.viewContainer().mouseResult = kResultNoHostInterface; // refused: the control then acts itself
     host.viewContainer().onMouse = [&] { hostLock.enter(); };
     auto clicked = std::make_shared<std::atomic<bool>>(false);
+    auto after = std::make_shared<std::atomic<float>>(before);
     hostLock.hold();
     juce::MessageManager::callAsync(
-        [&button, clicked]
+        [&button, &processor = processor(), clicked, after]
         {
             vk::test::pressAndRelease(*button, vk::test::withButton(juce::ModifierKeys::ctrlModifier));
+            after->store(processor.getParameter(3));
             clicked->store(true);
         });
     const auto posted = std::chrono::steady_clock::now();
     while (!hostLock.someoneWaited() && std::chrono::steady_clock::now() - posted < std::chrono::seconds(2))
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 
-    // The host takes the view away while the click is inside the editor.
+    // The host takes the view away and lets go of the instance while the click is inside the editor.
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(gui->SetViewContainer(nullptr), kResultOk);
     ViewSize size{};
     EXPECT_EQ(gui->GetViewSize(&size), kResultNoHostInterface);
+    EXPECT_EQ(gui->Uninitialize(), kResultOk);
+    host.setEffectParameters(nullptr);
+    instance.reset();
     const auto waited = std::chrono::steady_clock::now() - start;
     hostLock.release();
 
@@ -216,7 +222,7 @@ TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
     EXPECT_LT(waited, std::chrono::seconds(2));
     EXPECT_FALSE(hostLock.gaveUp());
     EXPECT_TRUE(clicked->load());
-    EXPECT_NE(processor().getParameter(3), before);
+    EXPECT_NE(after->load(), before);
     EXPECT_EQ(object->getContent(), nullptr);
     host.viewContainer().onMouse = nullptr;
     {
