@@ -52,7 +52,8 @@ Result AAX_CEffectGUI::SetViewContainer(IACFUnknown* viewContainer)
     m_viewContainer.reset();
     if (viewContainer != nullptr)
     {
-        m_viewContainer.reset(new (std::nothrow) AAX_VViewContainer(viewContainer));
+        if (auto* container = new (std::nothrow) AAX_VViewContainer(viewContainer))
+            m_viewContainer.reset(container);
         CreateViewContainer();
         UpdateAllParameters();
     }

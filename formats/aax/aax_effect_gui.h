@@ -50,6 +50,8 @@ protected:
     AAX_IController* GetController() const noexcept { return m_controller.get(); }
     AAX_IACFEffectParameters* GetEffectParameters() const noexcept { return m_effectParameters.get(); }
     AAX_IViewContainer* GetViewContainer() const noexcept { return m_viewContainer.get(); }
+    // The container kept alive for a call that may outlast the host's next SetViewContainer.
+    std::shared_ptr<AAX_IViewContainer> ViewContainerRef() const noexcept { return m_viewContainer; }
     AAX_ITransport* GetTransport() const noexcept { return m_transport.get(); }
 
 private:
@@ -57,7 +59,7 @@ private:
 
     std::unique_ptr<AAX_VController> m_controller;
     AcfPtr<AAX_IACFEffectParameters> m_effectParameters;
-    std::unique_ptr<AAX_VViewContainer> m_viewContainer;
+    std::shared_ptr<AAX_VViewContainer> m_viewContainer;
     std::unique_ptr<AAX_VTransport> m_transport;
 };
 

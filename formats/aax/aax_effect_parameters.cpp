@@ -74,6 +74,27 @@ Result readParameter(const AAX_CParameterManager& manager, const char* id, Value
 
 } // namespace
 
+// Answers a value request at once, as the host's automation would, and takes no other part.
+class AAX_CEffectParameters::DirectAutomation final : public AAX_IAutomationDelegate
+{
+public:
+    explicit DirectAutomation(AAX_CEffectParameters& owner) : m_owner(owner) {}
+
+    Result RegisterParameter(const char*) override { return kResultOk; }
+    Result UnregisterParameter(const char*) override { return kResultOk; }
+    Result PostSetValueRequest(const char* parameterId, double normalized) const override
+    {
+        return m_owner.UpdateParameterNormalizedValue(parameterId, normalized, 0);
+    }
+    Result PostCurrentValue(const char*, double) const override { return kResultOk; }
+    Result PostTouchRequest(const char*) override { return kResultOk; }
+    Result PostReleaseRequest(const char*) override { return kResultOk; }
+    Result Operation9(Opaque) override { return kResultOk; }
+
+private:
+    AAX_CEffectParameters& m_owner;
+};
+
 AAX_CEffectParameters::~AAX_CEffectParameters()
 {
     releaseHostObjects();
@@ -87,6 +108,7 @@ void AAX_CEffectParameters::releaseHostObjects()
     m_packetDispatcher.Initialize(nullptr, this);
     m_controller.reset();
     m_automationDelegate.reset();
+    m_directAutomation.reset();
     m_transport.reset();
 }
 
@@ -104,10 +126,11 @@ Result AAX_CEffectParameters::Initialize(IACFUnknown* host)
     m_controller.reset(new (std::nothrow) AAX_VController(host));
     m_automationDelegate.reset(new (std::nothrow) AAX_VAutomationDelegate(host));
     m_transport.reset(new (std::nothrow) AAX_VTransport(host));
-    // Without the host's delegate a parameter keeps the plug-in's own changes itself; requests sent to
-    // nowhere would lose them.
+    // Without the host's delegate requests sent to nowhere would be lost: they are answered here.
     const bool hostAutomates = m_automationDelegate && m_automationDelegate->hasHostDelegate();
-    m_parameterManager.Initialize(hostAutomates ? m_automationDelegate.get() : nullptr);
+    if (!hostAutomates)
+        m_directAutomation.reset(new (std::nothrow) DirectAutomation(*this));
+    m_parameterManager.Initialize(hostAutomates ? m_automationDelegate.get() : m_directAutomation.get());
     m_packetDispatcher.Initialize(m_controller.get(), this);
 
     const Result initialised = EffectInit();

@@ -4,6 +4,11 @@
 // host's parameter, chunk and comparison operations over a parameter manager, builds the controls chunk
 // "elck" from every parameter not filtered out, and holds the host's controller, transport and
 // automation delegate while initialised. Derived classes build their parameters in EffectInit.
+//
+// A value request goes to the host's automation, which answers with UpdateParameterNormalizedValue.
+// A host that offers no automation gets the same road: the request is answered at once, so a value the
+// host sets (SetParameterNormalizedValue, a controls chunk) still reaches UpdateParameterNormalizedValue
+// and whatever a derived class does there.
 // [the host's main thread; UpdateParameterNormalizedValue and GenerateCoefficients may come from others]
 
 #include "formats/aax/aax_chunk_data_parser.h"
@@ -100,6 +105,8 @@ protected:
     std::int32_t ControlsChunkSize() const { return m_controlsChunkSize; }
 
 private:
+    class DirectAutomation;
+
     void releaseHostObjects();
     void buildControlsChunk() const;
     bool isFiltered(const AAX_IParameter& parameter) const;
@@ -117,6 +124,8 @@ private:
     std::unique_ptr<AAX_VController> m_controller;
     std::unique_ptr<AAX_VTransport> m_transport;
     std::unique_ptr<AAX_VAutomationDelegate> m_automationDelegate;
+    // The stand-in for the host's automation when it offers none.
+    std::unique_ptr<AAX_IAutomationDelegate> m_directAutomation;
 };
 
 } // namespace vk::aax

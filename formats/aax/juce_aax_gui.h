@@ -6,9 +6,13 @@
 // first, so that the host's own gestures on a parameter (automation shortcuts, control-surface
 // assignment) work on the plug-in's controls.
 //
-// Threads: host calls come on the host's main thread and run with JUCE's message thread paused (they
-// create, attach and delete JUCE components); the editor's mouse events arrive on JUCE's message thread.
-// The content (and with it the editor) always goes before the effect's parameters object it points to.
+// Threads: host calls come on the host's main thread, which takes the message-thread part for them (they
+// create, attach and delete JUCE components: vk::vst3::MessageThreadScope); the editor's mouse events and
+// size changes arrive on JUCE's message thread, which calls the host's view container without holding that
+// part (vk::vst3::HostCallScope), so a host call never waits for a thread that waits for the host. Content
+// that the module's thread may be inside of while it calls the host is deleted after that call, on the
+// message thread. The content (and with it the editor) always goes before the effect's parameters object
+// it points to.
 
 #include "formats/aax/aax_effect_gui.h"
 #include "formats/aax/aax_juce_runtime.h"
@@ -61,7 +65,8 @@ private:
     using ContainerOperation = vk::aax::Result (vk::aax::AAX_IViewContainer::*)(const char*, std::uint32_t);
 
     bool offerToHost(ContainerOperation operation, const juce::MouseEvent& event, int index);
-    // [message thread held] Removes the content from the desktop and deletes it with its editor.
+    // [message thread held] Removes the content from the desktop and deletes it with its editor (later
+    // on the message thread when the module's thread is calling the host).
     void deleteContent();
     // [message thread] The content's size changed: remember it and tell the host.
     void viewSizeChanged(int width, int height);

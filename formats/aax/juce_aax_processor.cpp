@@ -3,6 +3,7 @@
 #include "formats/aax/aax_exception_boundary.h"
 #include "formats/aax/aax_stem_formats.h"
 #include "formats/aax/aax_transport_position.h"
+#include "formats/vst3/vst3_message_thread.h"
 #include "processor/vk_processor_base.h"
 #include "processor/vk_wrapper_type.h"
 
@@ -20,6 +21,22 @@ using namespace vk::aax;
 
 namespace
 {
+
+// Marks the calling host thread as the one whose reports only confirm values, for the scope's life.
+class ConfirmingScope
+{
+public:
+    explicit ConfirmingScope(std::atomic<std::thread::id>& thread) : m_thread(thread)
+    {
+        m_thread.store(std::this_thread::get_id());
+    }
+    ~ConfirmingScope() { m_thread.store(std::thread::id()); }
+    ConfirmingScope(const ConfirmingScope&) = delete;
+    ConfirmingScope& operator=(const ConfirmingScope&) = delete;
+
+private:
+    std::atomic<std::thread::id>& m_thread;
+};
 
 // Identifier texts of processor indexes, without allocating (the listener may run on the audio thread).
 struct IndexText
@@ -88,13 +105,12 @@ juce::AudioChannelSet channelSetFor(const StemLayout& layout)
 
 } // namespace
 
+// Made right here: the host's thread must not wait for the module's message thread, which may be waiting
+// for the host. The processor's timer first fires once its constructor is done.
 JuceAAX_Processor::JuceAAX_Processor()
 {
     if (auto create = getProcessorFactory())
-    {
-        const juce::MessageManagerLock messageThread;
         m_processor.reset(create(vk::kWrapperAax));
-    }
     if (m_processor != nullptr)
     {
         m_processor->setPlayHead(this);
@@ -108,8 +124,10 @@ JuceAAX_Processor::~JuceAAX_Processor()
     {
         m_processor->removeListener(this);
         m_processor->setPlayHead(nullptr);
-        const juce::MessageManagerLock messageThread;
-        m_processor.reset();
+        // Its timer runs on the message thread, so it is deleted there, without waiting for it (before
+        // the framework stops, should this be its last use). The GUI's editor, which points to it, is
+        // deleted before it on the same thread.
+        vk::vst3::deleteOnMessageThread(std::move(m_processor));
     }
 }
 
@@ -122,6 +140,8 @@ Result JuceAAX_Processor::EffectInit()
 {
     if (m_processor == nullptr)
         return kResultNoHostObject;
+    // The parameters are built from the processor's values: earlier reports have nothing left to say.
+    m_reports.clear();
     if (auto* controller = Controller())
         controller->GetSampleRate(&m_sampleRate);
     preparePlugin();
@@ -177,7 +197,7 @@ void JuceAAX_Processor::preparePlugin()
     const double sampleRate = m_sampleRate > 0.0f ? double(m_sampleRate) : 44100.0;
 
     {
-        const juce::MessageManagerLock messageThread;
+        const ConfirmingScope confirming(m_confirmingThread);
         // The audio thread is kept out while the channel counts and the processor change under it.
         const juce::ScopedLock audio(m_processor->getCallbackLock());
         juce::AudioProcessor::BusesLayout layout;
@@ -191,6 +211,7 @@ void JuceAAX_Processor::preparePlugin()
         m_router.configure(inputs.channels, outputs.channels);
         m_processor->prepareToPlay(sampleRate, kMaxBlockSize);
     }
+    followProcessorValues();
     if (auto* controller = Controller())
         controller->SetSignalLatency(m_processor->getLatencySamples());
 }
@@ -276,10 +297,10 @@ Result JuceAAX_Processor::UpdateParameterNormalizedValue(const char* id, double 
     if (result != kResultOk)
         return result;
     const int index = processorIndexOf(id);
-    if (index >= 0)
-        m_processor->setParameter(index, float(std::clamp(value, 0.0, 1.0)));
-    else
+    if (index < 0)
         refreshBypass();
+    else if (!m_deliveringReports)
+        m_processor->setParameter(index, float(std::clamp(value, 0.0, 1.0)));
     return result;
 }
 
@@ -340,14 +361,17 @@ void JuceAAX_Processor::cacheState() const
     m_stateCache.reset();
     if (m_processor == nullptr)
         return;
-    const juce::MessageManagerLock messageThread;
     m_processor->getStateInformation(m_stateCache);
 }
 
 Result JuceAAX_Processor::GetChunkSize(std::uint32_t chunkId, std::uint32_t* size) const
 {
     if (chunkId != kJuceChunkId)
+    {
+        // The controls chunk is written from the parameters: they hear what the processor reported.
+        const_cast<JuceAAX_Processor*>(this)->deliverReports();
         return AAX_CEffectParameters::GetChunkSize(chunkId, size);
+    }
     if (size == nullptr)
         return kResultNullArgument;
     cacheState();
@@ -381,6 +405,8 @@ Result JuceAAX_Processor::GetChunk(std::uint32_t chunkId, ChunkRecord* chunk) co
 
 Result JuceAAX_Processor::SetChunk(std::uint32_t chunkId, const ChunkRecord* chunk)
 {
+    // The edits the processor reported before the host restores anything come first.
+    deliverReports();
     if (chunkId != kJuceChunkId)
     {
         const Result result = AAX_CEffectParameters::SetChunk(chunkId, chunk);
@@ -395,10 +421,80 @@ Result JuceAAX_Processor::SetChunk(std::uint32_t chunkId, const ChunkRecord* chu
         return kResultChunkSizeMismatch;
     if (m_processor != nullptr)
     {
-        const juce::MessageManagerLock messageThread;
-        m_processor->setStateInformation(chunk->data, chunk->size);
+        // A restored state is no edit of the user's: the parameters follow it without asking the host.
+        {
+            const ConfirmingScope confirming(m_confirmingThread);
+            m_processor->setStateInformation(chunk->data, chunk->size);
+        }
+        followProcessorValues();
     }
     return kResultOk;
+}
+
+Result JuceAAX_Processor::CompareActiveChunk(const ChunkRecord* chunk, bool* equal) const
+{
+    const_cast<JuceAAX_Processor*>(this)->deliverReports();
+    return AAX_CEffectParameters::CompareActiveChunk(chunk, equal);
+}
+
+Result JuceAAX_Processor::TimerWakeup()
+{
+    deliverReports();
+    return AAX_CEffectParameters::TimerWakeup();
+}
+
+void JuceAAX_Processor::deliverReports()
+{
+    // A host that answers a request from inside it comes back here: the outer round delivers the rest.
+    if (m_deliveringReports || m_processor == nullptr)
+        return;
+    const juce::ScopedValueSetter<bool> delivering(m_deliveringReports, true);
+    // Answers may make the processor report again (a linked parameter): a few rounds take those too.
+    for (int round = 0; round < 4; ++round)
+    {
+        m_reports.take(m_taken);
+        if (m_taken.reports.empty() && !m_taken.resyncValues && !m_taken.latencyChanged)
+            return;
+        for (const auto& report : m_taken.reports)
+        {
+            const IndexText id(report.index);
+            switch (report.kind)
+            {
+            case ParameterReports::Kind::Value:
+                SetParameterNormalizedValue(id.text, double(m_processor->getParameter(report.index)));
+                break;
+            case ParameterReports::Kind::GestureBegin:
+                TouchParameter(id.text);
+                break;
+            case ParameterReports::Kind::GestureEnd:
+                ReleaseParameter(id.text);
+                break;
+            }
+        }
+        if (m_taken.resyncValues)
+            for (std::int32_t position = 0; position < ParameterManager().NumParameters(); ++position)
+            {
+                const auto* parameter = ParameterManager().GetParameter(position);
+                const int index = parameter != nullptr ? processorIndexOf(parameter->Identifier()) : -1;
+                if (index >= 0 && float(parameter->GetNormalizedValue()) != m_processor->getParameter(index))
+                    SetParameterNormalizedValue(parameter->Identifier(),
+                                                double(m_processor->getParameter(index)));
+            }
+        if (m_taken.latencyChanged)
+            if (auto* controller = Controller())
+                controller->SetSignalLatency(m_processor->getLatencySamples());
+    }
+}
+
+void JuceAAX_Processor::followProcessorValues()
+{
+    for (std::int32_t position = 0; position < ParameterManager().NumParameters(); ++position)
+    {
+        auto* parameter = ParameterManager().GetParameter(position);
+        const int index = parameter != nullptr ? processorIndexOf(parameter->Identifier()) : -1;
+        if (index >= 0)
+            parameter->UpdateNormalizedValue(double(m_processor->getParameter(index)));
+    }
 }
 
 Result JuceAAX_Processor::RenderAudio_Hybrid(void* renderInfo)
@@ -443,28 +539,27 @@ juce::Optional<juce::AudioPlayHead::PositionInfo> JuceAAX_Processor::getPosition
     return positionFromTransport(Transport());
 }
 
-void JuceAAX_Processor::audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value)
+void JuceAAX_Processor::audioProcessorParameterChanged(juce::AudioProcessor*, int index, float)
 {
-    const IndexText id(index);
-    SetParameterNormalizedValue(id.text, double(value));
+    if (m_confirmingThread.load() != std::this_thread::get_id())
+        m_reports.noteValue(index);
 }
 
 void JuceAAX_Processor::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&)
 {
-    if (auto* controller = Controller(); controller != nullptr && m_processor != nullptr)
-        controller->SetSignalLatency(m_processor->getLatencySamples());
+    m_reports.noteLatencyChanged();
 }
 
 void JuceAAX_Processor::audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index)
 {
-    const IndexText id(index);
-    TouchParameter(id.text);
+    if (m_confirmingThread.load() != std::this_thread::get_id())
+        m_reports.noteGesture(ParameterReports::Kind::GestureBegin, index);
 }
 
 void JuceAAX_Processor::audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index)
 {
-    const IndexText id(index);
-    ReleaseParameter(id.text);
+    if (m_confirmingThread.load() != std::this_thread::get_id())
+        m_reports.noteGesture(ParameterReports::Kind::GestureEnd, index);
 }
 
 void algorithmProcessCallback(void* const* contextsBegin, const void* contextsEnd)

@@ -7,19 +7,31 @@
 // runs the processor from the render callback, and answers the processor's play head from the host's
 // transport. The AudioSuite processor and the GUI reach the processor through this object.
 //
-// Threads: parameter, chunk and field calls come on the host's main thread; the render callback and
-// RenderAudio_Hybrid on its audio thread; the listener calls on whatever thread changed the processor.
-// Work that JUCE wants on its message thread runs with that thread paused (juce::MessageManagerLock).
+// Threads, and who may call what:
+// - The host's main thread owns the AAX parameter objects, the parameter manager, the controls chunk
+//   and the host wrappers: every host call (Initialize / Uninitialize, parameter, chunk, field and timer
+//   calls) and nothing else touches them. It may call the host's automation and controller.
+// - The render callback and RenderAudio_Hybrid come on the host's audio thread and touch only the
+//   processor (under its callback lock), the routing and the bypass flag.
+// - The processor's reports (the listener calls) come on whatever thread changed it: the module's JUCE
+//   message thread (editor, processor timer), the audio thread or a host thread. They only note the report
+//   (ParameterReports) and call no one; the host's thread delivers the notes to the parameters and the
+//   host's automation in its next TimerWakeup (or chunk call).
+// - No host call waits for the module's JUCE message thread: the processor is made on the host's thread
+//   and deleted on the message thread (queued, not waited for), and preparing it, its state and its
+//   parameters take only the processor's own locks.
 
 #include "formats/aax/aax_channel_router.h"
 #include "formats/aax/aax_effect_parameters.h"
 #include "formats/aax/aax_juce_runtime.h"
+#include "formats/aax/aax_parameter_reports.h"
 #include "platform/aax/aax_render_context.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
 #include <memory>
+#include <thread>
 
 class VkJuceProcessorBase;
 
@@ -74,6 +86,10 @@ public:
     Result GetChunkSize(std::uint32_t chunkId, std::uint32_t* size) const override;
     Result GetChunk(std::uint32_t chunkId, vk::aax::ChunkRecord* chunk) const override;
     Result SetChunk(std::uint32_t chunkId, const vk::aax::ChunkRecord* chunk) override;
+    Result CompareActiveChunk(const vk::aax::ChunkRecord* chunk, bool* equal) const override;
+    // The host's periodic call: the processor's reports since the last call reach the parameters and the
+    // host's automation.
+    Result TimerWakeup() override;
     Result RenderAudio_Hybrid(void* renderInfo) override;
 
     // [audio or offline thread] Maps the host's channels onto the processor's and processes them, under
@@ -91,7 +107,7 @@ public:
     // juce::AudioPlayHead [audio thread]
     juce::Optional<PositionInfo> getPosition() const override;
 
-    // juce::AudioProcessorListener [any thread]
+    // juce::AudioProcessorListener [any thread] Noted for the host's next call; no call is made.
     void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value) override;
     void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override;
     void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override;
@@ -104,6 +120,11 @@ private:
     void processWithMode(float* const* channels, int numChannels, int numSamples, bool bypass, Mode mode);
     // The processor's state into the cache. [host main thread]
     void cacheState() const;
+    // [host main thread] Hands the processor's noted reports to the parameters and the host, in order.
+    void deliverReports();
+    // [host main thread] Every parameter takes the processor's value without a request to the host (the
+    // host learns it as the current value).
+    void followProcessorValues();
 
     // Declared first: JUCE is up before the processor exists and stays up until it is gone.
     vk::aax::JuceGuiUse m_juce;
@@ -116,6 +137,13 @@ private:
     mutable std::int64_t m_answeredStateSize = -1;
     std::atomic<bool> m_bypass{false};
     std::atomic<bool> m_prepared{false};
+    vk::aax::ParameterReports m_reports;
+    vk::aax::ParameterReports::Taken m_taken;
+    // While reports are delivered, the processor already holds the values: answers to them stay here.
+    bool m_deliveringReports = false;
+    // The host thread that prepares the processor or restores its state: what the processor reports from
+    // it confirms values the host gave, and is no edit.
+    std::atomic<std::thread::id> m_confirmingThread{};
 };
 
 } // namespace AAXClasses

@@ -13,7 +13,7 @@ namespace Steinberg::Vst
 {
 
 VST3ContentWrapper::VST3ContentWrapper(VST3Editor& view, juce::AudioProcessorEditor* editor)
-    : m_view(view), m_editor(editor)
+    : m_view(&view), m_editor(editor)
 {
     setOpaque(true);
     m_editor->setOpaque(true);
@@ -51,7 +51,8 @@ void VST3ContentWrapper::followEditor()
     if (m_editor == nullptr)
         return;
     // The host's frame first, so that it is never asked for a size the editor does not have.
-    m_view.editorResized(m_editor->getWidth(), m_editor->getHeight());
+    if (m_view != nullptr)
+        m_view->editorResized(m_editor->getWidth(), m_editor->getHeight());
     setSize(m_editor->getWidth(), m_editor->getHeight());
     m_editor->setTopLeftPosition(0, 0);
 }
@@ -150,10 +151,14 @@ void VST3Editor::editorResized(int width, int height)
     ViewRect wanted(0, 0, width, height);
     if (plugFrame != nullptr && !m_askingFrame && (rect.getWidth() != width || rect.getHeight() != height))
     {
-        // A host may answer with onSize from inside its resizeView.
+        // A host may answer with onSize from inside its resizeView. The frame is asked without the
+        // message-thread part, so it is kept for the call.
         const juce::ScopedValueSetter<bool> asking(m_askingFrame, true);
         rect = wanted;
-        plugFrame->resizeView(this, &wanted);
+        const IPtr<IPlugFrame> frame(plugFrame);
+        const vk::vst3::HostCallScope call;
+        if (call.allowed())
+            frame->resizeView(this, &wanted);
     }
     rect = ViewRect(0, 0, width, height);
 }
@@ -174,8 +179,14 @@ void VST3Editor::closeContent()
         m_link->closeEditor = nullptr;
     if (auto content = std::move(m_content))
     {
+        content->detachFromView();
         content->removeFromDesktop();
-        content.reset();
+        // The module's own thread may be inside the content, waiting for the host's frame: the content
+        // goes once that call has unwound.
+        if (vk::vst3::moduleThreadIsInHostCall())
+            vk::vst3::postToMessageThread([raw = content.release()] { delete raw; });
+        else
+            content.reset();
     }
 }
 

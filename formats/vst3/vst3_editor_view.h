@@ -38,12 +38,14 @@ public:
     void childBoundsChanged(juce::Component* child) override;
 
     juce::AudioProcessorEditor* getEditor() const { return m_editor.get(); }
+    // The view closes: its size changes no longer reach it.
+    void detachFromView() { m_view = nullptr; }
 
 private:
     void followEditor();
 
     vk::vst3::FrameworkLifetime m_framework;
-    VST3Editor& m_view;
+    VST3Editor* m_view;
     std::unique_ptr<juce::AudioProcessorEditor> m_editor;
 };
 

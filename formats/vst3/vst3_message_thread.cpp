@@ -68,14 +68,61 @@ private:
     std::atomic<T*> instance{nullptr};
 };
 
-// Held by whichever thread dispatches messages, runs deferred tasks or flushes edits. Recursive: a host
-// may call back into the module from inside a call of ours on the same thread.
-ModuleObject<std::recursive_mutex> g_roleLock;
+// How many levels of the role the calling thread holds.
+thread_local int t_roleDepth = 0;
 
-std::recursive_mutex& roleLock()
+// The message-thread role: held by whichever thread dispatches messages, runs deferred tasks or works on
+// the framework's windows. Recursive: a host may call back into the module from inside a call of ours on
+// the same thread. The module's own thread lets go of every level while it calls the host (HostCallScope).
+class RoleMutex
+{
+public:
+    void lock()
+    {
+        m_mutex.lock();
+        ++t_roleDepth;
+    }
+    bool try_lock()
+    {
+        if (!m_mutex.try_lock())
+            return false;
+        ++t_roleDepth;
+        return true;
+    }
+    void unlock()
+    {
+        --t_roleDepth;
+        m_mutex.unlock();
+    }
+    // Lets go of every level the calling thread holds; answers how many.
+    int releaseAll()
+    {
+        const int depth = t_roleDepth;
+        for (int i = 0; i < depth; ++i)
+            unlock();
+        return depth;
+    }
+    void reacquire(int depth)
+    {
+        for (int i = 0; i < depth; ++i)
+            lock();
+    }
+
+private:
+    std::recursive_mutex m_mutex;
+};
+
+ModuleObject<RoleMutex> g_roleLock;
+
+RoleMutex& roleLock()
 {
     return g_roleLock.get();
 }
+
+// How many calls into the host the module's own thread is making with the role let go, and how deep the
+// calling thread is in them.
+std::atomic<int> g_ownThreadInHostCall{0};
+thread_local int t_hostCallDepth = 0;
 
 struct DeferredTasks
 {
@@ -150,6 +197,10 @@ void takeMessageThreadPart()
         mm->setCurrentThreadAsMessageThread();
 }
 
+class OwnThread;
+// The module's own message thread, seen from itself (null on every other thread).
+thread_local OwnThread* t_ownThread = nullptr;
+
 // The module's own message thread, for as long as no host run loop is on offer.
 class OwnThread
 {
@@ -208,6 +259,12 @@ public:
     // [host main thread] Never waits while the thread may be calling the host.
     Stopped stop()
     {
+        // The thread itself let go of the last use (work it had deferred): it ends after this pass.
+        if (t_ownThread == this)
+        {
+            m_state.store(kStopping);
+            return Stopped::Pending;
+        }
         int state = m_state.load();
         while (state != kLeft && !m_state.compare_exchange_weak(state, kStopping))
         {
@@ -231,13 +288,26 @@ public:
             m_thread.join();
     }
 
+    // [this thread] Marks a call into the host; false (nothing marked) once a stop was asked for, when
+    // the call must not be made. Paired with stop() as the flush pass is.
+    bool enterHostCall()
+    {
+        m_inHostCall.store(true);
+        if (m_state.load() != kStopping)
+            return true;
+        m_inHostCall.store(false);
+        return false;
+    }
+    void leaveHostCall() { m_inHostCall.store(false); }
+
 private:
     void run()
     {
+        t_ownThread = this;
         if (m_initialise)
             initialiseFramework();
         {
-            std::lock_guard<std::recursive_mutex> role(roleLock());
+            std::lock_guard<RoleMutex> role(roleLock());
             juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
         }
         {
@@ -256,23 +326,24 @@ private:
 
             bool delivered = false;
             {
-                std::lock_guard<std::recursive_mutex> role(roleLock());
+                std::lock_guard<RoleMutex> role(roleLock());
                 takeMessageThreadPart(); // a host thread may have had it for a view's call
                 delivered = dispatchPending();
-                // Marked only around a pass that may call the host, so that a stop finds the thread idle
-                // (and waits for it) whenever it can.
-                if (flushRequested())
-                {
-                    m_inHostCall.store(true);
-                    if (m_state.load() == kRunning)
-                        flushEditSinks();
-                    m_inHostCall.store(false);
-                }
+            }
+            // Edits go to the host without the role: a host thread may wait for the role (a view call)
+            // while the host makes this call wait for that thread. Marked only around a pass that may
+            // call the host, so that a stop finds the thread idle (and waits for it) whenever it can.
+            if (flushRequested())
+            {
+                m_inHostCall.store(true);
+                if (m_state.load() == kRunning)
+                    flushEditSinks();
+                m_inHostCall.store(false);
             }
             if (!delivered)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        std::lock_guard<std::recursive_mutex> role(roleLock());
+        std::lock_guard<RoleMutex> role(roleLock());
         shutDownFramework();
     }
 
@@ -434,7 +505,7 @@ bool adoptLoopThread()
 
 void PLUGIN_API LoopEventHandler::onFDIsSet(FileDescriptor fd)
 {
-    std::unique_lock<std::recursive_mutex> role(roleLock(), std::try_to_lock);
+    std::unique_lock<RoleMutex> role(roleLock(), std::try_to_lock);
     if (!role.owns_lock() || !adoptLoopThread())
         return;
     juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd(fd);
@@ -443,7 +514,7 @@ void PLUGIN_API LoopEventHandler::onFDIsSet(FileDescriptor fd)
 
 void PLUGIN_API LoopTimerHandler::onTimer()
 {
-    std::unique_lock<std::recursive_mutex> role(roleLock(), std::try_to_lock);
+    std::unique_lock<RoleMutex> role(roleLock(), std::try_to_lock);
     if (!role.owns_lock() || !adoptLoopThread())
         return;
     auto& d = dispatcher();
@@ -589,7 +660,7 @@ void stopMessageThread()
             break; // the host's loop had the part: shut down here
         }
     }
-    std::lock_guard<std::recursive_mutex> role(roleLock());
+    std::lock_guard<RoleMutex> role(roleLock());
     if (auto* mm = juce::MessageManager::getInstanceWithoutCreating();
         mm != nullptr && !mm->isThisTheMessageThread())
         mm->setCurrentThreadAsMessageThread();
@@ -607,12 +678,49 @@ void finishMessageThread()
     joinEndedThread();
 }
 
-MessageThreadScope::MessageThreadScope() : m_role(roleLock())
+MessageThreadScope::MessageThreadScope()
 {
+    roleLock().lock();
     takeMessageThreadPart();
 }
 
-MessageThreadScope::~MessageThreadScope() = default;
+MessageThreadScope::~MessageThreadScope()
+{
+    roleLock().unlock();
+}
+
+HostCallScope::HostCallScope()
+{
+    auto* own = t_ownThread;
+    if (own == nullptr || t_roleDepth == 0)
+        return; // a host thread, or a call already made without the role
+    // The host may call back into the module, which may call the host again: the outermost call marks.
+    if (t_hostCallDepth == 0 && !own->enterHostCall())
+    {
+        m_allowed = false;
+        return;
+    }
+    ++t_hostCallDepth;
+    g_ownThreadInHostCall.fetch_add(1);
+    m_released = roleLock().releaseAll();
+}
+
+HostCallScope::~HostCallScope()
+{
+    if (m_released == 0)
+        return;
+    roleLock().reacquire(m_released);
+    // A host thread may have been the message thread meanwhile.
+    takeMessageThreadPart();
+    g_ownThreadInHostCall.fetch_sub(1);
+    if (--t_hostCallDepth == 0)
+        t_ownThread->leaveHostCall();
+}
+
+bool moduleThreadIsInHostCall()
+{
+    return g_ownThreadInHostCall.load() > 0;
+}
 
 bool hostRunLoopIsMessageThread()
 {
@@ -621,15 +729,23 @@ bool hostRunLoopIsMessageThread()
 
 void runOnMessageThread(std::function<void()> task)
 {
-    if (juce::MessageManager::existsAndIsCurrentThread())
+    // While the module's thread waits in a call to the host, it may be inside what the task would delete:
+    // the task waits until that call has unwound, behind whatever was deferred for the same reason.
+    if (juce::MessageManager::existsAndIsCurrentThread() && !moduleThreadIsInHostCall())
     {
-        std::unique_lock<std::recursive_mutex> role(roleLock(), std::try_to_lock);
+        std::unique_lock<RoleMutex> role(roleLock(), std::try_to_lock);
         if (role.owns_lock())
         {
             task();
             return;
         }
     }
+    std::lock_guard<std::mutex> guard(deferred().lock);
+    deferred().tasks.push_back(std::move(task));
+}
+
+void postToMessageThread(std::function<void()> task)
+{
     std::lock_guard<std::mutex> guard(deferred().lock);
     deferred().tasks.push_back(std::move(task));
 }

@@ -10,8 +10,8 @@
 //
 // Hand-over: messages, timers and edits wait in the framework's queues and in the edit queues, and are
 // delivered once by whichever thread holds the message-thread part next. The module's thread gives the
-// part up between two passes; the host's loop takes it in its next callback. A host thread never waits
-// for the module's thread while that thread may be calling the host.
+// part up between two passes, and while it calls the host; the host's loop takes it in its next callback.
+// A host thread never waits for the module's thread while that thread may be calling the host.
 
 #include <pluginterfaces/base/funknown.h>
 
@@ -52,9 +52,10 @@ private:
 };
 
 // Makes the calling host thread the message thread for the scope's life, for work on the framework's
-// windows (an editor view's calls). Waits for a pass the module's own thread may be in, which ends after
-// at most one round of edits reported to the host; the module's thread takes the part back at its next
-// pass. Nestable. [host UI thread]
+// windows (an editor view's calls). Waits for a pass the module's own thread may be in; that thread holds
+// the part only while it runs the framework's own work, never while it calls the host, so the wait never
+// depends on the host. The module's thread takes the part back at its next pass. Nestable.
+// [host UI thread]
 class MessageThreadScope
 {
 public:
@@ -62,10 +63,33 @@ public:
     ~MessageThreadScope();
     MessageThreadScope(const MessageThreadScope&) = delete;
     MessageThreadScope& operator=(const MessageThreadScope&) = delete;
+};
+
+// Put right around a call into the host made on the message thread (a view size, a parameter mouse event).
+// On the module's own thread it lets go of the message-thread part for the call, so that a host thread that
+// waits for the part (MessageThreadScope) while the host makes this call wait for that thread cannot
+// deadlock; the part is taken back afterwards. A host thread may thus run framework work meanwhile, as if
+// the host had called back from inside the call: whatever that work would delete under the caller waits
+// for moduleThreadIsInHostCall() to clear (postToMessageThread). When the framework is stopping, allowed()
+// is false and the call must not be made. On any other thread it does nothing. [message thread]
+class HostCallScope
+{
+public:
+    HostCallScope();
+    ~HostCallScope();
+    HostCallScope(const HostCallScope&) = delete;
+    HostCallScope& operator=(const HostCallScope&) = delete;
+
+    bool allowed() const noexcept { return m_allowed; }
 
 private:
-    std::unique_lock<std::recursive_mutex> m_role;
+    int m_released = 0;
+    bool m_allowed = true;
 };
+
+// True while the module's own thread is inside a call into the host that it made from framework work
+// (HostCallScope). [any thread]
+bool moduleThreadIsInHostCall();
 
 // Starts the framework on the offered run loop's thread (the caller's, until the loop calls back), or on
 // the module's own thread when none is offered; stops it again. Called by FrameworkLifetime for the first
@@ -80,9 +104,14 @@ void finishMessageThread();
 // True while the host's run loop is the message thread (it has called back since it was offered).
 bool hostRunLoopIsMessageThread();
 
-// Runs `task` on the message thread: at once when the caller is the message thread, else at the message
-// thread's next pass (at the latest before the framework shuts down). Never waits. [any thread but audio]
+// Runs `task` on the message thread: at once when the caller is the message thread (and the module's own
+// thread is not waiting in a call to the host), else at the message thread's next pass (at the latest
+// before the framework shuts down). Never waits. [any thread but audio]
 void runOnMessageThread(std::function<void()> task);
+
+// Queues `task` for the message thread's next pass, even when the caller is the message thread: for work
+// that must wait until the call under way has unwound. Never waits. [any thread but audio]
+void postToMessageThread(std::function<void()> task);
 
 template <typename T>
 void deleteOnMessageThread(std::unique_ptr<T> object)

@@ -13,11 +13,13 @@
 #include "vst3_test_support.h"
 
 #include <gtest/gtest.h>
+#include <pluginterfaces/gui/iplugview.h>
 #include <pluginterfaces/vst/ivstparameterchanges.h>
 #include <pluginterfaces/vst/vstspeaker.h>
 #include <public.sdk/source/common/memorystream.h>
 
 #include <cstring>
+#include <mutex>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -30,6 +32,19 @@ namespace
 VkJuceProcessorBase* createTestProcessor(int wrapperType)
 {
     return new TestProcessor(wrapperType);
+}
+
+// The test processor as one with an editor, so that the controller makes views (none is attached here).
+class ProcessorWithView final : public TestProcessor
+{
+public:
+    using TestProcessor::TestProcessor;
+    bool hasEditor() const override { return true; }
+};
+
+VkJuceProcessorBase* createProcessorWithView(int wrapperType)
+{
+    return new ProcessorWithView(wrapperType);
 }
 
 // One queue per parameter, each with its list of points.
@@ -413,6 +428,70 @@ TEST_F(Vst3Binding, ReportsReachTheHostOnTheMessageThreadBracketed)
     EXPECT_TRUE(handler.of(1).empty());
     for (const auto& e : calls)
         EXPECT_TRUE(e.onMessageThread) << e.what;
+    release(c);
+    p->release();
+}
+
+// A host that guards its objects with a lock of its own, held by its UI thread while it calls the view,
+// and taken inside the edits the module sends it: while the module's own message thread is inside such an
+// edit, the view's calls still go through.
+TEST_F(Vst3Binding, ViewCallsDoNotWaitForTheMessageThreadWhileItWaitsForTheHost)
+{
+    vk::vst3::setProcessorFactory(&createProcessorWithView);
+    VST3Processor* p = makeProcessor();
+    HostEdits handler;
+    std::mutex hostLock;
+    const auto hostThread = std::this_thread::get_id(); // holds it, and may enter it again
+    std::atomic<int> entered{0};
+    std::atomic<int> left{0};
+    std::atomic<bool> gaveUp{false};
+    handler.onCall = [&](ParamID)
+    {
+        if (std::this_thread::get_id() == hostThread)
+            return;
+        entered.fetch_add(1);
+        // A host that waited here for ever would hang the test: this one gives up after a while.
+        if (waitUntil([&] { return hostLock.try_lock(); }, std::chrono::seconds(4)))
+            hostLock.unlock();
+        else
+            gaveUp.store(true);
+        left.fetch_add(1);
+    };
+    // Nothing of the module's is in flight from here on but what this test starts.
+    auto quiet = [&]
+    {
+        return waitUntil(
+            [&]
+            {
+                const int before = entered.load();
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                return !vk::vst3::flushRequested() && entered.load() == before && left.load() == before;
+            });
+    };
+    VST3Controller* c = makeController(&handler);
+    IPlugView* view = c->createView(ViewType::kEditor);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(quiet());
+
+    hostLock.lock();
+    const int callsBefore = entered.load();
+    std::thread([&] { testProcessor(*p).setParameterInternal(5, 0.625f, true, true, false); }).join();
+    // The module's thread is inside a call to the host, waiting for the host's lock.
+    const bool reached = waitUntil([&] { return entered.load() > callsBefore; }, std::chrono::seconds(2));
+    const auto start = std::chrono::steady_clock::now();
+    ViewRect rect(0, 0, 300, 200);
+    view->checkSizeConstraint(&rect);
+    view->onSize(&rect);
+    view->removed();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    hostLock.unlock();
+
+    EXPECT_TRUE(reached);
+    EXPECT_LT(waited, std::chrono::seconds(2));
+    EXPECT_TRUE(waitUntil([&] { return handler.count("end 5") > 0; }));
+    EXPECT_TRUE(quiet());
+    EXPECT_FALSE(gaveUp.load());
+    view->release();
     release(c);
     p->release();
 }

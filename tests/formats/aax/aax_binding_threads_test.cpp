@@ -1,6 +1,7 @@
 // The binding across threads: the module's JUCE use count when a host builds and releases AAX objects on
 // several threads at once (JUCE starts once, stays up while any object lives, and is down again when the
-// last one goes), and host automation while the render callback plays.
+// last one goes), host automation while the render callback plays, editor changes on JUCE's message thread
+// while the host rebuilds the parameters, and a host that guards its objects with a lock of its own.
 
 #include "formats/aax/aax_effect_description.h"
 #include "formats/aax/juce_aax_gui.h"
@@ -9,7 +10,9 @@
 #include "tests/formats/aax/binding_test_support.h"
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -105,6 +108,119 @@ TEST_F(AaxJuceUse, AutomationWhilePlaying)
     audio.join();
     EXPECT_TRUE(finite.load());
     EXPECT_GT(instance.processor().m_algorithmBlocks.load(), 0);
+}
+
+// Editor changes posted to JUCE's message thread, each with a report to the host.
+class EditorChanges
+{
+public:
+    explicit EditorChanges(TestProcessor& processor) : m_processor(processor) {}
+    ~EditorChanges() { stop(); }
+
+    void post(int index, float value)
+    {
+        posted.fetch_add(1);
+        juce::MessageManager::callAsync(
+            [this, index, value]
+            {
+                m_processor.setParameterInternal(index, value, true, false, false);
+                ran.fetch_add(1);
+            });
+    }
+    // Posts changes until stopped, then waits until every one has run (the processor outlives them).
+    void start()
+    {
+        m_poster = std::thread(
+            [this]
+            {
+                for (int i = 0; !m_stop.load(); ++i)
+                {
+                    post(3 + i % 2, float(i % 100) / 100.0f);
+                    std::this_thread::sleep_for(std::chrono::microseconds(100));
+                }
+            });
+    }
+    void stop()
+    {
+        m_stop.store(true);
+        if (m_poster.joinable())
+            m_poster.join();
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (ran.load() < posted.load() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    std::atomic<int> posted{0};
+    std::atomic<int> ran{0};
+
+private:
+    TestProcessor& m_processor;
+    std::atomic<bool> m_stop{false};
+    std::thread m_poster;
+};
+
+// The host rebuilds the parameters (Uninitialize, Initialize) and reads the controls chunk while the
+// editor changes values on the message thread: the parameters belong to the host's thread, which hears
+// the changes in its next call.
+TEST_F(AaxJuceUse, EditorChangesWhileTheHostRebuildsTheParameters)
+{
+    Instance instance(host);
+    EditorChanges changes(instance.processor());
+    changes.start();
+    for (int round = 0; round < 1500; ++round)
+    {
+        EXPECT_EQ(instance.parameters->Uninitialize(), kResultOk);
+        ASSERT_EQ(instance.parameters->Initialize(host.root()), kResultOk);
+        std::uint32_t size = 0;
+        EXPECT_EQ(instance.parameters->GetChunkSize(kControlsChunkId, &size), kResultOk);
+        EXPECT_EQ(instance.parameters->TimerWakeup(), kResultOk);
+    }
+    changes.stop();
+    EXPECT_GT(changes.ran.load(), 0);
+    EXPECT_EQ(changes.ran.load(), changes.posted.load());
+}
+
+// A host that guards its objects with a lock of its own, held by its main thread while it calls the
+// module, and taken inside its automation: while the module's message thread has an editor change to
+// report, the host's calls wait for no JUCE thread.
+TEST_F(AaxJuceUse, HostCallsDoNotWaitForTheMessageThread)
+{
+    HostLock hostLock;
+    host.onAutomation = [&] { hostLock.enter(); };
+    Instance instance(host);
+    host.clearLog();
+    EditorChanges changes(instance.processor());
+
+    hostLock.hold();
+    changes.post(3, 0.7f);
+    const auto posted = std::chrono::steady_clock::now();
+    while (changes.ran.load() == 0 && instance.processor().getParameter(3) != 0.7f &&
+           std::chrono::steady_clock::now() - posted < std::chrono::seconds(4))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    const auto start = std::chrono::steady_clock::now();
+    std::uint32_t size = 0;
+    EXPECT_EQ(instance.parameters->GetChunkSize(AAXClasses::JuceAAX_Processor::kJuceChunkId, &size),
+              kResultOk);
+    std::int32_t prepared = 0;
+    EXPECT_EQ(instance.parameters->ResetFieldData(kFieldPrepared, &prepared, sizeof prepared), kResultOk);
+    {
+        // Another instance made, prepared and let go of meanwhile.
+        Instance another(host);
+        EXPECT_EQ(another.initResult, kResultOk);
+    }
+    const auto waited = std::chrono::steady_clock::now() - start;
+    hostLock.release();
+
+    EXPECT_LT(waited, std::chrono::seconds(2));
+    EXPECT_FALSE(hostLock.gaveUp());
+    EXPECT_GT(size, 0u);
+    changes.stop();
+    // The change reaches the host's automation in its next call, on its own thread.
+    EXPECT_EQ(instance.parameters->TimerWakeup(), kResultOk);
+    const auto automation = host.calls("automation");
+    EXPECT_NE(std::find(automation.begin(), automation.end(), "automation#5(\"3\",0.7)"), automation.end());
 }
 
 } // namespace

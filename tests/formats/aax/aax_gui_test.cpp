@@ -11,7 +11,9 @@
 #include "controls/vk_juce_button.h"
 #include "formats/vst3/vst3_framework_lifetime.h"
 
+#include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace
@@ -63,6 +65,23 @@ protected:
     vk::test::TestEditorBase* editor()
     {
         return dynamic_cast<vk::test::TestEditorBase*>(object->getEditor());
+    }
+
+    void showEditor()
+    {
+        ASSERT_EQ(gui->Initialize(host.root()), kResultOk);
+        ASSERT_EQ(gui->SetViewContainer(&host.viewContainer()), kResultOk);
+        ASSERT_NE(editor(), nullptr);
+    }
+    // A button on the editor, bound to parameter 3.
+    std::unique_ptr<vk::VkJuceButton> buttonOnParameter3()
+    {
+        const juce::MessageManagerLock messageThread;
+        auto button = std::make_unique<vk::VkJuceButton>("m_btn");
+        button->setBounds(10, 10, 40, 20);
+        button->attachToParameter(3, editor());
+        editor()->addControl(button.get(), -1);
+        return button;
     }
 
     std::unique_ptr<Instance> instance;
@@ -122,18 +141,8 @@ TEST_F(AaxGui, ContentHoldsTheEditorAndReportsItsSize)
 
 TEST_F(AaxGui, ParameterMouseEventsGoToTheHostFirst)
 {
-    ASSERT_EQ(gui->Initialize(host.root()), kResultOk);
-    ASSERT_EQ(gui->SetViewContainer(&host.viewContainer()), kResultOk);
-    ASSERT_NE(editor(), nullptr);
-
-    std::unique_ptr<vk::VkJuceButton> button;
-    {
-        const juce::MessageManagerLock messageThread;
-        button = std::make_unique<vk::VkJuceButton>("m_btn");
-        button->setBounds(10, 10, 40, 20);
-        button->attachToParameter(3, editor());
-        editor()->addControl(button.get(), -1);
-    }
+    ASSERT_NO_FATAL_FAILURE(showEditor());
+    auto button = buttonOnParameter3();
     const float before = processor().getParameter(3);
     auto click = [&](int modifiers)
     {
@@ -162,6 +171,60 @@ TEST_F(AaxGui, ParameterMouseEventsGoToTheHostFirst)
     // Without a container nothing is offered and the control works as usual.
     ASSERT_EQ(gui->SetViewContainer(nullptr), kResultOk);
     EXPECT_FALSE(object->handleParameterMouseDown(nullptr, vk::test::mouseAt(*button, {1, 1}), 3));
+    {
+        const juce::MessageManagerLock messageThread;
+        button.reset();
+    }
+}
+
+// A host that guards its objects with a lock of its own, held by its main thread while it calls the GUI,
+// and taken inside the container's mouse events: GUI calls made while the module's message thread waits in
+// such an event go through, and the editor that thread is inside of, and the processor behind it, stay
+// until it is out again.
+TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
+{
+    ASSERT_NO_FATAL_FAILURE(showEditor());
+    auto button = buttonOnParameter3();
+    const float before = processor().getParameter(3);
+
+    HostLock hostLock;
+    host.viewContainer().mouseResult = kResultNoHostInterface; // refused: the control then acts itself
+    host.viewContainer().onMouse = [&] { hostLock.enter(); };
+    auto clicked = std::make_shared<std::atomic<bool>>(false);
+    auto after = std::make_shared<std::atomic<float>>(before);
+    hostLock.hold();
+    juce::MessageManager::callAsync(
+        [&button, &processor = processor(), clicked, after]
+        {
+            vk::test::pressAndRelease(*button, vk::test::withButton(juce::ModifierKeys::ctrlModifier));
+            after->store(processor.getParameter(3));
+            clicked->store(true);
+        });
+    const auto posted = std::chrono::steady_clock::now();
+    while (!hostLock.someoneWaited() && std::chrono::steady_clock::now() - posted < std::chrono::seconds(2))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+
+    // The host takes the view away and lets go of the instance while the click is inside the editor.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(gui->SetViewContainer(nullptr), kResultOk);
+    ViewSize size{};
+    EXPECT_EQ(gui->GetViewSize(&size), kResultNoHostInterface);
+    EXPECT_EQ(gui->Uninitialize(), kResultOk);
+    host.setEffectParameters(nullptr);
+    instance.reset();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    hostLock.release();
+
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!clicked->load() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(hostLock.someoneWaited());
+    EXPECT_LT(waited, std::chrono::seconds(2));
+    EXPECT_FALSE(hostLock.gaveUp());
+    EXPECT_TRUE(clicked->load());
+    EXPECT_NE(after->load(), before);
+    EXPECT_EQ(object->getContent(), nullptr);
+    host.viewContainer().onMouse = nullptr;
     {
         const juce::MessageManagerLock messageThread;
         button.reset();

@@ -204,20 +204,88 @@ TEST_F(AaxProcessor, ValuesTravelBothWays)
               kResultConversionFailed);
     EXPECT_FLOAT_EQ(instance.processor().getParameter(4), 0.9f);
 
-    // The processor's own changes and gestures go to the host's automation.
+    // The processor's own changes and gestures wait for the host's next call (they may come on any
+    // thread), then reach the host's automation in the order they came.
     host.clearLog();
     instance.processor().setParameterInternal(5, 0.3f, true, false, false);
     instance.object->audioProcessorParameterChangeGestureBegin(nullptr, 6);
     instance.object->audioProcessorParameterChangeGestureEnd(nullptr, 6);
-    const auto automation = host.calls("automation");
-    EXPECT_NE(std::find(automation.begin(), automation.end(), "automation#5(\"5\",0.3)"), automation.end());
-    EXPECT_NE(std::find(automation.begin(), automation.end(), "automation#7(\"6\")"), automation.end());
-    EXPECT_NE(std::find(automation.begin(), automation.end(), "automation#8(\"6\")"), automation.end());
-
-    // A latency change reaches the host.
+    EXPECT_EQ(host.calls("automation"), Calls{});
+    EXPECT_EQ(fx->TimerWakeup(), kResultOk);
+    EXPECT_EQ(host.calls("automation"),
+              (Calls{"automation#7(\"5\")", "automation#5(\"5\",0.3)", "automation#8(\"5\")",
+                     "automation#7(\"6\")", "automation#8(\"6\")"}));
     host.clearLog();
+    EXPECT_EQ(fx->TimerWakeup(), kResultOk);
+    EXPECT_EQ(host.calls("automation"), Calls{});
+
+    // A latency change reaches the host too.
     instance.processor().setLatencySamples(32);
+    EXPECT_EQ(fx->TimerWakeup(), kResultOk);
     EXPECT_EQ(host.calls("controller"), Calls{"controller#10(32)"});
+}
+
+// A host without automation: the values it sets itself reach the processor, and the processor's own
+// changes reach the parameters, with no echo back.
+TEST_F(AaxProcessor, WithoutHostAutomationValuesStillTravelBothWays)
+{
+    host.answerQuery(kIID_AutomationDelegate, Answer::Refuse);
+    Instance source(host);
+    ASSERT_EQ(source.parameters->UpdateParameterNormalizedValue("4", 0.125, 0), kResultOk);
+    auto controls = saveChunk(*source.parameters, kControlsChunkId);
+
+    Instance instance(host);
+    auto* fx = instance.parameters;
+    auto& processor = instance.processor();
+    double value = 0.0;
+    EXPECT_EQ(fx->SetParameterNormalizedValue("3", 0.8), kResultOk);
+    EXPECT_FLOAT_EQ(processor.getParameter(3), 0.8f);
+    EXPECT_EQ(fx->GetParameterNormalizedValue("3", &value), kResultOk);
+    EXPECT_FLOAT_EQ(float(value), 0.8f);
+    EXPECT_EQ(fx->SetParameterNormalizedRelative("3", -0.3), kResultOk);
+    EXPECT_FLOAT_EQ(processor.getParameter(3), 0.5f);
+
+    // A controls chunk sets the processor; the chunk written back holds what the processor holds.
+    EXPECT_EQ(fx->SetChunk(kControlsChunkId, controls.record()), kResultOk);
+    EXPECT_FLOAT_EQ(processor.getParameter(4), 0.125f);
+    EXPECT_FLOAT_EQ(processor.getParameter(3), TestProcessor::kMainDefaults[3]);
+    bool equal = false;
+    EXPECT_EQ(fx->CompareActiveChunk(controls.record(), &equal), kResultOk);
+    EXPECT_TRUE(equal);
+
+    processor.setParameterInternal(5, 0.3f, true, false, false);
+    EXPECT_EQ(fx->TimerWakeup(), kResultOk);
+    EXPECT_FLOAT_EQ(processor.getParameter(5), 0.3f);
+    EXPECT_EQ(fx->CompareActiveChunk(controls.record(), &equal), kResultOk);
+    EXPECT_FALSE(equal);
+    std::int32_t changes = 0;
+    EXPECT_EQ(fx->GetNumberOfChanges(&changes), kResultOk);
+    EXPECT_GT(changes, 0);
+}
+
+// A restored state is no edit: the host hears no value request, now or at its next call, and the controls
+// chunk (written from the parameters) holds the restored values at once.
+TEST_F(AaxProcessor, RestoredStateMovesTheParametersWithoutEdits)
+{
+    Instance source(host);
+    ASSERT_EQ(source.parameters->UpdateParameterNormalizedValue("3", 0.8, 0), kResultOk);
+    ASSERT_EQ(source.parameters->UpdateParameterNormalizedValue("7", 0.0, 0), kResultOk);
+    auto state = saveChunk(*source.parameters, JuceAAX_Processor::kJuceChunkId);
+    auto controls = saveChunk(*source.parameters, kControlsChunkId);
+
+    Instance instance(host);
+    host.clearLog();
+    EXPECT_EQ(instance.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, state.record()), kResultOk);
+    EXPECT_FLOAT_EQ(instance.processor().getParameter(3), 0.8f);
+    bool equal = false;
+    EXPECT_EQ(instance.parameters->CompareActiveChunk(controls.record(), &equal), kResultOk);
+    EXPECT_TRUE(equal);
+    auto restored = saveChunk(*instance.parameters, kControlsChunkId);
+    EXPECT_EQ(restored.dataBytes(std::uint32_t(restored.record()->size)),
+              controls.dataBytes(std::uint32_t(controls.record()->size)));
+    EXPECT_EQ(instance.parameters->TimerWakeup(), kResultOk);
+    for (const auto& call : host.calls("automation"))
+        EXPECT_EQ(call.rfind("automation#5(", 0), std::string::npos) << call;
 }
 
 TEST_F(AaxProcessor, ChunksAreListedAndWrittenOnlyIntoTheSizeTheHostWasTold)

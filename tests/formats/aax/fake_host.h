@@ -219,6 +219,8 @@ public:
     std::optional<I32> type;
     void* window = reinterpret_cast<void*>(std::uintptr_t(0x5000));
     std::optional<Result> mouseResult;
+    // Runs at the start of every parameter mouse event, as the host's own code around it would.
+    std::function<void()> onMouse;
 
     I32 GetType() override { return type.value_or(rec(3)); }
     void* GetPtr() override
@@ -235,6 +237,8 @@ public:
 private:
     Result mouse(int position, const char* id, U32 modifiers) const
     {
+        if (onMouse)
+            onMouse();
         const Result answer = rec(position, {arg(id), arg(modifiers)});
         return mouseResult.value_or(answer);
     }
@@ -351,6 +355,9 @@ public:
 
     // Every operation answers 0 instead of 1000 + its position (queries and creations are unchanged).
     bool succeed = false;
+    // Runs at the start of every automation-delegate operation, as the host's own code around it would
+    // (a host that takes its own lock there, say).
+    std::function<void()> onAutomation;
     // The object the root answers the effect-parameters interfaces with: the instance's own (null: the
     // host's recording stand-in). Not counted by the host.
     void setEffectParameters(IACFUnknown* instance) { m_instanceParameters = instance; }
