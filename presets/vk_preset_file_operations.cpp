@@ -79,7 +79,7 @@ bool renamePresetCategory(VkJuceProcessorBase* processor, const juce::String& ca
 
 bool browsePresetCategory(VkJuceProcessorBase* processor, const juce::String& category)
 {
-    const auto folder = VkJucePresetFile::getPresetCategoryFolder(VkJucePresetFile(category, {}), processor);
+    const auto folder = VkJucePresetFile::findListedCategoryFolder(processor, category);
     if (processor == nullptr || !folder.isDirectory())
         return false;
     return platform::openWithDesktop(folder.getFullPathName().toStdString());

@@ -156,3 +156,45 @@ TEST(PresetBrowserThreads, TheFileBrowserReadsItsListsAgainWhileFramesDrawThem)
     EXPECT_GT(renderer.stop(), 0);
     EXPECT_EQ(browser.getFactoryCount(), 0);
 }
+
+TEST(PresetBrowserThreads, DotsOpenAndCloseTheActionDialogWhileFramesDrawIt)
+{
+    ScopedDataFolders folders;
+    TestProcessor processor;
+    processor.setPresetFileMode(true);
+    ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&processor, "Keys"));
+    processor.changeProgramName(processor.getCurrentProgram(), "Lead");
+    VkJucePresetFile record("Keys", "Lead");
+    ASSERT_TRUE(record.capturePreset(&processor) && record.save(&processor));
+    RecordingGlApi gl;
+    TestEditorBase editor(processor, &gl, 640, 435);
+    VkJucePresetFileBrowser browser(nullptr, &editor, "VkJucePresetFileBrowser");
+    editor.addControl(&browser, -1);
+    browser.setBounds(0, 0, 600, 400);
+    browser.browserOpened();
+    const int keys = browser.getCategories().indexOf("Keys");
+    ASSERT_GT(keys, 0);
+    browser.setSelected(VkJucePresetFileBrowser::firstCategoryId + keys);
+    browser.chooseSelected();
+    editor.getOglComponent().setRenderingEnabled(true);
+
+    RenderLoop renderer(editor, gl);
+
+    for (int i = 0; i < 400; ++i)
+    {
+        // "..." on the category and on its preset in turn (the dialog's buttons differ), then "Cancel".
+        const auto g = browser.takeFrame().grid;
+        const auto cell = i % 2 == 0 ? VkJucePresetFileBrowser::categoryCell(g, keys) : g.cellAt(0, 0);
+        browser.selectAt({cell.getRight() - 4, cell.getCentreY()});
+        browser.chooseSelected();
+        ASSERT_EQ(browser.getMode(), VkJucePresetFileBrowser::chooseAction);
+        if (i % 20 == 0)
+            renderer.awaitNextFrame();
+        const auto layout = browser.computeLayout(browser.takeFrame());
+        browser.setSelected(VkJucePresetFileBrowser::firstDialogButtonId +
+                            layout.dialogButtons.indexOf("Cancel"));
+        browser.chooseSelected();
+        ASSERT_EQ(browser.getMode(), VkJucePresetFileBrowser::lists);
+    }
+    EXPECT_GT(renderer.stop(), 0);
+}
