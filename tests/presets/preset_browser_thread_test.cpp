@@ -69,6 +69,20 @@ struct CountingBrowser : VkJucePresetBrowser
     }
     std::atomic<int> drawn{0};
 };
+
+/** A preset file browser on a headless editor, opened at 600 x 400. */
+struct FileBrowserOnEditor
+{
+    explicit FileBrowserOnEditor(TestProcessor& processor) : editor(processor, &gl, 640, 435)
+    {
+        editor.addControl(&browser, -1);
+        browser.setBounds(0, 0, 600, 400);
+        browser.browserOpened();
+    }
+    RecordingGlApi gl;
+    TestEditorBase editor;
+    VkJucePresetFileBrowser browser{nullptr, &editor, "VkJucePresetFileBrowser"};
+};
 } // namespace
 
 TEST(PresetBrowserThreads, ListsAndSizesChangeWhileFramesLayOutAndDraw)
@@ -128,17 +142,13 @@ TEST(PresetBrowserThreads, TheFileBrowserReadsItsListsAgainWhileFramesDrawThem)
         VkJucePresetFile record(i == 0 ? "One" : "Many", "Preset " + juce::String(i));
         ASSERT_TRUE(record.capturePreset(&processor) && record.save(&processor));
     }
-    RecordingGlApi gl;
-    TestEditorBase editor(processor, &gl, 640, 435);
-    VkJucePresetFileBrowser browser(nullptr, &editor, "VkJucePresetFileBrowser");
-    editor.addControl(&browser, -1);
-    browser.setBounds(0, 0, 600, 400);
-    browser.browserOpened();
+    FileBrowserOnEditor on(processor);
+    auto& browser = on.browser;
     const auto categories = browser.getCategories();
     ASSERT_TRUE(categories.contains("Many") && categories.contains("One"));
-    editor.getOglComponent().setRenderingEnabled(true);
+    on.editor.getOglComponent().setRenderingEnabled(true);
 
-    RenderLoop renderer(editor, gl);
+    RenderLoop renderer(on.editor, on.gl);
 
     for (int i = 0; i < 300; ++i)
     {
@@ -166,19 +176,15 @@ TEST(PresetBrowserThreads, DotsOpenAndCloseTheActionDialogWhileFramesDrawIt)
     processor.changeProgramName(processor.getCurrentProgram(), "Lead");
     VkJucePresetFile record("Keys", "Lead");
     ASSERT_TRUE(record.capturePreset(&processor) && record.save(&processor));
-    RecordingGlApi gl;
-    TestEditorBase editor(processor, &gl, 640, 435);
-    VkJucePresetFileBrowser browser(nullptr, &editor, "VkJucePresetFileBrowser");
-    editor.addControl(&browser, -1);
-    browser.setBounds(0, 0, 600, 400);
-    browser.browserOpened();
+    FileBrowserOnEditor on(processor);
+    auto& browser = on.browser;
     const int keys = browser.getCategories().indexOf("Keys");
     ASSERT_GT(keys, 0);
     browser.setSelected(VkJucePresetFileBrowser::firstCategoryId + keys);
     browser.chooseSelected();
-    editor.getOglComponent().setRenderingEnabled(true);
+    on.editor.getOglComponent().setRenderingEnabled(true);
 
-    RenderLoop renderer(editor, gl);
+    RenderLoop renderer(on.editor, on.gl);
 
     for (int i = 0; i < 1000; ++i)
     {
