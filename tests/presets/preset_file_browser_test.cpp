@@ -139,12 +139,13 @@ TEST_F(PresetFileBrowserTest, EachPresetActionHitsThePresetItWasOpenedOnAfterThe
         std::vector<const char*> keysAfter;
         std::vector<const char*> padsAfter;
     };
-    // Three presets; "..." is pressed on the second, and the first is deleted elsewhere before the answer.
+    // Three presets; "..." is pressed on the one listed second ("{1}"), and the one listed first is deleted
+    // elsewhere before the answer, so that the third ("{2}") moves to the second's position.
     const Case cases[] = {
-        {"Delete", nullptr, {"Third"}, {}},
-        {"Rename", "Renamed", {"Renamed", "Third"}, {}},
-        {"Move", "Pads", {"Third"}, {"Second"}},
-        {"Copy", nullptr, {"Second", "Second 1", "Third"}, {}},
+        {"Delete", nullptr, {"{2}"}, {}},
+        {"Rename", "Renamed", {"Renamed", "{2}"}, {}},
+        {"Move", "Pads", {"{2}"}, {"{1}"}},
+        {"Copy", nullptr, {"{1}", "{1} 1", "{2}"}, {}},
     };
     for (const auto& c : cases)
     {
@@ -170,20 +171,14 @@ TEST_F(PresetFileBrowserTest, EachPresetActionHitsThePresetItWasOpenedOnAfterThe
             pressButton("Yes");
         EXPECT_EQ(browser->getMode(), Browser::lists);
 
-        // Named as if the one listed second had been "Second" and the one deleted "First".
-        const auto rename = [&](juce::String name)
+        const auto named = [&](const std::vector<const char*>& names)
         {
-            for (int k = 0; k < 3; ++k)
-                name = name.replace(juce::StringArray{"First", "Second", "Third"}[k], "#" + juce::String(k));
-            for (int k = 0; k < 3; ++k)
-                name = name.replace("#" + juce::String(k), listed[k]);
-            return name;
+            juce::StringArray out;
+            for (const juce::String name : names)
+                out.add(name.replace("{1}", listed[1]).replace("{2}", listed[2]));
+            return out;
         };
-        juce::StringArray keys, pads;
-        for (const auto* name : c.keysAfter)
-            keys.add(rename(name));
-        for (const auto* name : c.padsAfter)
-            pads.add(rename(name));
+        auto keys = named(c.keysAfter), pads = named(c.padsAfter);
         keys.sort(true);
         pads.sort(true);
         EXPECT_EQ(sortedPresets().joinIntoString("|"), keys.joinIntoString("|"));
