@@ -72,6 +72,17 @@ VkJucePresetFile::VkJucePresetFile(const juce::String& category, const juce::Str
 {
 }
 
+VkJucePresetFile::VkJucePresetFile(DiskNames, const juce::String& folderName, const juce::String& fileStem)
+    : m_name(fileStem), m_category(folderName), m_program(std::make_unique<ProgramRecord>())
+{
+}
+
+VkJucePresetFile VkJucePresetFile::forListedFile(const juce::File& presetFile)
+{
+    return {DiskNames{}, presetFile.getParentDirectory().getFileName(),
+            presetFile.getFileNameWithoutExtension()};
+}
+
 VkJucePresetFile::VkJucePresetFile(const VkJucePresetFile& other)
     : m_name(other.m_name), m_category(other.m_category), m_loaded(other.m_loaded),
       m_program(std::make_unique<ProgramRecord>(*other.m_program))
@@ -161,15 +172,45 @@ juce::StringArray VkJucePresetFile::getPresetCategories(VkJuceProcessorBase* pro
     return categories;
 }
 
+juce::File VkJucePresetFile::findListedCategoryFolder(VkJuceProcessorBase* processor,
+                                                      const juce::String& category)
+{
+    const VkJucePresetFile record(category, {});
+    if (isInstalled(record.m_category))
+        return getPresetCategoryFolder(record, processor);
+    const auto root = getUserPresetRoot(processor);
+    for (const auto& named : {childOf(root, category), childOf(root, record.m_category)})
+        if (named.isDirectory())
+            return named;
+    const auto shown = decodePresetName(category);
+    juce::File found;
+    int matches = 0;
+    for (const auto& folder :
+         root.findChildFiles(juce::File::findDirectories | juce::File::ignoreHiddenFiles, false, "*"))
+        if (decodePresetName(folder.getFileName()) == shown)
+        {
+            found = folder;
+            ++matches;
+        }
+    // Two folders listed under one name: neither is the one meant.
+    return matches == 1 ? found : juce::File();
+}
+
+juce::Array<juce::File> VkJucePresetFile::getPresetFilesInCategory(VkJuceProcessorBase* processor,
+                                                                   const juce::String& category)
+{
+    const auto folder = findListedCategoryFolder(processor, category);
+    if (folder == juce::File())
+        return {};
+    return folder.findChildFiles(juce::File::findFiles | juce::File::ignoreHiddenFiles, false,
+                                 juce::String("*") + kPresetExtension);
+}
+
 juce::StringArray VkJucePresetFile::getPresetsInCategory(VkJuceProcessorBase* processor,
                                                          const juce::String& category)
 {
     juce::StringArray names;
-    const auto folder = getPresetCategoryFolder(VkJucePresetFile(category, {}), processor);
-    if (folder == juce::File())
-        return names;
-    for (const auto& file : folder.findChildFiles(juce::File::findFiles | juce::File::ignoreHiddenFiles,
-                                                  false, juce::String("*") + kPresetExtension))
+    for (const auto& file : getPresetFilesInCategory(processor, category))
         names.add(decodePresetName(file.getFileNameWithoutExtension()));
     return names;
 }
@@ -287,9 +328,9 @@ std::vector<VkJucePresetFile> VkJucePresetFile::listPresetRecords(VkJuceProcesso
 {
     std::vector<VkJucePresetFile> records;
     currentIndex = -1;
-    for (const auto& name : getPresetsInCategory(processor, category))
+    for (const auto& file : getPresetFilesInCategory(processor, category))
     {
-        records.emplace_back(category, name);
+        records.push_back(forListedFile(file));
         if (records.back().getName() == currentName)
             currentIndex = int(records.size()) - 1;
     }
@@ -326,10 +367,10 @@ VkJucePresetFile VkJucePresetFile::getFirstPreset(VkJuceProcessorBase* processor
     const auto categories = getPresetCategories(processor);
     if (categories.isEmpty())
         return {{}, {}};
-    const auto presets = getPresetsInCategory(processor, categories[0]);
+    const auto presets = getPresetFilesInCategory(processor, categories[0]);
     if (presets.isEmpty())
         return {{}, {}};
-    return {categories[0], presets[0]};
+    return forListedFile(presets[0]);
 }
 
 void VkJucePresetFile::installProcessorStepping()

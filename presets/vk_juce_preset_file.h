@@ -69,6 +69,18 @@ public:
     // Decoded names of the category's presets in the file system's order.
     static juce::StringArray getPresetsInCategory(VkJuceProcessorBase* processor,
                                                   const juce::String& category);
+    // The preset files those names are read from, in the same order. The category may be given as listed
+    // (decoded) or as stored (encoded, or named as its folder is on disk); a folder spelt otherwise than
+    // the encoding would spell it ("%2F" for "/") is found by the name it is listed under.
+    static juce::Array<juce::File> getPresetFilesInCategory(VkJuceProcessorBase* processor,
+                                                            const juce::String& category);
+    // A record (not yet loaded) of a listed preset file, named as the file and its folder are on disk: it
+    // loads exactly that file, also where encoding the listed name would give another one ("Café" gives
+    // "Caf", "A%2FB" is listed as "A/B" and encoded as "A&2FB").
+    static VkJucePresetFile forListedFile(const juce::File& presetFile);
+    // The folder of a category given as getPresetFilesInCategory takes it; the invalid file when there is
+    // none, or when two folders are listed under the name.
+    static juce::File findListedCategoryFolder(VkJuceProcessorBase* processor, const juce::String& category);
 
     static bool createPresetCategory(VkJuceProcessorBase* processor, const juce::String& category);
     static bool deletePresetCategory(VkJuceProcessorBase* processor, const juce::String& category);
@@ -94,6 +106,10 @@ public:
     static void installProcessorStepping();
 
 private:
+    struct DiskNames
+    {
+    };
+    VkJucePresetFile(DiskNames, const juce::String& folderName, const juce::String& fileStem);
     static VkJucePresetFile stepPreset(VkJuceProcessorBase* processor, const juce::String& category,
                                        const juce::String& currentName, int step);
 

@@ -2,6 +2,7 @@
 
 #include "vk_juce_preset_file.h"
 #include "vk_preset_file_operations.h"
+#include "vk_preset_names.h"
 
 #include "editor/vk_juce_editor_base.h"
 
@@ -86,8 +87,10 @@ void VkJucePresetFileBrowser::refreshLists()
         fresh->selectedCategory = same >= 0 ? same : 0;
     }
     const bool inRange = fresh->selectedCategory >= 0 && fresh->selectedCategory < fresh->categories.size();
-    fresh->presets = VkJucePresetFile::getPresetsInCategory(
+    fresh->presetFiles = VkJucePresetFile::getPresetFilesInCategory(
         processor, inRange ? fresh->categories[fresh->selectedCategory] : juce::String());
+    for (const auto& file : fresh->presetFiles)
+        fresh->presets.add(presets::decodePresetName(file.getFileNameWithoutExtension()));
     publishLists(std::move(fresh));
     // Saving, applying and renaming all name the current program; the field follows every operation.
     if (processor != nullptr)
@@ -204,6 +207,9 @@ void VkJucePresetFileBrowser::browserOpened()
     {
         juce::String category, name;
         processor->getCurrentProgramInfo(category, name);
+        // Stored as encoded, or as the folder is named on disk; listed decoded.
+        category = presets::decodePresetName(category);
+        name = presets::decodePresetName(name);
         const auto l = takeLists();
         const int c = l->categories.indexOf(category);
         if (c >= 0)
@@ -246,6 +252,17 @@ void VkJucePresetFileBrowser::measureCells(PresetBrowserGrid& g, VkJuceOglFont* 
     VkJucePresetBrowser::measureCells(g, font);
     g.topMargin += 50;
     g.leftMargin += categoryListWidth + categoryGap;
+}
+
+void VkJucePresetFileBrowser::layoutGrid(PresetBrowserGrid& g, const PresetBrowserEntries& entries,
+                                         VkJuceOglFont* font) const
+{
+    VkJucePresetBrowser::layoutGrid(g, entries, font);
+    // The grid starts right of the category column, and each column takes a whole stride: counted from the
+    // panel's full width, the last columns lay past its right edge, where no preset can be seen or clicked.
+    const int stride = g.columnStride();
+    g.columns = stride > 0 ? std::max(1, (g.width - g.leftMargin) / stride) : 1;
+    g.pages = g.pagesFor(entries.size());
 }
 
 juce::Rectangle<int> VkJucePresetFileBrowser::categoryCell(const PresetBrowserGrid& g, int i)
@@ -367,8 +384,15 @@ bool VkJucePresetFileBrowser::chooseSelected()
     const auto l = takeLists();
     if (overDots)
     {
-        target = choice;
         overDots = false;
+        const bool onCategory =
+            choice > firstCategoryId && choice < firstCategoryId + l->categories.size() && choice < -1000;
+        const bool onPreset = choice >= 0 && choice < l->presets.size();
+        if (!onCategory && !onPreset)
+            return false;
+        targetCategory = onCategory ? l->categories[choice - firstCategoryId] : selectedCategoryName();
+        targetPreset = onPreset ? l->presets[choice] : juce::String();
+        target.store(choice);
         setMode(chooseAction, false);
         return false;
     }
@@ -400,7 +424,7 @@ bool VkJucePresetFileBrowser::chooseSelected()
     {
         if (choice >= l->presets.size())
             return false;
-        VkJucePresetFile record(selectedCategoryName(), l->presets[choice]);
+        auto record = VkJucePresetFile::forListedFile(l->presetFiles[choice]);
         if (record.load(processor) && record.applyPreset(processor))
         {
             setValue((float)std::min(choice, 1000) / 1000.0f, true);
@@ -420,19 +444,15 @@ bool VkJucePresetFileBrowser::chooseSelected()
 void VkJucePresetFileBrowser::handleDialogButton(int j)
 {
     auto* processor = getProcessor();
-    const auto l = takeLists();
     const int m = mode.load();
     const auto buttons = dialogButtonsFor(m);
     if (j >= buttons.size())
         return;
-    const juce::String category = selectedCategoryName();
-    const int categoryIndex = target - firstCategoryId;
-    const juce::String targetCategory =
-        isTargetCategory() && categoryIndex >= 0 && categoryIndex < l->categories.size()
-            ? l->categories[categoryIndex]
-            : juce::String();
-    const juce::String targetPreset =
-        target >= 0 && target < l->presets.size() ? l->presets[target] : juce::String();
+    // Everything acts on the names "..." was pressed on, never on list positions: an entry gone since is
+    // refused by the store, and nothing else takes its place.
+    const bool onCategory = isTargetCategory();
+    const juce::String category = onCategory ? juce::String() : targetCategory;
+    const juce::String targetName = onCategory ? targetCategory : targetPreset;
     const juce::String typed = textEntry.getText().trim();
 
     int next = lists;
@@ -452,22 +472,19 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
             next = move;
             nextWithEntry = true;
         }
-        else if (action == "Copy" && targetPreset.isNotEmpty())
+        else if (action == "Copy" && !onCategory)
             presets::copyPreset(processor, category, targetPreset);
         else if (action == "Browse")
-            presets::browsePresetCategory(processor, isTargetCategory() ? targetCategory : category);
+            presets::browsePresetCategory(processor, targetCategory);
     }
     else if (j == 0)
     {
         switch (m)
         {
         case confirmDelete:
-            if (isTargetCategory())
-            {
-                if (targetCategory.isNotEmpty())
-                    VkJucePresetFile::deletePresetCategory(processor, targetCategory);
-            }
-            else if (targetPreset.isNotEmpty())
+            if (onCategory)
+                VkJucePresetFile::deletePresetCategory(processor, targetCategory);
+            else
                 VkJucePresetFile::deletePreset(processor, category, targetPreset);
             break;
         case newFolder:
@@ -480,16 +497,16 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
         case rename:
             if (typed.isEmpty())
                 break;
-            if (isTargetCategory())
+            if (onCategory)
             {
-                if (targetCategory.isNotEmpty() && typed != VkJucePresetFile::kInstalledCategory)
+                if (typed != VkJucePresetFile::kInstalledCategory)
                     presets::renamePresetCategory(processor, targetCategory, typed);
             }
-            else if (targetPreset.isNotEmpty())
+            else
                 presets::renamePreset(processor, category, targetPreset, typed);
             break;
         case move:
-            if (typed.isNotEmpty() && targetPreset.isNotEmpty())
+            if (typed.isNotEmpty() && !onCategory)
                 presets::movePreset(processor, category, targetPreset, typed);
             break;
         default:
@@ -500,9 +517,12 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
     setSelected(noSelection);
     setMode(next, nextWithEntry);
     if (next == rename)
-        textEntry.setText(isTargetCategory() ? targetCategory : targetPreset);
+        textEntry.setText(targetName);
     if (next == lists)
-        target = -1;
+    {
+        target.store(-1);
+        targetCategory = targetPreset = {};
+    }
     refreshLists();
 }
 
@@ -524,7 +544,13 @@ void VkJucePresetFileBrowser::render(int elapsedMs)
     auto* processor = getProcessor();
     frameLists = takeLists();
     if (processor != nullptr)
+    {
+        // The lists show decoded names; the current preset's category is stored encoded, or as its folder
+        // is named on disk.
         processor->getCurrentProgramInfo(frameCurrentCategory, frameCurrentName);
+        frameCurrentCategory = presets::decodePresetName(frameCurrentCategory);
+        frameCurrentName = presets::decodePresetName(frameCurrentName);
+    }
     const int m = mode.load();
     if (getOglComponent() == nullptr)
         return;

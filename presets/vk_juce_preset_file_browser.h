@@ -59,6 +59,9 @@ public:
     void browserOpened() override;
     void browserClosed() override;
     void measureCells(PresetBrowserGrid& grid, VkJuceOglFont* font) const override;
+    /** The preset browser's grid, with only as many columns as fit right of the category column. */
+    void layoutGrid(PresetBrowserGrid& grid, const PresetBrowserEntries& entries,
+                    VkJuceOglFont* font) const override;
     void drawEntry(juce::Rectangle<int> rect, int n) override;
     int getEntryIndex(int n) const override;
     void render(int elapsedMs) override;
@@ -72,7 +75,7 @@ public:
     void controlValueChanged(VkJuceControl* control) override;
 
     int getMode() const noexcept { return mode.load(); }
-    int getTarget() const noexcept { return target; }
+    int getTarget() const noexcept { return target.load(); }
     int getSelectedCategory() const;
     juce::StringArray getCategories() const;
     juce::StringArray getPresets() const;
@@ -98,12 +101,14 @@ private:
     {
         juce::StringArray categories;
         juce::StringArray presets;
+        // The files the presets were listed from: choosing one loads exactly that file.
+        juce::Array<juce::File> presetFiles;
         int selectedCategory = 0;
     };
     std::shared_ptr<const Lists> takeLists() const;
     void publishLists(std::shared_ptr<const Lists> newLists);
     juce::String selectedCategoryName() const;
-    bool isTargetCategory() const noexcept { return target < -1; }
+    bool isTargetCategory() const noexcept { return target.load() < -1; }
     juce::StringArray dialogButtonsFor(int forMode) const;
     void handleDialogButton(int j);
     void rebuildEntries(int mask) override;
@@ -116,7 +121,11 @@ private:
     bool textEntryShown = false;
     std::atomic<int> mode{lists};
     std::atomic<bool> withEntry{false};
-    int target = -1;
+    // The item "..." was pressed on; frames read it to choose the dialog's buttons.
+    std::atomic<int> target{-1};
+    // [message thread] What the dialog acts on, taken by name when "..." is pressed: the list may be read
+    // again, and other programs may change the folders, before the dialog is answered.
+    juce::String targetCategory, targetPreset;
     bool overDots = false;
 
     mutable std::mutex listsLock;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vk::presets
 {
@@ -28,9 +29,14 @@ bool isInside(const fs::path& candidate, const fs::path& folder)
     return !relative.empty() && *relative.begin() != "..";
 }
 
+const DiskTestHooks* testHooks = nullptr;
+
+// The entries a copy created, in the order it created them: a failed copy removes exactly these.
+using CreatedEntries = std::vector<fs::path>;
+
 // Writes a copy of one regular file to a path that must not exist (O_EXCL: a file appearing meanwhile
 // is never truncated), keeping the permission bits.
-bool copyFileExclusive(const fs::path& from, const fs::path& to)
+bool copyFileExclusive(const fs::path& from, const fs::path& to, CreatedEntries& created)
 {
     std::error_code error;
     const auto permissions = fs::status(from, error).permissions();
@@ -39,9 +45,12 @@ bool copyFileExclusive(const fs::path& from, const fs::path& to)
     std::ifstream in(from, std::ios::binary);
     if (!in)
         return false;
+    if (testHooks != nullptr && testHooks->beforeExclusiveCreate)
+        testHooks->beforeExclusiveCreate(juce::File(juce::String(to.string())));
     const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
+    created.push_back(to);
     bool ok = true;
     char buffer[65536];
     while (ok && in)
@@ -83,7 +92,7 @@ bool sameFileContents(const fs::path& a, const fs::path& b)
 }
 
 // Copies `from` into the new path `to`; symbolic links are copied as links, never followed.
-bool copyTree(const fs::path& from, const fs::path& to)
+bool copyTree(const fs::path& from, const fs::path& to, CreatedEntries& created)
 {
     std::error_code error;
     const auto status = fs::symlink_status(from, error);
@@ -91,17 +100,36 @@ bool copyTree(const fs::path& from, const fs::path& to)
         return false;
     if (fs::is_symlink(status))
     {
-        fs::copy_symlink(from, to, error);
-        return !error;
+        // symlink() refuses an existing name, like the exclusive create of a file.
+        const auto target = fs::read_symlink(from, error);
+        if (error || ::symlink(target.c_str(), to.c_str()) != 0)
+            return false;
+        created.push_back(to);
+        return true;
     }
     if (fs::is_regular_file(status))
-        return copyFileExclusive(from, to);
+        return copyFileExclusive(from, to, created);
     if (!fs::is_directory(status) || ::mkdir(to.c_str(), 0755) != 0)
         return false;
+    created.push_back(to);
     for (fs::directory_iterator it(from, error), end; !error && it != end; it.increment(error))
-        if (!copyTree(it->path(), to / it->path().filename()))
+        if (!copyTree(it->path(), to / it->path().filename(), created))
             return false;
     return !error;
+}
+
+// Removes what a copy created, newest first. A folder that someone else has put something into meanwhile
+// is not empty and stays, with their entry.
+void removeCreated(const CreatedEntries& created)
+{
+    for (auto it = created.rbegin(); it != created.rend(); ++it)
+    {
+        std::error_code error;
+        if (fs::is_directory(fs::symlink_status(*it, error)))
+            ::rmdir(it->c_str());
+        else
+            ::unlink(it->c_str());
+    }
 }
 
 bool sameTree(const fs::path& a, const fs::path& b)
@@ -124,11 +152,23 @@ bool sameTree(const fs::path& a, const fs::path& b)
     return !error && countA == countB;
 }
 
-bool removeTree(const fs::path& path)
+// Deletes the original of a verified copy entry by entry, each only while its copy holds the same: an
+// entry added to the original or changed after the copy was made stays. True when the original is gone.
+bool removeCopiedOriginal(const fs::path& original, const fs::path& copy)
 {
     std::error_code error;
-    fs::remove_all(path, error);
-    return !error;
+    const auto status = fs::symlink_status(original, error);
+    if (error)
+        return false;
+    if (!fs::is_directory(status))
+        return sameTree(original, copy) && ::unlink(original.c_str()) == 0;
+    bool all = true;
+    std::vector<fs::path> children;
+    for (fs::directory_iterator it(original, error), end; !error && it != end; it.increment(error))
+        children.push_back(it->path());
+    for (const auto& child : children)
+        all = removeCopiedOriginal(child, copy / child.filename()) && all;
+    return !error && all && ::rmdir(original.c_str()) == 0;
 }
 } // namespace
 
@@ -162,21 +202,35 @@ juce::File findExistingEntry(const juce::File& folder, const juce::String& name,
     return matches == 1 ? entry : juce::File();
 }
 
-juce::File firstFreeNumberedName(const juce::File& wanted, const juce::String& extension)
+namespace
+{
+// A dangling link occupies its name too: creating there would fail, or follow the link.
+bool isOccupied(const juce::File& file)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(pathOf(file), error)) || file.exists();
+}
+} // namespace
+
+juce::File firstFreeNumberedSibling(const juce::File& wanted, const juce::String& extension)
 {
     if (wanted == juce::File())
         return {};
-    if (!wanted.exists() && !fs::is_symlink(pathOf(wanted)))
-        return wanted;
-    const auto name = wanted.getFileName();
-    const auto stem = name.dropLastCharacters(extension.length());
+    const auto stem = wanted.getFileName().dropLastCharacters(extension.length());
     for (int i = 1; i <= 99; ++i)
     {
         const auto candidate = wanted.getSiblingFile(stem + " " + juce::String(i) + extension);
-        if (!candidate.exists() && !fs::is_symlink(pathOf(candidate)))
+        if (!isOccupied(candidate))
             return candidate;
     }
     return {};
+}
+
+juce::File firstFreeNumberedName(const juce::File& wanted, const juce::String& extension)
+{
+    if (wanted == juce::File() || !isOccupied(wanted))
+        return wanted;
+    return firstFreeNumberedSibling(wanted, extension);
 }
 
 bool copyWithoutReplacing(const juce::File& from, const juce::File& to)
@@ -189,11 +243,10 @@ bool copyWithoutReplacing(const juce::File& from, const juce::File& to)
     if (fs::exists(fs::symlink_status(destination, error)) || isInside(destination, source) ||
         source.lexically_normal() == destination.lexically_normal())
         return false;
-    if (copyTree(source, destination) && sameTree(source, destination))
+    CreatedEntries created;
+    if (copyTree(source, destination, created) && sameTree(source, destination))
         return true;
-    // Only what this call created is removed: the exclusive create above failed if anything was there.
-    if (fs::exists(fs::symlink_status(destination, error)))
-        removeTree(destination);
+    removeCreated(created);
     return false;
 }
 
@@ -207,12 +260,15 @@ bool moveWithoutReplacing(const juce::File& from, const juce::File& to)
     if (!fs::exists(fs::symlink_status(source, error)) || isInside(destination, source))
         return false;
 
-    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0)
+    const bool crossFileSystem = testHooks != nullptr && testHooks->crossFileSystem;
+    if (!crossFileSystem &&
+        ::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0)
         return true;
-    if (errno == EEXIST || errno == ENOENT || errno == ENOTDIR || errno == EACCES || errno == EPERM)
+    if (!crossFileSystem &&
+        (errno == EEXIST || errno == ENOENT || errno == ENOTDIR || errno == EACCES || errno == EPERM))
         return false;
 
-    if (errno == EINVAL || errno == ENOSYS)
+    if (!crossFileSystem && (errno == EINVAL || errno == ENOSYS))
     {
         // A file system without the no-replace flag: a hard link refuses an existing target for files;
         // a folder takes the place of an empty folder that only we can have just created.
@@ -238,9 +294,16 @@ bool moveWithoutReplacing(const juce::File& from, const juce::File& to)
 
     if (!copyWithoutReplacing(from, to))
         return false;
-    // When the original cannot be removed whole (a read-only folder), part of it may already be gone:
-    // the verified copy stays, so that nothing is lost, and the move is reported as failed.
-    return removeTree(source);
+    if (testHooks != nullptr && testHooks->beforeSourceRemoved)
+        testHooks->beforeSourceRemoved();
+    // When the original cannot be removed whole (a read-only folder, or entries added or changed since
+    // the copy), the verified copy stays, so that nothing is lost, and the move is reported as failed.
+    return removeCopiedOriginal(source, destination);
+}
+
+void setDiskTestHooks(const DiskTestHooks* hooks)
+{
+    testHooks = hooks;
 }
 
 } // namespace vk::presets

@@ -6,6 +6,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <functional>
+
 namespace vk::presets
 {
 
@@ -20,16 +22,37 @@ juce::File childOf(const juce::File& parent, const juce::String& encodedName);
 juce::File findExistingEntry(const juce::File& folder, const juce::String& name,
                              const juce::String& extension);
 
-// `wanted` when nothing exists there; else the first free "<stem> <i><extension>" for i = 1 .. 99 beside
-// it; else the invalid file.
+// The first "<stem> <i><extension>" beside `wanted`, for i = 1 .. 99, that nothing occupies (a dangling
+// link occupies its name); else the invalid file. `wanted` names the stem and the folder.
+juce::File firstFreeNumberedSibling(const juce::File& wanted, const juce::String& extension);
+
+// `wanted` when nothing occupies it; else firstFreeNumberedSibling.
 juce::File firstFreeNumberedName(const juce::File& wanted, const juce::String& extension);
 
 // Moves a file or folder to `to`, which must not exist: a plain rename first, and across file systems a
-// copy that is verified before the original is deleted. False leaves both places as they were.
+// copy that is verified before the original is deleted entry by entry, each only where its copy holds the
+// same (an entry added or changed meanwhile stays, and the move then reports false with both places
+// holding everything). False otherwise leaves both places as they were.
 bool moveWithoutReplacing(const juce::File& from, const juce::File& to);
 
-// Copies a file, or a folder with everything in it, to `to`, which must not exist, and verifies the copy;
-// a failed or differing copy is removed again. Never copies a folder into itself.
+// Copies a file, or a folder with everything in it, to `to`, which must not exist, and verifies the copy.
+// A failed or differing copy is removed again: exactly the entries this call created, never one another
+// process put there meanwhile. Never copies a folder into itself.
 bool copyWithoutReplacing(const juce::File& from, const juce::File& to);
+
+// Tests stand in for another process at the moments a copy or move can be raced, and force the
+// copy-and-delete path that moves across file systems take.
+struct DiskTestHooks
+{
+    // Just before a file of a copy is created exclusively, with its path.
+    std::function<void(const juce::File&)> beforeExclusiveCreate;
+    // After a move's copy was verified, before the original is deleted.
+    std::function<void()> beforeSourceRemoved;
+    // Every move copies and deletes as if source and destination lay on different file systems.
+    bool crossFileSystem = false;
+};
+
+// [message thread] Null restores normal operation; the hooks must outlive their use.
+void setDiskTestHooks(const DiskTestHooks* hooks);
 
 } // namespace vk::presets

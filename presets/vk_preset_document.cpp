@@ -61,6 +61,13 @@ std::unique_ptr<juce::XmlElement> parsePresetDocument(const void* data, std::siz
 {
     if (data == nullptr || size == 0 || size > std::size_t(kMaxPresetFileBytes))
         return nullptr;
+    // Editors on some systems begin every UTF-8 file they save with a byte-order mark; we never write one.
+    static constexpr unsigned char byteOrderMark[] = {0xEF, 0xBB, 0xBF};
+    if (size > sizeof(byteOrderMark) && std::memcmp(data, byteOrderMark, sizeof(byteOrderMark)) == 0)
+    {
+        data = static_cast<const char*>(data) + sizeof(byteOrderMark);
+        size -= sizeof(byteOrderMark);
+    }
     return state::parseUntrustedXml(data, size, kMaxPresetNesting);
 }
 

@@ -36,14 +36,8 @@ bool copyPreset(VkJuceProcessorBase* processor, const juce::String& category, co
     if (source == juce::File())
         return false;
     // Always numbered, even the first copy: "Bass" gives "Bass 1", then "Bass 2".
-    const auto stem = source.getFileNameWithoutExtension();
-    for (int i = 1; i <= 99; ++i)
-    {
-        const auto candidate = source.getSiblingFile(stem + " " + juce::String(i) + kPresetExtension);
-        if (!candidate.exists())
-            return copyWithoutReplacing(source, candidate);
-    }
-    return false;
+    const auto destination = firstFreeNumberedSibling(source, kPresetExtension);
+    return destination != juce::File() && copyWithoutReplacing(source, destination);
 }
 
 bool renamePreset(VkJuceProcessorBase* processor, const juce::String& category, const juce::String& name,
@@ -85,7 +79,7 @@ bool renamePresetCategory(VkJuceProcessorBase* processor, const juce::String& ca
 
 bool browsePresetCategory(VkJuceProcessorBase* processor, const juce::String& category)
 {
-    const auto folder = VkJucePresetFile::getPresetCategoryFolder(VkJucePresetFile(category, {}), processor);
+    const auto folder = VkJucePresetFile::findListedCategoryFolder(processor, category);
     if (processor == nullptr || !folder.isDirectory())
         return false;
     return platform::openWithDesktop(folder.getFullPathName().toStdString());

@@ -26,8 +26,8 @@ void addLines(VkJuceMenu& menu, std::initializer_list<juce::String> lines)
 
 void VkJuceMenuScreenCheckForUpdates::buildScreen()
 {
-    // [message thread] Blocks the editor for as long as the request lasts, which the client's timeouts
-    // keep within ten seconds.
+    // [message thread] Blocks the editor for as long as the request lasts, which the read's deadline
+    // keeps within ten seconds, redirects included.
     const juce::String reply = menu.openHotlink("GET_VERSIONS", false, true);
     switch (classifyVersionReply(reply, identity::kProductKey, identity::kVersionText))
     {

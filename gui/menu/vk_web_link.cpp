@@ -5,7 +5,11 @@
 #include "formats/identity/vk_plugin_identity.h"
 #include "platform/vk_launcher.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 
 namespace vk::weblink
 {
@@ -14,6 +18,55 @@ namespace
 {
 // [message thread] Like the requests themselves.
 std::optional<bool> clientAvailableOverride;
+std::optional<int> readLimitOverride;
+
+/** Cancels a request at its deadline. The client follows redirects and waits for each answer inside its
+    own calls, restarting its timeouts at every hop, so no check between calls can end the request in
+    time: a thread of its own cancels the stream, which the client allows from another thread.
+    Destroyed before the stream it watches. */
+class RequestDeadline
+{
+public:
+    RequestDeadline(juce::WebInputStream& stream, int limitMs)
+        : deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs)),
+          thread([this, &stream] { watch(stream); })
+    {
+    }
+    ~RequestDeadline()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            finished = true;
+        }
+        wake.notify_all();
+        thread.join();
+    }
+    /** True once the request was cancelled: whatever it returned since is not the whole reply. */
+    bool hasPassed() const
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return passed;
+    }
+
+private:
+    void watch(juce::WebInputStream& stream)
+    {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            if (wake.wait_until(lock, deadline, [this] { return finished; }))
+                return;
+            passed = true;
+        }
+        stream.cancel();
+    }
+
+    const std::chrono::steady_clock::time_point deadline;
+    mutable std::mutex mutex;
+    std::condition_variable wake;
+    bool finished = false;
+    bool passed = false;
+    std::thread thread;
+};
 
 bool isLoopbackHttpBase(const juce::String& base)
 {
@@ -74,39 +127,44 @@ void setHttpClientAvailableOverride(std::optional<bool> available)
     clientAvailableOverride = available;
 }
 
+void setReadTotalLimitOverride(std::optional<int> limitMs)
+{
+    readLimitOverride = limitMs;
+}
+
 juce::String readPage(const juce::String& address)
 {
     static const bool clientInstalled = isHttpClientAvailable();
     if (!clientAvailableOverride.value_or(clientInstalled))
         return {};
 
-    const auto lastReadStart = juce::Time::getMillisecondCounterHiRes() + lastReadStartMs;
-    int status = 0;
-    auto stream = juce::URL(address).createInputStream(
-        juce::URL::InputStreamOptions(juce::URL::ParameterHandling::inAddress)
-            .withConnectionTimeoutMs(connectTimeoutMs)
-            .withNumRedirectsToFollow(3)
-            .withStatusCode(&status));
-    if (stream == nullptr || status < 200 || status > 299)
-        return {};
-
+    juce::WebInputStream stream(juce::URL(address), false);
+    stream.withConnectionTimeout(connectTimeoutMs).withNumRedirectsToFollow(3);
     juce::MemoryBlock reply;
-    char buffer[readBlockBytes];
-    while (!stream->isExhausted())
     {
-        // The client's read returns only once the block is full or the transfer has ended.
-        if (juce::Time::getMillisecondCounterHiRes() > lastReadStart)
+        const RequestDeadline deadline(stream, readLimitOverride.value_or(readTotalLimitMs) - clientPollMs);
+        if (!stream.connect(nullptr) || deadline.hasPassed())
             return {};
-        const int got = stream->read(buffer, (int)sizeof(buffer));
-        if (got <= 0)
-            break;
-        if ((int)reply.getSize() + got > maxReplyBytes)
+        const int status = stream.getStatusCode();
+        if (status < 200 || status > 299)
             return {};
-        reply.append(buffer, (size_t)got);
+
+        char buffer[readBlockBytes];
+        while (!stream.isExhausted())
+        {
+            // The client's read returns once the block is full, the transfer has ended or the request
+            // was cancelled.
+            const int got = stream.read(buffer, (int)sizeof(buffer));
+            if (got <= 0)
+                break;
+            if ((int)reply.getSize() + got > maxReplyBytes)
+                return {};
+            reply.append(buffer, (size_t)got);
+        }
+        // A transfer cut short by a stall, a dropped connection or the deadline is not the whole list.
+        if (deadline.hasPassed() || stream.isError())
+            return {};
     }
-    // A transfer cut short by a stall or a dropped connection is not the whole list.
-    if (auto* web = dynamic_cast<juce::WebInputStream*>(stream.get()); web != nullptr && web->isError())
-        return {};
     return decodeVersionReply(reply.getData(), reply.getSize());
 }
 

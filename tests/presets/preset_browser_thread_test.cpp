@@ -69,6 +69,20 @@ struct CountingBrowser : VkJucePresetBrowser
     }
     std::atomic<int> drawn{0};
 };
+
+/** A preset file browser on a headless editor, opened at 600 x 400. */
+struct FileBrowserOnEditor
+{
+    explicit FileBrowserOnEditor(TestProcessor& processor) : editor(processor, &gl, 640, 435)
+    {
+        editor.addControl(&browser, -1);
+        browser.setBounds(0, 0, 600, 400);
+        browser.browserOpened();
+    }
+    RecordingGlApi gl;
+    TestEditorBase editor;
+    VkJucePresetFileBrowser browser{nullptr, &editor, "VkJucePresetFileBrowser"};
+};
 } // namespace
 
 TEST(PresetBrowserThreads, ListsAndSizesChangeWhileFramesLayOutAndDraw)
@@ -135,17 +149,13 @@ TEST(PresetBrowserThreads, TheFileBrowserReadsItsListsAgainWhileFramesDrawThem)
         VkJucePresetFile record(i == 0 ? "One" : "Many", "Preset " + juce::String(i));
         ASSERT_TRUE(record.capturePreset(&processor) && record.save(&processor));
     }
-    RecordingGlApi gl;
-    TestEditorBase editor(processor, &gl, 640, 435);
-    VkJucePresetFileBrowser browser(nullptr, &editor, "VkJucePresetFileBrowser");
-    editor.addControl(&browser, -1);
-    browser.setBounds(0, 0, 600, 400);
-    browser.browserOpened();
+    FileBrowserOnEditor on(processor);
+    auto& browser = on.browser;
     const auto categories = browser.getCategories();
     ASSERT_TRUE(categories.contains("Many") && categories.contains("One"));
-    editor.getOglComponent().setRenderingEnabled(true);
+    on.editor.getOglComponent().setRenderingEnabled(true);
 
-    RenderLoop renderer(editor, gl);
+    RenderLoop renderer(on.editor, on.gl);
 
     for (int i = 0; i < 300; ++i)
     {
@@ -162,4 +172,40 @@ TEST(PresetBrowserThreads, TheFileBrowserReadsItsListsAgainWhileFramesDrawThem)
     }
     EXPECT_GT(renderer.stop(), 0);
     EXPECT_EQ(browser.getFactoryCount(), 0);
+}
+
+TEST(PresetBrowserThreads, DotsOpenAndCloseTheActionDialogWhileFramesDrawIt)
+{
+    ScopedDataFolders folders;
+    TestProcessor processor;
+    processor.setPresetFileMode(true);
+    ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&processor, "Keys"));
+    processor.changeProgramName(processor.getCurrentProgram(), "Lead");
+    VkJucePresetFile record("Keys", "Lead");
+    ASSERT_TRUE(record.capturePreset(&processor) && record.save(&processor));
+    FileBrowserOnEditor on(processor);
+    auto& browser = on.browser;
+    const int keys = browser.getCategories().indexOf("Keys");
+    ASSERT_GT(keys, 0);
+    browser.setSelected(VkJucePresetFileBrowser::firstCategoryId + keys);
+    browser.chooseSelected();
+    on.editor.getOglComponent().setRenderingEnabled(true);
+
+    RenderLoop renderer(on.editor, on.gl);
+
+    for (int i = 0; i < 1000; ++i)
+    {
+        // "..." on the category and on its preset in turn (the dialog's buttons differ), then "Cancel"
+        // while frames draw the dialog.
+        const bool onCategory = i % 2 == 0;
+        const auto g = browser.takeFrame().grid;
+        const auto cell = onCategory ? VkJucePresetFileBrowser::categoryCell(g, keys) : g.cellAt(0, 0);
+        browser.selectAt({cell.getRight() - 4, cell.getCentreY()});
+        browser.chooseSelected();
+        ASSERT_EQ(browser.getMode(), VkJucePresetFileBrowser::chooseAction);
+        browser.setSelected(VkJucePresetFileBrowser::firstDialogButtonId + (onCategory ? 3 : 5));
+        browser.chooseSelected();
+        ASSERT_EQ(browser.getMode(), VkJucePresetFileBrowser::lists);
+    }
+    EXPECT_GT(renderer.stop(), 0);
 }

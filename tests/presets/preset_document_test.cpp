@@ -93,3 +93,20 @@ TEST(PresetDocument, HostileOrForeignDocumentsAreRefusedAndLeaveTheValuesAlone)
         EXPECT_FALSE(ok) << text.substr(0, 80);
     }
 }
+
+TEST(PresetDocument, AFileBeginningWithAByteOrderMarkIsRead)
+{
+    // Editors on some systems put the mark in front of every UTF-8 file they save.
+    bool ok = false;
+    EXPECT_EQ(read("\xEF\xBB\xBF" + presetWith("Acuity=\"0.75\""), ok),
+              (std::vector<float>{0.0f, 0.75f, 0.5f}));
+    EXPECT_TRUE(ok);
+    // Only one mark, and only at the very start.
+    for (const std::string& text :
+         {"\xEF\xBB\xBF\xEF\xBB\xBF" + presetWith(""), " \xEF\xBB\xBF" + presetWith(""),
+          std::string("\xEF\xBB\xBF"), std::string("\xEF\xBB")})
+    {
+        read(text, ok);
+        EXPECT_FALSE(ok) << text.size();
+    }
+}

@@ -146,3 +146,94 @@ TEST_F(PresetOperationsTest, BrowseHandsTheFolderToTheLauncherAsOneArgument)
               (std::vector<std::vector<std::string>>{
                   {"xdg-open", userRoot().getChildFile("My x Sounds").getFullPathName().toStdString()}}));
 }
+
+namespace
+{
+// Installs hooks for one test; another process is played by the hooks.
+struct ScopedDiskHooks
+{
+    explicit ScopedDiskHooks(DiskTestHooks h) : hooks(std::move(h)) { setDiskTestHooks(&hooks); }
+    ~ScopedDiskHooks() { setDiskTestHooks(nullptr); }
+    DiskTestHooks hooks;
+};
+} // namespace
+
+TEST_F(PresetOperationsTest, AFailedCopyRemovesOnlyWhatItCreatedNeverWhatAppearedMeanwhile)
+{
+    savePreset("Low", "Bass");
+    savePreset("Low", "Sub");
+    // Another process takes the name a file of the copy is about to be created under.
+    juce::File raced;
+    ScopedDiskHooks hooks({[&](const juce::File& file)
+                           {
+                               if (file.getFileName() == raced.getFileName())
+                                   writeFile(file, "theirs");
+                           },
+                           {},
+                           true});
+
+    // A copy of one preset: the other process's file stays as it wrote it.
+    raced = userRoot().getChildFile("Low/Bass 1.vkp");
+    auto expected = digestAll();
+    EXPECT_FALSE(copyPreset(&m_processor, "Low", "Bass"));
+    expected[key("Low/Bass 1.vkp")] = "theirs";
+    EXPECT_EQ(digestAll(), expected);
+
+    // A category moved across file systems: the copy's folder was ours, the file inside it theirs. The
+    // copy is taken back except their file (and so the folder holding it); the category stays.
+    raced = userRoot().getChildFile("High/Sub.vkp");
+    expected = digestAll();
+    EXPECT_FALSE(renamePresetCategory(&m_processor, "Low", "High"));
+    expected[key("High")] = "dir";
+    expected[key("High/Sub.vkp")] = "theirs";
+    EXPECT_EQ(digestAll(), expected);
+}
+
+TEST_F(PresetOperationsTest, AMoveAcrossFileSystemsDeletesOnlyWhatItsVerifiedCopyHolds)
+{
+    savePreset("Low", "Bass");
+    savePreset("Low", "Sub");
+    std::function<void()> meanwhile;
+    ScopedDiskHooks hooks({{}, [&] { meanwhile(); }, true});
+
+    // Nothing happens meanwhile: the category moves whole.
+    meanwhile = [] {};
+    auto before = digestAll();
+    ASSERT_TRUE(renamePresetCategory(&m_processor, "Low", "Deep"));
+    expectMoved(before,
+                {{"Low/Bass.vkp", "Deep/Bass.vkp"}, {"Low/Sub.vkp", "Deep/Sub.vkp"}, {"Low", "Deep"}});
+
+    // A preset saved into the category and another one changed after the copy was verified: both stay
+    // where they are, the copy stays complete, and the move reports that it could not finish.
+    meanwhile = [&]
+    {
+        writeFile(userRoot().getChildFile("Deep/New.vkp"), "new");
+        writeFile(userRoot().getChildFile("Deep/Sub.vkp"), "changed");
+    };
+    before = digestAll();
+    EXPECT_FALSE(renamePresetCategory(&m_processor, "Deep", "High"));
+    auto expected = before;
+    expected[key("High")] = "dir";
+    expected[key("High/Bass.vkp")] = before.at(key("Deep/Bass.vkp"));
+    expected[key("High/Sub.vkp")] = before.at(key("Deep/Sub.vkp"));
+    expected.erase(key("Deep/Bass.vkp"));
+    expected[key("Deep/New.vkp")] = "new";
+    expected[key("Deep/Sub.vkp")] = "changed";
+    EXPECT_EQ(digestAll(), expected);
+
+    // One preset file moved into another category the same way.
+    meanwhile = [] {};
+    before = digestAll();
+    ASSERT_TRUE(movePreset(&m_processor, "High", "Bass", "Deep"));
+    expectMoved(before, {{"High/Bass.vkp", "Deep/Bass.vkp"}});
+}
+
+TEST_F(PresetOperationsTest, CopyPassesOverADanglingLinkToTheNextFreeName)
+{
+    savePreset("Low", "Bass");
+    ASSERT_TRUE(
+        juce::File("/nowhere/at/all").createSymbolicLink(userRoot().getChildFile("Low/Bass 1.vkp"), false));
+    const auto before = digestAll();
+    ASSERT_TRUE(copyPreset(&m_processor, "Low", "Bass"));
+    expectMoved(before, {{"Low/Bass.vkp", "Low/Bass 2.vkp"}}, true);
+}

@@ -86,6 +86,31 @@ TEST_F(WebFixture, EveryAnswerOfTheVersionServerEndsOnItsScreenWithinTheLimit)
     EXPECT_EQ(checkForUpdates().first, errorLine);
 }
 
+TEST_F(WebFixture, RedirectsAreFollowedAndTheWholeCheckEndsByItsDeadline)
+{
+    // The limit shortened for the test; everything else as in use.
+    constexpr int limitMs = 2000;
+    weblink::setReadTotalLimitOverride(limitMs);
+    const char* newer = "VERSION_Latiphonix3,3.2.9.4";
+    const std::string newerLine = "A newer version of this plug-in is available.";
+
+    // Three quick hops lead to the version page.
+    LocalHttpServer quick(Mode::slowRedirects, 200, newer, 3, 50);
+    pointAt(quick.getBaseAddress());
+    EXPECT_EQ(checkForUpdates().first, newerLine);
+    EXPECT_EQ(quick.getNumRequests(), 4);
+
+    // Three hops each answered just within the client's own stall limit: no single wait is long enough
+    // to end it, all of them together are.
+    LocalHttpServer slow(Mode::slowRedirects, 200, newer, 3, limitMs * 3 / 5);
+    pointAt(slow.getBaseAddress());
+    const auto [firstLine, ms] = checkForUpdates();
+    EXPECT_EQ(firstLine, errorLine);
+    EXPECT_GE(ms, limitMs - weblink::clientPollMs);
+    EXPECT_LE(ms, limitMs);
+    weblink::setReadTotalLimitOverride(std::nullopt);
+}
+
 TEST_F(WebFixture, RetryAsksAgainAndMyDownloadsOpensTheAccountPage)
 {
     // Nothing listens on the port of a listener just closed: the connection is refused.
