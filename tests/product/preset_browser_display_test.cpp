@@ -13,6 +13,9 @@ TEST_F(PresetBrowserWindowTest, ClicksOpenTheBrowserChooseSlotsAndFactoryPresets
     auto* browser = editor->trigger.getBrowser();
     ASSERT_NE(browser, nullptr);
     ASSERT_TRUE(pumpUntil([&] { return browser->isShowing(); }));
+    // The cells are measured with the browser's font, which the first frames that draw the browser make.
+    const auto framesAtOpening = editor->getOglComponent().getFrameCount();
+    ASSERT_TRUE(pumpUntil([&] { return editor->getOglComponent().getFrameCount() > framesAtOpening + 2; }));
 
     // Hovering a cell fills it with the yellow highlight in the drawn frame.
     const auto slot7 = cellCentre(*browser, 40 + 7);
