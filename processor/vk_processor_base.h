@@ -221,7 +221,8 @@ public:
 
     // Builds the document of all programs and the current program and frames it into `out`.
     void writeStateChunk(juce::MemoryBlock& out);
-    // Reads a framed chunk; anything unreadable leaves the state unchanged.
+    // Reads a framed chunk; anything unreadable leaves the state unchanged. The current program is
+    // restored as stored (see restoreProgramSlot).
     void readStateChunk(const void* data, int size);
     // A component state without our frame: keeps the bytes and asks the user, once, whether the next
     // save may replace them.
@@ -287,6 +288,10 @@ public:
     void captureParameterValues(float* out);
     // Keeps `second` at least `gap` above (or below) `first`, moving it through the setter.
     void pushLinkedParameter(int first, int second, bool above, float gap);
+    // [any thread] True on the thread that is restoring a host state into this processor, while it does:
+    // the rules that keep values apart (bound gaps, exclusive switches) are for changes, and a restored
+    // state comes back as it was stored.
+    bool isRestoringState() const noexcept;
 
     //==================================================================================================
     // Changes, gestures and undo. [any thread]
@@ -423,6 +428,10 @@ private:
     void readProgramsFromDocument(const juce::XmlElement& root);
 
     void loadProgramSlot(int slot);
+    // Applies a program slot as the host's restored state: one undo step, no report to the host (the
+    // host reads the values after a restore; a report would be an edit of its own session), no
+    // rules between values, so every value is the stored one.
+    void restoreProgramSlot(int slot);
     void beginGesture(int index);
     void endGesture(int index);
     void writeCurrentProgramValue(int index, float value);
