@@ -1,0 +1,313 @@
+// The VST3 bundle loaded as hosts load it (dlopen, ModuleEntry, GetPluginFactory), with a host of the
+// test's own: a state the host restores (IComponent::setState, then the controller's
+// setComponentState) is no edit, neither at once nor after the next processing calls, the controller
+// answers the restored values right away, and random banks come back bit for bit.
+
+#include "stored_state.h"
+
+#include "formats/identity/vk_plugin_identity.h"
+#include "processor/vk_wrapper_type.h"
+#include "product/latiphonix_processor.h"
+
+#include <gtest/gtest.h>
+#include <pluginterfaces/base/ipluginbase.h>
+#include <pluginterfaces/vst/ivstaudioprocessor.h>
+#include <pluginterfaces/vst/ivstcomponent.h>
+#include <pluginterfaces/vst/ivsteditcontroller.h>
+#include <pluginterfaces/vst/ivstmessage.h>
+#include <pluginterfaces/vst/ivstprocesscontext.h>
+#include <public.sdk/source/common/memorystream.h>
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstring>
+#include <iostream>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// The SDK's interfaces have no virtual destructors by design; the host's objects live on the stack.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace
+{
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+constexpr int kNumParameters = 35;
+constexpr int kNumPrograms = 46;
+constexpr ParamID kSoloLeft = 29;
+constexpr ParamID kSoloRight = 30;
+
+const juce::StringArray& productKeys()
+{
+    static const juce::StringArray keys = []
+    {
+        LatiphonixProcessor reference(vk::kWrapperVst3);
+        juce::StringArray k;
+        for (int i = 0; i < kNumParameters; ++i)
+            k.add(reference.getParameterKey(i));
+        return k;
+    }();
+    return keys;
+}
+
+// The parameters the controller publishes (the processor's exposed ones).
+std::vector<ParamID> publishedIds()
+{
+    static const std::vector<ParamID> ids = []
+    {
+        LatiphonixProcessor reference(vk::kWrapperVst3);
+        std::vector<ParamID> out;
+        for (int i = 0; i < kNumParameters; ++i)
+            if (reference.isParameterExposedToHost(i))
+                out.push_back(ParamID(i));
+        return out;
+    }();
+    return ids;
+}
+
+// The host's component handler: every performEdit with its id and value.
+class Edits : public IComponentHandler
+{
+public:
+    tresult PLUGIN_API beginEdit(ParamID) override { return kResultOk; }
+    tresult PLUGIN_API performEdit(ParamID id, ParamValue value) override
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_edits.emplace_back(id, value);
+        return kResultOk;
+    }
+    tresult PLUGIN_API endEdit(ParamID) override { return kResultOk; }
+    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
+    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+    std::vector<std::pair<ParamID, ParamValue>> edits()
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_edits;
+    }
+    void clear()
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_edits.clear();
+    }
+    bool waitFor(ParamID id, ParamValue value)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < end)
+        {
+            for (const auto& [i, v] : edits())
+                if (i == id && v == value)
+                    return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<std::pair<ParamID, ParamValue>> m_edits;
+};
+
+class Vst3ModuleState : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_module = dlopen(VK_VST3_MODULE_BINARY, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(m_module, nullptr) << dlerror();
+        auto entry = reinterpret_cast<bool (*)(void*)>(dlsym(m_module, "ModuleEntry"));
+        auto getFactory = reinterpret_cast<IPluginFactory* (*)()>(dlsym(m_module, "GetPluginFactory"));
+        ASSERT_TRUE(entry != nullptr && getFactory != nullptr);
+        ASSERT_TRUE(entry(m_module));
+        m_factory = getFactory();
+        ASSERT_NE(m_factory, nullptr);
+
+        void* object = nullptr;
+        ASSERT_EQ(
+            m_factory->createInstance(reinterpret_cast<const char*>(vk::identity::kProcessorClassId.data()),
+                                      IComponent::iid, &object),
+            kResultOk);
+        m_component = static_cast<IComponent*>(object);
+        ASSERT_EQ(m_component->queryInterface(IAudioProcessor::iid, &object), kResultOk);
+        m_audio = static_cast<IAudioProcessor*>(object);
+        ASSERT_EQ(
+            m_factory->createInstance(reinterpret_cast<const char*>(vk::identity::kControllerClassId.data()),
+                                      IEditController::iid, &object),
+            kResultOk);
+        m_controller = static_cast<IEditController*>(object);
+        ASSERT_EQ(m_component->initialize(nullptr), kResultOk);
+        ASSERT_EQ(m_controller->initialize(nullptr), kResultOk);
+        IConnectionPoint* a = nullptr;
+        IConnectionPoint* b = nullptr;
+        m_component->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&a));
+        m_controller->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&b));
+        ASSERT_TRUE(a != nullptr && b != nullptr);
+        a->connect(b);
+        b->connect(a);
+        a->release();
+        b->release();
+        m_controller->setComponentHandler(&m_edits);
+        ProcessSetup setup{kRealtime, kSample32, 64, 48000.0};
+        ASSERT_EQ(m_audio->setupProcessing(setup), kResultOk);
+        ASSERT_EQ(m_component->setActive(true), kResultOk);
+        m_audio->setProcessing(true);
+    }
+
+    void TearDown() override
+    {
+        if (m_controller != nullptr)
+        {
+            m_controller->setComponentHandler(nullptr);
+            m_controller->terminate();
+            m_controller->release();
+        }
+        if (m_component != nullptr)
+        {
+            m_audio->setProcessing(false);
+            m_component->setActive(false);
+            m_component->terminate();
+            m_audio->release();
+            m_component->release();
+        }
+        if (m_factory != nullptr)
+            m_factory->release();
+        if (m_module != nullptr)
+        {
+            if (auto exit = reinterpret_cast<bool (*)()>(dlsym(m_module, "ModuleExit")))
+                exit();
+            dlclose(m_module);
+        }
+    }
+
+    // Blocks of stereo noise with a playing transport.
+    void process(int blocks)
+    {
+        std::vector<float> left(64), right(64);
+        float* channels[2] = {left.data(), right.data()};
+        AudioBusBuffers in{}, out{};
+        in.numChannels = out.numChannels = 2;
+        in.channelBuffers32 = out.channelBuffers32 = channels;
+        ProcessContext context{};
+        context.sampleRate = 48000.0;
+        context.tempo = 120.0;
+        context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid;
+        for (int b = 0; b < blocks; ++b)
+        {
+            for (int i = 0; i < 64; ++i)
+                left[std::size_t(i)] = right[std::size_t(i)] =
+                    float((i * 7919 + b * 31) % 200) / 400.0f - 0.25f;
+            ProcessData data{};
+            data.processMode = kRealtime;
+            data.symbolicSampleSize = kSample32;
+            data.numSamples = 64;
+            data.numInputs = data.numOutputs = 1;
+            data.inputs = &in;
+            data.outputs = &out;
+            data.processContext = &context;
+            m_audio->process(data);
+            context.projectTimeSamples += 64;
+        }
+    }
+
+    // A change the processor makes itself (Solo Left on switches Solo Right off) is reported; once it has
+    // reached the host, every report made before it has too.
+    void reportSentinel()
+    {
+        m_controller->setParamNormalized(kSoloRight, 1.0);
+        m_controller->setParamNormalized(kSoloLeft, 0.0);
+        m_controller->setParamNormalized(kSoloLeft, 1.0);
+        ASSERT_TRUE(m_edits.waitFor(kSoloRight, 0.0));
+    }
+
+    void restore(const juce::MemoryBlock& state)
+    {
+        MemoryStream forComponent;
+        int32 written = 0;
+        forComponent.write(const_cast<void*>(state.getData()), int32(state.getSize()), &written);
+        forComponent.seek(0, IBStream::kIBSeekSet, nullptr);
+        ASSERT_EQ(m_component->setState(&forComponent), kResultOk);
+        forComponent.seek(0, IBStream::kIBSeekSet, nullptr);
+        ASSERT_EQ(m_controller->setComponentState(&forComponent), kResultOk);
+    }
+
+    juce::MemoryBlock save()
+    {
+        MemoryStream stream;
+        EXPECT_EQ(m_component->getState(&stream), kResultOk);
+        return juce::MemoryBlock(stream.getData(), std::size_t(stream.getSize()));
+    }
+
+    void* m_module = nullptr;
+    IPluginFactory* m_factory = nullptr;
+    IComponent* m_component = nullptr;
+    IAudioProcessor* m_audio = nullptr;
+    IEditController* m_controller = nullptr;
+    Edits m_edits;
+};
+
+TEST_F(Vst3ModuleState, RestoredStateIsNoEditThenOrAfterProcessingAndTheControllerHasItsValues)
+{
+    process(4);
+    reportSentinel();
+    std::mt19937 random(3);
+    for (int trial = 0; trial < 4; ++trial)
+    {
+        m_edits.clear();
+        auto state = vk::test::randomStoredState(random, kNumPrograms, kNumParameters);
+        // Where the rules between values would move them: both IID bounds at the top, both solos on.
+        auto& values = state.programs[std::size_t(state.current)];
+        values[14] = values[15] = 1.0f;
+        values[kSoloLeft] = values[kSoloRight] = 1.0f;
+        restore(vk::test::frameStoredState(state, productKeys()));
+        for (ParamID id : publishedIds())
+            EXPECT_EQ(float(m_controller->getParamNormalized(id)), values[id]) << "parameter " << id;
+        process(6);
+        reportSentinel();
+        const auto edits = m_edits.edits();
+        ASSERT_EQ(edits.size(), 1u) << "trial " << trial << ": first edit " << edits[0].first << " = "
+                                    << edits[0].second;
+        EXPECT_EQ(edits[0].first, kSoloRight);
+    }
+}
+
+TEST_F(Vst3ModuleState, RandomStatesRoundTripBitForBit)
+{
+    const int trips = kSanitized ? 100 : 1000;
+    std::mt19937 random(1001);
+    int exact = 0;
+    for (int trip = 0; trip < trips; ++trip)
+    {
+        const auto state = vk::test::randomStoredState(random, kNumPrograms, kNumParameters);
+        restore(vk::test::frameStoredState(state, productKeys()));
+        if (trip % 10 == 0)
+        {
+            process(1);
+            for (ParamID id : publishedIds())
+                ASSERT_EQ(float(m_controller->getParamNormalized(id)),
+                          state.programs[std::size_t(state.current)][id])
+                    << "trip " << trip << ", parameter " << id;
+        }
+        const auto saved = save();
+        const auto back = vk::test::readStoredState(saved.getData(), saved.getSize(), productKeys());
+        ASSERT_TRUE(back.has_value()) << "trip " << trip;
+        const int difference = vk::test::firstDifference(state, *back);
+        EXPECT_EQ(difference, -1) << "trip " << trip << ": program " << difference / kNumParameters
+                                  << ", parameter " << difference % kNumParameters;
+        exact += difference == -1;
+    }
+    std::cout << "VST3 state round trips exact: " << exact << " of " << trips << std::endl;
+}
+
+} // namespace
