@@ -34,9 +34,9 @@ void ProcessContextExchange::publish(const ProcessContext& context) noexcept
     std::memcpy(words, &context, sizeof context);
     const auto sequence = m_sequence.load(std::memory_order_relaxed);
     m_sequence.store(sequence + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
+    // Release stores: a reader that sees any new word also sees the odd count written before it.
     for (std::size_t i = 0; i < kWords; ++i)
-        m_words[i].store(words[i], std::memory_order_relaxed);
+        m_words[i].store(words[i], std::memory_order_release);
     m_sequence.store(sequence + 2, std::memory_order_release);
 }
 
@@ -48,9 +48,9 @@ ProcessContext ProcessContextExchange::read() const noexcept
         const auto before = m_sequence.load(std::memory_order_acquire);
         if ((before & 1u) == 0)
         {
+            // Acquire loads: the second look at the count cannot move before the words.
             for (std::size_t i = 0; i < kWords; ++i)
-                words[i] = m_words[i].load(std::memory_order_relaxed);
-            std::atomic_thread_fence(std::memory_order_acquire);
+                words[i] = m_words[i].load(std::memory_order_acquire);
             if (m_sequence.load(std::memory_order_relaxed) == before)
                 break;
         }
