@@ -63,8 +63,14 @@ public:
     //==================================================================================================
     // Host-facing operations of the framework base.
 
-    // [message thread] Reports the exposed parameters, prepares the algorithm and runs one timer tick.
+    // [message thread] Reports the exposed parameters (see setReportsValuesOnPrepare), prepares the
+    // algorithm and runs one timer tick.
     void prepareToPlay(double sampleRate, int blockSize) override;
+    // [any thread] Whether prepareToPlay reports every exposed value to the listeners; on by default. A
+    // binding whose listener makes every report a host edit (the VST 2.4 wrapper: audioMasterAutomate)
+    // turns it off: values the host already has would come back to it as edits on every resume, also
+    // right after it restored a state.
+    void setReportsValuesOnPrepare(bool reports) noexcept { m_reportsValuesOnPrepare.store(reports); }
     void releaseResources() override {}
     // [audio thread] Profiles the block, plays out the end of a bypass, follows the host position, pumps
     // the message-thread timers and dispatches on the processing mode. Allocates only while draining.
@@ -472,6 +478,7 @@ private:
     juce::CriticalSection m_companionGesturesLock;
 
     std::atomic<bool> m_refreshAll{true};
+    std::atomic<bool> m_reportsValuesOnPrepare{true};
     std::atomic<int> m_lastChangedParameter{kNoParameter};
 
     // Programs.

@@ -228,6 +228,8 @@ void attachVendorCommandRoute(Vst2::AEffect& effect, VkJuceProcessorBase* proces
         return;
     if (!routes().add(&effect, processor))
         return; // out of memory: this one keeps the wrapper's own procedures
+    // Every report of the processor reaches the host as automation: resuming must not echo the values.
+    processor->setReportsValuesOnPrepare(false);
     g_frameworkDispatcher.store(effect.dispatcher);
     g_frameworkSetParameter.store(effect.setParameter);
     effect.dispatcher = &dispatch;

@@ -9,7 +9,9 @@
 //   so that the reports the processor makes itself during the change reach the host;
 // - the block calls: while the effect is not resumed (before the first effMainsChanged 1, or after a
 //   0), the outputs are silenced and the wrapper, whose channel buffers exist only while resumed, is
-//   not called.
+//   not called;
+// - the processor's reports on resume (prepareToPlay) are turned off: the wrapper makes every report an
+//   audioMasterAutomate, and these would be edits of values the host already has.
 
 #include "platform/vst2/vk_vst2_interface.h"
 
