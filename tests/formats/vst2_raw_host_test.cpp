@@ -306,8 +306,8 @@ TEST_F(Vst2RawHostTest, ChunkRoundTripRestoresTheParameters)
 }
 
 // A state the host restores is no edit of the user's: nothing of it is reported back, then, on the
-// resume that follows or later, and every value is the stored one, also where the rules between values would have moved it (both IID
-// bounds at the top, both solo switches on).
+// resume that follows or later, and every value is the stored one, also where the rules between values would
+// have moved it (both IID bounds at the top, both solo switches on).
 TEST_F(Vst2RawHostTest, RestoredChunkIsNoEditAndEveryValueIsTheStoredOne)
 {
     start(48000.0f, 256);
