@@ -125,7 +125,8 @@ class Vst3ModuleState : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_module = dlopen(VK_VST3_MODULE_BINARY, RTLD_NOW | RTLD_LOCAL);
+        // Kept mapped to the end, like hosts keep modules: its factory lives as long as the module.
+        m_module = dlopen(VK_VST3_MODULE_BINARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         ASSERT_NE(m_module, nullptr) << dlerror();
         auto entry = reinterpret_cast<bool (*)(void*)>(dlsym(m_module, "ModuleEntry"));
         auto getFactory = reinterpret_cast<IPluginFactory* (*)()>(dlsym(m_module, "GetPluginFactory"));
