@@ -1,9 +1,27 @@
 #include "stored_state.h"
 
+#include "processor/vk_wrapper_type.h"
+#include "product/latiphonix_processor.h"
+
+#include <gtest/gtest.h>
+
 #include <cstring>
 
 namespace vk::test
 {
+
+const juce::StringArray& productParameterKeys()
+{
+    static const juce::StringArray keys = []
+    {
+        LatiphonixProcessor reference(kWrapperVst);
+        juce::StringArray k;
+        for (int i = 0; i < reference.getNumParameters(); ++i)
+            k.add(reference.getParameterKey(i));
+        return k;
+    }();
+    return keys;
+}
 
 StoredState randomStoredState(std::mt19937& random, int numPrograms, int numParameters)
 {
@@ -77,6 +95,34 @@ int firstDifference(const StoredState& a, const StoredState& b)
                 std::memcmp(&a.programs[p][j], &b.programs[p][j], sizeof(float)) != 0)
                 return index;
     return -1;
+}
+
+int countExactRoundTrips(
+    int trips, unsigned seed,
+    const std::function<void(const juce::MemoryBlock&, const StoredState&, int)>& restore,
+    const std::function<juce::MemoryBlock()>& save)
+{
+    constexpr int kPrograms = 46;
+    const int parameters = productParameterKeys().size();
+    std::mt19937 random(seed);
+    int exact = 0;
+    for (int trip = 0; trip < trips; ++trip)
+    {
+        const auto state = randomStoredState(random, kPrograms, parameters);
+        restore(frameStoredState(state, productParameterKeys()), state, trip);
+        const auto saved = save();
+        const auto back = readStoredState(saved.getData(), saved.getSize(), productParameterKeys());
+        if (!back.has_value())
+        {
+            ADD_FAILURE() << "trip " << trip << ": the saved state does not read back";
+            continue;
+        }
+        const int difference = firstDifference(state, *back);
+        EXPECT_EQ(difference, -1) << "trip " << trip << ": program " << difference / parameters
+                                  << ", parameter " << difference % parameters;
+        exact += difference == -1;
+    }
+    return exact;
 }
 
 } // namespace vk::test

@@ -4,6 +4,7 @@
 // answers the restored values right away, and random banks come back bit for bit.
 
 #include "stored_state.h"
+#include "vst3_stereo_block.h"
 
 #include "formats/identity/vk_plugin_identity.h"
 #include "processor/vk_wrapper_type.h"
@@ -36,29 +37,10 @@ using namespace Steinberg::Vst;
 namespace
 {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 constexpr int kNumParameters = 35;
 constexpr int kNumPrograms = 46;
 constexpr ParamID kSoloLeft = 29;
 constexpr ParamID kSoloRight = 30;
-
-const juce::StringArray& productKeys()
-{
-    static const juce::StringArray keys = []
-    {
-        LatiphonixProcessor reference(vk::kWrapperVst3);
-        juce::StringArray k;
-        for (int i = 0; i < kNumParameters; ++i)
-            k.add(reference.getParameterKey(i));
-        return k;
-    }();
-    return keys;
-}
 
 // The parameters the controller publishes (the processor's exposed ones).
 std::vector<ParamID> publishedIds()
@@ -195,30 +177,14 @@ protected:
     // Blocks of stereo noise with a playing transport.
     void process(int blocks)
     {
-        std::vector<float> left(64), right(64);
-        float* channels[2] = {left.data(), right.data()};
-        AudioBusBuffers in{}, out{};
-        in.numChannels = out.numChannels = 2;
-        in.channelBuffers32 = out.channelBuffers32 = channels;
-        ProcessContext context{};
-        context.sampleRate = 48000.0;
-        context.tempo = 120.0;
-        context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid;
+        vk::test::StereoBlock block(64);
         for (int b = 0; b < blocks; ++b)
         {
-            for (int i = 0; i < 64; ++i)
-                left[std::size_t(i)] = right[std::size_t(i)] =
-                    float((i * 7919 + b * 31) % 200) / 400.0f - 0.25f;
-            ProcessData data{};
-            data.processMode = kRealtime;
-            data.symbolicSampleSize = kSample32;
-            data.numSamples = 64;
-            data.numInputs = data.numOutputs = 1;
-            data.inputs = &in;
-            data.outputs = &out;
-            data.processContext = &context;
-            m_audio->process(data);
-            context.projectTimeSamples += 64;
+            for (std::size_t i = 0; i < block.left.size(); ++i)
+                block.left[i] = block.right[i] =
+                    float((i * 7919 + std::size_t(b) * 31) % 200) / 400.0f - 0.25f;
+            m_audio->process(block.data);
+            block.context.projectTimeSamples += 64;
         }
     }
 
@@ -271,7 +237,7 @@ TEST_F(Vst3ModuleState, RestoredStateIsNoEditThenOrAfterProcessingAndTheControll
         auto& values = state.programs[std::size_t(state.current)];
         values[14] = values[15] = 1.0f;
         values[kSoloLeft] = values[kSoloRight] = 1.0f;
-        restore(vk::test::frameStoredState(state, productKeys()));
+        restore(vk::test::frameStoredState(state, vk::test::productParameterKeys()));
         for (ParamID id : publishedIds())
             EXPECT_EQ(float(m_controller->getParamNormalized(id)), values[id]) << "parameter " << id;
         process(6);
@@ -285,29 +251,22 @@ TEST_F(Vst3ModuleState, RestoredStateIsNoEditThenOrAfterProcessingAndTheControll
 
 TEST_F(Vst3ModuleState, RandomStatesRoundTripBitForBit)
 {
-    const int trips = kSanitized ? 100 : 1000;
-    std::mt19937 random(1001);
-    int exact = 0;
-    for (int trip = 0; trip < trips; ++trip)
-    {
-        const auto state = vk::test::randomStoredState(random, kNumPrograms, kNumParameters);
-        restore(vk::test::frameStoredState(state, productKeys()));
-        if (trip % 10 == 0)
+    const int trips = vk::test::kSanitizedBuild ? 100 : 1000;
+    const int exact = vk::test::countExactRoundTrips(
+        trips, 1001,
+        [&](const juce::MemoryBlock& chunk, const vk::test::StoredState& state, int trip)
         {
+            restore(chunk);
+            // The controller's values right after the restore, every tenth trip, after a block too.
+            if (trip % 10 != 0)
+                return;
             process(1);
             for (ParamID id : publishedIds())
-                ASSERT_EQ(float(m_controller->getParamNormalized(id)),
+                EXPECT_EQ(float(m_controller->getParamNormalized(id)),
                           state.programs[std::size_t(state.current)][id])
                     << "trip " << trip << ", parameter " << id;
-        }
-        const auto saved = save();
-        const auto back = vk::test::readStoredState(saved.getData(), saved.getSize(), productKeys());
-        ASSERT_TRUE(back.has_value()) << "trip " << trip;
-        const int difference = vk::test::firstDifference(state, *back);
-        EXPECT_EQ(difference, -1) << "trip " << trip << ": program " << difference / kNumParameters
-                                  << ", parameter " << difference % kNumParameters;
-        exact += difference == -1;
-    }
+        },
+        [&] { return save(); });
     std::cout << "VST3 state round trips exact: " << exact << " of " << trips << std::endl;
 }
 

@@ -8,9 +8,11 @@
 #include "formats/vst3/vst3_processor.h"
 #include "product/latiphonix_processor.h"
 #include "tests/processor/test_processor.h"
+#include "vst3_stereo_block.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -55,26 +57,14 @@ TEST(Vst3TempoThreads, HostParameterChangesReadWholeContextsWhileTheTempoMoves)
     std::thread audio(
         [&]
         {
-            std::vector<float> left(kBlockSize, 0.1f), right(kBlockSize, -0.1f);
-            float* channels[2] = {left.data(), right.data()};
-            AudioBusBuffers in{}, out{};
-            in.numChannels = out.numChannels = 2;
-            in.channelBuffers32 = out.channelBuffers32 = channels;
-            ProcessContext context{};
-            context.sampleRate = 48000.0;
-            context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid;
-            for (int block = 0; block < kBlocks; ++block)
+            vk::test::StereoBlock block(kBlockSize);
+            std::fill(block.left.begin(), block.left.end(), 0.1f);
+            std::fill(block.right.begin(), block.right.end(), -0.1f);
+            for (int b = 0; b < kBlocks; ++b)
             {
-                context.tempo = tempoOfBlock(block);
-                context.projectTimeSamples = std::int64_t(block) * kBlockSize;
-                ProcessData data{};
-                data.symbolicSampleSize = kSample32;
-                data.numSamples = kBlockSize;
-                data.numInputs = data.numOutputs = 1;
-                data.inputs = &in;
-                data.outputs = &out;
-                data.processContext = &context;
-                processor->process(data);
+                block.context.tempo = tempoOfBlock(b);
+                block.context.projectTimeSamples = std::int64_t(b) * kBlockSize;
+                processor->process(block.data);
                 started.store(true);
             }
             done.store(true);
