@@ -386,6 +386,18 @@ TEST_F(Vst2RawHostTest, CallsWithoutTheirPointerAreRefused)
     EXPECT_NE(host.dispatch(Vst2::effEditGetRect, 0, 0, &rect), 0);
 }
 
+// Every call the host can make, without its pointer and with the value 0 or -1, is survived (the editor
+// opens only in a window: see the editor test).
+TEST_F(Vst2RawHostTest, EveryCallWithoutItsPointerIsSurvived)
+{
+    start(48000.0f, 64);
+    for (Vst2::VstIntPtr value : {0, -1})
+        for (Vst2::VstInt32 opcode = 0; opcode < 80; ++opcode)
+            if (opcode != Vst2::effClose && opcode != Vst2::effEditOpen)
+                host.dispatch(opcode, 0, value, nullptr, 0.0f);
+    EXPECT_TRUE(allFinite(process(2, 64)));
+}
+
 TEST_F(Vst2RawHostTest, EditorAnnouncesItsFixedSizeAndClosesWithoutAWindow)
 {
     Vst2::ERect* rect = nullptr;
