@@ -62,7 +62,8 @@ VkJuceProcessorBase::~VkJuceProcessorBase()
 
 void VkJuceProcessorBase::prepareToPlay(double sampleRate, int blockSize)
 {
-    sendAllParametersToHost();
+    if (m_reportsValuesOnPrepare.load())
+        sendAllParametersToHost();
     prepareAlgorithm(sampleRate, blockSize);
     timerCallback();
 }

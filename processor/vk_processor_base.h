@@ -63,8 +63,14 @@ public:
     //==================================================================================================
     // Host-facing operations of the framework base.
 
-    // [message thread] Reports the exposed parameters, prepares the algorithm and runs one timer tick.
+    // [message thread] Reports the exposed parameters (see setReportsValuesOnPrepare), prepares the
+    // algorithm and runs one timer tick.
     void prepareToPlay(double sampleRate, int blockSize) override;
+    // [any thread] Whether prepareToPlay reports every exposed value to the listeners; on by default. A
+    // binding whose listener makes every report a host edit (the VST 2.4 wrapper: audioMasterAutomate)
+    // turns it off: values the host already has would come back to it as edits on every resume, also
+    // right after it restored a state.
+    void setReportsValuesOnPrepare(bool reports) noexcept { m_reportsValuesOnPrepare.store(reports); }
     void releaseResources() override {}
     // [audio thread] Profiles the block, plays out the end of a bypass, follows the host position, pumps
     // the message-thread timers and dispatches on the processing mode. Allocates only while draining.
@@ -221,7 +227,8 @@ public:
 
     // Builds the document of all programs and the current program and frames it into `out`.
     void writeStateChunk(juce::MemoryBlock& out);
-    // Reads a framed chunk; anything unreadable leaves the state unchanged.
+    // Reads a framed chunk; anything unreadable leaves the state unchanged. The current program is
+    // restored as stored (see restoreProgramSlot).
     void readStateChunk(const void* data, int size);
     // A component state without our frame: keeps the bytes and asks the user, once, whether the next
     // save may replace them.
@@ -287,6 +294,10 @@ public:
     void captureParameterValues(float* out);
     // Keeps `second` at least `gap` above (or below) `first`, moving it through the setter.
     void pushLinkedParameter(int first, int second, bool above, float gap);
+    // [any thread] True on the thread that is restoring a host state into this processor, while it does:
+    // the rules that keep values apart (bound gaps, exclusive switches) are for changes, and a restored
+    // state comes back as it was stored.
+    bool isRestoringState() const noexcept;
 
     //==================================================================================================
     // Changes, gestures and undo. [any thread]
@@ -423,6 +434,10 @@ private:
     void readProgramsFromDocument(const juce::XmlElement& root);
 
     void loadProgramSlot(int slot);
+    // Applies a program slot as the host's restored state: one undo step, no report to the host (the
+    // host reads the values after a restore; a report would be an edit of its own session), no
+    // rules between values, so every value is the stored one.
+    void restoreProgramSlot(int slot);
     void beginGesture(int index);
     void endGesture(int index);
     void writeCurrentProgramValue(int index, float value);
@@ -463,6 +478,7 @@ private:
     juce::CriticalSection m_companionGesturesLock;
 
     std::atomic<bool> m_refreshAll{true};
+    std::atomic<bool> m_reportsValuesOnPrepare{true};
     std::atomic<int> m_lastChangedParameter{kNoParameter};
 
     // Programs.

@@ -78,8 +78,8 @@ void VkJuceProcessorBase::setParameterInternal(int index, float value, bool repo
     }
 
     // A host change while the user drags (often the host echoing the drag) joins the drag's undo step;
-    // only automation on its own forms host batches.
-    const bool hostBatch = fromHost && !isAnyGestureHeld();
+    // only automation on its own forms host batches. A restored state is one step whatever blocks pass.
+    const bool hostBatch = fromHost && !isAnyGestureHeld() && !isRestoringState();
 
     // The old value is read under the lock so that the action records the value it really replaces
     // when several threads change the same parameter.

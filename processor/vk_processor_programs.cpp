@@ -3,6 +3,7 @@
 #include "processor/vk_registry.h"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 void VkJuceProcessorBase::setCurrentProgram(int index)
@@ -63,6 +64,52 @@ void VkJuceProcessorBase::loadProgramSlot(int slot)
         std::copy(program.values.begin(), program.values.end(), values.begin());
     }
     loadProgramValues(values.data());
+}
+
+namespace
+{
+// The processor whose state the current thread is restoring; null when none.
+thread_local const VkJuceProcessorBase* t_restoringProcessor = nullptr;
+
+class RestoringScope
+{
+public:
+    explicit RestoringScope(const VkJuceProcessorBase* processor)
+        : m_previous(std::exchange(t_restoringProcessor, processor))
+    {
+    }
+    ~RestoringScope() { t_restoringProcessor = m_previous; }
+    RestoringScope(const RestoringScope&) = delete;
+    RestoringScope& operator=(const RestoringScope&) = delete;
+
+private:
+    const VkJuceProcessorBase* m_previous;
+};
+} // namespace
+
+bool VkJuceProcessorBase::isRestoringState() const noexcept
+{
+    return t_restoringProcessor == this;
+}
+
+void VkJuceProcessorBase::restoreProgramSlot(int slot)
+{
+    std::vector<float> values(kMainCapacity);
+    {
+        const juce::ScopedLock lock(m_undoLock);
+        const auto& program = m_programs[std::size_t(sanitiseProgramSlot(slot))];
+        std::copy(program.values.begin(), program.values.end(), values.begin());
+    }
+    const int abId = getABParameterId();
+    const int noParameterId = getNoParameterId();
+    beginNewTransaction();
+    {
+        const RestoringScope restoring(this);
+        for (int i = 0; i < getNumParameters(); ++i)
+            if (i != abId && i != noParameterId)
+                setParameterInternal(i, values[std::size_t(i)], false, false, true);
+    }
+    markProgramDirty();
 }
 
 void VkJuceProcessorBase::loadProgramValues(const float* values)

@@ -58,7 +58,7 @@ void VkJuceProcessorBase::readStateChunk(const void* data, int size)
         current = vk::state::parseInt(root->getStringAttribute(kCurrentPreset)).value_or(0);
     current = sanitiseProgramSlot(current);
     m_currentProgram.store(current);
-    loadProgramSlot(current);
+    restoreProgramSlot(current);
     m_refreshAll.store(true);
 
     // A state that carries its parameter-map version is checked against this build's by the editor.

@@ -282,6 +282,9 @@ void LatiphonixAlgo::parameterChanged(int index)
         is(hIidHighBound) || is(hIidInvert))
         m_recomputeNeeded.store(true);
 
+    // The rules between values shape changes; a restored state comes back exactly as it was stored.
+    if (m_processor->isRestoringState())
+        return;
     if (is(hSoloLeft) && value(hSoloLeft) != 0.0f)
         m_processor->setParameterInternal(m_handleIndex[hSoloRight], 0.0f, true, false, false);
     if (is(hSoloRight) && value(hSoloRight) != 0.0f)

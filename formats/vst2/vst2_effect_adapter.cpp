@@ -1,91 +1,123 @@
 #include "formats/vst2/vst2_effect_adapter.h"
 
+#include "formats/vst2/vst2_call_guard.h"
+
 #include "processor/vk_processor_base.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
+#include <new>
+#include <utility>
 
 namespace vk::vst2
 {
 namespace
 {
 
-// Record -> processor, readable without a lock: the host's setParameter may come on the audio thread.
-// Slots are claimed at creation and given back at close; lookups scan up to the highest slot used.
+// Record -> processor, readable without a lock: the host's setParameter and block calls may come on the
+// audio thread. Routes hang in short lists off a fixed set of buckets; a route is claimed at creation,
+// given back at close and reused by a later instance of its bucket, and freed only with the module, so
+// any number of live instances is served and a lookup never meets freed memory.
 class Routes
 {
 public:
-    static constexpr int kCapacity = 1024;
+    struct Route
+    {
+        std::atomic<Vst2::AEffect*> effect{nullptr};
+        std::atomic<VkJuceProcessorBase*> processor{nullptr};
+        std::atomic<bool> resumed{false};
+        Route* next = nullptr; // fixed before the route is published
+    };
 
+    Routes() = default;
+    ~Routes()
+    {
+        for (auto& bucket : m_buckets)
+            for (Route* route = bucket.load(); route != nullptr;)
+                delete std::exchange(route, route->next);
+    }
+    Routes(const Routes&) = delete;
+    Routes& operator=(const Routes&) = delete;
+
+    // [thread that creates the effect] False only when no memory is left for a route.
     bool add(Vst2::AEffect* effect, VkJuceProcessorBase* processor)
     {
-        for (int i = 0; i < kCapacity; ++i)
+        auto& bucket = bucketOf(effect);
+        for (Route* route = bucket.load(std::memory_order_acquire); route != nullptr; route = route->next)
         {
             Vst2::AEffect* expected = nullptr;
-            if (m_slots[size_t(i)].effect.compare_exchange_strong(expected, effect))
+            if (route->effect.compare_exchange_strong(expected, effect))
             {
-                m_slots[size_t(i)].processor.store(processor);
-                int used = m_used.load();
-                while (used < i + 1 && !m_used.compare_exchange_weak(used, i + 1))
-                {
-                }
+                route->resumed.store(false);
+                route->processor.store(processor);
                 return true;
             }
         }
-        return false;
+        auto* route = new (std::nothrow) Route;
+        if (route == nullptr)
+            return false;
+        route->effect.store(effect);
+        route->processor.store(processor);
+        route->next = bucket.load(std::memory_order_acquire);
+        while (!bucket.compare_exchange_weak(route->next, route, std::memory_order_acq_rel))
+        {
+        }
+        return true;
     }
 
     VkJuceProcessorBase* find(Vst2::AEffect* effect) const
     {
-        const auto* slot = findSlot(effect);
-        return slot != nullptr ? slot->processor.load() : nullptr;
+        const auto* route = findRoute(effect);
+        return route != nullptr ? route->processor.load() : nullptr;
     }
 
     // Whether the host has resumed the effect (effMainsChanged 1) and not suspended it since.
     bool isResumed(Vst2::AEffect* effect) const
     {
-        const auto* slot = findSlot(effect);
-        return slot != nullptr && slot->resumed.load();
+        const auto* route = findRoute(effect);
+        return route != nullptr && route->resumed.load();
     }
 
     void setResumed(Vst2::AEffect* effect, bool resumed)
     {
-        if (auto* slot = findSlot(effect))
-            slot->resumed.store(resumed);
+        if (auto* route = findRoute(effect))
+            route->resumed.store(resumed);
     }
 
     void remove(Vst2::AEffect* effect)
     {
-        const int used = m_used.load();
-        for (int i = 0; i < used; ++i)
-            if (m_slots[size_t(i)].effect.load() == effect)
-            {
-                m_slots[size_t(i)].processor.store(nullptr);
-                m_slots[size_t(i)].resumed.store(false);
-                m_slots[size_t(i)].effect.store(nullptr);
-            }
+        if (auto* route = findRoute(effect))
+        {
+            route->processor.store(nullptr);
+            route->resumed.store(false);
+            route->effect.store(nullptr);
+        }
     }
 
 private:
-    struct Slot
-    {
-        std::atomic<Vst2::AEffect*> effect{nullptr};
-        std::atomic<VkJuceProcessorBase*> processor{nullptr};
-        std::atomic<bool> resumed{false};
-    };
+    static constexpr int kBucketBits = 10;
 
-    Slot* findSlot(Vst2::AEffect* effect)
+    std::atomic<Route*>& bucketOf(const Vst2::AEffect* effect)
     {
-        const int used = m_used.load();
-        for (int i = 0; i < used; ++i)
-            if (m_slots[size_t(i)].effect.load() == effect)
-                return &m_slots[size_t(i)];
+        const auto key = std::uint64_t(reinterpret_cast<std::uintptr_t>(effect) >> 4);
+        return m_buckets[std::size_t((key * 0x9E3779B97F4A7C15ull) >> (64 - kBucketBits))];
+    }
+    Route* findRoute(Vst2::AEffect* effect)
+    {
+        for (Route* route = bucketOf(effect).load(std::memory_order_acquire); route != nullptr;
+             route = route->next)
+            if (route->effect.load() == effect)
+                return route;
         return nullptr;
     }
-    const Slot* findSlot(Vst2::AEffect* effect) const { return const_cast<Routes*>(this)->findSlot(effect); }
-    std::array<Slot, kCapacity> m_slots;
-    std::atomic<int> m_used{0};
+    const Route* findRoute(Vst2::AEffect* effect) const
+    {
+        return const_cast<Routes*>(this)->findRoute(effect);
+    }
+
+    std::array<std::atomic<Route*>, std::size_t(1) << kBucketBits> m_buckets{};
 };
 
 Routes& routes()
@@ -152,6 +184,8 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
         routes().remove(effect); // the wrapper deletes itself and the processor in this call
     else
         adoptBlockProcedures(effect);
+    if (refusesCall(opcode, value, ptr))
+        return 0;
     if (opcode == Vst2::effVendorSpecific && index == VkJuceProcessorBase::kVendorCommandIndex)
     {
         if (auto* processor = routes().find(effect))
@@ -193,7 +227,9 @@ void attachVendorCommandRoute(Vst2::AEffect& effect, VkJuceProcessorBase* proces
     if (processor == nullptr || effect.dispatcher == nullptr || effect.dispatcher == &dispatch)
         return;
     if (!routes().add(&effect, processor))
-        return; // more live instances than slots: this one keeps the wrapper's own procedures
+        return; // out of memory: this one keeps the wrapper's own procedures
+    // Every report of the processor reaches the host as automation: resuming must not echo the values.
+    processor->setReportsValuesOnPrepare(false);
     g_frameworkDispatcher.store(effect.dispatcher);
     g_frameworkSetParameter.store(effect.setParameter);
     effect.dispatcher = &dispatch;

@@ -3,13 +3,15 @@
 // The adapter between the host's effect record and our processor framework. The GUI framework's wrapper
 // owns the record; the adapter puts two procedures of its own in front of the wrapper's:
 // - the dispatcher: the vendor command reaches the processor's handleVendorCommand with the processor's
-//   full result; every other call goes to the wrapper unchanged, including the vendor calls the wrapper
-//   answers itself;
+//   full result; calls that would crash the wrapper or the host are refused (vst2_call_guard.h); every
+//   other call goes to the wrapper unchanged, including the vendor calls the wrapper answers itself;
 // - setParameter: a host change goes to the processor's setParameter (marked as from the host there),
 //   so that the reports the processor makes itself during the change reach the host;
 // - the block calls: while the effect is not resumed (before the first effMainsChanged 1, or after a
 //   0), the outputs are silenced and the wrapper, whose channel buffers exist only while resumed, is
-//   not called.
+//   not called;
+// - the processor's reports on resume (prepareToPlay) are turned off: the wrapper makes every report an
+//   audioMasterAutomate, and these would be edits of values the host already has.
 
 #include "platform/vst2/vk_vst2_interface.h"
 

@@ -191,6 +191,11 @@ tresult PLUGIN_API VST3Controller::setComponentState(IBStream* state)
         m_bypass = bypassed ? 1.0 : 0.0;
         if (auto* p = getParameterObject(vk::vst3::kBypassParamId))
             p->setNormalized(m_bypass);
+        // The host reads the restored values from here; the parameter objects carry them too.
+        for (int32 i = 0; i < parameters.getParameterCount(); ++i)
+            if (auto* p = parameters.getParameterByIndex(i);
+                p != nullptr && p->getInfo().id != vk::vst3::kBypassParamId)
+                p->setNormalized(m_link->processor->getParameter(int(p->getInfo().id)));
     }
     return result;
 }

@@ -12,16 +12,24 @@ bool EditQueue::push(int id, float value, bool confirmation) noexcept
     if (confirmation)
     {
         // A confirmation never downgrades a change that is still waiting to be sent.
-        if (!m_pending[slot].exchange(true, std::memory_order_acq_rel))
-            m_confirmation[slot].store(true, std::memory_order_release);
+        std::uint8_t idle = kIdle;
+        m_states[slot].compare_exchange_strong(idle, kConfirmation, std::memory_order_acq_rel);
     }
     else
     {
-        m_confirmation[slot].store(false, std::memory_order_release);
-        m_pending[slot].store(true, std::memory_order_release);
+        m_states[slot].store(kChange, std::memory_order_release);
     }
     m_any.store(true, std::memory_order_release);
     return true;
+}
+
+void EditQueue::dropConfirmations() noexcept
+{
+    for (auto& state : m_states)
+    {
+        std::uint8_t confirmation = kConfirmation;
+        state.compare_exchange_strong(confirmation, kIdle, std::memory_order_acq_rel);
+    }
 }
 
 } // namespace vk::vst3

@@ -6,10 +6,12 @@
 // A report made while the processor is being set up is only a confirmation of the values it holds: it is
 // kept apart, so the drainer can hold it back until the host's own values have reached the processor,
 // and a real change to the same id made in the meantime turns it back into an edit.
-// push: [any thread] lock-free, no allocation. drain: [message thread, one drainer at a time].
+// push: [any thread] lock-free, no allocation. drain, dropConfirmations: [message or host main thread,
+// one at a time].
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 
 namespace vk::vst3
 {
@@ -25,6 +27,10 @@ public:
 
     bool hasPending() const noexcept { return m_any.load(std::memory_order_acquire); }
 
+    // Forgets the confirmations still waiting: the host has just handed over values of its own (a
+    // restored state), and confirming the ones before would be edits it never made. Changes stay.
+    void dropConfirmations() noexcept;
+
     // Calls edit(id, value, confirmation) for every pending id in id order; confirmations stay pending
     // unless `withConfirmations`. True when a restart was requested.
     template <typename EditFn>
@@ -34,15 +40,20 @@ public:
         bool heldBack = false;
         for (int id = 0; id < kCapacity; ++id)
         {
-            const auto slot = std::size_t(id);
-            if (!withConfirmations && m_confirmation[slot].load(std::memory_order_acquire))
+            auto& state = m_states[std::size_t(id)];
+            std::uint8_t was = state.load(std::memory_order_acquire);
+            while (was != kIdle && (withConfirmations || was == kChange) &&
+                   !state.compare_exchange_weak(was, kIdle, std::memory_order_acq_rel))
             {
-                heldBack = heldBack || m_pending[slot].load(std::memory_order_acquire);
+            }
+            if (was == kIdle)
+                continue;
+            if (was == kConfirmation && !withConfirmations)
+            {
+                heldBack = true;
                 continue;
             }
-            if (m_pending[slot].exchange(false, std::memory_order_acq_rel))
-                edit(id, m_values[slot].load(std::memory_order_acquire),
-                     m_confirmation[slot].exchange(false, std::memory_order_acq_rel));
+            edit(id, m_values[std::size_t(id)].load(std::memory_order_acquire), was == kConfirmation);
         }
         if (heldBack)
             m_any.store(true, std::memory_order_release);
@@ -50,9 +61,13 @@ public:
     }
 
 private:
+    // One state per slot, so that a change and a confirmation never pass each other half-way.
+    static constexpr std::uint8_t kIdle = 0;
+    static constexpr std::uint8_t kConfirmation = 1;
+    static constexpr std::uint8_t kChange = 2;
+
     std::array<std::atomic<float>, kCapacity> m_values{};
-    std::array<std::atomic<bool>, kCapacity> m_pending{};
-    std::array<std::atomic<bool>, kCapacity> m_confirmation{};
+    std::array<std::atomic<std::uint8_t>, kCapacity> m_states{};
     std::atomic<bool> m_any{false};
     std::atomic<bool> m_restart{false};
 };

@@ -6,10 +6,11 @@
 // handler for each pass and holds no lock while it calls the host, so a host that forwards these calls
 // synchronously to another thread cannot deadlock against the controller's own calls.
 //
-// What waits: a report the processor made while it was being set up or loading a state only confirms
-// values the host gave it; it goes out after the first processing call since activation, as the value
-// the processor then holds. Every other report (a change of the user's) goes out at once, whether the
-// processor is active or not.
+// What waits: a report the processor made while it was being set up only confirms values it holds; it
+// goes out after the first processing call since activation, as the value the processor then holds,
+// unless a restored state came first (the host then has its own values). A restored state reports
+// nothing. Every other report (a change of the user's) goes out at once, whether the processor is
+// active or not.
 
 #include "formats/vst3/vst3_pairing.h"
 

@@ -42,8 +42,8 @@ public:
     }
 
     EditQueue queue;
-    // Set by the processor wrapper while it prepares the processor or reads a state into it: the
-    // processor then reports values the host gave it, which is no edit of the user's (see EditQueue).
+    // Set by the processor wrapper while it prepares the processor: the processor then reports values
+    // it already holds, which is no edit of the user's (see EditQueue).
     std::atomic<bool> settingUp{false};
     // True at start, cleared by a gesture begin and set by a gesture end; gestures do not reach the host,
     // since every reported edit is bracketed on its own.

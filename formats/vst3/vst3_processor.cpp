@@ -239,7 +239,7 @@ void VST3Processor::applyParameterChanges(IParameterChanges* changes)
 tresult PLUGIN_API VST3Processor::process(ProcessData& data)
 {
     if (data.processContext != nullptr)
-        m_context = *data.processContext;
+        m_context.publish(*data.processContext);
     applyParameterChanges(data.inputParameterChanges);
     if (m_link->active.load(std::memory_order_relaxed) &&
         !m_link->processedSinceActivation.exchange(true, std::memory_order_acq_rel) &&
@@ -291,7 +291,7 @@ tresult PLUGIN_API VST3Processor::process(ProcessData& data)
 
 juce::Optional<juce::AudioPlayHead::PositionInfo> VST3Processor::getPosition() const
 {
-    return vk::vst3::positionFromContext(m_context, m_started.load());
+    return vk::vst3::positionFromContext(m_context.read(), m_started.load());
 }
 
 } // namespace Steinberg::Vst

@@ -10,6 +10,7 @@
 #include "formats/vst3/vst3_framework_lifetime.h"
 #include "formats/vst3/vst3_message_thread.h"
 #include "formats/vst3/vst3_pairing.h"
+#include "formats/vst3/vst3_play_head.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <pluginterfaces/vst/ivstprocesscontext.h>
@@ -65,7 +66,8 @@ public:
     // [audio thread] No allocation, no lock.
     tresult PLUGIN_API process(ProcessData& data) SMTG_OVERRIDE;
 
-    // juce::AudioPlayHead [audio thread]
+    // juce::AudioPlayHead [any thread: the audio thread's blocks, and parameter changes on the host's UI
+    // thread (the tempo-synced rate)] Lock-free.
     juce::Optional<PositionInfo> getPosition() const override;
 
     VkJuceProcessorBase* getProcessor() const noexcept { return m_processor.get(); }
@@ -76,8 +78,8 @@ public:
 
     // The state algorithm shared by this wrapper's setState and the controller's setComponentState:
     // refuses a stream shorter than the chunk's frame header, reads our chunk and its bypass trailer, or
-    // takes anything else as the state of an earlier version (not bypassed). What the processor reports
-    // meanwhile is marked as the host's own values. [host main thread]
+    // takes anything else as the state of an earlier version (not bypassed). Nothing of it reaches the
+    // host as an edit, then or after the next processing calls. [host main thread]
     static tresult readComponentState(VkJuceProcessorBase& processor, vk::vst3::EditReporter& reporter,
                                       IBStream* state, bool& bypassed);
 
@@ -99,7 +101,7 @@ private:
     int32 m_processMode = kRealtime;
     double m_sampleRate = 0.0;
     int32 m_maxBlock = 0;
-    ProcessContext m_context{};
+    vk::vst3::ProcessContextExchange m_context;
     juce::MidiBuffer m_midi;
 };
 

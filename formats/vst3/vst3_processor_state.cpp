@@ -18,23 +18,6 @@ namespace
 // The chunk's frame header: the magic and the 32-bit text length.
 constexpr int kFrameHeaderSize = 8;
 
-// Marks what the processor reports while it reads a state as the host's own values (see EditSink).
-class StateReadScope
-{
-public:
-    explicit StateReadScope(vk::vst3::EditReporter& reporter) : m_reporter(reporter)
-    {
-        m_wasSettingUp = m_reporter.settingUp.exchange(true);
-    }
-    ~StateReadScope() { m_reporter.settingUp.store(m_wasSettingUp); }
-    StateReadScope(const StateReadScope&) = delete;
-    StateReadScope& operator=(const StateReadScope&) = delete;
-
-private:
-    vk::vst3::EditReporter& m_reporter;
-    bool m_wasSettingUp = false;
-};
-
 } // namespace
 
 tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vst3::EditReporter& reporter,
@@ -50,7 +33,6 @@ tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vs
     // Too short to be any saved state: refused without asking about earlier versions.
     if (whole.getSize() < std::size_t(kFrameHeaderSize))
         return kResultFalse;
-    const StateReadScope hostValues(reporter);
     if (std::memcmp(whole.getData(), "VC2!", 4) == 0)
     {
         const auto split = vk::vst3::splitBypassTrailer(whole);
@@ -62,6 +44,9 @@ tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vs
         processor.readEarlierVersionState(whole.getData(), int(whole.getSize()));
         bypassed = false;
     }
+    // The restore itself reports nothing (the host reads the values); confirmations of the values held
+    // before it must not follow it either.
+    reporter.queue.dropConfirmations();
     return kResultOk;
 }
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <thread>
 
@@ -139,6 +140,20 @@ TEST_P(Vst2Editor, OpensDrawsAndClosesAHundredTimes)
         m_host.dispatch(Vst2::effEditClose);
         ASSERT_EQ(m_window.childCount(), 0) << "cycle " << i;
     }
+}
+
+// No window, or a window id the X server does not know: refused, and the host lives on (the X library's
+// default error handler would end it). The editor still opens in a real window afterwards.
+TEST_P(Vst2Editor, OpenWithoutARealWindowIsRefused)
+{
+    for (std::uintptr_t window : {std::uintptr_t(0), std::uintptr_t(0x1fffff0), std::uintptr_t(0x3ffffffff)})
+    {
+        EXPECT_EQ(m_host.dispatch(Vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 0) << window;
+        m_host.dispatch(Vst2::effEditIdle);
+        m_host.dispatch(Vst2::effEditClose);
+    }
+    EXPECT_TRUE(open());
+    m_host.dispatch(Vst2::effEditClose);
 }
 
 TEST_P(Vst2TestEditor, FollowsTheEditorsSizeAndTakesPointerInput)

@@ -496,11 +496,11 @@ TEST_F(Vst3Binding, ViewCallsDoNotWaitForTheMessageThreadWhileItWaitsForTheHost)
     p->release();
 }
 
-TEST_F(Vst3Binding, UserEditsReachAnInactiveHostButStateReportsWaitForProcessing)
+TEST_F(Vst3Binding, UserEditsReachAnInactiveHostButARestoredStateNeverDoes)
 {
     // A host that keeps the plug-in deactivated while the user edits (before playback) still hears of
-    // the edits; what the processor reports while it reads a state the host gave it waits for the first
-    // processing call, as the values the processor then holds.
+    // the edits; a state the host gave is no edit of the user's, neither then nor after processing: the
+    // host reads the restored values from the controller.
     VST3Processor* p = makeProcessor();
     MemoryStream saved;
     testProcessor(*p).setParameterInternal(6, 0.2f, false, true, true);
@@ -518,10 +518,16 @@ TEST_F(Vst3Binding, UserEditsReachAnInactiveHostButStateReportsWaitForProcessing
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_FALSE(handler.has("perform 6", 0.2)) << "a state the host gave is no edit of the user's";
 
+    EXPECT_FLOAT_EQ(float(c->getParamNormalized(6)), 0.2f);
     p->setActive(true);
     ProcessData data{};
-    p->process(data);
-    EXPECT_TRUE(waitUntil([&] { return handler.has("perform 6", 0.2); }));
+    for (int i = 0; i < 3; ++i)
+        p->process(data);
+    // Reports go out in one pass per flush: once a later edit of the user's has arrived, nothing of the
+    // restore is still waiting.
+    testProcessor(*p).setParameterInternal(5, 0.375f, true, true, false);
+    EXPECT_TRUE(waitUntil([&] { return handler.has("perform 5", 0.375); }));
+    EXPECT_TRUE(handler.of(6).empty());
     release(c);
     p->release();
 }

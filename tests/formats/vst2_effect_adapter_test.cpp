@@ -1,0 +1,106 @@
+// The adapter in front of the VST 2.4 wrapper, with effect records of the test's own: thousands of live
+// instances (more than any fixed route table holds) each get silence before the first resume and after
+// a suspend, and reach the wrapper's block call only in between. A processor instance per record would
+// take gigabytes; the adapter only routes to it, so the records share one.
+
+#include "formats/vst2/vst2_effect_adapter.h"
+#include "tests/processor/test_processor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace
+{
+
+// The wrapper's procedures, as the adapter finds them in each record: they count what reaches them.
+int g_wrapperBlocks = 0;
+
+Vst2::VstIntPtr wrapperDispatcher(Vst2::AEffect*, Vst2::VstInt32, Vst2::VstInt32, Vst2::VstIntPtr, void*,
+                                  float)
+{
+    return 0;
+}
+void wrapperSetParameter(Vst2::AEffect*, Vst2::VstInt32, float) {}
+void wrapperProcess(Vst2::AEffect*, float**, float** outputs, Vst2::VstInt32 frames)
+{
+    ++g_wrapperBlocks;
+    for (int c = 0; c < 2; ++c)
+        std::fill(outputs[c], outputs[c] + frames, 0.5f);
+}
+
+std::unique_ptr<Vst2::AEffect> makeRecord()
+{
+    auto effect = std::make_unique<Vst2::AEffect>();
+    effect->magic = kEffectMagic;
+    effect->dispatcher = &wrapperDispatcher;
+    effect->setParameter = &wrapperSetParameter;
+    effect->processReplacing = &wrapperProcess;
+    effect->numInputs = effect->numOutputs = 2;
+    return effect;
+}
+
+TEST(Vst2EffectAdapter, EveryLiveInstanceIsGuardedHoweverManyThereAre)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    TestProcessor processor(vk::kWrapperVst);
+    constexpr int kCount = 5000;
+    std::vector<std::unique_ptr<Vst2::AEffect>> records;
+    for (int i = 0; i < kCount; ++i)
+    {
+        records.push_back(makeRecord());
+        vk::vst2::attachVendorCommandRoute(*records.back(), &processor);
+        ASSERT_NE(records.back()->dispatcher, &wrapperDispatcher) << "instance " << i << " not routed";
+        records.back()->dispatcher(records.back().get(), Vst2::effOpen, 0, 0, nullptr, 0.0f);
+    }
+
+    std::vector<float> in(32, 0.25f), left(32), right(32);
+    float* inputs[2] = {in.data(), in.data()};
+    float* outputs[2] = {left.data(), right.data()};
+    // 1 when the wrapper processed the block, 0 when the adapter gave silence.
+    const auto block = [&](Vst2::AEffect& effect)
+    {
+        std::fill(left.begin(), left.end(), 1.0f);
+        std::fill(right.begin(), right.end(), 1.0f);
+        const int before = g_wrapperBlocks;
+        effect.processReplacing(&effect, inputs, outputs, 32);
+        const bool silent = std::all_of(left.begin(), left.end(), [](float v) { return v == 0.0f; }) &&
+                            std::all_of(right.begin(), right.end(), [](float v) { return v == 0.0f; });
+        EXPECT_NE(silent, g_wrapperBlocks != before);
+        return g_wrapperBlocks - before;
+    };
+    for (int i : {0, 1023, 1024, 1025, kCount - 1})
+    {
+        auto& effect = *records[std::size_t(i)];
+        EXPECT_EQ(block(effect), 0) << "instance " << i << " before its first resume";
+        effect.dispatcher(&effect, Vst2::effMainsChanged, 0, 1, nullptr, 0.0f);
+        EXPECT_EQ(block(effect), 1) << "instance " << i << " resumed";
+        effect.dispatcher(&effect, Vst2::effMainsChanged, 0, 0, nullptr, 0.0f);
+        EXPECT_EQ(block(effect), 0) << "instance " << i << " suspended";
+    }
+
+    // Closed instances give their routes to new ones; the rest keep theirs.
+    for (int i = 0; i < kCount; i += 2)
+        records[std::size_t(i)]->dispatcher(records[std::size_t(i)].get(), Vst2::effClose, 0, 0, nullptr,
+                                            0.0f);
+    for (int i = 0; i < kCount; i += 2)
+    {
+        records[std::size_t(i)] = makeRecord();
+        vk::vst2::attachVendorCommandRoute(*records[std::size_t(i)], &processor);
+        records[std::size_t(i)]->dispatcher(records[std::size_t(i)].get(), Vst2::effOpen, 0, 0, nullptr,
+                                            0.0f);
+    }
+    for (int i : {0, 1, 2048, 2049, kCount - 1})
+    {
+        auto& effect = *records[std::size_t(i)];
+        EXPECT_EQ(block(effect), 0) << "instance " << i;
+        effect.dispatcher(&effect, Vst2::effMainsChanged, 0, 1, nullptr, 0.0f);
+        EXPECT_EQ(block(effect), 1) << "instance " << i;
+    }
+    for (auto& record : records)
+        record->dispatcher(record.get(), Vst2::effClose, 0, 0, nullptr, 0.0f);
+}
+
+} // namespace
