@@ -83,6 +83,9 @@ public:
     void reset() override {}
     // No host may offer an editor before the product's editor exists.
     bool hasEditor() const override { return false; }
+    /** [any thread] The size createEditor's editor opens at, for hosts that ask before it exists; empty
+        without an editor. */
+    virtual juce::Rectangle<int> getInitialEditorBounds() const { return {}; }
 
     // [any thread]
     int getNumParameters() override;
