@@ -27,6 +27,8 @@ bool hasDisplay()
     return d != nullptr && *d != 0;
 }
 
+[[maybe_unused]] const bool atomsReadyBeforeAModuleStarts = hasDisplay() && vk::test::prepareWindowServer();
+
 bool near(vk::test::Rgb p, int r, int g, int b)
 {
     return std::abs(p.r - r) < 8 && std::abs(p.g - g) < 8 && std::abs(p.b - b) < 8;
