@@ -133,17 +133,38 @@ struct Session
     bool ready = false;
 };
 
+// The framework and the session, made by the first benchmark that runs. Ended by main: left to the exit
+// handlers, the framework's shutdown would delete its singletons after statics they use are gone.
+struct SessionHolder
+{
+    std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
+    std::unique_ptr<Session> s;
+};
+
+SessionHolder& sessionHolder()
+{
+    static SessionHolder holder;
+    return holder;
+}
+
 Session* session()
 {
     static const bool displayReady = prepareDisplay();
-    static std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
-    static std::unique_ptr<Session> s;
-    if (s == nullptr && displayReady)
+    auto& h = sessionHolder();
+    if (h.s == nullptr && displayReady)
     {
-        gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
-        s = std::make_unique<Session>();
+        h.gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
+        h.s = std::make_unique<Session>();
     }
-    return s != nullptr && s->ready ? s.get() : nullptr;
+    return h.s != nullptr && h.s->ready ? h.s.get() : nullptr;
+}
+
+// The editor and processor first, then the framework.
+void endSession()
+{
+    auto& h = sessionHolder();
+    h.s.reset();
+    h.gui.reset();
 }
 
 enum class Frame
@@ -222,5 +243,6 @@ int main(int argc, char** argv)
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    endSession();
     return 0;
 }

@@ -21,19 +21,16 @@ FramePacer::~FramePacer()
 
 void FramePacer::start()
 {
-    running = true;
     if (!isThreadRunning())
         startThread();
 }
 
 void FramePacer::stop()
 {
-    running = false;
     signalThreadShouldExit();
     frameDone.signal();
     notify();
     stopThread(-1);
-    cancelPendingUpdate();
 }
 
 void FramePacer::frameFinished(int durationMs) noexcept
@@ -47,17 +44,11 @@ int FramePacer::delayAfterFrame(int frameDurationMs) noexcept
     return juce::jmax(1, framePeriodMs - frameDurationMs);
 }
 
-void FramePacer::handleAsyncUpdate()
-{
-    if (running)
-        requestFrame();
-}
-
 void FramePacer::run()
 {
     while (!threadShouldExit())
     {
-        triggerAsyncUpdate();
+        requestFrame();
         frameDone.wait(missingFrameRetryMs);
         if (threadShouldExit())
             break;

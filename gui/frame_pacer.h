@@ -16,20 +16,20 @@ namespace vk
     never comes (no context yet, hidden window) is asked for again after a bounded wait, so pacing resumes by
     itself.
 
-    The asking itself (requestFrame) runs on the JUCE message thread; the pacing thread only posts it there.
-    JUCE keeps a context's per-window state in an object that the message thread deletes and recreates when
-    the window is hidden, shown or re-parented, so no other thread may reach it. A request still queued when
-    the pacer stops is dropped.
+    The pacing thread asks for each frame itself (juce::OpenGLContext::triggerRepaintFromAnyThread), not
+    through the message loop: a VST 2.4 host runs that loop only when it idles the editor, often no more
+    than 20 times a second. The request must therefore be safe on any thread while the message thread
+    deletes and recreates the context's window state.
 
-    [message thread] construction, destruction, start, stop, requestFrame. [render thread] frameFinished.
-    Nothing allocated after start: the posted request is one message, reused.
+    [message thread] construction, destruction, start, stop. [pacing thread] requestFrame.
+    [render thread] frameFinished. Nothing allocated after start.
 */
-class FramePacer : private juce::Thread, private juce::AsyncUpdater
+class FramePacer : private juce::Thread
 {
 public:
     static constexpr int framePeriodMs = 15;
 
-    /** requestFrame: called on the message thread, typically juce::OpenGLContext::triggerRepaint. */
+    /** requestFrame: called on the pacing thread; must be safe there. */
     explicit FramePacer(std::function<void()> requestFrame);
     ~FramePacer() override;
 
@@ -47,12 +47,10 @@ public:
 
 private:
     void run() override;
-    void handleAsyncUpdate() override;
 
     std::function<void()> requestFrame;
     juce::WaitableEvent frameDone;
     std::atomic<int> lastFrameDurationMs{0};
-    bool running = false; // message thread only
 };
 
 } // namespace vk

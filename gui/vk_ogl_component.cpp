@@ -33,8 +33,7 @@ VkOglComponent::VkOglComponent(GlApi* headlessApi)
         // JUCE would otherwise redraw as fast as the driver allows; the pacer asks for each frame instead.
         context.setContinuousRepainting(false);
         context.attachTo(*this);
-        // On the message thread, which is the one that creates and deletes the context's window state.
-        pacer = std::make_unique<FramePacer>([this] { context.triggerRepaint(); });
+        pacer = std::make_unique<FramePacer>([this] { context.triggerRepaintFromAnyThread(); });
         pacer->start();
     }
 }

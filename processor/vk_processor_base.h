@@ -89,6 +89,9 @@ public:
     void reset() override {}
     // No host may offer an editor before the product's editor exists.
     bool hasEditor() const override { return false; }
+    /** [any thread] The size createEditor's editor opens at, for hosts that ask before it exists; empty
+        without an editor. */
+    virtual juce::Rectangle<int> getInitialEditorBounds() const { return {}; }
 
     // [any thread]
     int getNumParameters() override;
@@ -323,6 +326,12 @@ public:
     void setRefreshAll(bool shouldRefresh) noexcept { m_refreshAll.store(shouldRefresh); }
     int getLastChangedParameter() const noexcept { return m_lastChangedParameter.load(); }
     void setLastChangedParameter(int index) noexcept { m_lastChangedParameter.store(index); }
+    /** [any thread] The last changed index, leaving `replacement` in its place in one step: a change made
+        between a read and a separate reset would be lost. */
+    int takeLastChangedParameter(int replacement) noexcept
+    {
+        return m_lastChangedParameter.exchange(replacement);
+    }
 
     //==================================================================================================
     // Program bank, A/B and default preset. [message thread unless noted]

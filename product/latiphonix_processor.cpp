@@ -71,6 +71,11 @@ juce::AudioProcessorEditor* LatiphonixProcessor::createEditor()
     return new LatiphonixEditor(*this);
 }
 
+juce::Rectangle<int> LatiphonixProcessor::getInitialEditorBounds() const
+{
+    return {LatiphonixEditor::editorWidth, LatiphonixEditor::editorHeight};
+}
+
 const juce::String LatiphonixProcessor::getParameterName(int index)
 {
     if (const auto* info = findMainParameter(index))

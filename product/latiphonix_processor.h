@@ -21,6 +21,7 @@ public:
     // [message thread] Marks every control for redraw and opens the product editor.
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override { return true; }
+    juce::Rectangle<int> getInitialEditorBounds() const override;
 
     // Parameter table. [any thread; the texts allocate]
     const juce::String getParameterName(int index) override;

@@ -91,12 +91,11 @@ tresult PLUGIN_API VST3Editor::attached(void* parent, FIDString type)
     vk::vst3::MessageThreadScope scope;
     if (m_content == nullptr)
     {
-        VkJuceProcessorBase* processor = nullptr;
-        if (m_link != nullptr)
-        {
-            std::lock_guard<std::mutex> guard(m_link->lock);
-            processor = m_link->processor;
-        }
+        auto* processor = linkedProcessor();
+        // The processor has one editor: while another view shows it, this one gets none (two owners would
+        // both delete it).
+        if (processor != nullptr && processor->getActiveEditor() != nullptr)
+            return kResultFalse;
         // The processor is deleted on the message thread, which this thread is until the scope ends.
         auto* editor = processor != nullptr ? processor->createEditorIfNeeded() : nullptr;
         if (editor == nullptr)
@@ -118,6 +117,24 @@ tresult PLUGIN_API VST3Editor::removed()
     }
     m_runLoopOffer = {};
     return CPluginView::removed();
+}
+
+tresult PLUGIN_API VST3Editor::getSize(ViewRect* size)
+{
+    if (size == nullptr)
+        return kInvalidArgument;
+    if (m_content == nullptr && rect.getWidth() == 0 && rect.getHeight() == 0)
+    {
+        vk::vst3::MessageThreadScope scope;
+        if (auto* processor = linkedProcessor())
+        {
+            const auto* open = processor->getActiveEditor();
+            const auto bounds =
+                open != nullptr ? open->getLocalBounds() : processor->getInitialEditorBounds();
+            rect = ViewRect(0, 0, bounds.getWidth(), bounds.getHeight());
+        }
+    }
+    return CPluginView::getSize(size);
 }
 
 tresult PLUGIN_API VST3Editor::onSize(ViewRect* newSize)
@@ -173,21 +190,30 @@ void VST3Editor::controllerGone()
     m_runLoopOffer = {};
 }
 
+VkJuceProcessorBase* VST3Editor::linkedProcessor() const
+{
+    if (m_link == nullptr)
+        return nullptr;
+    std::lock_guard<std::mutex> guard(m_link->lock);
+    return m_link->processor;
+}
+
 void VST3Editor::closeContent()
 {
+    auto content = std::move(m_content);
+    if (content == nullptr)
+        return;
+    // Only the view that shows the editor holds the link's closer; a refused view leaves it alone.
     if (m_link != nullptr)
         m_link->closeEditor = nullptr;
-    if (auto content = std::move(m_content))
-    {
-        content->detachFromView();
-        content->removeFromDesktop();
-        // The module's own thread may be inside the content, waiting for the host's frame: the content
-        // goes once that call has unwound.
-        if (vk::vst3::moduleThreadIsInHostCall())
-            vk::vst3::postToMessageThread([raw = content.release()] { delete raw; });
-        else
-            content.reset();
-    }
+    content->detachFromView();
+    content->removeFromDesktop();
+    // The module's own thread may be inside the content, waiting for the host's frame: the content
+    // goes once that call has unwound.
+    if (vk::vst3::moduleThreadIsInHostCall())
+        vk::vst3::postToMessageThread([raw = content.release()] { delete raw; });
+    else
+        content.reset();
 }
 
 } // namespace Steinberg::Vst

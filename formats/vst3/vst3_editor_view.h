@@ -61,6 +61,8 @@ public:
     tresult PLUGIN_API isPlatformTypeSupported(FIDString type) SMTG_OVERRIDE;
     tresult PLUGIN_API attached(void* parent, FIDString type) SMTG_OVERRIDE;
     tresult PLUGIN_API removed() SMTG_OVERRIDE;
+    // Before the view is attached: the size the processor's editor will open at.
+    tresult PLUGIN_API getSize(ViewRect* size) SMTG_OVERRIDE;
     tresult PLUGIN_API onSize(ViewRect* newSize) SMTG_OVERRIDE;
     tresult PLUGIN_API checkSizeConstraint(ViewRect* rect) SMTG_OVERRIDE;
 
@@ -75,6 +77,8 @@ public:
 private:
     // [host UI thread, as message thread]
     void closeContent();
+    // The processor while it lives; null once the processor wrapper has cleared the link.
+    VkJuceProcessorBase* linkedProcessor() const;
 
     vk::vst3::FrameworkLifetime m_framework;
     VST3Controller* m_controller;

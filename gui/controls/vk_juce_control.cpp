@@ -21,6 +21,8 @@ VkJuceControl::VkJuceControl(const juce::String& componentName) : VkOglChildComp
 VkJuceControl::~VkJuceControl()
 {
     leaveRenderWalk();
+    // A control that goes during a drag still ends the host gesture it opened.
+    cancelChangeGesture();
     if (getParameterIndex() != noParameter)
         if (auto* editor = getOwnerEditor())
             attachToParameter(noParameter, editor);

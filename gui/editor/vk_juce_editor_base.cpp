@@ -47,6 +47,7 @@ VkJuceEditorBase::VkJuceEditorBase(VkJuceProcessorBase& processorToEdit, GlApi* 
 
 VkJuceEditorBase::~VkJuceEditorBase()
 {
+    endOpenGestures();
     // No frame and no tick may run into a half-destroyed editor.
     oglComponent.stopRenderThread();
     stopTimer();
@@ -59,6 +60,15 @@ VkJuceEditorBase::~VkJuceEditorBase()
         control->removeListener(this);
         control->setOglOwner(nullptr);
     }
+}
+
+void VkJuceEditorBase::endOpenGestures()
+{
+    // A copy: ending a gesture runs listeners, which may change the lists.
+    const auto placed = placedControls;
+    for (auto* control : placed)
+        if (std::find(placedControls.begin(), placedControls.end(), control) != placedControls.end())
+            control->cancelChangeGesture();
 }
 
 void VkJuceEditorBase::addControl(VkJuceControl* control, int zOrder)
@@ -185,8 +195,7 @@ void VkJuceEditorBase::updateGui()
     updateProductControls();
     processor.clearGuiDirtyFlags();
 
-    const int last = processor.getLastChangedParameter();
-    processor.setLastChangedParameter(VkJuceControl::noParameter);
+    const int last = processor.takeLastChangedParameter(VkJuceControl::noParameter);
     if (last != VkJuceControl::noParameter)
         showParameterValue(last);
 

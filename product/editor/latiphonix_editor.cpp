@@ -47,6 +47,13 @@ LatiphonixEditor::LatiphonixEditor(LatiphonixProcessor& p, const Options& option
 
 LatiphonixEditor::~LatiphonixEditor()
 {
+    // A drag the closing cuts short ends in the host: the controls' gestures, with them the phase drag's.
+    endOpenGestures();
+    if (phaseGestureDepth > 0)
+    {
+        phaseGestureDepth = 0;
+        endPhaseGestures();
+    }
     getOglComponent().stopRenderThread();
     vk::ScopedReadWriteGuard guard(getEditorLock(), vk::ScopedReadWriteGuard::exclusive,
                                    vk::ScopedReadWriteGuard::spinUntilAcquired, destructorCaller);
@@ -409,10 +416,15 @@ void LatiphonixEditor::controlDragStarted(VkJuceControl* control)
 void LatiphonixEditor::controlDragEnded(VkJuceControl* control)
 {
     if (control == &m_dragPhase && phaseGestureDepth > 0 && --phaseGestureDepth == 0)
-        for (int index : {kPhaseInvert, kPhaseShift})
-        {
-            product.getParameterRecord(index).gestureHeld.store(false);
-            product.endParameterGesture(index);
-        }
+        endPhaseGestures();
     vk::VkJuceEditorBase::controlDragEnded(control);
+}
+
+void LatiphonixEditor::endPhaseGestures()
+{
+    for (int index : {kPhaseInvert, kPhaseShift})
+    {
+        product.getParameterRecord(index).gestureHeld.store(false);
+        product.endParameterGesture(index);
+    }
 }

@@ -79,6 +79,8 @@ private:
                    int steps, bool continuous, bool displayOnly);
     void updatePhaseControl();
     void writePhaseFromControl();
+    // Ends the two host gestures the phase drag opened.
+    void endPhaseGestures();
     void updateAutoLevelDisplay();
     void autoLevelClicked();
     void presetNameTyped();

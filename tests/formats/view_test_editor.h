@@ -37,6 +37,7 @@ public:
     explicit EditorProcessor(int wrapperType) : TestProcessor(wrapperType) {}
     bool hasEditor() const override { return true; }
     juce::AudioProcessorEditor* createEditor() override { return new ViewEditor(*this); }
+    juce::Rectangle<int> getInitialEditorBounds() const override { return {200, 120}; }
 };
 
 inline VkJuceProcessorBase* createEditorProcessor(int wrapperType)

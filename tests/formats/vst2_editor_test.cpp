@@ -5,6 +5,7 @@
 // module whose processor has a small editor, once with the product module (skipped while it has none).
 // Needs DISPLAY (Xvfb + Mesa).
 
+#include "swap_counter.h"
 #include "vst2_raw_host.h"
 #include "x11_host_window.h"
 
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace
@@ -25,6 +27,8 @@ bool hasDisplay()
     const char* d = std::getenv("DISPLAY");
     return d != nullptr && *d != 0;
 }
+
+[[maybe_unused]] const bool atomsReadyBeforeAModuleStarts = hasDisplay() && vk::test::prepareWindowServer();
 
 bool near(vk::test::Rgb p, int r, int g, int b)
 {
@@ -153,6 +157,22 @@ TEST_P(Vst2Editor, OpenWithoutARealWindowIsRefused)
         m_host.dispatch(Vst2::effEditClose);
     }
     EXPECT_TRUE(open());
+    m_host.dispatch(Vst2::effEditClose);
+}
+
+// Hosts idle an editor at their own pace (Qtractor about 20 times a second); its frames keep theirs.
+TEST_P(Vst2Editor, DrawsAtItsOwnPaceWhileTheHostDoesNotIdle)
+{
+    ASSERT_TRUE(open());
+    // Mapping the window and making the context take the host's idle.
+    ASSERT_TRUE(
+        idleUntil([start = vk::test::swappedFrames()] { return vk::test::swappedFrames() >= start + 2; }));
+    m_host.dispatch(Vst2::effEditIdle);
+    const auto before = vk::test::swappedFrames();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const auto drawn = vk::test::swappedFrames() - before;
+    RecordProperty("framesWithoutIdle", std::to_string(drawn));
+    EXPECT_GE(drawn, 20) << "frames in one second without effEditIdle";
     m_host.dispatch(Vst2::effEditClose);
 }
 

@@ -289,6 +289,49 @@ TEST_F(Vst3EditorView, AHundredOpenCloseCyclesLeaveNothingOpen)
     EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 2);
 }
 
+// The processor has one editor: a second view of the controller is refused while the first shows it, and
+// both close cleanly. Before attaching, a view answers the size the editor will open at.
+TEST_F(Vst3EditorView, ASecondViewIsRefusedWhileTheFirstShowsTheEditorAndSizesAreKnownBeforeAttaching)
+{
+    m_loop.call(
+        [&]
+        {
+            IPlugView* early = m_controller->createView(ViewType::kEditor);
+            ASSERT_NE(early, nullptr);
+            ViewRect r;
+            EXPECT_EQ(early->getSize(&r), kResultTrue);
+            EXPECT_EQ(std::make_pair(r.getWidth(), r.getHeight()), std::make_pair(200, 120));
+            EXPECT_EQ(ViewEditor::open.load(), nullptr); // answered without making the editor
+            early->release();
+        });
+
+    IPlugView* first = open(50, 50);
+    ASSERT_NE(first, nullptr);
+    auto otherWindow = std::make_unique<X11HostWindow>(200, 120);
+    IPlugView* second = nullptr;
+    m_loop.call(
+        [&]
+        {
+            second = m_controller->createView(ViewType::kEditor);
+            ASSERT_NE(second, nullptr);
+            EXPECT_EQ(second->attached(otherWindow->handle(), kPlatformTypeX11EmbedWindowID), kResultFalse);
+            EXPECT_EQ(second->attached(nullptr, kPlatformTypeX11EmbedWindowID), kResultFalse);
+        });
+    EXPECT_EQ(sizeOf(second), std::make_pair(200, 120));
+    EXPECT_EQ(otherWindow->childCount(), 0);
+    otherWindow.reset(); // it lies over the first view's window
+    EXPECT_NE(ViewEditor::open.load(), nullptr);
+
+    close(second);
+    EXPECT_NE(ViewEditor::open.load(), nullptr); // the first view still shows it
+    EXPECT_TRUE(shows(30, 25, juce::Colours::lime));
+    // ... and still closes it when the processor goes first.
+    m_loop.call([&] { m_instance.destroyProcessor(false); });
+    EXPECT_TRUE(waitUntil([] { return ViewEditor::open.load() == nullptr; }));
+    close(first);
+    m_loop.call([&] { m_instance.destroyController(); });
+}
+
 TEST_F(Vst3EditorView, TheEditorClosesWhenTheHostReleasesTheProcessorBeforeTheView)
 {
     IPlugView* view = open(200, 120);

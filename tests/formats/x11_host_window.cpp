@@ -1,5 +1,7 @@
 #include "x11_host_window.h"
 
+#include "tools/x11/x11_window_manager_atoms.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -9,8 +11,14 @@
 namespace vk::test
 {
 
+bool prepareWindowServer()
+{
+    return vk::x11::internWindowManagerAtoms(true);
+}
+
 X11HostWindow::X11HostWindow(int width, int height)
 {
+    prepareWindowServer();
     m_display = XOpenDisplay(nullptr);
     if (m_display == nullptr)
         return;

@@ -17,6 +17,12 @@ struct Rgb
     int r = -1, g = -1, b = -1;
 };
 
+/** Creates the window-manager atoms a bare X server lacks (tools/x11/x11_window_manager_atoms.h), once per
+    process, on a connection kept open so that a server that resets when its last client leaves keeps them.
+    Call before any framework opens the display: the framework looks them up only once. False without a
+    display. */
+bool prepareWindowServer();
+
 class X11HostWindow
 {
 public:

@@ -6,10 +6,12 @@
 
 #include "controls/host_modifiers.h"
 #include "controls/vk_juce_button.h"
+#include "controls/vk_juce_drag_control.h"
 #include "platform/vk_message_box.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -290,6 +292,50 @@ TEST_F(EditorFixture, ValuesAreClampedNonFiniteValuesNeverStoredAndInvertedContr
     EXPECT_FLOAT_EQ(inverted.getDefaultValue(), 0.0f);
     inverted.setValue(0.1f, true);
     EXPECT_FLOAT_EQ(processor.getParameterRecord(6).getValue(), 0.9f);
+}
+
+// The host hears the end of every drag: also when the editor closes, or a control goes, in the middle of one.
+TEST_F(EditorFixture, ClosingTheEditorDuringADragEndsEveryOpenHostGesture)
+{
+    processor.log().clear();
+    auto button = boundButton(5);
+    VkJuceDragControl knob("m_knob");
+    knob.setBounds(60, 10, 40, 40);
+    knob.attachToParameter(3, editor.get());
+    editor->addControl(&knob, -1);
+    auto idle = boundButton(6); // no gesture open: nothing reaches the host for it
+    button->mouseDown(mouseAt(*button, {5, 5}));
+    knob.mouseDown(mouseAt(knob, {5, 5}));
+    ASSERT_TRUE(button->isInGesture() && knob.isInGesture());
+
+    editor.reset();
+    for (int index : {5, 3})
+    {
+        SCOPED_TRACE(index);
+        const auto events = hostEvents(processor, index);
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.front(), "begin " + std::to_string(index));
+        EXPECT_EQ(events.back(), "end " + std::to_string(index));
+        EXPECT_EQ(std::count(events.begin(), events.end(), "end " + std::to_string(index)), 1);
+        EXPECT_FALSE(processor.getParameterRecord(index).gestureHeld.load());
+    }
+    EXPECT_TRUE(hostEvents(processor, 6).empty());
+    EXPECT_FALSE(button->isInGesture() || knob.isInGesture());
+}
+
+TEST_F(EditorFixture, AControlDestroyedDuringItsDragEndsItsHostGesture)
+{
+    processor.log().clear();
+    auto knob = std::make_unique<VkJuceDragControl>("m_knob");
+    knob->setBounds(60, 10, 40, 40);
+    knob->attachToParameter(7, editor.get());
+    editor->addControl(knob.get(), -1);
+    knob->mouseDown(mouseAt(*knob, {5, 5}));
+    ASSERT_EQ(hostEvents(processor, 7), (Events{"begin 7"}));
+    knob.reset();
+    EXPECT_EQ(hostEvents(processor, 7), (Events{"begin 7", "end 7"}));
+    EXPECT_FALSE(processor.getParameterRecord(7).gestureHeld.load());
+    EXPECT_EQ(editor->getNumRegisteredControls(), 0);
 }
 
 TEST_F(EditorFixture, GreyingOutDuringAGestureEndsItAndGreyedButtonsIgnoreTheMouse)

@@ -24,6 +24,9 @@ using namespace vk::aax::test;
 using AAXClasses::JuceAAX_GUI;
 using Calls = std::vector<std::string>;
 
+// Before any fixture starts the framework, which looks the window-manager atoms up only once.
+[[maybe_unused]] const bool atomsReadyBeforeTheFrameworkStarts = hasDisplay() && prepareWindowServer();
+
 // The test processor with an editor base of a fixed size, drawn headless.
 class ProcessorWithEditor final : public TestProcessor
 {

@@ -33,6 +33,9 @@ using namespace vk::aax;
 using namespace vk::aax::test;
 using Calls = std::vector<std::string>;
 
+// Before the module starts its framework, which looks the window-manager atoms up only once.
+[[maybe_unused]] const bool atomsReadyBeforeTheModuleStarts = hasDisplay() && prepareWindowServer();
+
 constexpr std::uint32_t kJuceChunk = fourCharCode("juce");
 
 template <typename Proc>

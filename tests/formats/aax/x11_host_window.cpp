@@ -42,10 +42,14 @@ bool hasDisplay()
     return d != nullptr && *d != 0;
 }
 
+bool prepareWindowServer()
+{
+    return vk::x11::internWindowManagerAtoms(true);
+}
+
 X11HostWindow::X11HostWindow(int width, int height)
 {
-    // The test server runs with -noreset, so the atoms outlive the connection that made them.
-    vk::x11::internWindowManagerAtoms(false);
+    prepareWindowServer();
     auto* display = XOpenDisplay(nullptr);
     if (display == nullptr)
         return;

@@ -10,6 +10,10 @@ namespace vk::aax::test
 {
 
 bool hasDisplay();
+/** Creates the window-manager atoms a bare X server lacks (tools/x11/x11_window_manager_atoms.h), once per
+    process, on a connection kept open so that a server that resets when its last client leaves keeps them.
+    Call before the module's framework opens the display. False without a display. */
+bool prepareWindowServer();
 
 class X11HostWindow
 {

@@ -46,9 +46,10 @@ std::pair<int, long> nearestFrame(const vk::test::RecordingGlApi::Upload& upload
 
 TEST_F(EditorTest, LayoutRulesBetweenTheControls)
 {
+    // Hosts may ask for the size before the editor exists.
+    EXPECT_EQ(processor->getInitialEditorBounds(), juce::Rectangle<int>(640, 435));
     open();
-    EXPECT_EQ(editor->getWidth(), 640);
-    EXPECT_EQ(editor->getHeight(), 435);
+    EXPECT_EQ(editor->getLocalBounds(), processor->getInitialEditorBounds());
     // The slider's track grows by half a thumb at both ends.
     auto& slider = dynamic_cast<vk::VkJuceSlider&>(control("m_sldBalance"));
     EXPECT_EQ(slider.getTrack(), juce::Rectangle<int>(27, 393, 585, 10));

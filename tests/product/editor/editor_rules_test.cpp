@@ -5,6 +5,8 @@
 
 #include "tests/gui/editor_test_support.h"
 
+#include <algorithm>
+
 namespace latiphonix::test
 {
 namespace
@@ -38,6 +40,37 @@ TEST_F(EditorTest, PhaseKnobFramesSetInvertAndShiftAndNameThem)
         editor->showParameterText({}, kPhaseShift);
         EXPECT_EQ(readout(), c.text);
     }
+}
+
+// Closing the editor in the middle of drags: every host gesture that was begun is ended, the phase drag's
+// two included.
+TEST_F(EditorTest, ClosingTheEditorDuringDragsEndsEveryHostGestureBegun)
+{
+    open();
+    RecordingListener host;
+    processor->addListener(&host);
+    auto& phase = control("m_dragPhase");
+    phase.beginChangeGesture();
+    phase.setValue(phaseValueForFrame(27), true);
+    auto& acuity = control("m_dragAcuity");
+    acuity.beginChangeGesture();
+    acuity.setValue(0.3f, true);
+    processor->editorBeingDeleted(editor.get());
+    editor.reset();
+    processor->removeListener(&host);
+
+    const auto events = host.events();
+    const auto count = [&events](const std::string& e)
+    { return std::count(events.begin(), events.end(), e); };
+    for (int index : {kPhaseInvert, kPhaseShift, kAcuity})
+    {
+        SCOPED_TRACE(index);
+        const std::string i = std::to_string(index);
+        EXPECT_EQ(count("begin " + i), count("end " + i));
+        EXPECT_FALSE(processor->getParameterRecord(index).gestureHeld.load());
+    }
+    EXPECT_EQ(count("end " + std::to_string(kPhaseShift)), 1);
+    EXPECT_EQ(count("end " + std::to_string(kAcuity)), 1);
 }
 
 TEST_F(EditorTest, PhaseFromTheHostIsQuantisedOnceAndNeverWrittenWhenUnchanged)
