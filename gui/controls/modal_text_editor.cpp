@@ -31,7 +31,7 @@ void ModalTextEditor::start(ModalTextEditorUser* newUser)
     user = newUser;
     shown = false;
     startingText = getText();
-    startTime = juce::Time::getCurrentTime();
+    startMs = juce::Time::getMillisecondCounterHiRes();
     startTimer(1);
     juce::TextEditor::focusGained(focusChangedDirectly);
 }
@@ -64,7 +64,7 @@ void ModalTextEditor::focusLost(FocusChangeType cause)
     juce::Component::SafePointer<juce::Component> self(this);
     if (user != nullptr)
     {
-        if ((juce::Time::getCurrentTime() - startTime).inMilliseconds() >= settleTimeMs)
+        if (juce::Time::getMillisecondCounterHiRes() - startMs >= settleTimeMs)
         {
             endEdit(false);
         }

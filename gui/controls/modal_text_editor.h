@@ -47,7 +47,7 @@ private:
     void textEditorReturnKeyPressed(juce::TextEditor&) override { endEdit(false); }
     void textEditorEscapeKeyPressed(juce::TextEditor&) override { endEdit(true); }
 
-    juce::Time startTime;
+    double startMs = 0.0; // monotonic: a clock set back must not keep the editor open
     ModalTextEditorUser* user = nullptr;
     bool shown = false;
     juce::String startingText;

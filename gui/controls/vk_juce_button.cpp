@@ -221,7 +221,8 @@ void VkJuceButton::mouseUp(const juce::MouseEvent& event)
 
 void VkJuceButton::blinkIfDue()
 {
-    const auto now = juce::Time::currentTimeMillis();
+    // Monotonic: a clock set back would stop the blinking until it caught up.
+    const auto now = juce::int64(juce::Time::getMillisecondCounterHiRes());
     const bool on = blinking.load();
     if ((on && now - lastBlinkMs > blinkIntervalMs.load()) || (!on && blinkPhase))
     {

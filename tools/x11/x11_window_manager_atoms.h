@@ -9,6 +9,9 @@
 namespace vk::x11
 {
 
+/** The connection internWindowManagerAtoms keeps open, held where leak checkers see it. */
+inline ::Display* keptOpenDisplay = nullptr;
+
 /** Creates the atoms once per process. With keepOpen the connection stays open to the end of the process, for
     servers that reset (and forget their atoms) when their last client leaves; our test servers run with
     -noreset, where closing it is enough. False when no X display can be opened. */
@@ -32,7 +35,9 @@ inline bool internWindowManagerAtoms(bool keepOpen)
         for (const char* n : names)
             XInternAtom(d, n, False);
         XSync(d, False);
-        if (!keepOpen)
+        if (keepOpen)
+            keptOpenDisplay = d;
+        else
             XCloseDisplay(d);
         return true;
     }();
