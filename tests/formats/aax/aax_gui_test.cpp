@@ -179,10 +179,8 @@ TEST_F(AaxGui, ParameterMouseEventsGoToTheHostFirst)
     }
 }
 
-// A host that guards its objects with a lock of its own, held by its main thread while it calls the GUI,
-// and taken inside the container's mouse events: GUI calls made while the module's message thread waits in
-// such an event go through, and the editor that thread is inside of, and the processor behind it, stay
-// until it is out again.
+// A host that holds its own lock while it calls the GUI and takes it in the container's mouse events: its
+// calls go through, and the editor the message thread is inside of, and its processor, stay until it is out.
 TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
 {
     ASSERT_NO_FATAL_FAILURE(showEditor());
@@ -205,8 +203,6 @@ TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
     // The host takes the view away and lets go of the instance while the click is inside the editor.
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(gui->SetViewContainer(nullptr), kResultOk);
-    ViewSize size{};
-    EXPECT_EQ(gui->GetViewSize(&size), kResultNoHostInterface);
     EXPECT_EQ(gui->Uninitialize(), kResultOk);
     host.setEffectParameters(nullptr);
     instance.reset();

