@@ -125,17 +125,28 @@ TEST_F(AaxJuceUse, EditorChangesWhileTheHostRebuildsTheParameters)
 {
     Instance instance(host);
     std::atomic<int> made{0};
-    constexpr int kRounds = 1500;
-    for (int round = 0; round < kRounds; ++round)
+    std::atomic<bool> stop{false};
+    int posted = 0;
+    std::thread editor(
+        [&]
+        {
+            for (; !stop.load(); ++posted)
+            {
+                postEditorChange(instance.processor(), 3 + posted % 2, float(posted % 100) / 100.0f, made);
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            }
+        });
+    for (int round = 0; round < 1500; ++round)
     {
-        postEditorChange(instance.processor(), 3 + round % 2, float(round % 100) / 100.0f, made);
         EXPECT_EQ(instance.parameters->Uninitialize(), kResultOk);
-        ASSERT_EQ(instance.parameters->Initialize(host.root()), kResultOk);
+        EXPECT_EQ(instance.parameters->Initialize(host.root()), kResultOk);
         std::uint32_t size = 0;
         EXPECT_EQ(instance.parameters->GetChunkSize(kControlsChunkId, &size), kResultOk);
         EXPECT_EQ(instance.parameters->TimerWakeup(), kResultOk);
     }
-    EXPECT_TRUE(waitUntil([&] { return made.load() == kRounds; }, std::chrono::seconds(30)));
+    stop.store(true);
+    editor.join();
+    EXPECT_TRUE(waitUntil([&] { return made.load() == posted; }, std::chrono::seconds(30)));
 }
 
 // A host that guards its objects with a lock of its own, held by its main thread while it calls the
