@@ -73,7 +73,6 @@ public:
 class AaxAudioSuite : public BindingTest
 {
 protected:
-    // The instance's processor comes from `maker` (the test processor without one).
     explicit AaxAudioSuite(std::function<VkJuceProcessorBase*(int)> maker = nullptr)
         : instance((processorMaker() = std::move(maker), host))
     {

@@ -190,13 +190,13 @@ TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
     HostLock hostLock;
     host.viewContainer().mouseResult = kResultNoHostInterface; // refused: the control then acts itself
     host.viewContainer().onMouse = [&] { hostLock.enter(); };
-    auto after = std::make_shared<std::atomic<float>>(-1.0f); // the value once clicked
+    std::atomic<float> after{-1.0f}; // the value once clicked
     hostLock.hold();
     juce::MessageManager::callAsync(
-        [&button, &processor = processor(), after]
+        [&button, &processor = processor(), &after]
         {
             vk::test::pressAndRelease(*button, vk::test::withButton(juce::ModifierKeys::ctrlModifier));
-            after->store(processor.getParameter(3));
+            after.store(processor.getParameter(3));
         });
     EXPECT_TRUE(waitUntil([&] { return hostLock.someoneWaited(); }, std::chrono::seconds(2)));
 
@@ -209,9 +209,9 @@ TEST_F(AaxGui, GuiCallsGoThroughWhileAMouseEventWaitsForTheHost)
     const auto waited = std::chrono::steady_clock::now() - start;
     hostLock.release();
 
-    EXPECT_TRUE(waitUntil([&] { return after->load() >= 0.0f; }, std::chrono::seconds(10)));
+    EXPECT_TRUE(waitUntil([&] { return after.load() >= 0.0f; }, std::chrono::seconds(10)));
     EXPECT_LT(waited, std::chrono::seconds(2));
-    EXPECT_NE(after->load(), before);
+    EXPECT_NE(after.load(), before);
     EXPECT_EQ(object->getContent(), nullptr);
     host.viewContainer().onMouse = nullptr;
     const juce::MessageManagerLock messageThread;

@@ -44,8 +44,7 @@ bool waitUntil(Condition condition, std::chrono::seconds limit)
 }
 
 // A host's own lock around its objects: held by the host's main thread (the one that made it), which may
-// enter it again, and entered by the host's code on other threads. A host that waited there for ever would
-// hang the test: this one gives up after a while.
+// enter it again, and entered by the host's code on other threads, which give up after a while.
 class HostLock
 {
 public:
