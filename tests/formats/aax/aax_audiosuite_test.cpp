@@ -73,9 +73,8 @@ public:
 class AaxAudioSuite : public BindingTest
 {
 protected:
-    // The instance's processor comes from `maker` (the test processor without one).
     explicit AaxAudioSuite(std::function<VkJuceProcessorBase*(int)> maker = nullptr)
-        : instance(hostMaking(std::move(maker)))
+        : instance((processorMaker() = std::move(maker), host))
     {
         host.setEffectParameters(instance.object->GetControllingUnknown());
         void* facing = nullptr;
@@ -88,12 +87,6 @@ protected:
         suite->Uninitialize();
         suite->Release();
         host.setEffectParameters(nullptr);
-    }
-
-    FakeHost& hostMaking(std::function<VkJuceProcessorBase*(int)> maker)
-    {
-        processorMaker() = std::move(maker);
-        return host;
     }
 
     // Renders one window at `location` of `source`, expecting `result`; the reported size.
@@ -214,28 +207,24 @@ class AaxAudioSuiteFailing : public AaxAudioSuite
 {
 protected:
     AaxAudioSuiteFailing() : AaxAudioSuite([](int type) { return new FailingProcessor(type); }) {}
-    FailingProcessor& processor() const { return dynamic_cast<FailingProcessor&>(instance.processor()); }
 };
 
 TEST_F(AaxAudioSuiteFailing, AWindowWhoseProcessingThrowsAnswersAnErrorAndTheNextOneWorks)
 {
     Source source(256);
     Window w(source, 0, 256);
-    ASSERT_EQ(suite->PreAnalyze(), kResultOk);
-    std::int32_t window = 256;
-    EXPECT_EQ(suite->AnalyzeAudio(w.inPointers.data(), 2, &window), kResultUnexpected);
-    EXPECT_EQ(window, 0);
-    ASSERT_EQ(suite->PreRender(), kResultOk);
-    window = 256;
-    EXPECT_EQ(suite->RenderAudio(w.inPointers.data(), 2, w.outPointers.data(), 2, &window),
-              kResultUnexpected);
-    EXPECT_EQ(window, 0);
-
-    processor().m_failing = false;
-    window = 256;
-    EXPECT_EQ(suite->AnalyzeAudio(w.inPointers.data(), 2, &window), kResultOk);
-    EXPECT_EQ(window, 256);
-    EXPECT_EQ(render(source, 0, 256), 256);
+    for (const bool failing : {true, false})
+    {
+        dynamic_cast<FailingProcessor&>(instance.processor()).m_failing = failing;
+        std::int32_t window = 256;
+        ASSERT_EQ(suite->PreAnalyze(), kResultOk);
+        EXPECT_EQ(suite->AnalyzeAudio(w.inPointers.data(), 2, &window),
+                  failing ? kResultUnexpected : kResultOk);
+        EXPECT_EQ(window, failing ? 0 : 256);
+        ASSERT_EQ(suite->PreRender(), kResultOk);
+        EXPECT_EQ(render(source, 0, 256, nullptr, failing ? kResultUnexpected : kResultOk),
+                  failing ? 0 : 256);
+    }
 }
 
 TEST_F(BindingTest, AudioSuiteWithoutOurInstanceRefusesEveryPass)

@@ -11,7 +11,6 @@
 #include <functional>
 #include <limits>
 #include <new>
-#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -113,20 +112,14 @@ TEST_F(AaxProcessor, BypassReadsOffOrBypassedWhereverTheHostAsks)
     EXPECT_EQ(fx->GetParameterValueString(kMasterBypassId, &out, 32), kResultOk);
     EXPECT_EQ(out.StdString(), "Bypassed");
     EXPECT_TRUE(instance.object->isBypassed());
-    // Only the two full texts shown parse back; other spellings (the display-only "Byp", "on", "bypass",
-    // another case) are refused and write nothing.
-    const std::tuple<const char*, Result, double> parses[] = {
-        {"Off", kResultOk, 0.0},
-        {"Bypassed", kResultOk, 1.0},
-        {"on", kResultConversionFailed, -1.0},
-        {"bypass", kResultConversionFailed, -1.0},
-        {"Byp", kResultConversionFailed, -1.0},
-        {"bypassed", kResultConversionFailed, -1.0},
-    };
-    for (const auto& [text, result, expected] : parses)
+    // Only the two full texts shown parse back; other spellings are refused and write nothing.
+    const std::pair<const char*, double> parses[] = {
+        {"Off", 0.0}, {"Bypassed", 1.0}, {"on", -1.0}, {"Byp", -1.0}, {"bypassed", -1.0}};
+    for (const auto& [text, expected] : parses)
     {
         double parsed = -1.0;
-        EXPECT_EQ(fx->GetParameterValueFromString(kMasterBypassId, &parsed, AAX_CString(text)), result)
+        EXPECT_EQ(fx->GetParameterValueFromString(kMasterBypassId, &parsed, AAX_CString(text)),
+                  expected < 0.0 ? kResultConversionFailed : kResultOk)
             << text;
         EXPECT_EQ(parsed, expected) << text;
     }
@@ -148,7 +141,6 @@ TEST_F(AaxProcessor, AProcessorThatCannotBeMadeLeavesTheFactoryWithNothing)
     const auto liveBefore = CACFUnknown::LiveObjectCount();
     const std::function<VkJuceProcessorBase*(int)> makers[] = {
         [](int) -> VkJuceProcessorBase* { throw std::bad_alloc(); },
-        [](int) -> VkJuceProcessorBase* { throw std::runtime_error("no settings folder"); },
         [](int) -> VkJuceProcessorBase* { throw 7; },
     };
     for (const auto& maker : makers)
@@ -157,10 +149,8 @@ TEST_F(AaxProcessor, AProcessorThatCannotBeMadeLeavesTheFactoryWithNothing)
         EXPECT_EQ(JuceAAX_Processor::Create(), nullptr);
         EXPECT_EQ(CACFUnknown::LiveObjectCount(), liveBefore);
     }
-    // The next creation works.
     processorMaker() = nullptr;
-    Instance instance(host);
-    EXPECT_EQ(instance.initResult, kResultOk);
+    EXPECT_EQ(Instance(host).initResult, kResultOk);
 }
 
 TEST_F(AaxProcessor, ParameterTextIsForTheValueAskedAbout)
@@ -230,24 +220,15 @@ TEST_F(AaxProcessor, ValuesTravelBothWays)
 TEST_F(AaxProcessor, WithoutHostAutomationValuesStillTravelBothWays)
 {
     host.answerQuery(kIID_AutomationDelegate, Answer::Refuse);
-    Instance source(host);
-    ASSERT_EQ(source.parameters->UpdateParameterNormalizedValue("4", 0.125, 0), kResultOk);
-    auto controls = saveChunk(*source.parameters, kControlsChunkId);
-
     Instance instance(host);
     auto* fx = instance.parameters;
     auto& processor = instance.processor();
-    double value = 0.0;
+    auto controls = saveChunk(*fx, kControlsChunkId);
     EXPECT_EQ(fx->SetParameterNormalizedValue("3", 0.8), kResultOk);
     EXPECT_FLOAT_EQ(processor.getParameter(3), 0.8f);
-    EXPECT_EQ(fx->GetParameterNormalizedValue("3", &value), kResultOk);
-    EXPECT_FLOAT_EQ(float(value), 0.8f);
     EXPECT_EQ(fx->SetParameterNormalizedRelative("3", -0.3), kResultOk);
     EXPECT_FLOAT_EQ(processor.getParameter(3), 0.5f);
-
-    // A controls chunk sets the processor; the chunk written back holds what the processor holds.
     EXPECT_EQ(fx->SetChunk(kControlsChunkId, controls.record()), kResultOk);
-    EXPECT_FLOAT_EQ(processor.getParameter(4), 0.125f);
     EXPECT_FLOAT_EQ(processor.getParameter(3), TestProcessor::kMainDefaults[3]);
     bool equal = false;
     EXPECT_EQ(fx->CompareActiveChunk(controls.record(), &equal), kResultOk);
@@ -258,34 +239,6 @@ TEST_F(AaxProcessor, WithoutHostAutomationValuesStillTravelBothWays)
     EXPECT_FLOAT_EQ(processor.getParameter(5), 0.3f);
     EXPECT_EQ(fx->CompareActiveChunk(controls.record(), &equal), kResultOk);
     EXPECT_FALSE(equal);
-    std::int32_t changes = 0;
-    EXPECT_EQ(fx->GetNumberOfChanges(&changes), kResultOk);
-    EXPECT_GT(changes, 0);
-}
-
-// A restored state is no edit: the host hears no value request, now or at its next call, and the controls
-// chunk (written from the parameters) holds the restored values at once.
-TEST_F(AaxProcessor, RestoredStateMovesTheParametersWithoutEdits)
-{
-    Instance source(host);
-    ASSERT_EQ(source.parameters->UpdateParameterNormalizedValue("3", 0.8, 0), kResultOk);
-    ASSERT_EQ(source.parameters->UpdateParameterNormalizedValue("7", 0.0, 0), kResultOk);
-    auto state = saveChunk(*source.parameters, JuceAAX_Processor::kJuceChunkId);
-    auto controls = saveChunk(*source.parameters, kControlsChunkId);
-
-    Instance instance(host);
-    host.clearLog();
-    EXPECT_EQ(instance.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, state.record()), kResultOk);
-    EXPECT_FLOAT_EQ(instance.processor().getParameter(3), 0.8f);
-    bool equal = false;
-    EXPECT_EQ(instance.parameters->CompareActiveChunk(controls.record(), &equal), kResultOk);
-    EXPECT_TRUE(equal);
-    auto restored = saveChunk(*instance.parameters, kControlsChunkId);
-    EXPECT_EQ(restored.dataBytes(std::uint32_t(restored.record()->size)),
-              controls.dataBytes(std::uint32_t(controls.record()->size)));
-    EXPECT_EQ(instance.parameters->TimerWakeup(), kResultOk);
-    for (const auto& call : host.calls("automation"))
-        EXPECT_EQ(call.rfind("automation#5(", 0), std::string::npos) << call;
 }
 
 TEST_F(AaxProcessor, ChunksAreListedAndWrittenOnlyIntoTheSizeTheHostWasTold)

@@ -32,42 +32,41 @@ inline VkJuceProcessorBase* createForTest(int wrapperType)
     return maker ? maker(wrapperType) : new TestProcessor(wrapperType);
 }
 
+// Polls `condition` until it holds or `limit` has passed; whether it held.
+template <typename Condition>
+bool waitUntil(Condition condition, std::chrono::seconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    bool held = false;
+    while (!(held = condition()) && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return held;
+}
+
 // A host's own lock around its objects: held by the host's main thread (the one that made it), which may
-// enter it again, and entered by the host's code on other threads. A host that waited there for ever would
-// hang the test: this one gives up after a while and notes it.
+// enter it again, and entered by the host's code on other threads, which give up after a while.
 class HostLock
 {
 public:
     void hold() { m_lock.lock(); }
     void release() { m_lock.unlock(); }
 
-    // [host code, any thread]
+    // [host code, any thread] Polled: ThreadSanitizer does not follow timed locks.
     void enter()
     {
         if (std::this_thread::get_id() == m_owner)
             return;
         m_waiting.store(true);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(4);
-        while (!m_lock.try_lock()) // polled: ThreadSanitizer does not follow timed locks
-        {
-            if (std::chrono::steady_clock::now() > end)
-            {
-                m_gaveUp.store(true);
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        m_lock.unlock();
+        if (waitUntil([this] { return m_lock.try_lock(); }, std::chrono::seconds(4)))
+            m_lock.unlock();
     }
 
     bool someoneWaited() const { return m_waiting.load(); }
-    bool gaveUp() const { return m_gaveUp.load(); }
 
 private:
     std::mutex m_lock;
     const std::thread::id m_owner = std::this_thread::get_id();
     std::atomic<bool> m_waiting{false};
-    std::atomic<bool> m_gaveUp{false};
 };
 
 // Sets the binding's creation function and keeps the processors' settings in a temporary folder.

@@ -169,23 +169,24 @@ class FakeAutomationDelegate final : public FakeObject<IHostAutomationDelegate>
 {
 public:
     using FakeObject::FakeObject;
-    Result RegisterParameter(const char* id) override { return call(3, {arg(id)}); }
-    Result UnregisterParameter(const char* id) override { return call(4, {arg(id)}); }
+    Result RegisterParameter(const char* id) override { return rec(3, {arg(id)}); }
+    Result UnregisterParameter(const char* id) override { return rec(4, {arg(id)}); }
     Result PostSetValueRequest(const char* id, double value) override
     {
-        return call(5, {arg(id), arg(value)});
+        return rec(5, {arg(id), arg(value)});
     }
-    Result PostCurrentValue(const char* id, double value) override { return call(6, {arg(id), arg(value)}); }
-    Result PostTouchRequest(const char* id) override { return call(7, {arg(id)}); }
-    Result PostReleaseRequest(const char* id) override { return call(8, {arg(id)}); }
-    Result Operation9(Opaque a) override { return call(9, {arg(a)}); }
+    Result PostCurrentValue(const char* id, double value) override { return rec(6, {arg(id), arg(value)}); }
+    Result PostTouchRequest(const char* id) override { return rec(7, {arg(id)}); }
+    Result PostReleaseRequest(const char* id) override { return rec(8, {arg(id)}); }
+    Result Operation9(Opaque a) override { return rec(9, {arg(a)}); }
 
 private:
-    Result call(int position, const std::vector<std::string>& args)
+    // Every operation runs the host's own code around it first.
+    Result rec(int position, const std::vector<std::string>& args) const
     {
         if (m_host.onAutomation)
             m_host.onAutomation();
-        return rec(position, args);
+        return FakeObject::rec(position, args);
     }
 };
 

@@ -355,8 +355,7 @@ public:
 
     // Every operation answers 0 instead of 1000 + its position (queries and creations are unchanged).
     bool succeed = false;
-    // Runs at the start of every automation-delegate operation, as the host's own code around it would
-    // (a host that takes its own lock there, say).
+    // Runs at the start of every automation-delegate operation, as the host's own code around it would.
     std::function<void()> onAutomation;
     // The object the root answers the effect-parameters interfaces with: the instance's own (null: the
     // host's recording stand-in). Not counted by the host.
