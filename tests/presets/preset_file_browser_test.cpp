@@ -26,51 +26,48 @@ struct PresetFileBrowserTest : ::testing::Test
         return VkJucePresetFile::getUserPresetRoot(&processor).getChildFile(folder);
     }
     /** A preset file whose parameter 4 holds `value`. */
-    void writePreset(const juce::String& folder, const juce::String& stem, float value)
+    void writePreset(const juce::String& folder, const juce::String& stem, float value = 0.5f)
     {
         const auto file = userFolder(folder).getChildFile(stem + ".vkp");
         ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
         ASSERT_TRUE(file.replaceWithText("<VEKLAAudioPreset><Parameters P4=\"" + juce::String(value) +
                                          "\"/></VEKLAAudioPreset>"));
     }
-    Browser& open()
+    /** A new browser, showing `category` when one is named. */
+    void open(const juce::String& category = {})
     {
         browser = std::make_unique<Browser>(nullptr, &editor, "VkJucePresetFileBrowser");
         editor.addControl(browser.get(), -1);
         browser->setBounds(0, 0, 600, 400);
         browser->browserOpened();
-        return *browser;
+        if (category.isNotEmpty())
+            selectCategory(category);
+    }
+    void choose(int id)
+    {
+        browser->setSelected(id);
+        browser->chooseSelected();
     }
     void selectCategory(const juce::String& name)
     {
         const int i = browser->getCategories().indexOf(name);
         ASSERT_GE(i, 0) << name;
-        browser->setSelected(Browser::firstCategoryId + i);
-        browser->chooseSelected();
+        choose(Browser::firstCategoryId + i);
     }
     juce::Rectangle<int> presetCell(int n)
     {
         const auto g = browser->takeFrame().grid;
         return g.cellAt(n / g.rowsPerColumn, n % g.rowsPerColumn);
     }
-    /** A press on "..." at the right end of a cell. */
-    void pressDots(juce::Rectangle<int> cell)
+    /** A press on "..." at the right end of the cell of a category or of a listed preset. */
+    void pressDots(const juce::String& name, bool onCategory)
     {
+        const int n = (onCategory ? browser->getCategories() : browser->getPresets()).indexOf(name);
+        ASSERT_GE(n, 0) << name;
+        const auto cell = onCategory ? Browser::categoryCell(browser->takeFrame().grid, n) : presetCell(n);
         browser->selectAt({cell.getRight() - 4, cell.getCentreY()});
         browser->chooseSelected();
         ASSERT_EQ(browser->getMode(), Browser::chooseAction);
-    }
-    void pressDotsOnPreset(const juce::String& name)
-    {
-        const int n = browser->getPresets().indexOf(name);
-        ASSERT_GE(n, 0) << name;
-        pressDots(presetCell(n));
-    }
-    void pressDotsOnCategory(const juce::String& name)
-    {
-        const int i = browser->getCategories().indexOf(name);
-        ASSERT_GE(i, 1) << name;
-        pressDots(Browser::categoryCell(browser->takeFrame().grid, i));
     }
     void pressButton(const juce::String& label)
     {
@@ -80,11 +77,17 @@ struct PresetFileBrowserTest : ::testing::Test
         browser->selectAt(layout.dialogButtonRects[(size_t)j].getCentre());
         browser->chooseSelected();
     }
-    juce::StringArray sortedPresets()
+    /** Presses `action` in the open dialog and answers what it asks next: "Yes", or `typed` and "Ok". */
+    void act(const juce::String& action, const juce::String& typed = {})
     {
-        auto names = browser->getPresets();
-        names.sort(true);
-        return names;
+        pressButton(action);
+        if (action == "Delete")
+            pressButton("Yes");
+        else if (typed.isNotEmpty())
+        {
+            browser->getTextEntry().textEntered(typed);
+            pressButton("Ok");
+        }
     }
 
     ScopedDataFolders folders;
@@ -93,35 +96,33 @@ struct PresetFileBrowserTest : ::testing::Test
     TestEditorBase editor{processor, &gl, 640, 435};
     std::unique_ptr<Browser> browser;
 };
+
+juce::String sorted(juce::StringArray names)
+{
+    names.sort(true);
+    return names.joinIntoString("|");
+}
 } // namespace
 
 TEST_F(PresetFileBrowserTest, TheDialogActsOnTheCategoryItWasOpenedOnOrOnNothing)
 {
     for (const char* category : {"Bass", "Keys"})
-        writePreset(category, "One", 0.5f);
+        writePreset(category, "One");
     open();
 
     // A folder made elsewhere while the dialog is open moves "Keys" down the column.
-    pressDotsOnCategory("Keys");
+    pressDots("Keys", true);
     ASSERT_TRUE(userFolder("Alpha").createDirectory().wasOk());
-    pressButton("Delete");
-    pressButton("Yes");
+    act("Delete");
     EXPECT_FALSE(userFolder("Keys").exists());
     EXPECT_TRUE(userFolder("Bass/One.vkp").existsAsFile());
 
     // The category is gone by the time the answer comes: nothing else is renamed or deleted.
     for (const char* action : {"Rename", "Delete"})
     {
-        pressDotsOnCategory("Bass");
+        pressDots("Bass", true);
         ASSERT_TRUE(userFolder("Bass").deleteRecursively());
-        pressButton(action);
-        if (juce::String(action) == "Rename")
-        {
-            browser->getTextEntry().textEntered("Renamed");
-            pressButton("Ok");
-        }
-        else
-            pressButton("Yes");
+        act(action, "Renamed");
         EXPECT_EQ(browser->getCategories().joinIntoString("|"), "Installed|Alpha") << action;
         EXPECT_EQ(browser->getMode(), Browser::lists);
         EXPECT_EQ(browser->getTarget(), -1);
@@ -132,144 +133,98 @@ TEST_F(PresetFileBrowserTest, TheDialogActsOnTheCategoryItWasOpenedOnOrOnNothing
 
 TEST_F(PresetFileBrowserTest, EachPresetActionHitsThePresetItWasOpenedOnAfterTheListMoved)
 {
-    struct Case
-    {
-        const char* action;
-        const char* typed; // for the dialog that asks for a name
-        std::vector<const char*> keysAfter;
-        std::vector<const char*> padsAfter;
-    };
     // Three presets; "..." is pressed on the one listed second ("{1}"), and the one listed first is deleted
     // elsewhere before the answer, so that the third ("{2}") moves to the second's position.
-    const Case cases[] = {
-        {"Delete", nullptr, {"{2}"}, {}},
-        {"Rename", "Renamed", {"Renamed", "{2}"}, {}},
-        {"Move", "Pads", {"{2}"}, {"{1}"}},
-        {"Copy", nullptr, {"{1}", "{1} 1", "{2}"}, {}},
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        // action, name typed, what "Keys" and "Pads" hold after
+        {"Delete", "", "{2}", ""},
+        {"Rename", "Renamed", "Renamed|{2}", ""},
+        {"Move", "Pads", "{2}", "{1}"},
+        {"Copy", "", "{1}|{1} 1|{2}", ""},
     };
-    for (const auto& c : cases)
+    for (const auto& [action, typed, keysAfter, padsAfter] : cases)
     {
-        SCOPED_TRACE(c.action);
+        SCOPED_TRACE(action);
         ASSERT_TRUE(userFolder("Keys").deleteRecursively() && userFolder("Pads").deleteRecursively());
         // The file system's listing order decides which one is listed second.
-        writePreset("Keys", "First", 0.1f);
-        writePreset("Keys", "Second", 0.2f);
-        writePreset("Keys", "Third", 0.3f);
-        open();
-        selectCategory("Keys");
+        for (const char* stem : {"First", "Second", "Third"})
+            writePreset("Keys", stem);
+        open("Keys");
         const auto listed = browser->getPresets();
         ASSERT_EQ(listed.size(), 3);
-        pressDotsOnPreset(listed[1]);
+        pressDots(listed[1], false);
         ASSERT_TRUE(userFolder("Keys").getChildFile(listed[0] + ".vkp").deleteFile());
-        pressButton(c.action);
-        if (c.typed != nullptr)
-        {
-            browser->getTextEntry().textEntered(c.typed);
-            pressButton("Ok");
-        }
-        else if (juce::String(c.action) == "Delete")
-            pressButton("Yes");
+        act(action, typed);
         EXPECT_EQ(browser->getMode(), Browser::lists);
 
-        const auto named = [&](const std::vector<const char*>& names)
+        const auto named = [&](const juce::String& names)
         {
-            juce::StringArray out;
-            for (const juce::String name : names)
-                out.add(name.replace("{1}", listed[1]).replace("{2}", listed[2]));
-            return out;
+            return sorted(juce::StringArray::fromTokens(
+                names.replace("{1}", listed[1]).replace("{2}", listed[2]), "|", ""));
         };
-        auto keys = named(c.keysAfter), pads = named(c.padsAfter);
-        keys.sort(true);
-        pads.sort(true);
-        EXPECT_EQ(sortedPresets().joinIntoString("|"), keys.joinIntoString("|"));
-        auto inPads = VkJucePresetFile::getPresetsInCategory(&processor, "Pads");
-        inPads.sort(true);
-        EXPECT_EQ(inPads.joinIntoString("|"), pads.joinIntoString("|"));
+        EXPECT_EQ(sorted(browser->getPresets()), named(keysAfter));
+        EXPECT_EQ(sorted(VkJucePresetFile::getPresetsInCategory(&processor, "Pads")), named(padsAfter));
     }
 }
 
-TEST_F(PresetFileBrowserTest, ChoosingAListedPresetLoadsThatFileWhateverItsName)
+TEST_F(PresetFileBrowserTest, AChosenPresetLoadsItsOwnFileAndIsMarkedWhateverItsOrItsCategorysName)
 {
-    // "Café" and "Caf" encode alike; "A%2FB" is listed as "A/B", whose encoding is "A&2FB".
-    const std::pair<juce::String, float> files[] = {
-        {"Caf", 0.125f}, {juce::CharPointer_UTF8("Caf\xc3\xa9"), 0.25f}, {"A%2FB", 0.375f}, {"C%5CD", 0.5f}};
-    for (const auto& [stem, value] : files)
-        writePreset("Keys", stem, value);
-    open();
-    selectCategory("Keys");
-    for (const auto& [stem, value] : files)
-    {
-        const auto shown = stem.replace("%2F", "/").replace("%5C", "\\");
-        const int n = browser->getPresets().indexOf(shown);
-        ASSERT_GE(n, 0) << shown;
-        processor.setParameterInternal(4, 0.0f, true, false, false);
-        browser->setSelected(n);
-        browser->chooseSelected();
-        EXPECT_EQ(processor.getParameter(4), value) << shown;
-        EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()), shown);
-    }
-}
-
-TEST_F(PresetFileBrowserTest, TheCurrentPresetIsMarkedAndSelectedInCategoriesHoldingSeparators)
-{
-    for (const char* folder : {"Drums&2FLoops", "Back%5CSlash", "Plain"})
-        writePreset(folder, "Kick", 0.5f);
+    // "Café" and "Caf" encode alike; "A%2FB" is listed as "A/B", whose encoding is "A&2FB"; the categories
+    // spell an encoded separator both ways.
+    const std::tuple<const char*, const char*, juce::String, float> files[] = {
+        {"Drums&2FLoops", "Drums/Loops", "Caf", 0.125f},
+        {"Drums&2FLoops", "Drums/Loops", juce::CharPointer_UTF8("Caf\xc3\xa9"), 0.25f},
+        {"Back%5CSlash", "Back\\Slash", "A%2FB", 0.375f},
+        {"Plain", "Plain", "C%5CD", 0.5f}};
+    for (const auto& [folder, category, stem, value] : files)
+        writePreset(folder, stem, value);
     open();
     editor.getOglComponent().setRenderingEnabled(true);
-    for (const char* category : {"Drums/Loops", "Back\\Slash", "Plain"})
+    for (const auto& [folder, category, stem, value] : files)
     {
-        SCOPED_TRACE(category);
+        const auto shown = stem.replace("%2F", "/").replace("%5C", "\\");
+        SCOPED_TRACE(shown);
         selectCategory(category);
-        browser->setSelected(browser->getPresets().indexOf("Kick"));
-        browser->chooseSelected();
-        ASSERT_EQ(processor.getProgramName(processor.getCurrentProgram()), "Kick");
+        processor.setParameterInternal(4, 0.0f, true, false, false);
+        choose(browser->getPresets().indexOf(shown));
+        EXPECT_EQ(processor.getParameter(4), value);
+        EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()), shown);
 
-        // Opening again moves the selection to the current preset's category.
+        // Opening again selects the current preset's category and fills its cell (nothing is hovered, so no
+        // other fill lands on it).
         selectCategory("Installed");
         browser->browserOpened();
         EXPECT_EQ(browser->getCategories()[browser->getSelectedCategory()], category);
-
-        // Its cell is filled (nothing is hovered, so no other fill lands on it).
         browser->setSelected(Browser::noSelection);
         gl.clearCalls();
         browser->render(0);
-        const auto cell = presetCell(0);
-        bool filled = false;
-        for (const auto& call : gl.only("recti"))
-            filled = filled ||
-                     (call.args == std::vector<double>{(double)cell.getX(), (double)cell.getY(),
-                                                       (double)cell.getRight(), (double)cell.getBottom()});
-        EXPECT_TRUE(filled);
+        const auto cell = presetCell(browser->getPresets().indexOf(shown));
+        const std::vector<double> fill{(double)cell.getX(), (double)cell.getY(), (double)cell.getRight(),
+                                       (double)cell.getBottom()};
+        const auto calls = gl.only("recti");
+        EXPECT_TRUE(
+            std::any_of(calls.begin(), calls.end(), [&](const auto& call) { return call.args == fill; }));
     }
 }
 
 TEST_F(PresetFileBrowserTest, EveryPresetOfALongCategoryCanBeSeenAndClicked)
 {
     for (int i = 0; i < 130; ++i)
-        writePreset("Many", "Preset " + juce::String(i), 0.5f);
-    open();
-    selectCategory("Many");
-    ASSERT_EQ(browser->getPresets().size(), 130);
+        writePreset("Many", "Preset " + juce::String(i));
+    open("Many");
 
     std::set<int> reached;
     const auto g = browser->takeFrame().grid;
-    for (int page = 0; page < g.pages; ++page)
-    {
-        for (int c = 0; c < g.columns; ++c)
-            for (int r = 0; r < g.rowsPerColumn; ++r)
-            {
-                // Drawn inside the panel; a click outside it never reaches the browser.
-                const auto cell = g.cellAt(c, r);
-                EXPECT_LE(cell.getRight(), browser->getWidth()) << c;
-                if (!browser->getLocalBounds().contains(cell.getCentre()))
-                    continue;
-                browser->selectAt(cell.getCentre());
-                if (browser->getSelected() >= 0)
-                    reached.insert(browser->getSelected());
-            }
-        browser->setSelected(Browser::nextId);
-        browser->chooseSelected();
-    }
+    EXPECT_LE(g.cellAt(g.columns - 1, 0).getRight(), browser->getWidth()); // every column inside the panel
+    for (int page = 0; page < g.pages; ++page, choose(Browser::nextId))
+        for (int n = 0; n < g.columns * g.rowsPerColumn; ++n)
+        {
+            // A click outside the panel never reaches the browser.
+            const auto centre = g.cellAt(n / g.rowsPerColumn, n % g.rowsPerColumn).getCentre();
+            browser->selectAt(centre);
+            if (browser->getLocalBounds().contains(centre) && browser->getSelected() >= 0)
+                reached.insert(browser->getSelected());
+        }
     EXPECT_EQ(reached.size(), 130u);
 
     // The grid's page examples where the width gives two columns of ten rows: 86 presets make five pages,
@@ -284,8 +239,8 @@ TEST_F(PresetFileBrowserTest, EveryPresetOfALongCategoryCanBeSeenAndClicked)
         browser->setBounds(0, 0, big.leftMargin + 2 * big.columnStride() + big.columnStride() / 2,
                            big.topMargin + big.bottomMargin + 11 * big.rowHeight);
         const auto small = browser->takeFrame().grid;
-        EXPECT_EQ(small.rowsPerColumn, 10);
-        EXPECT_EQ(small.columns, 2);
-        EXPECT_EQ(small.pages, pages) << count;
+        EXPECT_EQ(std::make_tuple(small.columns, small.rowsPerColumn, small.pages),
+                  std::make_tuple(2, 10, pages))
+            << count;
     }
 }
