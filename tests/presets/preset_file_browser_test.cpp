@@ -21,10 +21,7 @@ struct PresetFileBrowserTest : ::testing::Test
 
     void SetUp() override { processor.setPresetFileMode(true); }
 
-    juce::File userFolder(const juce::String& folder)
-    {
-        return VkJucePresetFile::getUserPresetRoot(&processor).getChildFile(folder);
-    }
+    juce::File userFolder(const juce::String& path) { return root.getChildFile(path); }
     /** A preset file whose parameter 4 holds `value`. */
     void writePreset(const juce::String& folder, const juce::String& stem, float value = 0.5f)
     {
@@ -48,6 +45,11 @@ struct PresetFileBrowserTest : ::testing::Test
         browser->setSelected(id);
         browser->chooseSelected();
     }
+    void pressAt(juce::Point<int> point)
+    {
+        browser->selectAt(point);
+        browser->chooseSelected();
+    }
     void selectCategory(const juce::String& name)
     {
         const int i = browser->getCategories().indexOf(name);
@@ -65,8 +67,7 @@ struct PresetFileBrowserTest : ::testing::Test
         const int n = (onCategory ? browser->getCategories() : browser->getPresets()).indexOf(name);
         ASSERT_GE(n, 0) << name;
         const auto cell = onCategory ? Browser::categoryCell(browser->takeFrame().grid, n) : presetCell(n);
-        browser->selectAt({cell.getRight() - 4, cell.getCentreY()});
-        browser->chooseSelected();
+        pressAt({cell.getRight() - 4, cell.getCentreY()});
         ASSERT_EQ(browser->getMode(), Browser::chooseAction);
     }
     void pressButton(const juce::String& label)
@@ -74,96 +75,69 @@ struct PresetFileBrowserTest : ::testing::Test
         const auto layout = browser->computeLayout(browser->takeFrame());
         const int j = layout.dialogButtons.indexOf(label);
         ASSERT_GE(j, 0) << label << " in mode " << browser->getMode();
-        browser->selectAt(layout.dialogButtonRects[(size_t)j].getCentre());
-        browser->chooseSelected();
+        pressAt(layout.dialogButtonRects[(size_t)j].getCentre());
     }
     /** Presses `action` in the open dialog and answers what it asks next: "Yes", or `typed` and "Ok". */
     void act(const juce::String& action, const juce::String& typed = {})
     {
         pressButton(action);
-        if (action == "Delete")
-            pressButton("Yes");
-        else if (typed.isNotEmpty())
-        {
+        if (action != "Delete" && typed.isNotEmpty())
             browser->getTextEntry().textEntered(typed);
-            pressButton("Ok");
-        }
+        if (action == "Delete" || typed.isNotEmpty())
+            pressButton(action == "Delete" ? "Yes" : "Ok");
+    }
+    static juce::String sorted(juce::StringArray names)
+    {
+        names.sort(true);
+        return names.joinIntoString("|");
     }
 
     ScopedDataFolders folders;
     TestProcessor processor;
+    const juce::File root = VkJucePresetFile::getUserPresetRoot(&processor);
     RecordingGlApi gl;
     TestEditorBase editor{processor, &gl, 640, 435};
     std::unique_ptr<Browser> browser;
 };
-
-juce::String sorted(juce::StringArray names)
-{
-    names.sort(true);
-    return names.joinIntoString("|");
-}
 } // namespace
 
-TEST_F(PresetFileBrowserTest, TheDialogActsOnTheCategoryItWasOpenedOnOrOnNothing)
+TEST_F(PresetFileBrowserTest, EachActionHitsTheItemItWasOpenedOnOrNothingOnceThatIsGone)
 {
-    for (const char* category : {"Bass", "Keys"})
-        writePreset(category, "One");
-    open();
-
-    // A folder made elsewhere while the dialog is open moves "Keys" down the column.
-    pressDots("Keys", true);
-    ASSERT_TRUE(userFolder("Alpha").createDirectory().wasOk());
-    act("Delete");
-    EXPECT_FALSE(userFolder("Keys").exists());
-    EXPECT_TRUE(userFolder("Bass/One.vkp").existsAsFile());
-
-    // The category is gone by the time the answer comes: nothing else is renamed or deleted.
-    for (const char* action : {"Rename", "Delete"})
+    // "..." is pressed on an item, and before the answer the folders change elsewhere: a category made or the
+    // preset listed first deleted moves the item in its column, or the item itself is deleted. Presets are
+    // listed in the file system's order: "{n}" stands for the one listed n-th.
+    const std::tuple<bool, const char*, const char*, const char*, const char*, const char*, const char*>
+        cases[] = {
+            // on a category, pressed on, folder made, deleted, action, name typed, the presets after
+            {false, "{1}", "", "Keys/{0}.vkp", "Delete", "", "Bass/One|Keys/{2}"},
+            {false, "{1}", "", "Keys/{0}.vkp", "Rename", "Renamed", "Bass/One|Keys/Renamed|Keys/{2}"},
+            {false, "{1}", "", "Keys/{0}.vkp", "Move", "Pads", "Bass/One|Keys/{2}|Pads/{1}"},
+            {false, "{1}", "", "Keys/{0}.vkp", "Copy", "", "Bass/One|Keys/{1}|Keys/{1} 1|Keys/{2}"},
+            {true, "Keys", "Alpha", "", "Delete", "", "Bass/One"},
+            {true, "Bass", "", "Bass", "Rename", "Renamed", "Keys/{0}|Keys/{1}|Keys/{2}"},
+            {true, "Bass", "", "Bass", "Delete", "", "Keys/{0}|Keys/{1}|Keys/{2}"},
+        };
+    for (const auto& [onCategory, pressedOn, made, deleted, action, typed, after] : cases)
     {
-        pressDots("Bass", true);
-        ASSERT_TRUE(userFolder("Bass").deleteRecursively());
-        act(action, "Renamed");
-        EXPECT_EQ(browser->getCategories().joinIntoString("|"), "Installed|Alpha") << action;
-        EXPECT_EQ(browser->getMode(), Browser::lists);
-        EXPECT_EQ(browser->getTarget(), -1);
-        ASSERT_TRUE(userFolder("Bass").createDirectory().wasOk());
-        browser->refreshLists();
-    }
-}
-
-TEST_F(PresetFileBrowserTest, EachPresetActionHitsThePresetItWasOpenedOnAfterTheListMoved)
-{
-    // Three presets; "..." is pressed on the one listed second ("{1}"), and the one listed first is deleted
-    // elsewhere before the answer, so that the third ("{2}") moves to the second's position.
-    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
-        // action, name typed, what "Keys" and "Pads" hold after
-        {"Delete", "", "{2}", ""},
-        {"Rename", "Renamed", "Renamed|{2}", ""},
-        {"Move", "Pads", "{2}", "{1}"},
-        {"Copy", "", "{1}|{1} 1|{2}", ""},
-    };
-    for (const auto& [action, typed, keysAfter, padsAfter] : cases)
-    {
-        SCOPED_TRACE(action);
-        ASSERT_TRUE(userFolder("Keys").deleteRecursively() && userFolder("Pads").deleteRecursively());
-        // The file system's listing order decides which one is listed second.
+        SCOPED_TRACE(juce::String(action) + " on " + pressedOn);
+        ASSERT_TRUE(root.deleteRecursively());
+        writePreset("Bass", "One");
         for (const char* stem : {"First", "Second", "Third"})
             writePreset("Keys", stem);
         open("Keys");
         const auto listed = browser->getPresets();
-        ASSERT_EQ(listed.size(), 3);
-        pressDots(listed[1], false);
-        ASSERT_TRUE(userFolder("Keys").getChildFile(listed[0] + ".vkp").deleteFile());
+        const auto named = [&](const juce::String& text)
+        { return text.replace("{0}", listed[0]).replace("{1}", listed[1]).replace("{2}", listed[2]); };
+        pressDots(named(pressedOn), onCategory);
+        ASSERT_TRUE(*made == 0 || userFolder(made).createDirectory().wasOk());
+        ASSERT_TRUE(*deleted == 0 || userFolder(named(deleted)).deleteRecursively());
         act(action, typed);
         EXPECT_EQ(browser->getMode(), Browser::lists);
-
-        const auto named = [&](const juce::String& names)
-        {
-            return sorted(juce::StringArray::fromTokens(
-                names.replace("{1}", listed[1]).replace("{2}", listed[2]), "|", ""));
-        };
-        EXPECT_EQ(sorted(browser->getPresets()), named(keysAfter));
-        EXPECT_EQ(sorted(VkJucePresetFile::getPresetsInCategory(&processor, "Pads")), named(padsAfter));
+        EXPECT_EQ(browser->getTarget(), -1);
+        juce::StringArray presets;
+        for (const auto& file : root.findChildFiles(juce::File::findFiles, true, "*.vkp"))
+            presets.add(file.getRelativePathFrom(root).upToLastOccurrenceOf(".vkp", false, false));
+        EXPECT_EQ(sorted(presets), sorted(juce::StringArray::fromTokens(named(after), "|", "")));
     }
 }
 
@@ -185,7 +159,6 @@ TEST_F(PresetFileBrowserTest, AChosenPresetLoadsItsOwnFileAndIsMarkedWhateverIts
         const auto shown = stem.replace("%2F", "/").replace("%5C", "\\");
         SCOPED_TRACE(shown);
         selectCategory(category);
-        processor.setParameterInternal(4, 0.0f, true, false, false);
         choose(browser->getPresets().indexOf(shown));
         EXPECT_EQ(processor.getParameter(4), value);
         EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()), shown);
@@ -221,8 +194,8 @@ TEST_F(PresetFileBrowserTest, EveryPresetOfALongCategoryCanBeSeenAndClicked)
         {
             // A click outside the panel never reaches the browser.
             const auto centre = g.cellAt(n / g.rowsPerColumn, n % g.rowsPerColumn).getCentre();
-            browser->selectAt(centre);
-            if (browser->getLocalBounds().contains(centre) && browser->getSelected() >= 0)
+            if (browser->selectAt(centre),
+                browser->getLocalBounds().contains(centre) && browser->getSelected() >= 0)
                 reached.insert(browser->getSelected());
         }
     EXPECT_EQ(reached.size(), 130u);
