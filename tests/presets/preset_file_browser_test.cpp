@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 using namespace vk;
@@ -19,7 +20,11 @@ struct PresetFileBrowserTest : ::testing::Test
 {
     using Browser = VkJucePresetFileBrowser;
 
-    void SetUp() override { processor.setPresetFileMode(true); }
+    void SetUp() override
+    {
+        processor.setPresetFileMode(true);
+        VkJucePresetFile::installProcessorStepping();
+    }
 
     juce::File userFolder(const juce::String& path) { return root.getChildFile(path); }
     /** A preset file whose parameter 4 holds `value`. */
@@ -141,23 +146,27 @@ TEST_F(PresetFileBrowserTest, EachActionHitsTheItemItWasOpenedOnOrNothingOnceTha
     }
 }
 
-TEST_F(PresetFileBrowserTest, AChosenPresetLoadsItsOwnFileAndIsMarkedWhateverItsOrItsCategorysName)
+TEST_F(PresetFileBrowserTest, AChosenOrSteppedPresetLoadsItsOwnFileAndIsMarkedWhateverItsName)
 {
-    // "Café" and "Caf" encode alike; "A%2FB" is listed as "A/B", whose encoding is "A&2FB"; the categories
-    // spell an encoded separator both ways.
+    // The categories spell an encoded separator both ways; "Café" and "Caf" encode alike; "A%2FB" is listed
+    // as "A/B", whose encoding is "A&2FB".
     const std::tuple<const char*, const char*, juce::String, float> files[] = {
-        {"Drums&2FLoops", "Drums/Loops", "Caf", 0.125f},
-        {"Drums&2FLoops", "Drums/Loops", juce::CharPointer_UTF8("Caf\xc3\xa9"), 0.25f},
-        {"Back%5CSlash", "Back\\Slash", "A%2FB", 0.375f},
-        {"Plain", "Plain", "C%5CD", 0.5f}};
+        {"Drums&2FLoops", "Drums/Loops", "Kick", 0.125f},
+        {"Plain", "Plain", "Kick", 0.25f},
+        {"Back%5CSlash", "Back\\Slash", "Caf", 0.375f},
+        {"Back%5CSlash", "Back\\Slash", juce::CharPointer_UTF8("Caf\xc3\xa9"), 0.5f},
+        {"Back%5CSlash", "Back\\Slash", "A%2FB", 0.625f},
+        {"Back%5CSlash", "Back\\Slash", "C%5CD", 0.75f}};
     for (const auto& [folder, category, stem, value] : files)
         writePreset(folder, stem, value);
     open();
     editor.getOglComponent().setRenderingEnabled(true);
+    std::map<juce::String, float> valueOf;
     for (const auto& [folder, category, stem, value] : files)
     {
         const auto shown = stem.replace("%2F", "/").replace("%5C", "\\");
         SCOPED_TRACE(shown);
+        valueOf[shown] = value;
         selectCategory(category);
         choose(browser->getPresets().indexOf(shown));
         EXPECT_EQ(processor.getParameter(4), value);
@@ -174,9 +183,19 @@ TEST_F(PresetFileBrowserTest, AChosenPresetLoadsItsOwnFileAndIsMarkedWhateverIts
         const auto cell = presetCell(browser->getPresets().indexOf(shown));
         const std::vector<double> fill{(double)cell.getX(), (double)cell.getY(), (double)cell.getRight(),
                                        (double)cell.getBottom()};
-        const auto calls = gl.only("recti");
-        EXPECT_TRUE(
-            std::any_of(calls.begin(), calls.end(), [&](const auto& call) { return call.args == fill; }));
+        EXPECT_TRUE(std::any_of(gl.calls.begin(), gl.calls.end(),
+                                [&](const auto& call) { return call.name == "recti" && call.args == fill; }));
+    }
+
+    // A host steps on from "C\\D" with the next-preset parameter: each preset applied from its own file.
+    const auto listed = VkJucePresetFile::getPresetsInCategory(&processor, "Back\\Slash");
+    for (int i = 1; i <= listed.size(); ++i)
+    {
+        for (const float press : {1.0f, 0.0f})
+            processor.setParameterInternal(processor.getPresetNextParameterId(), press, true, false, false);
+        const auto expected = listed[(listed.indexOf("C\\D") + i) % listed.size()];
+        EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()), expected);
+        EXPECT_EQ(processor.getParameter(4), valueOf.at(expected)) << expected;
     }
 }
 

@@ -1,10 +1,7 @@
 #include "tests/presets/preset_test_support.h"
 
-#include "presets/vk_preset_names.h"
 #include "processor/vk_log.h"
 #include "processor/vk_registry.h"
-
-#include <map>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -197,32 +194,5 @@ TEST_F(PresetStoreTest, SteppingWrapsAndParametersStepInPresetFileMode)
         EXPECT_EQ(current, expected);
         EXPECT_EQ(m_processor.getParameter(4), 0.25f * float(expected.getTrailingIntValue() + 1));
         EXPECT_EQ(m_processor.getProgramName(m_processor.getCurrentProgram()), expected);
-    }
-}
-
-TEST_F(PresetStoreTest, EveryListedPresetLoadsItsOwnFileWhateverItsName)
-{
-    // Names the store never writes itself but other tools do: a letter its encoding drops, the other
-    // spelling of an encoded slash and backslash, in a category folder spelt that way too. A host steps
-    // through them with the processor's next-preset parameter: each is applied from its own file.
-    std::map<juce::String, float> valueOf;
-    for (const auto& stem : juce::StringArray{"Caf", juce::String::fromUTF8("Caf\xc3\xa9"), "A%2FB", "C%5CD"})
-    {
-        const float value = 0.125f * float(valueOf.size() + 1);
-        valueOf[vk::presets::decodePresetName(stem)] = value;
-        writeFile(userRoot().getChildFile("Mix%2FKeys/" + stem + ".vkp"),
-                  "<VEKLAAudioPreset><Parameters P4=\"" + juce::String(value) + "\"/></VEKLAAudioPreset>");
-    }
-    const auto names = VkJucePresetFile::getPresetsInCategory(&m_processor, "Mix/Keys");
-    ASSERT_EQ(names.size(), 4);
-    m_processor.setPresetFileMode(true);
-    m_processor.setCurrentProgramInfo("Mix&2FKeys", names[0]);
-    for (int i = 1; i <= 4; ++i)
-    {
-        for (const float press : {1.0f, 0.0f})
-            m_processor.setParameterInternal(m_processor.getPresetNextParameterId(), press, true, false,
-                                             false);
-        EXPECT_EQ(m_processor.getProgramName(m_processor.getCurrentProgram()), names[i % 4]);
-        EXPECT_EQ(m_processor.getParameter(4), valueOf.at(names[i % 4])) << names[i % 4];
     }
 }
