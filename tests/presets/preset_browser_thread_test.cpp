@@ -1,7 +1,7 @@
 // The render thread lays the grid out and draws it while the message thread replaces the list (a shrinking
-// and growing mask, host renames, or another category's preset files), resizes the browser down to no row at
-// all, turns pages and hit-tests. Run under ThreadSanitizer in CI: no race, and no frame may index past a
-// list that has just shrunk.
+// and growing mask, or another category's preset files), resizes the browser down to no row at all, turns
+// pages and hit-tests. Run under
+// ThreadSanitizer in CI: no race, and no frame may index past a list that has just shrunk.
 #include "preset_browser_test_support.h"
 
 #include "presets/vk_juce_preset_file.h"
@@ -70,7 +70,7 @@ struct CountingBrowser : VkJucePresetBrowser
     std::atomic<int> drawn{0};
 };
 
-/** A preset file browser on a headless editor, opened at 600 x 400. */
+/** A preset file browser on a headless editor, opened at 600 x 400, its frames drawn once asked for. */
 struct FileBrowserOnEditor
 {
     explicit FileBrowserOnEditor(TestProcessor& processor) : editor(processor, &gl, 640, 435)
@@ -78,6 +78,7 @@ struct FileBrowserOnEditor
         editor.addControl(&browser, -1);
         browser.setBounds(0, 0, 600, 400);
         browser.browserOpened();
+        editor.getOglComponent().setRenderingEnabled(true);
     }
     RecordingGlApi gl;
     TestEditorBase editor;
@@ -152,7 +153,6 @@ TEST(PresetBrowserThreads, TheFileBrowserReadsItsListsAgainWhileFramesDrawThem)
     auto& browser = on.browser;
     const auto categories = browser.getCategories();
     ASSERT_TRUE(categories.contains("Many") && categories.contains("One"));
-    on.editor.getOglComponent().setRenderingEnabled(true);
 
     RenderLoop renderer(on.editor, on.gl);
 
@@ -186,7 +186,6 @@ TEST(PresetBrowserThreads, DotsOpenAndCloseTheActionDialogWhileFramesDrawIt)
     const int keys = browser.getCategories().indexOf("Keys");
     browser.setSelected(VkJucePresetFileBrowser::firstCategoryId + keys);
     browser.chooseSelected();
-    on.editor.getOglComponent().setRenderingEnabled(true);
 
     RenderLoop renderer(on.editor, on.gl);
     for (int i = 0; i < 1000; ++i)

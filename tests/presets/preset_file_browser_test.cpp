@@ -1,6 +1,6 @@
 // The preset file browser headless: what "..." acts on when the folders change under an open dialog, which
-// file choosing a listed preset loads, which cell is marked as the current preset, and whether every preset
-// of a long category can be reached in the grid.
+// file choosing or stepping to a listed preset loads, which cell is marked as the current preset, and whether
+// every preset of a long category can be reached in the grid.
 #include "preset_browser_test_support.h"
 
 #include "presets/vk_juce_preset_file.h"
@@ -20,19 +20,17 @@ struct PresetFileBrowserTest : ::testing::Test
 {
     using Browser = VkJucePresetFileBrowser;
 
-    void SetUp() override
-    {
-        processor.setPresetFileMode(true);
-        VkJucePresetFile::installProcessorStepping();
-    }
+    PresetFileBrowserTest() { VkJucePresetFile::installProcessorStepping(); }
+    void SetUp() override { processor.setPresetFileMode(true); }
 
     juce::File userFolder(const juce::String& path) { return root.getChildFile(path); }
     /** A preset file whose parameter 4 holds `value`. */
     void writePreset(const juce::String& folder, const juce::String& stem, float value = 0.5f)
     {
-        const auto file = userFolder(folder).getChildFile(stem + ".vkp");
-        ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
-        ASSERT_TRUE(file.replaceWithText("<VEKLAAudioPreset><Parameters P4=\"" + juce::String(value) +
+        ASSERT_TRUE(userFolder(folder).createDirectory().wasOk() &&
+                    userFolder(folder)
+                        .getChildFile(stem + ".vkp")
+                        .replaceWithText("<VEKLAAudioPreset><Parameters P4=\"" + juce::String(value) +
                                          "\"/></VEKLAAudioPreset>"));
     }
     /** A new browser, showing `category` when one is named. */
@@ -213,8 +211,8 @@ TEST_F(PresetFileBrowserTest, EveryPresetOfALongCategoryCanBeSeenAndClicked)
         {
             // A click outside the panel never reaches the browser.
             const auto centre = g.cellAt(n / g.rowsPerColumn, n % g.rowsPerColumn).getCentre();
-            if (browser->selectAt(centre),
-                browser->getLocalBounds().contains(centre) && browser->getSelected() >= 0)
+            browser->selectAt(centre);
+            if (browser->getLocalBounds().contains(centre) && browser->getSelected() >= 0)
                 reached.insert(browser->getSelected());
         }
     EXPECT_EQ(reached.size(), 130u);

@@ -165,7 +165,8 @@ TEST_F(RacedOperationsTest, AFailedCopyRemovesOnlyWhatItCreatedNeverWhatAppeared
     // Another process takes the name a file of the copy is about to be created under, in a copy of one
     // preset, and in a category's move whose copy's folder was ours but the file inside it theirs: the copy
     // is taken back except their file (and so the folder holding it).
-    for (const auto& [raced, folder] : {std::pair{"Low/Bass 1.vkp", "Low"}, {"High/Sub.vkp", "High"}})
+    for (const auto& [raced, folder, copy] :
+         {std::tuple{"Low/Bass 1.vkp", "Low", true}, {"High/Sub.vkp", "High", false}})
     {
         hooks.beforeExclusiveCreate = [&, raced = raced](const juce::File& file)
         {
@@ -173,8 +174,8 @@ TEST_F(RacedOperationsTest, AFailedCopyRemovesOnlyWhatItCreatedNeverWhatAppeared
                 writeFile(file, "theirs");
         };
         auto expected = digestAll();
-        EXPECT_FALSE(juce::String(folder) == "Low" ? copyPreset(&m_processor, "Low", "Bass")
-                                                   : renamePresetCategory(&m_processor, "Low", "High"));
+        EXPECT_FALSE(copy ? copyPreset(&m_processor, "Low", "Bass")
+                          : renamePresetCategory(&m_processor, "Low", "High"));
         expected[key(folder)] = "dir";
         expected[key(raced)] = "theirs";
         EXPECT_EQ(digestAll(), expected);
