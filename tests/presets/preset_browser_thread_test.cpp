@@ -178,9 +178,9 @@ TEST(PresetBrowserThreads, DotsOpenAndCloseTheActionDialogWhileFramesDrawIt)
     ScopedDataFolders folders;
     TestProcessor processor;
     processor.setPresetFileMode(true);
-    ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&processor, "Keys"));
     VkJucePresetFile record("Keys", "Lead");
-    ASSERT_TRUE(record.capturePreset(&processor) && record.save(&processor));
+    ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&processor, "Keys") &&
+                record.capturePreset(&processor) && record.save(&processor));
     FileBrowserOnEditor on(processor);
     auto& browser = on.browser;
     const int keys = browser.getCategories().indexOf("Keys");

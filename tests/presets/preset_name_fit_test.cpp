@@ -1,5 +1,4 @@
-// Names cut to their column in the editor's 11-pixel font: whole code points only, no space before the
-// dots, the buffer's own limit, and a column too narrow even for the dots.
+// Names cut to their column in the editor's 11-pixel font.
 #include "presets/vk_preset_name_fit.h"
 
 #include "font_metrics_table.h"
