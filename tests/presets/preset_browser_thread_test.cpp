@@ -1,7 +1,7 @@
 // The render thread lays the grid out and draws it while the message thread replaces the list (a shrinking
-// and growing mask, host renames, or another category's preset files), resizes the browser down to no row at
-// all, turns pages and hit-tests. Run under ThreadSanitizer in CI: no race, and no frame may index past a
-// list that has just shrunk.
+// and growing mask, or another category's preset files), resizes the browser down to no row at all, turns
+// pages and hit-tests. Run under
+// ThreadSanitizer in CI: no race, and no frame may index past a list that has just shrunk.
 #include "preset_browser_test_support.h"
 
 #include "presets/vk_juce_preset_file.h"
@@ -70,7 +70,7 @@ struct CountingBrowser : VkJucePresetBrowser
     std::atomic<int> drawn{0};
 };
 
-/** A preset file browser on a headless editor, opened at 600 x 400. */
+/** A preset file browser on a headless editor, opened at 600 x 400, its frames drawn once asked for. */
 struct FileBrowserOnEditor
 {
     explicit FileBrowserOnEditor(TestProcessor& processor) : editor(processor, &gl, 640, 435)
@@ -78,6 +78,7 @@ struct FileBrowserOnEditor
         editor.addControl(&browser, -1);
         browser.setBounds(0, 0, 600, 400);
         browser.browserOpened();
+        editor.getOglComponent().setRenderingEnabled(true);
     }
     RecordingGlApi gl;
     TestEditorBase editor;
@@ -117,9 +118,8 @@ TEST(PresetBrowserThreads, ListsAndSizesChangeWhileFramesLayOutAndDraw)
         if (i % 7 == 0)
             browser.setBounds(sizes[(i / 7) % 4]);
         browser.selectAt({20 + (i * 13) % 500, (i * 7) % 400});
-        if (i % 11 == 0)
+        if (i % 11 == 0) // a host rename cut to its column, seen when the browser opens again
         {
-            // A host rename, long enough to be cut to its column, seen when the browser opens again.
             processor.changeProgramName(i % 46, "A name renamed by the host far too long for any column " +
                                                     juce::String(i));
             browser.browserOpened();
@@ -153,7 +153,6 @@ TEST(PresetBrowserThreads, TheFileBrowserReadsItsListsAgainWhileFramesDrawThem)
     auto& browser = on.browser;
     const auto categories = browser.getCategories();
     ASSERT_TRUE(categories.contains("Many") && categories.contains("One"));
-    on.editor.getOglComponent().setRenderingEnabled(true);
 
     RenderLoop renderer(on.editor, on.gl);
 
@@ -179,31 +178,25 @@ TEST(PresetBrowserThreads, DotsOpenAndCloseTheActionDialogWhileFramesDrawIt)
     ScopedDataFolders folders;
     TestProcessor processor;
     processor.setPresetFileMode(true);
-    ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&processor, "Keys"));
-    processor.changeProgramName(processor.getCurrentProgram(), "Lead");
     VkJucePresetFile record("Keys", "Lead");
-    ASSERT_TRUE(record.capturePreset(&processor) && record.save(&processor));
+    ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&processor, "Keys") &&
+                record.capturePreset(&processor) && record.save(&processor));
     FileBrowserOnEditor on(processor);
     auto& browser = on.browser;
     const int keys = browser.getCategories().indexOf("Keys");
-    ASSERT_GT(keys, 0);
     browser.setSelected(VkJucePresetFileBrowser::firstCategoryId + keys);
     browser.chooseSelected();
-    on.editor.getOglComponent().setRenderingEnabled(true);
 
     RenderLoop renderer(on.editor, on.gl);
-
     for (int i = 0; i < 1000; ++i)
     {
-        // "..." on the category and on its preset in turn (the dialog's buttons differ), then "Cancel"
-        // while frames draw the dialog.
-        const bool onCategory = i % 2 == 0;
+        // "..." on the category and on its preset in turn (their dialogs differ), then "Cancel".
         const auto g = browser.takeFrame().grid;
-        const auto cell = onCategory ? VkJucePresetFileBrowser::categoryCell(g, keys) : g.cellAt(0, 0);
+        const auto cell = i % 2 == 0 ? VkJucePresetFileBrowser::categoryCell(g, keys) : g.cellAt(0, 0);
         browser.selectAt({cell.getRight() - 4, cell.getCentreY()});
         browser.chooseSelected();
         ASSERT_EQ(browser.getMode(), VkJucePresetFileBrowser::chooseAction);
-        browser.setSelected(VkJucePresetFileBrowser::firstDialogButtonId + (onCategory ? 3 : 5));
+        browser.setSelected(VkJucePresetFileBrowser::firstDialogButtonId + (i % 2 == 0 ? 3 : 5));
         browser.chooseSelected();
         ASSERT_EQ(browser.getMode(), VkJucePresetFileBrowser::lists);
     }

@@ -96,15 +96,12 @@ TEST(PresetDocument, HostileOrForeignDocumentsAreRefusedAndLeaveTheValuesAlone)
 
 TEST(PresetDocument, AFileBeginningWithAByteOrderMarkIsRead)
 {
-    // Editors on some systems put the mark in front of every UTF-8 file they save.
+    const std::string mark = "\xEF\xBB\xBF"; // in front of every UTF-8 file some editors save
     bool ok = false;
-    EXPECT_EQ(read("\xEF\xBB\xBF" + presetWith("Acuity=\"0.75\""), ok),
-              (std::vector<float>{0.0f, 0.75f, 0.5f}));
+    EXPECT_EQ(read(mark + presetWith("Acuity=\"0.75\""), ok), (std::vector<float>{0.0f, 0.75f, 0.5f}));
     EXPECT_TRUE(ok);
-    // Only one mark, and only at the very start.
-    for (const std::string& text :
-         {"\xEF\xBB\xBF\xEF\xBB\xBF" + presetWith(""), " \xEF\xBB\xBF" + presetWith(""),
-          std::string("\xEF\xBB\xBF"), std::string("\xEF\xBB")})
+    for (const std::string& text : // only one mark, and only at the very start
+         {mark + mark + presetWith(""), " " + mark + presetWith(""), mark, mark.substr(0, 2)})
     {
         read(text, ok);
         EXPECT_FALSE(ok) << text.size();

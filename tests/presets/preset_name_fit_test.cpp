@@ -1,5 +1,4 @@
-// Names cut to their column in the editor's 11-pixel font: whole code points only, no space before the
-// dots, the buffer's own limit, and a column too narrow even for the dots.
+// Names cut to their column in the editor's 11-pixel font.
 #include "presets/vk_preset_name_fit.h"
 
 #include "font_metrics_table.h"
@@ -8,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 using namespace vk;
 
@@ -17,26 +17,22 @@ TEST(NameFit, ANameIsCutAtWholeCodePointsAndEndsInDots)
     font.load("FONT_FontText11_png", &getFontMetricsTable(1), nullptr);
     const auto width = [&](const std::string& text) { return font.measureText(text.c_str()); };
     const std::string name = "Percussion pusher", cafe = "Caf\xC3\xA9 au lait", longName(500, 'W');
+    // name, column width, buffer size, the name fitted
+    const std::tuple<std::string, int, size_t, std::string> cases[] = {
+        {name, width(name), 64, name},
+        {name, width("Percussion p...") + 1, 64, "Percussion p..."},
+        {name, width("Percussion ...") + 1, 64, "Percussion..."},
+        {cafe, width("Caf\xC3\xA9...") + 1, 64, "Caf\xC3\xA9..."},
+        {cafe, width("Caf\xC3\xA9...") - 1, 64, "Caf..."},
+        {name, width("..."), 64, "..."},
+        {name, width("...") - 1, 64, ""},
+        {longName, width(longName) - 1, 16, std::string(12, 'W') + "..."},
+        {longName, 1000, 3, ""}};
     char out[64];
-    EXPECT_EQ(fitNameToWidth(font, name.c_str(), width(name), out, sizeof(out)), name.c_str()); // fits as is
-    struct Case
+    for (const auto& [text, columnWidth, size, expected] : cases)
     {
-        const std::string& name;
-        int width;
-        size_t size;
-        std::string expected;
-    };
-    for (const Case& c :
-         {Case{name, width("Percussion p...") + 1, 64, "Percussion p..."},
-          Case{name, width("Percussion ...") + 1, 64, "Percussion..."},
-          Case{cafe, width("Caf\xC3\xA9...") + 1, 64, "Caf\xC3\xA9..."},
-          Case{cafe, width("Caf\xC3\xA9...") - 1, 64, "Caf..."}, Case{name, width("..."), 64, "..."},
-          Case{name, width("...") - 1, 64, ""},
-          Case{longName, width(longName) - 1, 16, std::string(12, 'W') + "..."}, Case{longName, 1000, 3, ""}})
-    {
-        SCOPED_TRACE(c.expected);
-        const std::string fitted = fitNameToWidth(font, c.name.c_str(), c.width, out, c.size);
-        EXPECT_EQ(fitted, c.expected);
-        EXPECT_LE(width(fitted), std::max(0, c.width));
+        const std::string fitted = fitNameToWidth(font, text.c_str(), columnWidth, out, size);
+        EXPECT_EQ(fitted, expected);
+        EXPECT_LE(width(fitted), std::max(0, columnWidth));
     }
 }

@@ -149,55 +149,43 @@ TEST_F(PresetOperationsTest, BrowseHandsTheFolderToTheLauncherAsOneArgument)
 
 namespace
 {
-// Installs hooks for one test; another process is played by the hooks.
-struct ScopedDiskHooks
+// Another process played by the disk's hooks, on a path where every move copies and deletes.
+struct RacedOperationsTest : PresetOperationsTest
 {
-    explicit ScopedDiskHooks(DiskTestHooks h) : hooks(std::move(h)) { setDiskTestHooks(&hooks); }
-    ~ScopedDiskHooks() { setDiskTestHooks(nullptr); }
-    DiskTestHooks hooks;
+    RacedOperationsTest() { setDiskTestHooks(&hooks); }
+    ~RacedOperationsTest() override { setDiskTestHooks(nullptr); }
+    DiskTestHooks hooks{{}, {}, true};
 };
 } // namespace
 
-TEST_F(PresetOperationsTest, AFailedCopyRemovesOnlyWhatItCreatedNeverWhatAppearedMeanwhile)
+TEST_F(RacedOperationsTest, AFailedCopyRemovesOnlyWhatItCreatedNeverWhatAppearedMeanwhile)
 {
     savePreset("Low", "Bass");
     savePreset("Low", "Sub");
-    // Another process takes the name a file of the copy is about to be created under.
-    juce::File raced;
-    ScopedDiskHooks hooks({[&](const juce::File& file)
-                           {
-                               if (file.getFileName() == raced.getFileName())
-                                   writeFile(file, "theirs");
-                           },
-                           {},
-                           true});
-
-    // A copy of one preset: the other process's file stays as it wrote it.
-    raced = userRoot().getChildFile("Low/Bass 1.vkp");
-    auto expected = digestAll();
-    EXPECT_FALSE(copyPreset(&m_processor, "Low", "Bass"));
-    expected[key("Low/Bass 1.vkp")] = "theirs";
-    EXPECT_EQ(digestAll(), expected);
-
-    // A category moved across file systems: the copy's folder was ours, the file inside it theirs. The
-    // copy is taken back except their file (and so the folder holding it); the category stays.
-    raced = userRoot().getChildFile("High/Sub.vkp");
-    expected = digestAll();
-    EXPECT_FALSE(renamePresetCategory(&m_processor, "Low", "High"));
-    expected[key("High")] = "dir";
-    expected[key("High/Sub.vkp")] = "theirs";
-    EXPECT_EQ(digestAll(), expected);
+    // Another process takes the name a file of the copy is about to be created under, in a copy of one
+    // preset, and in a category's move whose copy's folder was ours but the file inside it theirs: the copy
+    // is taken back except their file (and so the folder holding it).
+    for (const auto& [raced, folder, copy] :
+         {std::tuple{"Low/Bass 1.vkp", "Low", true}, {"High/Sub.vkp", "High", false}})
+    {
+        hooks.beforeExclusiveCreate = [&, raced = raced](const juce::File& file)
+        {
+            if (file.getFullPathName().endsWith(raced))
+                writeFile(file, "theirs");
+        };
+        auto expected = digestAll();
+        EXPECT_FALSE(copy ? copyPreset(&m_processor, "Low", "Bass")
+                          : renamePresetCategory(&m_processor, "Low", "High"));
+        expected[key(folder)] = "dir";
+        expected[key(raced)] = "theirs";
+        EXPECT_EQ(digestAll(), expected);
+    }
 }
 
-TEST_F(PresetOperationsTest, AMoveAcrossFileSystemsDeletesOnlyWhatItsVerifiedCopyHolds)
+TEST_F(RacedOperationsTest, AMoveAcrossFileSystemsDeletesOnlyWhatItsVerifiedCopyHolds)
 {
     savePreset("Low", "Bass");
     savePreset("Low", "Sub");
-    std::function<void()> meanwhile;
-    ScopedDiskHooks hooks({{}, [&] { meanwhile(); }, true});
-
-    // Nothing happens meanwhile: the category moves whole.
-    meanwhile = [] {};
     auto before = digestAll();
     ASSERT_TRUE(renamePresetCategory(&m_processor, "Low", "Deep"));
     expectMoved(before,
@@ -205,24 +193,21 @@ TEST_F(PresetOperationsTest, AMoveAcrossFileSystemsDeletesOnlyWhatItsVerifiedCop
 
     // A preset saved into the category and another one changed after the copy was verified: both stay
     // where they are, the copy stays complete, and the move reports that it could not finish.
-    meanwhile = [&]
+    hooks.beforeSourceRemoved = [&]
     {
         writeFile(userRoot().getChildFile("Deep/New.vkp"), "new");
         writeFile(userRoot().getChildFile("Deep/Sub.vkp"), "changed");
     };
     before = digestAll();
     EXPECT_FALSE(renamePresetCategory(&m_processor, "Deep", "High"));
-    auto expected = before;
-    expected[key("High")] = "dir";
-    expected[key("High/Bass.vkp")] = before.at(key("Deep/Bass.vkp"));
-    expected[key("High/Sub.vkp")] = before.at(key("Deep/Sub.vkp"));
-    expected.erase(key("Deep/Bass.vkp"));
-    expected[key("Deep/New.vkp")] = "new";
-    expected[key("Deep/Sub.vkp")] = "changed";
-    EXPECT_EQ(digestAll(), expected);
+    before[key("High")] = "dir";
+    before[key("High/Sub.vkp")] = before.at(key("Deep/Sub.vkp"));
+    before[key("Deep/Sub.vkp")] = "changed";
+    before[key("Deep/New.vkp")] = "new";
+    expectMoved(before, {{"Deep/Bass.vkp", "High/Bass.vkp"}});
 
     // One preset file moved into another category the same way.
-    meanwhile = [] {};
+    hooks.beforeSourceRemoved = nullptr;
     before = digestAll();
     ASSERT_TRUE(movePreset(&m_processor, "High", "Bass", "Deep"));
     expectMoved(before, {{"High/Bass.vkp", "Deep/Bass.vkp"}});

@@ -1,10 +1,7 @@
 #include "tests/presets/preset_test_support.h"
 
-#include "presets/vk_preset_names.h"
 #include "processor/vk_log.h"
 #include "processor/vk_registry.h"
-
-#include <map>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -197,45 +194,5 @@ TEST_F(PresetStoreTest, SteppingWrapsAndParametersStepInPresetFileMode)
         EXPECT_EQ(current, expected);
         EXPECT_EQ(m_processor.getParameter(4), 0.25f * float(expected.getTrailingIntValue() + 1));
         EXPECT_EQ(m_processor.getProgramName(m_processor.getCurrentProgram()), expected);
-    }
-}
-
-TEST_F(PresetStoreTest, EveryListedPresetLoadsItsOwnFileWhateverItsName)
-{
-    // Names the store never writes itself but other tools do: a letter its encoding drops, the other
-    // spelling of an encoded slash and backslash, in a category folder spelt that way too.
-    const std::map<juce::String, juce::String> files = {{"Caf", "0.125"},
-                                                        {juce::CharPointer_UTF8("Caf\xc3\xa9"), "0.25"},
-                                                        {"A%2FB", "0.375"},
-                                                        {"C%5CD", "0.5"}};
-    for (const auto& [stem, value] : files)
-        writeFile(userRoot().getChildFile("Mix%2FKeys").getChildFile(stem + ".vkp"),
-                  "<VEKLAAudioPreset><Parameters P4=\"" + value + "\"/></VEKLAAudioPreset>");
-    ASSERT_TRUE(VkJucePresetFile::getPresetCategories(&m_processor).contains("Mix/Keys"));
-    const auto names = VkJucePresetFile::getPresetsInCategory(&m_processor, "Mix/Keys");
-    ASSERT_EQ(names.size(), 4);
-    std::map<juce::String, float> valueOf;
-    for (const auto& [stem, value] : files)
-        valueOf[vk::presets::decodePresetName(stem)] = value.getFloatValue();
-
-    const int n = names.size();
-    for (int i = 0; i < n; ++i)
-    {
-        auto next = VkJucePresetFile::getNextPreset(&m_processor, "Mix/Keys", names[i]);
-        EXPECT_EQ(next.getName(), names[(i + 1) % n]);
-        ASSERT_TRUE(next.load(&m_processor)) << next.getName();
-        EXPECT_EQ(next.getProgram().values[4], valueOf.at(next.getName())) << next.getName();
-    }
-
-    // The processor's next-preset parameter, as a host steps: each preset applied by its own name.
-    m_processor.setPresetFileMode(true);
-    m_processor.setCurrentProgramInfo("Mix&2FKeys", names[0]);
-    for (int i = 1; i <= n; ++i)
-    {
-        m_processor.setParameterInternal(m_processor.getPresetNextParameterId(), 1.0f, true, false, false);
-        m_processor.setParameterInternal(m_processor.getPresetNextParameterId(), 0.0f, true, false, false);
-        const auto expected = names[i % n];
-        EXPECT_EQ(m_processor.getProgramName(m_processor.getCurrentProgram()), expected);
-        EXPECT_EQ(m_processor.getParameter(4), valueOf.at(expected)) << expected;
     }
 }

@@ -2,8 +2,8 @@
 
 // An HTTP server on 127.0.0.1 for the update check's tests, on a thread of its own: it answers every
 // request with one canned reply, or reads the request and never answers, or trickles bytes for as long
-// as the client listens, or leads the client through redirects, each answered only after a delay, to
-// the canned reply. It counts the requests it received.
+// as the client listens, or leads the client through three slow redirects to the canned reply. It counts
+// the requests it received.
 
 #include <juce_core/juce_core.h>
 
@@ -23,13 +23,11 @@ public:
         reply,
         neverAnswer,
         trickle,      // 22 bytes every 100 ms: too fast for the client's stall limit to end it
-        slowRedirects // "/hop1" .. "/hop<redirects>", then the reply; every answer after hopDelayMs
+        slowRedirects // "/hop1" .. "/hop3", then the reply; every answer after hopDelayMs
     };
 
-    explicit LocalHttpServer(Mode m, int statusCode = 200, juce::String replyBody = {}, int redirectCount = 0,
-                             int hopDelay = 0)
-        : mode(m), status(statusCode), body(std::move(replyBody)), redirects(redirectCount),
-          hopDelayMs(hopDelay)
+    explicit LocalHttpServer(Mode m, int statusCode = 200, juce::String replyBody = {}, int hopDelay = 0)
+        : mode(m), status(statusCode), body(std::move(replyBody)), hopDelayMs(hopDelay)
     {
         if (listener.createListener(0, "127.0.0.1"))
             port = listener.getBoundPort();
@@ -78,7 +76,7 @@ private:
                 juce::Thread::sleep(10);
             // "GET /hop2 HTTP/1.1": the hop after the one asked for, the first after any other path.
             const int hop = request.fromFirstOccurrenceOf("/hop", false, false).getIntValue() + 1;
-            if (hop <= redirects)
+            if (hop <= 3)
             {
                 send(client, "HTTP/1.1 302 Found\r\nLocation: " + getBaseAddress() + "/hop" +
                                  juce::String(hop) + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
@@ -100,7 +98,6 @@ private:
     const Mode mode;
     const int status;
     const juce::String body;
-    const int redirects;
     const int hopDelayMs;
     juce::StreamingSocket listener;
     int port = 0;
