@@ -1,6 +1,6 @@
 // The preset browser as the product editor opens it: factory presets chosen from it set every parameter and
-// reach the host, its list follows renames, its names stay in their columns, and the pop-up's "Close" lies
-// inside the panel over nothing else.
+// reach the host, its list follows choices and renames, its names stay in their columns, and the pop-up's
+// "Close" lies inside the panel over nothing else.
 
 #include "editor_test_support.h"
 
@@ -107,22 +107,6 @@ TEST_F(EditorPresetBrowserTest, AFactoryPresetChosenInTheBrowserSetsEveryParamet
         EXPECT_FLOAT_EQ(restored.getParameterRecord(i).getValue(), tablePresets[2].values()[(size_t)i]) << i;
 }
 
-TEST_F(EditorPresetBrowserTest, TheListFollowsAChoiceAtOnceAndAHostRenameAtTheNextOpening)
-{
-    auto& browser = openBrowser();
-    const int slot0 = browser.getFactoryCount();
-    ASSERT_EQ(browser.getEntryName(slot0), "Tickle my beats");
-    click(browser, cell(browser, 5).getCentre());
-    EXPECT_EQ(browser.getEntryName(slot0), "Watch out!");
-
-    processor->changeProgramName(3, "Named by the host");
-    click(trigger().getCloseButton(), {5, 5});
-    ASSERT_FALSE(trigger().isPopUpOpen());
-    EXPECT_EQ(&openBrowser(), &browser);
-    EXPECT_EQ(browser.getEntryName(slot0 + 3), "Named by the host");
-    EXPECT_EQ(browser.countVisibleEntries(), 86);
-}
-
 TEST_F(EditorPresetBrowserTest, NoNameRunsIntoTheNextColumn)
 {
     auto& browser = openBrowser();
@@ -152,9 +136,15 @@ TEST_F(EditorPresetBrowserTest, NoNameRunsIntoTheNextColumn)
     EXPECT_EQ(runs, 86 + 46); // a name each, and a number for each of the 46 slots
 }
 
-TEST_F(EditorPresetBrowserTest, ThePopUpsCloseLiesInsideThePanelOverNothingElse)
+TEST_F(EditorPresetBrowserTest, ThePopUpsCloseLiesOverNothingElseAndTheListFollowsChoicesAndRenames)
 {
     auto& browser = openBrowser();
+    const int slot0 = browser.getFactoryCount();
+    ASSERT_EQ(browser.getEntryName(slot0), "Tickle my beats");
+    click(browser, cell(browser, 5).getCentre());
+    EXPECT_EQ(browser.getEntryName(slot0), "Watch out!"); // at once
+    processor->changeProgramName(3, "Named by the host");
+
     auto& close = trigger().getCloseButton();
     const auto area = close.getBounds();
     EXPECT_TRUE(trigger().getPopUpButton().getBounds().contains(area)) << area.toString();
@@ -164,16 +154,18 @@ TEST_F(EditorPresetBrowserTest, ThePopUpsCloseLiesInsideThePanelOverNothingElse)
     EXPECT_FALSE(area.intersects(browser.takeFrame().grid.closeRect + origin));
     for (int n = 0; n < browser.countVisibleEntries(); ++n)
         EXPECT_FALSE(area.intersects(cell(browser, n) + origin)) << n;
-
     // It takes the click, not the browser under it, and comes back to the same place.
     for (int opening = 0; opening < 2; ++opening)
     {
         EXPECT_EQ(close.getBounds(), area);
         EXPECT_EQ(editor->getOglComponent().getComponentAt(area.getCentre()), &close);
         click(close, {5, 5});
-        EXPECT_FALSE(trigger().isPopUpOpen());
-        openBrowser();
+        ASSERT_FALSE(trigger().isPopUpOpen());
+        EXPECT_EQ(&openBrowser(), &browser);
     }
+    // The host's rename shows at the next opening.
+    EXPECT_EQ(browser.getEntryName(slot0 + 3), "Named by the host");
+    EXPECT_EQ(browser.countVisibleEntries(), 86);
 }
 
 } // namespace
