@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <random>
 
 using namespace latiphonix;
@@ -21,18 +20,6 @@ constexpr bool kSanitized = false;
 #endif
 
 constexpr float kInputPeak = 0.5f;
-
-float peakOf(const StereoSignal& s, int from = 0)
-{
-    float peak = 0.0f;
-    for (std::size_t i = std::size_t(from); i < s.left.size(); ++i)
-    {
-        if (!std::isfinite(s.left[i]) || !std::isfinite(s.right[i]))
-            return std::numeric_limits<float>::infinity();
-        peak = std::max({peak, std::abs(s.left[i]), std::abs(s.right[i])});
-    }
-    return peak;
-}
 
 double decibels(double ratio)
 {
