@@ -14,57 +14,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <thread>
 
 using namespace vk;
 using namespace vk::test;
-
-namespace
-{
-/** Draws the harness's editor on a thread of its own, frame after frame, until stopped; afterFrame, when
-    given, runs on that thread after each. */
-class RenderThread
-{
-public:
-    explicit RenderThread(EditorHarness& h, std::function<void()> afterFrame = {})
-    {
-        h.editor->getOglComponent().setRenderingEnabled(true);
-        thread = std::thread(
-            [this, &h, afterFrame]
-            {
-                while (!stopping.load())
-                {
-                    h.editor->getOglComponent().renderOpenGL();
-                    h.gl.clearCalls();
-                    h.gl.uploads.clear();
-                    if (afterFrame)
-                        afterFrame();
-                    frames.fetch_add(1);
-                }
-            });
-    }
-    ~RenderThread() { stop(); }
-
-    /** Once the thread has drawn at least `count` frames (bounded), stops it. */
-    void stopAfter(int count)
-    {
-        pumpUntil([&] { return frames.load() >= count; }, 20000);
-        stop();
-    }
-    void stop()
-    {
-        if (!stopping.exchange(true))
-            thread.join();
-    }
-
-    std::atomic<int> frames{0};
-
-private:
-    std::atomic<bool> stopping{false};
-    std::thread thread;
-};
-} // namespace
 
 TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
 {
@@ -105,7 +58,20 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
     const juce::Image images[2] = {solid(16, 64, juce::Colours::red), solid(16, 64, juce::Colours::blue)};
     const juce::String texts[3] = {"Wide", "A much longer preset name to draw", ""};
 
-    RenderThread renderer(h);
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0};
+    editor.getOglComponent().setRenderingEnabled(true);
+    std::thread renderer(
+        [&]
+        {
+            while (!stop.load())
+            {
+                editor.getOglComponent().renderOpenGL();
+                h.gl.clearCalls();
+                h.gl.uploads.clear();
+                frames.fetch_add(1);
+            }
+        });
 
     for (int i = 0; i < 2000; ++i)
     {
@@ -146,8 +112,10 @@ TEST(ControlThreads, MessageThreadChangesWhileTheRenderThreadDraws)
     }
 
     // Bounded: the renderer must have drawn while the changes ran.
-    renderer.stopAfter(10);
-    EXPECT_GE(renderer.frames.load(), 10);
+    pumpUntil([&] { return frames.load() >= 10; }, 20000);
+    stop.store(true);
+    renderer.join();
+    EXPECT_GE(frames.load(), 10);
     EXPECT_EQ(field.getText(), texts[1999 % 3]);
 }
 
@@ -170,13 +138,13 @@ struct SteadySource : VkJuceDisplaySource
 TEST(ControlThreads, DisplaysResizedWhileTheRenderThreadDrawsThem)
 {
     EditorHarness h;
-    juce::Image dot(juce::Image::ARGB, 8, 8, true);
-    dot.clear(dot.getBounds(), juce::Colours::red);
     ManualDisplayClock clock;
     SteadySource level;
     VkJuceDynamicDisplayLevelMeter meter("m_meter", clock);
     meter.setDataSource(&level);
     Handles handles(clock);
+    juce::Image dot(juce::Image::ARGB, 8, 8, true);
+    dot.clear(dot.getBounds(), juce::Colours::red);
     handles.getTexture(0).setImage(dot);
     VkControlPoint point;
     point.x = point.y = 20.0f;
@@ -190,17 +158,31 @@ TEST(ControlThreads, DisplaysResizedWhileTheRenderThreadDrawsThem)
     for (auto* c : all)
         h.editor->addControl(c, -1);
 
-    RenderThread renderer(h, [&] { clock.advance(16); });
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0};
+    h.editor->getOglComponent().setRenderingEnabled(true);
+    std::thread renderer(
+        [&]
+        {
+            for (; !stop.load(); frames.fetch_add(1))
+            {
+                h.editor->getOglComponent().renderOpenGL();
+                h.gl.clearCalls();
+                h.gl.uploads.clear();
+                clock.advance(16);
+            }
+        });
     for (int i = 0; i < 300; ++i)
     {
         for (int k = 0; k < 3; ++k)
             all[k]->setBounds(k * 60, i % 5, 20 + i % 17, 12 + i % 40);
         if (i % 30 == 0) // now and then the frames must have drawn the sizes in between
-            pumpUntil([&, seen = renderer.frames.load()] { return renderer.frames.load() > seen; }, 2000);
+            pumpUntil([&, seen = frames.load()] { return frames.load() > seen; }, 2000);
     }
-
-    renderer.stopAfter(10);
-    EXPECT_GE(renderer.frames.load(), 10);
+    pumpUntil([&] { return frames.load() >= 10; }, 20000);
+    stop.store(true);
+    renderer.join();
+    EXPECT_GE(frames.load(), 10);
     for (auto* c : all)
         EXPECT_EQ(c->getRenderBounds(), c->getBounds()) << c->getName();
 }

@@ -294,48 +294,45 @@ TEST_F(EditorFixture, ValuesAreClampedNonFiniteValuesNeverStoredAndInvertedContr
     EXPECT_FLOAT_EQ(processor.getParameterRecord(6).getValue(), 0.9f);
 }
 
-// The host hears the end of every drag: also when the editor closes, or a control goes, in the middle of one.
-TEST_F(EditorFixture, ClosingTheEditorDuringADragEndsEveryOpenHostGesture)
+// The host hears the end of every drag: also when a control goes, or the editor closes, in the middle of one.
+TEST_F(EditorFixture, DestroyingAControlOrTheEditorDuringADragEndsEveryOpenHostGesture)
 {
     processor.log().clear();
     auto button = boundButton(5);
-    VkJuceDragControl knob("m_knob");
-    knob.setBounds(60, 10, 40, 40);
-    knob.attachToParameter(3, editor.get());
-    editor->addControl(&knob, -1);
     auto idle = boundButton(6); // no gesture open: nothing reaches the host for it
-    button->mouseDown(mouseAt(*button, {5, 5}));
-    knob.mouseDown(mouseAt(knob, {5, 5}));
-    ASSERT_TRUE(button->isInGesture() && knob.isInGesture());
+    VkJuceDragControl knob("m_knob");
+    auto gone = std::make_unique<VkJuceDragControl>("m_gone");
+    for (auto [control, index] :
+         {std::pair<VkJuceControl*, int>{button.get(), 5}, {&knob, 3}, {gone.get(), 7}})
+    {
+        if (index != 5)
+        {
+            control->setBounds(60, 10, 40, 40);
+            control->attachToParameter(index, editor.get());
+            editor->addControl(control, -1);
+        }
+        control->mouseDown(mouseAt(*control, {5, 5}));
+        ASSERT_TRUE(control->isInGesture()) << index;
+    }
+    const int registered = editor->getNumRegisteredControls();
+    gone.reset();
+    EXPECT_EQ(editor->getNumRegisteredControls(), registered - 1);
+    EXPECT_EQ(hostEvents(processor, 7), (Events{"begin 7", "end 7"}));
 
     editor.reset();
-    for (int index : {5, 3})
+    for (int index : {5, 3, 7})
     {
         SCOPED_TRACE(index);
         const auto events = hostEvents(processor, index);
+        const std::string end = "end " + std::to_string(index);
         ASSERT_FALSE(events.empty());
         EXPECT_EQ(events.front(), "begin " + std::to_string(index));
-        EXPECT_EQ(events.back(), "end " + std::to_string(index));
-        EXPECT_EQ(std::count(events.begin(), events.end(), "end " + std::to_string(index)), 1);
+        EXPECT_EQ(events.back(), end);
+        EXPECT_EQ(std::count(events.begin(), events.end(), end), 1);
         EXPECT_FALSE(processor.getParameterRecord(index).gestureHeld.load());
     }
     EXPECT_TRUE(hostEvents(processor, 6).empty());
     EXPECT_FALSE(button->isInGesture() || knob.isInGesture());
-}
-
-TEST_F(EditorFixture, AControlDestroyedDuringItsDragEndsItsHostGesture)
-{
-    processor.log().clear();
-    auto knob = std::make_unique<VkJuceDragControl>("m_knob");
-    knob->setBounds(60, 10, 40, 40);
-    knob->attachToParameter(7, editor.get());
-    editor->addControl(knob.get(), -1);
-    knob->mouseDown(mouseAt(*knob, {5, 5}));
-    ASSERT_EQ(hostEvents(processor, 7), (Events{"begin 7"}));
-    knob.reset();
-    EXPECT_EQ(hostEvents(processor, 7), (Events{"begin 7", "end 7"}));
-    EXPECT_FALSE(processor.getParameterRecord(7).gestureHeld.load());
-    EXPECT_EQ(editor->getNumRegisteredControls(), 0);
 }
 
 TEST_F(EditorFixture, GreyingOutDuringAGestureEndsItAndGreyedButtonsIgnoreTheMouse)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -244,35 +245,34 @@ TEST_F(MeterFixture, ScalesThatCannotBeDrawnNeverLoopWithoutEnd)
 TEST(Ballistics, AClockSetBackCountsAsNoTimeAndInfinitiesAreNeverHeld)
 {
     ManualDisplayClock clock;
-    VkJuceBallistics slow(2.0f, 1.5f, 1.0f, clock);
-    slow.push(-3.0f);
-    clock.advance(3000); // held 2 s, then fallen for 1 s
-    EXPECT_NEAR(slow.get(), -16.3333f, 1e-3f);
-    clock.advance(-10000);
-    EXPECT_NEAR(slow.get(), -16.3333f, 1e-3f) << "the peak must not rise again";
-    clock.advance(1500);
-    EXPECT_NEAR(slow.get(), -36.3333f, 1e-3f) << "and falls on from the earlier time";
-
-    // Held, the hold goes on from where the clock stands now.
-    VkJuceBallistics held(2.0f, 1.5f, 1.0f, clock);
-    held.push(-6.0f);
-    clock.advance(-5000);
-    EXPECT_EQ(held.get(), -6.0f);
-    clock.advance(2000);
-    EXPECT_EQ(held.get(), -6.0f);
-    clock.advance(1500);
-    EXPECT_NEAR(held.get(), -26.0f, 1e-3f) << "the hold is not lengthened by the time the clock went back";
+    struct Step
+    {
+        int advanceMs;
+        float expected;
+    };
+    // Held 2 s, then falling: a fallen peak never rises again when the clock goes back and falls on from
+    // the earlier time; a held one holds on from where the clock stands now, not lengthened by the step back.
+    const std::pair<float, std::vector<Step>> runs[] = {
+        {-3.0f, {{3000, -16.3333f}, {-10000, -16.3333f}, {1500, -36.3333f}}},
+        {-6.0f, {{-5000, -6.0f}, {2000, -6.0f}, {1500, -26.0f}}}};
+    for (const auto& [pushed, steps] : runs)
+    {
+        VkJuceBallistics ballistics(2.0f, 1.5f, 1.0f, clock);
+        ballistics.push(pushed);
+        for (const Step& step : steps)
+        {
+            clock.advance(step.advanceMs);
+            EXPECT_NEAR(ballistics.get(), step.expected, 1e-3f) << pushed << " after " << step.advanceMs;
+        }
+    }
 
     VkJuceBallistics peak(0.0f, 1.0f, 1.0f, clock), floorMeter(0.0f, 1.0f, -1.0f, clock);
-    peak.push(-20.0f);
-    floorMeter.push(-20.0f);
-    for (float v : {kInf, -kInf, kNaN})
+    for (auto* b : {&peak, &floorMeter})
     {
-        peak.push(v);
-        floorMeter.push(v);
+        for (float v : {-20.0f, kInf, -kInf, kNaN})
+            b->push(v);
+        EXPECT_EQ(b->getCurrentValue(), -20.0f);
     }
-    EXPECT_EQ(peak.getCurrentValue(), -20.0f);
-    EXPECT_EQ(floorMeter.getCurrentValue(), -20.0f);
     clock.advance(500);
     EXPECT_NEAR(peak.get(), -30.0f, 1e-3f);
 }
@@ -291,25 +291,18 @@ TEST_F(MeterFixture, AnInfiniteLevelReadsAsSilenceAndPinsNoMarker)
 
 TEST_F(MeterFixture, NarrowScalesFarFromZeroKeepTheirSegmentsOnTheMeter)
 {
-    // 2^-7 dB over 512 pixels: 65536 pixels per dB, 0 dB 2^32 pixels away.
-    const float top = 65536.0f, bottom = 65536.0f - 0.0078125f;
-    meter.setMinimum(bottom);
-    meter.setMaximum(top);
-    source.value = top;
-    struct Case
+    // 2^-7 dB over 512 pixels: 65536 pixels per dB, 0 dB 2^32 pixels away. One segment fills the meter.
+    meter.setMinimum(65536.0f - 0.0078125f);
+    meter.setMaximum(65536.0f);
+    source.value = 65536.0f;
+    for (const auto& [orientation, w, h, corners] : {std::tuple{0, 512, 20, std::array{0, 0, 511, 20}},
+                                                     std::tuple{1, 20, 512, std::array{0, 0, 20, 511}}})
     {
-        int orientation, w, h;
-        std::tuple<int, int, int, int> expected; // the one segment's corners
-    };
-    const Case cases[] = {{0, 512, 20, {0, 0, 511, 20}}, {1, 20, 512, {0, 0, 20, 511}}};
-    for (const auto& c : cases)
-    {
-        meter.setOrientation(c.orientation);
-        meter.setBounds(0, 0, c.w, c.h);
+        meter.setOrientation(orientation);
+        meter.setBounds(0, 0, w, h);
         const auto rects = frame();
-        ASSERT_EQ(rects.size(), 1u) << c.orientation;
-        EXPECT_EQ(std::make_tuple(rects[0].x1, rects[0].y1, rects[0].x2, rects[0].y2), c.expected)
-            << c.orientation;
+        ASSERT_EQ(rects.size(), 1u) << orientation;
+        EXPECT_EQ((std::array{rects[0].x1, rects[0].y1, rects[0].x2, rects[0].y2}), corners) << orientation;
     }
     // Scales so narrow that pixels per dB overflow a float: still drawn, and only near the meter.
     meter.setMinimum(-1e-38f);

@@ -3,40 +3,58 @@
 
 #include "test_processor.h"
 
+#include "dsp/scoped_flush_to_zero.h"
+
 #include <xmmintrin.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
 namespace
 {
 
-constexpr unsigned kBothModes = 0x8040u;
-// Every exception masked, rounding toward zero, the inexact flag already raised: nothing a block would
-// leave this way by chance.
-constexpr unsigned kHostMode = 0x1F80u | 0x6000u | 0x0020u;
+constexpr unsigned kBothModes = ScopedFlushToZero::kFlushToZero | ScopedFlushToZero::kDenormalsAreZero;
+constexpr unsigned kStatusFlags = 0x3Fu;
+constexpr unsigned kDefaultMode = 0x1F80u; // every exception masked, round to nearest
 
-// Notes the register each block of the algorithm runs with.
+// Kept from the compiler, so that the arithmetic runs under the mode of the moment.
+float opaque(float x)
+{
+    volatile float v = x;
+    return v;
+}
+
+// Notes the register each block of the algorithm runs with, and whether a denormal operand and a denormal
+// result come out as zero there.
 class ModeRecordingProcessor : public TestProcessor
 {
 public:
     void processAlgorithm(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override
     {
-        seen.push_back(_mm_getcsr());
+        note();
         TestProcessor::processAlgorithm(buffer, midi);
     }
     void processOfflineAnalysisBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override
     {
-        seen.push_back(_mm_getcsr());
+        note();
         TestProcessor::processOfflineAnalysisBlock(buffer, midi);
     }
     void processOfflineRenderBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override
     {
-        seen.push_back(_mm_getcsr());
+        note();
         TestProcessor::processOfflineRenderBlock(buffer, midi);
+    }
+    void note()
+    {
+        constexpr float smallest = std::numeric_limits<float>::min();
+        seen.push_back(_mm_getcsr());
+        flushed = flushed && opaque(smallest) * opaque(0.25f) == 0.0f &&
+                  opaque(smallest / 4) * opaque(8.0f) == 0.0f;
     }
 
     std::vector<unsigned> seen;
+    bool flushed = true;
 };
 
 TEST_F(ProcessorTest, BlocksRunWithDenormalsFlushedAndGiveTheHostItsModeBack)
@@ -60,23 +78,35 @@ TEST_F(ProcessorTest, BlocksRunWithDenormalsFlushedAndGiveTheHostItsModeBack)
         {"processOfflineRender", [](auto& p, auto& b, auto& m) { p.processOfflineRender(b, m); }},
         {"processOfflineAnalysis", [](auto& p, auto& b, auto& m) { p.processOfflineAnalysis(b, m); }},
     };
-    for (const auto& [name, entry] : entries)
-    {
-        processor.seen.clear();
-        const unsigned saved = _mm_getcsr();
-        _mm_setcsr(kHostMode);
-        entry(processor, buffer, midi);
-        const unsigned after = _mm_getcsr();
-        _mm_setcsr(saved);
-
-        EXPECT_EQ(after, kHostMode) << name;
-        ASSERT_FALSE(processor.seen.empty()) << name;
-        for (unsigned inside : processor.seen)
+    // Hosts' modes: rounding toward zero with the inexact flag already raised (nothing a block would leave
+    // this way by chance), and either of the two modes already set.
+    const unsigned saved = _mm_getcsr();
+    for (unsigned host : {kDefaultMode | 0x6000u | 0x0020u, kDefaultMode | ScopedFlushToZero::kFlushToZero,
+                          kDefaultMode | ScopedFlushToZero::kDenormalsAreZero})
+        for (const auto& [name, entry] : entries)
         {
-            EXPECT_EQ(inside & kBothModes, kBothModes) << name;
-            EXPECT_EQ(inside & ~(kBothModes | 0x3Fu), kHostMode & ~0x3Fu) << name;
+            processor.seen.clear();
+            _mm_setcsr(host);
+            entry(processor, buffer, midi);
+            const unsigned after = _mm_getcsr();
+            _mm_setcsr(saved);
+
+            const std::string where = std::string(name) + " from " + std::to_string(host);
+            EXPECT_EQ(after, host) << where; // the flags raised inside are gone with the rest of the mode
+            ASSERT_FALSE(processor.seen.empty()) << where;
+            for (unsigned inside : processor.seen)
+            {
+                EXPECT_EQ(inside & kBothModes, kBothModes) << where;
+                EXPECT_EQ(inside & ~(kBothModes | kStatusFlags), host & ~(kBothModes | kStatusFlags))
+                    << where;
+            }
         }
-    }
+    EXPECT_TRUE(processor.flushed);
+    // Without the modes the same arithmetic keeps the denormal (the check above can fail).
+    _mm_setcsr(kDefaultMode);
+    const float kept = opaque(std::numeric_limits<float>::min() / 4) * opaque(8.0f);
+    _mm_setcsr(saved);
+    EXPECT_EQ(kept, 2.0f * std::numeric_limits<float>::min());
 }
 
 } // namespace

@@ -21,19 +21,6 @@ constexpr float kAmplitude = 0.5f;
 // doubles the side signal), far below what an unstable filter reaches.
 constexpr float kBound = 8.0f;
 
-float peakOf(const StereoSignal& s, int from = 0)
-{
-    float peak = 0.0f;
-    for (std::size_t i = std::size_t(from); i < s.left.size(); ++i)
-    {
-        // A NaN compares false everywhere: make it the largest peak instead.
-        if (!std::isfinite(s.left[i]) || !std::isfinite(s.right[i]))
-            return std::numeric_limits<float>::infinity();
-        peak = std::max({peak, std::abs(s.left[i]), std::abs(s.right[i])});
-    }
-    return peak;
-}
-
 double levelDb(const StereoSignal& out, const StereoSignal& in, int skip)
 {
     return 10.0 * std::log10((energy(out.left, skip) + energy(out.right, skip)) /

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 std::vector<float> makeNoise(int numSamples, float amplitude, unsigned seed)
 {
@@ -41,6 +42,19 @@ bool allFinite(const StereoSignal& s)
         if (!std::isfinite(s.left[i]) || !std::isfinite(s.right[i]))
             return false;
     return true;
+}
+
+float peakOf(const StereoSignal& s, int from)
+{
+    float peak = 0.0f;
+    for (std::size_t i = std::size_t(from); i < s.left.size(); ++i)
+    {
+        // A NaN compares false everywhere: make it the largest peak instead.
+        if (!std::isfinite(s.left[i]) || !std::isfinite(s.right[i]))
+            return std::numeric_limits<float>::infinity();
+        peak = std::max({peak, std::abs(s.left[i]), std::abs(s.right[i])});
+    }
+    return peak;
 }
 
 void expectSameSignal(const StereoSignal& out, const StereoSignal& in, float tolerance, int from)

@@ -29,6 +29,8 @@ StereoSignal makeMonoNoise(int numSamples, float amplitude, unsigned seed);
 // Independent noise on each channel.
 StereoSignal makeStereoNoise(int numSamples, unsigned seed, float amplitude = 0.5f);
 bool allFinite(const StereoSignal& s);
+// The largest magnitude on either channel from sample `from` on; infinite if any sample is not finite.
+float peakOf(const StereoSignal& s, int from = 0);
 // Every sample of `out` within `tolerance` of `in`.
 void expectSameSignal(const StereoSignal& out, const StereoSignal& in, float tolerance, int from = 0);
 

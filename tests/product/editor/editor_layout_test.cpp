@@ -81,17 +81,12 @@ TEST_F(EditorTest, LayoutRulesBetweenTheControls)
 
 TEST_F(EditorTest, EveryKnobShowsTheFrameOfItsValueWhenTheEditorOpens)
 {
-    struct Knob
-    {
-        const char* member;
-        const char* strip;
-    };
-    const Knob knobs[] = {{"m_dragResolution", "drag_resolution"},
-                          {"m_dragDYNShape", "drag_dyn_shape"},
-                          {"m_btnAutoLevel", "auto_level"},
-                          {"m_dragAcuity", "drag_acuity"}};
+    const std::pair<const char*, const char*> knobs[] = {{"m_dragResolution", "drag_resolution"},
+                                                         {"m_dragDYNShape", "drag_dyn_shape"},
+                                                         {"m_btnAutoLevel", "auto_level"},
+                                                         {"m_dragAcuity", "drag_acuity"}};
     // Factory presets with 10 and 4 IID band pairs, one with a Dynamics Shape of its own, one with the
-    // automatic trim on; on top, values a user set before opening the editor again.
+    // automatic trim on; on top, values a user set before opening the editor again (-1: none).
     struct Setting
     {
         int program;
@@ -109,26 +104,23 @@ TEST_F(EditorTest, EveryKnobShowsTheFrameOfItsValueWhenTheEditorOpens)
         gl.uploads.clear();
         open();
         frame();
-        for (const auto& knob : knobs)
+        for (const auto& [member, strip] : knobs)
         {
-            SCOPED_TRACE(knob.member);
-            const auto& drag = dynamic_cast<vk::VkJuceDragControl&>(control(knob.member));
+            const auto& drag = dynamic_cast<vk::VkJuceDragControl&>(control(member));
             const float v = drag.getValue();
             const int steps = drag.getStepCount();
             const int expected = std::min(
                 drag.isContinuous() ? (int)((float)steps * v) : (int)(v * 1000.0f + 0.5f), steps - 1);
             // The upload of the control's size that is nearest to one of its strip's frames is its own.
-            const auto strip = vk::getImageFromResource(knob.strip);
+            const auto image = vk::getImageFromResource(strip);
             std::pair<int, long> shown{-1, std::numeric_limits<long>::max()};
             for (const auto& upload : gl.uploads)
                 if (upload.width == drag.getWidth() && upload.height == drag.getHeight())
-                    if (const auto nearest = nearestFrame(upload, strip, steps);
-                        nearest.second < shown.second)
-                        shown = nearest;
-            EXPECT_EQ(shown.first, expected) << v;
+                    shown = std::min(shown, nearestFrame(upload, image, steps),
+                                     [](auto& x, auto& y) { return x.second < y.second; });
+            EXPECT_EQ(shown.first, expected) << member << " at " << v;
         }
-        EXPECT_EQ(dynamic_cast<vk::VkJuceDragControl&>(control("m_dragResolution")).getValue(),
-                  get(kResolution));
+        EXPECT_EQ(control("m_dragResolution").getValue(), get(kResolution));
         processor->editorBeingDeleted(editor.get());
         editor.reset();
     }

@@ -5,7 +5,6 @@
 
 #include "editor_test_support.h"
 
-#include <functional>
 #include <thread>
 
 namespace latiphonix::test
@@ -13,68 +12,45 @@ namespace latiphonix::test
 namespace
 {
 
-/** Noise louder on the left through the processor, and frames after 16 ms steps of the display clock, each
-    on a thread of its own until stopped. */
-class AudioAndFrames
-{
-public:
-    AudioAndFrames(LatiphonixProcessor& p, vk::ManualDisplayClock& c, std::function<void()> drawFrame)
-        : audio(
-              [this, &p]
-              {
-                  juce::AudioBuffer<float> buffer(2, 256);
-                  juce::MidiBuffer midi;
-                  juce::Random random(11);
-                  while (!stopping.load())
-                  {
-                      for (int ch = 0; ch < 2; ++ch)
-                          for (int i = 0; i < 256; ++i)
-                              buffer.setSample(ch, i, (random.nextFloat() - 0.5f) * (ch == 0 ? 0.9f : 0.3f));
-                      p.processBlock(buffer, midi);
-                      blocks.fetch_add(1);
-                  }
-              }),
-          render(
-              [this, &c, drawFrame]
-              {
-                  while (!stopping.load())
-                  {
-                      c.advance(16);
-                      drawFrame();
-                      frames.fetch_add(1);
-                  }
-              })
-    {
-    }
-    ~AudioAndFrames() { stop(); }
-
-    void stop()
-    {
-        if (stopping.exchange(true))
-            return;
-        audio.join();
-        render.join();
-    }
-
-    std::atomic<int> frames{0}, blocks{0};
-
-private:
-    std::atomic<bool> stopping{false};
-    std::thread audio, render;
-};
-
 TEST_F(EditorTest, RenderAudioAndTimerThreadsShareTheDisplaysWithoutRaces)
 {
     set(kAnalysis, 1.0f);
     open();
-    AudioAndFrames threads(*processor, clock, [this] { frame(); });
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0}, blocks{0};
+
+    std::thread audio(
+        [&]
+        {
+            juce::AudioBuffer<float> buffer(2, 256);
+            juce::MidiBuffer midi;
+            juce::Random random(11);
+            while (!stop.load())
+            {
+                for (int c = 0; c < 2; ++c)
+                    for (int i = 0; i < 256; ++i)
+                        buffer.setSample(c, i, (random.nextFloat() - 0.5f) * (c == 0 ? 0.9f : 0.3f));
+                processor->processBlock(buffer, midi);
+                blocks.fetch_add(1);
+            }
+        });
+    std::thread render(
+        [&]
+        {
+            while (!stop.load())
+            {
+                clock.advance(16);
+                frame();
+                frames.fetch_add(1);
+            }
+        });
 
     // The message thread: timer ticks, parameter updates and readout copies, until every thread has done
     // real work (bounded, so a stuck thread fails rather than hangs).
     juce::String lastReadout;
     const auto deadline = juce::Time::getMillisecondCounter() + 20000;
     int ticks = 0;
-    while ((threads.frames.load() < 200 || threads.blocks.load() < 200 || ticks < 200) &&
+    while ((frames.load() < 200 || blocks.load() < 200 || ticks < 200) &&
            juce::Time::getMillisecondCounter() < deadline)
     {
         editor->onTimerTick();
@@ -86,10 +62,12 @@ TEST_F(EditorTest, RenderAudioAndTimerThreadsShareTheDisplaysWithoutRaces)
         }
         ++ticks;
     }
-    threads.stop();
+    stop.store(true);
+    audio.join();
+    render.join();
 
-    EXPECT_GE(threads.frames.load(), 200);
-    EXPECT_GE(threads.blocks.load(), 200);
+    EXPECT_GE(frames.load(), 200);
+    EXPECT_GE(blocks.load(), 200);
     // Louder on the left: the readout leans left.
     editor->onTimerTick();
     EXPECT_TRUE(editor->getBalanceGraph()->getReadoutText().startsWith("L")) << lastReadout;
@@ -99,7 +77,7 @@ TEST_F(EditorTest, RenderAudioAndTimerThreadsShareTheDisplaysWithoutRaces)
 TEST_F(EditorTest, ControlsAndGraphsResizedWhileFramesDrawThem)
 {
     // Frames take every size and position from the render copy of the bounds, never from juce's own
-    // fields, which setBounds rewrites here while the render thread draws.
+    // fields, which setBounds rewrites here while the render and audio threads run.
     set(kAnalysis, 1.0f);
     lists.hasCanvas = true;
     open();
@@ -111,9 +89,33 @@ TEST_F(EditorTest, ControlsAndGraphsResizedWhileFramesDrawThem)
     for (auto* c : resized)
         original.push_back(c->getBounds());
 
-    AudioAndFrames threads(*processor, clock, [this] { frame(); });
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0}, blocks{0};
+    std::thread audio(
+        [&]
+        {
+            juce::AudioBuffer<float> buffer(2, 256);
+            juce::MidiBuffer midi;
+            juce::Random random(11);
+            for (; !stop.load(); blocks.fetch_add(1))
+            {
+                for (int i = 0; i < 256; ++i)
+                    for (int c = 0; c < 2; ++c)
+                        buffer.setSample(c, i, random.nextFloat() - 0.5f);
+                processor->processBlock(buffer, midi);
+            }
+        });
+    std::thread render(
+        [&]
+        {
+            for (; !stop.load(); frames.fetch_add(1))
+            {
+                clock.advance(16);
+                frame();
+            }
+        });
     const auto deadline = juce::Time::getMillisecondCounter() + 20000;
-    for (int round = 0; (round < 100 || threads.frames.load() < 100 || threads.blocks.load() < 50) &&
+    for (int round = 0; (round < 100 || frames.load() < 100 || blocks.load() < 50) &&
                         juce::Time::getMillisecondCounter() < deadline;
          ++round)
         for (size_t k = 0; k < resized.size(); ++k)
@@ -121,10 +123,12 @@ TEST_F(EditorTest, ControlsAndGraphsResizedWhileFramesDrawThem)
                 original[k].translated(round % 3, round % 2).withWidth(original[k].getWidth() + round % 7));
     for (size_t k = 0; k < resized.size(); ++k)
         resized[k]->setBounds(original[k]);
-    threads.stop();
+    stop.store(true);
+    audio.join();
+    render.join();
 
-    EXPECT_GE(threads.frames.load(), 100);
-    EXPECT_GE(threads.blocks.load(), 50);
+    EXPECT_GE(frames.load(), 100);
+    EXPECT_GE(blocks.load(), 50);
     EXPECT_FALSE(lists.staleUse);
 }
 
