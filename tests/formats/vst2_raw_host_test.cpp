@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <thread>
 
 namespace
 {
@@ -62,9 +64,9 @@ protected:
     }
 
     // Processes stereo noise in blocks; returns the output.
-    Channels process(int blocks, int blockSize, bool inPlace = false)
+    Channels process(int blocks, int blockSize, bool inPlace = false, unsigned seed = 7)
     {
-        std::mt19937 random(7);
+        std::mt19937 random(seed);
         std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
         Channels in(2, std::vector<float>(size_t(blockSize)));
         Channels out = in;
@@ -220,6 +222,30 @@ TEST_F(Vst2RawHostTest, HostParameterChangesReachTheProcessorWithoutEchoToTheHos
     process(1, 256);
     EXPECT_FLOAT_EQ(effect->getParameter(effect, kSoloRight), 0.0f);
     EXPECT_EQ(host.automatedIndexes(), std::vector<int>{kSoloRight});
+}
+
+// Host automation that jumps every parameter between 0 and 1, the ITD path on, while audio runs and the
+// module's own message thread applies the changes, as in a sequencer's automation lanes.
+TEST_F(Vst2RawHostTest, AutomationJumpsOfEveryParameterStayWithinTwelveDecibelsOfTheInput)
+{
+    start(48000.0f, 512);
+    effect->setParameter(effect, 17, 1.0f); // ITD on, at its widest
+    effect->setParameter(effect, 20, 1.0f);
+    std::mt19937 random(99u);
+    float peak = 0.0f;
+    // About 1.5 s of real time, so that the module's 50 ms processor timer takes the changes over some 30
+    // times; 4 blocks between pauses keep the audio ahead of real time as a host's would be.
+    for (unsigned cycle = 0; cycle < 150; ++cycle)
+    {
+        for (int index = 0; index < kNumParameters; ++index)
+            if (random() % 4 == 0)
+                effect->setParameter(effect, index, float(random() % 2));
+        for (const auto& channel : process(4, 512, false, cycle))
+            for (float sample : channel)
+                peak = std::max(peak, std::isfinite(sample) ? std::abs(sample) : INFINITY);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_LT(20.0 * std::log10(peak / 0.5f), 12.0) << "noise of peak 0.5 in";
 }
 
 TEST_F(Vst2RawHostTest, ParameterAndProgramNamesAndDisplayTextsAreTheProducts)
