@@ -52,8 +52,7 @@ TEST(Vst3TempoThreads, HostParameterChangesReadWholeContextsWhileTheTempoMoves)
     controller->setParamNormalized(kDynamics, 1.0);
     controller->setParamNormalized(kTempoSync, 1.0);
 
-    std::atomic<bool> started{false};
-    std::atomic<bool> done{false};
+    std::atomic<int> blocks{0};
     std::thread audio(
         [&]
         {
@@ -65,25 +64,17 @@ TEST(Vst3TempoThreads, HostParameterChangesReadWholeContextsWhileTheTempoMoves)
                 block.context.tempo = tempoOfBlock(b);
                 block.context.projectTimeSamples = std::int64_t(b) * kBlockSize;
                 processor->process(block.data);
-                started.store(true);
+                blocks.store(b + 1);
             }
-            done.store(true);
         });
-
     // The host's UI thread: speed changes (each reads the tempo) and the position itself, checked whole.
     int changes = 0;
     int torn = 0;
-    while (!started.load())
-        std::this_thread::yield();
-    while (!done.load())
+    while (blocks.load() < kBlocks)
     {
-        controller->setParamNormalized(kDynamicsSpeed, double(changes % 100) / 100.0);
-        ++changes;
-        if (const auto position = processor->getPosition(); position.hasValue())
-        {
-            const auto block = *position->getTimeInSamples() / kBlockSize;
-            torn += *position->getBpm() != tempoOfBlock(block);
-        }
+        controller->setParamNormalized(kDynamicsSpeed, double(changes++ % 100) / 100.0);
+        if (const auto position = processor->getPosition(); blocks.load() > 0 && position.hasValue())
+            torn += *position->getBpm() != tempoOfBlock(*position->getTimeInSamples() / kBlockSize);
     }
     audio.join();
     EXPECT_EQ(torn, 0);
