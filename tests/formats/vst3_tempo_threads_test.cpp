@@ -3,19 +3,17 @@
 // reads the host tempo there, from the context the audio thread hands over: it must only ever see whole
 // contexts (each block's tempo belongs to its position here).
 
-#include "formats/vst3/vst3_controller.h"
 #include "formats/vst3/vst3_message_thread.h"
-#include "formats/vst3/vst3_processor.h"
 #include "product/latiphonix_processor.h"
 #include "tests/processor/test_processor.h"
 #include "vst3_stereo_block.h"
+#include "vst3_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <thread>
-#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -40,12 +38,10 @@ TEST(Vst3TempoThreads, HostParameterChangesReadWholeContextsWhileTheTempoMoves)
 {
     ScopedDataFolders folders;
     vk::vst3::setProcessorFactory(&createPluginFilter);
-    auto* processor =
-        static_cast<VST3Processor*>(static_cast<IAudioProcessor*>(VST3Processor::createInstance()));
-    auto* controller =
-        static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    processor->initialize(nullptr);
-    controller->initialize(nullptr);
+    vk::test::Instance instance;
+    instance.create(nullptr, false);
+    auto* processor = static_cast<VST3Processor*>(instance.audio);
+    IEditController* controller = instance.controller;
     ProcessSetup setup{kRealtime, kSample32, kBlockSize, 48000.0};
     processor->setupProcessing(setup);
     processor->setActive(true);
@@ -80,11 +76,7 @@ TEST(Vst3TempoThreads, HostParameterChangesReadWholeContextsWhileTheTempoMoves)
     EXPECT_EQ(torn, 0);
     EXPECT_GT(changes, 10);
 
-    controller->terminate();
-    controller->release();
-    processor->setActive(false);
-    processor->terminate();
-    processor->release();
+    instance.destroy();
     vk::vst3::finishMessageThread();
 }
 
