@@ -1,8 +1,11 @@
-#include "swap_counter.h"
+// Counts the frames every OpenGL context of this process presents, modules loaded later included: the test
+// executable exports its own glXSwapBuffers, which a module's reference resolves to before the driver's;
+// it counts and passes the call on. No Xlib or JUCE here.
 
 #include <dlfcn.h>
 
 #include <atomic>
+#include <cstdint>
 #include <initializer_list>
 
 namespace
@@ -36,12 +39,8 @@ extern "C" __attribute__((visibility("default"))) void glXSwapBuffers(void* disp
         fn(display, drawable);
 }
 
-namespace vk::test
-{
-
+// Declared where it is used (the editor test).
 std::int64_t swappedFrames()
 {
     return swaps.load(std::memory_order_relaxed);
 }
-
-} // namespace vk::test

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
+
 #ifndef VK_VST3_BUNDLE
 #error "VK_VST3_BUNDLE must name the built bundle"
 #endif
@@ -111,6 +115,33 @@ TEST_P(Vst3BundleAutomation, ChangesTheSoundWithinAbout100Ms)
 INSTANTIATE_TEST_SUITE_P(FilterBankParameters, Vst3BundleAutomation,
                          ::testing::Values("IID Low Bound=0.6", "IID High Bound=0.5", "IID Resolution=0.004",
                                            "Acuity=0.2"));
+
+// Automation that jumps every exposed parameter between 0 and 1 every 50 ms, the ITD path on, played in
+// real time so that the module's message thread takes the changes over.
+TEST(Vst3Bundle, AutomationJumpsOfEveryParameterStayWithinTwelveDecibelsOfTheInput)
+{
+    std::vector<std::string> args = {"--realtime",      "--seconds", "2",          "--rate", "48000",
+                                     "--block",         "512",       "--level",    "0.5",    "--set",
+                                     "ITD Algorithm=1", "--set",     "ITD Width=1"};
+    std::mt19937 random(7u);
+    int changes = 0;
+    for (int step = 1; step < 40; ++step)
+        for (int id = 3; id <= 31; ++id)
+            if (random() % 4 == 0)
+            {
+                args.insert(args.end(),
+                            {"--automate", std::to_string(id) + "=" + std::to_string(random() % 2) + "@" +
+                                               std::to_string(step * 0.05)});
+                ++changes;
+            }
+    const HostRun run = runOnBundle(args);
+    ASSERT_EQ(run.exitCode, 0) << run.text;
+    EXPECT_EQ(run.get("process.automation_changes"), std::to_string(changes));
+    ASSERT_EQ(run.get("out.finite"), "1");
+    const double input = std::max(run.number("in.ch0.peak"), run.number("in.ch1.peak"));
+    const double output = std::max(run.number("out.ch0.peak"), run.number("out.ch1.peak"));
+    EXPECT_LT(20.0 * std::log10(output / input), 12.0);
+}
 
 TEST(Vst3Bundle, StateRoundTripsAcrossTwoInstances)
 {

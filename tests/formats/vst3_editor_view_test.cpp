@@ -290,20 +290,15 @@ TEST_F(Vst3EditorView, AHundredOpenCloseCyclesLeaveNothingOpen)
 }
 
 // The processor has one editor: a second view of the controller is refused while the first shows it, and
-// both close cleanly. Before attaching, a view answers the size the editor will open at.
+// both close cleanly. Before attaching, a view answers the size the editor will open at, without making it.
 TEST_F(Vst3EditorView, ASecondViewIsRefusedWhileTheFirstShowsTheEditorAndSizesAreKnownBeforeAttaching)
 {
-    m_loop.call(
-        [&]
-        {
-            IPlugView* early = m_controller->createView(ViewType::kEditor);
-            ASSERT_NE(early, nullptr);
-            ViewRect r;
-            EXPECT_EQ(early->getSize(&r), kResultTrue);
-            EXPECT_EQ(std::make_pair(r.getWidth(), r.getHeight()), std::make_pair(200, 120));
-            EXPECT_EQ(ViewEditor::open.load(), nullptr); // answered without making the editor
-            early->release();
-        });
+    IPlugView* early = nullptr;
+    m_loop.call([&] { early = m_controller->createView(ViewType::kEditor); });
+    ASSERT_NE(early, nullptr);
+    EXPECT_EQ(sizeOf(early), std::make_pair(200, 120));
+    EXPECT_EQ(ViewEditor::open.load(), nullptr);
+    m_loop.call([&] { early->release(); });
 
     IPlugView* first = open(50, 50);
     ASSERT_NE(first, nullptr);
@@ -320,7 +315,6 @@ TEST_F(Vst3EditorView, ASecondViewIsRefusedWhileTheFirstShowsTheEditorAndSizesAr
     EXPECT_EQ(sizeOf(second), std::make_pair(200, 120));
     EXPECT_EQ(otherWindow->childCount(), 0);
     otherWindow.reset(); // it lies over the first view's window
-    EXPECT_NE(ViewEditor::open.load(), nullptr);
 
     close(second);
     EXPECT_NE(ViewEditor::open.load(), nullptr); // the first view still shows it

@@ -5,31 +5,16 @@
 
 #include "stored_state.h"
 #include "vst3_stereo_block.h"
+#include "vst3_test_support.h"
 
-#include "formats/identity/vk_plugin_identity.h"
 #include "processor/vk_wrapper_type.h"
 #include "product/latiphonix_processor.h"
 
 #include <gtest/gtest.h>
 #include <pluginterfaces/base/ipluginbase.h>
-#include <pluginterfaces/vst/ivstaudioprocessor.h>
-#include <pluginterfaces/vst/ivstcomponent.h>
-#include <pluginterfaces/vst/ivsteditcontroller.h>
-#include <pluginterfaces/vst/ivstmessage.h>
-#include <pluginterfaces/vst/ivstprocesscontext.h>
 #include <public.sdk/source/common/memorystream.h>
 
 #include <dlfcn.h>
-
-#include <chrono>
-#include <cstring>
-#include <iostream>
-#include <mutex>
-#include <thread>
-#include <vector>
-
-// The SDK's interfaces have no virtual destructors by design; the host's objects live on the stack.
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -37,70 +22,8 @@ using namespace Steinberg::Vst;
 namespace
 {
 
-constexpr int kNumParameters = 35;
-constexpr int kNumPrograms = 46;
 constexpr ParamID kSoloLeft = 29;
 constexpr ParamID kSoloRight = 30;
-
-// The parameters the controller publishes (the processor's exposed ones).
-std::vector<ParamID> publishedIds()
-{
-    static const std::vector<ParamID> ids = []
-    {
-        LatiphonixProcessor reference(vk::kWrapperVst3);
-        std::vector<ParamID> out;
-        for (int i = 0; i < kNumParameters; ++i)
-            if (reference.isParameterExposedToHost(i))
-                out.push_back(ParamID(i));
-        return out;
-    }();
-    return ids;
-}
-
-// The host's component handler: every performEdit with its id and value.
-class Edits : public IComponentHandler
-{
-public:
-    tresult PLUGIN_API beginEdit(ParamID) override { return kResultOk; }
-    tresult PLUGIN_API performEdit(ParamID id, ParamValue value) override
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_edits.emplace_back(id, value);
-        return kResultOk;
-    }
-    tresult PLUGIN_API endEdit(ParamID) override { return kResultOk; }
-    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
-    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-
-    std::vector<std::pair<ParamID, ParamValue>> edits()
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_edits;
-    }
-    void clear()
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_edits.clear();
-    }
-    bool waitFor(ParamID id, ParamValue value)
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (std::chrono::steady_clock::now() < end)
-        {
-            for (const auto& [i, v] : edits())
-                if (i == id && v == value)
-                    return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
-    }
-
-private:
-    std::mutex m_lock;
-    std::vector<std::pair<ParamID, ParamValue>> m_edits;
-};
 
 class Vst3ModuleState : public ::testing::Test
 {
@@ -112,57 +35,25 @@ protected:
         ASSERT_NE(m_module, nullptr) << dlerror();
         auto entry = reinterpret_cast<bool (*)(void*)>(dlsym(m_module, "ModuleEntry"));
         auto getFactory = reinterpret_cast<IPluginFactory* (*)()>(dlsym(m_module, "GetPluginFactory"));
-        ASSERT_TRUE(entry != nullptr && getFactory != nullptr);
-        ASSERT_TRUE(entry(m_module));
-        m_factory = getFactory();
-        ASSERT_NE(m_factory, nullptr);
-
-        void* object = nullptr;
-        ASSERT_EQ(
-            m_factory->createInstance(reinterpret_cast<const char*>(vk::identity::kProcessorClassId.data()),
-                                      IComponent::iid, &object),
-            kResultOk);
-        m_component = static_cast<IComponent*>(object);
-        ASSERT_EQ(m_component->queryInterface(IAudioProcessor::iid, &object), kResultOk);
-        m_audio = static_cast<IAudioProcessor*>(object);
-        ASSERT_EQ(
-            m_factory->createInstance(reinterpret_cast<const char*>(vk::identity::kControllerClassId.data()),
-                                      IEditController::iid, &object),
-            kResultOk);
-        m_controller = static_cast<IEditController*>(object);
-        ASSERT_EQ(m_component->initialize(nullptr), kResultOk);
-        ASSERT_EQ(m_controller->initialize(nullptr), kResultOk);
-        IConnectionPoint* a = nullptr;
-        IConnectionPoint* b = nullptr;
-        m_component->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&a));
-        m_controller->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&b));
-        ASSERT_TRUE(a != nullptr && b != nullptr);
-        a->connect(b);
-        b->connect(a);
-        a->release();
-        b->release();
-        m_controller->setComponentHandler(&m_edits);
-        ProcessSetup setup{kRealtime, kSample32, 64, 48000.0};
-        ASSERT_EQ(m_audio->setupProcessing(setup), kResultOk);
-        ASSERT_EQ(m_component->setActive(true), kResultOk);
-        m_audio->setProcessing(true);
+        ASSERT_TRUE(entry != nullptr && getFactory != nullptr && entry(m_module));
+        ASSERT_NE(m_factory = getFactory(), nullptr);
+        m_instance.createFrom(*m_factory, nullptr);
+        ASSERT_TRUE(m_instance.controller != nullptr && m_instance.audio != nullptr);
+        m_instance.controller->setComponentHandler(&m_edits);
+        m_instance.audio->setProcessing(true);
+        // The parameters the controller publishes (the processor's exposed ones).
+        LatiphonixProcessor reference(vk::kWrapperVst3);
+        for (int i = 0; i < reference.getNumParameters(); ++i)
+            if (reference.isParameterExposedToHost(i))
+                m_published.push_back(ParamID(i));
     }
 
     void TearDown() override
     {
-        if (m_controller != nullptr)
+        if (m_instance.controller != nullptr)
         {
-            m_controller->setComponentHandler(nullptr);
-            m_controller->terminate();
-            m_controller->release();
-        }
-        if (m_component != nullptr)
-        {
-            m_audio->setProcessing(false);
-            m_component->setActive(false);
-            m_component->terminate();
-            m_audio->release();
-            m_component->release();
+            m_instance.audio->setProcessing(false);
+            m_instance.destroy();
         }
         if (m_factory != nullptr)
             m_factory->release();
@@ -183,7 +74,7 @@ protected:
             for (std::size_t i = 0; i < block.left.size(); ++i)
                 block.left[i] = block.right[i] =
                     float((i * 7919 + std::size_t(b) * 31) % 200) / 400.0f - 0.25f;
-            m_audio->process(block.data);
+            m_instance.audio->process(block.data);
             block.context.projectTimeSamples += 64;
         }
     }
@@ -192,36 +83,35 @@ protected:
     // reached the host, every report made before it has too.
     void reportSentinel()
     {
-        m_controller->setParamNormalized(kSoloRight, 1.0);
-        m_controller->setParamNormalized(kSoloLeft, 0.0);
-        m_controller->setParamNormalized(kSoloLeft, 1.0);
-        ASSERT_TRUE(m_edits.waitFor(kSoloRight, 0.0));
+        for (auto [id, value] : {std::pair{kSoloRight, 1.0}, {kSoloLeft, 0.0}, {kSoloLeft, 1.0}})
+            m_instance.controller->setParamNormalized(id, value);
+        ASSERT_TRUE(vk::test::waitUntil([&] { return m_edits.has("perform 30", 0.0); }));
     }
 
     void restore(const juce::MemoryBlock& state)
     {
-        MemoryStream forComponent;
+        MemoryStream stream;
         int32 written = 0;
-        forComponent.write(const_cast<void*>(state.getData()), int32(state.getSize()), &written);
-        forComponent.seek(0, IBStream::kIBSeekSet, nullptr);
-        ASSERT_EQ(m_component->setState(&forComponent), kResultOk);
-        forComponent.seek(0, IBStream::kIBSeekSet, nullptr);
-        ASSERT_EQ(m_controller->setComponentState(&forComponent), kResultOk);
+        stream.write(const_cast<void*>(state.getData()), int32(state.getSize()), &written);
+        stream.seek(0, IBStream::kIBSeekSet, nullptr);
+        ASSERT_EQ(m_instance.component->setState(&stream), kResultOk);
+        stream.seek(0, IBStream::kIBSeekSet, nullptr);
+        ASSERT_EQ(m_instance.controller->setComponentState(&stream), kResultOk);
     }
 
-    juce::MemoryBlock save()
+    void expectControllerValues(const vk::test::StoredState& state, int trial)
     {
-        MemoryStream stream;
-        EXPECT_EQ(m_component->getState(&stream), kResultOk);
-        return juce::MemoryBlock(stream.getData(), std::size_t(stream.getSize()));
+        for (ParamID id : m_published)
+            EXPECT_EQ(float(m_instance.controller->getParamNormalized(id)),
+                      state.programs[std::size_t(state.current)][id])
+                << "trial " << trial << ", parameter " << id;
     }
 
     void* m_module = nullptr;
     IPluginFactory* m_factory = nullptr;
-    IComponent* m_component = nullptr;
-    IAudioProcessor* m_audio = nullptr;
-    IEditController* m_controller = nullptr;
-    Edits m_edits;
+    vk::test::Instance m_instance;
+    vk::test::HostEdits m_edits;
+    std::vector<ParamID> m_published;
 };
 
 TEST_F(Vst3ModuleState, RestoredStateIsNoEditThenOrAfterProcessingAndTheControllerHasItsValues)
@@ -232,42 +122,37 @@ TEST_F(Vst3ModuleState, RestoredStateIsNoEditThenOrAfterProcessingAndTheControll
     for (int trial = 0; trial < 4; ++trial)
     {
         m_edits.clear();
-        auto state = vk::test::randomStoredState(random, kNumPrograms, kNumParameters);
-        // Where the rules between values would move them: both IID bounds at the top, both solos on.
-        auto& values = state.programs[std::size_t(state.current)];
-        values[14] = values[15] = 1.0f;
-        values[kSoloLeft] = values[kSoloRight] = 1.0f;
-        restore(vk::test::frameStoredState(state, vk::test::productParameterKeys()));
-        for (ParamID id : publishedIds())
-            EXPECT_EQ(float(m_controller->getParamNormalized(id)), values[id]) << "parameter " << id;
+        const auto state = vk::test::randomStoredState(random, true);
+        restore(vk::test::frameStoredState(state));
+        expectControllerValues(state, trial);
         process(6);
         reportSentinel();
-        const auto edits = m_edits.edits();
-        ASSERT_EQ(edits.size(), 1u) << "trial " << trial << ": first edit " << edits[0].first << " = "
-                                    << edits[0].second;
-        EXPECT_EQ(edits[0].first, kSoloRight);
+        // The sentinel's reports alone.
+        EXPECT_EQ(m_edits.count("perform 30"), 1) << "trial " << trial;
+        EXPECT_EQ(m_edits.calls().size(), m_edits.of(kSoloRight).size()) << "trial " << trial;
     }
 }
 
 TEST_F(Vst3ModuleState, RandomStatesRoundTripBitForBit)
 {
-    const int trips = vk::test::kSanitizedBuild ? 100 : 1000;
-    const int exact = vk::test::countExactRoundTrips(
-        trips, 1001,
+    vk::test::expectExactRoundTrips(
+        1001,
         [&](const juce::MemoryBlock& chunk, const vk::test::StoredState& state, int trip)
         {
             restore(chunk);
-            // The controller's values right after the restore, every tenth trip, after a block too.
-            if (trip % 10 != 0)
-                return;
-            process(1);
-            for (ParamID id : publishedIds())
-                EXPECT_EQ(float(m_controller->getParamNormalized(id)),
-                          state.programs[std::size_t(state.current)][id])
-                    << "trip " << trip << ", parameter " << id;
+            // The controller's values after the restore, every tenth trip after a block.
+            if (trip % 10 == 0)
+            {
+                process(1);
+                expectControllerValues(state, trip);
+            }
         },
-        [&] { return save(); });
-    std::cout << "VST3 state round trips exact: " << exact << " of " << trips << std::endl;
+        [&]
+        {
+            MemoryStream stream;
+            EXPECT_EQ(m_instance.component->getState(&stream), kResultOk);
+            return juce::MemoryBlock(stream.getData(), std::size_t(stream.getSize()));
+        });
 }
 
 } // namespace

@@ -3,19 +3,17 @@
 // reads the host tempo there, from the context the audio thread hands over: it must only ever see whole
 // contexts (each block's tempo belongs to its position here).
 
-#include "formats/vst3/vst3_controller.h"
 #include "formats/vst3/vst3_message_thread.h"
-#include "formats/vst3/vst3_processor.h"
 #include "product/latiphonix_processor.h"
 #include "tests/processor/test_processor.h"
 #include "vst3_stereo_block.h"
+#include "vst3_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <thread>
-#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -40,20 +38,17 @@ TEST(Vst3TempoThreads, HostParameterChangesReadWholeContextsWhileTheTempoMoves)
 {
     ScopedDataFolders folders;
     vk::vst3::setProcessorFactory(&createPluginFilter);
-    auto* processor =
-        static_cast<VST3Processor*>(static_cast<IAudioProcessor*>(VST3Processor::createInstance()));
-    auto* controller =
-        static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
-    processor->initialize(nullptr);
-    controller->initialize(nullptr);
+    vk::test::Instance instance;
+    instance.create(nullptr, false);
+    auto* processor = static_cast<VST3Processor*>(instance.audio);
+    IEditController* controller = instance.controller;
     ProcessSetup setup{kRealtime, kSample32, kBlockSize, 48000.0};
     processor->setupProcessing(setup);
     processor->setActive(true);
     controller->setParamNormalized(kDynamics, 1.0);
     controller->setParamNormalized(kTempoSync, 1.0);
 
-    std::atomic<bool> started{false};
-    std::atomic<bool> done{false};
+    std::atomic<int> blocks{0};
     std::thread audio(
         [&]
         {
@@ -65,35 +60,23 @@ TEST(Vst3TempoThreads, HostParameterChangesReadWholeContextsWhileTheTempoMoves)
                 block.context.tempo = tempoOfBlock(b);
                 block.context.projectTimeSamples = std::int64_t(b) * kBlockSize;
                 processor->process(block.data);
-                started.store(true);
+                blocks.store(b + 1);
             }
-            done.store(true);
         });
-
     // The host's UI thread: speed changes (each reads the tempo) and the position itself, checked whole.
     int changes = 0;
     int torn = 0;
-    while (!started.load())
-        std::this_thread::yield();
-    while (!done.load())
+    while (blocks.load() < kBlocks)
     {
-        controller->setParamNormalized(kDynamicsSpeed, double(changes % 100) / 100.0);
-        ++changes;
-        if (const auto position = processor->getPosition(); position.hasValue())
-        {
-            const auto block = *position->getTimeInSamples() / kBlockSize;
-            torn += *position->getBpm() != tempoOfBlock(block);
-        }
+        controller->setParamNormalized(kDynamicsSpeed, double(changes++ % 100) / 100.0);
+        if (const auto position = processor->getPosition(); blocks.load() > 0 && position.hasValue())
+            torn += *position->getBpm() != tempoOfBlock(*position->getTimeInSamples() / kBlockSize);
     }
     audio.join();
     EXPECT_EQ(torn, 0);
     EXPECT_GT(changes, 10);
 
-    controller->terminate();
-    controller->release();
-    processor->setActive(false);
-    processor->terminate();
-    processor->release();
+    instance.destroy();
     vk::vst3::finishMessageThread();
 }
 

@@ -140,8 +140,12 @@ struct Instance
 
     void create(Steinberg::FUnknown* context, bool prepare = true)
     {
+        createFrom(vst3::moduleFactory(), context, prepare);
+    }
+    // The same from another factory (a module the test loaded itself).
+    void createFrom(Steinberg::IPluginFactory& factory, Steinberg::FUnknown* context, bool prepare = true)
+    {
         using namespace Steinberg::Vst;
-        auto& factory = vst3::moduleFactory();
         void* obj = nullptr;
         factory.createInstance(reinterpret_cast<const char*>(identity::kProcessorClassId.data()),
                                IComponent::iid, &obj);
