@@ -5,6 +5,7 @@
 
 #include "editor_test_support.h"
 
+#include <functional>
 #include <thread>
 
 namespace latiphonix::test
@@ -12,45 +13,83 @@ namespace latiphonix::test
 namespace
 {
 
+// Runs `block` and `frame` over and over on threads of their own until stopped, counting both.
+class AudioAndRenderThreads
+{
+public:
+    AudioAndRenderThreads(std::function<void()> block, std::function<void()> frame)
+        : m_audio(
+              [this, block]
+              {
+                  for (; !m_stop.load(); blocks.fetch_add(1))
+                      block();
+              }),
+          m_render(
+              [this, frame]
+              {
+                  for (; !m_stop.load(); frames.fetch_add(1))
+                      frame();
+              })
+    {
+    }
+    ~AudioAndRenderThreads() { stop(); }
+    void stop()
+    {
+        m_stop.store(true);
+        if (m_audio.joinable())
+            m_audio.join();
+        if (m_render.joinable())
+            m_render.join();
+    }
+
+    std::atomic<int> frames{0}, blocks{0};
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::thread m_audio, m_render;
+};
+
+// [audio thread] Blocks of noise for `processor`, the left channel at `leftGain` and the right at
+// `rightGain`.
+struct NoiseBlocks
+{
+    NoiseBlocks(juce::AudioProcessor& p, float left, float right)
+        : processor(p), leftGain(left), rightGain(right)
+    {
+    }
+
+    juce::AudioProcessor& processor;
+    float leftGain, rightGain;
+    juce::AudioBuffer<float> buffer{2, 256};
+    juce::MidiBuffer midi;
+    juce::Random random{11};
+
+    void operator()()
+    {
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < 256; ++i)
+                buffer.setSample(c, i, (random.nextFloat() - 0.5f) * (c == 0 ? leftGain : rightGain));
+        processor.processBlock(buffer, midi);
+    }
+};
+
 TEST_F(EditorTest, RenderAudioAndTimerThreadsShareTheDisplaysWithoutRaces)
 {
     set(kAnalysis, 1.0f);
     open();
-    std::atomic<bool> stop{false};
-    std::atomic<int> frames{0}, blocks{0};
-
-    std::thread audio(
-        [&]
-        {
-            juce::AudioBuffer<float> buffer(2, 256);
-            juce::MidiBuffer midi;
-            juce::Random random(11);
-            while (!stop.load())
-            {
-                for (int c = 0; c < 2; ++c)
-                    for (int i = 0; i < 256; ++i)
-                        buffer.setSample(c, i, (random.nextFloat() - 0.5f) * (c == 0 ? 0.9f : 0.3f));
-                processor->processBlock(buffer, midi);
-                blocks.fetch_add(1);
-            }
-        });
-    std::thread render(
-        [&]
-        {
-            while (!stop.load())
-            {
-                clock.advance(16);
-                frame();
-                frames.fetch_add(1);
-            }
-        });
+    AudioAndRenderThreads threads(NoiseBlocks{*processor, 0.9f, 0.3f},
+                                  [this]
+                                  {
+                                      clock.advance(16);
+                                      frame();
+                                  });
 
     // The message thread: timer ticks, parameter updates and readout copies, until every thread has done
     // real work (bounded, so a stuck thread fails rather than hangs).
     juce::String lastReadout;
     const auto deadline = juce::Time::getMillisecondCounter() + 20000;
     int ticks = 0;
-    while ((frames.load() < 200 || blocks.load() < 200 || ticks < 200) &&
+    while ((threads.frames.load() < 200 || threads.blocks.load() < 200 || ticks < 200) &&
            juce::Time::getMillisecondCounter() < deadline)
     {
         editor->onTimerTick();
@@ -62,12 +101,10 @@ TEST_F(EditorTest, RenderAudioAndTimerThreadsShareTheDisplaysWithoutRaces)
         }
         ++ticks;
     }
-    stop.store(true);
-    audio.join();
-    render.join();
+    threads.stop();
 
-    EXPECT_GE(frames.load(), 200);
-    EXPECT_GE(blocks.load(), 200);
+    EXPECT_GE(threads.frames.load(), 200);
+    EXPECT_GE(threads.blocks.load(), 200);
     // Louder on the left: the readout leans left.
     editor->onTimerTick();
     EXPECT_TRUE(editor->getBalanceGraph()->getReadoutText().startsWith("L")) << lastReadout;
@@ -89,33 +126,14 @@ TEST_F(EditorTest, ControlsAndGraphsResizedWhileFramesDrawThem)
     for (auto* c : resized)
         original.push_back(c->getBounds());
 
-    std::atomic<bool> stop{false};
-    std::atomic<int> frames{0}, blocks{0};
-    std::thread audio(
-        [&]
-        {
-            juce::AudioBuffer<float> buffer(2, 256);
-            juce::MidiBuffer midi;
-            juce::Random random(11);
-            for (; !stop.load(); blocks.fetch_add(1))
-            {
-                for (int i = 0; i < 256; ++i)
-                    for (int c = 0; c < 2; ++c)
-                        buffer.setSample(c, i, random.nextFloat() - 0.5f);
-                processor->processBlock(buffer, midi);
-            }
-        });
-    std::thread render(
-        [&]
-        {
-            for (; !stop.load(); frames.fetch_add(1))
-            {
-                clock.advance(16);
-                frame();
-            }
-        });
+    AudioAndRenderThreads threads(NoiseBlocks{*processor, 1.0f, 1.0f},
+                                  [this]
+                                  {
+                                      clock.advance(16);
+                                      frame();
+                                  });
     const auto deadline = juce::Time::getMillisecondCounter() + 20000;
-    for (int round = 0; (round < 100 || frames.load() < 100 || blocks.load() < 50) &&
+    for (int round = 0; (round < 100 || threads.frames.load() < 100 || threads.blocks.load() < 50) &&
                         juce::Time::getMillisecondCounter() < deadline;
          ++round)
         for (size_t k = 0; k < resized.size(); ++k)
@@ -123,12 +141,10 @@ TEST_F(EditorTest, ControlsAndGraphsResizedWhileFramesDrawThem)
                 original[k].translated(round % 3, round % 2).withWidth(original[k].getWidth() + round % 7));
     for (size_t k = 0; k < resized.size(); ++k)
         resized[k]->setBounds(original[k]);
-    stop.store(true);
-    audio.join();
-    render.join();
+    threads.stop();
 
-    EXPECT_GE(frames.load(), 100);
-    EXPECT_GE(blocks.load(), 50);
+    EXPECT_GE(threads.frames.load(), 100);
+    EXPECT_GE(threads.blocks.load(), 50);
     EXPECT_FALSE(lists.staleUse);
 }
 
