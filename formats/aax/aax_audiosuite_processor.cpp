@@ -1,6 +1,6 @@
 #include "formats/aax/aax_audiosuite_processor.h"
 
-#include "formats/aax/aax_exception_boundary.h"
+#include "formats/aax/aax_host_facing.h"
 #include "formats/aax/juce_aax_processor.h"
 #include "processor/vk_processor_base.h"
 
@@ -52,12 +52,8 @@ JuceAAX_Processor* AAX_AudiosuiteProcessor::effect() const
 template <typename Body>
 Result AAX_AudiosuiteProcessor::withEffect(Body&& body)
 {
-    return answerWithoutThrowing(
-        [&]
-        {
-            auto* fx = effect();
-            return fx != nullptr ? body(*fx) : kResultNoHostInterface;
-        });
+    auto* fx = effect();
+    return fx != nullptr ? body(*fx) : kResultNoHostInterface;
 }
 
 template <typename Hook>

@@ -11,7 +11,8 @@
 // and changes nothing: it could never report a sample, and a host offering it again would wait forever.
 // Too few host outputs are refused the same way.
 //
-// Nothing the processor or an allocation throws reaches the host: such a call answers 0x8000FFFF.
+// Nothing the processor or an allocation throws reaches the host: the factory's object answers such a
+// call with 0x8000FFFF (aax_host_facing.h).
 //
 // [the host's offline thread, one call at a time] Each window allocates its channel lists; the analysis
 // pass also allocates its scratch output.
@@ -43,7 +44,7 @@ public:
 private:
     // The instance's processor object, or null after the warning line.
     JuceAAX_Processor* effect() const;
-    // The body's answer for the instance's processor object: -20004 without one, 0x8000FFFF when it throws.
+    // The body's answer for the instance's processor object; -20004 without one.
     template <typename Body>
     vk::aax::Result withEffect(Body&& body);
     // A pass's begin or end hook on the instance's processor.

@@ -9,8 +9,17 @@ void AAX_CParameterManager::AddParameter(AAX_IParameter* parameter)
     if (!owned || m_byIdentifier.count(owned->Identifier()) != 0)
         return;
     owned->SetAutomationDelegate(m_automationDelegate);
-    m_byIdentifier.emplace(owned->Identifier(), owned.get());
+    // The list owns it before the map may point to it; a map that cannot take it takes it off the list.
     m_parameters.push_back(std::move(owned));
+    try
+    {
+        m_byIdentifier.emplace(parameter->Identifier(), parameter);
+    }
+    catch (...)
+    {
+        m_parameters.pop_back();
+        throw;
+    }
 }
 
 void AAX_CParameterManager::RemoveAllParameters()

@@ -1,6 +1,6 @@
 #include "formats/aax/juce_aax_gui.h"
 
-#include "formats/aax/aax_exception_boundary.h"
+#include "formats/aax/aax_host_facing.h"
 #include "formats/aax/juce_aax_processor.h"
 #include "formats/vst3/vst3_message_thread.h"
 #include "processor/vk_processor_base.h"

@@ -1,6 +1,6 @@
 #include "formats/aax/juce_aax_processor.h"
 
-#include "formats/aax/aax_exception_boundary.h"
+#include "formats/aax/aax_host_facing.h"
 #include "formats/aax/aax_stem_formats.h"
 #include "formats/aax/aax_transport_position.h"
 #include "formats/vst3/vst3_message_thread.h"
@@ -502,8 +502,23 @@ Result JuceAAX_Processor::RenderAudio_Hybrid(void* renderInfo)
     const auto* info = static_cast<const HybridRenderInfo*>(renderInfo);
     if (info == nullptr || info->numSamples == nullptr)
         return kResultNullArgument;
-    process(info->inputs, info->outputs, *info->numSamples, false, kRealtime);
-    return kResultOk;
+    return render(info->inputs, info->outputs, *info->numSamples, false);
+}
+
+Result JuceAAX_Processor::render(const float* const* inputs, float* const* outputs, int numSamples,
+                                 bool bypass) noexcept
+{
+    const Result result = answerWithoutThrowing(
+        [&]
+        {
+            process(inputs, outputs, numSamples, bypass, kRealtime);
+            return kResultOk;
+        });
+    if (result != kResultOk && outputs != nullptr && numSamples > 0)
+        for (int k = 0; k < m_router.outputs(); ++k)
+            if (outputs[k] != nullptr)
+                std::fill_n(outputs[k], numSamples, 0.0f);
+    return result;
 }
 
 void JuceAAX_Processor::process(const float* const* inputs, float* const* outputs, int numSamples,
@@ -576,8 +591,7 @@ void algorithmProcessCallback(void* const* contextsBegin, const void* contextsEn
         // A context whose fields the host has not reset yet has no instance to run.
         if (instance == nullptr || *context->prepared == 0 || !instance->isPrepared())
             continue;
-        instance->process(context->inputs, context->outputs, *context->bufferLength, instance->isBypassed(),
-                          JuceAAX_Processor::kRealtime);
+        instance->render(context->inputs, context->outputs, *context->bufferLength, instance->isBypassed());
     }
 }
 

@@ -92,6 +92,9 @@ public:
     Result TimerWakeup() override;
     Result RenderAudio_Hybrid(void* renderInfo) override;
 
+    // [audio thread] A real-time block for the host (the render callback, RenderAudio_Hybrid): processed,
+    // or, when processing throws, answered with silence and 0x8000FFFF rather than half-processed audio.
+    Result render(const float* const* inputs, float* const* outputs, int numSamples, bool bypass) noexcept;
     // [audio or offline thread] Maps the host's channels onto the processor's and processes them, under
     // the processor's callback lock. No allocation.
     void process(const float* const* inputs, float* const* outputs, int numSamples, bool bypass, Mode mode);

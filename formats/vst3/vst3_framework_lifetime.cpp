@@ -27,8 +27,10 @@ FrameworkLifetime::FrameworkLifetime()
 {
     auto& l = lifetime();
     std::lock_guard<std::mutex> guard(l.lock);
-    if (l.count++ == 0)
+    // Counted once started: a start that throws leaves the count as it was, so the next object starts again.
+    if (l.count == 0)
         startMessageThread();
+    ++l.count;
 }
 
 FrameworkLifetime::~FrameworkLifetime()

@@ -113,11 +113,22 @@ void runOnMessageThread(std::function<void()> task);
 // that must wait until the call under way has unwound. Never waits. [any thread but audio]
 void postToMessageThread(std::function<void()> task);
 
+// Deletes `object` by runOnMessageThread. Called from destructors, so it never throws: when there is no
+// memory left to queue it, the object is left alive, since deleting it here could pull it away from under
+// the message thread.
 template <typename T>
-void deleteOnMessageThread(std::unique_ptr<T> object)
+void deleteOnMessageThread(std::unique_ptr<T> object) noexcept
 {
-    if (object != nullptr)
-        runOnMessageThread([raw = object.release()] { delete raw; });
+    T* raw = object.release();
+    if (raw == nullptr)
+        return;
+    try
+    {
+        runOnMessageThread([raw] { delete raw; });
+    }
+    catch (...)
+    {
+    }
 }
 
 } // namespace vk::vst3

@@ -7,6 +7,7 @@
 #include "processor/vk_registry.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vk
 {
@@ -51,8 +52,8 @@ VkJuceEditorBase::~VkJuceEditorBase()
     // No frame and no tick may run into a half-destroyed editor.
     oglComponent.stopRenderThread();
     stopTimer();
-    // Controls the product still holds must not call back into this editor.
-    const auto placed = placedControls;
+    // Controls the product still holds must not call back into this editor (moved: no copy to allocate).
+    const auto placed = std::move(placedControls);
     placedControls.clear();
     attachedControls.clear();
     for (auto* control : placed)
@@ -62,13 +63,20 @@ VkJuceEditorBase::~VkJuceEditorBase()
     }
 }
 
-void VkJuceEditorBase::endOpenGestures()
+void VkJuceEditorBase::endOpenGestures() noexcept
 {
-    // A copy: ending a gesture runs listeners, which may change the lists.
-    const auto placed = placedControls;
-    for (auto* control : placed)
-        if (std::find(placedControls.begin(), placedControls.end(), control) != placedControls.end())
-            control->cancelChangeGesture();
+    // Destructors call this: without the memory to walk the controls, their gestures stay open.
+    try
+    {
+        // A copy: ending a gesture runs listeners, which may change the lists.
+        const auto placed = placedControls;
+        for (auto* control : placed)
+            if (std::find(placedControls.begin(), placedControls.end(), control) != placedControls.end())
+                control->cancelChangeGesture();
+    }
+    catch (...)
+    {
+    }
 }
 
 void VkJuceEditorBase::addControl(VkJuceControl* control, int zOrder)

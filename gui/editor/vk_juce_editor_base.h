@@ -99,8 +99,8 @@ public:
 
     /** Ends every gesture the editor's controls hold open, so that the host hears the end of a drag the
         editor's closing cuts short. A product editor calls it first in its destructor, while its own
-        gesture handling still runs; the base destructor calls it again for the rest. */
-    void endOpenGestures();
+        gesture handling still runs; the base destructor calls it again for the rest. Never throws. */
+    void endOpenGestures() noexcept;
 
     /** Runs the parameter-map version check once (updateGui does it at every update). */
     void checkParamMapVersions();
