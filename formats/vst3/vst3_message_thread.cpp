@@ -614,10 +614,6 @@ void RunLoopOffer::reset()
 
 void startMessageThread()
 {
-    // Made here, where a failing allocation is the caller's to answer: the scopes and queues that
-    // destructors use later (MessageThreadScope, runOnMessageThread) then allocate nothing to exist.
-    roleLock();
-    deferred();
     auto& d = dispatcher();
     std::lock_guard<std::mutex> attach(d.attachLock);
     joinEndedThread();

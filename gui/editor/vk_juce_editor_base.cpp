@@ -7,7 +7,6 @@
 #include "processor/vk_registry.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace vk
 {
@@ -52,8 +51,8 @@ VkJuceEditorBase::~VkJuceEditorBase()
     // No frame and no tick may run into a half-destroyed editor.
     oglComponent.stopRenderThread();
     stopTimer();
-    // Controls the product still holds must not call back into this editor (moved: no copy to allocate).
-    const auto placed = std::move(placedControls);
+    // Controls the product still holds must not call back into this editor.
+    const auto placed = placedControls;
     placedControls.clear();
     attachedControls.clear();
     for (auto* control : placed)

@@ -28,6 +28,7 @@ using AAXClasses::JuceAAX_GUI;
 using AAXClasses::JuceAAX_Processor;
 
 constexpr float kGainAtDefaults = 0.75f; // the test processor's gain at its default values
+const std::vector<std::string> kPublished{kMasterBypassId, "3", "4", "5", "6", "7"};
 
 // The test processor with a headless editor base, so that the GUI has an editor to show, and real-time
 // blocks that allocate, as a careless processor's might, so that the render path has something to fail.
@@ -114,14 +115,25 @@ TEST_F(AaxAllocationFailure, FactoriesAndTheLastReleaseAnswerTheHost)
     // No other object alive: each try starts the framework, and stops it again.
     instance.reset();
     host.setEffectParameters(nullptr);
-    // The last Release of an initialised object, whose GUI shows an editor: a fresh object each try.
+    // The first Initialize, and the last Release of an initialised object whose GUI shows an editor: a
+    // fresh object each try.
     AAX_IACFEffectParameters_V2* parameters = nullptr;
     AAX_IACFEffectGUI* gui = nullptr;
-    const auto initialisedParameters = [&]
-    {
+    const auto freshParameters = [&] {
         parameters =
             facingOf<AAX_IACFEffectParameters_V2>(JuceAAX_Processor::Create(), kIID_EffectParametersV2);
+    };
+    const auto initialisedParameters = [&]
+    {
+        freshParameters();
         parameters->Initialize(host.root());
+    };
+    // What a failed first Initialize leaves must be whole; it goes with the object.
+    const auto lookUpAndRelease = [&]
+    {
+        lookUpParameters(*parameters, kPublished);
+        parameters->Uninitialize();
+        parameters->Release();
     };
     const auto initialisedGui = [&]
     {
@@ -134,6 +146,8 @@ TEST_F(AaxAllocationFailure, FactoriesAndTheLastReleaseAnswerTheHost)
                   {"effect-parameters factory", [] { return createAndRelease(&JuceAAX_Processor::Create); }},
                   {"GUI factory", [] { return createAndRelease(&JuceAAX_GUI::Create); }},
                   {"AudioSuite factory", [] { return createAndRelease(&AAX_AudiosuiteProcessor::Create); }},
+                  {"first Initialize", [&] { return parameters->Initialize(host.root()); }, kResultOk,
+                   freshParameters, lookUpAndRelease},
                   {"effect parameters' last Release", [&] { return Result(parameters->Release()); }, 0,
                    initialisedParameters},
                   {"GUI's last Release", [&] { return Result(gui->Release()); }, 0, initialisedGui},
@@ -161,7 +175,7 @@ TEST_F(AaxAllocationFailure, EffectParametersAnswerTheHost)
         instance->processor().editorSet(4, 0.3f);
         instance->processor().editorSet(5, 0.6f);
     };
-    EXPECT_GT(sweepAll(effectParameterCalls(state, host.root(), "3", editorEdits)), 0);
+    EXPECT_GT(sweepAll(effectParameterCalls(state, host.root(), "3", kPublished, editorEdits)), 0);
 
     // The same object answers as before: every parameter, both chunks, the editor's last edit.
     instance->processor().editorSet(6, 0.2f);

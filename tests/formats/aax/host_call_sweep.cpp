@@ -37,7 +37,9 @@ long sweep(const HostCall& hostCall)
                 ADD_FAILURE() << hostCall.name << ": an exception reached the host at allocation " << n;
             escaped = true;
         }
-        if (!AllocationProbe::disarm())
+        const bool failed = AllocationProbe::disarm();
+        hostCall.after();
+        if (!failed)
         {
             EXPECT_EQ(result, hostCall.expected) << hostCall.name << " with every allocation granted";
             return n - 1;
@@ -60,6 +62,7 @@ long sweepAll(const std::vector<HostCall>& calls)
 EffectCallState::EffectCallState(AAX_IACFEffectParameters_V2& effect) : fx(effect), controls(0), state(0) {}
 
 std::vector<HostCall> effectParameterCalls(EffectCallState& s, IACFUnknown* host, const char* id,
+                                           std::vector<std::string> ids,
                                            std::function<void()> beforeTimerWakeup)
 {
     auto& fx = s.fx;
@@ -72,7 +75,7 @@ std::vector<HostCall> effectParameterCalls(EffectCallState& s, IACFUnknown* host
             record = ChunkRecordBuffer(s.size);
         };
     };
-    return {
+    std::vector<HostCall> calls{
         {"Initialize", [&fx, host] { return fx.Initialize(host); }},
         {"NotificationReceived",
          [&] { return fx.NotificationReceived(fourCharCode("ASPv"), &s.preview, 4); }},
@@ -135,6 +138,20 @@ std::vector<HostCall> effectParameterCalls(EffectCallState& s, IACFUnknown* host
         {"Uninitialize", [&] { return fx.Uninitialize(); }},
         {"Initialize again", [&fx, host] { return fx.Initialize(host); }},
     };
+    for (auto& call : calls)
+        call.after = [&fx, ids] { lookUpParameters(fx, ids); };
+    return calls;
+}
+
+void lookUpParameters(const AAX_IACFEffectParameters& fx, const std::vector<std::string>& ids)
+{
+    AAX_CString name;
+    double value = 0.0;
+    for (const auto& id : ids)
+    {
+        fx.GetParameterName(id.c_str(), &name);
+        fx.GetParameterNormalizedValue(id.c_str(), &value);
+    }
 }
 
 } // namespace vk::aax::test

@@ -15,13 +15,15 @@
 namespace vk::aax::test
 {
 
-// One host call, how it is set up before each try (not probed), and what it answers when nothing fails.
+// One host call, how it is set up before each try and looked at after it (neither probed), and what it
+// answers when nothing fails.
 struct HostCall
 {
     std::string name;
     std::function<Result()> call;
     Result expected = kResultOk;
     std::function<void()> before = [] {};
+    std::function<void()> after = [] {};
 };
 
 // Runs each call with its first, second, ... allocation failing until a try gets through without reaching
@@ -50,10 +52,15 @@ struct EffectCallState
     ChunkRecordBuffer state;    // and for its state
 };
 
+// Looks every parameter of `ids` up by name, known or not: after a failure none may be found that is gone.
+void lookUpParameters(const AAX_IACFEffectParameters& fx, const std::vector<std::string>& ids);
+
 // Every operation of the effect's parameters interface, in the order of an instance's life (from a second
-// Initialize to Uninitialize and Initialize again), on published parameter `id`. `beforeTimerWakeup`
-// leaves the processor something to report.
+// Initialize to Uninitialize and Initialize again), on published parameter `id`. After each try, whatever
+// it failed, every parameter of `ids` is looked up by name. `beforeTimerWakeup` leaves the processor
+// something to report.
 std::vector<HostCall> effectParameterCalls(EffectCallState& state, IACFUnknown* host, const char* id,
+                                           std::vector<std::string> ids,
                                            std::function<void()> beforeTimerWakeup);
 
 } // namespace vk::aax::test
