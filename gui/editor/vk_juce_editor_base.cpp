@@ -7,6 +7,7 @@
 #include "processor/vk_registry.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vk
 {
@@ -51,8 +52,9 @@ VkJuceEditorBase::~VkJuceEditorBase()
     // No frame and no tick may run into a half-destroyed editor.
     oglComponent.stopRenderThread();
     stopTimer();
-    // Controls the product still holds must not call back into this editor.
-    const auto placed = placedControls;
+    // Controls the product still holds must not call back into this editor. Moved, not copied: a
+    // destructor must not ask for memory it may not get.
+    const auto placed = std::move(placedControls);
     placedControls.clear();
     attachedControls.clear();
     for (auto* control : placed)

@@ -15,6 +15,8 @@
 #include "tests/gui/editor_test_support.h"
 #include "tests/gui/recording_gl_api.h"
 
+#include "controls/vk_juce_button.h"
+
 #include <atomic>
 #include <vector>
 
@@ -41,7 +43,13 @@ public:
 
     juce::AudioProcessorEditor* createEditor() override
     {
-        return new vk::test::TestEditorBase(*this, &glApi, 800, 400);
+        auto editor = std::make_unique<vk::test::TestEditorBase>(*this, &glApi, 800, 400);
+        // A control the processor keeps beyond each editor, as a product keeps some.
+        if (m_keptControl == nullptr)
+            m_keptControl = std::make_unique<vk::VkJuceButton>("m_btnKept");
+        m_keptControl->attachToParameter(3, editor.get());
+        editor->addControl(m_keptControl.get(), -1);
+        return editor.release();
     }
     bool hasEditor() const override { return true; }
     void processAlgorithm(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override
@@ -71,6 +79,7 @@ private:
 
     static inline std::atomic<ProbedProcessor*> s_alive[64] = {};
     std::vector<float> m_scratch;
+    std::unique_ptr<vk::VkJuceButton> m_keptControl;
 };
 
 template <typename Interface>
@@ -225,6 +234,12 @@ TEST_F(AaxAllocationFailure, GuiAnswersTheHost)
 {
     auto* gui = facingOf<AAX_IACFEffectGUI>(JuceAAX_GUI::Create(), kIID_EffectGUI);
     ViewSize viewSize{};
+    // The calls that take the editor down find one at every try.
+    const auto showEditor = [&]
+    {
+        gui->Initialize(host.root());
+        gui->SetViewContainer(&host.viewContainer());
+    };
     EXPECT_GT(
         sweepAll({
             {"GUI Initialize", [&] { return gui->Initialize(host.root()); }},
@@ -234,10 +249,11 @@ TEST_F(AaxAllocationFailure, GuiAnswersTheHost)
             {"GUI ParameterUpdated", [&] { return gui->ParameterUpdated("3"); }},
             {"GUI Hook8", [&] { return gui->Hook8(nullptr); }},
             {"GUI Hook11", [&] { return gui->Hook11(nullptr); }, kResultNoHostInterface},
-            {"GUI SetViewContainer (none)", [&] { return gui->SetViewContainer(nullptr); }},
+            {"GUI SetViewContainer (none)", [&] { return gui->SetViewContainer(nullptr); }, kResultOk,
+             showEditor},
             {"GUI SetViewContainer again", [&] { return gui->SetViewContainer(&host.viewContainer()); }},
-            {"GUI Uninitialize", [&] { return gui->Uninitialize(); }},
-            {"GUI Initialize again", [&] { return gui->Initialize(host.root()); }},
+            {"GUI Uninitialize", [&] { return gui->Uninitialize(); }, kResultOk, showEditor},
+            {"GUI Initialize again", [&] { return gui->Initialize(host.root()); }, kResultOk, showEditor},
         }),
         0);
 
@@ -275,7 +291,8 @@ TEST_F(AaxAllocationFailure, AudioSuiteProcessorAnswersTheHost)
             {"RenderAudio", [&] { return suite->RenderAudio(inputs.data(), 2, outputs.data(), 2, &window); },
              kResultOk, fullWindow},
             {"PostRender", [&] { return suite->PostRender(); }},
-            {"AudioSuite Uninitialize", [&] { return suite->Uninitialize(); }},
+            {"AudioSuite Uninitialize", [&] { return suite->Uninitialize(); }, kResultOk,
+             [&] { suite->Initialize(host.root()); }},
             {"AudioSuite Initialize again", [&] { return suite->Initialize(host.root()); }},
         }),
         0);

@@ -135,7 +135,7 @@ std::vector<HostCall> effectParameterCalls(EffectCallState& s, IACFUnknown* host
         {"GetCurveData", [&] { return fx.GetCurveData(0, nullptr, 0, nullptr); }, kResultNotImplemented},
         {"GetCustomData", [&] { return fx.GetCustomData(0, 0, nullptr, &s.size); }},
         {"Operation43", [&] { return fx.Operation43(nullptr); }},
-        {"Uninitialize", [&] { return fx.Uninitialize(); }},
+        {"Uninitialize", [&] { return fx.Uninitialize(); }, kResultOk, [&fx, host] { fx.Initialize(host); }},
         {"Initialize again", [&fx, host] { return fx.Initialize(host); }},
     };
     for (auto& call : calls)
