@@ -5,7 +5,8 @@
 // boundary of aax_exception_boundary.h: whatever the operation throws (a failing allocation, the
 // processor, the framework) ends there, and the host gets 0x8000FFFF. The module's classes need no guard of
 // their own, and an operation a derived class overrides is covered without further work. An operation the
-// module calls on itself goes through its guard as well, so callers check what it answers.
+// module calls on itself goes through its guard as well: that caller gets the result code, not the
+// exception.
 //
 // A destructor cannot be guarded here (the host's last Release ends in it): the module's destructors must
 // not throw. Each operation keeps the thread rules of the class it calls.
