@@ -259,7 +259,7 @@ juce::File VkJucePresetFileBrowser::saveTarget() const
     const auto folder = selectedCategoryFolder();
     const auto name = nameToSave();
     if (currentFile.getParentDirectory() == folder && currentFile.existsAsFile() &&
-        VkJucePresetFile::forListedFile(currentFile).getName() == name)
+        presets::decodePresetName(currentFile.getFileNameWithoutExtension()) == name)
         return currentFile;
     return VkJucePresetFile::getPresetFileForName(folder, name);
 }
