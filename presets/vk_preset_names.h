@@ -5,9 +5,10 @@
 // gives back exactly the text typed: letters of any script stay as they are; "/" and "\" become "&2F" and
 // "&5C"; a character that some file system refuses (control characters and " * : < > ? |), a leading ".",
 // and a "%", "&" or "#" that decoding would otherwise read as the start of one of these sequences
-// become "#" and the character's two upper-case hex digits. Names made only of letters, digits, spaces and
-// "_-.&+%" or "/" and "\" are stored exactly as before this escaping existed, and every file name written
-// before it ("Drums%2FBass" included) is shown as it always was: none holds a "#".
+// become "#" and the character's two upper-case hex digits. Every name that earlier versions stored and
+// listed back unchanged (ASCII letters, digits, spaces, "_-.&+%", "/" and "\") keeps the file name it had,
+// and every file name they wrote ("Drums%2FBass" included) is listed as it always was: they never wrote a
+// "#".
 // [any thread] Pure functions; they allocate.
 
 #include <juce_core/juce_core.h>
