@@ -45,8 +45,8 @@ tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vs
         bypassed = false;
     }
     // The restore itself reports nothing (the host reads the values); confirmations of the values held
-    // before it must not follow it either.
-    reporter.queue.dropConfirmations();
+    // before it must not follow it, nor those of a set-up that comes after it.
+    reporter.hostRestoredValues();
     return kResultOk;
 }
 

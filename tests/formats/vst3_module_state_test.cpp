@@ -1,7 +1,8 @@
 // The VST3 bundle loaded as hosts load it (dlopen, ModuleEntry, GetPluginFactory), with a host of the
 // test's own: a state the host restores (IComponent::setState, then the controller's
-// setComponentState) is no edit, neither at once nor after the next processing calls, the controller
-// answers the restored values right away, and random banks come back bit for bit.
+// setComponentState), before or after it sets the instance up, is no edit, neither at once nor after the
+// next processing calls, the controller answers the restored values right away, and random banks come
+// back bit for bit.
 
 #include "stored_state.h"
 #include "vst3_stereo_block.h"
@@ -14,6 +15,7 @@
 #include <pluginterfaces/base/ipluginbase.h>
 #include <public.sdk/source/common/memorystream.h>
 
+#include <algorithm>
 #include <dlfcn.h>
 
 using namespace Steinberg;
@@ -88,6 +90,29 @@ protected:
         ASSERT_TRUE(vk::test::waitUntil([&] { return m_edits.has("perform 30", 0.0); }));
     }
 
+    // The fixture's instance replaced by a new one, created and connected but neither set up nor active.
+    void renewUnprepared()
+    {
+        m_instance.audio->setProcessing(false);
+        m_instance.destroy();
+        m_instance.createFrom(*m_factory, nullptr, false);
+        m_instance.connect();
+        m_instance.controller->setComponentHandler(&m_edits);
+        m_edits.clear();
+    }
+
+    // What the host heard besides the sentinel's reports and requests to read the values again.
+    std::vector<std::string> editsBesidesSentinel()
+    {
+        std::vector<std::string> out;
+        const auto sentinel = m_edits.of(kSoloRight);
+        for (const auto& call : m_edits.calls())
+            if (call.what != "restart" &&
+                std::find(sentinel.begin(), sentinel.end(), call.what) == sentinel.end())
+                out.push_back(call.what);
+        return out;
+    }
+
     void restore(const juce::MemoryBlock& state)
     {
         MemoryStream stream;
@@ -130,6 +155,31 @@ TEST_F(Vst3ModuleState, RestoredStateIsNoEditThenOrAfterProcessingAndTheControll
         // The sentinel's reports alone.
         EXPECT_EQ(m_edits.count("perform 30"), 1) << "trial " << trial;
         EXPECT_EQ(m_edits.calls().size(), m_edits.of(kSoloRight).size()) << "trial " << trial;
+    }
+}
+
+// A session load restores before the set-up; a host may also restore into an instance it has set up.
+TEST_F(Vst3ModuleState, RestoredStateIsNoEditWhetherItComesBeforeOrAfterTheSetUp)
+{
+    std::mt19937 random(5);
+    for (const bool restoreFirst : {true, false})
+    {
+        renewUnprepared();
+        const auto state = vk::test::randomStoredState(random, true);
+        const auto chunk = vk::test::frameStoredState(state);
+        if (restoreFirst)
+            restore(chunk);
+        m_instance.setUp();
+        if (!restoreFirst)
+            restore(chunk);
+        m_instance.component->setActive(true);
+        m_instance.audio->setProcessing(true);
+        expectControllerValues(state, restoreFirst);
+        process(6);
+        reportSentinel();
+        EXPECT_EQ(m_edits.count("perform 30"), 1) << "restore first: " << restoreFirst;
+        EXPECT_TRUE(editsBesidesSentinel().empty())
+            << "restore first: " << restoreFirst << ": " << ::testing::PrintToString(editsBesidesSentinel());
     }
 }
 
