@@ -1,6 +1,7 @@
 // The product editor in a real window with OpenGL (Xvfb + Mesa): clicks and drags through the window reach
 // the processor as host gestures, host automation shows on screen, every control is drawn where the layout
-// puts it, and the stereo-field graph survives its context being re-created.
+// puts it, the stereo-field graph survives its context being re-created, showing the phase writes nothing,
+// and the rename box shows whole letters.
 
 #include "tools/host/host_x11_capture.h"
 #include "tools/screenshot/editor_capture.h"
