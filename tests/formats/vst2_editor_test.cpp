@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 // Frames presented by every OpenGL context of this process, the modules' too (swap_counter.cpp). [any thread]
 std::int64_t swappedFrames();
@@ -203,6 +204,54 @@ TEST_P(Vst2TestEditor, FollowsTheEditorsSizeAndTakesPointerInput)
     EXPECT_EQ(m_window.childCount(), 0);
 }
 
+// The product's editor only.
+using Vst2ProductEditor = Vst2Editor;
+
+// Showing a value is not an edit: the host's Phase Shift and Phase Invert (values off the phase knob's
+// 1 % grid included) come through the editor opening, idling while audio plays and the host automates the
+// shift, and closing bit for bit, and the host is told of no edit at all.
+TEST_P(Vst2ProductEditor, ShowingThePhaseTellsTheHostOfNoEdit)
+{
+    constexpr int phaseShift = 26, phaseInvert = 27;
+    ASSERT_EQ(m_host.dispatchForText(Vst2::effGetParamName, phaseShift).rfind("Phase", 0), 0u);
+    auto* effect = m_host.effect();
+    m_host.dispatch(Vst2::effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    m_host.dispatch(Vst2::effSetBlockSize, 0, 256);
+    m_host.dispatch(Vst2::effMainsChanged, 0, 1);
+    std::vector<float> left(256, 0.25f), right(256, -0.125f);
+    const auto play = [&]
+    {
+        float* channels[2] = {left.data(), right.data()};
+        effect->processReplacing(effect, channels, channels, 256);
+    };
+
+    for (auto [invert, shift] : {std::pair<float, float>{0.0f, 0.997f}, {0.0f, 0.7777f}, {1.0f, 0.7777f}})
+    {
+        SCOPED_TRACE(std::to_string(shift) + (invert != 0.0f ? " inverted" : ""));
+        effect->setParameter(effect, phaseInvert, invert);
+        effect->setParameter(effect, phaseShift, shift);
+        m_host.resetCallbackCounts();
+        ASSERT_TRUE(open());
+        int idles = 0;
+        const float automation[] = {0.3331f, 0.997f, 0.0049f, shift};
+        idleUntil(
+            [&]
+            {
+                play();
+                if (++idles % 20 == 0 && idles <= 80)
+                    effect->setParameter(effect, phaseShift, automation[idles / 20 - 1]);
+                return idles >= 150;
+            });
+        m_host.dispatch(Vst2::effEditClose);
+
+        EXPECT_EQ(effect->getParameter(effect, phaseShift), shift);
+        EXPECT_EQ(effect->getParameter(effect, phaseInvert), invert);
+        EXPECT_EQ(m_host.automatedIndexes(), std::vector<int>{});
+        EXPECT_EQ(m_host.callbackCount(Vst2::audioMasterBeginEdit), 0);
+    }
+    m_host.dispatch(Vst2::effMainsChanged, 0, 0);
+}
+
 std::string moduleName(const ::testing::TestParamInfo<const char*>& info)
 {
     return std::string(info.param) == VK_VST2_EDITOR_TEST_MODULE ? "TestModule" : "Product";
@@ -211,5 +260,6 @@ std::string moduleName(const ::testing::TestParamInfo<const char*>& info)
 INSTANTIATE_TEST_SUITE_P(Modules, Vst2Editor, ::testing::Values(VK_VST2_EDITOR_TEST_MODULE, VK_VST2_MODULE),
                          moduleName);
 INSTANTIATE_TEST_SUITE_P(Modules, Vst2TestEditor, ::testing::Values(VK_VST2_EDITOR_TEST_MODULE), moduleName);
+INSTANTIATE_TEST_SUITE_P(Modules, Vst2ProductEditor, ::testing::Values(VK_VST2_MODULE), moduleName);
 
 } // namespace
