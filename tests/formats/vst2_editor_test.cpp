@@ -203,6 +203,35 @@ TEST_P(Vst2TestEditor, FollowsTheEditorsSizeAndTakesPointerInput)
     EXPECT_EQ(m_window.childCount(), 0);
 }
 
+// Qtractor idles an editor about 20 times a second while its frames draw at their own pace. Any call on the
+// editor's X connection (the render thread's buffer swaps among them) may take a click's events off the
+// socket into the X library's queue; every click still takes effect in the first idle call after it.
+TEST_P(Vst2TestEditor, TakesEachClickInTheNextIdleCallWhileFramesDraw)
+{
+    if (!m_window.hasXTest())
+        GTEST_SKIP() << "the X server has no XTest extension";
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(shows(30, 25, 0, 255, 0));
+    auto* effect = m_host.effect();
+    const auto framesBefore = swappedFrames();
+    constexpr int kMostIdleCalls = 40; // two seconds at 20 Hz
+    for (int i = 0; i < 10; ++i)
+    {
+        const float before = effect->getParameter(effect, 5);
+        m_window.click(30, 25); // returns once the server has taken the click
+        int idleCalls = 0;
+        while (effect->getParameter(effect, 5) == before && idleCalls < kMostIdleCalls)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            m_host.dispatch(Vst2::effEditIdle);
+            ++idleCalls;
+        }
+        EXPECT_EQ(idleCalls, 1) << "idle calls until click " << i << " took effect";
+    }
+    EXPECT_GE(swappedFrames() - framesBefore, 10) << "frames drawn meanwhile";
+    m_host.dispatch(Vst2::effEditClose);
+}
+
 std::string moduleName(const ::testing::TestParamInfo<const char*>& info)
 {
     return std::string(info.param) == VK_VST2_EDITOR_TEST_MODULE ? "TestModule" : "Product";
