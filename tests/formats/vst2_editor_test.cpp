@@ -1,8 +1,9 @@
 // The VST 2.4 module's editor in a raw host's X window, opened through the wrapper's editor calls the way
 // Linux hosts open it: effEditGetRect, effEditOpen with the host's X window, effEditIdle while it shows,
 // effEditClose. The editor draws into the window, asks the host to follow its size, takes real pointer
-// input (XTest) with the host seeing the edit, and opens and closes a hundred times. Once with a test
-// module whose processor has a small editor, once with the product module (skipped while it has none).
+// input (XTest) with the host seeing the edit, each click in the next idle call while frames draw, and opens
+// and closes a hundred times. Once with a test module whose processor has a small editor, once with the
+// product module (skipped while it has none).
 // Needs DISPLAY (Xvfb + Mesa).
 
 #include "vst2_raw_host.h"
