@@ -1,8 +1,9 @@
 // The VST 2.4 module's editor in a raw host's X window, opened through the wrapper's editor calls the way
 // Linux hosts open it: effEditGetRect, effEditOpen with the host's X window, effEditIdle while it shows,
 // effEditClose. The editor draws into the window, asks the host to follow its size, takes real pointer
-// input (XTest) with the host seeing the edit, and opens and closes a hundred times. Once with a test
-// module whose processor has a small editor, once with the product module (skipped while it has none).
+// input (XTest) with the host seeing the edit, each click in the next idle call while frames draw, and opens
+// and closes a hundred times. Once with a test module whose processor has a small editor, once with the
+// product module (skipped while it has none).
 // Needs DISPLAY (Xvfb + Mesa).
 
 #include "vst2_raw_host.h"
@@ -202,6 +203,35 @@ TEST_P(Vst2TestEditor, FollowsTheEditorsSizeAndTakesPointerInput)
     }
     m_host.dispatch(Vst2::effEditClose);
     EXPECT_EQ(m_window.childCount(), 0);
+}
+
+// Qtractor idles an editor about 20 times a second while its frames draw at their own pace. Any call on the
+// editor's X connection (the render thread's buffer swaps among them) may take a click's events off the
+// socket into the X library's queue; every click still takes effect in the first idle call after it.
+TEST_P(Vst2TestEditor, TakesEachClickInTheNextIdleCallWhileFramesDraw)
+{
+    if (!m_window.hasXTest())
+        GTEST_SKIP() << "the X server has no XTest extension";
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(shows(30, 25, 0, 255, 0));
+    auto* effect = m_host.effect();
+    const auto framesBefore = swappedFrames();
+    constexpr int kMostIdleCalls = 40; // two seconds at 20 Hz
+    for (int i = 0; i < 10; ++i)
+    {
+        const float before = effect->getParameter(effect, 5);
+        m_window.click(30, 25); // returns once the server has taken the click
+        int idleCalls = 0;
+        while (effect->getParameter(effect, 5) == before && idleCalls < kMostIdleCalls)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            m_host.dispatch(Vst2::effEditIdle);
+            ++idleCalls;
+        }
+        EXPECT_EQ(idleCalls, 1) << "idle calls until click " << i << " took effect";
+    }
+    EXPECT_GE(swappedFrames() - framesBefore, 10) << "frames drawn meanwhile";
+    m_host.dispatch(Vst2::effEditClose);
 }
 
 // The product's editor only.
