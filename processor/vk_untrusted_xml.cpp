@@ -12,10 +12,6 @@ namespace vk::state
 {
 namespace
 {
-// The largest code the framework's UTF-8 decoder yields (from damaged text: a lead byte 0xf8..0xff and
-// three continuation bytes); its writer writes whatever a string holds, so a reference can name it.
-constexpr std::int64_t kLargestDecodedCode = 0x3fffff;
-
 bool isXmlSpace(juce::juce_wchar c) noexcept
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -167,12 +163,12 @@ bool hasOtherProcessingInstruction(const juce::String& document)
     return end < 0 || document.indexOf(end + 2, "<?") >= 0;
 }
 
-// Every "&" must begin one of the five predefined entities or a complete numeric character reference.
-// The parser treats any other name up to the next ";" as text to parse again as XML, and steps past the
-// end of the text after an unterminated hexadecimal reference; both have led it to read past its buffer.
-// A reference may name any character a string of ours can hold, not only those XML allows: the writer
-// turns every character it does not print as it is into one, so states saved with a control character
-// in a program name carry "&#1;" and the like. What those characters are worth is the reader's matter.
+// Every "&" must begin one of the five predefined entities or a complete numeric character reference
+// naming a character XML allows, or a control character other than NUL, as XML 1.1 allows them in
+// references. The parser treats any other name up to the next ";" as text to parse again as XML, and
+// steps past the end of the text after an unterminated hexadecimal reference; both have led it to read
+// past its buffer. The control characters are read because our writer wrote them so ("&#1;"): states
+// saved with such a character in a program name must still load.
 bool hasBadReference(const juce::String& document)
 {
     // One walk through the text: looking each "&" up by its index would walk it again for every one.
@@ -204,7 +200,9 @@ bool hasBadReference(const juce::String& document)
                 break;
             code = code * (hex ? 16 : 10) + value;
         }
-        if (digits == 0 || digits > 8 || *p != ';' || code == 0 || code > kLargestDecodedCode)
+        const bool allowed = (code >= 0x1 && code <= 0xd7ff) || (code >= 0xe000 && code <= 0xfffd) ||
+                             (code >= 0x10000 && code <= 0x10ffff);
+        if (digits == 0 || digits > 8 || *p != ';' || !allowed)
             return true;
     }
     return false;

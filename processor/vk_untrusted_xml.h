@@ -6,8 +6,9 @@
 // then writes past its end), nesting deeper than the caller's documents (the parser recurses), a DTD (its
 // entities would be expanded; none of our documents has one), and a processing instruction other than
 // the leading XML declaration (followed by text inside an element it makes the parser loop for ever), and
-// any "&" that does not begin a predefined entity or a complete numeric character reference (the parser
-// re-parses unknown entity text and can read past the end of its buffer), and text that is not one whole
+// any "&" that does not begin a predefined entity or a complete character reference naming an XML
+// character or a control character (the parser re-parses unknown entity text and can read past the end
+// of its buffer), and text that is not one whole
 // element (the parser takes a text cut short, an unclosed element or a mismatched end tag as a document).
 // [any thread] Pure functions; parsing allocates.
 
