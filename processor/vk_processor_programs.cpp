@@ -10,9 +10,9 @@ namespace
 {
 // A name as the bank keeps it: without the characters XML cannot carry (control characters other than
 // tab, line feed and carriage return; surrogates, U+FFFE and U+FFFF; codes beyond Unicode, which damaged
-// UTF-8 decodes to). The state writer would write them as references that no XML reader takes back, so
-// one such name, from a host, a preset file's name or a typed or pasted text, made the whole saved state
-// unloadable.
+// UTF-8 decodes to). The state writer writes them as references XML does not allow, and one such name,
+// from a host, a preset file's name or a typed or pasted text, made the whole saved state unloadable.
+// (The reader takes references to control characters back, for states saved before names were cleaned.)
 juce::String cleanProgramName(const juce::String& name)
 {
     const auto isXmlCharacter = [](juce::juce_wchar c)
