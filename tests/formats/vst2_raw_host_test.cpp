@@ -194,80 +194,52 @@ TEST_F(Vst2RawHostTest, ProcessingWhileNotResumedGivesSilence)
     EXPECT_NE(process(1, 64)[0][10], 0.0f);
 }
 
-// Block calls with pointers missing or a frame count of no block: missing inputs are silence, no frames
-// or no output array process nothing; an output missing on a block longer than announced is survived.
-// Missing inputs and an output array of null used to end the host (SIGSEGV), -1 frames made the wrapper
-// copy a negative size, and a longer block wrote past the wrapper's channel for a missing output.
+// Block calls with pointers missing or a frame count of no block, through the real wrapper: missing
+// inputs are silence, no frames or no output array process nothing, an output missing on a block longer
+// than announced is survived (the adapter's own test checks what reaches the wrapper). Missing inputs and
+// an output array of null used to end the host (SIGSEGV), -1 frames made the wrapper copy a negative size,
+// and the longer block wrote past the wrapper's channel for the missing output.
 TEST_F(Vst2RawHostTest, BlocksWithMissingPointersOrNoFramesAreSurvived)
 {
     start(48000.0f, 256);
-    std::vector<float> noise(8192);
-    std::mt19937 random(11);
-    for (auto& sample : noise)
-        sample = std::uniform_real_distribution<float>(-0.5f, 0.5f)(random);
-    std::vector<float> left, right;
-    float* outputs[2] = {};
-    const auto fresh = [&]
-    {
-        left.assign(noise.size(), 1.0f);
-        right.assign(noise.size(), 1.0f);
-        outputs[0] = left.data();
-        outputs[1] = right.data();
-    };
-    const auto peak = [](const std::vector<float>& channel, int frames)
-    {
-        float most = 0.0f;
-        for (int i = 0; i < frames; ++i)
-            most =
-                std::max(most, std::isfinite(channel[size_t(i)]) ? std::abs(channel[size_t(i)]) : INFINITY);
-        return most;
-    };
-
+    std::vector<float> noise(8192, 0.25f), left(8192, 1.0f), right(8192, 1.0f);
+    for (std::size_t i = 0; i < noise.size(); i += 2)
+        noise[i] = -0.25f;
+    float* outputs[2] = {left.data(), right.data()};
     float* noInputs[2] = {nullptr, nullptr};
     float* rightOnly[2] = {nullptr, noise.data()};
-    for (float** inputs : {static_cast<float**>(nullptr), noInputs})
-    {
-        fresh();
-        effect->processReplacing(effect, inputs, outputs, 256);
-        EXPECT_LT(std::max(peak(left, 256), peak(right, 256)), 1e-3f) << "silence in, silence out";
-    }
-    fresh();
-    effect->processReplacing(effect, rightOnly, outputs, 256);
-    EXPECT_GT(peak(right, 256), 0.01f);
-    EXPECT_TRUE(std::isfinite(peak(left, 256)));
-
     float* inputs[2] = {noise.data(), noise.data()};
-    for (Vst2::VstInt32 frames : {0, -1, -256, INT32_MIN})
+    float* leftMissing[2] = {nullptr, right.data()};
+    const auto peak = [](const std::vector<float>& channel, int frames)
     {
-        fresh();
+        return std::abs(*std::max_element(channel.begin(), channel.begin() + frames,
+                                          [](float a, float b) { return std::abs(a) < std::abs(b); }));
+    };
+
+    for (float** missing : {static_cast<float**>(nullptr), noInputs})
+    {
+        effect->processReplacing(effect, missing, outputs, 256);
+        EXPECT_LT(peak(left, 256), 1e-3f) << "silence in, silence out";
+    }
+    for (Vst2::VstInt32 frames : {0, -1, INT32_MIN})
+    {
+        std::fill(left.begin(), left.end(), 1.0f);
         effect->processReplacing(effect, inputs, outputs, frames);
-        EXPECT_EQ(left, std::vector<float>(noise.size(), 1.0f)) << frames << " frames";
+        EXPECT_EQ(left, std::vector<float>(8192, 1.0f)) << frames << " frames";
     }
     effect->processReplacing(effect, inputs, nullptr, 256);
-    effect->processReplacing(effect, nullptr, nullptr, 256);
-
-    // An output missing, then a block of 8192 frames (the wrapper's channel for it holds 512).
-    float* leftMissing[2] = {nullptr, nullptr};
-    fresh();
-    leftMissing[1] = right.data();
-    effect->processReplacing(effect, inputs, leftMissing, 256);
     effect->processReplacing(effect, inputs, leftMissing, 8192);
-    EXPECT_GT(peak(right, 8192), 0.01f);
-    EXPECT_TRUE(std::isfinite(peak(right, 8192)));
-    fresh();
     effect->processReplacing(effect, rightOnly, outputs, 8192);
+    const Channels out = {left, right};
+    EXPECT_TRUE(allFinite(out));
     EXPECT_GT(peak(right, 8192), 0.01f);
 
-    // The same through the double-precision call.
-    std::vector<double> leftDouble(512, 1.0), rightDouble(512, 1.0);
-    double* doubleOutputs[2] = {leftDouble.data(), rightDouble.data()};
     double* noDoubleInputs[2] = {nullptr, nullptr};
+    std::vector<double> doubleLeft(512), doubleRight(512);
+    double* doubleOutputs[2] = {doubleLeft.data(), doubleRight.data()};
     effect->processDoubleReplacing(effect, noDoubleInputs, doubleOutputs, 512);
-    effect->processDoubleReplacing(effect, nullptr, doubleOutputs, 512);
-    for (double sample : leftDouble)
-        ASSERT_TRUE(std::isfinite(sample));
-    effect->processDoubleReplacing(effect, noDoubleInputs, doubleOutputs, -1);
-    effect->processDoubleReplacing(effect, noDoubleInputs, nullptr, 512);
+    effect->processDoubleReplacing(effect, nullptr, doubleOutputs, -1);
+    EXPECT_TRUE(std::all_of(doubleLeft.begin(), doubleLeft.end(), [](double x) { return std::isfinite(x); }));
 
     // Processing carries on as before.
     EXPECT_TRUE(allFinite(process(4, 256)));
@@ -466,41 +438,6 @@ TEST_F(Vst2RawHostTest, ProgramNamesTheHostSetsSaveIntoChunksThatLoadBack)
         EXPECT_FLOAT_EQ(loaded->getParameter(loaded, kLinearWidth), 0.9f) << shown;
         EXPECT_EQ(other.dispatchForText(Vst2::effGetProgramNameIndexed, 41), shown);
     }
-}
-
-// Cuts of a saved chunk are refused and change nothing (every length near either end, a stride between:
-// the processor's own test takes every length); only the whole text loads. Cuts ending in the root's
-// start tag or end tag used to load as a document: 22 of this chunk's lengths moved an instance on
-// program 17 elsewhere.
-TEST_F(Vst2RawHostTest, CutChunksAreRefusedAndChangeNothing)
-{
-    host.dispatch(Vst2::effSetProgram, 0, 5);
-    void* data = nullptr;
-    const auto size = host.dispatch(Vst2::effGetChunk, 0, 0, &data);
-    ASSERT_GT(size, 8);
-    const std::vector<char> saved(static_cast<const char*>(data), static_cast<const char*>(data) + size);
-    const int wholeText = int(saved.size()) - 1;
-
-    host.dispatch(Vst2::effSetProgram, 0, 17);
-    effect->setParameter(effect, 8, 0.25f);
-    constexpr int kStride = 37;
-    std::vector<int> accepted;
-    for (int length = 0; length < wholeText; length += length < 300 || length > wholeText - 300 ? 1 : kStride)
-    {
-        std::vector<char> cut(saved.begin(), saved.begin() + length);
-        host.dispatch(Vst2::effSetChunk, 0, Vst2::VstIntPtr(cut.size()), cut.data());
-        if (host.dispatch(Vst2::effGetProgram) != 17 || effect->getParameter(effect, 8) != 0.25f)
-        {
-            accepted.push_back(length);
-            host.dispatch(Vst2::effSetProgram, 0, 17);
-            effect->setParameter(effect, 8, 0.25f);
-        }
-    }
-    EXPECT_EQ(accepted, std::vector<int>{}) << "of " << wholeText << " cuts";
-
-    std::vector<char> whole(saved.begin(), saved.begin() + wholeText);
-    host.dispatch(Vst2::effSetChunk, 0, Vst2::VstIntPtr(whole.size()), whole.data());
-    EXPECT_EQ(host.dispatch(Vst2::effGetProgram), 5);
 }
 
 // Calls whose pointer is missing (or is no address) are refused, not followed, while the same calls with
