@@ -8,6 +8,7 @@
 #include "vst3_stereo_block.h"
 #include "vst3_test_support.h"
 
+#include "formats/vst3/vst3_component_state.h"
 #include "processor/vk_wrapper_type.h"
 #include "product/latiphonix_processor.h"
 
@@ -124,6 +125,25 @@ protected:
         ASSERT_EQ(m_instance.controller->setComponentState(&stream), kResultOk);
     }
 
+    // Hands `state` to the component and then to the controller, as hosts do; the two results.
+    std::pair<tresult, tresult> tryRestore(const juce::MemoryBlock& state)
+    {
+        MemoryStream stream;
+        int32 written = 0;
+        stream.write(const_cast<void*>(state.getData()), int32(state.getSize()), &written);
+        stream.seek(0, IBStream::kIBSeekSet, nullptr);
+        const tresult component = m_instance.component->setState(&stream);
+        stream.seek(0, IBStream::kIBSeekSet, nullptr);
+        return {component, m_instance.controller->setComponentState(&stream)};
+    }
+
+    juce::MemoryBlock savedState()
+    {
+        MemoryStream stream;
+        EXPECT_EQ(m_instance.component->getState(&stream), kResultOk);
+        return juce::MemoryBlock(stream.getData(), std::size_t(stream.getSize()));
+    }
+
     void expectControllerValues(const vk::test::StoredState& state, int trial)
     {
         for (ParamID id : m_published)
@@ -197,12 +217,41 @@ TEST_F(Vst3ModuleState, RandomStatesRoundTripBitForBit)
                 expectControllerValues(state, trip);
             }
         },
-        [&]
-        {
-            MemoryStream stream;
-            EXPECT_EQ(m_instance.component->getState(&stream), kResultOk);
-            return juce::MemoryBlock(stream.getData(), std::size_t(stream.getSize()));
-        });
+        [&] { return savedState(); });
+}
+
+// A state cut short (a damaged session or preset file) is refused by the component and the controller and
+// changes nothing, the bypass its trailer set included; the whole state is read. The cuts that ended in
+// the root's start or end tag used to load as a document, and every cut turned the bypass off.
+TEST_F(Vst3ModuleState, CutStatesAreRefusedAndChangeNothing)
+{
+    std::mt19937 random(5);
+    auto bypassed = vk::test::frameStoredState(vk::test::randomStoredState(random));
+    vk::vst3::appendBypassTrailer(bypassed, true);
+    restore(bypassed);
+    const auto before = savedState();
+    ASSERT_EQ(static_cast<const char*>(before.getData())[before.getSize() - 1], 1) << "bypassed";
+
+    const auto otherState = vk::test::randomStoredState(random);
+    const auto other = vk::test::frameStoredState(otherState);
+    const auto* data = static_cast<const char*>(other.getData());
+    const int wholeText = int(other.getSize()) - 1;
+    for (int size = 8; size < wholeText; size += size < 300 || size > wholeText - 300 ? 1 : 97)
+    {
+        const auto [component, controller] = tryRestore(juce::MemoryBlock(data, std::size_t(size)));
+        EXPECT_EQ(component, kResultFalse) << size;
+        EXPECT_EQ(controller, kResultFalse) << size;
+    }
+    EXPECT_EQ(savedState(), before);
+
+    const auto [component, controller] = tryRestore(juce::MemoryBlock(data, std::size_t(wholeText)));
+    EXPECT_EQ(component, kResultOk);
+    EXPECT_EQ(controller, kResultOk);
+    const auto after = savedState();
+    EXPECT_EQ(static_cast<const char*>(after.getData())[after.getSize() - 1], 0) << "not bypassed";
+    const auto read = vk::test::readStoredState(after);
+    EXPECT_EQ(read.current, otherState.current);
+    EXPECT_EQ(read.programs, otherState.programs);
 }
 
 } // namespace
