@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <cstdint>
 #include <new>
 #include <utility>
@@ -258,6 +259,23 @@ void adoptBlockProcedures(Vst2::AEffect* effect)
     }
 }
 
+// Hosts pass program names as UTF-8 (and read them back so: the wrapper answers UTF-8), while the wrapper
+// would take the bytes one character each, so a name with a letter outside ASCII came back double-encoded.
+// Bytes that are no UTF-8 are read as Latin-1, as the wrapper always did. The name is read up to its
+// terminator, as the wrapper reads it, but never beyond a length no host's name buffer has.
+juce::String programNameFromHost(const char* text)
+{
+    constexpr std::size_t kLongestName = 1024;
+    const auto length = int(strnlen(text, kLongestName));
+    if (juce::CharPointer_UTF8::isValidString(text, length))
+        return juce::String::fromUTF8(text, length);
+    juce::String latin1;
+    latin1.preallocateBytes(std::size_t(length) * 2);
+    for (int i = 0; i < length; ++i)
+        latin1 += juce::juce_wchar(static_cast<unsigned char>(text[i]));
+    return latin1;
+}
+
 Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::VstInt32 index,
                          Vst2::VstIntPtr value, void* ptr, float opt)
 {
@@ -271,6 +289,15 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
     {
         if (auto* processor = routes().find(effect))
             return Vst2::VstIntPtr(processor->handleVendorCommand(index, value, ptr, opt));
+    }
+    if (opcode == Vst2::effSetProgramName && ptr != nullptr)
+    {
+        if (auto* processor = routes().find(effect); processor != nullptr && processor->getNumPrograms() > 0)
+        {
+            processor->changeProgramName(processor->getCurrentProgram(),
+                                         programNameFromHost(static_cast<const char*>(ptr)));
+            return 0;
+        }
     }
     // Suspended before the wrapper frees its buffers, resumed only once it has built them again.
     if (opcode == Vst2::effMainsChanged && value == 0)
