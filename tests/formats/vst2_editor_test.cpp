@@ -5,6 +5,7 @@
 // module whose processor has a small editor, once with the product module (skipped while it has none).
 // Needs DISPLAY (Xvfb + Mesa).
 
+#include "swap_counter.h"
 #include "vst2_raw_host.h"
 #include "x11_host_window.h"
 
@@ -16,9 +17,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <thread>
-
-// Frames presented by every OpenGL context of this process, the modules' too (swap_counter.cpp). [any thread]
-std::int64_t swappedFrames();
 
 namespace
 {
@@ -90,9 +88,11 @@ protected:
         return true;
     }
 
+    // Whether the window shows the colour at (x, y) in a frame drawn after this call.
     bool shows(int x, int y, int r, int g, int b)
     {
-        return idleUntil([&] { return near(m_window.pixel(x, y), r, g, b); });
+        const vk::test::ShownAfterNow drawnAfterNow;
+        return idleUntil([&] { return drawnAfterNow() && near(m_window.pixel(x, y), r, g, b); });
     }
 
     ScopedHome m_home;
@@ -166,11 +166,11 @@ TEST_P(Vst2Editor, DrawsAtItsOwnPaceWhileTheHostDoesNotIdle)
 {
     ASSERT_TRUE(open());
     // Mapping the window and making the context take the host's idle.
-    ASSERT_TRUE(idleUntil([start = swappedFrames()] { return swappedFrames() >= start + 2; }));
+    ASSERT_TRUE(idleUntil(vk::test::ShownAfterNow()));
     m_host.dispatch(Vst2::effEditIdle);
-    const auto before = swappedFrames();
+    const auto before = vk::test::swappedFrames();
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_GE(swappedFrames() - before, 20) << "frames in one second without effEditIdle";
+    EXPECT_GE(vk::test::swappedFrames() - before, 20) << "frames in one second without effEditIdle";
     m_host.dispatch(Vst2::effEditClose);
 }
 
