@@ -4,6 +4,7 @@
 // input (XTest) and shows host automation; a hundred open/close cycles leave nothing behind.
 
 #include "display_test_support.h"
+#include "swap_counter.h"
 #include "view_test_editor.h"
 #include "vst3_run_loop_host.h"
 #include "vst3_test_support.h"
@@ -141,10 +142,11 @@ protected:
         return {r.getWidth(), r.getHeight()};
     }
 
-    // Waits for the window to show `colour` at (x, y).
+    // Waits for the window to show `colour` at (x, y) in a frame drawn after this call.
     bool shows(int x, int y, juce::Colour colour)
     {
-        return waitUntil([&] { return near(m_window->pixel(x, y), colour); }, std::chrono::seconds(10));
+        const ShownAfterNow drawnAfterNow;
+        return waitUntil([&] { return drawnAfterNow() && near(m_window->pixel(x, y), colour); });
     }
 
     // A click on the button turns it off on screen, and the host sees one begin/perform/end.
