@@ -219,7 +219,7 @@ TEST_P(Vst2TestEditor, TakesEachClickInTheNextIdleCallWhileFramesDraw)
     ASSERT_TRUE(open());
     ASSERT_TRUE(shows(30, 25, 0, 255, 0));
     auto* effect = m_host.effect();
-    const auto framesBefore = swappedFrames();
+    const auto framesBefore = vk::test::swappedFrames();
     constexpr int kMostIdleCalls = 40; // two seconds at 20 Hz
     for (int i = 0; i < 10; ++i)
     {
@@ -234,7 +234,7 @@ TEST_P(Vst2TestEditor, TakesEachClickInTheNextIdleCallWhileFramesDraw)
         }
         EXPECT_EQ(idleCalls, 1) << "idle calls until click " << i << " took effect";
     }
-    EXPECT_GE(swappedFrames() - framesBefore, 10) << "frames drawn meanwhile";
+    EXPECT_GE(vk::test::swappedFrames() - framesBefore, 10) << "frames drawn meanwhile";
     m_host.dispatch(Vst2::effEditClose);
 }
 
