@@ -308,6 +308,46 @@ void VkJucePresetBrowser::renderButtons()
         drawButton("Close", g.closeRect, closeId, VkJuceOglFont::centred, colour);
 }
 
+namespace
+{
+// Where a cell draws its entry's name: after the number column (factory presets without a number, aligned
+// with the slots' names), or across the cell less its padding when slots are not numbered.
+juce::Rectangle<int> nameArea(const PresetBrowserGrid& g, juce::Rectangle<int> cell, bool factory,
+                              bool numbered)
+{
+    if (factory)
+        return {cell.getX() + g.gap + g.numberWidth, cell.getY(), g.cellWidth - g.textPad, cell.getHeight()};
+    if (numbered)
+        return {cell.getX() + g.textPad + g.gap + g.numberWidth, cell.getY(), g.cellWidth - 2 * g.textPad,
+                cell.getHeight()};
+    return cell.reduced(g.textPad, 0);
+}
+
+// The names of a frame's list, each in the width its cell gives it.
+class FrameNames final : public FittedNameList
+{
+public:
+    explicit FrameNames(const VkJucePresetBrowser::Frame& f) : frame(f) {}
+    int size() const noexcept override { return frame.entries->size(); }
+    const char* nameAt(int i) const noexcept override { return frame.entries->names[(size_t)i].toRawUTF8(); }
+    int widthAt(int i) const noexcept override
+    {
+        const auto& g = frame.grid;
+        const bool factory = frame.entries->entryIndexes[(size_t)i] < frame.entries->factoryCount;
+        return nameArea(g, g.cellAt(0, 0), factory, frame.settings.showNumbers).getWidth();
+    }
+
+private:
+    const VkJucePresetBrowser::Frame& frame;
+};
+} // namespace
+
+const char* VkJucePresetBrowser::nameShown(const Frame& frame, const VkJuceOglFont& font, int n, char* out,
+                                           size_t outSize) noexcept
+{
+    return fitNameApart(font, FrameNames(frame), n, out, outSize);
+}
+
 void VkJucePresetBrowser::drawEntry(juce::Rectangle<int> rect, int n)
 {
     const auto& g = renderFrame.grid;
@@ -324,37 +364,22 @@ void VkJucePresetBrowser::drawEntry(juce::Rectangle<int> rect, int n)
     if (font == nullptr || top == nullptr)
         return;
     const int k = list.entryIndexes[(size_t)n];
-    const char* name = list.names[(size_t)n].toRawUTF8();
+    const bool factory = k < list.factoryCount;
+    const bool numbered = renderFrame.settings.showNumbers;
     // Each name is cut to its own column: a long one would otherwise run into the next column's text.
     char fitted[256];
-    const auto drawName = [&](juce::Rectangle<int> r)
-    {
-        font->drawText(r, fitNameToWidth(*font, name, r.getWidth(), fitted, sizeof(fitted)),
-                       VkJuceOglFont::left, "");
-    };
     auto& cache = top->getStateCache();
-    if (k < list.factoryCount)
-    {
-        cache.setColour(factoryNameColour());
-        drawName(
-            {rect.getX() + g.gap + g.numberWidth, rect.getY(), g.cellWidth - g.textPad, rect.getHeight()});
-        return;
-    }
-    cache.setColour(getTextColour());
-    if (renderFrame.settings.showNumbers)
+    cache.setColour(factory ? factoryNameColour() : getTextColour());
+    if (!factory && numbered)
     {
         // The slot's own number, so that a mask hiding slots does not renumber the rest.
         char number[16];
         std::snprintf(number, sizeof(number), "%02i", std::max(1, k - list.factoryCount + 1));
         font->drawText({rect.getX() + g.textPad, rect.getY() + 1, g.numberWidth, g.textHeight - 1}, number,
                        VkJuceOglFont::right, "");
-        drawName({rect.getX() + g.textPad + g.gap + g.numberWidth, rect.getY(), g.cellWidth - 2 * g.textPad,
-                  rect.getHeight()});
     }
-    else
-    {
-        drawName(rect.reduced(g.textPad, 0));
-    }
+    font->drawText(nameArea(g, rect, factory, numbered),
+                   nameShown(renderFrame, *font, n, fitted, sizeof(fitted)), VkJuceOglFont::left, "");
 }
 
 void VkJucePresetBrowser::drawButton(const juce::String& text, juce::Rectangle<int> rect, int id,
@@ -419,12 +444,13 @@ bool VkJucePresetBrowser::chooseSelected()
         if (k >= factoryCount)
         {
             const int slot = VkJuceProcessorBase::sanitiseProgramSlot(k - factoryCount);
-            juce::Logger::outputDebugString("Paramset " + juce::String(k - factoryCount));
+            // For the developer's debugger only: a release build writes nothing a host would show.
+            DBG("Paramset " << (k - factoryCount));
             processor->setCurrentProgram(slot);
         }
         else
         {
-            juce::Logger::outputDebugString("Paramset = " + juce::String(k));
+            DBG("Paramset = " << k);
             processor->loadStoredProgram(k, chosenSettings.firstParameter, chosenSettings.lastParameter);
         }
         // Loading a factory preset renamed the current slot.

@@ -149,6 +149,10 @@ public:
     int getFactoryCount() const noexcept { return factoryCount; }
     int getEntryCount() const noexcept { return entryCount; }
     VkJucePresetBrowserTriggerButton* getOwnerTrigger() const noexcept { return ownerTrigger; }
+    /** The text a frame draws for entry n: its name, cut to its cell so that it still reads apart from the
+        other names of the list. Returns the name itself or out. [any thread] No allocation. */
+    static const char* nameShown(const Frame& frame, const VkJuceOglFont& font, int n, char* out,
+                                 size_t outSize) noexcept;
     /** [render thread] The cell last drawn highlighted. */
     juce::Rectangle<int> getEntryHighlightRect() const noexcept { return entryHighlightRect; }
 

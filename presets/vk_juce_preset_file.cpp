@@ -156,54 +156,49 @@ juce::File VkJucePresetFile::getPresetFilePath(const VkJucePresetFile& record, V
 //==================================================================================================
 // Listing, creating and deleting
 
+juce::Array<juce::File> VkJucePresetFile::getPresetCategoryFolders(VkJuceProcessorBase* processor)
+{
+    const auto root = getUserPresetRoot(processor);
+    auto folders = listedEntries(root, {});
+    if (folders.isEmpty())
+        createPresetCategory(processor, kUserCategory);
+    // A user folder listed as "Installed" would stand for the installed category; it is not listed.
+    folders.removeIf([](const juce::File& folder)
+                     { return decodePresetName(folder.getFileName()) == kInstalledCategory; });
+    std::stable_sort(
+        folders.begin(), folders.end(),
+        [](const juce::File& a, const juce::File& b) {
+            return decodePresetName(a.getFileName()).compareIgnoreCase(decodePresetName(b.getFileName())) < 0;
+        });
+    folders.insert(0, getPresetCategoryFolder({kInstalledCategory, {}}, processor));
+    return folders;
+}
+
 juce::StringArray VkJucePresetFile::getPresetCategories(VkJuceProcessorBase* processor)
 {
     juce::StringArray categories;
-    const auto root = getUserPresetRoot(processor);
-    for (const auto& folder :
-         root.findChildFiles(juce::File::findDirectories | juce::File::ignoreHiddenFiles, false, "*"))
-        categories.add(decodePresetName(folder.getFileName()));
-
-    if (categories.isEmpty())
-        createPresetCategory(processor, kUserCategory);
-    categories.sort(true);
-    categories.removeString(kInstalledCategory, false);
-    categories.insert(0, kInstalledCategory);
+    for (const auto& folder : getPresetCategoryFolders(processor))
+        categories.add(categories.isEmpty() ? juce::String(kInstalledCategory)
+                                            : decodePresetName(folder.getFileName()));
     return categories;
 }
 
 juce::File VkJucePresetFile::findListedCategoryFolder(VkJuceProcessorBase* processor,
                                                       const juce::String& category)
 {
-    const VkJucePresetFile record(category, {});
-    if (isInstalled(record.m_category))
-        return getPresetCategoryFolder(record, processor);
+    if (category == kInstalledCategory)
+        return getPresetCategoryFolder({kInstalledCategory, {}}, processor);
     const auto root = getUserPresetRoot(processor);
-    for (const auto& named : {childOf(root, category), childOf(root, record.m_category)})
-        if (named.isDirectory())
-            return named;
-    const auto shown = decodePresetName(category);
-    juce::File found;
-    int matches = 0;
-    for (const auto& folder :
-         root.findChildFiles(juce::File::findDirectories | juce::File::ignoreHiddenFiles, false, "*"))
-        if (decodePresetName(folder.getFileName()) == shown)
-        {
-            found = folder;
-            ++matches;
-        }
-    // Two folders listed under one name: neither is the one meant.
-    return matches == 1 ? found : juce::File();
+    const auto onDisk = childOf(root, category);
+    if (onDisk.isDirectory())
+        return onDisk;
+    return findExistingEntry(root, category, {});
 }
 
 juce::Array<juce::File> VkJucePresetFile::getPresetFilesInCategory(VkJuceProcessorBase* processor,
                                                                    const juce::String& category)
 {
-    const auto folder = findListedCategoryFolder(processor, category);
-    if (folder == juce::File())
-        return {};
-    return folder.findChildFiles(juce::File::findFiles | juce::File::ignoreHiddenFiles, false,
-                                 juce::String("*") + kPresetExtension);
+    return listedEntries(findListedCategoryFolder(processor, category), kPresetExtension);
 }
 
 juce::StringArray VkJucePresetFile::getPresetsInCategory(VkJuceProcessorBase* processor,
@@ -215,18 +210,29 @@ juce::StringArray VkJucePresetFile::getPresetsInCategory(VkJuceProcessorBase* pr
     return names;
 }
 
+juce::File VkJucePresetFile::getPresetFileForName(const juce::File& categoryFolder, const juce::String& name)
+{
+    const auto listed = findExistingEntry(categoryFolder, name, kPresetExtension);
+    return listed != juce::File() ? listed
+                                  : childOf(categoryFolder, encodePresetName(name) + kPresetExtension);
+}
+
 bool VkJucePresetFile::createPresetCategory(VkJuceProcessorBase* processor, const juce::String& category)
 {
     const auto encoded = encodePresetName(category);
     if (isInstalled(encoded))
         return false;
-    const auto folder = childOf(getUserPresetRoot(processor), encoded);
+    const auto root = getUserPresetRoot(processor);
+    // A folder already listed under the name is that category, whatever its name on disk.
+    if (findExistingEntry(root, category, {}) != juce::File())
+        return true;
+    const auto folder = childOf(root, encoded);
     return folder != juce::File() && folder.createDirectory().wasOk() && folder.isDirectory();
 }
 
 bool VkJucePresetFile::deletePresetCategory(VkJuceProcessorBase* processor, const juce::String& category)
 {
-    if (category == kInstalledCategory || isInstalled(encodePresetName(category)))
+    if (category == kInstalledCategory)
         return false;
     const auto folder = findExistingEntry(getUserPresetRoot(processor), category, {});
     return folder != juce::File() && folder.deleteRecursively(false);
@@ -235,7 +241,7 @@ bool VkJucePresetFile::deletePresetCategory(VkJuceProcessorBase* processor, cons
 bool VkJucePresetFile::deletePreset(VkJuceProcessorBase* processor, const juce::String& category,
                                     const juce::String& name)
 {
-    if (category == kInstalledCategory || isInstalled(encodePresetName(category)))
+    if (category == kInstalledCategory)
         return false;
     const auto folder = findExistingEntry(getUserPresetRoot(processor), category, {});
     const auto file = findExistingEntry(folder, name, kPresetExtension);

@@ -27,7 +27,7 @@ public:
     static constexpr const char* kInstalledCategory = "Installed";
     static constexpr const char* kUserCategory = "User";
 
-    // Both are stored encoded; encoding an encoded name leaves it unchanged.
+    // Both are names as typed or listed, stored encoded (forListedFile makes records of names on disk).
     VkJucePresetFile(const juce::String& category, const juce::String& name);
     VkJucePresetFile(const VkJucePresetFile& other);
     VkJucePresetFile& operator=(const VkJucePresetFile& other);
@@ -66,22 +66,28 @@ public:
     // Decoded names, "Installed" first and then the user categories ignoring case. An empty user root
     // gets the folder "User", which the next listing shows.
     static juce::StringArray getPresetCategories(VkJuceProcessorBase* processor);
+    // The folders those names are read from, in the same order: "Installed" inside the installed root (the
+    // invalid file without one), then the user root's folders.
+    static juce::Array<juce::File> getPresetCategoryFolders(VkJuceProcessorBase* processor);
     // Decoded names of the category's presets in the file system's order.
     static juce::StringArray getPresetsInCategory(VkJuceProcessorBase* processor,
                                                   const juce::String& category);
-    // The preset files those names are read from, in the same order. The category may be given as listed
-    // (decoded) or as stored (encoded, or named as its folder is on disk); a folder spelt otherwise than
-    // the encoding would spell it ("%2F" for "/") is found by the name it is listed under.
+    // The preset files those names are read from, in the same order. The category is given as stored (its
+    // folder's name on disk, looked for first) or as listed.
     static juce::Array<juce::File> getPresetFilesInCategory(VkJuceProcessorBase* processor,
                                                             const juce::String& category);
     // A record (not yet loaded) of a listed preset file, named as the file and its folder are on disk: it
-    // loads exactly that file, also where encoding the listed name would give another one ("Café" gives
-    // "Caf", "A%2FB" is listed as "A/B" and encoded as "A&2FB").
+    // loads and saves exactly that file, also where encoding the listed name would give another one
+    // ("A%2FB" is listed as "A/B" and encoded as "A&2FB").
     static VkJucePresetFile forListedFile(const juce::File& presetFile);
     // The folder of a category given as getPresetFilesInCategory takes it; the invalid file when there is
     // none, or when two folders are listed under the name.
     static juce::File findListedCategoryFolder(VkJuceProcessorBase* processor, const juce::String& category);
+    // The preset file a name stands for in a listed category folder: the one file listed under the name,
+    // else the file its encoding names, which then lists it as given (it may not exist yet).
+    static juce::File getPresetFileForName(const juce::File& categoryFolder, const juce::String& name);
 
+    // By name as listed; a name two entries are listed under is refused.
     static bool createPresetCategory(VkJuceProcessorBase* processor, const juce::String& category);
     static bool deletePresetCategory(VkJuceProcessorBase* processor, const juce::String& category);
     static bool deletePreset(VkJuceProcessorBase* processor, const juce::String& category,

@@ -1,6 +1,8 @@
 #include "vk_juce_preset_file_browser.h"
 
 #include "vk_juce_preset_file.h"
+#include "vk_preset_disk.h"
+#include "vk_preset_document.h"
 #include "vk_preset_file_operations.h"
 #include "vk_preset_names.h"
 
@@ -77,18 +79,23 @@ void VkJucePresetFileBrowser::refreshLists()
     auto* processor = getProcessor();
     const auto old = takeLists();
     auto fresh = std::make_shared<Lists>();
-    fresh->categories = VkJucePresetFile::getPresetCategories(processor);
-    // The selection follows its category by name: a folder made, renamed or deleted before it in the
+    fresh->categoryFolders = VkJucePresetFile::getPresetCategoryFolders(processor);
+    for (int i = 0; i < fresh->categoryFolders.size(); ++i)
+    {
+        const auto folderName = fresh->categoryFolders[i].getFileName();
+        fresh->categoryKeys.add(i == 0 ? juce::String(VkJucePresetFile::kInstalledCategory) : folderName);
+        fresh->categories.add(i == 0 ? juce::String(VkJucePresetFile::kInstalledCategory)
+                                     : presets::decodePresetName(folderName));
+    }
+    // The selection follows its category's folder: a folder made, renamed or deleted before it in the
     // sorted column would otherwise move the selection onto another category.
     fresh->selectedCategory = old->selectedCategory;
-    if (old->selectedCategory >= 0 && old->selectedCategory < old->categories.size())
-    {
-        const int same = fresh->categories.indexOf(old->categories[old->selectedCategory]);
-        fresh->selectedCategory = same >= 0 ? same : 0;
-    }
-    const bool inRange = fresh->selectedCategory >= 0 && fresh->selectedCategory < fresh->categories.size();
-    fresh->presetFiles = VkJucePresetFile::getPresetFilesInCategory(
-        processor, inRange ? fresh->categories[fresh->selectedCategory] : juce::String());
+    if (old->hasCategory(old->selectedCategory))
+        fresh->selectedCategory =
+            std::max(0, fresh->categoryKeys.indexOf(old->categoryKeys[old->selectedCategory]));
+    if (fresh->hasCategory(fresh->selectedCategory))
+        fresh->presetFiles = presets::listedEntries(fresh->categoryFolders[fresh->selectedCategory],
+                                                    presets::kPresetExtension);
     for (const auto& file : fresh->presetFiles)
         fresh->presets.add(presets::decodePresetName(file.getFileNameWithoutExtension()));
     publishLists(std::move(fresh));
@@ -118,12 +125,16 @@ juce::StringArray VkJucePresetFileBrowser::getPresets() const
     return takeLists()->presets;
 }
 
-juce::String VkJucePresetFileBrowser::selectedCategoryName() const
+juce::File VkJucePresetFileBrowser::selectedCategoryFolder() const
 {
     const auto l = takeLists();
-    return l->selectedCategory >= 0 && l->selectedCategory < l->categories.size()
-               ? l->categories[l->selectedCategory]
-               : juce::String();
+    return l->hasCategory(l->selectedCategory) ? l->categoryFolders[l->selectedCategory] : juce::File();
+}
+
+juce::String VkJucePresetFileBrowser::selectedCategoryKey() const
+{
+    const auto l = takeLists();
+    return l->hasCategory(l->selectedCategory) ? l->categoryKeys[l->selectedCategory] : juce::String();
 }
 
 juce::String VkJucePresetFileBrowser::getEntryName(int n) const
@@ -196,7 +207,7 @@ void VkJucePresetFileBrowser::controlValueChanged(VkJuceControl* control)
         return;
     const auto text = nameField.getText();
     processor->changeProgramName(processor->getCurrentProgram(), text);
-    processor->setCurrentProgramInfo(selectedCategoryName(), text);
+    processor->setCurrentProgramInfo(selectedCategoryKey(), text);
 }
 
 void VkJucePresetFileBrowser::browserOpened()
@@ -207,11 +218,9 @@ void VkJucePresetFileBrowser::browserOpened()
     {
         juce::String category, name;
         processor->getCurrentProgramInfo(category, name);
-        // Stored as encoded, or as the folder is named on disk; listed decoded.
-        category = presets::decodePresetName(category);
-        name = presets::decodePresetName(name);
+        // Stored as its folder is named on disk.
         const auto l = takeLists();
-        const int c = l->categories.indexOf(category);
+        const int c = l->categoryKeys.indexOf(category);
         if (c >= 0)
         {
             auto moved = std::make_shared<Lists>(*l);
@@ -232,16 +241,44 @@ void VkJucePresetFileBrowser::browserClosed()
         textEntry.setVisible(false);
 }
 
-void VkJucePresetFileBrowser::saveCurrentAsPreset()
+juce::String VkJucePresetFileBrowser::nameToSave() const
 {
     auto* processor = getProcessor();
     if (processor == nullptr)
-        return;
-    VkJucePresetFile record(selectedCategoryName(),
-                            processor->getProgramName(processor->getCurrentProgram()));
-    if (record.capturePreset(processor))
-        record.save(processor);
+        return {};
+    const auto name = processor->getProgramName(processor->getCurrentProgram());
+    juce::String category, current;
+    processor->getCurrentProgramInfo(category, current);
+    // The editor marks the current preset as changed with a "*" after its name; the preset is still the
+    // one saved over. A name typed with a "*" at its end is stored as the current name and keeps it.
+    return name.endsWithChar('*') && name.dropLastCharacters(1) == current ? current : name;
+}
+
+juce::File VkJucePresetFileBrowser::saveTarget() const
+{
+    const auto folder = selectedCategoryFolder();
+    const auto name = nameToSave();
+    if (currentFile.getParentDirectory() == folder && currentFile.existsAsFile() &&
+        presets::decodePresetName(currentFile.getFileNameWithoutExtension()) == name)
+        return currentFile;
+    return VkJucePresetFile::getPresetFileForName(folder, name);
+}
+
+void VkJucePresetFileBrowser::saveCurrentTo(const juce::File& presetFile)
+{
+    auto* processor = getProcessor();
+    if (processor != nullptr && presetFile != juce::File())
+    {
+        auto record = VkJucePresetFile::forListedFile(presetFile);
+        if (record.capturePreset(processor) && record.save(processor))
+            currentFile = presetFile;
+    }
     refreshLists();
+}
+
+void VkJucePresetFileBrowser::saveCurrentAsPreset()
+{
+    saveCurrentTo(saveTarget());
 }
 
 //==============================================================================================================
@@ -390,20 +427,23 @@ bool VkJucePresetFileBrowser::chooseSelected()
         const bool onPreset = choice >= 0 && choice < l->presets.size();
         if (!onCategory && !onPreset)
             return false;
-        targetCategory = onCategory ? l->categories[choice - firstCategoryId] : selectedCategoryName();
-        targetPreset = onPreset ? l->presets[choice] : juce::String();
+        targetFile = onCategory ? l->categoryFolders[choice - firstCategoryId] : l->presetFiles[choice];
+        targetName = onCategory ? l->categories[choice - firstCategoryId] : l->presets[choice];
         target.store(choice);
         setMode(chooseAction, false);
         return false;
     }
     if (choice == saveId)
     {
-        const VkJucePresetFile record(selectedCategoryName(),
-                                      processor->getProgramName(processor->getCurrentProgram()));
-        if (!record.exists(processor))
-            saveCurrentAsPreset();
+        // The preset listed under the name, else a new file that lists it as it is written.
+        const auto file = saveTarget();
+        if (!file.exists())
+            saveCurrentTo(file);
         else
+        {
+            overwriteTarget = file;
             setMode(confirmOverwrite, false);
+        }
         return false;
     }
     if (choice >= firstCategoryId && choice < firstCategoryId + l->categories.size() && choice < -1000)
@@ -427,6 +467,7 @@ bool VkJucePresetFileBrowser::chooseSelected()
         auto record = VkJucePresetFile::forListedFile(l->presetFiles[choice]);
         if (record.load(processor) && record.applyPreset(processor))
         {
+            currentFile = l->presetFiles[choice];
             setValue((float)std::min(choice, 1000) / 1000.0f, true);
             nameField.setText(processor->getProgramName(processor->getCurrentProgram()));
         }
@@ -448,11 +489,8 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
     const auto buttons = dialogButtonsFor(m);
     if (j >= buttons.size())
         return;
-    // Everything acts on the names "..." was pressed on, never on list positions: an entry gone since is
-    // refused by the store, and nothing else takes its place.
+    // Everything acts on the file or folder "..." was pressed on, never on list positions or names.
     const bool onCategory = isTargetCategory();
-    const juce::String category = onCategory ? juce::String() : targetCategory;
-    const juce::String targetName = onCategory ? targetCategory : targetPreset;
     const juce::String typed = textEntry.getText().trim();
 
     int next = lists;
@@ -473,9 +511,10 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
             nextWithEntry = true;
         }
         else if (action == "Copy" && !onCategory)
-            presets::copyPreset(processor, category, targetPreset);
+            presets::copyPreset(processor, targetFile);
         else if (action == "Browse")
-            presets::browsePresetCategory(processor, targetCategory);
+            presets::browsePresetCategory(processor,
+                                          onCategory ? targetFile : targetFile.getParentDirectory());
     }
     else if (j == 0)
     {
@@ -483,16 +522,16 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
         {
         case confirmDelete:
             if (onCategory)
-                VkJucePresetFile::deletePresetCategory(processor, targetCategory);
+                presets::deleteCategoryFolder(processor, targetFile);
             else
-                VkJucePresetFile::deletePreset(processor, category, targetPreset);
+                presets::deletePresetFile(processor, targetFile);
             break;
         case newFolder:
             if (typed.isNotEmpty())
                 VkJucePresetFile::createPresetCategory(processor, typed);
             break;
         case confirmOverwrite:
-            saveCurrentAsPreset();
+            saveCurrentTo(overwriteTarget);
             break;
         case rename:
             if (typed.isEmpty())
@@ -500,14 +539,14 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
             if (onCategory)
             {
                 if (typed != VkJucePresetFile::kInstalledCategory)
-                    presets::renamePresetCategory(processor, targetCategory, typed);
+                    presets::renamePresetCategory(processor, targetFile, typed);
             }
             else
-                presets::renamePreset(processor, category, targetPreset, typed);
+                presets::renamePreset(processor, targetFile, typed);
             break;
         case move:
             if (typed.isNotEmpty() && !onCategory)
-                presets::movePreset(processor, category, targetPreset, typed);
+                presets::movePreset(processor, targetFile, typed);
             break;
         default:
             break;
@@ -521,7 +560,8 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
     if (next == lists)
     {
         target.store(-1);
-        targetCategory = targetPreset = {};
+        targetFile = overwriteTarget = juce::File();
+        targetName = {};
     }
     refreshLists();
 }
@@ -532,9 +572,8 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
 void VkJucePresetFileBrowser::drawEntry(juce::Rectangle<int> rect, int n)
 {
     const auto& l = *frameLists;
-    if (l.selectedCategory >= 0 && l.selectedCategory < l.categories.size() &&
-        l.categories[l.selectedCategory] == frameCurrentCategory && n >= 0 && n < l.presets.size() &&
-        l.presets[n] == frameCurrentName)
+    if (l.hasCategory(l.selectedCategory) && l.categoryKeys[l.selectedCategory] == frameCurrentCategory &&
+        n >= 0 && n < l.presets.size() && l.presets[n] == frameCurrentName)
         fillRect(rect, darker(highlightColour));
     VkJucePresetBrowser::drawEntry(rect, n);
 }
@@ -544,13 +583,7 @@ void VkJucePresetFileBrowser::render(int elapsedMs)
     auto* processor = getProcessor();
     frameLists = takeLists();
     if (processor != nullptr)
-    {
-        // The lists show decoded names; the current preset's category is stored encoded, or as its folder
-        // is named on disk.
         processor->getCurrentProgramInfo(frameCurrentCategory, frameCurrentName);
-        frameCurrentCategory = presets::decodePresetName(frameCurrentCategory);
-        frameCurrentName = presets::decodePresetName(frameCurrentName);
-    }
     const int m = mode.load();
     if (getOglComponent() == nullptr)
         return;

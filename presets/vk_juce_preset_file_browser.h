@@ -100,14 +100,29 @@ private:
     struct Lists
     {
         juce::StringArray categories;
+        // The folders the categories were listed from, and their names on disk ("Installed" for the first,
+        // which may have no folder): every action uses these, never a folder found again by name.
+        juce::Array<juce::File> categoryFolders;
+        juce::StringArray categoryKeys;
         juce::StringArray presets;
         // The files the presets were listed from: choosing one loads exactly that file.
         juce::Array<juce::File> presetFiles;
         int selectedCategory = 0;
+
+        bool hasCategory(int i) const noexcept { return i >= 0 && i < categories.size(); }
     };
     std::shared_ptr<const Lists> takeLists() const;
     void publishLists(std::shared_ptr<const Lists> newLists);
-    juce::String selectedCategoryName() const;
+    /** The selected category's folder, and its name as the processor's current preset stores it. */
+    juce::File selectedCategoryFolder() const;
+    juce::String selectedCategoryKey() const;
+    /** The name Save writes the current program under: its name, less the "*" that marks the current preset
+        as changed. */
+    juce::String nameToSave() const;
+    /** The file Save writes: the preset last chosen or saved here while the name is still its name (two files
+        may be listed under one name), else the store's file for the name in the selected category. */
+    juce::File saveTarget() const;
+    void saveCurrentTo(const juce::File& presetFile);
     bool isTargetCategory() const noexcept { return target.load() < -1; }
     juce::StringArray dialogButtonsFor(int forMode) const;
     void handleDialogButton(int j);
@@ -123,15 +138,20 @@ private:
     std::atomic<bool> withEntry{false};
     // The item "..." was pressed on; frames read it to choose the dialog's buttons.
     std::atomic<int> target{-1};
-    // [message thread] What the dialog acts on, taken by name when "..." is pressed: the list may be read
-    // again, and other programs may change the folders, before the dialog is answered.
-    juce::String targetCategory, targetPreset;
+    // [message thread] What the dialog acts on, taken when "..." is pressed: the file or folder the item
+    // was listed from, and its name as listed. The list may be read again, and other programs may change the
+    // folders, before the dialog is answered; an item gone by then is refused, and nothing takes its place.
+    juce::File targetFile;
+    juce::String targetName;
+    // [message thread] The file "Overwrite existing preset?" asks about, and the preset last chosen or saved.
+    juce::File overwriteTarget, currentFile;
     bool overDots = false;
 
     mutable std::mutex listsLock;
     std::shared_ptr<const Lists> currentLists;
 
-    // Render thread only: the current preset, read once per frame.
+    // Render thread only: the current preset (its category's folder name on disk, its name as listed),
+    // read once per frame.
     juce::String frameCurrentCategory, frameCurrentName;
     std::shared_ptr<const Lists> frameLists;
 };

@@ -177,33 +177,39 @@ juce::File childOf(const juce::File& parent, const juce::String& encodedName)
     if (parent == juce::File() || !isUsableEncodedName(encodedName) ||
         encodedName.containsAnyOf(juce::File::getSeparatorString()))
         return {};
-    return parent.getChildFile(encodedName);
+    // Joined by hand: the framework's child-file joining takes a name starting with "~" for the home folder.
+    return juce::File(parent.getFullPathName() + juce::File::getSeparatorString() + encodedName);
 }
 
-juce::File findExistingEntry(const juce::File& folder, const juce::String& name,
-                             const juce::String& extension)
+juce::Array<juce::File> listedEntries(const juce::File& folder, const juce::String& extension)
 {
-    const auto encoded = encodePresetName(name);
-    if (decodePresetName(encoded) != name)
+    if (folder == juce::File() || !folder.isDirectory())
         return {};
-    const auto entry = childOf(folder, encoded + extension);
-    if (entry == juce::File() || !(extension.isEmpty() ? entry.isDirectory() : entry.existsAsFile()))
-        return {};
-
     const int kind = extension.isEmpty() ? juce::File::findDirectories : juce::File::findFiles;
-    int matches = 0;
-    for (const auto& child : folder.findChildFiles(kind | juce::File::ignoreHiddenFiles, false,
-                                                   "*" + extension, juce::File::FollowSymlinks::no))
-    {
-        const auto shown = extension.isEmpty() ? child.getFileName() : child.getFileNameWithoutExtension();
-        if (decodePresetName(shown) == name)
-            ++matches;
-    }
-    return matches == 1 ? entry : juce::File();
+    return folder.findChildFiles(kind | juce::File::ignoreHiddenFiles, false, "*" + extension);
 }
 
 namespace
 {
+juce::String listedName(const juce::File& entry, const juce::String& extension)
+{
+    return decodePresetName(entry.getFileName().dropLastCharacters(extension.length()));
+}
+
+int countListedAs(const juce::Array<juce::File>& entries, const juce::String& name,
+                  const juce::String& extension, juce::File* found = nullptr)
+{
+    int count = 0;
+    for (const auto& entry : entries)
+        if (listedName(entry, extension) == name)
+        {
+            ++count;
+            if (found != nullptr)
+                *found = entry;
+        }
+    return count;
+}
+
 // A dangling link occupies its name too: creating there would fail, or follow the link.
 bool isOccupied(const juce::File& file)
 {
@@ -212,25 +218,29 @@ bool isOccupied(const juce::File& file)
 }
 } // namespace
 
-juce::File firstFreeNumberedSibling(const juce::File& wanted, const juce::String& extension)
+juce::File findExistingEntry(const juce::File& folder, const juce::String& name,
+                             const juce::String& extension)
 {
-    if (wanted == juce::File())
+    juce::File found;
+    return countListedAs(listedEntries(folder, extension), name, extension, &found) == 1 ? found
+                                                                                         : juce::File();
+}
+
+juce::File firstFreeName(const juce::File& folder, const juce::String& stem, const juce::String& extension,
+                         bool numberedOnly)
+{
+    if (folder == juce::File())
         return {};
-    const auto stem = wanted.getFileName().dropLastCharacters(extension.length());
-    for (int i = 1; i <= 99; ++i)
+    const auto entries = listedEntries(folder, extension);
+    for (int i = numberedOnly ? 1 : 0; i <= 99; ++i)
     {
-        const auto candidate = wanted.getSiblingFile(stem + " " + juce::String(i) + extension);
-        if (!isOccupied(candidate))
+        const auto candidate =
+            childOf(folder, stem + (i == 0 ? juce::String() : " " + juce::String(i)) + extension);
+        if (candidate != juce::File() && !isOccupied(candidate) &&
+            countListedAs(entries, listedName(candidate, extension), extension) == 0)
             return candidate;
     }
     return {};
-}
-
-juce::File firstFreeNumberedName(const juce::File& wanted, const juce::String& extension)
-{
-    if (wanted == juce::File() || !isOccupied(wanted))
-        return wanted;
-    return firstFreeNumberedSibling(wanted, extension);
 }
 
 bool copyWithoutReplacing(const juce::File& from, const juce::File& to)

@@ -15,19 +15,21 @@ namespace vk::presets
 // "", "." or ".." can never turn into the parent itself, its parent or the file system's root).
 juce::File childOf(const juce::File& parent, const juce::String& encodedName);
 
-// The existing entry of `folder` that the decoded `name` stands for: the child named by its encoding,
-// and only when encoding loses nothing of the name (decoding gives the name back) and no other entry of
-// the folder shows under the same name. Otherwise the invalid file: acting on it could hit another file.
-// `extension` is ".vkp" for presets and empty for category folders.
+// What a listing of `folder` shows: its files ending in `extension`, or (with an empty extension) its
+// sub-folders; hidden ones are never listed.
+juce::Array<juce::File> listedEntries(const juce::File& folder, const juce::String& extension);
+
+// The one entry of `folder` listed under the decoded `name`, whatever its name on disk ("A%2FB" is listed as
+// "A/B" as "A&2FB" is). The invalid file when none or several are: acting on one of several could hit
+// another file than the one meant. `extension` is ".vkp" for presets and empty for category folders.
 juce::File findExistingEntry(const juce::File& folder, const juce::String& name,
                              const juce::String& extension);
 
-// The first "<stem> <i><extension>" beside `wanted`, for i = 1 .. 99, that nothing occupies (a dangling
-// link occupies its name); else the invalid file. `wanted` names the stem and the folder.
-juce::File firstFreeNumberedSibling(const juce::File& wanted, const juce::String& extension);
-
-// `wanted` when nothing occupies it; else firstFreeNumberedSibling.
-juce::File firstFreeNumberedName(const juce::File& wanted, const juce::String& extension);
+// The first of "<stem><extension>" (unless numberedOnly) and "<stem> <i><extension>" for i = 1 .. 99 in
+// `folder` that nothing occupies on disk (a dangling link occupies its name) and that would not be listed
+// under the same name as an entry already there; else the invalid file. `stem` is a name on disk.
+juce::File firstFreeName(const juce::File& folder, const juce::String& stem, const juce::String& extension,
+                         bool numberedOnly);
 
 // Moves a file or folder to `to`, which must not exist: a plain rename first, and across file systems a
 // copy that is verified before the original is deleted entry by entry, each only where its copy holds the

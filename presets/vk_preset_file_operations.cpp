@@ -10,77 +10,93 @@ namespace vk::presets
 {
 namespace
 {
-bool isInstalledName(const juce::String& name)
+bool isListedIn(const juce::File& entry, const juce::File& folder, const juce::String& extension)
 {
-    return name == VkJucePresetFile::kInstalledCategory ||
-           encodePresetName(name) == VkJucePresetFile::kInstalledCategory;
+    return entry != juce::File() && listedEntries(folder, extension).contains(entry);
 }
 
-juce::File userCategoryFolder(VkJuceProcessorBase* processor, const juce::String& category)
+// The user category listed under a typed name, made when there is none; never "Installed".
+juce::File typedCategoryFolder(VkJuceProcessorBase* processor, const juce::String& typed)
 {
-    if (processor == nullptr || isInstalledName(category))
+    if (processor == nullptr || typed.isEmpty() || typed == VkJucePresetFile::kInstalledCategory)
         return {};
-    return findExistingEntry(VkJucePresetFile::getUserPresetRoot(processor), category, {});
-}
-
-juce::File userPresetFile(VkJuceProcessorBase* processor, const juce::String& category,
-                          const juce::String& name)
-{
-    return findExistingEntry(userCategoryFolder(processor, category), name, kPresetExtension);
+    const auto root = VkJucePresetFile::getUserPresetRoot(processor);
+    const auto listed = findExistingEntry(root, typed, {});
+    if (listed != juce::File())
+        return listed;
+    const auto folder = childOf(root, encodePresetName(typed));
+    return folder != juce::File() && folder.createDirectory().wasOk() && folder.isDirectory() ? folder
+                                                                                              : juce::File();
 }
 } // namespace
 
-bool copyPreset(VkJuceProcessorBase* processor, const juce::String& category, const juce::String& name)
+bool isUserCategoryFolder(VkJuceProcessorBase* processor, const juce::File& folder)
 {
-    const auto source = userPresetFile(processor, category, name);
-    if (source == juce::File())
+    return processor != nullptr &&
+           decodePresetName(folder.getFileName()) != VkJucePresetFile::kInstalledCategory &&
+           isListedIn(folder, VkJucePresetFile::getUserPresetRoot(processor), {});
+}
+
+bool isUserPresetFile(VkJuceProcessorBase* processor, const juce::File& preset)
+{
+    return isUserCategoryFolder(processor, preset.getParentDirectory()) &&
+           isListedIn(preset, preset.getParentDirectory(), kPresetExtension);
+}
+
+bool deletePresetFile(VkJuceProcessorBase* processor, const juce::File& preset)
+{
+    return isUserPresetFile(processor, preset) && preset.deleteFile();
+}
+
+bool deleteCategoryFolder(VkJuceProcessorBase* processor, const juce::File& folder)
+{
+    return isUserCategoryFolder(processor, folder) && folder.deleteRecursively(false);
+}
+
+bool copyPreset(VkJuceProcessorBase* processor, const juce::File& preset)
+{
+    if (!isUserPresetFile(processor, preset))
         return false;
     // Always numbered, even the first copy: "Bass" gives "Bass 1", then "Bass 2".
-    const auto destination = firstFreeNumberedSibling(source, kPresetExtension);
-    return destination != juce::File() && copyWithoutReplacing(source, destination);
+    const auto destination = firstFreeName(preset.getParentDirectory(), preset.getFileNameWithoutExtension(),
+                                           kPresetExtension, true);
+    return destination != juce::File() && copyWithoutReplacing(preset, destination);
 }
 
-bool renamePreset(VkJuceProcessorBase* processor, const juce::String& category, const juce::String& name,
-                  const juce::String& typedName)
+bool renamePreset(VkJuceProcessorBase* processor, const juce::File& preset, const juce::String& typedName)
 {
-    const auto source = userPresetFile(processor, category, name);
-    const auto encoded = encodePresetName(typedName);
-    if (source == juce::File() || !isUsableEncodedName(encoded))
+    if (!isUserPresetFile(processor, preset) || !isUsableName(typedName))
         return false;
-    const auto wanted = childOf(source.getParentDirectory(), encoded + kPresetExtension);
-    return moveWithoutReplacing(source, firstFreeNumberedName(wanted, kPresetExtension));
+    const auto destination =
+        firstFreeName(preset.getParentDirectory(), encodePresetName(typedName), kPresetExtension, false);
+    return destination != juce::File() && moveWithoutReplacing(preset, destination);
 }
 
-bool movePreset(VkJuceProcessorBase* processor, const juce::String& category, const juce::String& name,
-                const juce::String& typedCategory)
+bool movePreset(VkJuceProcessorBase* processor, const juce::File& preset, const juce::String& typedCategory)
 {
-    const auto source = userPresetFile(processor, category, name);
-    if (source == juce::File() || isInstalledName(typedCategory) || !isUsableName(typedCategory))
+    if (!isUserPresetFile(processor, preset))
         return false;
-    const VkJucePresetFile destination(typedCategory, source.getFileNameWithoutExtension());
-    const auto folder = VkJucePresetFile::getPresetCategoryFolder(destination, processor);
-    if (folder == juce::File() ||
-        (!folder.isDirectory() && !VkJucePresetFile::createPresetCategory(processor, typedCategory)))
-        return false;
-    const auto wanted = childOf(folder, source.getFileName());
-    return moveWithoutReplacing(source, firstFreeNumberedName(wanted, kPresetExtension));
+    const auto folder = typedCategoryFolder(processor, typedCategory);
+    const auto destination =
+        firstFreeName(folder, preset.getFileNameWithoutExtension(), kPresetExtension, false);
+    return destination != juce::File() && moveWithoutReplacing(preset, destination);
 }
 
-bool renamePresetCategory(VkJuceProcessorBase* processor, const juce::String& category,
+bool renamePresetCategory(VkJuceProcessorBase* processor, const juce::File& folder,
                           const juce::String& typedName)
 {
-    const auto source = userCategoryFolder(processor, category);
-    const auto encoded = encodePresetName(typedName);
-    if (source == juce::File() || isInstalledName(typedName) || !isUsableEncodedName(encoded))
+    if (!isUserCategoryFolder(processor, folder) || !isUsableName(typedName) ||
+        typedName == VkJucePresetFile::kInstalledCategory)
         return false;
-    const auto wanted = childOf(source.getParentDirectory(), encoded);
-    return moveWithoutReplacing(source, firstFreeNumberedName(wanted, {}));
+    const auto destination =
+        firstFreeName(folder.getParentDirectory(), encodePresetName(typedName), {}, false);
+    return destination != juce::File() && moveWithoutReplacing(folder, destination);
 }
 
-bool browsePresetCategory(VkJuceProcessorBase* processor, const juce::String& category)
+bool browsePresetCategory(VkJuceProcessorBase* processor, const juce::File& folder)
 {
-    const auto folder = VkJucePresetFile::findListedCategoryFolder(processor, category);
-    if (processor == nullptr || !folder.isDirectory())
+    if (processor == nullptr || !folder.isDirectory() ||
+        !VkJucePresetFile::getPresetCategoryFolders(processor).contains(folder))
         return false;
     return platform::openWithDesktop(folder.getFullPathName().toStdString());
 }

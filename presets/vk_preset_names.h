@@ -1,25 +1,32 @@
 #pragma once
 
 // How a preset or category name that a user typed becomes a file or folder name, and back. The encoded
-// form holds only characters that every file system accepts and never a path separator, so one name is
-// always exactly one path component. [any thread] Pure functions; they allocate.
+// form is one path component that every file system accepts and that no listing hides, and decoding it
+// gives back exactly the text typed: letters of any script stay as they are; "/" and "\" become "&2F" and
+// "&5C"; a character that some file system refuses (control characters and " * : < > ? |), a leading ".",
+// and a "%", "&" or "#" that decoding would otherwise read as the start of one of these sequences
+// become "#" and the character's two upper-case hex digits. Every name that earlier versions stored and
+// listed back unchanged (ASCII letters, digits, spaces, "_-.&+%", "/" and "\") keeps the file name it had,
+// and every file name they wrote ("Drums%2FBass" included) is listed as it always was: they never wrote a
+// "#".
+// [any thread] Pure functions; they allocate.
 
 #include <juce_core/juce_core.h>
 
 namespace vk::presets
 {
 
-// "/" -> "&2F", "\" -> "&5C", then every character outside [0-9a-zA-Z _-.&+%] is dropped.
 juce::String encodePresetName(const juce::String& name);
 
-// "%2F" and "&2F" -> "/", "%5C" and "&5C" -> "\".
+// "%2F" and "&2F" -> "/", "%5C" and "&5C" -> "\", "#XX" -> the character it escapes; read left to right,
+// so that what one sequence gives back never starts another.
 juce::String decodePresetName(const juce::String& encoded);
 
 // Whether an encoded name may name a file or folder of the store: not empty, not "." or "..", and not
 // starting with "." (a hidden entry that no listing would show again).
 bool isUsableEncodedName(const juce::String& encoded);
 
-// Whether typed text names something the store can act on: its encoding is usable.
+// Whether typed text names something the store can act on: any text but the empty one.
 bool isUsableName(const juce::String& name);
 
 } // namespace vk::presets

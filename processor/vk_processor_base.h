@@ -122,6 +122,9 @@ public:
     int getCurrentProgram() override { return m_currentProgram.load(); }
     void setCurrentProgram(int index) override;
     const juce::String getProgramName(int index) override;
+    // Names from hosts, preset files, the editor and restored states alike are kept without the
+    // characters a saved state cannot carry (control characters other than tab, line feed and carriage
+    // return, and codes that are no characters); the rest of the name stays as given.
     void changeProgramName(int index, const juce::String& newName) override;
 
     //==================================================================================================
@@ -230,9 +233,9 @@ public:
 
     // Builds the document of all programs and the current program and frames it into `out`.
     void writeStateChunk(juce::MemoryBlock& out);
-    // Reads a framed chunk; anything unreadable leaves the state unchanged. The current program is
-    // restored as stored (see restoreProgramSlot).
-    void readStateChunk(const void* data, int size);
+    // Reads a framed chunk; anything unreadable (a cut chunk too) leaves the state unchanged. The current
+    // program is restored as stored (see restoreProgramSlot). True when a document was read.
+    bool readStateChunk(const void* data, int size);
     // A component state without our frame: keeps the bytes and asks the user, once, whether the next
     // save may replace them.
     void readEarlierVersionState(const void* data, int size);
@@ -341,6 +344,7 @@ public:
     ProgramRecord getProgram(int slot) const;
     ProgramRecord getProgramB() const;
     ProgramRecord getResetSnapshot() const;
+    // The name is cleaned as changeProgramName cleans it.
     void setProgram(int slot, const ProgramRecord& program);
 
     void addFactoryPreset(const FactoryPresetDescriptor& descriptor);

@@ -6,6 +6,34 @@
 #include <utility>
 #include <vector>
 
+namespace
+{
+// A name as the bank keeps it: without the characters XML cannot carry (control characters other than
+// tab, line feed and carriage return; surrogates, U+FFFE and U+FFFF; codes beyond Unicode, which damaged
+// UTF-8 decodes to). The state writer writes them as references XML does not allow, and one such name,
+// from a host, a preset file's name or a typed or pasted text, made the whole saved state unloadable.
+// (The reader takes references to control characters back, for states saved before names were cleaned.)
+juce::String cleanProgramName(const juce::String& name)
+{
+    const auto isXmlCharacter = [](juce::juce_wchar c)
+    {
+        return c == 0x9 || c == 0xa || c == 0xd || (c >= 0x20 && c <= 0xd7ff) ||
+               (c >= 0xe000 && c <= 0xfffd) || (c >= 0x10000 && c <= 0x10ffff);
+    };
+    // The characters are read as the writer reads them, damaged UTF-8 included.
+    bool clean = true;
+    for (auto p = name.getCharPointer(); clean && !p.isEmpty();)
+        clean = isXmlCharacter(p.getAndAdvance());
+    if (clean)
+        return name;
+    juce::String cleaned;
+    for (auto p = name.getCharPointer(); !p.isEmpty();)
+        if (const auto c = p.getAndAdvance(); isXmlCharacter(c))
+            cleaned += c;
+    return cleaned;
+}
+} // namespace
+
 void VkJuceProcessorBase::setCurrentProgram(int index)
 {
     const int slot = sanitiseProgramSlot(index);
@@ -22,9 +50,10 @@ const juce::String VkJuceProcessorBase::getProgramName(int index)
 
 void VkJuceProcessorBase::changeProgramName(int index, const juce::String& newName)
 {
+    const juce::String name = cleanProgramName(newName);
     {
         const juce::ScopedLock lock(m_undoLock);
-        m_programs[std::size_t(sanitiseProgramSlot(index))].name = newName;
+        m_programs[std::size_t(sanitiseProgramSlot(index))].name = name;
     }
     m_refreshAll.store(true);
 }
@@ -49,8 +78,11 @@ ProgramRecord VkJuceProcessorBase::getResetSnapshot() const
 
 void VkJuceProcessorBase::setProgram(int slot, const ProgramRecord& program)
 {
+    const juce::String name = cleanProgramName(program.name);
     const juce::ScopedLock lock(m_undoLock);
-    m_programs[std::size_t(sanitiseProgramSlot(slot))] = program;
+    auto& stored = m_programs[std::size_t(sanitiseProgramSlot(slot))];
+    stored = program;
+    stored.name = name;
 }
 
 void VkJuceProcessorBase::loadProgramSlot(int slot)

@@ -45,11 +45,11 @@ void VkJuceProcessorBase::writeStateChunk(juce::MemoryBlock& out)
     vk::state::frameText(root.toString(juce::XmlElement::TextFormat().singleLine().withoutHeader()), out);
 }
 
-void VkJuceProcessorBase::readStateChunk(const void* data, int size)
+bool VkJuceProcessorBase::readStateChunk(const void* data, int size)
 {
     const auto root = vk::state::parseFramedDocument(data, size);
     if (root == nullptr || !root->getTagName().equalsIgnoreCase(kRootTag.toString()))
-        return;
+        return false;
 
     readProgramsFromDocument(*root);
 
@@ -90,6 +90,7 @@ void VkJuceProcessorBase::readStateChunk(const void* data, int size)
             m_legacyAnswer->overwriteOnSave.store(true);
         }
     }
+    return true;
 }
 
 void VkJuceProcessorBase::readProgramsFromDocument(const juce::XmlElement& root)

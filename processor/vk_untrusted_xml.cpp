@@ -5,11 +5,150 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace vk::state
 {
 namespace
 {
+bool isXmlSpace(juce::juce_wchar c) noexcept
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// A name as the framework's parser reads one: letters, digits and "_-:.". Returns its end (== p: none).
+juce::CharPointer_UTF8 endOfName(juce::CharPointer_UTF8 p) noexcept
+{
+    while (juce::CharacterFunctions::isLetterOrDigit(*p) || *p == '_' || *p == '-' || *p == ':' || *p == '.')
+        ++p;
+    return p;
+}
+
+// Moves `p` past the first `terminator` at or after it; false (p unchanged) when the text ends first.
+bool skipPast(juce::CharPointer_UTF8& p, const char* terminator) noexcept
+{
+    const int at = p.indexOf(juce::CharPointer_ASCII(terminator));
+    if (at < 0)
+        return false;
+    p += at + int(std::strlen(terminator));
+    return true;
+}
+
+// Reads the attributes and the end of a start tag whose name `p` has just passed. Sets `empty` for
+// "/>"; false when the tag does not end properly (a cut text ends inside it).
+bool readRestOfStartTag(juce::CharPointer_UTF8& p, bool& empty) noexcept
+{
+    for (;;)
+    {
+        const auto beforeSpace = p;
+        while (isXmlSpace(*p))
+            ++p;
+        if (*p == '>' || (*p == '/' && p[1] == '>'))
+        {
+            empty = *p == '/';
+            p += empty ? 2 : 1;
+            return true;
+        }
+        // An attribute: after white space, a name, "=", and a value in matching quotes.
+        const auto nameEnd = endOfName(p);
+        if (p == beforeSpace || nameEnd == p)
+            return false;
+        p = nameEnd;
+        while (isXmlSpace(*p))
+            ++p;
+        if (*p != '=')
+            return false;
+        ++p;
+        while (isXmlSpace(*p))
+            ++p;
+        const auto quote = *p;
+        if (quote != '"' && quote != '\'')
+            return false;
+        ++p;
+        const int close = p.indexOf(quote);
+        if (close < 0)
+            return false;
+        p += close + 1;
+    }
+}
+
+// Whether the text is one whole element: every start tag ended, every element closed by an end tag of
+// its own name, every quoted value, comment, CDATA section and processing instruction terminated, and
+// nothing but white space, comments and processing instructions around the element. The framework's
+// parser takes a text cut short as a document (an unclosed root ends where the text does, an end tag
+// needs neither its name nor its ">"), so a cut chunk would load as part of a state.
+bool isWholeDocument(const juce::String& document)
+{
+    std::vector<std::pair<const char*, std::size_t>> open; // the names of the open elements
+    bool rootDone = false;
+    auto p = document.getCharPointer();
+    for (;;)
+    {
+        // Character data: any text inside the root (references are checked apart), only space outside.
+        if (open.empty())
+            while (isXmlSpace(*p))
+                ++p;
+        else
+            while (!p.isEmpty() && *p != '<')
+                ++p;
+        if (p.isEmpty())
+            return rootDone && open.empty();
+        if (*p != '<')
+            return false;
+        ++p;
+
+        if (p.compareUpTo(juce::CharPointer_ASCII("!--"), 3) == 0)
+        {
+            if (!skipPast(p, "-->"))
+                return false;
+        }
+        else if (*p == '?')
+        {
+            if (!skipPast(p, "?>"))
+                return false;
+        }
+        else if (p.compareUpTo(juce::CharPointer_ASCII("![CDATA["), 8) == 0)
+        {
+            if (open.empty() || !skipPast(p, "]]>"))
+                return false;
+        }
+        else if (*p == '/')
+        {
+            ++p;
+            const auto nameEnd = endOfName(p);
+            const auto length = std::size_t(nameEnd.getAddress() - p.getAddress());
+            if (open.empty() || length == 0 || length != open.back().second ||
+                std::memcmp(p.getAddress(), open.back().first, length) != 0)
+                return false;
+            p = nameEnd;
+            while (isXmlSpace(*p))
+                ++p;
+            if (*p != '>')
+                return false;
+            ++p;
+            open.pop_back();
+            rootDone = open.empty();
+        }
+        else
+        {
+            const auto nameEnd = endOfName(p);
+            if (rootDone || nameEnd == p)
+                return false;
+            const auto name =
+                std::make_pair(p.getAddress(), std::size_t(nameEnd.getAddress() - p.getAddress()));
+            p = nameEnd;
+            bool empty = false;
+            if (!readRestOfStartTag(p, empty))
+                return false;
+            if (empty)
+                rootDone = open.empty();
+            else
+                open.push_back(name);
+        }
+    }
+}
+
 // Only the XML declaration, at the very start (after an optional byte-order mark and white space).
 bool hasOtherProcessingInstruction(const juce::String& document)
 {
@@ -25,14 +164,19 @@ bool hasOtherProcessingInstruction(const juce::String& document)
 }
 
 // Every "&" must begin one of the five predefined entities or a complete numeric character reference
-// naming a character XML allows. The parser treats any other name up to the next ";" as text to parse
-// again as XML, and steps past the end of the text after an unterminated hexadecimal reference; both
-// have led it to read past its buffer.
+// naming a character XML allows, or a control character other than NUL, as XML 1.1 allows them in
+// references. The parser treats any other name up to the next ";" as text to parse again as XML, and
+// steps past the end of the text after an unterminated hexadecimal reference; both have led it to read
+// past its buffer. The control characters are read because our writer wrote them so ("&#1;"): states
+// saved with such a character in a program name must still load.
 bool hasBadReference(const juce::String& document)
 {
-    for (int at = document.indexOfChar('&'); at >= 0; at = document.indexOfChar(at + 1, '&'))
+    // One walk through the text: looking each "&" up by its index would walk it again for every one.
+    for (auto at = document.getCharPointer(); !at.isEmpty(); ++at)
     {
-        auto p = document.getCharPointer() + (at + 1);
+        if (*at != '&')
+            continue;
+        auto p = at + 1;
         if (*p != '#')
         {
             bool known = false;
@@ -56,8 +200,8 @@ bool hasBadReference(const juce::String& document)
                 break;
             code = code * (hex ? 16 : 10) + value;
         }
-        const bool allowed = code == 0x9 || code == 0xa || code == 0xd || (code >= 0x20 && code <= 0xd7ff) ||
-                             (code >= 0xe000 && code <= 0xfffd) || (code >= 0x10000 && code <= 0x10ffff);
+        const bool allowed = (code >= 0x1 && code <= 0xd7ff) || (code >= 0xe000 && code <= 0xfffd) ||
+                             (code >= 0x10000 && code <= 0x10ffff);
         if (digits == 0 || digits > 8 || *p != ';' || !allowed)
             return true;
     }
@@ -117,7 +261,7 @@ std::unique_ptr<juce::XmlElement> parseUntrustedXml(const void* data, std::size_
         return nullptr;
     const juce::String document(text);
     if (document.contains("<!DOCTYPE") || hasOtherProcessingInstruction(document) ||
-        hasBadReference(document))
+        hasBadReference(document) || !isWholeDocument(document))
         return nullptr;
     return juce::XmlDocument::parse(document);
 }

@@ -7,7 +7,9 @@
 // entities would be expanded; none of our documents has one), and a processing instruction other than
 // the leading XML declaration (followed by text inside an element it makes the parser loop for ever), and
 // any "&" that does not begin a predefined entity or a complete character reference naming an XML
-// character (the parser re-parses unknown entity text and can read past the end of its buffer).
+// character or a control character (the parser re-parses unknown entity text and can read past the end
+// of its buffer), and text that is not one whole
+// element (the parser takes a text cut short, an unclosed element or a mismatched end tag as a document).
 // [any thread] Pure functions; parsing allocates.
 
 #include <juce_core/juce_core.h>

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine (scripts/setup.sh), builds everything in Release into build/release/,
-# installs the modules where Linux hosts look for them (the VST3 bundle in ~/.vst3, the VST 2.4 module in
-# ~/.vst), renders a short demo through our console host with the start-up factory preset, photographs the
-# editor opened through the VST3 view, and runs the FFT benchmark beside FFTW. The output stays short:
-# where things went and the FFT ratio table; the logs of set-up, build and benchmark go to files.
+# installs the modules for the current user (the VST3 bundle in ~/.vst3, the VST 2.4 module in ~/.vst; the
+# README says which hosts look there and how to point the others at them), renders a short demo through our
+# console host with the start-up factory preset, photographs the editor opened through the VST3 view, and runs
+# the FFT benchmark beside FFTW. The output stays short: where things went and the FFT ratio table; the logs
+# of set-up, build and benchmark go to files.
 set -euo pipefail
 
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

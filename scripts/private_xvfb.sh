@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that open windows. use_private_xvfb FIRST: without a DISPLAY, starts an Xvfb
 # without a desktop on the first free display number from FIRST, exports DISPLAY, and stops the server when
 # the calling script exits. -noreset keeps the server's atoms alive between the processes that use it.

@@ -24,14 +24,15 @@ source "$root_dir/scripts/private_xvfb.sh"
 use_private_xvfb 91
 source "$root_dir/scripts/cmake_args.sh"
 
-# run_suite <name> <ctest args> <build target, empty for all> -- <cmake args...>
+# run_suite <name> <ctest args> <build targets, space-separated, empty for all> -- <cmake args...>
 run_suite() {
-    local name=$1 ctest_args=$2 target=$3
+    local name=$1 ctest_args=$2 targets=$3
     shift 4
     local dir="$root_dir/build/$name"
     echo "=== $name: configure and build"
     cmake -S "$root_dir" -B "$dir" "$@" >/dev/null
-    cmake --build "$dir" -j "$jobs" ${target:+--target "$target"}
+    # shellcheck disable=SC2086
+    cmake --build "$dir" -j "$jobs" ${targets:+--target $targets}
     echo "=== $name: test"
     local log="$dir/ctest.log"
     set +e
@@ -44,10 +45,13 @@ run_suite() {
 }
 
 run_suite release "" "" -- "${vk_release_cmake_args[@]}"
-run_suite asan-ubsan "" "" -- "${vk_cmake_args[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+run_suite asan-ubsan "" "" -- "${vk_sanitizer_cmake_args[@]}" \
     -DVK_SANITIZE=address,undefined -DVK_BUILD_BENCHMARKS=OFF -DVK_BUILD_HOST_TOOLS=OFF
-run_suite tsan "-L threads" vk_thread_tests -- "${vk_cmake_args[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVK_SANITIZE=thread -DVK_BUILD_BENCHMARKS=OFF -DVK_BUILD_HOST_TOOLS=OFF
+# Besides the thread tests, the TSan tree builds (warnings as errors, nothing run) what the ASan tree leaves
+# out: the benchmarks, the console VST3 host and the tests that need it.
+run_suite tsan "-L threads" "vk_thread_tests bench_fft bench_latiphonix bench_editor vk_vst3_host \
+    host_third_party_test vst3_bundle_test vst3_editor_host_test aax_module_test" -- \
+    "${vk_sanitizer_cmake_args[@]}" -DVK_SANITIZE=thread -DVK_BUILD_BENCHMARKS=ON -DVK_BUILD_HOST_TOOLS=ON
 
 # Bounded libFuzzer runs over the readers of untrusted input (clang build of its own; scripts/fuzz.sh).
 if "$root_dir/scripts/fuzz.sh" "${VK_FUZZ_SECONDS:-60}"; then

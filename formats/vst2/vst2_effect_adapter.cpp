@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <cstdint>
 #include <new>
 #include <utility>
@@ -28,8 +29,12 @@ public:
         std::atomic<Vst2::AEffect*> effect{nullptr};
         std::atomic<VkJuceProcessorBase*> processor{nullptr};
         std::atomic<bool> resumed{false};
+        // The block size the host announced last (the wrapper's own default until then).
+        std::atomic<int> blockSize{kWrapperDefaultBlockSize};
         Route* next = nullptr; // fixed before the route is published
     };
+
+    static constexpr int kWrapperDefaultBlockSize = 1024;
 
     Routes() = default;
     ~Routes()
@@ -51,6 +56,7 @@ public:
             if (route->effect.compare_exchange_strong(expected, effect))
             {
                 route->resumed.store(false);
+                route->blockSize.store(kWrapperDefaultBlockSize);
                 route->processor.store(processor);
                 return true;
             }
@@ -84,6 +90,18 @@ public:
     {
         if (auto* route = findRoute(effect))
             route->resumed.store(resumed);
+    }
+
+    int blockSize(Vst2::AEffect* effect) const
+    {
+        const auto* route = findRoute(effect);
+        return route != nullptr ? route->blockSize.load() : kWrapperDefaultBlockSize;
+    }
+
+    void setBlockSize(Vst2::AEffect* effect, int blockSize)
+    {
+        if (auto* route = findRoute(effect))
+            route->blockSize.store(blockSize);
     }
 
     void remove(Vst2::AEffect* effect)
@@ -146,17 +164,81 @@ bool silenceUnlessResumed(Vst2::AEffect* effect, Sample** outputs, Vst2::VstInt3
     return true;
 }
 
+// The wrapper follows every channel pointer and takes the frame count as it comes. Missing inputs are
+// silence to it: all instances share one silent buffer, which stays silent because the wrapper only
+// copies inputs into its output channels (our modules have as many outputs as inputs). A channel without
+// an output of its own (none, or the buffer of an earlier channel) gets a channel the wrapper keeps until
+// the next suspend and uses for every later block, twice the announced block long; so a longer block, or
+// one with missing inputs, goes to the wrapper in pieces that fit, each seeing the host's time of the
+// whole block. [audio thread] Allocates nothing.
+constexpr int kMaxPieceChannels = 32;
+constexpr int kSilentFrames = 4096;
+
+template <typename Sample>
+Sample* silence()
+{
+    static Sample zeros[kSilentFrames] = {};
+    return zeros;
+}
+
+template <typename Sample>
+void processBlock(Vst2::AEffect* effect, Sample** inputs, Sample** outputs, Vst2::VstInt32 sampleFrames,
+                  void (*wrapperBlock)(Vst2::AEffect*, Sample**, Sample**, Vst2::VstInt32))
+{
+    if (silenceUnlessResumed(effect, outputs, sampleFrames))
+        return;
+    // Nothing to process, or nowhere to put it.
+    if (sampleFrames <= 0 || outputs == nullptr)
+        return;
+
+    const int numInputs = effect->numInputs;
+    const int numOutputs = effect->numOutputs;
+    bool inputsComplete = inputs != nullptr;
+    for (int channel = 0; inputsComplete && channel < numInputs; ++channel)
+        inputsComplete = inputs[channel] != nullptr;
+    const std::int64_t wrapperFrames = 2 * std::int64_t(routes().blockSize(effect));
+    if (inputsComplete && sampleFrames <= wrapperFrames)
+    {
+        wrapperBlock(effect, inputs, outputs, sampleFrames);
+        return;
+    }
+
+    const auto piece =
+        int(std::min<std::int64_t>(wrapperFrames, inputsComplete ? sampleFrames : kSilentFrames));
+    if (piece <= 0 || numInputs > numOutputs || numOutputs > kMaxPieceChannels)
+    {
+        // No piece the wrapper could take: refused as silence.
+        for (int channel = 0; channel < numOutputs; ++channel)
+            if (outputs[channel] != nullptr)
+                std::fill(outputs[channel], outputs[channel] + sampleFrames, Sample(0));
+        return;
+    }
+    std::array<Sample*, kMaxPieceChannels> pieceInputs{};
+    std::array<Sample*, kMaxPieceChannels> pieceOutputs{};
+    for (std::int64_t done = 0; done < sampleFrames; done += piece)
+    {
+        for (int channel = 0; channel < numInputs; ++channel)
+        {
+            Sample* input = inputs != nullptr ? inputs[channel] : nullptr;
+            pieceInputs[std::size_t(channel)] = input != nullptr ? input + done : silence<Sample>();
+        }
+        for (int channel = 0; channel < numOutputs; ++channel)
+            pieceOutputs[std::size_t(channel)] =
+                outputs[channel] != nullptr ? outputs[channel] + done : nullptr;
+        wrapperBlock(effect, pieceInputs.data(), pieceOutputs.data(),
+                     Vst2::VstInt32(std::min<std::int64_t>(piece, sampleFrames - done)));
+    }
+}
+
 void processReplacing(Vst2::AEffect* effect, float** inputs, float** outputs, Vst2::VstInt32 sampleFrames)
 {
-    if (!silenceUnlessResumed(effect, outputs, sampleFrames))
-        g_frameworkProcessReplacing.load()(effect, inputs, outputs, sampleFrames);
+    processBlock(effect, inputs, outputs, sampleFrames, g_frameworkProcessReplacing.load());
 }
 
 void processDoubleReplacing(Vst2::AEffect* effect, double** inputs, double** outputs,
                             Vst2::VstInt32 sampleFrames)
 {
-    if (!silenceUnlessResumed(effect, outputs, sampleFrames))
-        g_frameworkProcessDoubleReplacing.load()(effect, inputs, outputs, sampleFrames);
+    processBlock(effect, inputs, outputs, sampleFrames, g_frameworkProcessDoubleReplacing.load());
 }
 
 // The wrapper fills in its block procedures only after it has asked for the unique id, where the route
@@ -177,6 +259,23 @@ void adoptBlockProcedures(Vst2::AEffect* effect)
     }
 }
 
+// Hosts pass program names as UTF-8 (and read them back so: the wrapper answers UTF-8), while the wrapper
+// would take the bytes one character each, so a name with a letter outside ASCII came back double-encoded.
+// Bytes that are no UTF-8 are read as Latin-1, as the wrapper always did. The name is read up to its
+// terminator, as the wrapper reads it, but never beyond a length no host's name buffer has.
+juce::String programNameFromHost(const char* text)
+{
+    constexpr std::size_t kLongestName = 1024;
+    const auto length = int(strnlen(text, kLongestName));
+    if (juce::CharPointer_UTF8::isValidString(text, length))
+        return juce::String::fromUTF8(text, length);
+    juce::String latin1;
+    latin1.preallocateBytes(std::size_t(length) * 2);
+    for (int i = 0; i < length; ++i)
+        latin1 += juce::juce_wchar(static_cast<unsigned char>(text[i]));
+    return latin1;
+}
+
 Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::VstInt32 index,
                          Vst2::VstIntPtr value, void* ptr, float opt)
 {
@@ -191,10 +290,21 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
         if (auto* processor = routes().find(effect))
             return Vst2::VstIntPtr(processor->handleVendorCommand(index, value, ptr, opt));
     }
+    if (opcode == Vst2::effSetProgramName && ptr != nullptr)
+    {
+        if (auto* processor = routes().find(effect); processor != nullptr && processor->getNumPrograms() > 0)
+        {
+            processor->changeProgramName(processor->getCurrentProgram(),
+                                         programNameFromHost(static_cast<const char*>(ptr)));
+            return 0;
+        }
+    }
     // Suspended before the wrapper frees its buffers, resumed only once it has built them again.
     if (opcode == Vst2::effMainsChanged && value == 0)
         routes().setResumed(effect, false);
     const auto result = g_frameworkDispatcher.load()(effect, opcode, index, value, ptr, opt);
+    if (opcode == Vst2::effSetBlockSize)
+        routes().setBlockSize(effect, std::int32_t(value)); // as the wrapper takes it
     if (opcode == Vst2::effMainsChanged && value != 0)
         routes().setResumed(effect, true);
     // The wrapper announces an editor until an editor call finds out whether there is one; a host

@@ -9,7 +9,9 @@
 //   so that the reports the processor makes itself during the change reach the host;
 // - the block calls: while the effect is not resumed (before the first effMainsChanged 1, or after a
 //   0), the outputs are silenced and the wrapper, whose channel buffers exist only while resumed, is
-//   not called;
+//   not called; a block of no frames, or without an output array, is not processed; missing inputs
+//   are silence; a block longer than the wrapper's own channels (twice the announced block size) goes
+//   to it in pieces;
 // - the processor's reports on resume (prepareToPlay) are turned off: the wrapper makes every report an
 //   audioMasterAutomate, and these would be edits of values the host already has.
 

@@ -10,8 +10,9 @@
 //
 // Threads: all host calls come on the host's main thread. Reports from the processor, on any thread,
 // are queued by the link's reporter and reach the host through the controller's edit sink on the message
-// thread (the host's run loop whenever it offers one), each performEdit bracketed by beginEdit and
-// endEdit.
+// thread (the host's run loop whenever it offers one): the edits of a drag between one beginEdit and one
+// endEdit, any other edit bracketed on its own. Letting go of the host's handler (terminate, or another
+// handler) ends what it was told of first, on the calling thread.
 
 #include "formats/vst3/vst3_edit_sink.h"
 #include "formats/vst3/vst3_framework_lifetime.h"

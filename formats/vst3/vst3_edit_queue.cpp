@@ -23,6 +23,36 @@ bool EditQueue::push(int id, float value, bool confirmation) noexcept
     return true;
 }
 
+bool EditQueue::beginGesture(int id) noexcept
+{
+    if (id < 0 || id >= kCapacity)
+        return false;
+    auto& gesture = m_gestures[std::size_t(id)];
+    std::uint32_t was = gesture.load(std::memory_order_relaxed);
+    do
+    {
+        if ((was & kHeld) != 0)
+            return false;
+    } while (!gesture.compare_exchange_weak(was, (((was >> 1) + 1) << 1) | kHeld, std::memory_order_acq_rel));
+    m_any.store(true, std::memory_order_release);
+    return true;
+}
+
+bool EditQueue::endGesture(int id) noexcept
+{
+    if (id < 0 || id >= kCapacity)
+        return false;
+    auto& gesture = m_gestures[std::size_t(id)];
+    std::uint32_t was = gesture.load(std::memory_order_relaxed);
+    do
+    {
+        if ((was & kHeld) == 0)
+            return false;
+    } while (!gesture.compare_exchange_weak(was, was & ~kHeld, std::memory_order_acq_rel));
+    m_any.store(true, std::memory_order_release);
+    return true;
+}
+
 void EditQueue::dropConfirmations() noexcept
 {
     for (auto& state : m_states)

@@ -1,13 +1,18 @@
 #pragma once
 
-// Parameter reports waiting for the message thread. The processor reports changes on whatever thread
-// made them, the audio thread included; the host must hear of them through performEdit on its message
-// thread. Each slot holds the latest value of one parameter id, so a burst of changes becomes one edit.
+// Parameter reports and gestures waiting for the message thread. The processor reports changes on
+// whatever thread made them, the audio thread included; the host must hear of them through beginEdit,
+// performEdit and endEdit on its message thread. Each slot holds the latest value of one parameter id, so
+// a burst of changes becomes one edit.
 // A report made while the processor is being set up is only a confirmation of the values it holds: it is
 // kept apart, so the drainer can hold it back until the host's own values have reached the processor,
 // and a real change to the same id made in the meantime turns it back into an edit.
-// push: [any thread] lock-free, no allocation. drain, dropConfirmations: [message or host main thread,
-// one at a time].
+// Gestures: a host reads beginEdit and endEdit as the user touching and letting go of a control, so a
+// gesture's edits go out between one beginEdit and one endEdit, and only an edit made outside every
+// gesture is bracketed on its own. The begin the host has not yet heard goes out before the first edit
+// of its gesture, and the end after the last, whichever thread made them.
+// push, beginGesture, endGesture: [any thread] lock-free, no allocation. drain: [one thread at a time].
+// dropConfirmations: [host main thread].
 
 #include <array>
 #include <atomic>
@@ -21,8 +26,19 @@ class EditQueue
 public:
     static constexpr int kCapacity = 256;
 
+    enum class HostCall
+    {
+        Begin,
+        Perform,
+        End
+    };
+
     // False when `id` has no slot (the report is dropped). `confirmation`: a set-up report (see above).
     bool push(int id, float value, bool confirmation = false) noexcept;
+    // The user takes hold of the control of `id` / lets go of it. A begin while held and an end while not
+    // held change nothing (false then, and for an id without a slot).
+    bool beginGesture(int id) noexcept;
+    bool endGesture(int id) noexcept;
     void requestRestart() noexcept { m_restart.store(true, std::memory_order_release); }
 
     bool hasPending() const noexcept { return m_any.load(std::memory_order_acquire); }
@@ -31,29 +47,64 @@ public:
     // restored state), and confirming the ones before would be edits it never made. Changes stay.
     void dropConfirmations() noexcept;
 
-    // Calls edit(id, value, confirmation) for every pending id in id order; confirmations stay pending
-    // unless `withConfirmations`. True when a restart was requested.
-    template <typename EditFn>
-    bool drain(EditFn&& edit, bool withConfirmations = true)
+    // Calls call(HostCall, id, value, confirmation) for what the host has to hear of each id, in id
+    // order; confirmations stay pending unless `withConfirmations`. `endAll`: the host is about to be
+    // let go of, so every gesture it holds ends in this pass, even one the user still holds. True when a
+    // restart was requested.
+    template <typename CallFn>
+    bool drain(CallFn&& call, bool withConfirmations = true, bool endAll = false)
     {
         m_any.store(false, std::memory_order_release);
         bool heldBack = false;
         for (int id = 0; id < kCapacity; ++id)
         {
-            auto& state = m_states[std::size_t(id)];
+            const auto slot = std::size_t(id);
+            // Read before the value: an end seen here comes after every value made before it.
+            const std::uint32_t before = m_gestures[slot].load(std::memory_order_acquire);
+            auto& state = m_states[slot];
             std::uint8_t was = state.load(std::memory_order_acquire);
             while (was != kIdle && (withConfirmations || was == kChange) &&
                    !state.compare_exchange_weak(was, kIdle, std::memory_order_acq_rel))
             {
             }
-            if (was == kIdle)
+            heldBack = heldBack || (was == kConfirmation && !withConfirmations);
+            const bool hasValue = was == kChange || (was == kConfirmation && withConfirmations);
+            // Read after the value: a begin made before the value is seen with it. A gesture that moved
+            // in between counts as held: the next pass, which that move asked for, ends it.
+            const std::uint32_t gesture = m_gestures[slot].load(std::memory_order_acquire);
+            const std::uint32_t generation = gesture >> 1;
+            const bool held = ((gesture & kHeld) != 0 || gesture != before) && !endAll;
+            const bool began = generation != m_hostGeneration[slot];
+            bool& open = m_hostOpen[slot];
+            if (!hasValue && !began && !(open && !held))
                 continue;
-            if (was == kConfirmation && !withConfirmations)
+            m_hostGeneration[slot] = generation;
+
+            // The host's gesture ended before the user's next one began.
+            if (began && open)
             {
-                heldBack = true;
-                continue;
+                call(HostCall::End, id, 0.0f, false);
+                open = false;
             }
-            edit(id, m_values[std::size_t(id)].load(std::memory_order_acquire), was == kConfirmation);
+            if (began && (hasValue || held))
+            {
+                call(HostCall::Begin, id, 0.0f, false);
+                open = true;
+            }
+            if (hasValue)
+            {
+                const float value = m_values[slot].load(std::memory_order_acquire);
+                if (!open)
+                    call(HostCall::Begin, id, 0.0f, false);
+                call(HostCall::Perform, id, value, was == kConfirmation);
+                if (!open)
+                    call(HostCall::End, id, 0.0f, false);
+            }
+            if (open && !held)
+            {
+                call(HostCall::End, id, 0.0f, false);
+                open = false;
+            }
         }
         if (heldBack)
             m_any.store(true, std::memory_order_release);
@@ -65,11 +116,19 @@ private:
     static constexpr std::uint8_t kIdle = 0;
     static constexpr std::uint8_t kConfirmation = 1;
     static constexpr std::uint8_t kChange = 2;
+    // A slot's gesture word: the number of gestures begun so far above this bit, set while one is held.
+    static constexpr std::uint32_t kHeld = 1;
 
     std::array<std::atomic<float>, kCapacity> m_values{};
     std::array<std::atomic<std::uint8_t>, kCapacity> m_states{};
+    std::array<std::atomic<std::uint32_t>, kCapacity> m_gestures{};
     std::atomic<bool> m_any{false};
     std::atomic<bool> m_restart{false};
+
+    // The drainer's own record of what the host has heard: the last gesture it was told of, and whether
+    // that gesture is still open there.
+    std::array<std::uint32_t, kCapacity> m_hostGeneration{};
+    std::array<bool, kCapacity> m_hostOpen{};
 };
 
 } // namespace vk::vst3

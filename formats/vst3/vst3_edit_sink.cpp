@@ -49,63 +49,120 @@ void EditSink::setHandler(Steinberg::Vst::IComponentHandler* handler)
 {
     if (handler != nullptr)
         handler->addRef();
-    Steinberg::Vst::IComponentHandler* previous = nullptr;
+    bool wanted = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        previous = m_handler;
-        m_handler = m_closed ? nullptr : handler;
-        if (m_closed && handler != nullptr)
-            previous = handler;
+        // The same handler again changes nothing; a hand-over not yet made is overtaken.
+        wanted = !m_closed && (m_handOverWanted || handler != m_handler);
+        if (wanted)
+        {
+            std::swap(handler, m_nextHandler);
+            m_handOverWanted = true;
+        }
     }
-    if (previous != nullptr)
-        previous->release();
+    if (handler != nullptr)
+        handler->release();
+    if (wanted)
+        run();
 }
 
 void EditSink::close()
 {
-    Steinberg::Vst::IComponentHandler* previous = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_closed = true;
-        previous = std::exchange(m_handler, nullptr);
-    }
-    if (previous != nullptr)
-        previous->release();
-}
-
-void EditSink::flush()
-{
-    std::shared_ptr<ProcessorLink> link;
-    Steinberg::IPtr<Steinberg::Vst::IComponentHandler> handler;
+    Steinberg::Vst::IComponentHandler* overtaken = nullptr;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (m_closed)
             return;
-        link = m_link;
-        handler = m_handler; // takes a reference of its own
+        m_closed = true;
+        overtaken = std::exchange(m_nextHandler, nullptr);
+        m_handOverWanted = true;
     }
-    if (link == nullptr)
-        return;
-    const bool restart = link->reporter.queue.drain(
-        [&](int id, float value, bool confirmation)
+    if (overtaken != nullptr)
+        overtaken->release();
+    run();
+}
+
+void EditSink::flush()
+{
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_closed && !m_handOverWanted)
+            return;
+    }
+    run();
+}
+
+void EditSink::run()
+{
+    for (;;)
+    {
+        // A flag rather than a mutex: the host may call back into the sink from inside a pass.
+        if (m_passing.exchange(true, std::memory_order_acquire))
         {
-            if (confirmation)
-            {
-                std::lock_guard<std::mutex> guard(link->lock);
-                if (link->processor == nullptr)
-                    return;
-                value = link->processor->getParameter(id);
-            }
+            // The pass under way may have gone past what was asked for: another one follows.
+            requestFlush();
+            return;
+        }
+        std::shared_ptr<ProcessorLink> link;
+        bool handingOver = false;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            link = m_link;
+            handingOver = m_handOverWanted;
+        }
+        // Without a handler yet, what waits is kept for the one that comes.
+        if (link != nullptr && !(handingOver && m_handler == nullptr))
+            runPass(*link, handingOver);
+        if (handingOver)
+            handOver();
+        m_passing.store(false, std::memory_order_release);
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_handOverWanted)
+            return;
+    }
+}
+
+void EditSink::runPass(ProcessorLink& link, bool final)
+{
+    using Call = EditQueue::HostCall;
+    auto* handler = m_handler;
+    const bool restart = link.reporter.queue.drain(
+        [&](Call call, int id, float value, bool confirmation)
+        {
             if (handler == nullptr)
                 return;
             const auto tag = Steinberg::Vst::ParamID(id);
-            handler->beginEdit(tag);
-            handler->performEdit(tag, value);
-            handler->endEdit(tag);
+            if (call == Call::Begin)
+                handler->beginEdit(tag);
+            else if (call == Call::End)
+                handler->endEdit(tag);
+            else
+            {
+                if (confirmation)
+                {
+                    std::lock_guard<std::mutex> guard(link.lock);
+                    if (link.processor == nullptr)
+                        return;
+                    value = link.processor->getParameter(id);
+                }
+                handler->performEdit(tag, value);
+            }
         },
-        link->processedSinceActivation.load());
+        link.processedSinceActivation.load(), final || handler == nullptr);
     if (restart && handler != nullptr)
         handler->restartComponent(0);
+}
+
+void EditSink::handOver()
+{
+    Steinberg::Vst::IComponentHandler* previous = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        previous = std::exchange(m_handler, std::exchange(m_nextHandler, nullptr));
+        m_handOverWanted = false;
+    }
+    if (previous != nullptr)
+        previous->release();
 }
 
 void registerEditSink(const std::shared_ptr<EditSink>& sink)

@@ -27,15 +27,41 @@ PairingRecord& record()
     return r;
 }
 
+bool isPublished(juce::AudioProcessor* processor, int index)
+{
+    // Only our processors register this listener.
+    return processor != nullptr && index >= 0 &&
+           isPublishedParameter(*static_cast<VkJuceProcessorBase*>(processor),
+                                Steinberg::Vst::ParamID(index));
+}
+
 } // namespace
 
 void EditReporter::audioProcessorParameterChanged(juce::AudioProcessor* processor, int index, float value)
 {
-    // Only our processors register this listener.
-    if (processor != nullptr && index >= 0 &&
-        isPublishedParameter(*static_cast<VkJuceProcessorBase*>(processor), Steinberg::Vst::ParamID(index)))
-        if (queue.push(index, value, settingUp.load()))
-            requestFlush();
+    const bool confirmation = settingUp.load();
+    if (confirmation && m_hostRestoredValues.load())
+        return;
+    if (isPublished(processor, index) && queue.push(index, value, confirmation))
+        requestFlush();
+}
+
+void EditReporter::audioProcessorParameterChangeGestureBegin(juce::AudioProcessor* processor, int index)
+{
+    if (isPublished(processor, index) && queue.beginGesture(index))
+        requestFlush();
+}
+
+void EditReporter::audioProcessorParameterChangeGestureEnd(juce::AudioProcessor* processor, int index)
+{
+    if (isPublished(processor, index) && queue.endGesture(index))
+        requestFlush();
+}
+
+void EditReporter::hostRestoredValues() noexcept
+{
+    m_hostRestoredValues.store(true);
+    queue.dropConfirmations();
 }
 
 void EditReporter::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&)

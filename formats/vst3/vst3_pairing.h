@@ -26,28 +26,28 @@ class VkJuceProcessorBase;
 namespace vk::vst3
 {
 
-// Queues the processor's parameter reports (published ids only) and its change notices. [any thread]
+// Queues the processor's parameter reports and gestures (published ids only) and its change notices.
+// [any thread]
 class EditReporter : public juce::AudioProcessorListener
 {
 public:
     void audioProcessorParameterChanged(juce::AudioProcessor* processor, int index, float value) override;
     void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override;
-    void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int) override
-    {
-        gestureIdle.store(false);
-    }
-    void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int) override
-    {
-        gestureIdle.store(true);
-    }
+    void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor* processor, int index) override;
+    void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor* processor, int index) override;
+
+    // The host has handed the processor values of its own (a restored state): the confirmations still
+    // waiting are dropped, and so is every later set-up report, which can only confirm values the host
+    // gave or heard of since. [host main thread]
+    void hostRestoredValues() noexcept;
 
     EditQueue queue;
     // Set by the processor wrapper while it prepares the processor: the processor then reports values
     // it already holds, which is no edit of the user's (see EditQueue).
     std::atomic<bool> settingUp{false};
-    // True at start, cleared by a gesture begin and set by a gesture end; gestures do not reach the host,
-    // since every reported edit is bracketed on its own.
-    std::atomic<bool> gestureIdle{true};
+
+private:
+    std::atomic<bool> m_hostRestoredValues{false};
 };
 
 struct ProcessorLink

@@ -23,6 +23,9 @@ class ProcessContextExchange
 public:
     void publish(const Steinberg::Vst::ProcessContext& context) noexcept;
     Steinberg::Vst::ProcessContext read() const noexcept;
+    // Whether the host has passed any context yet: until then read() answers an empty record, which
+    // claims a tempo, a position and a stopped transport the host never gave.
+    bool hasContext() const noexcept { return m_sequence.load(std::memory_order_acquire) != 0; }
 
 private:
     static constexpr std::size_t kWords = (sizeof(Steinberg::Vst::ProcessContext) + 7) / 8;

@@ -291,7 +291,8 @@ tresult PLUGIN_API VST3Processor::process(ProcessData& data)
 
 juce::Optional<juce::AudioPlayHead::PositionInfo> VST3Processor::getPosition() const
 {
-    return vk::vst3::positionFromContext(m_context.read(), m_started.load());
+    // Between activation and the host's first context there is no position to give.
+    return vk::vst3::positionFromContext(m_context.read(), m_started.load() && m_context.hasContext());
 }
 
 } // namespace Steinberg::Vst

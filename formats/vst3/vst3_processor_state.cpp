@@ -35,8 +35,10 @@ tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vs
         return kResultFalse;
     if (std::memcmp(whole.getData(), "VC2!", 4) == 0)
     {
+        // A chunk that holds no whole document (cut, damaged) changes nothing, the bypass switch included.
         const auto split = vk::vst3::splitBypassTrailer(whole);
-        processor.readStateChunk(whole.getData(), split.chunkSize);
+        if (!processor.readStateChunk(whole.getData(), split.chunkSize))
+            return kResultFalse;
         bypassed = split.bypassed;
     }
     else
@@ -45,8 +47,8 @@ tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vs
         bypassed = false;
     }
     // The restore itself reports nothing (the host reads the values); confirmations of the values held
-    // before it must not follow it either.
-    reporter.queue.dropConfirmations();
+    // before it must not follow it, nor those of a set-up that comes after it.
+    reporter.hostRestoredValues();
     return kResultOk;
 }
 

@@ -14,6 +14,17 @@ ModalTextEditor::ModalTextEditor() : juce::TextEditor("ModalTextEditor")
     setColour(shadowColourId, juce::Colours::transparentBlack);
     setColour(highlightColourId, juce::Colours::black);
     setColour(highlightedTextColourId, juce::Colours::white);
+    // No frame is drawn (its colours are transparent), and the box is exactly as tall as the control it
+    // covers: a border row above and below would only cut the line's descenders off.
+    const auto border = getBorder();
+    setBorder({0, border.getLeft(), 0, border.getRight()});
+}
+
+juce::Font ModalTextEditor::fontOfHeight(float height)
+{
+    static const bool hasArial = juce::Font::findAllTypefaceNames().contains("Arial", true);
+    return {hasArial ? juce::String("Arial") : juce::Font::getDefaultSansSerifFontName(), height,
+            juce::Font::plain};
 }
 
 ModalTextEditor::~ModalTextEditor()

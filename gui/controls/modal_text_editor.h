@@ -32,6 +32,11 @@ public:
         object afterwards. */
     void endEdit(bool cancel);
 
+    /** Arial at that height (ascent plus descent), or the platform's sans-serif where Arial is not
+        installed: a face that is not there has no metrics of its own, so its baseline sits at the bottom of
+        the line and the glyphs it borrows hang below the box. */
+    static juce::Font fontOfHeight(float height);
+
     bool isEditing() const noexcept { return user != nullptr; }
     bool isShown() const noexcept { return shown; }
     const juce::String& getStartingText() const noexcept { return startingText; }

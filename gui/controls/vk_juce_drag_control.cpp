@@ -219,7 +219,7 @@ void VkJuceDragControl::mouseDoubleClick(const juce::MouseEvent& event)
     editor.setBounds(bounds);
     editor.setColour(juce::TextEditor::textColourId, getTextColour());
     editor.setColour(juce::TextEditor::backgroundColourId, textBackgroundColour);
-    editor.setFont(juce::Font("Arial", height, juce::Font::plain));
+    editor.setFont(ModalTextEditor::fontOfHeight(height));
     showTextEditor(false, getText());
 }
 

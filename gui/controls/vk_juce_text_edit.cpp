@@ -39,10 +39,9 @@ void VkJuceTextEdit::mouseDown(const juce::MouseEvent& event)
     editor.setColour(juce::TextEditor::textColourId, getTextColour());
     editor.setColour(juce::TextEditor::backgroundColourId, editingBackgroundColour);
     auto* font = getEffectiveFont();
-    const juce::Font arial("Arial", font != nullptr ? (float)font->getLineHeight() : 14.0f,
-                           juce::Font::plain);
-    editor.setFont(arial);
-    editor.applyFontToAllText(arial);
+    const auto typed = ModalTextEditor::fontOfHeight(font != nullptr ? (float)font->getLineHeight() : 14.0f);
+    editor.setFont(typed);
+    editor.applyFontToAllText(typed);
     showTextEditor(isGreyedOut(), getText());
 }
 

@@ -30,8 +30,7 @@ float phaseControlValue(float currentControlValue, bool invertOn, float shift) n
 {
     if (invertOn)
         return currentControlValue >= 0.5f ? 1.0f : 0.0f;
-    // Frame 101 means invert: a shift of 0.995 or more would otherwise switch Phase Invert on and the shift
-    // off when the control writes its frame back.
+    // Frame 101 means invert: a shift of 0.995 or more would otherwise read "Invert" while Invert is off.
     return (float)std::min((int)(shift * 100.0f + 1.0f + 0.5f), 100) / 101.0f;
 }
 

@@ -249,10 +249,11 @@ void LatiphonixEditor::updatePhaseControl()
 {
     const float invert = product.getParameterRecord(kPhaseInvert).getValue();
     const float shift = product.getParameterRecord(kPhaseShift).getValue();
-    // Notifying: the knob's rule writes the parameters back on its own grid (0.257 becomes 0.26), but only
-    // where that changes something.
+    // Silent: showing a value is not an edit. The knob's grid is coarser than the parameters (0.7777 shows
+    // as 78 %), and writing its frame back would change the sound, the host's undo history and its session
+    // merely because the editor is open. Only the user's own moves write (controlValueChanged).
     m_dragPhase.setValue(editor_rules::phaseControlValue(m_dragPhase.getValue(), invert != 0.0f, shift),
-                         true);
+                         false);
 }
 
 void LatiphonixEditor::writePhaseFromControl()
@@ -266,8 +267,7 @@ void LatiphonixEditor::writePhaseFromControl()
     for (auto [index, value] : writes)
         if (product.getParameterRecord(index).getValue() != value)
             changed[(size_t)count++] = index;
-    // An unchanged value is neither an undo step nor a host edit: automation playback must not flood the
-    // undo history.
+    // A move within the frame already written is neither an undo step nor a host edit.
     if (count == 0)
         return;
     const bool ownStep = phaseGestureDepth == 0;

@@ -306,6 +306,9 @@ void LatiphonixGraphOverlay::dragHandleTo(int handle, juce::Point<float> p)
         return;
     const auto polar = fan.polarAt(p);
     const int index = parameterOfHandle(handle);
+    // The partner and the twin are set after the handle's own parameter; the readout shows the last change,
+    // and must name the handle in the hand rather than a parameter that followed it.
+    const int pendingReadout = processor->takeLastChangedParameter(noParameter);
     if (index == kIidWidth)
         set(index, -polar.a);
     else if (index == kItdWidth)
@@ -321,6 +324,8 @@ void LatiphonixGraphOverlay::dragHandleTo(int handle, juce::Point<float> p)
         processor->pushLinkedParameter(index, partnerOf(index), false, minimumGap);
     }
     followLink(index);
+    const bool anyChanged = processor->getLastChangedParameter() != noParameter;
+    processor->setLastChangedParameter(anyChanged ? index : pendingReadout);
 }
 
 void LatiphonixGraphOverlay::mouseDrag(const juce::MouseEvent& event)

@@ -1,11 +1,12 @@
 // Counts the frames every OpenGL context of this process presents, modules loaded later included: the test
-// executable exports its own glXSwapBuffers, which a module's reference resolves to before the driver's;
-// it counts and passes the call on. No Xlib or JUCE here.
+// executable exports its own glXSwapBuffers, which a module's reference resolves to before the driver's
+// (the framework linked into the executable calls it directly); it passes the call on and counts it once
+// the driver has put the frame on screen. No Xlib or JUCE here.
+#include "swap_counter.h"
 
 #include <dlfcn.h>
 
 #include <atomic>
-#include <cstdint>
 #include <initializer_list>
 
 namespace
@@ -34,13 +35,12 @@ SwapFn driverSwap()
 
 extern "C" __attribute__((visibility("default"))) void glXSwapBuffers(void* display, unsigned long drawable)
 {
-    swaps.fetch_add(1, std::memory_order_relaxed);
     if (auto fn = driverSwap())
         fn(display, drawable);
+    swaps.fetch_add(1);
 }
 
-// Declared where it is used (the editor test).
-std::int64_t swappedFrames()
+std::int64_t vk::test::swappedFrames()
 {
-    return swaps.load(std::memory_order_relaxed);
+    return swaps.load();
 }

@@ -1,10 +1,12 @@
 // The VST 2.4 module's editor in a raw host's X window, opened through the wrapper's editor calls the way
 // Linux hosts open it: effEditGetRect, effEditOpen with the host's X window, effEditIdle while it shows,
 // effEditClose. The editor draws into the window, asks the host to follow its size, takes real pointer
-// input (XTest) with the host seeing the edit, and opens and closes a hundred times. Once with a test
-// module whose processor has a small editor, once with the product module (skipped while it has none).
+// input (XTest) with the host seeing the edit, each click in the next idle call while frames draw, and opens
+// and closes a hundred times. Once with a test module whose processor has a small editor, once with the
+// product module (skipped while it has none).
 // Needs DISPLAY (Xvfb + Mesa).
 
+#include "swap_counter.h"
 #include "vst2_raw_host.h"
 #include "x11_host_window.h"
 
@@ -16,9 +18,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <thread>
-
-// Frames presented by every OpenGL context of this process, the modules' too (swap_counter.cpp). [any thread]
-std::int64_t swappedFrames();
+#include <vector>
 
 namespace
 {
@@ -90,9 +90,11 @@ protected:
         return true;
     }
 
+    // Whether the window shows the colour at (x, y) in a frame drawn after this call.
     bool shows(int x, int y, int r, int g, int b)
     {
-        return idleUntil([&] { return near(m_window.pixel(x, y), r, g, b); });
+        const vk::test::ShownAfterNow drawnAfterNow;
+        return idleUntil([&] { return drawnAfterNow() && near(m_window.pixel(x, y), r, g, b); });
     }
 
     ScopedHome m_home;
@@ -166,11 +168,15 @@ TEST_P(Vst2Editor, DrawsAtItsOwnPaceWhileTheHostDoesNotIdle)
 {
     ASSERT_TRUE(open());
     // Mapping the window and making the context take the host's idle.
-    ASSERT_TRUE(idleUntil([start = swappedFrames()] { return swappedFrames() >= start + 2; }));
+    ASSERT_TRUE(idleUntil(vk::test::ShownAfterNow()));
     m_host.dispatch(Vst2::effEditIdle);
-    const auto before = swappedFrames();
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_GE(swappedFrames() - before, 20) << "frames in one second without effEditIdle";
+    // Twenty frames come without another idle call: an editor drawn only when the host idles shows none. At
+    // its pace that takes a third of a second; a loaded machine running a sanitizer build takes longer.
+    const auto before = vk::test::swappedFrames();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (vk::test::swappedFrames() - before < 20 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_GE(vk::test::swappedFrames() - before, 20) << "frames without effEditIdle";
     m_host.dispatch(Vst2::effEditClose);
 }
 
@@ -203,6 +209,83 @@ TEST_P(Vst2TestEditor, FollowsTheEditorsSizeAndTakesPointerInput)
     EXPECT_EQ(m_window.childCount(), 0);
 }
 
+// Qtractor idles an editor about 20 times a second while its frames draw at their own pace. Any call on the
+// editor's X connection (the render thread's buffer swaps among them) may take a click's events off the
+// socket into the X library's queue; every click still takes effect in the first idle call after it.
+TEST_P(Vst2TestEditor, TakesEachClickInTheNextIdleCallWhileFramesDraw)
+{
+    if (!m_window.hasXTest())
+        GTEST_SKIP() << "the X server has no XTest extension";
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(shows(30, 25, 0, 255, 0));
+    auto* effect = m_host.effect();
+    const auto framesBefore = vk::test::swappedFrames();
+    constexpr int kMostIdleCalls = 40; // two seconds at 20 Hz
+    for (int i = 0; i < 10; ++i)
+    {
+        const float before = effect->getParameter(effect, 5);
+        m_window.click(30, 25); // returns once the server has taken the click
+        int idleCalls = 0;
+        while (effect->getParameter(effect, 5) == before && idleCalls < kMostIdleCalls)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            m_host.dispatch(Vst2::effEditIdle);
+            ++idleCalls;
+        }
+        EXPECT_EQ(idleCalls, 1) << "idle calls until click " << i << " took effect";
+    }
+    EXPECT_GE(vk::test::swappedFrames() - framesBefore, 10) << "frames drawn meanwhile";
+    m_host.dispatch(Vst2::effEditClose);
+}
+
+// The product's editor only.
+using Vst2ProductEditor = Vst2Editor;
+
+// Showing a value is not an edit: the host's Phase Shift and Phase Invert (values off the phase knob's
+// 1 % grid included) come through the editor opening, idling while audio plays and the host automates the
+// shift, and closing bit for bit, and the host is told of no edit at all.
+TEST_P(Vst2ProductEditor, ShowingThePhaseTellsTheHostOfNoEdit)
+{
+    constexpr int phaseShift = 26, phaseInvert = 27;
+    ASSERT_EQ(m_host.dispatchForText(Vst2::effGetParamName, phaseShift).rfind("Phase", 0), 0u);
+    auto* effect = m_host.effect();
+    m_host.dispatch(Vst2::effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    m_host.dispatch(Vst2::effSetBlockSize, 0, 256);
+    m_host.dispatch(Vst2::effMainsChanged, 0, 1);
+    std::vector<float> left(256, 0.25f), right(256, -0.125f);
+    const auto play = [&]
+    {
+        float* channels[2] = {left.data(), right.data()};
+        effect->processReplacing(effect, channels, channels, 256);
+    };
+
+    for (auto [invert, shift] : {std::pair<float, float>{0.0f, 0.997f}, {0.0f, 0.7777f}, {1.0f, 0.7777f}})
+    {
+        SCOPED_TRACE(std::to_string(shift) + (invert != 0.0f ? " inverted" : ""));
+        effect->setParameter(effect, phaseInvert, invert);
+        effect->setParameter(effect, phaseShift, shift);
+        m_host.resetCallbackCounts();
+        ASSERT_TRUE(open());
+        int idles = 0;
+        const float automation[] = {0.3331f, 0.997f, 0.0049f, shift};
+        idleUntil(
+            [&]
+            {
+                play();
+                if (++idles % 20 == 0 && idles <= 80)
+                    effect->setParameter(effect, phaseShift, automation[idles / 20 - 1]);
+                return idles >= 150;
+            });
+        m_host.dispatch(Vst2::effEditClose);
+
+        EXPECT_EQ(effect->getParameter(effect, phaseShift), shift);
+        EXPECT_EQ(effect->getParameter(effect, phaseInvert), invert);
+        EXPECT_EQ(m_host.automatedIndexes(), std::vector<int>{});
+        EXPECT_EQ(m_host.callbackCount(Vst2::audioMasterBeginEdit), 0);
+    }
+    m_host.dispatch(Vst2::effMainsChanged, 0, 0);
+}
+
 std::string moduleName(const ::testing::TestParamInfo<const char*>& info)
 {
     return std::string(info.param) == VK_VST2_EDITOR_TEST_MODULE ? "TestModule" : "Product";
@@ -211,5 +294,6 @@ std::string moduleName(const ::testing::TestParamInfo<const char*>& info)
 INSTANTIATE_TEST_SUITE_P(Modules, Vst2Editor, ::testing::Values(VK_VST2_EDITOR_TEST_MODULE, VK_VST2_MODULE),
                          moduleName);
 INSTANTIATE_TEST_SUITE_P(Modules, Vst2TestEditor, ::testing::Values(VK_VST2_EDITOR_TEST_MODULE), moduleName);
+INSTANTIATE_TEST_SUITE_P(Modules, Vst2ProductEditor, ::testing::Values(VK_VST2_MODULE), moduleName);
 
 } // namespace

@@ -97,4 +97,100 @@ TEST(Vst2EffectAdapter, EveryLiveInstanceIsGuardedHoweverManyThereAre)
         call(*record, Vst2::effClose);
 }
 
+// What reached the wrapper's block call: the frame count and the channel pointers (each input's samples
+// read through, as the wrapper reads them).
+struct BlockCall
+{
+    int frames;
+    std::vector<const float*> inputs;
+    std::vector<float*> outputs;
+    bool inputsSilent;
+};
+std::vector<BlockCall> g_blockCalls;
+
+void recordingProcess(Vst2::AEffect*, float** inputs, float** outputs, Vst2::VstInt32 frames)
+{
+    BlockCall call{frames, {inputs[0], inputs[1]}, {outputs[0], outputs[1]}, true};
+    for (const float* input : call.inputs)
+        for (int i = 0; i < frames; ++i)
+            call.inputsSilent = call.inputsSilent && input[i] == 0.0f;
+    g_blockCalls.push_back(call);
+}
+
+// The wrapper follows every channel pointer and copies as many frames as it is told into channels twice
+// the announced block long: it gets silence for missing inputs, no call for no frames or no outputs, and
+// longer blocks in pieces.
+TEST(Vst2EffectAdapter, BlockCallsReachTheWrapperOnlyAsItCanTakeThem)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    TestProcessor processor(vk::kWrapperVst);
+    auto effect = makeRecord();
+    effect->processReplacing = &recordingProcess;
+    vk::vst2::attachVendorCommandRoute(*effect, &processor);
+    const auto call = [&](Vst2::VstInt32 opcode, Vst2::VstIntPtr value)
+    { effect->dispatcher(effect.get(), opcode, 0, value, nullptr, 0.0f); };
+    call(Vst2::effOpen, 0);
+    call(Vst2::effSetBlockSize, 16);
+    call(Vst2::effMainsChanged, 1);
+
+    std::vector<float> in(100, 0.25f), left(100), right(100);
+    float* given[2] = {in.data(), in.data()};
+    float* noInputs[2] = {nullptr, nullptr};
+    float* secondOnly[2] = {nullptr, in.data()};
+    float* outputs[2] = {left.data(), right.data()};
+    float* firstMissing[2] = {nullptr, right.data()};
+    const auto block = [&](float** inputs, float** outs, Vst2::VstInt32 frames)
+    {
+        g_blockCalls.clear();
+        effect->processReplacing(effect.get(), inputs, outs, frames);
+        return g_blockCalls;
+    };
+
+    // As they come, up to twice the announced block.
+    auto calls = block(given, outputs, 32);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].frames, 32);
+    EXPECT_EQ(calls[0].inputs, (std::vector<const float*>{in.data(), in.data()}));
+    EXPECT_EQ(calls[0].outputs, (std::vector<float*>{left.data(), right.data()}));
+
+    // Missing inputs are silence; a given one stays.
+    for (float** inputs : {static_cast<float**>(nullptr), noInputs})
+    {
+        calls = block(inputs, outputs, 20);
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_TRUE(calls[0].inputsSilent);
+    }
+    calls = block(secondOnly, outputs, 20);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].inputs[1], in.data());
+
+    // No frames, or nowhere to put them: nothing reaches the wrapper and the outputs stay as they were.
+    left.assign(100, 1.0f);
+    for (Vst2::VstInt32 frames : {0, -1, INT32_MIN})
+        EXPECT_TRUE(block(given, outputs, frames).empty()) << frames;
+    EXPECT_TRUE(block(given, nullptr, 32).empty());
+    EXPECT_EQ(left, std::vector<float>(100, 1.0f));
+
+    // Longer blocks in pieces of twice the announced block, every pointer moved along; a missing output
+    // stays missing.
+    calls = block(given, firstMissing, 100);
+    ASSERT_EQ(calls.size(), 4u);
+    for (std::size_t piece = 0; piece < calls.size(); ++piece)
+    {
+        const int done = int(piece) * 32;
+        EXPECT_EQ(calls[piece].frames, std::min(32, 100 - done));
+        EXPECT_EQ(calls[piece].inputs[0], in.data() + done);
+        EXPECT_EQ(calls[piece].outputs[0], nullptr);
+        EXPECT_EQ(calls[piece].outputs[1], right.data() + done);
+    }
+
+    // A block size of nothing leaves no piece the wrapper could take: silence.
+    call(Vst2::effMainsChanged, 0);
+    call(Vst2::effSetBlockSize, 0);
+    call(Vst2::effMainsChanged, 1);
+    EXPECT_TRUE(block(given, outputs, 10).empty());
+    EXPECT_EQ(std::count(left.begin(), left.begin() + 10, 0.0f), 10);
+    call(Vst2::effClose, 0);
+}
+
 } // namespace

@@ -432,6 +432,98 @@ TEST_F(Vst3Binding, ReportsReachTheHostOnTheMessageThreadBracketed)
     p->release();
 }
 
+// The editor's side of a drag, as the editor base does it: take hold of a parameter's control, let go.
+void hold(VkJuceProcessorBase& processor, int index)
+{
+    processor.getParameterRecord(index).gestureHeld.store(true);
+    processor.queueParameterChange(index, false, true);
+}
+
+void letGo(VkJuceProcessorBase& processor, int index)
+{
+    processor.getParameterRecord(index).gestureHeld.store(false);
+    processor.endParameterGesture(index);
+}
+
+std::vector<std::string> bracketed(Steinberg::Vst::ParamID id, int performs)
+{
+    std::vector<std::string> calls{"begin " + std::to_string(id)};
+    calls.insert(calls.end(), std::size_t(performs), "perform " + std::to_string(id));
+    calls.push_back("end " + std::to_string(id));
+    return calls;
+}
+
+TEST_F(Vst3Binding, AGesturesEditsReachTheHostBetweenOneBeginAndOneEnd)
+{
+    VST3Processor* p = makeProcessor();
+    HostEdits handler;
+    VST3Controller* c = makeController(&handler);
+    auto& processor = testProcessor(*p);
+
+    // Two parameters dragged in one gesture (as the phase control does), and one the host never saw.
+    for (int index : {3, 4, 1})
+        hold(processor, index);
+    // Edits made on another thread, each delivered before the next is made.
+    for (float v : {0.2f, 0.4f, 0.6f})
+    {
+        std::thread(
+            [&]
+            {
+                processor.setParameterInternal(3, v, true, false, false);
+                processor.setParameterInternal(4, 1.0f - v, true, false, false);
+                processor.setParameterInternal(1, v, true, false, false);
+            })
+            .join();
+        ASSERT_TRUE(
+            waitUntil([&] { return handler.has("perform 3", v) && handler.has("perform 4", 1.0 - v); }));
+    }
+    // A parameter the drag moves along (a rule between values) joins the gesture until its end.
+    processor.setParameterInternal(7, 0.3f, true, false, false);
+    ASSERT_TRUE(waitUntil([&] { return handler.has("perform 7", 0.3); }));
+    EXPECT_EQ(handler.count("end 3") + handler.count("end 4") + handler.count("end 7"), 0);
+    for (int index : {1, 3, 4})
+        letGo(processor, index);
+    // An edit outside every gesture keeps its own pair.
+    processor.setParameterInternal(5, 0.1f, true, false, false);
+    ASSERT_TRUE(waitUntil(
+        [&] { return handler.count("end 3") && handler.count("end 7") && handler.count("end 5"); }));
+
+    EXPECT_EQ(handler.of(3), bracketed(3, 3));
+    EXPECT_EQ(handler.of(4), bracketed(4, 3));
+    EXPECT_EQ(handler.of(7), bracketed(7, 1));
+    EXPECT_EQ(handler.of(5), bracketed(5, 1));
+    EXPECT_TRUE(handler.of(1).empty());
+    for (const auto& e : handler.calls())
+        EXPECT_TRUE(e.onMessageThread) << e.what;
+    release(c);
+    p->release();
+}
+
+TEST_F(Vst3Binding, AGestureTheHostHeardOfEndsThereWhenTheControllerLetsGoOfIt)
+{
+    // The host takes its handler away, or terminates the controller, while the user still drags.
+    for (const bool handlerFirst : {true, false})
+    {
+        VST3Processor* p = makeProcessor();
+        HostEdits handler;
+        VST3Controller* c = makeController(&handler);
+        auto& processor = testProcessor(*p);
+        hold(processor, 3);
+        processor.setParameterInternal(3, 0.6f, true, false, false);
+        ASSERT_TRUE(waitUntil([&] { return handler.has("perform 3", 0.6); }));
+        if (handlerFirst)
+            c->setComponentHandler(nullptr);
+        c->terminate();
+        c->setComponentHandler(nullptr);
+        EXPECT_TRUE(waitUntil([&] { return handler.count("end 3") > 0; }))
+            << "handler first: " << handlerFirst;
+        letGo(processor, 3);
+        c->release();
+        p->release();
+        EXPECT_EQ(handler.of(3), bracketed(3, 1)) << "handler first: " << handlerFirst;
+    }
+}
+
 // A host that guards its objects with a lock of its own, held by its UI thread while it calls the view,
 // and taken inside the edits the module sends it: while the module's own message thread is inside such an
 // edit, the view's calls still go through.

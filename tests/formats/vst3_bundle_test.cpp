@@ -86,10 +86,11 @@ TEST(Vst3Bundle, BypassPassesTheInputUnchanged)
 }
 
 // Automating a filter-bank parameter while playing in real time: the new bands are designed by the
-// processor timer on the module's message thread, so the sound changes within about 100 ms.
+// processor timer on the module's message thread, so the sound changes a few timer periods later (about
+// 100 ms on an idle machine).
 using Vst3BundleAutomation = ::testing::TestWithParam<std::string>;
 
-TEST_P(Vst3BundleAutomation, ChangesTheSoundWithinAbout100Ms)
+TEST_P(Vst3BundleAutomation, ChangesTheSoundSoonAfterTheAutomation)
 {
     TempFolder temp;
     const std::vector<std::string> common = {"--realtime", "--seconds", "1.6", "--rate",
@@ -107,8 +108,10 @@ TEST_P(Vst3BundleAutomation, ChangesTheSoundWithinAbout100Ms)
     EXPECT_EQ(run.get("process.automation_changes"), "1");
     const double firstDiff = run.number("compare.first_diff_sample");
     EXPECT_GE(firstDiff, 48000.0) << "the sound changed before the automation";
-    // 100 ms, plus one block and one processor timer period of slack for a loaded machine.
-    EXPECT_LE(firstDiff, 48000.0 + 4800.0 + 256.0 + 2400.0) << "the sound did not change in time";
+    // Half a second: a busy machine holds the message thread back by several timer periods, while a
+    // change that waits for anything but the timer (the end of playing, a next automation point) comes
+    // later or never.
+    EXPECT_LE(firstDiff, 48000.0 + 24000.0) << "the sound did not change in time";
     EXPECT_GT(run.number("compare.max_abs_diff"), 1.0e-4);
 }
 

@@ -4,6 +4,7 @@
 // input (XTest) and shows host automation; a hundred open/close cycles leave nothing behind.
 
 #include "display_test_support.h"
+#include "swap_counter.h"
 #include "view_test_editor.h"
 #include "vst3_run_loop_host.h"
 #include "vst3_test_support.h"
@@ -141,10 +142,11 @@ protected:
         return {r.getWidth(), r.getHeight()};
     }
 
-    // Waits for the window to show `colour` at (x, y).
+    // Waits for the window to show `colour` at (x, y) in a frame drawn after this call.
     bool shows(int x, int y, juce::Colour colour)
     {
-        return waitUntil([&] { return near(m_window->pixel(x, y), colour); }, std::chrono::seconds(10));
+        const ShownAfterNow drawnAfterNow;
+        return waitUntil([&] { return drawnAfterNow() && near(m_window->pixel(x, y), colour); });
     }
 
     // A click on the button turns it off on screen, and the host sees one begin/perform/end.
@@ -155,6 +157,20 @@ protected:
         EXPECT_TRUE(shows(30, 25, juce::Colours::red));
         EXPECT_TRUE(waitUntil([&] { return m_edits.of(5).size() >= 3; }));
         EXPECT_EQ(m_edits.of(5), (std::vector<std::string>{"begin 5", "perform 5", "end 5"}));
+    }
+
+    // The host heard of one touch of parameter `id`: a begin, edits, then an end.
+    void expectOneTouch(ParamID id)
+    {
+        const auto end = "end " + std::to_string(id);
+        EXPECT_TRUE(waitUntil([&] { return m_edits.count(end) > 0; }));
+        const auto events = m_edits.of(id);
+        ASSERT_GE(events.size(), 3u) << ::testing::PrintToString(events);
+        EXPECT_EQ(events.front(), "begin " + std::to_string(id)) << ::testing::PrintToString(events);
+        EXPECT_EQ(events.back(), end);
+        EXPECT_EQ(std::count(events.begin(), events.end(), "perform " + std::to_string(id)),
+                  std::ptrdiff_t(events.size() - 2))
+            << ::testing::PrintToString(events);
     }
 
     ScopedDataFolders m_folders;
@@ -264,15 +280,31 @@ TEST_F(Vst3EditorView, PointerInputReachesTheProcessorAndTheHostAndAutomationMov
     EXPECT_TRUE(waitUntil([&] { return processor.getParameterRecord(3).getValue() > 0.55f; }))
         << processor.getParameterRecord(3).getValue() << " " << ::testing::PrintToString(m_edits.of(3));
     EXPECT_TRUE(shows(120, 30, juce::Colours::yellow));
-    EXPECT_TRUE(waitUntil([&] { return !m_edits.of(3).empty() && m_edits.of(3).back() == "end 3"; }));
-    const auto events = m_edits.of(3);
-    ASSERT_GE(events.size(), 3u);
-    EXPECT_EQ(events.front(), "begin 3");
-    EXPECT_NE(std::find(events.begin(), events.end(), "perform 3"), events.end());
+    // The whole drag is one touch of the control for the host.
+    expectOneTouch(3);
 
     m_loop.call([&] { m_controller->setParamNormalized(3, 0.0); });
     EXPECT_TRUE(shows(120, 30, juce::Colours::blue));
     close(view);
+}
+
+TEST_F(Vst3EditorView, AnEditorClosedMidDragEndsTheHostsTouch)
+{
+    IPlugView* view = open(200, 120);
+    ASSERT_NE(view, nullptr);
+    if (!m_window->hasXTest())
+    {
+        close(view);
+        GTEST_SKIP() << "the X server has no XTest extension";
+    }
+    ASSERT_TRUE(shows(120, 30, juce::Colours::blue));
+    m_edits.clear();
+    m_window->drag(120, 30, 0, -120, false);
+    EXPECT_TRUE(waitUntil([&] { return m_edits.count("perform 3") > 0; }));
+    EXPECT_EQ(m_edits.count("end 3"), 0) << "the user still holds the control";
+    close(view);
+    m_window->releaseButton();
+    expectOneTouch(3);
 }
 
 TEST_F(Vst3EditorView, AHundredOpenCloseCyclesLeaveNothingOpen)

@@ -1,12 +1,14 @@
 // The VST3 bundle loaded as hosts load it (dlopen, ModuleEntry, GetPluginFactory), with a host of the
 // test's own: a state the host restores (IComponent::setState, then the controller's
-// setComponentState) is no edit, neither at once nor after the next processing calls, the controller
-// answers the restored values right away, and random banks come back bit for bit.
+// setComponentState), before or after it sets the instance up, is no edit, neither at once nor after the
+// next processing calls, the controller answers the restored values right away, and random banks come
+// back bit for bit.
 
 #include "stored_state.h"
 #include "vst3_stereo_block.h"
 #include "vst3_test_support.h"
 
+#include "formats/vst3/vst3_component_state.h"
 #include "processor/vk_wrapper_type.h"
 #include "product/latiphonix_processor.h"
 
@@ -14,6 +16,7 @@
 #include <pluginterfaces/base/ipluginbase.h>
 #include <public.sdk/source/common/memorystream.h>
 
+#include <algorithm>
 #include <dlfcn.h>
 
 using namespace Steinberg;
@@ -88,6 +91,29 @@ protected:
         ASSERT_TRUE(vk::test::waitUntil([&] { return m_edits.has("perform 30", 0.0); }));
     }
 
+    // The fixture's instance replaced by a new one, created and connected but neither set up nor active.
+    void renewUnprepared()
+    {
+        m_instance.audio->setProcessing(false);
+        m_instance.destroy();
+        m_instance.createFrom(*m_factory, nullptr, false);
+        m_instance.connect();
+        m_instance.controller->setComponentHandler(&m_edits);
+        m_edits.clear();
+    }
+
+    // What the host heard besides the sentinel's reports and requests to read the values again.
+    std::vector<std::string> editsBesidesSentinel()
+    {
+        std::vector<std::string> out;
+        const auto sentinel = m_edits.of(kSoloRight);
+        for (const auto& call : m_edits.calls())
+            if (call.what != "restart" &&
+                std::find(sentinel.begin(), sentinel.end(), call.what) == sentinel.end())
+                out.push_back(call.what);
+        return out;
+    }
+
     void restore(const juce::MemoryBlock& state)
     {
         MemoryStream stream;
@@ -97,6 +123,25 @@ protected:
         ASSERT_EQ(m_instance.component->setState(&stream), kResultOk);
         stream.seek(0, IBStream::kIBSeekSet, nullptr);
         ASSERT_EQ(m_instance.controller->setComponentState(&stream), kResultOk);
+    }
+
+    // Hands `state` to the component and then to the controller, as hosts do; the two results.
+    std::pair<tresult, tresult> tryRestore(const juce::MemoryBlock& state)
+    {
+        MemoryStream stream;
+        int32 written = 0;
+        stream.write(const_cast<void*>(state.getData()), int32(state.getSize()), &written);
+        stream.seek(0, IBStream::kIBSeekSet, nullptr);
+        const tresult component = m_instance.component->setState(&stream);
+        stream.seek(0, IBStream::kIBSeekSet, nullptr);
+        return {component, m_instance.controller->setComponentState(&stream)};
+    }
+
+    juce::MemoryBlock savedState()
+    {
+        MemoryStream stream;
+        EXPECT_EQ(m_instance.component->getState(&stream), kResultOk);
+        return juce::MemoryBlock(stream.getData(), std::size_t(stream.getSize()));
     }
 
     void expectControllerValues(const vk::test::StoredState& state, int trial)
@@ -133,6 +178,31 @@ TEST_F(Vst3ModuleState, RestoredStateIsNoEditThenOrAfterProcessingAndTheControll
     }
 }
 
+// A session load restores before the set-up; a host may also restore into an instance it has set up.
+TEST_F(Vst3ModuleState, RestoredStateIsNoEditWhetherItComesBeforeOrAfterTheSetUp)
+{
+    std::mt19937 random(5);
+    for (const bool restoreFirst : {true, false})
+    {
+        renewUnprepared();
+        const auto state = vk::test::randomStoredState(random, true);
+        const auto chunk = vk::test::frameStoredState(state);
+        if (restoreFirst)
+            restore(chunk);
+        m_instance.setUp();
+        if (!restoreFirst)
+            restore(chunk);
+        m_instance.component->setActive(true);
+        m_instance.audio->setProcessing(true);
+        expectControllerValues(state, restoreFirst);
+        process(6);
+        reportSentinel();
+        EXPECT_EQ(m_edits.count("perform 30"), 1) << "restore first: " << restoreFirst;
+        EXPECT_TRUE(editsBesidesSentinel().empty())
+            << "restore first: " << restoreFirst << ": " << ::testing::PrintToString(editsBesidesSentinel());
+    }
+}
+
 TEST_F(Vst3ModuleState, RandomStatesRoundTripBitForBit)
 {
     vk::test::expectExactRoundTrips(
@@ -147,12 +217,41 @@ TEST_F(Vst3ModuleState, RandomStatesRoundTripBitForBit)
                 expectControllerValues(state, trip);
             }
         },
-        [&]
-        {
-            MemoryStream stream;
-            EXPECT_EQ(m_instance.component->getState(&stream), kResultOk);
-            return juce::MemoryBlock(stream.getData(), std::size_t(stream.getSize()));
-        });
+        [&] { return savedState(); });
+}
+
+// A state cut short (a damaged session or preset file) is refused by the component and the controller and
+// changes nothing, the bypass its trailer set included; the whole state is read. The cuts that ended in
+// the root's start or end tag used to load as a document, and every cut turned the bypass off.
+TEST_F(Vst3ModuleState, CutStatesAreRefusedAndChangeNothing)
+{
+    std::mt19937 random(5);
+    auto bypassed = vk::test::frameStoredState(vk::test::randomStoredState(random));
+    vk::vst3::appendBypassTrailer(bypassed, true);
+    restore(bypassed);
+    const auto before = savedState();
+    ASSERT_EQ(static_cast<const char*>(before.getData())[before.getSize() - 1], 1) << "bypassed";
+
+    const auto otherState = vk::test::randomStoredState(random);
+    const auto other = vk::test::frameStoredState(otherState);
+    const auto* data = static_cast<const char*>(other.getData());
+    const int wholeText = int(other.getSize()) - 1;
+    for (int size = 8; size < wholeText; size += size < 300 || size > wholeText - 300 ? 1 : 97)
+    {
+        const auto [component, controller] = tryRestore(juce::MemoryBlock(data, std::size_t(size)));
+        EXPECT_EQ(component, kResultFalse) << size;
+        EXPECT_EQ(controller, kResultFalse) << size;
+    }
+    EXPECT_EQ(savedState(), before);
+
+    const auto [component, controller] = tryRestore(juce::MemoryBlock(data, std::size_t(wholeText)));
+    EXPECT_EQ(component, kResultOk);
+    EXPECT_EQ(controller, kResultOk);
+    const auto after = savedState();
+    EXPECT_EQ(static_cast<const char*>(after.getData())[after.getSize() - 1], 0) << "not bypassed";
+    const auto read = vk::test::readStoredState(after);
+    EXPECT_EQ(read.current, otherState.current);
+    EXPECT_EQ(read.programs, otherState.programs);
 }
 
 } // namespace

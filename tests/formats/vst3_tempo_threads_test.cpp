@@ -47,6 +47,8 @@ TEST(Vst3TempoThreads, HostParameterChangesReadWholeContextsWhileTheTempoMoves)
     processor->setActive(true);
     controller->setParamNormalized(kDynamics, 1.0);
     controller->setParamNormalized(kTempoSync, 1.0);
+    // Active but given no context yet: no made-up position (an empty record would read as 1 bpm at 0).
+    EXPECT_FALSE(processor->getPosition().hasValue());
 
     std::atomic<int> blocks{0};
     std::thread audio(

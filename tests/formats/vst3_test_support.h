@@ -131,7 +131,7 @@ private:
 };
 
 // A processor and its controller from the module's factory, initialised with `context`; `prepare` also
-// connects them, sets them up (stereo, 48 kHz, 256 samples) and activates the processor.
+// connects them, sets them up and activates the processor.
 struct Instance
 {
     Steinberg::Vst::IComponent* component = nullptr;
@@ -159,6 +159,14 @@ struct Instance
         controller->initialize(context);
         if (!prepare)
             return;
+        connect();
+        setUp();
+        component->setActive(true);
+    }
+    // Connects the two halves both ways, as hosts do.
+    void connect()
+    {
+        using Steinberg::Vst::IConnectionPoint;
         IConnectionPoint* a = nullptr;
         IConnectionPoint* b = nullptr;
         component->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&a));
@@ -167,9 +175,13 @@ struct Instance
         b->connect(a);
         a->release();
         b->release();
-        ProcessSetup setup{kRealtime, kSample32, 256, 48000.0};
+    }
+    // Stereo, 48 kHz, 256 samples.
+    void setUp()
+    {
+        Steinberg::Vst::ProcessSetup setup{Steinberg::Vst::kRealtime, Steinberg::Vst::kSample32, 256,
+                                           48000.0};
         audio->setupProcessing(setup);
-        component->setActive(true);
     }
 
     void destroyController()

@@ -87,7 +87,7 @@ void X11HostWindow::moveTo(int x, int y) const
     usleep(20000); // lets the receiving client see the motion as separate events
 }
 
-void X11HostWindow::drag(int x, int y, int dx, int dy) const
+void X11HostWindow::drag(int x, int y, int dx, int dy, bool release) const
 {
     moveTo(x, y);
     XTestFakeButtonEvent(m_display, 1, True, CurrentTime);
@@ -96,6 +96,12 @@ void X11HostWindow::drag(int x, int y, int dx, int dy) const
     constexpr int steps = 5;
     for (int i = 1; i <= steps && (dx != 0 || dy != 0); ++i)
         moveTo(x + dx * i / steps, y + dy * i / steps);
+    if (release)
+        releaseButton();
+}
+
+void X11HostWindow::releaseButton() const
+{
     XTestFakeButtonEvent(m_display, 1, False, CurrentTime);
     XSync(m_display, False);
 }

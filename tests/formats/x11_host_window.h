@@ -45,9 +45,11 @@ public:
 
     // The pixel at (x, y) of what the window shows now, embedded windows included.
     Rgb pixel(int x, int y) const;
-    // Moves the pointer to (x, y) of the window, presses, moves by (dx, dy) in steps, releases.
-    void drag(int x, int y, int dx, int dy) const;
+    // Moves the pointer to (x, y) of the window, presses, moves by (dx, dy) in steps, releases unless
+    // told not to (releaseButton() then lets go).
+    void drag(int x, int y, int dx, int dy, bool release = true) const;
     void click(int x, int y) const { drag(x, y, 0, 0); }
+    void releaseButton() const;
     bool hasXTest() const { return m_xtest; }
 
 private:

@@ -1,9 +1,10 @@
 // Feeds arbitrary bytes to the host state reader. Hosts return whatever they stored, so besides not
-// crashing, the reader must leave the bank in a state that saves and loads again, and no slot may ever
-// hold a value that is not a finite number.
+// crashing, the reader must leave the bank in a state that saves and loads again, no slot may ever hold a
+// value that is not a finite number, and a text it takes must stop being taken once cut short.
 
 #include "tests/processor/test_processor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -58,6 +59,28 @@ bool declaresShorterThan(const std::uint8_t* data, std::size_t size)
                                    std::uint32_t(data[6]) << 16 | std::uint32_t(data[7]) << 24;
     return std::uint64_t(declared) + 9 < size;
 }
+
+// The text a reader parsed from an accepted chunk, without its trailing white space and last character
+// (a whole document ends with ">"), framed again: it must be refused.
+juce::MemoryBlock cutShort(const std::uint8_t* data, std::size_t size)
+{
+    const std::uint32_t declared = std::uint32_t(data[4]) | std::uint32_t(data[5]) << 8 |
+                                   std::uint32_t(data[6]) << 16 | std::uint32_t(data[7]) << 24;
+    const char* text = reinterpret_cast<const char*>(data) + 8;
+    std::size_t length = std::min<std::size_t>(declared, size - 8);
+    if (const auto* zero = static_cast<const char*>(std::memchr(text, 0, length)))
+        length = std::size_t(zero - text);
+    while (length > 0 && std::strchr(" \t\r\n", text[length - 1]) != nullptr)
+        --length;
+    const std::uint32_t cutLength = std::uint32_t(length > 0 ? length - 1 : 0);
+    std::uint8_t header[8] = {'V', 'C', '2', '!'};
+    for (int i = 0; i < 4; ++i)
+        header[4 + i] = std::uint8_t(cutLength >> (8 * i));
+    juce::MemoryBlock cut(header, sizeof header);
+    cut.append(text, cutLength);
+    cut.append("", 1);
+    return cut;
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -76,6 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0; // refused: nothing was read, the bank is the one the last accepted input left
 
     checkBank(processor);
+    const auto cut = cutShort(data, size);
+    if (processor.readStateChunk(cut.getData(), int(cut.getSize())))
+        __builtin_trap();
     // Whatever was read must survive a save and a load unchanged.
     juce::MemoryBlock saved;
     processor.getStateInformation(saved);

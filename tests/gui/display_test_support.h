@@ -24,4 +24,11 @@ inline bool hasDisplay()
     (In its own file: Xlib's macros clash with JUCE's and gtest's names.) */
 bool internWindowManagerAtoms();
 
+/** Moves the X pointer to the screen's far corner, away from every window the tests open (their windows
+    sit at the top left), before a test opens its window. The tests drive their windows with synthetic
+    events; a real pointer left over a window (by a test that clicks through the X server) makes the server
+    send it enter and motion events of its own, which can arrive at any later moment, on a loaded machine
+    after the test's own, and move the hover or the press elsewhere. False without a display. */
+bool parkPointer();
+
 } // namespace vk::test

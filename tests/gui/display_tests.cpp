@@ -84,15 +84,12 @@ public:
         setVisible(true);
     }
     ~DisplayEditor() override { ogl.stopRenderThread(); } // before the painter and the read-back go
-    void drawDebugOverlay() override
-    {
-        readback.captureIfRequested(getWidth(), getHeight(), ogl.getFrameCount());
-    }
+    void drawDebugOverlay() override { readback.captureIfRequested(ogl); }
     bool framesReach(int64_t n)
     {
         return pumpUntil([&] { return ogl.getFrameCount() >= n; });
     }
-    bool readBack() { return readback.read(ogl.getFrameCount()); }
+    bool readBack() { return readback.read(ogl); }
 
     Painter painter;
     FrameReadback readback;

@@ -43,16 +43,12 @@ public:
     }
     ~WindowEditor() override { getOglComponent().stopRenderThread(); }
 
-    void drawOverlayHook() override
-    {
-        readback.captureIfRequested(getWidth(), getHeight(), getOglComponent().getFrameCount());
-    }
+    void drawOverlayHook() override { readback.captureIfRequested(getOglComponent()); }
 
     /** Whether the pixel (top-down) of a frame drawn after this call is near the colour. */
     bool shows(int x, int y, juce::Colour c)
     {
-        const auto p =
-            readback.read(getOglComponent().getFrameCount()) ? readback.pixelAt(x, y) : juce::Colour();
+        const auto p = readback.read(getOglComponent()) ? readback.pixelAt(x, y) : juce::Colour();
         return std::abs(p.getRed() - c.getRed()) < 8 && std::abs(p.getGreen() - c.getGreen()) < 8 &&
                std::abs(p.getBlue() - c.getBlue()) < 8;
     }
@@ -81,7 +77,7 @@ struct EditorWindowFixture : ::testing::Test
     {
         if (!hasDisplay())
             GTEST_SKIP() << "DISPLAY is not set: start Xvfb to run the OpenGL tests";
-        ASSERT_TRUE(internWindowManagerAtoms()) << "cannot open DISPLAY " << std::getenv("DISPLAY");
+        ASSERT_TRUE(parkPointer()) << "cannot open DISPLAY " << std::getenv("DISPLAY");
         editor = std::make_unique<WindowEditor>(processor);
         editor->addToDesktop(0);
         editor->setVisible(true);

@@ -1,8 +1,10 @@
 #pragma once
 
 // The finished picture of a real OpenGL window, read back on the render thread and checked on the message
-// thread.
+// thread. The window tests that draw in their own process read their pixels through this, so that what they
+// see was drawn after whatever they changed before asking.
 #include "message_pump.h"
+#include "vk_ogl_component.h"
 
 #include <juce_opengl/juce_opengl.h>
 
@@ -16,11 +18,16 @@ namespace vk::test
 class FrameReadback
 {
 public:
-    /** [render thread] Last in a frame: reads the picture when one was asked for. Only a frame that began
-        after the request shows everything set before it. */
-    void captureIfRequested(int w, int h, int64_t frame)
+    /** A loaded machine running a sanitizer build may draw only a few frames a second, and a window that
+        is not drawing at all fails the read anyway: the bound only ends a test that would hang. */
+    static constexpr int defaultBoundMs = 20000;
+
+    /** [render thread] Last in a frame, before the component counts it (its overlay hook): reads the
+        picture when one was asked for and this frame began after the request. framesBefore: the
+        component's frame count now, which this frame has not yet added to. */
+    void captureIfRequested(int w, int h, int64_t framesBefore)
     {
-        if (!requested.load() || frame <= requestedAtFrame.load())
+        if (!requested.load() || framesBefore <= requestedAtFrame.load())
             return;
         using namespace juce::gl;
         std::vector<uint8_t> px((size_t)w * (size_t)h * 4);
@@ -35,15 +42,32 @@ public:
         requested.store(false);
     }
 
-    /** [message thread] Waits for a frame drawn after `frame` to be read; false when none came. */
-    bool read(int64_t frame)
+    /** [render thread] The same for the window's full-size component, at its size as frames see it. */
+    void captureIfRequested(const VkOglComponent& window)
     {
-        requestedAtFrame.store(frame);
-        requested.store(true);
-        return pumpUntil([this] { return !requested.load(); }, 5000);
+        const auto bounds = window.getRenderBounds();
+        captureIfRequested(bounds.getWidth(), bounds.getHeight(), window.getFrameCount());
     }
 
-    /** Top-down pixel (r, g, b) of the last picture read. */
+    /** [message thread] Asks for a frame whose drawing begins after this call, so that it shows everything
+        the caller changed before, and runs the message loop until it is read; false when none came within
+        boundMs. framesNow: the component's frame count, read now.
+
+        Frames are drawn one after another and counted as they end. A frame that is drawing now ends as
+        frame framesNow + 1 and may have begun before the change; the one counted after it began after it
+        ended, so after this call: it sees a count above framesNow while it is drawn. */
+    bool read(int64_t framesNow, int boundMs = defaultBoundMs)
+    {
+        requestedAtFrame.store(framesNow);
+        requested.store(true);
+        return pumpUntil([this] { return !requested.load(); }, boundMs);
+    }
+    bool read(const VkOglComponent& window, int boundMs = defaultBoundMs)
+    {
+        return read(window.getFrameCount(), boundMs);
+    }
+
+    /** Top-down pixel (r, g, b) of the last picture read; transparent black when none was. */
     juce::Colour pixelAt(int x, int y)
     {
         const std::lock_guard<std::mutex> l(mutex);
@@ -51,6 +75,22 @@ public:
             return {};
         const uint8_t* p = pixels.data() + ((size_t)(height - 1 - y) * (size_t)width + (size_t)x) * 4;
         return juce::Colour(p[0], p[1], p[2]);
+    }
+
+    /** The last picture read, top row first; invalid when none was. */
+    juce::Image image()
+    {
+        const std::lock_guard<std::mutex> l(mutex);
+        if (pixels.empty())
+            return {};
+        juce::Image picture(juce::Image::RGB, width, height, false);
+        for (int y = 0; y < height; ++y)
+        {
+            const uint8_t* row = pixels.data() + (size_t)(height - 1 - y) * (size_t)width * 4;
+            for (int x = 0; x < width; ++x)
+                picture.setPixelAt(x, y, juce::Colour(row[x * 4], row[x * 4 + 1], row[x * 4 + 2]));
+        }
+        return picture;
     }
 
 private:

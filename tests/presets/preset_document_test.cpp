@@ -107,3 +107,20 @@ TEST(PresetDocument, AFileBeginningWithAByteOrderMarkIsRead)
         EXPECT_FALSE(ok) << text.size();
     }
 }
+
+// A file cut short (a copy or download that stopped) is refused wherever the cut falls; the framework's
+// parser took one that ended in the root's end tag as the whole preset.
+TEST(PresetDocument, AFileCutShortAnywhereIsRefused)
+{
+    const juce::StringArray keys = {"Bypass", "Acuity", "Width"};
+    const float values[] = {1.0f, 0.125f, 0.625f};
+    const auto text = writePresetDocument(keys, values, 3).trimEnd().toStdString();
+    bool ok = false;
+    EXPECT_EQ(read(text, ok), (std::vector<float>{1.0f, 0.125f, 0.625f}));
+    EXPECT_TRUE(ok);
+    for (std::size_t size = 0; size < text.size(); ++size)
+    {
+        read(text.substr(0, size), ok);
+        EXPECT_FALSE(ok) << size << " of " << text.size() << " bytes";
+    }
+}

@@ -3,6 +3,7 @@
 // every preset of a long category can be reached in the grid.
 #include "preset_browser_test_support.h"
 
+#include "platform/vk_launcher.h"
 #include "presets/vk_juce_preset_file.h"
 #include "presets/vk_juce_preset_file_browser.h"
 
@@ -93,6 +94,11 @@ struct PresetFileBrowserTest : ::testing::Test
     {
         names.sort(true);
         return names.joinIntoString("|");
+    }
+    static juce::StringArray plus(juce::StringArray names, const juce::String& name)
+    {
+        names.add(name);
+        return names;
     }
 
     ScopedDataFolders folders;
@@ -230,4 +236,132 @@ TEST_F(PresetFileBrowserTest, EveryPresetOfALongCategoryCanBeSeenAndClicked)
                   std::make_tuple(2, 10, pages))
             << count;
     }
+}
+
+TEST_F(PresetFileBrowserTest, SaveOverwritesOnlyTheListedPresetAndListsANewOneAsTyped)
+{
+    // Files of earlier versions: "Caf" lost the letter its name was typed with; "Mix%2FKeys" is listed as
+    // "Mix/Keys", whose encoding names another folder.
+    const juce::String cafe = juce::CharPointer_UTF8("Caf\xc3\xa9");
+    writePreset("Mix%2FKeys", "Caf", 0.125f);
+    writePreset("Mix%2FKeys", cafe, 0.25f);
+    open("Mix/Keys");
+    const auto savedValue = [&](const juce::String& stem)
+    {
+        auto record = VkJucePresetFile::forListedFile(userFolder("Mix%2FKeys").getChildFile(stem + ".vkp"));
+        return record.load(&processor) ? record.getProgram().values[4] : -1.0f;
+    };
+
+    // "Café" chosen, changed and saved: the question is about "Café", and only its file changes; also with
+    // the "*" the editor puts after the name of a changed preset.
+    float value = 0.25f;
+    for (const auto& programName : {cafe, cafe + "*"})
+    {
+        SCOPED_TRACE(programName);
+        choose(browser->getPresets().indexOf(cafe));
+        EXPECT_EQ(processor.getParameter(4), value);
+        value += 0.25f;
+        processor.setParameterInternal(4, value, true, false, false);
+        processor.changeProgramName(processor.getCurrentProgram(), programName);
+        choose(Browser::saveId);
+        ASSERT_EQ(browser->getMode(), Browser::confirmOverwrite);
+        pressButton("Yes");
+        EXPECT_EQ(savedValue(cafe), value);
+        EXPECT_EQ(savedValue("Caf"), 0.125f);
+        EXPECT_EQ(sorted(browser->getPresets()), sorted({"Caf", cafe}));
+        EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()), cafe);
+    }
+
+    // Two files listed as "A/B" ("A%2FB" written by an earlier version): each saves over itself when chosen.
+    writePreset("Mix%2FKeys", "A%2FB", 0.125f);
+    writePreset("Mix%2FKeys", "A&2FB", 0.125f);
+    browser->refreshLists();
+    const auto files = VkJucePresetFile::getPresetFilesInCategory(&processor, "Mix%2FKeys");
+    for (int n = 0; n < files.size(); ++n)
+    {
+        if (browser->getPresets()[n] != "A/B")
+            continue;
+        choose(n);
+        processor.setParameterInternal(4, 0.5f + (float)n / 64.0f, true, false, false);
+        choose(Browser::saveId);
+        pressButton("Yes");
+        EXPECT_EQ(savedValue(files[n].getFileNameWithoutExtension()), 0.5f + (float)n / 64.0f);
+    }
+
+    // New names go into the folder the category is listed from, without a question, listed as typed.
+    const char* const typed[] = {"Fresh", "Mix: 1", "%2F", ".hidden", "a/b\\c", "#3A", "~home"};
+    for (const char* name : typed)
+    {
+        processor.changeProgramName(processor.getCurrentProgram(), name);
+        choose(Browser::saveId);
+        EXPECT_EQ(browser->getMode(), Browser::lists) << name;
+        EXPECT_TRUE(browser->getPresets().contains(name)) << name;
+    }
+    EXPECT_EQ(userFolder("Mix%2FKeys").getNumberOfChildFiles(juce::File::findFiles),
+              4 + (int)std::size(typed));
+    EXPECT_EQ(root.getNumberOfChildFiles(juce::File::findDirectories), 1);
+}
+
+TEST_F(PresetFileBrowserTest, EveryActionReachesTheListedEntryAndTypedNamesAreListedAsTyped)
+{
+    // "%2F" (listed as "/"), "Caf" and "Bass&5C" were written by earlier versions; "Café" encodes to no other
+    // file now.
+    const juce::String cafe = juce::CharPointer_UTF8("Caf\xc3\xa9");
+    for (const auto& stem : {juce::String("Caf"), cafe, juce::String("%2F"), juce::String("Bass&5C")})
+        writePreset("Mix%2FKeys", stem);
+    open("Mix/Keys");
+
+    // Each listed preset is copied, its copy renamed to a typed name and moved, and the preset deleted: every
+    // step reaches the entry it was pressed on, and what was typed is listed as typed.
+    const std::pair<juce::String, juce::String> cases[] = {{cafe, "%2F"},
+                                                           {"/", juce::CharPointer_UTF8("\xc3\x9c"
+                                                                                        "ber: 1")},
+                                                           {"Caf", ".."},
+                                                           {"Bass\\", "A/B\\C #2E"}};
+    for (const auto& [shown, typed] : cases)
+    {
+        SCOPED_TRACE(shown + " -> " + typed);
+        auto expected = browser->getPresets();
+        pressDots(shown, false);
+        act("Copy");
+        EXPECT_EQ(sorted(browser->getPresets()), sorted(plus(expected, shown + " 1")));
+        pressDots(shown + " 1", false);
+        act("Rename", typed);
+        EXPECT_EQ(sorted(browser->getPresets()), sorted(plus(expected, typed)));
+        pressDots(typed, false);
+        act("Move", "Moved/" + typed);
+        EXPECT_EQ(VkJucePresetFile::getPresetsInCategory(&processor, "Moved/" + typed),
+                  juce::StringArray(typed));
+        pressDots(shown, false);
+        act("Delete");
+        expected.removeString(shown);
+        EXPECT_EQ(sorted(browser->getPresets()), sorted(expected));
+    }
+    EXPECT_EQ(userFolder("Mix%2FKeys").getNumberOfChildFiles(juce::File::findFiles), 0);
+
+    // The category: shown where it lies on disk, renamed to a typed name, deleted under that name; a new one
+    // listed as typed.
+    std::vector<std::string> launched;
+    vk::platform::setLauncherOverride(
+        [&](const std::vector<std::string>& arguments)
+        {
+            launched.push_back(arguments.back());
+            return true;
+        });
+    pressDots("Mix/Keys", true);
+    act("Browse");
+    vk::platform::setLauncherOverride({});
+    EXPECT_EQ(launched, std::vector<std::string>{userFolder("Mix%2FKeys").getFullPathName().toStdString()});
+    pressDots("Mix/Keys", true);
+    act("Rename", "%5C & #3A");
+    ASSERT_TRUE(browser->getCategories().contains("%5C & #3A"));
+    pressDots("%5C & #3A", true);
+    act("Delete");
+    EXPECT_FALSE(browser->getCategories().contains("%5C & #3A"));
+    choose(Browser::newFolderId);
+    browser->getTextEntry().textEntered(juce::CharPointer_UTF8("\xc3\x9c"
+                                                               "ber/Keys"));
+    pressButton("Ok");
+    EXPECT_TRUE(browser->getCategories().contains(juce::CharPointer_UTF8("\xc3\x9c"
+                                                                         "ber/Keys")));
 }

@@ -2,7 +2,9 @@
 
 #include "platform/vk_launcher.h"
 #include "presets/vk_preset_disk.h"
+#include "presets/vk_preset_document.h"
 #include "presets/vk_preset_file_operations.h"
+#include "presets/vk_preset_names.h"
 
 using namespace vk::presets;
 
@@ -13,6 +15,18 @@ class PresetOperationsTest : public PresetStoreTest
 protected:
     // The digest key of a path under the user root.
     std::string key(const char* path) { return relativeToTemporaryFolder(userRoot().getChildFile(path)); }
+    // The file or folder a listing shows under the name, as the browser hands it to an operation.
+    juce::File listed(const juce::String& category, const juce::String& name = {})
+    {
+        const auto folders = VkJucePresetFile::getPresetCategoryFolders(&m_processor);
+        const auto folder = folders[VkJucePresetFile::getPresetCategories(&m_processor).indexOf(category)];
+        if (name.isEmpty())
+            return folder;
+        for (const auto& file : listedEntries(folder, kPresetExtension))
+            if (decodePresetName(file.getFileNameWithoutExtension()) == name)
+                return file;
+        return {};
+    }
     // Expects the tree to differ from `before` by exactly the moves (from -> to) and copies given.
     void expectMoved(TreeDigest expected, std::initializer_list<std::pair<const char*, const char*>> moves,
                      bool copy = false)
@@ -34,25 +48,25 @@ TEST_F(PresetOperationsTest, CopyRenameAndMoveUseNumberedNamesAndNeverOverwrite)
     savePreset("Low", "Sub");
     savePreset("Deep", "Bass");
     auto before = digestAll();
-    ASSERT_TRUE(copyPreset(&m_processor, "Low", "Bass"));
-    ASSERT_TRUE(copyPreset(&m_processor, "Low", "Bass"));
+    ASSERT_TRUE(copyPreset(&m_processor, listed("Low", "Bass")));
+    ASSERT_TRUE(copyPreset(&m_processor, listed("Low", "Bass")));
     expectMoved(before, {{"Low/Bass.vkp", "Low/Bass 1.vkp"}, {"Low/Bass.vkp", "Low/Bass 2.vkp"}}, true);
 
     before = digestAll();
-    ASSERT_TRUE(renamePreset(&m_processor, "Low", "Sub", "Bass"));
+    ASSERT_TRUE(renamePreset(&m_processor, listed("Low", "Sub"), "Bass"));
     expectMoved(before, {{"Low/Sub.vkp", "Low/Bass 3.vkp"}});
 
     before = digestAll();
-    ASSERT_TRUE(movePreset(&m_processor, "Low", "Bass 3", "New/Folder"));
+    ASSERT_TRUE(movePreset(&m_processor, listed("Low", "Bass 3"), "New/Folder"));
     before[key("New&2FFolder")] = "dir";
     expectMoved(before, {{"Low/Bass 3.vkp", "New&2FFolder/Bass 3.vkp"}});
 
     before = digestAll();
-    ASSERT_TRUE(movePreset(&m_processor, "Low", "Bass", "Deep"));
+    ASSERT_TRUE(movePreset(&m_processor, listed("Low", "Bass"), "Deep"));
     expectMoved(before, {{"Low/Bass.vkp", "Deep/Bass 1.vkp"}});
 
     // A typed slash is part of the name, never a sub-folder.
-    ASSERT_TRUE(renamePreset(&m_processor, "Deep", "Bass", "Up/Out"));
+    ASSERT_TRUE(renamePreset(&m_processor, listed("Deep", "Bass"), "Up/Out"));
     EXPECT_TRUE(userRoot().getChildFile("Deep/Up&2FOut.vkp").existsAsFile());
 }
 
@@ -64,34 +78,45 @@ TEST_F(PresetOperationsTest, WhenAllNinetyNineNumberedNamesAreTakenEveryFileStay
     for (int i = 1; i <= 99; ++i)
         writeFile(userRoot().getChildFile("Low/Bass " + juce::String(i) + ".vkp"), juce::String(i));
     const auto before = digestAll();
-    EXPECT_FALSE(copyPreset(&m_processor, "Low", "Bass"));
-    EXPECT_FALSE(renamePreset(&m_processor, "Low", "Sub", "Bass"));
-    EXPECT_FALSE(movePreset(&m_processor, "High", "Bass", "Low"));
+    EXPECT_FALSE(copyPreset(&m_processor, listed("Low", "Bass")));
+    EXPECT_FALSE(renamePreset(&m_processor, listed("Low", "Sub"), "Bass"));
+    EXPECT_FALSE(movePreset(&m_processor, listed("High", "Bass"), "Low"));
     EXPECT_EQ(digestAll(), before);
 }
 
-TEST_F(PresetOperationsTest, InstalledAndUnusableNamesAreNeverChanged)
+TEST_F(PresetOperationsTest, InstalledAndAnythingNotListedAreNeverChanged)
 {
     savePreset("Low", "Bass");
+    writeFile(userRoot().getChildFile(".Hidden/Bass.vkp"), "x");
+    writeFile(userRoot().getChildFile("Low/.Hidden.vkp"), "x");
+    writeFile(userRoot().getChildFile("Low/Notes.txt"), "x");
+    writeFile(userRoot().getSiblingFile("Outside.vkp"), "x");
     writeFile(useInstallFolder().getChildFile("Presets/Installed/Factory.vkp"), "factory");
     const auto before = digestAll();
-    EXPECT_FALSE(movePreset(&m_processor, "Low", "Bass", "Installed"));
-    EXPECT_FALSE(movePreset(&m_processor, "Low", "Bass", "Inst?alled"));
-    EXPECT_FALSE(movePreset(&m_processor, "Installed", "Factory", "Low"));
-    EXPECT_FALSE(copyPreset(&m_processor, "Installed", "Factory"));
-    EXPECT_FALSE(renamePreset(&m_processor, "Installed", "Factory", "Mine"));
-    EXPECT_FALSE(renamePresetCategory(&m_processor, "Installed", "Mine"));
-    EXPECT_FALSE(renamePresetCategory(&m_processor, "Low", "Installed"));
-    for (const char* typed : {"", ".", "..", ".hidden", "???", "../Up"})
-        EXPECT_FALSE(renamePreset(&m_processor, "Low", "Bass", typed) ||
-                     movePreset(&m_processor, "Low", "Bass", typed) ||
-                     renamePresetCategory(&m_processor, "Low", typed))
-            << typed;
-    for (const char* source : {"Missing", "", "..", "Bass.vkp"})
-        EXPECT_FALSE(copyPreset(&m_processor, "Low", source) ||
-                     renamePreset(&m_processor, "Low", source, "X") ||
-                     movePreset(&m_processor, "Low", source, "X"))
-            << source;
+    EXPECT_FALSE(movePreset(&m_processor, listed("Low", "Bass"), "Installed"));
+    EXPECT_FALSE(movePreset(&m_processor, listed("Installed", "Factory"), "Low"));
+    EXPECT_FALSE(copyPreset(&m_processor, listed("Installed", "Factory")));
+    EXPECT_FALSE(renamePreset(&m_processor, listed("Installed", "Factory"), "Mine"));
+    EXPECT_FALSE(deletePresetFile(&m_processor, listed("Installed", "Factory")));
+    EXPECT_FALSE(renamePresetCategory(&m_processor, listed("Installed"), "Mine"));
+    EXPECT_FALSE(deleteCategoryFolder(&m_processor, listed("Installed")));
+    EXPECT_FALSE(renamePresetCategory(&m_processor, listed("Low"), "Installed"));
+    EXPECT_FALSE(renamePreset(&m_processor, listed("Low", "Bass"), "") ||
+                 movePreset(&m_processor, listed("Low", "Bass"), "") ||
+                 renamePresetCategory(&m_processor, listed("Low"), ""));
+    // Only what a listing shows: no missing, hidden, foreign or outside file, no folder in a preset's place.
+    for (const auto& source :
+         {userRoot().getChildFile("Low/Missing.vkp"), userRoot().getChildFile("Low/.Hidden.vkp"),
+          userRoot().getChildFile(".Hidden/Bass.vkp"), userRoot().getChildFile("Low/Notes.txt"),
+          userRoot().getSiblingFile("Outside.vkp"), userRoot().getChildFile("Low"), userRoot(), juce::File()})
+        EXPECT_FALSE(copyPreset(&m_processor, source) || renamePreset(&m_processor, source, "X") ||
+                     movePreset(&m_processor, source, "X") || deletePresetFile(&m_processor, source))
+            << source.getFullPathName();
+    for (const auto& folder : {userRoot().getChildFile(".Hidden"), userRoot(),
+                               userRoot().getParentDirectory(), userRoot().getChildFile("Low/Missing")})
+        EXPECT_FALSE(renamePresetCategory(&m_processor, folder, "X") ||
+                     deleteCategoryFolder(&m_processor, folder))
+            << folder.getFullPathName();
     EXPECT_EQ(digestAll(), before);
 }
 
@@ -100,7 +125,7 @@ TEST_F(PresetOperationsTest, CategoriesAreRenamedWholeAndNeverMerged)
     savePreset("Low", "Bass");
     savePreset("High", "Lead");
     const auto before = digestAll();
-    ASSERT_TRUE(renamePresetCategory(&m_processor, "Low", "High"));
+    ASSERT_TRUE(renamePresetCategory(&m_processor, listed("Low"), "High"));
     expectMoved(before, {{"Low/Bass.vkp", "High 1/Bass.vkp"}, {"Low", "High 1"}});
 }
 
@@ -138,13 +163,14 @@ TEST_F(PresetOperationsTest, BrowseHandsTheFolderToTheLauncherAsOneArgument)
             return true;
         });
     ASSERT_TRUE(VkJucePresetFile::createPresetCategory(&m_processor, "My; $(x) 'Sounds'"));
-    EXPECT_TRUE(browsePresetCategory(&m_processor, "My; $(x) 'Sounds'"));
-    EXPECT_FALSE(browsePresetCategory(&m_processor, "Missing"));
-    EXPECT_FALSE(browsePresetCategory(&m_processor, "Installed")); // no install folder recorded
+    EXPECT_FALSE(browsePresetCategory(&m_processor, userRoot())); // not a category
+    EXPECT_TRUE(browsePresetCategory(&m_processor, listed("My; $(x) 'Sounds'")));
+    EXPECT_FALSE(browsePresetCategory(&m_processor, listed("Missing")));
+    EXPECT_FALSE(browsePresetCategory(&m_processor, listed("Installed"))); // no install folder recorded
     vk::platform::setLauncherOverride({});
-    EXPECT_EQ(launched,
-              (std::vector<std::vector<std::string>>{
-                  {"xdg-open", userRoot().getChildFile("My x Sounds").getFullPathName().toStdString()}}));
+    EXPECT_EQ(launched, (std::vector<std::vector<std::string>>{
+                            {"xdg-open",
+                             userRoot().getChildFile("My; $(x) 'Sounds'").getFullPathName().toStdString()}}));
 }
 
 namespace
@@ -174,8 +200,8 @@ TEST_F(RacedOperationsTest, AFailedCopyRemovesOnlyWhatItCreatedNeverWhatAppeared
                 writeFile(file, "theirs");
         };
         auto expected = digestAll();
-        EXPECT_FALSE(copy ? copyPreset(&m_processor, "Low", "Bass")
-                          : renamePresetCategory(&m_processor, "Low", "High"));
+        EXPECT_FALSE(copy ? copyPreset(&m_processor, listed("Low", "Bass"))
+                          : renamePresetCategory(&m_processor, listed("Low"), "High"));
         expected[key(folder)] = "dir";
         expected[key(raced)] = "theirs";
         EXPECT_EQ(digestAll(), expected);
@@ -187,7 +213,7 @@ TEST_F(RacedOperationsTest, AMoveAcrossFileSystemsDeletesOnlyWhatItsVerifiedCopy
     savePreset("Low", "Bass");
     savePreset("Low", "Sub");
     auto before = digestAll();
-    ASSERT_TRUE(renamePresetCategory(&m_processor, "Low", "Deep"));
+    ASSERT_TRUE(renamePresetCategory(&m_processor, listed("Low"), "Deep"));
     expectMoved(before,
                 {{"Low/Bass.vkp", "Deep/Bass.vkp"}, {"Low/Sub.vkp", "Deep/Sub.vkp"}, {"Low", "Deep"}});
 
@@ -199,7 +225,7 @@ TEST_F(RacedOperationsTest, AMoveAcrossFileSystemsDeletesOnlyWhatItsVerifiedCopy
         writeFile(userRoot().getChildFile("Deep/Sub.vkp"), "changed");
     };
     before = digestAll();
-    EXPECT_FALSE(renamePresetCategory(&m_processor, "Deep", "High"));
+    EXPECT_FALSE(renamePresetCategory(&m_processor, listed("Deep"), "High"));
     before[key("High")] = "dir";
     before[key("High/Sub.vkp")] = before.at(key("Deep/Sub.vkp"));
     before[key("Deep/Sub.vkp")] = "changed";
@@ -209,7 +235,7 @@ TEST_F(RacedOperationsTest, AMoveAcrossFileSystemsDeletesOnlyWhatItsVerifiedCopy
     // One preset file moved into another category the same way.
     hooks.beforeSourceRemoved = nullptr;
     before = digestAll();
-    ASSERT_TRUE(movePreset(&m_processor, "High", "Bass", "Deep"));
+    ASSERT_TRUE(movePreset(&m_processor, listed("High", "Bass"), "Deep"));
     expectMoved(before, {{"High/Bass.vkp", "Deep/Bass.vkp"}});
 }
 
@@ -219,6 +245,6 @@ TEST_F(PresetOperationsTest, CopyPassesOverADanglingLinkToTheNextFreeName)
     ASSERT_TRUE(
         juce::File("/nowhere/at/all").createSymbolicLink(userRoot().getChildFile("Low/Bass 1.vkp"), false));
     const auto before = digestAll();
-    ASSERT_TRUE(copyPreset(&m_processor, "Low", "Bass"));
+    ASSERT_TRUE(copyPreset(&m_processor, listed("Low", "Bass")));
     expectMoved(before, {{"Low/Bass.vkp", "Low/Bass 2.vkp"}}, true);
 }

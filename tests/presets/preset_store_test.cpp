@@ -1,5 +1,6 @@
 #include "tests/presets/preset_test_support.h"
 
+#include "presets/vk_preset_names.h"
 #include "processor/vk_log.h"
 #include "processor/vk_registry.h"
 
@@ -12,7 +13,7 @@ TEST_F(PresetStoreTest, RootsAndPathsStayInsideTheirFolders)
         userRoot(),
         juce::File(juce::String(m_folders.user().string())).getChildFile("VEKLA Audio/Presets/Latiphonix3"));
     EXPECT_EQ(VkJucePresetFile::getPresetFilePath({"Drums/Bass", "Mix: 1"}, &m_processor),
-              userRoot().getChildFile("Drums&2FBass/Mix 1.vkp"));
+              userRoot().getChildFile("Drums&2FBass/Mix#3A 1.vkp"));
     // No install folder recorded, or a relative one: no installed root, nothing read from "/Presets".
     EXPECT_EQ(VkJucePresetFile::getPresetFilePath({"Installed", "A"}, &m_processor), juce::File());
     ASSERT_TRUE(vk::registry::writeProductString("Install Folder", "relative"));
@@ -20,11 +21,18 @@ TEST_F(PresetStoreTest, RootsAndPathsStayInsideTheirFolders)
     const auto install = useInstallFolder();
     EXPECT_EQ(VkJucePresetFile::getPresetFilePath({"Installed", "A"}, &m_processor),
               install.getChildFile("Presets/Installed/A.vkp"));
-    // Names that would address a root, its parent or a hidden entry give no path at all.
-    for (const char* name : {"", ".", "..", ".x"})
+    // No name gives a root, its parent or a hidden entry: the empty one gives no path at all, the others
+    // one entry inside, which lists them as typed.
+    EXPECT_EQ(VkJucePresetFile::getPresetCategoryFolder({"", "A"}, &m_processor), juce::File());
+    EXPECT_EQ(VkJucePresetFile::getPresetFilePath({"User", ""}, &m_processor), juce::File());
+    for (const char* name : {".", "..", ".x", "~", "../x"})
     {
-        EXPECT_EQ(VkJucePresetFile::getPresetCategoryFolder({name, "A"}, &m_processor), juce::File()) << name;
-        EXPECT_EQ(VkJucePresetFile::getPresetFilePath({"User", name}, &m_processor), juce::File()) << name;
+        const auto folder = VkJucePresetFile::getPresetCategoryFolder({name, "A"}, &m_processor);
+        const auto file = VkJucePresetFile::getPresetFilePath({"User", name}, &m_processor);
+        EXPECT_EQ(folder.getParentDirectory(), userRoot()) << name;
+        EXPECT_EQ(file.getParentDirectory(), userRoot().getChildFile("User")) << name;
+        EXPECT_FALSE(folder.isHidden() || file.isHidden()) << name;
+        EXPECT_EQ(vk::presets::decodePresetName(file.getFileNameWithoutExtension()), name);
     }
 }
 
@@ -98,8 +106,7 @@ TEST_F(PresetStoreTest, AFailedSaveOrLoadChangesNothing)
     refusedSave("User", "Not Captured", false);
     refusedSave("Gone", "A", true); // saving never creates the category
     refusedSave("Installed", "A", true);
-    for (const char* name : {"", "..", ".hidden", "???"})
-        refusedSave("User", name, true);
+    refusedSave("User", "", true);
     if (::geteuid() != 0) // root writes into read-only folders
     {
         ::chmod(userRoot().getChildFile("User").getFullPathName().toRawUTF8(), 0555);
@@ -137,22 +144,26 @@ TEST_F(PresetStoreTest, DeletingActsOnlyOnTheOneEntryNamedInsideTheUserRoot)
     writeFile(useInstallFolder().getChildFile("Presets/Installed/Factory.vkp"), "x");
     const auto before = digestAll();
 
-    for (const char* category : {"Installed", "", ".", "..", "???", "Inst:alled", "Nothing", ":", "Dup/A"})
+    for (const char* category : {"Installed", "", ".", "..", "???", "Inst:alled", "Nothing", "Dup/A"})
     {
         EXPECT_FALSE(VkJucePresetFile::deletePresetCategory(&m_processor, category)) << category;
         EXPECT_FALSE(VkJucePresetFile::deletePreset(&m_processor, category, "Factory")) << category;
     }
-    // "Mix: 1" is listed, but its encoding names the other file "Mix 1.vkp": refused.
-    for (const char* name : {"Mix: 1", "../Outside", "..", "", "Soft.vkp"})
+    for (const char* name : {"../Outside", "..", "", "Soft.vkp"})
         EXPECT_FALSE(VkJucePresetFile::deletePreset(&m_processor, "Leads", name)) << name;
     EXPECT_FALSE(VkJucePresetFile::createPresetCategory(&m_processor, "Installed"));
-    EXPECT_FALSE(VkJucePresetFile::createPresetCategory(&m_processor, ".."));
+    EXPECT_FALSE(VkJucePresetFile::createPresetCategory(&m_processor, ""));
     EXPECT_EQ(digestAll(), before);
 
+    // Each name as listed reaches its own entry, also where its name on disk was written by an earlier
+    // version ("Mix: 1" and ":" are listed as they were typed; "Mix 1" is another preset).
+    ASSERT_TRUE(VkJucePresetFile::deletePreset(&m_processor, "Leads", "Mix: 1"));
     ASSERT_TRUE(VkJucePresetFile::deletePreset(&m_processor, "Leads", "Mix 1"));
     ASSERT_TRUE(VkJucePresetFile::deletePresetCategory(&m_processor, "Pads/Strings"));
+    ASSERT_TRUE(VkJucePresetFile::deletePresetCategory(&m_processor, ":"));
     auto expected = before;
-    for (const char* gone : {"Leads/Mix 1.vkp", "Pads&2FStrings", "Pads&2FStrings/Soft.vkp"})
+    for (const char* gone : {"Leads/Mix: 1.vkp", "Leads/Mix 1.vkp", "Pads&2FStrings",
+                             "Pads&2FStrings/Soft.vkp", ":", ":/Keep.vkp"})
         expected.erase(relativeToTemporaryFolder(userRoot().getChildFile(gone)));
     EXPECT_EQ(digestAll(), expected);
 }

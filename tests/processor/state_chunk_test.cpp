@@ -189,6 +189,179 @@ TEST_F(StateChunkTest, RefusedInputLeavesTheStateUnchanged)
     expectSameBank(before, snapshot(processor));
 }
 
+// Every cut of a saved state (every length in plain builds; the ends and a stride under sanitizers): only
+// cuts that still hold the whole text (the full chunk, or all but its terminating zero) are read. The
+// framework's parser took a text ending inside the root's start tag, or inside its end tag, as a document
+// and moved the instance to the program the cut left (or to program 0).
+TEST_F(StateChunkTest, EveryCutOfASavedStateIsRefusedUntilTheWholeTextIsThere)
+{
+    class CountingProcessor : public TestProcessor
+    {
+    public:
+        void readStateHook(const juce::XmlElement&) override { ++documents; }
+        int documents = 0;
+    };
+    TestProcessor source;
+    fillBank(source);
+    source.setCurrentProgram(5);
+    juce::MemoryBlock state;
+    source.getStateInformation(state);
+    const auto* data = static_cast<const char*>(state.getData());
+    const int wholeText = int(state.getSize()) - 1;
+
+    CountingProcessor target;
+    target.setCurrentProgram(17);
+    const auto before = snapshot(target);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    constexpr int kStride = 23;
+#else
+    constexpr int kStride = 1;
+#endif
+    std::vector<int> accepted;
+    for (int size = 0; size < wholeText; size += size < 200 || size > wholeText - 200 ? 1 : kStride)
+    {
+        const int documents = target.documents;
+        target.setStateInformation(data, size);
+        if (target.documents != documents)
+            accepted.push_back(size);
+    }
+    EXPECT_EQ(accepted, std::vector<int>{}) << "of " << wholeText << " cuts";
+    expectSameBank(before, snapshot(target));
+
+    for (int size : {wholeText, wholeText + 1})
+    {
+        CountingProcessor whole;
+        EXPECT_TRUE(whole.readStateChunk(data, size)) << size;
+        expectSameBank(snapshot(source), snapshot(whole));
+    }
+}
+
+// Texts the framework's parser takes although they are not one whole element.
+TEST_F(StateChunkTest, TextsThatAreNotOneWholeElementAreRefused)
+{
+    TestProcessor processor;
+    fillBank(processor);
+    processor.setCurrentProgram(3);
+    const auto before = snapshot(processor);
+    const std::string preset = "<PRESET0 P0=\"0.9\" PRESETNAME=\"x\"/>";
+    for (const std::string& text : std::vector<std::string>{
+             "<MYPLUGINSETTINGS",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\"",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\" ",
+             "<MYPLUGINSETTINGS CURRENTPRESET=",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\">" + preset + "</",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\">" + preset + "</MYPLUGINSETTINGS",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\">" + preset + "</OTHER>",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\">" + preset + "</mypluginsettings>",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\"><PRESET0 P0=\"0.9\"></MYPLUGINSETTINGS>",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\"/><MYPLUGINSETTINGS/>",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\"/>trailing text",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\"/><!-- unterminated",
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\"PRESETNAME=\"x\"/>",
+             "<MYPLUGINSETTINGS CURRENTPRESET=5/>",
+             "text before <MYPLUGINSETTINGS CURRENTPRESET=\"5\"/>",
+             "< MYPLUGINSETTINGS CURRENTPRESET=\"5\"/>",
+         })
+    {
+        const auto chunk = stateChunk(text);
+        processor.setStateInformation(chunk.getData(), int(chunk.getSize()));
+        expectSameBank(before, snapshot(processor));
+        EXPECT_EQ(processor.getCurrentProgram(), 3) << text;
+    }
+
+    // The same documents whole, with what XML allows around and inside them, are read.
+    for (const std::string& text : std::vector<std::string>{
+             "<MYPLUGINSETTINGS CURRENTPRESET=\"5\">" + preset + "</MYPLUGINSETTINGS>",
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<MYPLUGINSETTINGS CURRENTPRESET='5'>\r\n  " +
+                 preset + "\r\n  <![CDATA[</x>]]><!-- <a> -->text &amp; more\r\n</MYPLUGINSETTINGS >\n",
+             "<!-- saved --> <MYPLUGINSETTINGS CURRENTPRESET = \"5\" A=\"a>b\">" + preset +
+                 "<EMPTY></EMPTY></MYPLUGINSETTINGS><!-- end -->",
+         })
+    {
+        processor.setCurrentProgram(3);
+        const auto chunk = stateChunk(text);
+        processor.setStateInformation(chunk.getData(), int(chunk.getSize()));
+        EXPECT_EQ(processor.getCurrentProgram(), 5) << text;
+        EXPECT_EQ(processor.getProgramName(0), "x") << text;
+    }
+}
+
+// A program name may hold any character a host, a preset file's name or a pasted text brings; the state
+// saved with it must load. Characters XML cannot carry were written as references no reader takes
+// ("&#1;"), so one such name lost the whole state: the instance came back on program 0.
+TEST_F(StateChunkTest, ProgramNamesWithAnyCharactersSaveAndLoadBack)
+{
+    // The bytes as they are, damaged UTF-8 included (copied by length: the framework's copy of damaged
+    // UTF-8 up to a terminator counts the bytes wrongly).
+    const auto raw = [](const char* bytes) { return juce::String::fromUTF8(bytes, int(std::strlen(bytes))); };
+    const juce::juce_wchar unassigned[] = {0xfffe, 0xd800, 0x10ffff, 0};
+    // Given name -> the name the bank keeps: control characters other than tab, line feed and carriage
+    // return go, and so do codes that are no characters (damaged UTF-8 decodes to some of them).
+    const std::vector<std::pair<juce::String, juce::String>> names = {
+        {"My\x01Preset", "MyPreset"},
+        {"\x1b[1mBold\x07\x1f", "[1mBold"},
+        {"\x0b\x0c\x08", ""},
+        {"Tab\tLF\nCR\r", "Tab\tLF\nCR\r"},
+        {"&<>\"'", "&<>\"'"},
+        {raw("Caf\xc3\xa9 \x7f \xc2\x85 \xf0\x9f\x8e\xb9"),
+         raw("Caf\xc3\xa9 \x7f \xc2\x85 \xf0\x9f\x8e\xb9")},
+        {juce::String(juce::CharPointer_UTF32(unassigned)),
+         juce::String(juce::CharPointer_UTF32(unassigned + 2))},
+        {raw("a\xff\xbf\xbf\xbf"
+             "b\x80"
+             "c\xed\xa0\x80"),
+         "abc"},
+    };
+    for (const auto& [given, kept] : names)
+    {
+        TestProcessor source;
+        ProgramRecord program = source.getProgram(41);
+        program.values[3] = 0.9f;
+        source.setProgram(41, program);
+        source.setCurrentProgram(41);
+        source.changeProgramName(41, given);
+        EXPECT_EQ(source.getProgramName(41), kept);
+        program.name = given;
+        source.setProgram(40, program);
+        EXPECT_EQ(source.getProgram(40).name, kept);
+
+        juce::MemoryBlock state;
+        source.getStateInformation(state);
+        TestProcessor target;
+        target.setStateInformation(state.getData(), int(state.getSize()));
+        EXPECT_EQ(target.getCurrentProgram(), 41) << kept;
+        EXPECT_EQ(target.getParameter(3), 0.9f) << kept;
+        EXPECT_EQ(target.getProgramName(41), kept);
+        EXPECT_EQ(target.getProgramName(40), kept);
+    }
+
+    // A state saved before names were cleaned carries the characters as references: it loads, and the
+    // names come back cleaned.
+    juce::XmlElement root("MYPLUGINSETTINGS");
+    root.setAttribute("CURRENTPRESET", 1);
+    root.createNewChildElement("PRESET0")->setAttribute("PRESETNAME", "Bell\x07");
+    auto* saved = root.createNewChildElement("PRESET1");
+    saved->setAttribute("P3", 0.9);
+    saved->setAttribute("PRESETNAME", "My\x01Preset\x1f");
+    const auto text = root.toString(juce::XmlElement::TextFormat().singleLine().withoutHeader());
+    ASSERT_TRUE(text.contains("Bell&#7;") && text.contains("My&#1;Preset&#31;"));
+    TestProcessor target;
+    const auto chunk = stateChunk(text.toStdString());
+    target.setStateInformation(chunk.getData(), int(chunk.getSize()));
+    EXPECT_EQ(target.getCurrentProgram(), 1);
+    EXPECT_EQ(target.getParameter(3), 0.9f);
+    EXPECT_EQ(target.getProgramName(0), "Bell");
+    EXPECT_EQ(target.getProgramName(1), "MyPreset");
+    // References to what is no character stay refused.
+    for (const char* reference : {"&#0;", "&#xD800;", "&#xFFFE;", "&#x110000;", "&#99999999;"})
+    {
+        const auto refused =
+            stateChunk(std::string("<MYPLUGINSETTINGS CURRENTPRESET=\"0\" X=\"") + reference + "\"/>");
+        target.setStateInformation(refused.getData(), int(refused.getSize()));
+        EXPECT_EQ(target.getCurrentProgram(), 1) << reference;
+    }
+}
+
 TEST_F(StateChunkTest, AcceptedDocumentsFollowTheReadingRules)
 {
     TestProcessor processor;

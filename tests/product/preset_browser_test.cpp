@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 using namespace vk;
 using namespace vk::test;
 
@@ -59,6 +62,21 @@ TEST_F(ProductPresetBrowserTest, AllEightySixEntriesShareOnePageInAsManyColumnsA
 
     // Every column lies inside the panel, so every entry can be reached.
     EXPECT_LE(g.cellAt(g.columns - 1, 0).getRight(), w);
+
+    // Every name reads apart from every other one in its narrow cell ("Mo to St El Guit 1", "... 2" and "...
+    // 3" once all read "Mo to St El G..."); a preset's copy in its slot reads as the preset does.
+    const auto frame = browser->takeFrame();
+    std::map<std::string, juce::String> nameShownAs;
+    for (int n = 0; n < 86; ++n)
+    {
+        char out[256];
+        const std::string shown =
+            VkJucePresetBrowser::nameShown(frame, *browser->getBrowserFont(), n, out, sizeof(out));
+        EXPECT_LE(browser->getBrowserFont()->measureText(shown.c_str()), g.cellWidth - g.textPad);
+        const auto [it, first] = nameShownAs.emplace(shown, browser->getEntryName(n));
+        EXPECT_TRUE(first || it->second == browser->getEntryName(n))
+            << shown << ": " << it->second << ", " << browser->getEntryName(n);
+    }
 
     // The last entry is the last slot; no page buttons to hit.
     browser->selectAt(g.cellAt(85 / g.rowsPerColumn, 85 % g.rowsPerColumn).getCentre());

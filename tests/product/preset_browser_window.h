@@ -1,22 +1,19 @@
 #pragma once
 
 // The product-sized test editor in a real window with OpenGL (Xvfb + Mesa): synthetic mouse events through
-// the window's peer, and pixels read back from a frame finished after the request.
+// the window's peer, and pixels read back from a frame begun after the request.
 #include "preset_browser_editor.h"
 #include "product_test_support.h"
 
 #include "tests/gui/display_test_support.h"
-
-#include <juce_opengl/juce_opengl.h>
+#include "tests/gui/frame_readback.h"
 
 #include <gtest/gtest.h>
-
-#include <mutex>
 
 namespace vk::test
 {
 
-/** The test editor in a window; reads back a finished frame when asked. */
+/** The test editor in a window; reads back a frame begun after the request. */
 class WindowEditor : public PresetBrowserEditor
 {
 public:
@@ -25,32 +22,12 @@ public:
         getOglComponent().setRenderingEnabled(true);
     }
 
-    void drawOverlayHook() override
-    {
-        if (!readRequested.load() || getOglComponent().getFrameCount() <= requestedAtFrame.load())
-            return;
-        using namespace juce::gl;
-        const int w = 640, h = 435;
-        std::vector<uint8_t> px((size_t)w * (size_t)h * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-        {
-            const std::lock_guard<std::mutex> l(pixelMutex);
-            pixels = std::move(px);
-        }
-        readRequested.store(false);
-    }
+    void drawOverlayHook() override { readback.captureIfRequested(getOglComponent()); }
 
+    /** The pixel in a frame drawn after this call; transparent black when none came. */
     juce::Colour pixelAt(juce::Point<int> p)
     {
-        requestedAtFrame.store(getOglComponent().getFrameCount());
-        readRequested.store(true);
-        if (!pumpUntil([this] { return !readRequested.load(); }, 5000))
-            return {};
-        const std::lock_guard<std::mutex> l(pixelMutex);
-        const size_t row = (size_t)(435 - 1 - p.y);
-        const uint8_t* px = pixels.data() + (row * 640 + (size_t)p.x) * 4;
-        return juce::Colour(px[0], px[1], px[2]);
+        return readback.read(getOglComponent()) ? readback.pixelAt(p.x, p.y) : juce::Colour();
     }
 
     void send(juce::Point<int> pos, bool down)
@@ -69,10 +46,7 @@ public:
         send(pos, false);
     }
 
-    std::atomic<bool> readRequested{false};
-    std::atomic<int64_t> requestedAtFrame{0};
-    std::mutex pixelMutex;
-    std::vector<uint8_t> pixels;
+    FrameReadback readback;
     int eventTime = 0;
 };
 
@@ -83,7 +57,7 @@ struct PresetBrowserWindowTest : ProductTest
         if (!hasDisplay())
             GTEST_SKIP() << "DISPLAY is not set: start Xvfb to run the OpenGL tests";
         ProductTest::SetUp();
-        ASSERT_TRUE(internWindowManagerAtoms()) << "cannot open DISPLAY " << std::getenv("DISPLAY");
+        ASSERT_TRUE(parkPointer()) << "cannot open DISPLAY " << std::getenv("DISPLAY");
         create();
         // A new instance opens its overlay menu, which covers the editor; a user closes it first.
         processor->setParameterInternal(processor->getShowMenuParameterId(), 0.0f, true, false, false);

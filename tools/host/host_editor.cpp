@@ -38,6 +38,10 @@ private:
     std::unique_ptr<juce::AudioProcessorEditor> m_editor;
 };
 
+// On a loaded machine an editor may show its first frame well after the time asked for: the picture waits for
+// it this long at most.
+constexpr int firstFrameWaitMs = 20000;
+
 // Share of pixels that differ from our window's black background.
 double drawnShare(const CapturedImage& image)
 {
@@ -105,7 +109,12 @@ bool runEditor(juce::AudioPluginInstance& plugin, const HostOptions& options, ju
         int w = 0, h = 0;
         if (handle != 0 && windowSize(handle, w, h))
             report("editor.window", juce::String(w) + "x" + juce::String(h));
-        const auto captured = captureWindow(handle);
+        auto captured = captureWindow(handle);
+        for (int waitedMs = 0; drawnShare(captured) == 0.0 && waitedMs < firstFrameWaitMs; waitedMs += 50)
+        {
+            runMessages(50);
+            captured = captureWindow(handle);
+        }
         report("editor.drawn", juce::String(drawnShare(captured), 4));
         if (options.screenshotFile != juce::File())
         {

@@ -52,7 +52,8 @@ juce::String usageText()
            "  --editor                    open the editor in a window of the host (needs DISPLAY)\n"
            "  --editor-cycles N           open and close the editor N times\n"
            "  --editor-ms MS              keep the editor open for MS milliseconds each time (default 500)\n"
-           "  --screenshot FILE.png       write a picture of the editor (implies --editor)\n";
+           "  --screenshot FILE.png       write a picture of the editor (implies --editor); an editor that\n"
+           "                              has drawn nothing yet is waited for up to 20 s more\n";
 }
 
 std::optional<HostOptions> parseOptions(const juce::StringArray& args, juce::String& error)

@@ -2,28 +2,12 @@
 
 #include "vk_ogl_component.h"
 
-#include <juce_opengl/juce_opengl.h>
-
-namespace juce
-{
-// JUCE's own loop step on Linux; modal loops are off in this build, so callers pump with it.
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-} // namespace juce
-
 namespace latiphonix
 {
 
 bool pumpUntil(const std::function<bool()>& pred, int boundMs)
 {
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)boundMs;
-    while (!pred())
-    {
-        if (juce::Time::getMillisecondCounter() > end)
-            return false;
-        if (!juce::dispatchNextMessageOnSystemQueue(true))
-            juce::Thread::sleep(1);
-    }
-    return true;
+    return vk::test::pumpUntil(pred, boundMs);
 }
 
 CapturingEditor::CapturingEditor(LatiphonixProcessor& processor) : LatiphonixEditor(processor) {}
@@ -55,37 +39,12 @@ void CapturingEditor::pump(int ms, const std::function<void()>& between)
 void CapturingEditor::drawOverlayHook()
 {
     LatiphonixEditor::drawOverlayHook();
-    if (!readRequested.load())
-        return;
-    using namespace juce::gl;
-    const int w = getWidth(), h = getHeight();
-    std::vector<uint8_t> px((size_t)w * (size_t)h * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    {
-        const std::lock_guard<std::mutex> l(pixelMutex);
-        pixels = std::move(px);
-    }
-    readRequested.store(false);
+    readback.captureIfRequested(getOglComponent());
 }
 
 juce::Image CapturingEditor::captureFrame(int boundMs)
 {
-    readRequested.store(true);
-    if (!pumpUntil([this] { return !readRequested.load(); }, boundMs))
-        return {};
-    const int w = getWidth(), h = getHeight();
-    juce::Image image(juce::Image::RGB, w, h, false);
-    const std::lock_guard<std::mutex> l(pixelMutex);
-    if (pixels.size() != (size_t)w * (size_t)h * 4)
-        return {};
-    for (int y = 0; y < h; ++y)
-    {
-        const uint8_t* row = pixels.data() + (size_t)(h - 1 - y) * (size_t)w * 4;
-        for (int x = 0; x < w; ++x)
-            image.setPixelAt(x, y, juce::Colour(row[x * 4], row[x * 4 + 1], row[x * 4 + 2]));
-    }
-    return image;
+    return readback.read(getOglComponent(), boundMs) ? readback.image() : juce::Image();
 }
 
 void CapturingEditor::clickAt(juce::Point<float> pos)

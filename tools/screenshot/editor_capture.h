@@ -7,9 +7,7 @@
 #include "product/editor/latiphonix_editor.h"
 #include "product/latiphonix_processor.h"
 
-#include <atomic>
-#include <mutex>
-#include <vector>
+#include "tests/gui/frame_readback.h"
 
 namespace latiphonix
 {
@@ -22,8 +20,9 @@ public:
 
     // Puts the editor on the desktop and waits (bounded) for its first frames; false if none came.
     bool openWindow(int boundMs = 10000);
-    // The next finished frame as an image of the editor's size; invalid when no frame came in time.
-    juce::Image captureFrame(int boundMs = 5000);
+    // A frame begun after this call, so showing everything changed before it, as an image of the editor's
+    // size; invalid when no frame came in time.
+    juce::Image captureFrame(int boundMs = vk::test::FrameReadback::defaultBoundMs);
     // Runs the message loop for about ms milliseconds, calling between() once per turn.
     void pump(int ms, const std::function<void()>& between = {});
 
@@ -34,9 +33,7 @@ public:
     void drawOverlayHook() override;
 
 private:
-    std::atomic<bool> readRequested{false};
-    std::mutex pixelMutex;
-    std::vector<uint8_t> pixels; // RGBA, bottom row first
+    vk::test::FrameReadback readback;
 };
 
 // A bare X server (no window manager) lacks the atoms JUCE looks up; make them before the first window.

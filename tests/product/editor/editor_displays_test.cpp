@@ -84,11 +84,18 @@ TEST_F(EditorTest, LinkedDragsMoveTheTwinByTheLinkOffsetAndKeepItsGap)
     set(kLink, 1.0f); // switching on takes the offsets: low 0.1, high 0.2, width 0.1
     open();
     auto& overlay = editor->getOverlay();
+    // The readout names the handle in the hand, not the twin or partner set after it.
+    const auto readoutNames = [this](int index)
+    {
+        update();
+        return readout() == processor->getParameterName(index) + ": " + processor->getParameterText(index);
+    };
 
     overlay.dragHandleTo(3, at(0.0f, 122.0f + 176.0f * 0.5f));
 
     EXPECT_NEAR(get(kIidLowBound), 0.5f, 1e-4f);
     EXPECT_NEAR(get(kItdLowBound), 0.4f, 1e-4f);
+    EXPECT_TRUE(readoutNames(kIidLowBound)) << readout();
 
     // ITD high dragged down: the IID twin follows up by the offset, and each path keeps its gap.
     overlay.dragHandleTo(6, at(10.0f, 122.0f + 176.0f * 0.45f));
@@ -96,10 +103,17 @@ TEST_F(EditorTest, LinkedDragsMoveTheTwinByTheLinkOffsetAndKeepItsGap)
     EXPECT_NEAR(get(kIidHighBound), 0.65f, 1e-3f);
     EXPECT_LE(get(kItdLowBound), get(kItdHighBound) - 0.08f + 1e-5f);
     EXPECT_LE(get(kIidLowBound), get(kIidHighBound) - 0.08f + 1e-5f);
+    EXPECT_TRUE(readoutNames(kItdHighBound)) << readout();
 
     overlay.dragHandleTo(0, at(-30.0f, 250.0f));
     EXPECT_NEAR(get(kIidWidth), 0.5f, 1e-4f);
     EXPECT_NEAR(get(kItdWidth), 0.4f, 1e-4f);
+    EXPECT_TRUE(readoutNames(kIidWidth)) << readout();
+
+    // A drag that changes nothing leaves a change still to be shown alone.
+    processor->setParameter(kAcuity, 0.42f);
+    overlay.dragHandleTo(0, at(-30.0f, 250.0f));
+    EXPECT_TRUE(readoutNames(kAcuity)) << readout();
 
     // The focus handles have no twin.
     const float itdLow = get(kItdLowBound);
