@@ -1,9 +1,11 @@
 #include "formats/aax/aax_parameter_reports.h"
 
+#include <algorithm>
+
 namespace vk::aax
 {
 
-ParameterReports::ParameterReports()
+ParameterReports::ParameterReports(int numParameters) : m_held(std::size_t(std::max(numParameters, 0)), 0)
 {
     m_reports.reserve(kCapacity);
 }
@@ -17,15 +19,18 @@ void ParameterReports::noteValue(int index) noexcept
     if (m_reports.size() < m_reports.capacity())
         m_reports.push_back({Kind::Value, index});
     else
-        m_resyncValues = true;
+        m_catchUp = true;
 }
 
 void ParameterReports::noteGesture(Kind kind, int index) noexcept
 {
     const std::lock_guard<std::mutex> guard(m_lock);
-    // Gestures that find no room are dropped: the parameter brackets every value request it sends.
+    if (index >= 0 && std::size_t(index) < m_held.size())
+        m_held[std::size_t(index)] = kind == Kind::GestureBegin ? 1 : 0;
     if (m_reports.size() < m_reports.capacity())
         m_reports.push_back({kind, index});
+    else
+        m_catchUp = true;
 }
 
 void ParameterReports::noteLatencyChanged() noexcept
@@ -39,19 +44,28 @@ void ParameterReports::take(Taken& taken)
     taken.reports.clear();
     if (taken.reports.capacity() < kCapacity)
         taken.reports.reserve(kCapacity);
+    taken.held.resize(m_held.size());
     const std::lock_guard<std::mutex> guard(m_lock);
     m_reports.swap(taken.reports);
-    taken.resyncValues = m_resyncValues;
+    taken.catchUp = m_catchUp;
+    if (m_catchUp)
+        std::copy(m_held.begin(), m_held.end(), taken.held.begin());
     taken.latencyChanged = m_latencyChanged;
-    m_resyncValues = false;
+    m_catchUp = false;
     m_latencyChanged = false;
+}
+
+void ParameterReports::requestCatchUp() noexcept
+{
+    const std::lock_guard<std::mutex> guard(m_lock);
+    m_catchUp = true;
 }
 
 void ParameterReports::clear() noexcept
 {
     const std::lock_guard<std::mutex> guard(m_lock);
     m_reports.clear();
-    m_resyncValues = false;
+    m_catchUp = false;
     m_latencyChanged = false;
 }
 

@@ -9,8 +9,11 @@
 // that waited never carries a value older than the processor's. Nothing here calls anyone.
 //
 // The notes are kept in a block reserved up front: noting never allocates. When more notes come than fit
-// (a host that stops calling while the user keeps editing), later value notes are dropped and the taker
-// is told to bring every parameter up to the processor's values instead.
+// (a host that stops calling while the user keeps editing), the notes that do not fit are dropped and the
+// taker is told to catch up instead: to bring every parameter's value, and every gesture, up to the
+// processor's. For that, every gesture note also records whether the processor holds a gesture on its
+// parameter, whether the note fits or not; the taker gets those records as they stood when it took the
+// notes, so that the catch-up follows the notes it hands over.
 
 #include <cstdint>
 #include <mutex>
@@ -36,13 +39,18 @@ public:
     struct Taken
     {
         std::vector<Report> reports;
-        bool resyncValues = false; // some value notes were dropped
+        // Some notes were dropped (or a delivery was cut short): after the reports, every value and gesture
+        // is to be brought up to the processor's.
+        bool catchUp = false;
+        // With catchUp: whether the processor holds a gesture on each parameter index.
+        std::vector<std::uint8_t> held;
         bool latencyChanged = false;
     };
 
     static constexpr std::size_t kCapacity = 4096;
 
-    ParameterReports();
+    // Gestures are recorded for the indexes 0 to `numParameters` - 1. Allocates.
+    explicit ParameterReports(int numParameters);
 
     // [any thread] Never allocates; waits only for another note or a take to finish.
     void noteValue(int index) noexcept;
@@ -50,16 +58,20 @@ public:
     void noteLatencyChanged() noexcept;
 
     // [host thread] Hands every note so far over to `taken` (whose reports are replaced) in the order
-    // they came. The block `taken` brings in is kept for later notes, so a taker that reuses one
-    // `Taken` allocates nothing after the first round.
+    // they came. The blocks `taken` brings in are kept for later notes, so a taker that reuses one `Taken`
+    // allocates nothing after the first round.
     void take(Taken& taken);
-    // [host thread] Forgets every note (the parameters are about to be built from the processor).
+    // [host thread] The next take asks for a catch-up (what was taken last did not all reach the host).
+    void requestCatchUp() noexcept;
+    // [host thread] Forgets every note (the parameters are about to be built from the processor). The
+    // gestures the processor holds stay recorded.
     void clear() noexcept;
 
 private:
     std::mutex m_lock;
     std::vector<Report> m_reports;
-    bool m_resyncValues = false;
+    std::vector<std::uint8_t> m_held;
+    bool m_catchUp = false;
     bool m_latencyChanged = false;
 };
 

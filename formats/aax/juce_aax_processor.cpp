@@ -38,7 +38,7 @@ private:
     std::atomic<std::thread::id>& m_thread;
 };
 
-// Identifier texts of processor indexes, without allocating (the listener may run on the audio thread).
+// Identifier texts of processor indexes, without allocating.
 struct IndexText
 {
     explicit IndexText(int index) noexcept { std::snprintf(text, sizeof text, "%d", index); }
@@ -111,10 +111,13 @@ JuceAAX_Processor::JuceAAX_Processor()
 {
     if (auto create = getProcessorFactory())
         m_processor.reset(create(vk::kWrapperAax));
+    const int numParameters = m_processor != nullptr ? m_processor->getNumParameters() : 0;
+    m_link = std::make_unique<ProcessorLink>(numParameters);
+    m_hostTouches.assign(std::size_t(numParameters), 0);
     if (m_processor != nullptr)
     {
-        m_processor->setPlayHead(this);
-        m_processor->addListener(this);
+        m_processor->setPlayHead(m_link.get());
+        m_processor->addListener(m_link.get());
     }
 }
 
@@ -122,12 +125,13 @@ JuceAAX_Processor::~JuceAAX_Processor()
 {
     if (m_processor != nullptr)
     {
-        m_processor->removeListener(this);
+        m_processor->removeListener(m_link.get());
         m_processor->setPlayHead(nullptr);
         // Its timer runs on the message thread, so it is deleted there, without waiting for it (before
         // the framework stops, should this be its last use). The GUI's editor, which points to it, is
-        // deleted before it on the same thread.
-        vk::vst3::deleteOnMessageThread(std::move(m_processor));
+        // deleted before it on the same thread. A report or a play-head read already under way on another
+        // thread may still reach the link, which goes after the processor.
+        vk::vst3::deleteOnMessageThread(std::move(m_processor), std::move(m_link));
     }
 }
 
@@ -136,12 +140,20 @@ IACFUnknown* JuceAAX_Processor::Create()
     return createForHost<JuceAAX_Processor>();
 }
 
+Result JuceAAX_Processor::Uninitialize()
+{
+    m_link->withdrawPosition();
+    return AAX_CEffectParameters::Uninitialize();
+}
+
 Result JuceAAX_Processor::EffectInit()
 {
     if (m_processor == nullptr)
         return kResultNoHostObject;
-    // The parameters are built from the processor's values: earlier reports have nothing left to say.
-    m_reports.clear();
+    // The parameters are built from the processor's values: earlier reports have nothing left to say, and
+    // the host's new parameters have heard no touch.
+    m_link->reports.clear();
+    std::fill(m_hostTouches.begin(), m_hostTouches.end(), 0);
     if (auto* controller = Controller())
         controller->GetSampleRate(&m_sampleRate);
     preparePlugin();
@@ -197,7 +209,7 @@ void JuceAAX_Processor::preparePlugin()
     const double sampleRate = m_sampleRate > 0.0f ? double(m_sampleRate) : 44100.0;
 
     {
-        const ConfirmingScope confirming(m_confirmingThread);
+        const ConfirmingScope confirming(m_link->confirmingThread);
         // The audio thread is kept out while the channel counts and the processor change under it.
         const juce::ScopedLock audio(m_processor->getCallbackLock());
         juce::AudioProcessor::BusesLayout layout;
@@ -423,7 +435,7 @@ Result JuceAAX_Processor::SetChunk(std::uint32_t chunkId, const ChunkRecord* chu
     {
         // A restored state is no edit of the user's: the parameters follow it without asking the host.
         {
-            const ConfirmingScope confirming(m_confirmingThread);
+            const ConfirmingScope confirming(m_link->confirmingThread);
             m_processor->setStateInformation(chunk->data, chunk->size);
         }
         followProcessorValues();
@@ -449,40 +461,84 @@ void JuceAAX_Processor::deliverReports()
     if (m_deliveringReports || m_processor == nullptr)
         return;
     const juce::ScopedValueSetter<bool> delivering(m_deliveringReports, true);
-    // Answers may make the processor report again (a linked parameter): a few rounds take those too.
-    for (int round = 0; round < 4; ++round)
+    try
     {
-        m_reports.take(m_taken);
-        if (m_taken.reports.empty() && !m_taken.resyncValues && !m_taken.latencyChanged)
-            return;
-        for (const auto& report : m_taken.reports)
+        // Answers may make the processor report again (a linked parameter): a few rounds take those too.
+        for (int round = 0; round < 4; ++round)
         {
-            const IndexText id(report.index);
-            switch (report.kind)
-            {
-            case ParameterReports::Kind::Value:
-                SetParameterNormalizedValue(id.text, double(m_processor->getParameter(report.index)));
-                break;
-            case ParameterReports::Kind::GestureBegin:
-                TouchParameter(id.text);
-                break;
-            case ParameterReports::Kind::GestureEnd:
-                ReleaseParameter(id.text);
-                break;
-            }
+            m_link->reports.take(m_taken);
+            if (m_taken.reports.empty() && !m_taken.catchUp && !m_taken.latencyChanged)
+                return;
+            for (const auto& report : m_taken.reports)
+                deliverReport(report);
+            if (m_taken.catchUp)
+                catchUp(m_taken.held);
+            if (m_taken.latencyChanged)
+                if (auto* controller = Controller())
+                    controller->SetSignalLatency(m_processor->getLatencySamples());
         }
-        if (m_taken.resyncValues)
-            for (std::int32_t position = 0; position < ParameterManager().NumParameters(); ++position)
-            {
-                const auto* parameter = ParameterManager().GetParameter(position);
-                const int index = parameter != nullptr ? processorIndexOf(parameter->Identifier()) : -1;
-                if (index >= 0 && float(parameter->GetNormalizedValue()) != m_processor->getParameter(index))
-                    SetParameterNormalizedValue(parameter->Identifier(),
-                                                double(m_processor->getParameter(index)));
-            }
-        if (m_taken.latencyChanged)
-            if (auto* controller = Controller())
-                controller->SetSignalLatency(m_processor->getLatencySamples());
+    }
+    catch (...)
+    {
+        // The reports taken and not yet handed over are gone: the next delivery catches up with them.
+        m_link->reports.requestCatchUp();
+        throw;
+    }
+}
+
+void JuceAAX_Processor::deliverReport(const ParameterReports::Report& report)
+{
+    const IndexText id(report.index);
+    const bool known = report.index >= 0 && std::size_t(report.index) < m_hostTouches.size();
+    switch (report.kind)
+    {
+    case ParameterReports::Kind::Value:
+        SetParameterNormalizedValue(id.text, double(m_processor->getParameter(report.index)));
+        break;
+    case ParameterReports::Kind::GestureBegin:
+        if (TouchParameter(id.text) == kResultOk && known)
+            ++m_hostTouches[std::size_t(report.index)];
+        break;
+    case ParameterReports::Kind::GestureEnd:
+        if (ReleaseParameter(id.text) == kResultOk && known && m_hostTouches[std::size_t(report.index)] > 0)
+            --m_hostTouches[std::size_t(report.index)];
+        break;
+    }
+}
+
+void JuceAAX_Processor::catchUp(const std::vector<std::uint8_t>& held)
+{
+    const auto isHeld = [&held](int index) { return std::size_t(index) < held.size() && held[std::size_t(index)]; };
+    // Touches first, so that the values of a gesture still going on arrive inside it.
+    for (std::int32_t position = 0; position < ParameterManager().NumParameters(); ++position)
+    {
+        const auto* parameter = ParameterManager().GetParameter(position);
+        const int index = parameter != nullptr ? processorIndexOf(parameter->Identifier()) : -1;
+        if (index >= 0 && std::size_t(index) < m_hostTouches.size() && isHeld(index) &&
+            m_hostTouches[std::size_t(index)] == 0 && TouchParameter(parameter->Identifier()) == kResultOk)
+            m_hostTouches[std::size_t(index)] = 1;
+    }
+    requestProcessorValues();
+    // Releases last, after the values their gestures brought.
+    for (std::int32_t position = 0; position < ParameterManager().NumParameters(); ++position)
+    {
+        const auto* parameter = ParameterManager().GetParameter(position);
+        const int index = parameter != nullptr ? processorIndexOf(parameter->Identifier()) : -1;
+        if (index < 0 || std::size_t(index) >= m_hostTouches.size() || isHeld(index))
+            continue;
+        for (int& touches = m_hostTouches[std::size_t(index)]; touches > 0; --touches)
+            ReleaseParameter(parameter->Identifier());
+    }
+}
+
+void JuceAAX_Processor::requestProcessorValues()
+{
+    for (std::int32_t position = 0; position < ParameterManager().NumParameters(); ++position)
+    {
+        const auto* parameter = ParameterManager().GetParameter(position);
+        const int index = parameter != nullptr ? processorIndexOf(parameter->Identifier()) : -1;
+        if (index >= 0 && float(parameter->GetNormalizedValue()) != m_processor->getParameter(index))
+            SetParameterNormalizedValue(parameter->Identifier(), double(m_processor->getParameter(index)));
     }
 }
 
@@ -511,6 +567,8 @@ Result JuceAAX_Processor::render(const float* const* inputs, float* const* outpu
     const Result result = answerWithoutThrowing(
         [&]
         {
+            // The only thread that reads the host's transport, inside the host's call.
+            m_link->publishPosition(positionFromTransport(Transport()));
             process(inputs, outputs, numSamples, bypass, kRealtime);
             return kResultOk;
         });
@@ -547,34 +605,6 @@ void JuceAAX_Processor::processWithMode(float* const* channels, int numChannels,
         m_processor->processOfflineRender(buffer, m_midi);
     else
         m_processor->processBlock(buffer, m_midi);
-}
-
-juce::Optional<juce::AudioPlayHead::PositionInfo> JuceAAX_Processor::getPosition() const
-{
-    return positionFromTransport(Transport());
-}
-
-void JuceAAX_Processor::audioProcessorParameterChanged(juce::AudioProcessor*, int index, float)
-{
-    if (m_confirmingThread.load() != std::this_thread::get_id())
-        m_reports.noteValue(index);
-}
-
-void JuceAAX_Processor::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&)
-{
-    m_reports.noteLatencyChanged();
-}
-
-void JuceAAX_Processor::audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index)
-{
-    if (m_confirmingThread.load() != std::this_thread::get_id())
-        m_reports.noteGesture(ParameterReports::Kind::GestureBegin, index);
-}
-
-void JuceAAX_Processor::audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index)
-{
-    if (m_confirmingThread.load() != std::this_thread::get_id())
-        m_reports.noteGesture(ParameterReports::Kind::GestureEnd, index);
 }
 
 void algorithmProcessCallback(void* const* contextsBegin, const void* contextsEnd)

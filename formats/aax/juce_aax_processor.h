@@ -5,18 +5,21 @@
 // parameters (identifier = the decimal index) beside the master bypass "MasterBypassID", passes value
 // changes both ways, keeps the processor's state as the chunk "juce" beside the controls chunk "elck",
 // runs the processor from the render callback, and answers the processor's play head from the host's
-// transport. The AudioSuite processor and the GUI reach the processor through this object.
+// transport (through its ProcessorLink, which is the processor's listener and play head). The AudioSuite
+// processor and the GUI reach the processor through this object.
 //
 // Threads, and who may call what:
 // - The host's main thread owns the AAX parameter objects, the parameter manager, the controls chunk
 //   and the host wrappers: every host call (Initialize / Uninitialize, parameter, chunk, field and timer
 //   calls) and nothing else touches them. It may call the host's automation and controller.
 // - The render callback and RenderAudio_Hybrid come on the host's audio thread and touch only the
-//   processor (under its callback lock), the routing and the bypass flag.
+//   processor (under its callback lock), the routing, the bypass flag and the host's transport, whose
+//   answers they publish for the processor's play head.
 // - The processor's reports (the listener calls) come on whatever thread changed it: the module's JUCE
 //   message thread (editor, processor timer), the audio thread or a host thread. They only note the report
 //   (ParameterReports) and call no one; the host's thread delivers the notes to the parameters and the
-//   host's automation in its next TimerWakeup (or chunk call).
+//   host's automation in its next TimerWakeup (or chunk call). The play head, read on any thread, answers
+//   from what the audio thread published and calls no one either.
 // - No host call waits for the module's JUCE message thread: the processor is made on the host's thread
 //   and deleted on the message thread (queued, not waited for), and preparing it, its state and its
 //   parameters take only the processor's own locks.
@@ -24,14 +27,14 @@
 #include "formats/aax/aax_channel_router.h"
 #include "formats/aax/aax_effect_parameters.h"
 #include "formats/aax/aax_juce_runtime.h"
-#include "formats/aax/aax_parameter_reports.h"
+#include "formats/aax/aax_processor_link.h"
 #include "platform/aax/aax_render_context.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
 #include <memory>
-#include <thread>
+#include <vector>
 
 class VkJuceProcessorBase;
 
@@ -43,9 +46,7 @@ using vk::aax::Result;
 // The render callback registered with every component: runs each context's instance.
 void algorithmProcessCallback(void* const* contextsBegin, const void* contextsEnd);
 
-class JuceAAX_Processor : public vk::aax::AAX_CEffectParameters,
-                          public juce::AudioPlayHead,
-                          public juce::AudioProcessorListener
+class JuceAAX_Processor : public vk::aax::AAX_CEffectParameters
 {
 public:
     static constexpr std::uint32_t kJuceChunkId = vk::aax::fourCharCode("juce");
@@ -72,6 +73,8 @@ public:
     int getNumInputs() const noexcept { return m_router.inputs(); }
     int getNumOutputs() const noexcept { return m_router.outputs(); }
 
+    // The host takes its objects away: the processor's play head has no position until the next block.
+    Result Uninitialize() override;
     Result EffectInit() override;
     Result GetParameterStringFromValue(const char* id, double value, vk::aax::AAX_IString* text,
                                        std::int32_t maxLength) const override;
@@ -92,8 +95,9 @@ public:
     Result TimerWakeup() override;
     Result RenderAudio_Hybrid(void* renderInfo) override;
 
-    // [audio thread] A real-time block for the host (the render callback, RenderAudio_Hybrid): processed,
-    // or, when processing throws, answered with silence and 0x8000FFFF rather than half-processed audio.
+    // [audio thread] A real-time block for the host (the render callback, RenderAudio_Hybrid): the host's
+    // transport is read for the processor's play head, then the block is processed, or, when processing
+    // throws, answered with silence and 0x8000FFFF rather than half-processed audio.
     Result render(const float* const* inputs, float* const* outputs, int numSamples, bool bypass) noexcept;
     // [audio or offline thread] Maps the host's channels onto the processor's and processes them, under
     // the processor's callback lock. No allocation.
@@ -107,15 +111,6 @@ public:
     // -1 for anything else (the bypass, unknown or malformed identifiers).
     int processorIndexOf(const char* id) const;
 
-    // juce::AudioPlayHead [audio thread]
-    juce::Optional<PositionInfo> getPosition() const override;
-
-    // juce::AudioProcessorListener [any thread] Noted for the host's next call; no call is made.
-    void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value) override;
-    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override;
-    void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override;
-    void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index) override;
-
 private:
     void preparePlugin();
     void addAudioProcessorParameters();
@@ -123,8 +118,16 @@ private:
     void processWithMode(float* const* channels, int numChannels, int numSamples, bool bypass, Mode mode);
     // The processor's state into the cache. [host main thread]
     void cacheState() const;
-    // [host main thread] Hands the processor's noted reports to the parameters and the host, in order.
+    // [host main thread] Hands the processor's noted reports to the parameters and the host, in order. A
+    // delivery cut short (an allocation failing in the host's calls) is caught up in the next one.
     void deliverReports();
+    void deliverReport(const vk::aax::ParameterReports::Report& report);
+    // [host main thread] After reports were dropped: the host hears a touch for every gesture the
+    // processor holds and the host has not heard of, then every value, then a release for every touch it
+    // heard whose gesture has ended.
+    void catchUp(const std::vector<std::uint8_t>& held);
+    // [host main thread] Every parameter whose value differs from the processor's asks the host for it.
+    void requestProcessorValues();
     // [host main thread] Every parameter takes the processor's value without a request to the host (the
     // host learns it as the current value).
     void followProcessorValues();
@@ -140,13 +143,13 @@ private:
     mutable std::int64_t m_answeredStateSize = -1;
     std::atomic<bool> m_bypass{false};
     std::atomic<bool> m_prepared{false};
-    vk::aax::ParameterReports m_reports;
+    // The processor's listener and play head; outlives this object until the processor is gone.
+    std::unique_ptr<vk::aax::ProcessorLink> m_link;
     vk::aax::ParameterReports::Taken m_taken;
+    // Per processor index: the touches the host heard from gesture reports and has not heard released.
+    std::vector<int> m_hostTouches;
     // While reports are delivered, the processor already holds the values: answers to them stay here.
     bool m_deliveringReports = false;
-    // The host thread that prepares the processor or restores its state: what the processor reports from
-    // it confirms values the host gave, and is no edit.
-    std::atomic<std::thread::id> m_confirmingThread{};
 };
 
 } // namespace AAXClasses

@@ -113,18 +113,24 @@ void runOnMessageThread(std::function<void()> task);
 // that must wait until the call under way has unwound. Never waits. [any thread but audio]
 void postToMessageThread(std::function<void()> task);
 
-// Deletes `object` by runOnMessageThread. Called from destructors, so it never throws: when there is no
-// memory left to queue it, the object is left alive, since deleting it here could pull it away from under
-// the message thread.
-template <typename T>
-void deleteOnMessageThread(std::unique_ptr<T> object) noexcept
+// Deletes `object` by runOnMessageThread, and then `after`, which `object` may call into until it is gone.
+// Called from destructors, so it never throws: when there is no memory left to queue it, both are left
+// alive, since deleting them here could pull them away from under the message thread.
+template <typename T, typename After = T>
+void deleteOnMessageThread(std::unique_ptr<T> object, std::unique_ptr<After> after = nullptr) noexcept
 {
     T* raw = object.release();
-    if (raw == nullptr)
+    After* rawAfter = after.release();
+    if (raw == nullptr && rawAfter == nullptr)
         return;
     try
     {
-        runOnMessageThread([raw] { delete raw; });
+        runOnMessageThread(
+            [raw, rawAfter]
+            {
+                delete raw;
+                delete rawAfter;
+            });
     }
     catch (...)
     {

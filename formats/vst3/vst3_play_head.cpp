@@ -1,8 +1,6 @@
 #include "formats/vst3/vst3_play_head.h"
 
 #include <algorithm>
-#include <cstring>
-#include <thread>
 
 namespace vk::vst3
 {
@@ -27,42 +25,6 @@ juce::AudioPlayHead::FrameRate frameRateOf(const Steinberg::Vst::FrameRate& rate
 }
 
 } // namespace
-
-void ProcessContextExchange::publish(const ProcessContext& context) noexcept
-{
-    std::uint64_t words[kWords] = {};
-    std::memcpy(words, &context, sizeof context);
-    const auto sequence = m_sequence.load(std::memory_order_relaxed);
-    m_sequence.store(sequence + 1, std::memory_order_relaxed);
-    // Release stores: a reader that sees any new word also sees the odd count written before it.
-    for (std::size_t i = 0; i < kWords; ++i)
-        m_words[i].store(words[i], std::memory_order_release);
-    m_sequence.store(sequence + 2, std::memory_order_release);
-}
-
-ProcessContext ProcessContextExchange::read() const noexcept
-{
-    std::uint64_t words[kWords] = {};
-    for (int attempt = 0;; ++attempt)
-    {
-        const auto before = m_sequence.load(std::memory_order_acquire);
-        if ((before & 1u) == 0)
-        {
-            // Acquire loads: the second look at the count cannot move before the words.
-            for (std::size_t i = 0; i < kWords; ++i)
-                words[i] = m_words[i].load(std::memory_order_acquire);
-            if (m_sequence.load(std::memory_order_relaxed) == before)
-                break;
-        }
-        // The audio thread is in the middle of a copy of a hundred bytes: it is done in a moment unless
-        // it was preempted, when giving way lets it finish.
-        if (attempt >= 16)
-            std::this_thread::yield();
-    }
-    ProcessContext context{};
-    std::memcpy(&context, words, sizeof context);
-    return context;
-}
 
 juce::Optional<juce::AudioPlayHead::PositionInfo> positionFromContext(const ProcessContext& context,
                                                                       bool started)

@@ -292,7 +292,7 @@ tresult PLUGIN_API VST3Processor::process(ProcessData& data)
 juce::Optional<juce::AudioPlayHead::PositionInfo> VST3Processor::getPosition() const
 {
     // Between activation and the host's first context there is no position to give.
-    return vk::vst3::positionFromContext(m_context.read(), m_started.load() && m_context.hasContext());
+    return vk::vst3::positionFromContext(m_context.read(), m_started.load() && m_context.hasValue());
 }
 
 } // namespace Steinberg::Vst

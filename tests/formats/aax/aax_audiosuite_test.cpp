@@ -192,6 +192,26 @@ TEST_F(AaxAudioSuite, AnalysisSeesTheWindowLessTheLatency)
     ASSERT_EQ(suite->PostAnalyze(), kResultOk);
 }
 
+// The passes run on the host's offline thread, outside any render call. The processor reads its play
+// head as each pass starts: it answers from the last block the audio thread rendered (none here), and the
+// host's transport is never asked.
+TEST_F(AaxAudioSuite, PassesReadThePlayHeadWithoutAskingTheTransport)
+{
+    Source source(1024);
+    host.clearLog();
+    ASSERT_EQ(suite->PreAnalyze(), kResultOk);
+    Window w(source, 0, 512);
+    std::int32_t window = 512;
+    EXPECT_EQ(suite->AnalyzeAudio(w.inPointers.data(), 2, &window), kResultOk);
+    ASSERT_EQ(suite->PostAnalyze(), kResultOk);
+    ASSERT_EQ(suite->PreRender(), kResultOk);
+    EXPECT_EQ(render(source, 0, 512), 512);
+    ASSERT_EQ(suite->PostRender(), kResultOk);
+    EXPECT_EQ(host.calls("transport"), std::vector<std::string>{});
+    EXPECT_EQ(host.calls("transport2"), std::vector<std::string>{});
+    EXPECT_FALSE(instance.processor().getPlayHead()->getPosition().hasValue());
+}
+
 TEST_F(AaxAudioSuite, TooFewHostOutputsAreRefused)
 {
     Source source(64);

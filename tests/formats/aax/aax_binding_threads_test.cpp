@@ -182,4 +182,30 @@ TEST_F(AaxJuceUse, HostCallsDoNotWaitForTheMessageThread)
     EXPECT_NE(std::find(automation.begin(), automation.end(), "automation#5(\"3\",0.7)"), automation.end());
 }
 
+// The processor's code may take its play head and read it a moment later, on the message thread (an
+// editor change) while the host lets go of the instance on its own thread: the read still finds what it
+// reads, since that stays until the processor itself is gone.
+TEST_F(AaxJuceUse, APlayHeadReadUnderWayOutlivesTheInstance)
+{
+    Instance keepsJuceUp(host);
+    auto* instance = new Instance(host);
+    auto& processor = instance->processor();
+    std::atomic<int> stage{0};
+    std::atomic<bool> answered{false};
+    juce::MessageManager::callAsync(
+        [&processor, &stage, &answered]
+        {
+            juce::AudioPlayHead* playHead = processor.getPlayHead();
+            stage.store(1);
+            waitUntil([&] { return stage.load() == 2; }, std::chrono::seconds(10));
+            if (playHead != nullptr)
+                answered.store(!playHead->getPosition().hasValue());
+        });
+    ASSERT_TRUE(waitUntil([&] { return stage.load() == 1; }, std::chrono::seconds(10)));
+    delete instance;
+    stage.store(2);
+    // No block was rendered: there is no position to give.
+    EXPECT_TRUE(waitUntil([&] { return answered.load(); }, std::chrono::seconds(10)));
+}
+
 } // namespace

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <map>
 #include <new>
 #include <string>
 #include <tuple>
@@ -181,6 +182,48 @@ TEST_F(AaxProcessor, ParameterTextIsForTheValueAskedAbout)
     EXPECT_FLOAT_EQ(instance.processor().getParameter(2), TestProcessor::kMainDefaults[2]);
 }
 
+// What the editor does at the start and at the end of a drag.
+void startDrag(TestProcessor& processor, int index)
+{
+    processor.getParameterRecord(index).gestureHeld = true;
+    processor.queueParameterChange(index, false, true);
+}
+
+void endDrag(TestProcessor& processor, int index)
+{
+    processor.getParameterRecord(index).gestureHeld = false;
+    processor.endParameterGesture(index);
+}
+
+// The host's automation calls per identifier: touches not yet released (negative: a release of a touch
+// never made), and the value requested last with the touches open at that moment.
+struct Automation
+{
+    explicit Automation(const Calls& calls)
+    {
+        for (const auto& call : calls)
+        {
+            const auto open = call.find("(\"");
+            const auto close = call.find('"', open + 2);
+            if (open == std::string::npos || close == std::string::npos)
+                continue;
+            const std::string id = call.substr(open + 2, close - open - 2);
+            if (call.rfind("automation#7(", 0) == 0)
+                ++openTouches[id];
+            else if (call.rfind("automation#8(", 0) == 0)
+                --openTouches[id];
+            else if (call.rfind("automation#5(", 0) == 0)
+            {
+                lastValue[id] = std::stod(call.substr(close + 2));
+                touchesAtLastValue[id] = openTouches[id];
+            }
+        }
+    }
+    std::map<std::string, int> openTouches;
+    std::map<std::string, double> lastValue;
+    std::map<std::string, int> touchesAtLastValue;
+};
+
 TEST_F(AaxProcessor, ValuesTravelBothWays)
 {
     Instance instance(host);
@@ -198,8 +241,8 @@ TEST_F(AaxProcessor, ValuesTravelBothWays)
     // thread), then reach the host's automation in the order they came.
     host.clearLog();
     instance.processor().setParameterInternal(5, 0.3f, true, false, false);
-    instance.object->audioProcessorParameterChangeGestureBegin(nullptr, 6);
-    instance.object->audioProcessorParameterChangeGestureEnd(nullptr, 6);
+    startDrag(instance.processor(), 6);
+    endDrag(instance.processor(), 6);
     EXPECT_EQ(host.calls("automation"), Calls{});
     EXPECT_EQ(fx->TimerWakeup(), kResultOk);
     EXPECT_EQ(host.calls("automation"),
@@ -213,6 +256,53 @@ TEST_F(AaxProcessor, ValuesTravelBothWays)
     instance.processor().setLatencySamples(32);
     EXPECT_EQ(fx->TimerWakeup(), kResultOk);
     EXPECT_EQ(host.calls("controller"), Calls{"controller#10(32)"});
+}
+
+// The reports wait in a queue of fixed size. A host that lets it fill up hears what did not fit in its
+// next call all the same: every value, and every gesture as the processor holds it then (a touch for a
+// drag still going on before its values, a release for one that ended after them).
+TEST_F(AaxProcessor, GesturesSurviveAFullReportQueue)
+{
+    Instance instance(host);
+    auto* fx = instance.parameters;
+    auto& processor = instance.processor();
+
+    // A drag on 6 with changes of 3 and 4 (each begins its companion gesture once), until the queue is
+    // full: the ends of all three gestures find no room.
+    host.clearLog();
+    startDrag(processor, 6);
+    const int changes = int(ParameterReports::kCapacity) - 3;
+    for (int change = 0; change < changes; ++change)
+        processor.editorSet(3 + change % 2, float(change % 97) / 100.0f);
+    endDrag(processor, 6);
+    EXPECT_EQ(fx->TimerWakeup(), kResultOk);
+    Automation heard(host.calls("automation"));
+    for (const char* id : {"6", "3", "4"})
+        EXPECT_EQ(heard.openTouches[id], 0) << id;
+    for (const char* id : {"3", "4"})
+    {
+        EXPECT_FLOAT_EQ(float(heard.lastValue[id]), processor.getParameter(std::stoi(id))) << id;
+        EXPECT_GE(heard.touchesAtLastValue[id], 2) << id; // inside its gesture, and its own request's
+    }
+
+    // A drag on 7 that begins when the queue is full: the host hears its touch before its value, and its
+    // release when it ends.
+    host.clearLog();
+    for (int change = 0; change < int(ParameterReports::kCapacity); ++change)
+        processor.editorSet(3 + change % 2, float(change % 89) / 100.0f);
+    startDrag(processor, 7);
+    processor.editorSet(7, 0.6f);
+    EXPECT_EQ(fx->TimerWakeup(), kResultOk);
+    heard = Automation(host.calls("automation"));
+    EXPECT_EQ(heard.openTouches["7"], 1);
+    EXPECT_FLOAT_EQ(float(heard.lastValue["7"]), 0.6f);
+    EXPECT_EQ(heard.touchesAtLastValue["7"], 2);
+    endDrag(processor, 7);
+    EXPECT_EQ(fx->TimerWakeup(), kResultOk);
+    heard = Automation(host.calls("automation"));
+    EXPECT_EQ(heard.openTouches["7"], 0);
+    for (const char* id : {"3", "4"})
+        EXPECT_EQ(heard.openTouches[id], 0) << id;
 }
 
 // A host without automation: the values it sets itself reach the processor, and the processor's own
@@ -417,12 +507,25 @@ TEST_F(AaxProcessor, HybridRenderProcessesTheGivenBlock)
     EXPECT_EQ(instance.parameters->RenderAudio_Hybrid(nullptr), kResultNullArgument);
 }
 
+// The processor's play head after a block: what the host's transport answered the render call.
+juce::Optional<juce::AudioPlayHead::PositionInfo> positionAfterABlock(const Instance& instance)
+{
+    const Block in(2, 16, 0.1f);
+    Block out(2, 16, 0.0f);
+    render(instance, in, out);
+    return instance.processor().getPlayHead()->getPosition();
+}
+
 TEST_F(AaxProcessor, PlayHeadReportsWhatTheHostAnswered)
 {
     host.succeed = true;
     Instance instance(host);
     auto& transport = host.transport();
-    auto position = instance.object->getPosition();
+    auto* playHead = instance.processor().getPlayHead();
+    // Before the first block the host has answered nothing, and no thread but the audio thread asks it.
+    EXPECT_FALSE(playHead->getPosition().hasValue());
+    EXPECT_TRUE(host.calls("transport").empty());
+    auto position = positionAfterABlock(instance);
     ASSERT_TRUE(position.hasValue());
     EXPECT_TRUE(position->getIsPlaying());
     EXPECT_EQ(*position->getBpm(), 120.0);
@@ -440,7 +543,7 @@ TEST_F(AaxProcessor, PlayHeadReportsWhatTheHostAnswered)
     // Failed queries leave their fields unset.
     transport.failing = {3, 8, 14};
     host.transport2().failing = {3, 8, 14};
-    position = instance.object->getPosition();
+    position = positionAfterABlock(instance);
     EXPECT_FALSE(position->getBpm().hasValue());
     EXPECT_FALSE(position->getTimeInSeconds().hasValue());
     EXPECT_FALSE(position->getTimeInSamples().hasValue());
@@ -452,11 +555,17 @@ TEST_F(AaxProcessor, PlayHeadReportsWhatTheHostAnswered)
     host.transport2().failing.clear();
     transport.playing = false;
     host.transport2().playing = false;
-    position = instance.object->getPosition();
+    position = positionAfterABlock(instance);
     EXPECT_FALSE(position->getIsPlaying());
     EXPECT_FALSE(position->getBpm().hasValue());
     EXPECT_FALSE(position->getPpqPosition().hasValue());
     EXPECT_TRUE(position->getFrameRate().hasValue());
+
+    // The host takes its transport away: no position until its next block.
+    EXPECT_EQ(instance.parameters->Uninitialize(), kResultOk);
+    EXPECT_FALSE(playHead->getPosition().hasValue());
+    EXPECT_EQ(instance.parameters->Initialize(host.root()), kResultOk);
+    EXPECT_FALSE(playHead->getPosition().hasValue());
 }
 
 TEST_F(AaxProcessor, WithoutATransportNothingIsReported)
@@ -465,7 +574,7 @@ TEST_F(AaxProcessor, WithoutATransportNothingIsReported)
     host.answerQuery(kIID_Transport, Answer::Refuse);
     host.answerQuery(kIID_TransportV2, Answer::Refuse);
     Instance instance(host);
-    const auto position = instance.object->getPosition();
+    const auto position = positionAfterABlock(instance);
     ASSERT_TRUE(position.hasValue());
     EXPECT_FALSE(position->getIsPlaying());
     EXPECT_FALSE(position->getBpm().hasValue());

@@ -299,6 +299,18 @@ Result FakeBase::rec(int position, const std::vector<std::string>& args) const
     return m_host.succeed ? kResultOk : kFakeResultBase + position;
 }
 
+Result FakeTransport::answer(int position, std::initializer_list<std::function<void()>> writes) const
+{
+    if (m_host.onTransport)
+        m_host.onTransport();
+    const bool fails = failing.count(position) != 0;
+    for (const auto& write : writes)
+        if (!fails)
+            write();
+    const Result result = rec(position, std::vector<std::string>(writes.size(), "out"));
+    return fails ? kFakeResultBase + position : result;
+}
+
 Result FakeEffectParameters::GetParameterIDFromIndex(std::int32_t index, AAX_IString* id) const
 {
     rec(18, {arg(index), "out"});
@@ -354,8 +366,21 @@ IACFUnknown* FakeHost::root() const
     return m_root;
 }
 
+void FakeHost::clearLog()
+{
+    const std::lock_guard<std::mutex> guard(m_logLock);
+    m_log.clear();
+}
+
+void FakeHost::record(std::string entry)
+{
+    const std::lock_guard<std::mutex> guard(m_logLock);
+    m_log.push_back(std::move(entry));
+}
+
 std::vector<std::string> FakeHost::calls(const std::string& objectName) const
 {
+    const std::lock_guard<std::mutex> guard(m_logLock);
     std::vector<std::string> result;
     const std::string prefix = objectName + "#";
     for (const auto& entry : m_log)

@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -157,9 +158,11 @@ public:
     using FakeObject::FakeObject;
     // The answers, and the positions that fail (answer 1000 + position and write nothing).
     bool playing = true;
+    double tempo = 120.0;
+    I64 sampleLocation = 44100;
     std::set<int> failing;
 
-    Result GetCurrentTempo(double* bpm) const override { return answer(3, {put(bpm, 120.0)}); }
+    Result GetCurrentTempo(double* bpm) const override { return answer(3, {put(bpm, tempo)}); }
     Result GetCurrentMeter(I32* numerator, I32* denominator) const override
     {
         return answer(4, {put(numerator, 3), put(denominator, 4)});
@@ -172,7 +175,7 @@ public:
     }
     Result GetCurrentNativeSampleLocation(I64* samples) const override
     {
-        return answer(8, {put(samples, 44100)});
+        return answer(8, {put(samples, sampleLocation)});
     }
     Result Query9(Opaque a) const override { return op(9, a); }
     Result Query10(Opaque a, Opaque b, Opaque c, Opaque d) const override
@@ -199,15 +202,7 @@ private:
         return [target, value] { *target = Target(value); };
     }
     // Writes the answers and logs an "out" for each, unless the position fails.
-    Result answer(int position, std::initializer_list<std::function<void()>> writes) const
-    {
-        const bool fails = failing.count(position) != 0;
-        for (const auto& write : writes)
-            if (!fails)
-                write();
-        const Result result = rec(position, std::vector<std::string>(writes.size(), "out"));
-        return fails ? kFakeResultBase + position : result;
-    }
+    Result answer(int position, std::initializer_list<std::function<void()>> writes) const;
 };
 
 class FakeViewContainer final : public FakeObject<IHostViewContainer>
@@ -347,16 +342,19 @@ public:
     Answer queryAnswer(const Guid& iid) const { return answerFrom(m_queryAnswers, iid); }
     Answer createAnswer(const Guid& classId) const { return answerFrom(m_createAnswers, classId); }
 
-    // Every call so far, and the calls of one object without its IACFUnknown traffic.
+    // Every call so far, and the calls of one object without its IACFUnknown traffic. Calls may come on
+    // several threads (a render callback reads the transport); read the log when they are done.
     const std::vector<std::string>& log() const { return m_log; }
     std::vector<std::string> calls(const std::string& objectName) const;
-    void clearLog() { m_log.clear(); }
-    void record(std::string entry) { m_log.push_back(std::move(entry)); }
+    void clearLog();
+    void record(std::string entry);
 
     // Every operation answers 0 instead of 1000 + its position (queries and creations are unchanged).
     bool succeed = false;
-    // Runs at the start of every automation-delegate operation, as the host's own code around it would.
+    // Run at the start of every automation-delegate (transport) operation, as the host's own code around
+    // it would.
     std::function<void()> onAutomation;
+    std::function<void()> onTransport;
     // The object the root answers the effect-parameters interfaces with: the instance's own (null: the
     // host's recording stand-in). Not counted by the host.
     void setEffectParameters(IACFUnknown* instance) { m_instanceParameters = instance; }
@@ -395,6 +393,7 @@ private:
     template <typename Fake>
     Fake* keep(const char* name, std::vector<Guid> iids, bool fromRoot = true);
 
+    mutable std::mutex m_logLock;
     std::vector<std::string> m_log;
     std::map<std::string, Answer> m_queryAnswers;
     std::map<std::string, Answer> m_createAnswers;
