@@ -55,12 +55,6 @@ void ParameterReports::take(Taken& taken)
     m_latencyChanged = false;
 }
 
-void ParameterReports::requestCatchUp() noexcept
-{
-    const std::lock_guard<std::mutex> guard(m_lock);
-    m_catchUp = true;
-}
-
 void ParameterReports::clear() noexcept
 {
     const std::lock_guard<std::mutex> guard(m_lock);

@@ -39,8 +39,8 @@ public:
     struct Taken
     {
         std::vector<Report> reports;
-        // Some notes were dropped (or a delivery was cut short): after the reports, every value and gesture
-        // is to be brought up to the processor's.
+        // Some notes were dropped: after the reports, every value and gesture is to be brought up to the
+        // processor's.
         bool catchUp = false;
         // With catchUp: whether the processor holds a gesture on each parameter index.
         std::vector<std::uint8_t> held;
@@ -61,8 +61,6 @@ public:
     // they came. The blocks `taken` brings in are kept for later notes, so a taker that reuses one `Taken`
     // allocates nothing after the first round.
     void take(Taken& taken);
-    // [host thread] The next take asks for a catch-up (what was taken last did not all reach the host).
-    void requestCatchUp() noexcept;
     // [host thread] Forgets every note (the parameters are about to be built from the processor). The
     // gestures the processor holds stay recorded.
     void clear() noexcept;

@@ -461,28 +461,19 @@ void JuceAAX_Processor::deliverReports()
     if (m_deliveringReports || m_processor == nullptr)
         return;
     const juce::ScopedValueSetter<bool> delivering(m_deliveringReports, true);
-    try
+    // Answers may make the processor report again (a linked parameter): a few rounds take those too.
+    for (int round = 0; round < 4; ++round)
     {
-        // Answers may make the processor report again (a linked parameter): a few rounds take those too.
-        for (int round = 0; round < 4; ++round)
-        {
-            m_link->reports.take(m_taken);
-            if (m_taken.reports.empty() && !m_taken.catchUp && !m_taken.latencyChanged)
-                return;
-            for (const auto& report : m_taken.reports)
-                deliverReport(report);
-            if (m_taken.catchUp)
-                catchUp(m_taken.held);
-            if (m_taken.latencyChanged)
-                if (auto* controller = Controller())
-                    controller->SetSignalLatency(m_processor->getLatencySamples());
-        }
-    }
-    catch (...)
-    {
-        // The reports taken and not yet handed over are gone: the next delivery catches up with them.
-        m_link->reports.requestCatchUp();
-        throw;
+        m_link->reports.take(m_taken);
+        if (m_taken.reports.empty() && !m_taken.catchUp && !m_taken.latencyChanged)
+            return;
+        for (const auto& report : m_taken.reports)
+            deliverReport(report);
+        if (m_taken.catchUp)
+            catchUp(m_taken.held);
+        if (m_taken.latencyChanged)
+            if (auto* controller = Controller())
+                controller->SetSignalLatency(m_processor->getLatencySamples());
     }
 }
 
@@ -508,7 +499,8 @@ void JuceAAX_Processor::deliverReport(const ParameterReports::Report& report)
 
 void JuceAAX_Processor::catchUp(const std::vector<std::uint8_t>& held)
 {
-    const auto isHeld = [&held](int index) { return std::size_t(index) < held.size() && held[std::size_t(index)]; };
+    const auto isHeld = [&held](int index)
+    { return std::size_t(index) < held.size() && held[std::size_t(index)]; };
     // Touches first, so that the values of a gesture still going on arrive inside it.
     for (std::int32_t position = 0; position < ParameterManager().NumParameters(); ++position)
     {

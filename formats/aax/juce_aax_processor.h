@@ -118,8 +118,7 @@ private:
     void processWithMode(float* const* channels, int numChannels, int numSamples, bool bypass, Mode mode);
     // The processor's state into the cache. [host main thread]
     void cacheState() const;
-    // [host main thread] Hands the processor's noted reports to the parameters and the host, in order. A
-    // delivery cut short (an allocation failing in the host's calls) is caught up in the next one.
+    // [host main thread] Hands the processor's noted reports to the parameters and the host, in order.
     void deliverReports();
     void deliverReport(const vk::aax::ParameterReports::Report& report);
     // [host main thread] After reports were dropped: the host hears a touch for every gesture the
