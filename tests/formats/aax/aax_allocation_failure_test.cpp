@@ -52,6 +52,13 @@ public:
         return editor.release();
     }
     bool hasEditor() const override { return true; }
+    // Remembers the first play head the binding gives: the part of the binding this processor calls into.
+    void setPlayHead(juce::AudioPlayHead* playHead) override
+    {
+        if (m_binding == nullptr)
+            m_binding = playHead;
+        TestProcessor::setPlayHead(playHead);
+    }
     void processAlgorithm(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override
     {
         m_scratch = std::vector<float>(std::size_t(buffer.getNumSamples()));
@@ -68,6 +75,7 @@ public:
     }
 
     vk::test::RecordingGlApi glApi;
+    juce::AudioPlayHead* m_binding = nullptr;
 
 private:
     static void list(ProbedProcessor* from, ProbedProcessor* to)
@@ -166,12 +174,17 @@ TEST_F(AaxAllocationFailure, FactoriesAndTheLastReleaseAnswerTheHost)
 
     // A processor whose deletion found no room on the message thread's queue is kept alive rather than
     // deleted under that thread: one for each row that lets an effect go, at the try that fails the queue.
+    // So is the part of the binding it may still call into, which goes after it.
     const auto kept = ProbedProcessor::alive();
     EXPECT_EQ(kept.size(), 2u);
     const vk::vst3::FrameworkLifetime framework;
     const vk::vst3::MessageThreadScope messageThread;
     for (auto* processor : kept)
+    {
+        auto* binding = processor->m_binding;
         delete processor;
+        delete binding;
+    }
 }
 
 TEST_F(AaxAllocationFailure, EffectParametersAnswerTheHost)
