@@ -109,17 +109,6 @@ TEST_F(AaxJuceUse, AutomationWhilePlaying)
     EXPECT_GT(instance.processor().m_algorithmBlocks.load(), 0);
 }
 
-// An editor change on JUCE's message thread, with its report to the host; `made` counts the changes made.
-void postEditorChange(TestProcessor& processor, int index, float value, std::atomic<int>& made)
-{
-    juce::MessageManager::callAsync(
-        [&processor, &made, index, value]
-        {
-            processor.setParameterInternal(index, value, true, false, false);
-            made.fetch_add(1);
-        });
-}
-
 // The parameters belong to the host's thread, which hears the editor's changes in its next call.
 TEST_F(AaxJuceUse, EditorChangesWhileTheHostRebuildsTheParameters)
 {

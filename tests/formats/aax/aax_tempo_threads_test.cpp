@@ -6,8 +6,7 @@
 
 #include "formats/aax/juce_aax_processor.h"
 #include "product/latiphonix_processor.h"
-#include "tests/formats/aax/effect_instance.h"
-#include "tests/processor/test_processor.h"
+#include "tests/formats/aax/binding_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -34,19 +33,6 @@ constexpr int kRebuilds = 1500;
 double tempoOfBlock(std::int64_t block)
 {
     return 60.0 + double(block % 121);
-}
-
-template <typename Condition>
-bool waitFor(Condition condition)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!condition())
-    {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 class AaxTempoThreads : public ::testing::Test
@@ -98,16 +84,6 @@ VkJuceProcessorBase& processorOf(const EffectInstance& instance)
     return *dynamic_cast<AAXClasses::JuceAAX_Processor&>(*instance.parameters).getProcessor();
 }
 
-void postEditorChange(VkJuceProcessorBase& processor, int index, float value, std::atomic<int>& made)
-{
-    juce::MessageManager::callAsync(
-        [&processor, &made, index, value]
-        {
-            processor.setParameterInternal(index, value, true, false, false);
-            made.fetch_add(1);
-        });
-}
-
 TEST_F(AaxTempoThreads, EditorChangesReadTheTempoTheAudioThreadRead)
 {
     host.onTransport = [this]
@@ -137,7 +113,7 @@ TEST_F(AaxTempoThreads, EditorChangesReadTheTempoTheAudioThreadRead)
                 blocks.store(b + 1);
             }
         });
-    waitFor([&] { return started.load(); });
+    waitUntil([&] { return started.load(); }, std::chrono::seconds(10));
 
     // The editor changes the speed on the message thread while the host's main thread reads the
     // position: each position read is whole (its tempo belongs to its sample position).
@@ -153,7 +129,7 @@ TEST_F(AaxTempoThreads, EditorChangesReadTheTempoTheAudioThreadRead)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     audio.join();
-    EXPECT_TRUE(waitFor([&] { return made.load() == posted; }));
+    EXPECT_TRUE(waitUntil([&] { return made.load() == posted; }, std::chrono::seconds(30)));
     EXPECT_GT(posted, 10);
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(strayTransportCalls.load(), 0);
@@ -200,7 +176,7 @@ TEST_F(AaxTempoThreads, EditorChangesWhileTheHostRebuildsTheInstance)
     }
     stop.store(true);
     editor.join();
-    EXPECT_TRUE(waitFor([&] { return made.load() == posted; }));
+    EXPECT_TRUE(waitUntil([&] { return made.load() == posted; }, std::chrono::seconds(30)));
 }
 
 } // namespace

@@ -43,6 +43,17 @@ bool waitUntil(Condition condition, std::chrono::seconds limit)
     return held;
 }
 
+// An editor change on JUCE's message thread, with its report to the host; `made` counts the changes made.
+inline void postEditorChange(VkJuceProcessorBase& processor, int index, float value, std::atomic<int>& made)
+{
+    juce::MessageManager::callAsync(
+        [&processor, &made, index, value]
+        {
+            processor.setParameterInternal(index, value, true, false, false);
+            made.fetch_add(1);
+        });
+}
+
 // A host's own lock around its objects: held by the host's main thread (the one that made it), which may
 // enter it again, and entered by the host's code on other threads, which give up after a while.
 class HostLock
