@@ -54,6 +54,44 @@ inline void postEditorChange(VkJuceProcessorBase& processor, int index, float va
         });
 }
 
+// The user editing until stopped: editor changes posted to JUCE's message thread one after another, the
+// n-th of parameter `indexOf(n)` to (n % 100) / 100.
+class EditorChanges
+{
+public:
+    EditorChanges(VkJuceProcessorBase& processor, std::function<int(int)> indexOf)
+        : m_thread(
+              [this, &processor, indexOf]
+              {
+                  for (; !m_stop.load(); m_posted.fetch_add(1))
+                  {
+                      const int n = m_posted.load();
+                      postEditorChange(processor, indexOf(n), float(n % 100) / 100.0f, m_made);
+                      std::this_thread::sleep_for(std::chrono::microseconds(100));
+                  }
+              })
+    {
+    }
+    ~EditorChanges() { stop(); }
+    EditorChanges(const EditorChanges&) = delete;
+    EditorChanges& operator=(const EditorChanges&) = delete;
+
+    // Posts no more; whether every change posted was made in time.
+    bool stop()
+    {
+        m_stop.store(true);
+        if (m_thread.joinable())
+            m_thread.join();
+        return waitUntil([this] { return m_made.load() == m_posted.load(); }, std::chrono::seconds(30));
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_posted{0};
+    std::atomic<int> m_made{0};
+    std::thread m_thread;
+};
+
 // A host's own lock around its objects: held by the host's main thread (the one that made it), which may
 // enter it again, and entered by the host's code on other threads, which give up after a while.
 class HostLock
