@@ -47,12 +47,14 @@ public:
     // restored state), and confirming the ones before would be edits it never made. Changes stay.
     void dropConfirmations() noexcept;
 
-    // Calls call(HostCall, id, value, confirmation) for what the host has to hear of each id, in id
-    // order; confirmations stay pending unless `withConfirmations`. `endAll`: the host is about to be
-    // let go of, so every gesture it holds ends in this pass, even one the user still holds. True when a
-    // restart was requested.
-    template <typename CallFn>
-    bool drain(CallFn&& call, bool withConfirmations = true, bool endAll = false)
+    // Calls call(HostCall, id, value) for what the host has to hear of each id, in id order;
+    // confirmations stay pending unless `withConfirmations`. A confirmation goes out as the value
+    // confirm(id, value&) gives, before any call of its id, and not at all when confirm answers false
+    // (nothing left to confirm), so the host never hears a begin and end without an edit between.
+    // `endAll`: the host is about to be let go of, so every gesture it holds ends in this pass, even one
+    // the user still holds. True when a restart was requested.
+    template <typename CallFn, typename ConfirmFn>
+    bool drain(CallFn&& call, ConfirmFn&& confirm, bool withConfirmations = true, bool endAll = false)
     {
         m_any.store(false, std::memory_order_release);
         bool heldBack = false;
@@ -68,7 +70,9 @@ public:
             {
             }
             heldBack = heldBack || (was == kConfirmation && !withConfirmations);
-            const bool hasValue = was == kChange || (was == kConfirmation && withConfirmations);
+            float value = m_values[slot].load(std::memory_order_acquire);
+            const bool hasValue =
+                was == kChange || (was == kConfirmation && withConfirmations && confirm(id, value));
             // Read after the value: a begin made before the value is seen with it. A gesture that moved
             // in between counts as held: the next pass, which that move asked for, ends it.
             const std::uint32_t gesture = m_gestures[slot].load(std::memory_order_acquire);
@@ -83,26 +87,25 @@ public:
             // The host's gesture ended before the user's next one began.
             if (began && open)
             {
-                call(HostCall::End, id, 0.0f, false);
+                call(HostCall::End, id, 0.0f);
                 open = false;
             }
             if (began && (hasValue || held))
             {
-                call(HostCall::Begin, id, 0.0f, false);
+                call(HostCall::Begin, id, 0.0f);
                 open = true;
             }
             if (hasValue)
             {
-                const float value = m_values[slot].load(std::memory_order_acquire);
                 if (!open)
-                    call(HostCall::Begin, id, 0.0f, false);
-                call(HostCall::Perform, id, value, was == kConfirmation);
+                    call(HostCall::Begin, id, 0.0f);
+                call(HostCall::Perform, id, value);
                 if (!open)
-                    call(HostCall::End, id, 0.0f, false);
+                    call(HostCall::End, id, 0.0f);
             }
             if (open && !held)
             {
-                call(HostCall::End, id, 0.0f, false);
+                call(HostCall::End, id, 0.0f);
                 open = false;
             }
         }

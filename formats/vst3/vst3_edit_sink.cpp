@@ -127,7 +127,7 @@ void EditSink::runPass(ProcessorLink& link, bool final)
     using Call = EditQueue::HostCall;
     auto* handler = m_handler;
     const bool restart = link.reporter.queue.drain(
-        [&](Call call, int id, float value, bool confirmation)
+        [&](Call call, int id, float value)
         {
             if (handler == nullptr)
                 return;
@@ -137,16 +137,16 @@ void EditSink::runPass(ProcessorLink& link, bool final)
             else if (call == Call::End)
                 handler->endEdit(tag);
             else
-            {
-                if (confirmation)
-                {
-                    std::lock_guard<std::mutex> guard(link.lock);
-                    if (link.processor == nullptr)
-                        return;
-                    value = link.processor->getParameter(id);
-                }
                 handler->performEdit(tag, value);
-            }
+        },
+        [&](int id, float& value)
+        {
+            // A confirmation carries the value the processor holds now, if there still is one.
+            std::lock_guard<std::mutex> guard(link.lock);
+            if (link.processor == nullptr)
+                return false;
+            value = link.processor->getParameter(id);
+            return true;
         },
         link.processedSinceActivation.load(), final || handler == nullptr);
     if (restart && handler != nullptr)

@@ -5,6 +5,7 @@
 
 #include "formats/vst3/vst3_component_state.h"
 #include "formats/vst3/vst3_controller.h"
+#include "formats/vst3/vst3_edit_queue.h"
 #include "formats/vst3/vst3_message_thread.h"
 #include "formats/vst3/vst3_play_head.h"
 #include "formats/vst3/vst3_published_parameters.h"
@@ -798,6 +799,31 @@ TEST_F(Vst3Binding, SetUpReportWaitsForTheHostsValuesAndCarriesTheCurrentOnes)
     EXPECT_NEAR(afterChange.back().second, 0.125, 1e-3);
     release(c);
     p->release();
+}
+
+// A set-up confirmation goes out as the value the processor holds when it is sent; one whose processor
+// has gone by then is not sent at all, not even as a begin and end with no edit between.
+TEST(Vst3EditQueue, AConfirmationIsSentWholeOrNotAtAll)
+{
+    vk::vst3::EditQueue queue;
+    queue.push(5, 0.25f, true);
+    queue.push(6, 0.25f, true);
+    std::vector<std::string> calls;
+    queue.drain(
+        [&](vk::vst3::EditQueue::HostCall call, int id, float value)
+        {
+            const char* names[] = {"begin", "perform", "end"};
+            calls.push_back(
+                std::string(names[int(call)]) + " " + std::to_string(id) +
+                (call == vk::vst3::EditQueue::HostCall::Perform ? " " + std::to_string(value) : ""));
+        },
+        [](int id, float& value)
+        {
+            value = 0.5f;
+            return id != 5;
+        });
+    EXPECT_EQ(calls, (std::vector<std::string>{"begin 6", "perform 6 0.500000", "end 6"}));
+    EXPECT_FALSE(queue.hasPending());
 }
 
 TEST_F(Vst3Binding, FrameworkRunsWhileObjectsLive)

@@ -7,13 +7,16 @@
 #include "formats/vst3/vst3_module_factory.h"
 #include "formats/vst3/vst3_processor.h"
 
+#include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 #include <pluginterfaces/vst/ivstaudioprocessor.h>
 #include <pluginterfaces/vst/ivsteditcontroller.h>
 #include <pluginterfaces/vst/ivstmessage.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -70,7 +73,22 @@ public:
     }
     Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override { return add("end", id); }
     Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32) override { return add("restart", -1); }
-    VK_STACK_OBJECT
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID, void**) override
+    {
+        return Steinberg::kNoInterface;
+    }
+    // Counted as a host's handler is: a controller let go of it may still be finishing a delivery on the
+    // module's thread, with a reference of its own, and the handler must outlive that reference.
+    Steinberg::uint32 PLUGIN_API addRef() override { return Steinberg::uint32(++m_references); }
+    Steinberg::uint32 PLUGIN_API release() override { return Steinberg::uint32(--m_references); }
+    ~HostEdits()
+    {
+        if (!waitUntil([this] { return m_references.load() == 0; }))
+        {
+            ADD_FAILURE() << "the module still holds the host's handler";
+            std::abort();
+        }
+    }
 
     std::vector<Call> calls()
     {
@@ -128,6 +146,7 @@ private:
     }
     std::mutex m_lock;
     std::vector<Call> m_calls;
+    std::atomic<int> m_references{0};
 };
 
 // A processor and its controller from the module's factory, initialised with `context`; `prepare` also
