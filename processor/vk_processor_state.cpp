@@ -121,7 +121,8 @@ void VkJuceProcessorBase::readProgramsFromDocument(const juce::XmlElement& root)
             {
                 // Out-of-range values stay as stored and are clamped when applied; a value that is not a
                 // finite number could never be clamped and would spread into every later save.
-                const auto read = float(vk::state::parseLeadingNumber(element->getStringAttribute(keys[std::size_t(j)])));
+                const auto read =
+                    float(vk::state::parseLeadingNumber(element->getStringAttribute(keys[std::size_t(j)])));
                 if (std::isfinite(read))
                     value = read;
             }

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <utility>
 

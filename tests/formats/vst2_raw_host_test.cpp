@@ -416,7 +416,8 @@ TEST_F(Vst2RawHostTest, ProgramNamesTheHostSetsSaveIntoChunksThatLoadBack)
         {"\x1b\aEsc Bel", "Esc Bel"},
         {"Tab\t&<>\"\x7f", "Tab\t&<>\"\x7f"},
         {"\xe9t\xe9 \xff\xc0\x80", "\xc3\xa9t\xc3\xa9 \xc3\xbf\xc3\x80\xc2\x80"}, // no UTF-8: read as Latin-1
-        {"Caf\xc3\xa9 \xe2\x80\x93 \xf0\x9f\x8e\xb9", "Caf\xc3\xa9 \xe2\x80\x93 \xf0\x9f\x8e\xb9"}, // UTF-8 as given
+        {"Caf\xc3\xa9 \xe2\x80\x93 \xf0\x9f\x8e\xb9",
+         "Caf\xc3\xa9 \xe2\x80\x93 \xf0\x9f\x8e\xb9"}, // UTF-8 as given
     };
     for (const auto& [given, shown] : names)
     {
