@@ -10,8 +10,8 @@
 #          Without it the checked-in corpora are only read, so a CI run never changes the tree.
 #
 # Builds with clang in build/fuzz (VK_FUZZ_BUILD_DIR overrides); everything, JUCE included, is compiled
-# with AddressSanitizer + UndefinedBehaviorSanitizer, and our state reader alone with the fuzzer's
-# coverage (tests/fuzz/CMakeLists.txt). Crashing inputs are kept in <build dir>/artifacts/ and make the
+# with AddressSanitizer, our own code also with UndefinedBehaviorSanitizer, and our state reader alone with
+# the fuzzer's coverage (tests/fuzz/CMakeLists.txt). Crashing inputs are kept in <build dir>/artifacts/ and make the
 # script fail.
 set -euo pipefail
 
