@@ -60,8 +60,16 @@ fuzz_target() {
     local scratch="$scratch_root/$target"
     mkdir -p "$scratch"
     echo "=== fuzz: $target for ${seconds} s"
-    "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
-        -print_final_stats=1 -artifact_prefix="$artifacts/$target-" "$@" "$scratch" "$corpus"
+    # libFuzzer reports every input that grows coverage; that goes to a log, so that a CI run's printed
+    # tail keeps the suites' results. A failing run shows the end of its log.
+    local log="$build_dir/$target.log"
+    if ! "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
+        -print_final_stats=1 -artifact_prefix="$artifacts/$target-" "$@" "$scratch" "$corpus" >"$log" 2>&1; then
+        tail -n 60 "$log"
+        echo "=== fuzz: $target FAILED (whole log: $log)"
+        return 1
+    fi
+    grep -E '^(Done|stat::number_of_executed_units)' "$log" || true
 
     if [ "$merge" -eq 1 ]; then
         echo "=== fuzz: merging new inputs into $corpus"

@@ -41,6 +41,10 @@ run_suite() {
     local rc=${PIPESTATUS[0]}
     set -e
     summaries+=("$name: $(grep -E 'tests passed|No tests were found' "$log" | tail -n 1)")
+    # The names of failed tests, so that the end of the output says which (the details are above, and in
+    # the log).
+    while IFS= read -r line; do summaries+=("  $line"); done < <(sed -n '/following tests FAILED/,/^$/p' "$log" |
+        grep -E '^[[:space:]]*[0-9]+ - ' || true)
     [ "$rc" -eq 0 ] || failed=1
 }
 
