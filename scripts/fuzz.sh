@@ -11,8 +11,8 @@
 #
 # Builds with clang in build/fuzz (VK_FUZZ_BUILD_DIR overrides); everything, JUCE included, is compiled
 # with AddressSanitizer, our own code also with UndefinedBehaviorSanitizer, and our state reader alone with
-# the fuzzer's coverage (tests/fuzz/CMakeLists.txt). Crashing inputs are kept in <build dir>/artifacts/ and make the
-# script fail.
+# the fuzzer's coverage (tests/fuzz/CMakeLists.txt). Crashing inputs are kept in <build dir>/artifacts/ and
+# make the script fail; each reader's run is logged to <build dir>/<fuzzer>.log.
 set -euo pipefail
 
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -54,7 +54,8 @@ run_suite() {
     while IFS= read -r line; do
         number=$(sed -E 's/.*Test +#([0-9]+):.*/\1/' <<<"$line")
         grep -qE "^[[:space:]]*$number - " <<<"$final_failures" ||
-            summaries+=("  passed only on its second run: $(sed -E 's/.*(Test +#[0-9]+: .*[^ .]) \.+.*/\1/' <<<"$line")")
+            summaries+=("  passed only on its second run: $(sed -E 's/.*(Test +#[0-9]+: .*[^ .]) \.+.*/\1/' \
+                <<<"$line")")
     done < <(grep -E 'Test +#[0-9]+: .*\*\*\*(Failed|Timeout|Exception|Not Run)' "$log" | sort -u || true)
     if grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer)|WARNING: ThreadSanitizer|runtime error:' "$log"; then
         summaries+=("  a sanitizer report above (in a run of a test that failed): the suite fails")

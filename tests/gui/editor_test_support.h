@@ -9,12 +9,17 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace vk::test
 {
+
+// Values a host or a damaged state may hand to any number, for the tests of what the controls refuse.
+inline constexpr float kInf = std::numeric_limits<float>::infinity();
+inline constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 class TestEditorBase : public VkJuceEditorBase
 {

@@ -20,8 +20,6 @@ using namespace vk::test;
 namespace
 {
 constexpr int kHalf = 512; // the observer's half size: 1024-point frames
-constexpr float kFreqInf = std::numeric_limits<float>::infinity(),
-                kFreqNaN = std::numeric_limits<float>::quiet_NaN();
 using Span = std::pair<float, float>;
 
 void pushPowers(VkJuceObserverFrequencyDomain& observer, const std::function<double(int)>& power)
@@ -90,8 +88,8 @@ TEST(FreqAxis, FrequenciesNotesAndLabels)
     EXPECT_EQ(FreqAxis::noteNumber(440.0), 49);
     EXPECT_EQ(FreqAxis::noteNumber(261.6), 40);
     // Below key 1, zero, infinite and absurd frequencies have no name.
-    const std::pair<double, const char*> names[] = {{440.0, "A4"}, {261.6, "C4"},  {466.2, "A#4"}, {26.0, ""},
-                                                    {0.0, ""},     {kFreqInf, ""}, {1.0e30, ""}};
+    const std::pair<double, const char*> names[] = {{440.0, "A4"}, {261.6, "C4"}, {466.2, "A#4"}, {26.0, ""},
+                                                    {0.0, ""},     {kInf, ""},    {1.0e30, ""}};
     for (auto [hz, name] : names)
         EXPECT_EQ(FreqAxis::noteName(hz), name) << hz;
     EXPECT_NEAR(FreqAxis::snapToNote(450.0), 440.0, 1e-6);
@@ -341,8 +339,8 @@ TEST_F(GraphFixture, ZonesMoveOneEndAndEveryDragKeepsTheMinimumSpan)
     // However far the drags go, 10 Hz and finite values remain; Ctrl on the bottom bar restores the view.
     graph.setZonesOn(false);
     graph.mouseDown(at(500, 195));
-    const Span drags[] = {{500.0f, -100000.0f}, {500.0f, -1.0e9f},  {-1.0e9f, 5.0f},        {1.0e9f, 1.0e9f},
-                          {kFreqNaN, 195.0f},   {500.0f, kFreqInf}, {-kFreqInf, -kFreqInf}, {500.0f, 195.0f}};
+    const Span drags[] = {{500.0f, -100000.0f}, {500.0f, -1.0e9f}, {-1.0e9f, 5.0f}, {1.0e9f, 1.0e9f},
+                          {kNaN, 195.0f},       {500.0f, kInf},    {-kInf, -kInf},  {500.0f, 195.0f}};
     for (auto [x, y] : drags)
     {
         graph.mouseDrag(at(x, y));
@@ -357,7 +355,7 @@ TEST_F(GraphFixture, ZonesMoveOneEndAndEveryDragKeepsTheMinimumSpan)
     graph.setSideBar(true, 25);
     graph.mouseDown(at(990, 100));
     EXPECT_EQ(graph.getMouseMode(), 4);
-    for (float x : {1990.0f, 5000.0f, -1.0e9f, kFreqNaN, 3000.0f})
+    for (float x : {1990.0f, 5000.0f, -1.0e9f, kNaN, 3000.0f})
     {
         graph.mouseDrag(at(x, 100));
         const auto y = graph.getYDisplayRange();
@@ -371,7 +369,7 @@ TEST_F(GraphFixture, ZonesMoveOneEndAndEveryDragKeepsTheMinimumSpan)
 TEST_F(GraphFixture, RangesRefuseWhatCannotBeDrawnAndDriveTheAttachedParameters)
 {
     for (auto [lo, hi] :
-         {Span{0.0f, 100.0f}, {-5.0f, 100.0f}, {100.0f, 105.0f}, {100.0f, 50.0f}, {kFreqNaN, 100.0f}})
+         {Span{0.0f, 100.0f}, {-5.0f, 100.0f}, {100.0f, 105.0f}, {100.0f, 50.0f}, {kNaN, 100.0f}})
         graph.setXRange(lo, hi, CFreqGraph::noView, CFreqGraph::noView);
     EXPECT_EQ(span(graph.getXRange()), (Span{20.0f, 22000.0f}));
     graph.setYRange(-10.0f, -8.0f, CFreqGraph::noView, CFreqGraph::noView);

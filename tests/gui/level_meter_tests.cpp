@@ -20,7 +20,6 @@ using namespace vk::test;
 namespace
 {
 constexpr float litA = 160.0f / 255.0f, dimA = 50.0f / 255.0f;
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN(), kInf = std::numeric_limits<float>::infinity();
 
 struct FixedSource : VkJuceDisplaySource
 {
