@@ -116,6 +116,10 @@ public:
     void getCurrentProgramStateInformation(juce::MemoryBlock& destData) override;
     // [message thread] Accepts any bytes: what is not a readable chunk leaves the state unchanged.
     void setStateInformation(const void* data, int sizeInBytes) override;
+    // [message thread] As setStateInformation, for callers that answer a host: true when a state chunk
+    // was read, false when the bytes hold none that can be (cut, malformed, empty or foreign bytes), in
+    // which case the programs and values are as they were.
+    bool readStateInformation(const void* data, int sizeInBytes);
     void setCurrentProgramStateInformation(const void* data, int sizeInBytes) override;
 
     int getNumPrograms() override { return kNumPrograms; }

@@ -150,20 +150,27 @@ void VkJuceProcessorBase::getCurrentProgramStateInformation(juce::MemoryBlock& d
 
 void VkJuceProcessorBase::setStateInformation(const void* data, int sizeInBytes)
 {
+    readStateInformation(data, sizeInBytes);
+}
+
+bool VkJuceProcessorBase::readStateInformation(const void* data, int sizeInBytes)
+{
     if (data == nullptr || sizeInBytes <= 0)
-        return;
+        return false;
 
     int consumed = 0;
+    bool read = false;
     if (vk::state::hasFrameHeader(data, sizeInBytes))
     {
         // In 64 bits: a length near the 32-bit limit must not wrap around to a small or negative size.
         const std::int64_t declared = vk::state::readDeclaredLength(data);
         const std::int64_t framed = std::max<std::int64_t>(declared, 0) + vk::state::kHeaderSize + 1;
         consumed = int(std::min<std::int64_t>(framed, sizeInBytes));
-        readStateChunk(data, consumed);
+        read = readStateChunk(data, consumed);
     }
     if (sizeInBytes > consumed)
         setExtraState(static_cast<const char*>(data) + consumed, sizeInBytes - consumed);
+    return read;
 }
 
 void VkJuceProcessorBase::setCurrentProgramStateInformation(const void* data, int sizeInBytes)

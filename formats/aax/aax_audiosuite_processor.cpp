@@ -2,6 +2,7 @@
 
 #include "formats/aax/aax_host_facing.h"
 #include "formats/aax/juce_aax_processor.h"
+#include "formats/vst3/vst3_message_thread.h"
 #include "processor/vk_processor_base.h"
 
 #include <algorithm>
@@ -49,11 +50,16 @@ JuceAAX_Processor* AAX_AudiosuiteProcessor::effect() const
     return effect;
 }
 
+// An offline pass runs the processor's timer work itself between its chunks: the message thread runs none
+// of that work meanwhile.
 template <typename Body>
 Result AAX_AudiosuiteProcessor::withEffect(Body&& body)
 {
     auto* fx = effect();
-    return fx != nullptr ? body(*fx) : kResultNoHostInterface;
+    if (fx == nullptr)
+        return kResultNoHostInterface;
+    const vk::vst3::MessageWorkPause messageWork;
+    return body(*fx);
 }
 
 template <typename Hook>

@@ -209,6 +209,9 @@ void JuceAAX_Processor::preparePlugin()
     const double sampleRate = m_sampleRate > 0.0f ? double(m_sampleRate) : 44100.0;
 
     {
+        // The processor's message-thread work (its timer lays the filter bank out for the sample rate)
+        // waits while the rate, the channels and the algorithm change.
+        const vk::vst3::MessageWorkPause messageWork;
         const ConfirmingScope confirming(m_link->confirmingThread);
         // The audio thread is kept out while the channel counts and the processor change under it.
         const juce::ScopedLock audio(m_processor->getCallbackLock());
@@ -373,6 +376,8 @@ void JuceAAX_Processor::cacheState() const
     m_stateCache.reset();
     if (m_processor == nullptr)
         return;
+    // No editor change or timer work on the message thread alters the programs halfway through.
+    const vk::vst3::MessageWorkPause messageWork;
     m_processor->getStateInformation(m_stateCache);
 }
 
@@ -431,15 +436,19 @@ Result JuceAAX_Processor::SetChunk(std::uint32_t chunkId, const ChunkRecord* chu
     // processor's reader, which changes nothing for what it cannot read.
     if (chunk->size < 0)
         return kResultChunkSizeMismatch;
-    if (m_processor != nullptr)
+    if (m_processor == nullptr)
+        return kResultOk;
+    bool read = false;
     {
+        // The processor's message-thread work reads the programs and values: it waits while they change.
+        const vk::vst3::MessageWorkPause messageWork;
         // A restored state is no edit of the user's: the parameters follow it without asking the host.
-        {
-            const ConfirmingScope confirming(m_link->confirmingThread);
-            m_processor->setStateInformation(chunk->data, chunk->size);
-        }
-        followProcessorValues();
+        const ConfirmingScope confirming(m_link->confirmingThread);
+        read = m_processor->readStateInformation(chunk->data, chunk->size);
     }
+    if (!read)
+        return kResultChunkSizeMismatch; // a cut or foreign chunk: refused, and nothing changed
+    followProcessorValues();
     return kResultOk;
 }
 

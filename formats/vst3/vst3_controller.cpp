@@ -180,6 +180,8 @@ tresult PLUGIN_API VST3Controller::setComponentState(IBStream* state)
         return kInvalidArgument;
     if (m_link == nullptr)
         return kResultFalse;
+    // Before the link: the message thread takes the link while it holds its work (an edit's confirmation).
+    const vk::vst3::MessageWorkPause messageWork;
     std::lock_guard<std::mutex> guard(m_link->lock);
     if (m_link->processor == nullptr)
         return kResultFalse;

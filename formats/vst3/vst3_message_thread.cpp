@@ -54,7 +54,8 @@ class ModuleObject
 public:
     T& get()
     {
-        static T* const made = [this] {
+        static T* const made = [this]
+        {
             auto* p = new T;
             instance.store(p);
             return p;
@@ -685,6 +686,16 @@ MessageThreadScope::MessageThreadScope()
 }
 
 MessageThreadScope::~MessageThreadScope()
+{
+    roleLock().unlock();
+}
+
+MessageWorkPause::MessageWorkPause()
+{
+    roleLock().lock();
+}
+
+MessageWorkPause::~MessageWorkPause()
 {
     roleLock().unlock();
 }

@@ -65,6 +65,21 @@ public:
     MessageThreadScope& operator=(const MessageThreadScope&) = delete;
 };
 
+// Holds the message thread's work (its messages, timers and deferred tasks) off for the scope's life,
+// without making the calling thread the message thread: for a host call on a thread of the host's that
+// changes what that work reads (a processor's preparation, its state, an offline pass that runs the
+// processor's timer work itself). Waits, as MessageThreadScope does, only for a pass the module's own thread
+// may be in, never for the host; a host run loop skips its callbacks meanwhile. Nestable.
+// [host thread, never the audio thread]
+class MessageWorkPause
+{
+public:
+    MessageWorkPause();
+    ~MessageWorkPause();
+    MessageWorkPause(const MessageWorkPause&) = delete;
+    MessageWorkPause& operator=(const MessageWorkPause&) = delete;
+};
+
 // Put right around a call into the host made on the message thread (a view size, a parameter mouse event).
 // On the module's own thread it lets go of the message-thread part for the call, so that a host thread that
 // waits for the part (MessageThreadScope) while the host makes this call wait for that thread cannot

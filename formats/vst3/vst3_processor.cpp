@@ -2,6 +2,7 @@
 
 #include "formats/vst3/vst3_edit_sink.h"
 #include "formats/vst3/vst3_link_message.h"
+#include "formats/vst3/vst3_message_thread.h"
 
 #include "formats/identity/vk_plugin_identity.h"
 #include "formats/vst3/vst3_play_head.h"
@@ -131,6 +132,7 @@ void VST3Processor::applyPlayConfiguration()
 {
     if (m_processor == nullptr)
         return;
+    const vk::vst3::MessageWorkPause messageWork; // its timer work reads the sample rate
     m_processor->setPlayConfigDetails(m_inputChannels, m_outputChannels,
                                       m_sampleRate > 0.0 ? m_sampleRate : 44100.0, m_maxBlock);
 }
@@ -142,6 +144,9 @@ tresult PLUGIN_API VST3Processor::setupProcessing(ProcessSetup& setup)
     m_maxBlock = setup.maxSamplesPerBlock;
     if (m_processor != nullptr)
     {
+        // The processor's timer work on the message thread (the filter bank laid out for the sample rate)
+        // waits while the rate and the algorithm change under it.
+        const vk::vst3::MessageWorkPause messageWork;
         m_processor->setNonRealtime(m_processMode == kOffline);
         applyPlayConfiguration();
         m_link->reporter.settingUp.store(true);

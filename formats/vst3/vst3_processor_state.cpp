@@ -59,6 +59,8 @@ tresult PLUGIN_API VST3Processor::setState(IBStream* state)
     if (m_processor == nullptr)
         return kResultFalse;
     bool bypassed = false;
+    // The processor's message-thread work reads the programs and values: it waits while they change.
+    const vk::vst3::MessageWorkPause messageWork;
     const tresult result = readComponentState(*m_processor, m_link->reporter, state, bypassed);
     if (result == kResultOk)
         m_link->bypass.store(bypassed);
@@ -72,7 +74,11 @@ tresult PLUGIN_API VST3Processor::getState(IBStream* state)
     if (m_processor == nullptr)
         return kResultFalse;
     juce::MemoryBlock bytes;
-    m_processor->writeSavedState(bytes);
+    {
+        // No editor change or timer work on the message thread alters the programs halfway through.
+        const vk::vst3::MessageWorkPause messageWork;
+        m_processor->writeSavedState(bytes);
+    }
     vk::vst3::appendBypassTrailer(bytes, m_link->bypass.load());
     // Written at the stream's current position, never from its start: a host may already have written
     // its own header there, and overwriting it loses the session's state.

@@ -826,6 +826,28 @@ TEST(Vst3EditQueue, AConfirmationIsSentWholeOrNotAtAll)
     EXPECT_FALSE(queue.hasPending());
 }
 
+// Without a host run loop the module's own thread is the message thread; the host's set-up and state calls
+// change what the processor's timer work there reads (the sample rate, the programs): that work waits.
+TEST_F(Vst3Binding, SetUpAndStateCallsNeverOverlapTheProcessorsTimerWork)
+{
+    vk::vst3::setProcessorFactory([](int type) -> VkJuceProcessorBase*
+                                  { return new TimerOverlapProbe(type); });
+    VST3Processor* p = makeProcessor(false);
+    auto& probe = static_cast<TimerOverlapProbe&>(*p->getProcessor());
+    for (int round = 0; round < 100; ++round)
+    {
+        ProcessSetup setup{kRealtime, kSample32, 256, round % 2 != 0 ? 48000.0 : 44100.0};
+        EXPECT_EQ(p->setupProcessing(setup), kResultOk);
+        MemoryStream state;
+        ASSERT_EQ(p->getState(&state), kResultOk);
+        rewind(state);
+        EXPECT_EQ(p->setState(&state), kResultOk);
+    }
+    EXPECT_GT(probe.m_timerHookCalls.load(), 20);
+    EXPECT_EQ(probe.overlaps.load(), 0);
+    p->release();
+}
+
 TEST_F(Vst3Binding, FrameworkRunsWhileObjectsLive)
 {
     EXPECT_EQ(vk::vst3::liveFrameworkUsers(), 0);

@@ -2,8 +2,10 @@
 
 #include "platform/vk_data_folders.h"
 
+#include <chrono>
 #include <random>
 #include <sstream>
+#include <thread>
 
 ScopedDataFolders::ScopedDataFolders()
 {
@@ -134,6 +136,39 @@ void TestProcessor::processOfflineRenderBlock(juce::AudioBuffer<float>& buffer, 
 {
     ++m_renderBlocks;
     recordOfflineChunk(buffer);
+}
+
+TimerOverlapProbe::TimerOverlapProbe(int wrapperType) : TestProcessor(wrapperType)
+{
+    requestTimerUpdate();
+    startTimer(5);
+}
+
+// The tick must not reach a probe half destroyed.
+TimerOverlapProbe::~TimerOverlapProbe()
+{
+    stopTimer();
+}
+
+bool TimerOverlapProbe::timerHook()
+{
+    TestProcessor::timerHook();
+    busy();
+    return false; // the work stays pending: every tick runs it
+}
+
+void TimerOverlapProbe::processOfflineRenderBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    busy();
+    TestProcessor::processOfflineRenderBlock(buffer, midi);
+}
+
+void TimerOverlapProbe::busy()
+{
+    if (m_busy.fetch_add(1) != 0)
+        overlaps.fetch_add(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_busy.fetch_sub(1);
 }
 
 void TestProcessor::beginOfflineRenderPass()

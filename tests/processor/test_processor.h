@@ -138,6 +138,27 @@ private:
     RecordingListener m_log;
 };
 
+// A test processor whose message-thread work (its timer hook, kept pending, every 5 ms) and whose
+// preparation, state and offline blocks each take a moment, counting the times two of them ran at once:
+// for bindings that must keep the host's changes of the processor apart from that work.
+class TimerOverlapProbe : public TestProcessor
+{
+public:
+    explicit TimerOverlapProbe(int wrapperType);
+    ~TimerOverlapProbe() override;
+    bool timerHook() override;
+    void prepareAlgorithm(double, int) override { busy(); }
+    void readStateHook(const juce::XmlElement&) override { busy(); }
+    void getExtraState(juce::MemoryBlock&) override { busy(); }
+    void processOfflineRenderBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+
+    std::atomic<int> overlaps{0};
+
+private:
+    void busy();
+    std::atomic<int> m_busy{0};
+};
+
 // A state chunk as the framework frames it: magic, little-endian length (the text's unless given), the
 // document and its terminating zero; and the document of such a chunk.
 juce::MemoryBlock stateChunk(const std::string& document, std::int64_t declaredLength = -1,

@@ -3,6 +3,7 @@
 // last one goes), host automation while the render callback plays, editor changes on JUCE's message thread
 // while the host rebuilds the parameters, and a host that guards its objects with a lock of its own.
 
+#include "formats/aax/aax_audiosuite_processor.h"
 #include "formats/aax/aax_effect_description.h"
 #include "formats/aax/juce_aax_gui.h"
 #include "formats/aax/juce_aax_processor.h"
@@ -123,6 +124,44 @@ TEST_F(AaxJuceUse, EditorChangesWhileTheHostRebuildsTheParameters)
         EXPECT_EQ(instance.parameters->TimerWakeup(), kResultOk);
     }
     EXPECT_TRUE(editor.stop());
+}
+
+// The host's calls that prepare the processor, restore or save its state and run AudioSuite passes change
+// what the processor's message-thread work reads (the sample rate, the programs): that work waits for them.
+TEST_F(AaxJuceUse, HostCallsThatChangeTheProcessorNeverOverlapItsTimerWork)
+{
+    processorMaker() = [](int type) { return new TimerOverlapProbe(type); };
+    Instance instance(host);
+    auto& probe = dynamic_cast<TimerOverlapProbe&>(instance.processor());
+    auto state = saveChunk(*instance.parameters, AAXClasses::JuceAAX_Processor::kJuceChunkId);
+    host.setEffectParameters(instance.object->GetControllingUnknown());
+    void* facing = nullptr;
+    ASSERT_EQ(AAXClasses::AAX_AudiosuiteProcessor::Create()->QueryInterface(kIID_HostProcessor, &facing),
+              kResultOk);
+    auto* suite = static_cast<AAX_IACFHostProcessor*>(facing);
+    ASSERT_EQ(suite->Initialize(host.root()), kResultOk);
+    std::vector<float> window(1024, 0.1f);
+    const float* in[] = {window.data(), window.data()};
+    float* out[] = {window.data(), window.data()};
+
+    for (int round = 0; round < 100; ++round)
+    {
+        EXPECT_EQ(instance.parameters->ResetFieldData(kFieldPrepared, &instance.preparedField,
+                                                      sizeof instance.preparedField),
+                  kResultOk);
+        EXPECT_EQ(instance.parameters->SetChunk(AAXClasses::JuceAAX_Processor::kJuceChunkId, state.record()),
+                  kResultOk);
+        state = saveChunk(*instance.parameters, AAXClasses::JuceAAX_Processor::kJuceChunkId);
+        std::int32_t size = std::int32_t(window.size());
+        EXPECT_EQ(suite->PreRender(), kResultOk);
+        EXPECT_EQ(suite->RenderAudio(in, 2, out, 2, &size), kResultOk);
+        EXPECT_EQ(suite->PostRender(), kResultOk);
+    }
+    EXPECT_GT(probe.m_timerHookCalls.load(), 20);
+    EXPECT_EQ(probe.overlaps.load(), 0);
+    suite->Uninitialize();
+    suite->Release();
+    host.setEffectParameters(nullptr);
 }
 
 // A host that guards its objects with a lock of its own, held by its main thread while it calls the

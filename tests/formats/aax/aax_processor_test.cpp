@@ -396,14 +396,18 @@ TEST_F(AaxProcessor, HostileStateChunksChangeNothing)
     state.record()->size = -1;
     EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, state.record()),
               kResultChunkSizeMismatch);
+    // Refused, and answered so: the host must not take a cut state for a restored one.
     for (std::int32_t size : {0, 1, 4, 8, full / 2, full - 40})
     {
         state.record()->size = size;
-        EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, state.record()), kResultOk);
+        EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, state.record()),
+                  kResultChunkSizeMismatch)
+            << size;
         EXPECT_FLOAT_EQ(b.processor().getParameter(3), before) << size;
     }
     ChunkRecordBuffer garbage(300, 0x5A);
-    EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, garbage.record()), kResultOk);
+    EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, garbage.record()),
+              kResultChunkSizeMismatch);
     EXPECT_FLOAT_EQ(b.processor().getParameter(3), before);
     EXPECT_EQ(b.parameters->SetChunk(JuceAAX_Processor::kJuceChunkId, nullptr), kResultNullArgument);
 }
