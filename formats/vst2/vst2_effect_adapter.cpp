@@ -241,24 +241,6 @@ void processDoubleReplacing(Vst2::AEffect* effect, double** inputs, double** out
     processBlock(effect, inputs, outputs, sampleFrames, g_frameworkProcessDoubleReplacing.load());
 }
 
-// The wrapper fills in its block procedures only after it has asked for the unique id, where the route
-// is attached, so they are taken over at the host's first dispatcher call (effOpen comes before any
-// block), before the host can process.
-void adoptBlockProcedures(Vst2::AEffect* effect)
-{
-    if (effect->processReplacing != nullptr && effect->processReplacing != &processReplacing)
-    {
-        g_frameworkProcessReplacing.store(effect->processReplacing);
-        effect->processReplacing = &processReplacing;
-    }
-    if (effect->processDoubleReplacing != nullptr &&
-        effect->processDoubleReplacing != &processDoubleReplacing)
-    {
-        g_frameworkProcessDoubleReplacing.store(effect->processDoubleReplacing);
-        effect->processDoubleReplacing = &processDoubleReplacing;
-    }
-}
-
 // Hosts pass program names as UTF-8 (and read them back so: the wrapper answers UTF-8), while the wrapper
 // would take the bytes one character each, so a name with a letter outside ASCII came back double-encoded.
 // Bytes that are no UTF-8 are read as Latin-1, as the wrapper always did. The name is read up to its
@@ -281,8 +263,6 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
 {
     if (opcode == Vst2::effClose)
         routes().remove(effect); // the wrapper deletes itself and the processor in this call
-    else
-        adoptBlockProcedures(effect);
     if (refusesCall(opcode, value, ptr))
         return 0;
     if (opcode == Vst2::effVendorSpecific && index == VkJuceProcessorBase::kVendorCommandIndex)
@@ -340,10 +320,23 @@ void attachVendorCommandRoute(Vst2::AEffect& effect, VkJuceProcessorBase* proces
         return; // out of memory: this one keeps the wrapper's own procedures
     // Every report of the processor reaches the host as automation: resuming must not echo the values.
     processor->setReportsValuesOnPrepare(false);
+    // The record is the wrapper's own still (no host has seen it), so these are its procedures; the
+    // block procedures, like the rest, are never taken from a record a host has had, where a host's
+    // own procedure may stand in front of ours.
     g_frameworkDispatcher.store(effect.dispatcher);
     g_frameworkSetParameter.store(effect.setParameter);
     effect.dispatcher = &dispatch;
     effect.setParameter = &setParameter;
+    if (effect.processReplacing != nullptr)
+    {
+        g_frameworkProcessReplacing.store(effect.processReplacing);
+        effect.processReplacing = &processReplacing;
+    }
+    if (effect.processDoubleReplacing != nullptr)
+    {
+        g_frameworkProcessDoubleReplacing.store(effect.processDoubleReplacing);
+        effect.processDoubleReplacing = &processDoubleReplacing;
+    }
 }
 
 } // namespace vk::vst2

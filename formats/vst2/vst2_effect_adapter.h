@@ -1,7 +1,7 @@
 #pragma once
 
 // The adapter between the host's effect record and our processor framework. The GUI framework's wrapper
-// owns the record; the adapter puts two procedures of its own in front of the wrapper's:
+// owns the record; the adapter puts procedures of its own in front of the wrapper's:
 // - the dispatcher: the vendor command reaches the processor's handleVendorCommand with the processor's
 //   full result; calls that would crash the wrapper or the host are refused (vst2_call_guard.h); every
 //   other call goes to the wrapper unchanged, including the vendor calls the wrapper answers itself;
@@ -23,8 +23,9 @@ namespace vk::vst2
 {
 
 // [thread that creates the effect] Puts the adapter's procedures in front of the record's and remembers
-// the processor for that record until the host closes it. A processor that is not a VkJuceProcessorBase
-// leaves the record as it is.
+// the processor for that record until the host closes it. Called while the record is the wrapper's
+// alone and complete (before the host sees it): the procedures found in it are taken as the wrapper's.
+// A processor that is not a VkJuceProcessorBase leaves the record as it is.
 void attachVendorCommandRoute(Vst2::AEffect& effect, VkJuceProcessorBase* processor);
 
 } // namespace vk::vst2

@@ -246,6 +246,45 @@ TEST_F(Vst2RawHostTest, BlocksWithMissingPointersOrNoFramesAreSurvived)
     EXPECT_NE(process(1, 256)[0][100], 0.0f);
 }
 
+// A tracing host puts its own block procedure in front of the effect's after every dispatcher call and
+// forwards to what it found there: the module must still reach the framework's (it used to take the
+// tracer's for the framework's own and call it back without end).
+namespace tracer
+{
+Vst2::AEffectDispatcherProc g_dispatcher = nullptr;
+Vst2::AEffectProcessProc g_found = nullptr;
+int g_blocks = 0;
+
+void process(Vst2::AEffect* effect, float** inputs, float** outputs, Vst2::VstInt32 frames)
+{
+    ++g_blocks;
+    g_found(effect, inputs, outputs, frames);
+}
+
+Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::VstInt32 index,
+                         Vst2::VstIntPtr value, void* ptr, float opt)
+{
+    const auto result = g_dispatcher(effect, opcode, index, value, ptr, opt);
+    if (opcode != Vst2::effClose && effect->processReplacing != &process)
+    {
+        g_found = effect->processReplacing;
+        effect->processReplacing = &process;
+    }
+    return result;
+}
+} // namespace tracer
+
+TEST_F(Vst2RawHostTest, AHostProcedureInFrontOfTheEffectsIsNeverTakenForTheFrameworks)
+{
+    tracer::g_dispatcher = effect->dispatcher;
+    effect->dispatcher = &tracer::dispatch;
+    start(48000.0f, 256);
+    const auto out = process(4, 256);
+    EXPECT_EQ(tracer::g_blocks, 4);
+    EXPECT_TRUE(allFinite(out));
+    EXPECT_NE(out[0][1000], 0.0f);
+}
+
 TEST_F(Vst2RawHostTest, HostParameterChangesReachTheProcessorWithoutEchoToTheHost)
 {
     constexpr int kSoloLeft = 29, kSoloRight = 30;
