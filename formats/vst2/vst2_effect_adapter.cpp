@@ -29,8 +29,11 @@ public:
         std::atomic<Vst2::AEffect*> effect{nullptr};
         std::atomic<VkJuceProcessorBase*> processor{nullptr};
         std::atomic<bool> resumed{false};
-        // The block size the host announced last (the wrapper's own default until then).
+        // The block size the wrapper holds (its own default until the host announces one), and the one
+        // the host announced last, which reaches the wrapper at the next resume when announced while
+        // resumed.
         std::atomic<int> blockSize{kWrapperDefaultBlockSize};
+        std::atomic<int> announcedBlockSize{kWrapperDefaultBlockSize};
         Route* next = nullptr; // fixed before the route is published
     };
 
@@ -57,6 +60,7 @@ public:
             {
                 route->resumed.store(false);
                 route->blockSize.store(kWrapperDefaultBlockSize);
+                route->announcedBlockSize.store(kWrapperDefaultBlockSize);
                 route->processor.store(processor);
                 return true;
             }
@@ -102,6 +106,18 @@ public:
     {
         if (auto* route = findRoute(effect))
             route->blockSize.store(blockSize);
+    }
+
+    int announcedBlockSize(Vst2::AEffect* effect) const
+    {
+        const auto* route = findRoute(effect);
+        return route != nullptr ? route->announcedBlockSize.load() : kWrapperDefaultBlockSize;
+    }
+
+    void setAnnouncedBlockSize(Vst2::AEffect* effect, int blockSize)
+    {
+        if (auto* route = findRoute(effect))
+            route->announcedBlockSize.store(blockSize);
     }
 
     void remove(Vst2::AEffect* effect)
@@ -168,9 +184,9 @@ bool silenceUnlessResumed(Vst2::AEffect* effect, Sample** outputs, Vst2::VstInt3
 // silence to it: all instances share one silent buffer, which stays silent because the wrapper only
 // copies inputs into its output channels (our modules have as many outputs as inputs). A channel without
 // an output of its own (none, or the buffer of an earlier channel) gets a channel the wrapper keeps until
-// the next suspend and uses for every later block, twice the announced block long; so a longer block, or
-// one with missing inputs, goes to the wrapper in pieces that fit, each seeing the host's time of the
-// whole block. [audio thread] Allocates nothing.
+// the next suspend and uses for every later block, twice the block size it holds long (which changes
+// only at a resume, see dispatch); so a longer block, or one with missing inputs, goes to the wrapper in
+// pieces that fit, each seeing the host's time of the whole block. [audio thread] Allocates nothing.
 constexpr int kMaxPieceChannels = 32;
 constexpr int kSilentFrames = 4096;
 
@@ -279,12 +295,31 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
             return 0;
         }
     }
+    const auto frameworkDispatcher = g_frameworkDispatcher.load();
+    // The wrapper sizes the channels it stands in for missing outputs by the block size it holds when it
+    // first needs them, and keeps them until the next suspend, while the pieces of processBlock follow
+    // the size it holds: a size announced while resumed reaches it at the next resume, where it prepares
+    // the processor with it anyway.
+    if (opcode == Vst2::effSetBlockSize)
+    {
+        const auto blockSize = std::int32_t(value); // as the wrapper takes it
+        routes().setAnnouncedBlockSize(effect, blockSize);
+        if (routes().isResumed(effect))
+            return 0; // what the wrapper answers
+        routes().setBlockSize(effect, blockSize);
+        return frameworkDispatcher(effect, opcode, index, blockSize, ptr, opt);
+    }
+    if (opcode == Vst2::effMainsChanged && value != 0)
+        if (const int announced = routes().announcedBlockSize(effect);
+            announced != routes().blockSize(effect))
+        {
+            frameworkDispatcher(effect, Vst2::effSetBlockSize, 0, announced, nullptr, 0.0f);
+            routes().setBlockSize(effect, announced);
+        }
     // Suspended before the wrapper frees its buffers, resumed only once it has built them again.
     if (opcode == Vst2::effMainsChanged && value == 0)
         routes().setResumed(effect, false);
-    const auto result = g_frameworkDispatcher.load()(effect, opcode, index, value, ptr, opt);
-    if (opcode == Vst2::effSetBlockSize)
-        routes().setBlockSize(effect, std::int32_t(value)); // as the wrapper takes it
+    const auto result = frameworkDispatcher(effect, opcode, index, value, ptr, opt);
     if (opcode == Vst2::effMainsChanged && value != 0)
         routes().setResumed(effect, true);
     // The wrapper announces an editor until an editor call finds out whether there is one; a host

@@ -10,8 +10,11 @@
 // - the block calls: while the effect is not resumed (before the first effMainsChanged 1, or after a
 //   0), the outputs are silenced and the wrapper, whose channel buffers exist only while resumed, is
 //   not called; a block of no frames, or without an output array, is not processed; missing inputs
-//   are silence; a block longer than the wrapper's own channels (twice the announced block size) goes
+//   are silence; a block longer than the wrapper's own channels (twice the block size it holds) goes
 //   to it in pieces;
+// - the block size: passed to the wrapper only while suspended (a size announced while resumed reaches
+//   it at the next resume), so that the channels the wrapper sized by it stay as long as the adapter's
+//   pieces;
 // - the processor's reports on resume (prepareToPlay) are turned off: the wrapper makes every report an
 //   audioMasterAutomate, and these would be edits of values the host already has.
 

@@ -246,6 +246,38 @@ TEST_F(Vst2RawHostTest, BlocksWithMissingPointersOrNoFramesAreSurvived)
     EXPECT_NE(process(1, 256)[0][100], 0.0f);
 }
 
+// A host that announces a larger block while the effect runs, with an output missing or two outputs on
+// one buffer: the wrapper built its own channel for that output at the size in force then and keeps it
+// until the next suspend, so the longer blocks must still reach it in pieces that fit (they used to be
+// cut by the new size and written past that channel's end).
+TEST_F(Vst2RawHostTest, BlockSizeRaisedWhileResumedStaysWithinTheWrapperChannels)
+{
+    for (int raised : {1025, 65536})
+    {
+        const auto frames = std::size_t(raised);
+        std::vector<float> noise(frames), right(frames);
+        for (std::size_t i = 0; i < noise.size(); ++i)
+            noise[i] = i % 2 == 0 ? 0.25f : -0.25f;
+        float* inputs[2] = {noise.data(), noise.data()};
+        float* leftMissing[2] = {nullptr, right.data()};
+        float* shared[2] = {right.data(), right.data()};
+        for (float** outputs : {leftMissing, shared})
+        {
+            start(48000.0f, 512);
+            for (int block = 0; block < 10; ++block)
+                effect->processReplacing(effect, inputs, outputs, 512);
+            host.dispatch(Vst2::effSetBlockSize, 0, raised);
+            std::fill(right.begin(), right.end(), 0.0f);
+            effect->processReplacing(effect, inputs, outputs, raised);
+            EXPECT_TRUE(allFinite({right}));
+            EXPECT_GT(std::abs(right.back()), 0.01f) << raised;
+            host.dispatch(Vst2::effMainsChanged, 0, 0);
+        }
+    }
+    start(48000.0f, 4096);
+    EXPECT_TRUE(allFinite(process(2, 4096)));
+}
+
 // A tracing host puts its own block procedure in front of the effect's after every dispatcher call and
 // forwards to what it found there: the module must still reach the framework's (it used to take the
 // tracer's for the framework's own and call it back without end).
