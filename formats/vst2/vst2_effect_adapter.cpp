@@ -166,6 +166,15 @@ std::atomic<Vst2::AEffectSetParameterProc> g_frameworkSetParameter{nullptr};
 std::atomic<Vst2::AEffectProcessProc> g_frameworkProcessReplacing{nullptr};
 std::atomic<Vst2::AEffectProcessDoubleProc> g_frameworkProcessDoubleReplacing{nullptr};
 
+template <typename Sample>
+void silenceOutputs(const Vst2::AEffect* effect, Sample** outputs, Vst2::VstInt32 sampleFrames)
+{
+    if (outputs != nullptr && sampleFrames > 0)
+        for (int channel = 0; channel < effect->numOutputs; ++channel)
+            if (outputs[channel] != nullptr)
+                std::fill(outputs[channel], outputs[channel] + sampleFrames, Sample(0));
+}
+
 // The wrapper's block call reads channel buffers it builds at resume and frees at suspend: a host that
 // processes while the effect is suspended, or before resuming it, gets silence instead of a crash.
 template <typename Sample>
@@ -173,10 +182,7 @@ bool silenceUnlessResumed(Vst2::AEffect* effect, Sample** outputs, Vst2::VstInt3
 {
     if (routes().isResumed(effect))
         return false;
-    if (outputs != nullptr && sampleFrames > 0)
-        for (int channel = 0; channel < effect->numOutputs; ++channel)
-            if (outputs[channel] != nullptr)
-                std::fill(outputs[channel], outputs[channel] + sampleFrames, Sample(0));
+    silenceOutputs(effect, outputs, sampleFrames);
     return true;
 }
 
@@ -224,9 +230,7 @@ void processBlock(Vst2::AEffect* effect, Sample** inputs, Sample** outputs, Vst2
     if (piece <= 0 || numInputs > numOutputs || numOutputs > kMaxPieceChannels)
     {
         // No piece the wrapper could take: refused as silence.
-        for (int channel = 0; channel < numOutputs; ++channel)
-            if (outputs[channel] != nullptr)
-                std::fill(outputs[channel], outputs[channel] + sampleFrames, Sample(0));
+        silenceOutputs(effect, outputs, sampleFrames);
         return;
     }
     std::array<Sample*, kMaxPieceChannels> pieceInputs{};
@@ -246,15 +250,33 @@ void processBlock(Vst2::AEffect* effect, Sample** inputs, Sample** outputs, Vst2
     }
 }
 
+// The wrapper allocates the channels it stands in for on this thread, and an exception from it or from
+// the processor would end the host: a block that cannot be served is answered with silence.
+// [audio thread]
+template <typename Sample>
+void processBlockOrSilence(Vst2::AEffect* effect, Sample** inputs, Sample** outputs,
+                           Vst2::VstInt32 sampleFrames,
+                           void (*wrapperBlock)(Vst2::AEffect*, Sample**, Sample**, Vst2::VstInt32))
+{
+    try
+    {
+        processBlock(effect, inputs, outputs, sampleFrames, wrapperBlock);
+    }
+    catch (...)
+    {
+        silenceOutputs(effect, outputs, sampleFrames);
+    }
+}
+
 void processReplacing(Vst2::AEffect* effect, float** inputs, float** outputs, Vst2::VstInt32 sampleFrames)
 {
-    processBlock(effect, inputs, outputs, sampleFrames, g_frameworkProcessReplacing.load());
+    processBlockOrSilence(effect, inputs, outputs, sampleFrames, g_frameworkProcessReplacing.load());
 }
 
 void processDoubleReplacing(Vst2::AEffect* effect, double** inputs, double** outputs,
                             Vst2::VstInt32 sampleFrames)
 {
-    processBlock(effect, inputs, outputs, sampleFrames, g_frameworkProcessDoubleReplacing.load());
+    processBlockOrSilence(effect, inputs, outputs, sampleFrames, g_frameworkProcessDoubleReplacing.load());
 }
 
 // Hosts pass program names as UTF-8 (and read them back so: the wrapper answers UTF-8), while the wrapper
@@ -299,10 +321,11 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
     // The wrapper sizes the channels it stands in for missing outputs by the block size it holds when it
     // first needs them, and keeps them until the next suspend, while the pieces of processBlock follow
     // the size it holds: a size announced while resumed reaches it at the next resume, where it prepares
-    // the processor with it anyway.
+    // the processor with it anyway. A size beyond kLargestBlockSize is taken as that one (longer blocks
+    // still come in pieces), a negative one as none (no piece fits: silence).
     if (opcode == Vst2::effSetBlockSize)
     {
-        const auto blockSize = std::int32_t(value); // as the wrapper takes it
+        const auto blockSize = int(std::clamp<Vst2::VstIntPtr>(value, 0, kLargestBlockSize));
         routes().setAnnouncedBlockSize(effect, blockSize);
         if (routes().isResumed(effect))
             return 0; // what the wrapper answers
