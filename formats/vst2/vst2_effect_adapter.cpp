@@ -279,16 +279,32 @@ void processDoubleReplacing(Vst2::AEffect* effect, double** inputs, double** out
     processBlockOrSilence(effect, inputs, outputs, sampleFrames, g_frameworkProcessDoubleReplacing.load());
 }
 
+// The number of bytes of `text` that end with its last whole UTF-8 character: the length itself unless
+// the text ends inside a character's sequence (as a name cut at a byte limit may).
+int lengthOfWholeCharacters(const char* text, int length)
+{
+    int start = length;
+    while (start > 0 && length - start < 3 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80)
+        --start;
+    if (start == 0)
+        return length;
+    const auto lead = static_cast<unsigned char>(text[start - 1]);
+    const int sequence = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return sequence > length - (start - 1) ? start - 1 : length;
+}
+
 // Hosts pass program names as UTF-8 (and read them back so: the wrapper answers UTF-8), while the wrapper
 // would take the bytes one character each, so a name with a letter outside ASCII came back double-encoded.
 // Bytes that are no UTF-8 are read as Latin-1, as the wrapper always did. The name is read up to its
-// terminator, as the wrapper reads it, but never beyond a length no host's name buffer has.
+// terminator, as the wrapper reads it, but never beyond a length no host's name buffer has; a name that
+// long may have been cut inside a character, which is left out rather than making the rest Latin-1.
 juce::String programNameFromHost(const char* text)
 {
     constexpr std::size_t kLongestName = 1024;
     const auto length = int(strnlen(text, kLongestName));
-    if (juce::CharPointer_UTF8::isValidString(text, length))
-        return juce::String::fromUTF8(text, length);
+    const int whole = length == int(kLongestName) ? lengthOfWholeCharacters(text, length) : length;
+    if (juce::CharPointer_UTF8::isValidString(text, whole))
+        return juce::String::fromUTF8(text, whole);
     juce::String latin1;
     latin1.preallocateBytes(std::size_t(length) * 2);
     for (int i = 0; i < length; ++i)

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace
@@ -224,6 +225,28 @@ TEST(Vst2EffectAdapter, AbsurdBlockSizesAreClampedAndNoBlockThrowsToTheHost)
     EXPECT_NO_THROW(effect->processReplacing(effect.get(), inputs, outputs, 64));
     EXPECT_EQ(left, std::vector<float>(64, 0.0f));
     call(Vst2::effClose, 0);
+}
+
+// A name longer than any host's name buffer is read up to that length; a character the cut splits is
+// left out, and the rest is read as the UTF-8 it is (it used to be taken for Latin-1 as a whole).
+TEST(Vst2EffectAdapter, ALongProgramNameCutInsideACharacterKeepsItsWholeCharacters)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    TestProcessor processor(vk::kWrapperVst);
+    auto effect = makeRecord();
+    vk::vst2::attachVendorCommandRoute(*effect, &processor);
+    const std::string start = "\xc3\xa9" + std::string(1021, 'a'); // 1,023 bytes
+    for (const char* last : {"\xe2\x82\xac", "\xf0\x9f\x8e\xb9"})
+    {
+        std::string name = start + last;
+        effect->dispatcher(effect.get(), Vst2::effSetProgramName, 0, 0, name.data(), 0.0f);
+        EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()),
+                  juce::String::fromUTF8(start.c_str()));
+    }
+    std::string exact = start + "b";
+    effect->dispatcher(effect.get(), Vst2::effSetProgramName, 0, 0, exact.data(), 0.0f);
+    EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()), juce::String::fromUTF8(exact.c_str()));
+    effect->dispatcher(effect.get(), Vst2::effClose, 0, 0, nullptr, 0.0f);
 }
 
 } // namespace
