@@ -274,8 +274,6 @@ TEST_F(Vst2RawHostTest, BlockSizeRaisedWhileResumedStaysWithinTheWrapperChannels
             host.dispatch(Vst2::effMainsChanged, 0, 0);
         }
     }
-    start(48000.0f, 4096);
-    EXPECT_TRUE(allFinite(process(2, 4096)));
 }
 
 // A tracing host puts its own block procedure in front of the effect's after every dispatcher call and
