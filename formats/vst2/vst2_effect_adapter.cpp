@@ -29,8 +29,11 @@ public:
         std::atomic<Vst2::AEffect*> effect{nullptr};
         std::atomic<VkJuceProcessorBase*> processor{nullptr};
         std::atomic<bool> resumed{false};
-        // The block size the host announced last (the wrapper's own default until then).
+        // The block size the wrapper holds (its own default until the host announces one), and the one
+        // the host announced last, which reaches the wrapper at the next resume when announced while
+        // resumed.
         std::atomic<int> blockSize{kWrapperDefaultBlockSize};
+        std::atomic<int> announcedBlockSize{kWrapperDefaultBlockSize};
         Route* next = nullptr; // fixed before the route is published
     };
 
@@ -57,6 +60,7 @@ public:
             {
                 route->resumed.store(false);
                 route->blockSize.store(kWrapperDefaultBlockSize);
+                route->announcedBlockSize.store(kWrapperDefaultBlockSize);
                 route->processor.store(processor);
                 return true;
             }
@@ -102,6 +106,18 @@ public:
     {
         if (auto* route = findRoute(effect))
             route->blockSize.store(blockSize);
+    }
+
+    int announcedBlockSize(Vst2::AEffect* effect) const
+    {
+        const auto* route = findRoute(effect);
+        return route != nullptr ? route->announcedBlockSize.load() : kWrapperDefaultBlockSize;
+    }
+
+    void setAnnouncedBlockSize(Vst2::AEffect* effect, int blockSize)
+    {
+        if (auto* route = findRoute(effect))
+            route->announcedBlockSize.store(blockSize);
     }
 
     void remove(Vst2::AEffect* effect)
@@ -150,6 +166,15 @@ std::atomic<Vst2::AEffectSetParameterProc> g_frameworkSetParameter{nullptr};
 std::atomic<Vst2::AEffectProcessProc> g_frameworkProcessReplacing{nullptr};
 std::atomic<Vst2::AEffectProcessDoubleProc> g_frameworkProcessDoubleReplacing{nullptr};
 
+template <typename Sample>
+void silenceOutputs(const Vst2::AEffect* effect, Sample** outputs, Vst2::VstInt32 sampleFrames)
+{
+    if (outputs != nullptr && sampleFrames > 0)
+        for (int channel = 0; channel < effect->numOutputs; ++channel)
+            if (outputs[channel] != nullptr)
+                std::fill(outputs[channel], outputs[channel] + sampleFrames, Sample(0));
+}
+
 // The wrapper's block call reads channel buffers it builds at resume and frees at suspend: a host that
 // processes while the effect is suspended, or before resuming it, gets silence instead of a crash.
 template <typename Sample>
@@ -157,10 +182,7 @@ bool silenceUnlessResumed(Vst2::AEffect* effect, Sample** outputs, Vst2::VstInt3
 {
     if (routes().isResumed(effect))
         return false;
-    if (outputs != nullptr && sampleFrames > 0)
-        for (int channel = 0; channel < effect->numOutputs; ++channel)
-            if (outputs[channel] != nullptr)
-                std::fill(outputs[channel], outputs[channel] + sampleFrames, Sample(0));
+    silenceOutputs(effect, outputs, sampleFrames);
     return true;
 }
 
@@ -168,9 +190,9 @@ bool silenceUnlessResumed(Vst2::AEffect* effect, Sample** outputs, Vst2::VstInt3
 // silence to it: all instances share one silent buffer, which stays silent because the wrapper only
 // copies inputs into its output channels (our modules have as many outputs as inputs). A channel without
 // an output of its own (none, or the buffer of an earlier channel) gets a channel the wrapper keeps until
-// the next suspend and uses for every later block, twice the announced block long; so a longer block, or
-// one with missing inputs, goes to the wrapper in pieces that fit, each seeing the host's time of the
-// whole block. [audio thread] Allocates nothing.
+// the next suspend and uses for every later block, twice the block size it holds long (which changes
+// only at a resume, see dispatch); so a longer block, or one with missing inputs, goes to the wrapper in
+// pieces that fit, each seeing the host's time of the whole block. [audio thread] Allocates nothing.
 constexpr int kMaxPieceChannels = 32;
 constexpr int kSilentFrames = 4096;
 
@@ -208,9 +230,7 @@ void processBlock(Vst2::AEffect* effect, Sample** inputs, Sample** outputs, Vst2
     if (piece <= 0 || numInputs > numOutputs || numOutputs > kMaxPieceChannels)
     {
         // No piece the wrapper could take: refused as silence.
-        for (int channel = 0; channel < numOutputs; ++channel)
-            if (outputs[channel] != nullptr)
-                std::fill(outputs[channel], outputs[channel] + sampleFrames, Sample(0));
+        silenceOutputs(effect, outputs, sampleFrames);
         return;
     }
     std::array<Sample*, kMaxPieceChannels> pieceInputs{};
@@ -230,45 +250,61 @@ void processBlock(Vst2::AEffect* effect, Sample** inputs, Sample** outputs, Vst2
     }
 }
 
+// The wrapper allocates the channels it stands in for on this thread, and an exception from it or from
+// the processor would end the host: a block that cannot be served is answered with silence.
+// [audio thread]
+template <typename Sample>
+void processBlockOrSilence(Vst2::AEffect* effect, Sample** inputs, Sample** outputs,
+                           Vst2::VstInt32 sampleFrames,
+                           void (*wrapperBlock)(Vst2::AEffect*, Sample**, Sample**, Vst2::VstInt32))
+{
+    try
+    {
+        processBlock(effect, inputs, outputs, sampleFrames, wrapperBlock);
+    }
+    catch (...)
+    {
+        silenceOutputs(effect, outputs, sampleFrames);
+    }
+}
+
 void processReplacing(Vst2::AEffect* effect, float** inputs, float** outputs, Vst2::VstInt32 sampleFrames)
 {
-    processBlock(effect, inputs, outputs, sampleFrames, g_frameworkProcessReplacing.load());
+    processBlockOrSilence(effect, inputs, outputs, sampleFrames, g_frameworkProcessReplacing.load());
 }
 
 void processDoubleReplacing(Vst2::AEffect* effect, double** inputs, double** outputs,
                             Vst2::VstInt32 sampleFrames)
 {
-    processBlock(effect, inputs, outputs, sampleFrames, g_frameworkProcessDoubleReplacing.load());
+    processBlockOrSilence(effect, inputs, outputs, sampleFrames, g_frameworkProcessDoubleReplacing.load());
 }
 
-// The wrapper fills in its block procedures only after it has asked for the unique id, where the route
-// is attached, so they are taken over at the host's first dispatcher call (effOpen comes before any
-// block), before the host can process.
-void adoptBlockProcedures(Vst2::AEffect* effect)
+// The number of bytes of `text` that end with its last whole UTF-8 character: the length itself unless
+// the text ends inside a character's sequence (as a name cut at a byte limit may).
+int lengthOfWholeCharacters(const char* text, int length)
 {
-    if (effect->processReplacing != nullptr && effect->processReplacing != &processReplacing)
-    {
-        g_frameworkProcessReplacing.store(effect->processReplacing);
-        effect->processReplacing = &processReplacing;
-    }
-    if (effect->processDoubleReplacing != nullptr &&
-        effect->processDoubleReplacing != &processDoubleReplacing)
-    {
-        g_frameworkProcessDoubleReplacing.store(effect->processDoubleReplacing);
-        effect->processDoubleReplacing = &processDoubleReplacing;
-    }
+    int start = length;
+    while (start > 0 && length - start < 3 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80)
+        --start;
+    if (start == 0)
+        return length;
+    const auto lead = static_cast<unsigned char>(text[start - 1]);
+    const int sequence = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return sequence > length - (start - 1) ? start - 1 : length;
 }
 
 // Hosts pass program names as UTF-8 (and read them back so: the wrapper answers UTF-8), while the wrapper
 // would take the bytes one character each, so a name with a letter outside ASCII came back double-encoded.
 // Bytes that are no UTF-8 are read as Latin-1, as the wrapper always did. The name is read up to its
-// terminator, as the wrapper reads it, but never beyond a length no host's name buffer has.
+// terminator, as the wrapper reads it, but never beyond a length no host's name buffer has; a name that
+// long may have been cut inside a character, which is left out rather than making the rest Latin-1.
 juce::String programNameFromHost(const char* text)
 {
     constexpr std::size_t kLongestName = 1024;
     const auto length = int(strnlen(text, kLongestName));
-    if (juce::CharPointer_UTF8::isValidString(text, length))
-        return juce::String::fromUTF8(text, length);
+    const int whole = length == int(kLongestName) ? lengthOfWholeCharacters(text, length) : length;
+    if (juce::CharPointer_UTF8::isValidString(text, whole))
+        return juce::String::fromUTF8(text, whole);
     juce::String latin1;
     latin1.preallocateBytes(std::size_t(length) * 2);
     for (int i = 0; i < length; ++i)
@@ -281,8 +317,6 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
 {
     if (opcode == Vst2::effClose)
         routes().remove(effect); // the wrapper deletes itself and the processor in this call
-    else
-        adoptBlockProcedures(effect);
     if (refusesCall(opcode, value, ptr))
         return 0;
     if (opcode == Vst2::effVendorSpecific && index == VkJuceProcessorBase::kVendorCommandIndex)
@@ -299,12 +333,32 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
             return 0;
         }
     }
+    const auto frameworkDispatcher = g_frameworkDispatcher.load();
+    // The wrapper sizes the channels it stands in for missing outputs by the block size it holds when it
+    // first needs them, and keeps them until the next suspend, while the pieces of processBlock follow
+    // the size it holds: a size announced while resumed reaches it at the next resume, where it prepares
+    // the processor with it anyway. A size beyond kLargestBlockSize is taken as that one (longer blocks
+    // still come in pieces), a negative one as none (no piece fits: silence).
+    if (opcode == Vst2::effSetBlockSize)
+    {
+        const auto blockSize = int(std::clamp<Vst2::VstIntPtr>(value, 0, kLargestBlockSize));
+        routes().setAnnouncedBlockSize(effect, blockSize);
+        if (routes().isResumed(effect))
+            return 0; // what the wrapper answers
+        routes().setBlockSize(effect, blockSize);
+        return frameworkDispatcher(effect, opcode, index, blockSize, ptr, opt);
+    }
+    if (opcode == Vst2::effMainsChanged && value != 0)
+        if (const int announced = routes().announcedBlockSize(effect);
+            announced != routes().blockSize(effect))
+        {
+            frameworkDispatcher(effect, Vst2::effSetBlockSize, 0, announced, nullptr, 0.0f);
+            routes().setBlockSize(effect, announced);
+        }
     // Suspended before the wrapper frees its buffers, resumed only once it has built them again.
     if (opcode == Vst2::effMainsChanged && value == 0)
         routes().setResumed(effect, false);
-    const auto result = g_frameworkDispatcher.load()(effect, opcode, index, value, ptr, opt);
-    if (opcode == Vst2::effSetBlockSize)
-        routes().setBlockSize(effect, std::int32_t(value)); // as the wrapper takes it
+    const auto result = frameworkDispatcher(effect, opcode, index, value, ptr, opt);
     if (opcode == Vst2::effMainsChanged && value != 0)
         routes().setResumed(effect, true);
     // The wrapper announces an editor until an editor call finds out whether there is one; a host
@@ -340,10 +394,23 @@ void attachVendorCommandRoute(Vst2::AEffect& effect, VkJuceProcessorBase* proces
         return; // out of memory: this one keeps the wrapper's own procedures
     // Every report of the processor reaches the host as automation: resuming must not echo the values.
     processor->setReportsValuesOnPrepare(false);
+    // The record is the wrapper's own still (no host has seen it), so these are its procedures; the
+    // block procedures, like the rest, are never taken from a record a host has had, where a host's
+    // own procedure may stand in front of ours.
     g_frameworkDispatcher.store(effect.dispatcher);
     g_frameworkSetParameter.store(effect.setParameter);
     effect.dispatcher = &dispatch;
     effect.setParameter = &setParameter;
+    if (effect.processReplacing != nullptr)
+    {
+        g_frameworkProcessReplacing.store(effect.processReplacing);
+        effect.processReplacing = &processReplacing;
+    }
+    if (effect.processDoubleReplacing != nullptr)
+    {
+        g_frameworkProcessDoubleReplacing.store(effect.processDoubleReplacing);
+        effect.processDoubleReplacing = &processDoubleReplacing;
+    }
 }
 
 } // namespace vk::vst2

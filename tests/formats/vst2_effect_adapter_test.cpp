@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <new>
+#include <string>
 #include <vector>
 
 namespace
@@ -17,10 +20,13 @@ namespace
 
 // The wrapper's procedures, as the adapter finds them in each record: they count what reaches them.
 int g_wrapperBlocks = 0;
+Vst2::VstIntPtr g_wrapperBlockSize = 0; // the block size the wrapper was told last
 
-Vst2::VstIntPtr wrapperDispatcher(Vst2::AEffect*, Vst2::VstInt32, Vst2::VstInt32, Vst2::VstIntPtr, void*,
-                                  float)
+Vst2::VstIntPtr wrapperDispatcher(Vst2::AEffect*, Vst2::VstInt32 opcode, Vst2::VstInt32,
+                                  Vst2::VstIntPtr value, void*, float)
 {
+    if (opcode == Vst2::effSetBlockSize)
+        g_wrapperBlockSize = value;
     return 0;
 }
 void wrapperSetParameter(Vst2::AEffect*, Vst2::VstInt32, float) {}
@@ -191,6 +197,53 @@ TEST(Vst2EffectAdapter, BlockCallsReachTheWrapperOnlyAsItCanTakeThem)
     EXPECT_TRUE(block(given, outputs, 10).empty());
     EXPECT_EQ(std::count(left.begin(), left.begin() + 10, 0.0f), 10);
     call(Vst2::effClose, 0);
+}
+
+// The wrapper sets aside twice the announced block for each output it has to stand in for, on the audio
+// thread: an absurd size reaches it as the largest the module serves, and a block it fails on anyway
+// (here it throws) is answered with silence, not an exception through the host.
+TEST(Vst2EffectAdapter, AbsurdBlockSizesAreClampedAndNoBlockThrowsToTheHost)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    TestProcessor processor(vk::kWrapperVst);
+    auto effect = makeRecord();
+    effect->processReplacing = [](Vst2::AEffect*, float**, float**, Vst2::VstInt32)
+    { throw std::bad_alloc(); };
+    vk::vst2::attachVendorCommandRoute(*effect, &processor);
+    const auto call = [&](Vst2::VstInt32 opcode, Vst2::VstIntPtr value)
+    { effect->dispatcher(effect.get(), opcode, 0, value, nullptr, 0.0f); };
+    call(Vst2::effOpen, 0);
+    call(Vst2::effSetBlockSize, -5);
+    EXPECT_EQ(g_wrapperBlockSize, 0);
+    call(Vst2::effSetBlockSize, INT32_MAX);
+    EXPECT_EQ(g_wrapperBlockSize, vk::vst2::kLargestBlockSize);
+
+    call(Vst2::effMainsChanged, 1);
+    std::vector<float> in(64, 0.25f), left(64, 1.0f);
+    float* inputs[2] = {in.data(), in.data()};
+    float* outputs[2] = {left.data(), nullptr};
+    EXPECT_NO_THROW(effect->processReplacing(effect.get(), inputs, outputs, 64));
+    EXPECT_EQ(left, std::vector<float>(64, 0.0f));
+    call(Vst2::effClose, 0);
+}
+
+// A name longer than any host's name buffer is read up to that length; a character the cut splits is
+// left out, and the rest is read as the UTF-8 it is (it used to be taken for Latin-1 as a whole).
+TEST(Vst2EffectAdapter, ALongProgramNameCutInsideACharacterKeepsItsWholeCharacters)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    TestProcessor processor(vk::kWrapperVst);
+    auto effect = makeRecord();
+    vk::vst2::attachVendorCommandRoute(*effect, &processor);
+    const std::string start = "\xc3\xa9" + std::string(1021, 'a'); // 1,023 bytes
+    for (const char* last : {"\xe2\x82\xac", "\xf0\x9f\x8e\xb9"})
+    {
+        std::string name = start + last;
+        effect->dispatcher(effect.get(), Vst2::effSetProgramName, 0, 0, name.data(), 0.0f);
+        EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()),
+                  juce::String::fromUTF8(start.c_str()));
+    }
+    effect->dispatcher(effect.get(), Vst2::effClose, 0, 0, nullptr, 0.0f);
 }
 
 } // namespace

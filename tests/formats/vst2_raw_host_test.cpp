@@ -246,6 +246,75 @@ TEST_F(Vst2RawHostTest, BlocksWithMissingPointersOrNoFramesAreSurvived)
     EXPECT_NE(process(1, 256)[0][100], 0.0f);
 }
 
+// A host that announces a larger block while the effect runs, with an output missing or two outputs on
+// one buffer: the wrapper built its own channel for that output at the size in force then and keeps it
+// until the next suspend, so the longer blocks must still reach it in pieces that fit (they used to be
+// cut by the new size and written past that channel's end).
+TEST_F(Vst2RawHostTest, BlockSizeRaisedWhileResumedStaysWithinTheWrapperChannels)
+{
+    for (int raised : {1025, 65536})
+    {
+        const auto frames = std::size_t(raised);
+        std::vector<float> noise(frames), right(frames);
+        for (std::size_t i = 0; i < noise.size(); ++i)
+            noise[i] = i % 2 == 0 ? 0.25f : -0.25f;
+        float* inputs[2] = {noise.data(), noise.data()};
+        float* leftMissing[2] = {nullptr, right.data()};
+        float* shared[2] = {right.data(), right.data()};
+        for (float** outputs : {leftMissing, shared})
+        {
+            start(48000.0f, 512);
+            for (int block = 0; block < 10; ++block)
+                effect->processReplacing(effect, inputs, outputs, 512);
+            host.dispatch(Vst2::effSetBlockSize, 0, raised);
+            std::fill(right.begin(), right.end(), 0.0f);
+            effect->processReplacing(effect, inputs, outputs, raised);
+            EXPECT_TRUE(allFinite({right}));
+            EXPECT_GT(std::abs(right.back()), 0.01f) << raised;
+            host.dispatch(Vst2::effMainsChanged, 0, 0);
+        }
+    }
+}
+
+// A tracing host puts its own block procedure in front of the effect's after every dispatcher call and
+// forwards to what it found there: the module must still reach the framework's (it used to take the
+// tracer's for the framework's own and call it back without end).
+namespace tracer
+{
+Vst2::AEffectDispatcherProc g_dispatcher = nullptr;
+Vst2::AEffectProcessProc g_found = nullptr;
+int g_blocks = 0;
+
+void process(Vst2::AEffect* effect, float** inputs, float** outputs, Vst2::VstInt32 frames)
+{
+    ++g_blocks;
+    g_found(effect, inputs, outputs, frames);
+}
+
+Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::VstInt32 index,
+                         Vst2::VstIntPtr value, void* ptr, float opt)
+{
+    const auto result = g_dispatcher(effect, opcode, index, value, ptr, opt);
+    if (opcode != Vst2::effClose && effect->processReplacing != &process)
+    {
+        g_found = effect->processReplacing;
+        effect->processReplacing = &process;
+    }
+    return result;
+}
+} // namespace tracer
+
+TEST_F(Vst2RawHostTest, AHostProcedureInFrontOfTheEffectsIsNeverTakenForTheFrameworks)
+{
+    tracer::g_dispatcher = effect->dispatcher;
+    effect->dispatcher = &tracer::dispatch;
+    start(48000.0f, 256);
+    const auto out = process(4, 256);
+    EXPECT_EQ(tracer::g_blocks, 4);
+    EXPECT_TRUE(allFinite(out));
+    EXPECT_NE(out[0][1000], 0.0f);
+}
+
 TEST_F(Vst2RawHostTest, HostParameterChangesReachTheProcessorWithoutEchoToTheHost)
 {
     constexpr int kSoloLeft = 29, kSoloRight = 30;
