@@ -1,11 +1,13 @@
 // The preset file browser headless: what "..." acts on when the folders change under an open dialog, which
 // file choosing or stepping to a listed preset loads, which cell is marked as the current preset, and whether
-// every preset of a long category can be reached in the grid.
+// every preset of a long category can be reached in the grid, and how a name the store cannot take is
+// refused.
 #include "preset_browser_test_support.h"
 
 #include "platform/vk_launcher.h"
 #include "presets/vk_juce_preset_file.h"
 #include "presets/vk_juce_preset_file_browser.h"
+#include "presets/vk_preset_names.h"
 
 #include <gtest/gtest.h>
 
@@ -364,4 +366,42 @@ TEST_F(PresetFileBrowserTest, EveryActionReachesTheListedEntryAndTypedNamesAreLi
     pressButton("Ok");
     EXPECT_TRUE(browser->getCategories().contains(juce::CharPointer_UTF8("\xc3\x9c"
                                                                          "ber/Keys")));
+}
+
+TEST_F(PresetFileBrowserTest, ANameTheStoreCannotTakeIsRefusedWhereItIsGiven)
+{
+    writePreset("Keys", "Piano");
+    open("Keys");
+    const auto tooLong = juce::String::repeatedString("x", presets::kMaxStoredNameBytes + 1);
+    const auto title = [this] { return browser->computeLayout(browser->takeFrame()).title; };
+
+    // Save under a program name the store cannot take: a notice instead of a silent failure.
+    processor.changeProgramName(processor.getCurrentProgram(), tooLong);
+    choose(Browser::saveId);
+    EXPECT_EQ(browser->getMode(), Browser::notice);
+    EXPECT_TRUE(title().contains("too long")) << title();
+    pressButton("Ok");
+    EXPECT_EQ(browser->getMode(), Browser::lists);
+
+    // A typed name: its dialog stays open, says why, and keeps the text to shorten.
+    for (const auto& [action, mode] :
+         {std::pair<const char*, int>{"Rename", Browser::rename}, {"Move", Browser::move}})
+    {
+        pressDots("Piano", false);
+        act(action, tooLong);
+        EXPECT_EQ(browser->getMode(), mode) << action;
+        EXPECT_TRUE(title().contains("too long")) << action;
+        EXPECT_EQ(browser->getTextEntry().getText(), tooLong) << action;
+        pressButton("Cancel");
+    }
+
+    // A copy whose numbered name could not be a file name (an earlier version's 251 bytes): a notice.
+    const auto old = juce::String::repeatedString("o", 251);
+    ASSERT_TRUE(userFolder("Keys").getChildFile(old + ".vkp").appendText("<VEKLAAudioPreset/>"));
+    browser->refreshLists();
+    pressDots(old, false);
+    act("Copy");
+    EXPECT_EQ(browser->getMode(), Browser::notice);
+    EXPECT_TRUE(title().contains("could not be copied")) << title();
+    EXPECT_EQ(sorted(browser->getPresets()), sorted({"Piano", old}));
 }
