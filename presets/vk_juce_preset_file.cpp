@@ -226,6 +226,8 @@ bool VkJucePresetFile::createPresetCategory(VkJuceProcessorBase* processor, cons
     // A folder already listed under the name is that category, whatever its name on disk.
     if (findExistingEntry(root, category, {}) != juce::File())
         return true;
+    if (!fitsStoredNameLimit(category))
+        return false;
     const auto folder = childOf(root, encoded);
     return folder != juce::File() && folder.createDirectory().wasOk() && folder.isDirectory();
 }
@@ -283,10 +285,16 @@ bool VkJucePresetFile::save(VkJuceProcessorBase* processor)
     // Saving never creates the category: a missing folder means the category was deleted meanwhile.
     if (!file.getParentDirectory().isDirectory())
         return false;
+    // A new preset takes only a name the store can also copy and number; one on disk is saved over whatever
+    // the length of its name.
+    if (!file.existsAsFile() && m_name.getNumBytesAsUTF8() > std::size_t(kMaxStoredNameBytes))
+        return false;
 
     const auto parameters = describeParameters(*processor);
-    const auto text = writePresetDocument(parameters.keys, m_program->values.data(), parameters.size());
-    if (!file.replaceWithText(text, false, false, "\r\n"))
+    juce::MemoryOutputStream bytes;
+    bytes.writeText(writePresetDocument(parameters.keys, m_program->values.data(), parameters.size()), false,
+                    false, "\r\n");
+    if (!replaceFileContents(file, bytes.getMemoryBlock()))
         return false;
 
     const auto name = getName();

@@ -46,8 +46,9 @@ public:
     // Reads the preset file into the values; on any failure the values stay as they were.
     bool load(VkJuceProcessorBase* processor);
     // Writes the captured or loaded values. Only after a successful write is the current program renamed
-    // and the processor's current preset set to this one. Refused into "Installed" and for names that
-    // are not usable; the category folder must exist.
+    // and the processor's current preset set to this one. Refused into "Installed", for names that are not
+    // usable and, for a new file, for names longer than kMaxStoredNameBytes as stored (an existing file is
+    // saved over whatever the length of its name); the category folder must exist.
     bool save(VkJuceProcessorBase* processor);
     // Loads the values into the current program as one undoable change, names the program after the
     // preset and makes it the processor's current preset.
@@ -87,7 +88,8 @@ public:
     // else the file its encoding names, which then lists it as given (it may not exist yet).
     static juce::File getPresetFileForName(const juce::File& categoryFolder, const juce::String& name);
 
-    // By name as listed; a name two entries are listed under is refused.
+    // By name as listed; a name two entries are listed under is refused, and a new category's name longer
+    // than kMaxStoredNameBytes as stored.
     static bool createPresetCategory(VkJuceProcessorBase* processor, const juce::String& category);
     static bool deletePresetCategory(VkJuceProcessorBase* processor, const juce::String& category);
     static bool deletePreset(VkJuceProcessorBase* processor, const juce::String& category,

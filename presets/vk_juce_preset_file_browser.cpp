@@ -28,7 +28,17 @@ const char* const dialogTitles[] = {"",
                                     "Overwrite existing preset?",
                                     "What would you like to do?",
                                     "Please enter the new name",
-                                    "Please enter the name of the new folder"};
+                                    "Please enter the name of the new folder",
+                                    ""};
+
+// Refusals: what the store would not do, in the dialog's title.
+constexpr const char* nameTooLong = "That name is too long, please shorten it";
+constexpr const char* saveNameTooLong = "The name is too long to save, please shorten it";
+constexpr const char* notSaved = "The preset could not be saved";
+constexpr const char* notCopied = "The preset could not be copied";
+constexpr const char* notRenamed = "That could not be renamed";
+constexpr const char* notMoved = "The preset could not be moved";
+constexpr const char* folderNotCreated = "The folder could not be created";
 } // namespace
 
 VkJucePresetFileBrowser::VkJucePresetFileBrowser(VkJucePresetBrowserTriggerButton* owner,
@@ -164,7 +174,7 @@ void VkJucePresetFileBrowser::placeNameField()
                         f.grid.rowHeight + 4);
 }
 
-void VkJucePresetFileBrowser::setMode(int newMode, bool withTextEntry)
+void VkJucePresetFileBrowser::setMode(int newMode, bool withTextEntry, const char* refusalText)
 {
     auto* editor = getOwnerEditor();
     if (newMode != lists)
@@ -197,6 +207,7 @@ void VkJucePresetFileBrowser::setMode(int newMode, bool withTextEntry)
         textEntry.setVisible(false);
     }
     withEntry.store(withTextEntry);
+    refusal.store(refusalText);
     mode.store(newMode);
 }
 
@@ -264,16 +275,19 @@ juce::File VkJucePresetFileBrowser::saveTarget() const
     return VkJucePresetFile::getPresetFileForName(folder, name);
 }
 
-void VkJucePresetFileBrowser::saveCurrentTo(const juce::File& presetFile)
+bool VkJucePresetFileBrowser::saveCurrentTo(const juce::File& presetFile)
 {
     auto* processor = getProcessor();
+    bool saved = false;
     if (processor != nullptr && presetFile != juce::File())
     {
         auto record = VkJucePresetFile::forListedFile(presetFile);
-        if (record.capturePreset(processor) && record.save(processor))
+        saved = record.capturePreset(processor) && record.save(processor);
+        if (saved)
             currentFile = presetFile;
     }
     refreshLists();
+    return saved;
 }
 
 void VkJucePresetFileBrowser::saveCurrentAsPreset()
@@ -319,6 +333,8 @@ juce::StringArray VkJucePresetFileBrowser::dialogButtonsFor(int forMode) const
     case rename:
     case move:
         return {"Ok", "Cancel"};
+    case notice:
+        return {"Ok"};
     case chooseAction:
         if (isTargetCategory())
             return {"Delete", "Rename", "Browse", "Cancel"};
@@ -347,7 +363,8 @@ VkJucePresetFileBrowser::Layout VkJucePresetFileBrowser::computeLayout(const Fra
         out.newFolderRect = categoryCell(g, shown);
         return out;
     }
-    out.title = dialogTitles[std::clamp(m, 0, 6)];
+    const char* refused = refusal.load();
+    out.title = refused != nullptr ? refused : dialogTitles[std::clamp(m, 0, (int)notice)];
     out.dialogButtons = dialogButtonsFor(m);
     int y = g.topMargin + 2 * g.rowHeight;
     if (withEntry.load())
@@ -437,8 +454,13 @@ bool VkJucePresetFileBrowser::chooseSelected()
     {
         // The preset listed under the name, else a new file that lists it as it is written.
         const auto file = saveTarget();
-        if (!file.exists())
-            saveCurrentTo(file);
+        if (!file.exists() && !presets::fitsStoredNameLimit(nameToSave()))
+            setMode(notice, false, saveNameTooLong);
+        else if (!file.exists())
+        {
+            if (!saveCurrentTo(file))
+                setMode(notice, false, notSaved);
+        }
         else
         {
             overwriteTarget = file;
@@ -495,6 +517,7 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
 
     int next = lists;
     bool nextWithEntry = false;
+    const char* refused = nullptr;
     if (m == chooseAction)
     {
         const auto& action = buttons[j];
@@ -510,8 +533,8 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
             next = move;
             nextWithEntry = true;
         }
-        else if (action == "Copy" && !onCategory)
-            presets::copyPreset(processor, targetFile);
+        else if (action == "Copy" && !onCategory && !presets::copyPreset(processor, targetFile))
+            refused = notCopied;
         else if (action == "Browse")
             presets::browsePresetCategory(processor,
                                           onCategory ? targetFile : targetFile.getParentDirectory());
@@ -527,37 +550,44 @@ void VkJucePresetFileBrowser::handleDialogButton(int j)
                 presets::deletePresetFile(processor, targetFile);
             break;
         case newFolder:
-            if (typed.isNotEmpty())
-                VkJucePresetFile::createPresetCategory(processor, typed);
+            if (typed.isNotEmpty() && !VkJucePresetFile::createPresetCategory(processor, typed))
+                refused = folderNotCreated;
             break;
         case confirmOverwrite:
-            saveCurrentTo(overwriteTarget);
+            if (!saveCurrentTo(overwriteTarget))
+                refused = notSaved;
             break;
         case rename:
-            if (typed.isEmpty())
+            if (typed.isEmpty() || (onCategory && typed == VkJucePresetFile::kInstalledCategory))
                 break;
-            if (onCategory)
-            {
-                if (typed != VkJucePresetFile::kInstalledCategory)
-                    presets::renamePresetCategory(processor, targetFile, typed);
-            }
-            else
-                presets::renamePreset(processor, targetFile, typed);
+            if (onCategory ? !presets::renamePresetCategory(processor, targetFile, typed)
+                           : !presets::renamePreset(processor, targetFile, typed))
+                refused = notRenamed;
             break;
         case move:
-            if (typed.isNotEmpty() && !onCategory)
-                presets::movePreset(processor, targetFile, typed);
+            if (typed.isNotEmpty() && !onCategory && !presets::movePreset(processor, targetFile, typed))
+                refused = notMoved;
             break;
         default:
             break;
         }
+        // A name too long for the store is refused where it was typed: the dialog stays, with the text.
+        if (refused != nullptr && m != confirmOverwrite && !presets::fitsStoredNameLimit(typed))
+        {
+            setSelected(noSelection);
+            refusal.store(nameTooLong);
+            refreshLists();
+            return;
+        }
     }
 
     setSelected(noSelection);
-    setMode(next, nextWithEntry);
+    if (refused != nullptr)
+        next = notice;
+    setMode(next, nextWithEntry, refused);
     if (next == rename)
         textEntry.setText(targetName);
-    if (next == lists)
+    if (next == lists || next == notice)
     {
         target.store(-1);
         targetFile = overwriteTarget = juce::File();

@@ -15,8 +15,10 @@ namespace vk
     confirmations and name entries are dialogs drawn in the panel in place of the lists.
 
     Every disk operation goes through the preset file store, which refuses anything outside the user root
-    or on "Installed" and never overwrites a file; failures are silent and the lists, read again after
-    every operation, show what is on disk.
+    or on "Installed" and never overwrites a file; the lists, read again after every operation, show what
+    is on disk. A Save, Copy, Rename, Move or new folder that the store refuses is never silent: a typed
+    name longer than the store takes keeps its dialog open with the refusal as its title and the text to
+    shorten, and any other refusal is shown as a notice with "Ok".
 
     Every rectangle a click is tested against follows from the frame (grid, lists, mode), so a click finds
     what the frame drew without rectangles handed back from the render thread.
@@ -45,7 +47,8 @@ public:
         confirmOverwrite = 3,
         chooseAction = 4,
         rename = 5,
-        move = 6
+        move = 6,
+        notice = 7
     };
 
     VkJucePresetFileBrowser(VkJucePresetBrowserTriggerButton* owner, VkJuceEditorBase* editor,
@@ -70,7 +73,8 @@ public:
     virtual void refreshLists();
     /** Saves the current program as a preset of the selected category under the program's name. */
     virtual void saveCurrentAsPreset();
-    void setMode(int newMode, bool withTextEntry);
+    /** A refusal, when given, is the dialog's title in place of the mode's own. */
+    void setMode(int newMode, bool withTextEntry, const char* refusalText = nullptr);
 
     void controlValueChanged(VkJuceControl* control) override;
 
@@ -122,7 +126,7 @@ private:
     /** The file Save writes: the preset last chosen or saved here while the name is still its name (two files
         may be listed under one name), else the store's file for the name in the selected category. */
     juce::File saveTarget() const;
-    void saveCurrentTo(const juce::File& presetFile);
+    bool saveCurrentTo(const juce::File& presetFile);
     bool isTargetCategory() const noexcept { return target.load() < -1; }
     juce::StringArray dialogButtonsFor(int forMode) const;
     void handleDialogButton(int j);
@@ -135,6 +139,8 @@ private:
     VkJuceTextEdit textEntry{"VkJucePresetFileBrowser.m_textEditEntry"};
     bool textEntryShown = false;
     std::atomic<int> mode{lists};
+    // What was refused, shown as the title of the dialog; null for the mode's own. A string literal.
+    std::atomic<const char*> refusal{nullptr};
     std::atomic<bool> withEntry{false};
     // The item "..." was pressed on; frames read it to choose the dialog's buttons.
     std::atomic<int> target{-1};

@@ -3,11 +3,13 @@
 #include "presets/vk_preset_names.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -175,7 +177,8 @@ bool removeCopiedOriginal(const fs::path& original, const fs::path& copy)
 juce::File childOf(const juce::File& parent, const juce::String& encodedName)
 {
     if (parent == juce::File() || !isUsableEncodedName(encodedName) ||
-        encodedName.containsAnyOf(juce::File::getSeparatorString()))
+        encodedName.containsAnyOf(juce::File::getSeparatorString()) ||
+        encodedName.getNumBytesAsUTF8() > std::size_t(NAME_MAX))
         return {};
     // Joined by hand: the framework's child-file joining takes a name starting with "~" for the home folder.
     return juce::File(parent.getFullPathName() + juce::File::getSeparatorString() + encodedName);
@@ -309,6 +312,43 @@ bool moveWithoutReplacing(const juce::File& from, const juce::File& to)
     // When the original cannot be removed whole (a read-only folder, or entries added or changed since
     // the copy), the verified copy stays, so that nothing is lost, and the move is reported as failed.
     return removeCopiedOriginal(source, destination);
+}
+
+bool replaceFileContents(const juce::File& file, const juce::MemoryBlock& bytes)
+{
+    if (file == juce::File())
+        return false;
+    const auto folder = pathOf(file.getParentDirectory());
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt)
+    {
+        char name[16];
+        std::snprintf(name, sizeof(name), ".vkp%08x", unsigned(random()));
+        const auto temporary = folder / name;
+        // O_EXCL: a name someone else holds is never opened, and the next attempt takes another.
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return false;
+        const auto* data = static_cast<const char*>(bytes.getData());
+        bool ok = true;
+        for (std::size_t done = 0; ok && done < bytes.getSize();)
+        {
+            const auto written = ::write(fd, data + done, bytes.getSize() - done);
+            if (written < 0 && errno == EINTR)
+                continue;
+            ok = written > 0;
+            done += written > 0 ? std::size_t(written) : 0;
+        }
+        ok = ok && ::fsync(fd) == 0;
+        ok = (::close(fd) == 0) && ok;
+        if (ok && ::rename(temporary.c_str(), pathOf(file).c_str()) == 0)
+            return true;
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return false;
 }
 
 void setDiskTestHooks(const DiskTestHooks* hooks)

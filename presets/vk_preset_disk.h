@@ -12,8 +12,16 @@ namespace vk::presets
 {
 
 // parent/encodedName, or the invalid file when the parent is invalid or the name is not usable (so that
-// "", "." or ".." can never turn into the parent itself, its parent or the file system's root).
+// "", "." or ".." can never turn into the parent itself, its parent or the file system's root) or longer
+// than a file name can be.
 juce::File childOf(const juce::File& parent, const juce::String& encodedName);
+
+// Writes `bytes` to `file`, creating it or replacing it whole: through a hidden temporary file beside it,
+// moved over it once written and synced, so that a failed write leaves the old file as it was. The
+// temporary name is 12 bytes (".vkp" and eight hex digits), so any file whose own name fits can be written
+// (the framework's temporary name is the file's own plus up to 18 bytes). False when anything fails; the
+// temporary file is then gone.
+bool replaceFileContents(const juce::File& file, const juce::MemoryBlock& bytes);
 
 // What a listing of `folder` shows: its files ending in `extension`, or (with an empty extension) its
 // sub-folders; hidden ones are never listed.

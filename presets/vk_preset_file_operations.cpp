@@ -24,6 +24,8 @@ juce::File typedCategoryFolder(VkJuceProcessorBase* processor, const juce::Strin
     const auto listed = findExistingEntry(root, typed, {});
     if (listed != juce::File())
         return listed;
+    if (!fitsStoredNameLimit(typed))
+        return {};
     const auto folder = childOf(root, encodePresetName(typed));
     return folder != juce::File() && folder.createDirectory().wasOk() && folder.isDirectory() ? folder
                                                                                               : juce::File();
@@ -65,7 +67,7 @@ bool copyPreset(VkJuceProcessorBase* processor, const juce::File& preset)
 
 bool renamePreset(VkJuceProcessorBase* processor, const juce::File& preset, const juce::String& typedName)
 {
-    if (!isUserPresetFile(processor, preset) || !isUsableName(typedName))
+    if (!isUserPresetFile(processor, preset) || !isUsableName(typedName) || !fitsStoredNameLimit(typedName))
         return false;
     const auto destination =
         firstFreeName(preset.getParentDirectory(), encodePresetName(typedName), kPresetExtension, false);
@@ -86,7 +88,7 @@ bool renamePresetCategory(VkJuceProcessorBase* processor, const juce::File& fold
                           const juce::String& typedName)
 {
     if (!isUserCategoryFolder(processor, folder) || !isUsableName(typedName) ||
-        typedName == VkJucePresetFile::kInstalledCategory)
+        !fitsStoredNameLimit(typedName) || typedName == VkJucePresetFile::kInstalledCategory)
         return false;
     const auto destination =
         firstFreeName(folder.getParentDirectory(), encodePresetName(typedName), {}, false);

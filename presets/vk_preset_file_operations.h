@@ -4,7 +4,9 @@
 // rename a category, and show a category folder in the file manager. Each acts on the file or folder the
 // browser listed the item from, whatever its name on disk, and refuses anything that is not a listed user
 // preset or category. Typed names pass through the store's name encoding, so that one typed name is always
-// one file or folder directly inside the expected folder, listed exactly as typed. Nothing is ever
+// one file or folder directly inside the expected folder, listed exactly as typed; a typed name longer than
+// the store takes (kMaxStoredNameBytes as stored) is refused, as is a numbered name that could not be a
+// file name (a copy of a long name written by an earlier version). Nothing is ever
 // overwritten: a destination taken on disk, or by an entry listed under the same name, gets the first free
 // " 1" .. " 99" suffix, and when all are taken the operation is refused and every file stays where it was.
 // "Installed" is never changed.

@@ -92,4 +92,9 @@ bool isUsableName(const juce::String& name)
     return isUsableEncodedName(encodePresetName(name));
 }
 
+bool fitsStoredNameLimit(const juce::String& typedName)
+{
+    return encodePresetName(typedName).getNumBytesAsUTF8() <= std::size_t(kMaxStoredNameBytes);
+}
+
 } // namespace vk::presets

@@ -29,4 +29,11 @@ bool isUsableEncodedName(const juce::String& encoded);
 // Whether typed text names something the store can act on: any text but the empty one.
 bool isUsableName(const juce::String& name);
 
+// The longest name, in bytes as stored, that the store gives a new preset or category. A file name holds
+// at most 255 bytes; a stored name leaves room for ".vkp" and for the " 99" that a copy, or a rename or move
+// onto a taken name, adds, so that every name the store takes it can also write and number. Names already
+// on disk keep working whatever their length.
+inline constexpr int kMaxStoredNameBytes = 248;
+bool fitsStoredNameLimit(const juce::String& typedName);
+
 } // namespace vk::presets

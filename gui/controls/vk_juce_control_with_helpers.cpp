@@ -203,12 +203,18 @@ void VkJuceControlWithHelpers::renderText(const juce::String& text, uint32_t jus
                                         std::max(0, rect.getHeight() - 2));
         offset = textOffset;
     }
-    auto* font = getEffectiveFont();
+    auto* font = getFontForText(text, rect.getWidth());
     auto* top = getOglComponent();
     if (text.isEmpty() || font == nullptr || top == nullptr)
         return;
     top->getStateCache().apply();
     font->drawText(rect + offset, text.toRawUTF8(), justification, "");
+}
+
+VkJuceOglFont* VkJuceControlWithHelpers::getFontForText(const juce::String& text, int width) const
+{
+    juce::ignoreUnused(text, width);
+    return getEffectiveFont();
 }
 
 void VkJuceControlWithHelpers::mouseEnter(const juce::MouseEvent& event)

@@ -37,8 +37,13 @@ public:
     /** State 0..3: when that image exists, images 2 and 3 into the overlay textures; else image 0 into the
         state texture. */
     virtual void selectOverlayImage(int state);
-    /** [render thread] Draws in the local bounds (inset when asked) plus the text offset. */
+    /** [render thread] Draws in the local bounds (inset when asked) plus the text offset, in the font
+        getFontForText gives for the text and that width. */
     virtual void renderText(const juce::String& text, uint32_t justification);
+    /** [any thread] The font renderText draws this text in when it has `width` pixels: the chosen font here.
+        Asked at every frame with the text drawn, so a control may pick by the text without a text and a
+        font of different frames ever meeting. */
+    virtual VkJuceOglFont* getFontForText(const juce::String& text, int width) const;
 
     /** Cuts the image into two equal horizontal strips: off and on. */
     void setImageStrip(const juce::Image& image);

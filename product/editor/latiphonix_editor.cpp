@@ -9,6 +9,7 @@
 #include "ogl_draw_helpers.h"
 #include "vk_ogl_component.h"
 
+#include "presets/vk_preset_name_fit.h"
 #include "resources/named_resources.h"
 
 namespace
@@ -34,6 +35,23 @@ int choiceOf(float v) noexcept
     return std::min((int)(v * 1000.0f + 0.5f), 1000);
 }
 } // namespace
+
+vk::VkJuceOglFont* LatiphonixTextLabel::getFontForText(const juce::String& text, int width) const
+{
+    auto* font = getEffectiveFont();
+    const auto* ogl = getOglComponent();
+    if (font == nullptr || ogl == nullptr)
+        return font;
+    // The component's fonts go from the smallest size up; only those with a glyph image draw anything.
+    int i = vk::VkOglComponent::numFonts - 1;
+    while (i >= 0 && ogl->getFont(i) != font)
+        --i;
+    const char* utf8 = text.toRawUTF8();
+    while (--i >= 0 && font->measureText(utf8) > width)
+        if (auto* smaller = ogl->getFont(i); smaller != nullptr && smaller->getTexture().hasImage())
+            font = smaller;
+    return font;
+}
 
 LatiphonixEditor::LatiphonixEditor(LatiphonixProcessor& p) : LatiphonixEditor(p, Options{}) {}
 
@@ -385,6 +403,13 @@ void LatiphonixEditor::showParameterText(const juce::String& text, int index)
         shown = "Phase Shift: " + editor_rules::phaseText(editor_rules::phaseFrame(m_dragPhase.getValue()));
     else if (index == kPresetNext || index == kPresetPrevious)
         shown = m_textEditPresetName.getText();
+    // A text too wide even for the smallest font (a long preset name) is cut to fit, with "..." at its end.
+    if (auto* smallest = getOglComponent().getFont(0); smallest != nullptr)
+    {
+        char cut[256];
+        shown = juce::String::fromUTF8(
+            vk::fitNameToWidth(*smallest, shown.toRawUTF8(), m_textReadout.getWidth(), cut, sizeof(cut)));
+    }
     m_textReadout.setText(shown, VkJuceButton::allStates);
 }
 

@@ -23,7 +23,9 @@
 class LatiphonixProcessor;
 
 // A button that only shows text: it is bound to its parameter for the record, but a click must never
-// toggle that parameter (the balance readout would throw the output balance to one end).
+// toggle that parameter (the balance readout would throw the output balance to one end). A text wider than
+// the label is drawn in the next smaller bitmap font, and so on down to the smallest, so that it stays
+// inside its box instead of running under its neighbours.
 class LatiphonixTextLabel : public vk::VkJuceButton
 {
 public:
@@ -32,6 +34,9 @@ public:
     void mouseUp(const juce::MouseEvent&) override {}
     void mouseDrag(const juce::MouseEvent&) override {}
     void mouseDoubleClick(const juce::MouseEvent&) override {}
+    /** [any thread] The chosen font, else the largest smaller one the text fits in, else the smallest. No
+        allocation. */
+    vk::VkJuceOglFont* getFontForText(const juce::String& text, int width) const override;
 };
 
 class LatiphonixEditor : public vk::VkJuceEditorBase
@@ -100,7 +105,8 @@ private:
     vk::VkJuceButton m_btnAToB{"m_btnAToB"};
     vk::VkJuceButton m_btnPresetPrevious{"m_btnPresetPrevious"};
     vk::VkJuceButton m_btnPresetNext{"m_btnPresetNext"};
-    vk::LatiphonixPresetBrowserTriggerButton m_btnPresetBrowserTriggerButton{"m_btnPresetBrowserTriggerButton"};
+    vk::LatiphonixPresetBrowserTriggerButton m_btnPresetBrowserTriggerButton{
+        "m_btnPresetBrowserTriggerButton"};
     vk::VkJuceTextEdit m_textEditPresetName{"m_textEditPresetName"};
     vk::VkJuceDragControl m_dragResolution{"m_dragResolution"};
     vk::VkJuceDragControl m_dragAcuity{"m_dragAcuity"};

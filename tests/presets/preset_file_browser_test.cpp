@@ -1,11 +1,12 @@
 // The preset file browser headless: what "..." acts on when the folders change under an open dialog, which
-// file choosing or stepping to a listed preset loads, which cell is marked as the current preset, and whether
-// every preset of a long category can be reached in the grid.
+// file choosing or stepping to a listed preset loads, which cell is marked as the current preset, whether
+// every preset of a long category can be reached in the grid, and how a refused name is shown.
 #include "preset_browser_test_support.h"
 
 #include "platform/vk_launcher.h"
 #include "presets/vk_juce_preset_file.h"
 #include "presets/vk_juce_preset_file_browser.h"
+#include "presets/vk_preset_names.h"
 
 #include <gtest/gtest.h>
 
@@ -141,7 +142,8 @@ TEST_F(PresetFileBrowserTest, EachActionHitsTheItemItWasOpenedOnOrNothingOnceTha
         ASSERT_TRUE(*made == 0 || userFolder(made).createDirectory().wasOk());
         ASSERT_TRUE(*deleted == 0 || userFolder(named(deleted)).deleteRecursively());
         act(action, typed);
-        EXPECT_EQ(browser->getTarget(), -1); // back at the lists
+        // The dialog is over: back at the lists, or a notice of what was refused.
+        EXPECT_EQ(browser->getTarget(), -1);
         juce::StringArray presets;
         for (const auto& file : root.findChildFiles(juce::File::findFiles, true, "*.vkp"))
             presets.add(file.getRelativePathFrom(root).upToLastOccurrenceOf(".vkp", false, false));
@@ -364,4 +366,32 @@ TEST_F(PresetFileBrowserTest, EveryActionReachesTheListedEntryAndTypedNamesAreLi
     pressButton("Ok");
     EXPECT_TRUE(browser->getCategories().contains(juce::CharPointer_UTF8("\xc3\x9c"
                                                                          "ber/Keys")));
+}
+
+TEST_F(PresetFileBrowserTest, ANameTheStoreCannotTakeIsRefusedWhereItIsGiven)
+{
+    writePreset("Keys", "Piano");
+    open("Keys");
+    const auto tooLong = juce::String::repeatedString("x", presets::kMaxStoredNameBytes + 1);
+    const auto title = [this] { return browser->computeLayout(browser->takeFrame()).title; };
+
+    // Save under a program name the store cannot take: a notice instead of a silent failure.
+    processor.changeProgramName(processor.getCurrentProgram(), tooLong);
+    choose(Browser::saveId);
+    EXPECT_EQ(browser->getMode(), Browser::notice);
+    EXPECT_TRUE(title().contains("too long")) << title();
+    pressButton("Ok");
+    EXPECT_EQ(browser->getMode(), Browser::lists);
+
+    // A typed name: its dialog stays open, says why, and keeps the text to shorten.
+    for (const auto& [action, mode] :
+         {std::pair<const char*, int>{"Rename", Browser::rename}, {"Move", Browser::move}})
+    {
+        pressDots("Piano", false);
+        act(action, tooLong);
+        EXPECT_EQ(browser->getMode(), mode) << action;
+        EXPECT_TRUE(title().contains("too long")) << action;
+        EXPECT_EQ(browser->getTextEntry().getText(), tooLong) << action;
+        pressButton("Cancel");
+    }
 }

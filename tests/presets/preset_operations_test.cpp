@@ -84,6 +84,43 @@ TEST_F(PresetOperationsTest, WhenAllNinetyNineNumberedNamesAreTakenEveryFileStay
     EXPECT_EQ(digestAll(), before);
 }
 
+TEST_F(PresetOperationsTest, EveryNameTheStoreTakesIsSavedCopiedAndMovedAndLongerOnesAreRefused)
+{
+    // The longest name taken as stored (a typed ":" is stored as three bytes), and one byte more.
+    const auto longest = juce::String::repeatedString("a", kMaxStoredNameBytes - 3) + ":";
+    const auto tooLong = longest + "b";
+    for (const char* category : {"Low", "High", "High"}) // the second time over the file it wrote
+        savePreset(category, longest);
+    ASSERT_TRUE(copyPreset(&m_processor, listed("Low", longest)));
+    ASSERT_TRUE(movePreset(&m_processor, listed("Low", longest), "High"));
+    EXPECT_TRUE(listed("Low", longest + " 1").existsAsFile() &&
+                listed("High", longest + " 1").existsAsFile());
+
+    const auto before = digestAll();
+    VkJucePresetFile refused("Low", tooLong);
+    ASSERT_TRUE(refused.capturePreset(&m_processor));
+    EXPECT_FALSE(refused.save(&m_processor));
+    EXPECT_FALSE(renamePreset(&m_processor, listed("Low", longest + " 1"), tooLong));
+    EXPECT_FALSE(movePreset(&m_processor, listed("Low", longest + " 1"), tooLong));
+    EXPECT_FALSE(VkJucePresetFile::createPresetCategory(&m_processor, tooLong));
+    EXPECT_FALSE(renamePresetCategory(&m_processor, listed("Low"), tooLong));
+    EXPECT_EQ(digestAll(), before);
+
+    // A name up to the file name's limit, written by an earlier version, is loaded and saved over; a copy
+    // whose numbered name could not be a file name is refused.
+    const auto old = juce::String::repeatedString("o", 251);
+    // Written in place: the framework's temporary name would be too long.
+    ASSERT_TRUE(userRoot()
+                    .getChildFile("Low/" + old + ".vkp")
+                    .appendText("<VEKLAAudioPreset><Parameters/></VEKLAAudioPreset>"));
+    auto oldRecord = VkJucePresetFile::forListedFile(listed("Low", old));
+    ASSERT_TRUE(oldRecord.load(&m_processor));
+    EXPECT_TRUE(oldRecord.save(&m_processor));
+    const auto withOld = digestAll();
+    EXPECT_FALSE(copyPreset(&m_processor, listed("Low", old)));
+    EXPECT_EQ(digestAll(), withOld);
+}
+
 TEST_F(PresetOperationsTest, InstalledAndAnythingNotListedAreNeverChanged)
 {
     savePreset("Low", "Bass");

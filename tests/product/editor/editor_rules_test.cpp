@@ -3,6 +3,7 @@
 
 #include "editor_test_support.h"
 
+#include "product/editor/editor_rules.h"
 #include "tests/gui/editor_test_support.h"
 
 #include <algorithm>
@@ -276,6 +277,48 @@ TEST_F(EditorTest, ATypedPresetNameRenamesTheProgramAndTheCurrentPreset)
     EXPECT_EQ(file, "Wide Drums");
     editor->showParameterText("ignored", kPresetNext);
     EXPECT_EQ(readout(), "Wide Drums");
+}
+
+TEST_F(EditorTest, EveryParameterTextFitsTheReadoutBox)
+{
+    // Each parameter's widest text over its whole range (a choice is k / 1000), as the editor shows it (also
+    // those it never shows: all 35), drawn with the real fonts: its glyphs stay inside the 220-pixel box.
+    open();
+    auto& label = control("m_textReadout");
+    const auto drawnExtent = [&](vk::VkJuceControl& drawn)
+    {
+        gl.clearCalls();
+        drawn.render(0);
+        std::pair<double, double> extent{0.0, 0.0};
+        for (const auto& call : gl.only("vertex2f"))
+            extent = {std::min(extent.first, call.args[0]), std::max(extent.second, call.args[0])};
+        return extent;
+    };
+    for (int index = 0; index < kNumParameters; ++index)
+    {
+        std::pair<double, double> widest{0.0, 0.0};
+        juce::String widestText;
+        for (int k = 0; k <= 1000; ++k)
+        {
+            processor->setParameter(index, (float)k / 1000.0f);
+            editor->showParameterText(
+                processor->getParameterName(index) + ": " + processor->getParameterText(index), index);
+            if (const auto e = drawnExtent(label); e.second - e.first >= widest.second - widest.first)
+                std::tie(widest, widestText) = std::make_pair(e, readout());
+        }
+        EXPECT_TRUE(widest.first >= 0.0 && widest.second <= label.getWidth() && widest.second > 0.0)
+            << widestText << " drawn from " << widest.first << " to " << widest.second;
+    }
+    // A preset name too long even for the smallest font is cut to fit.
+    processor->changeProgramName(processor->getCurrentProgram(), juce::String::repeatedString("Wide ", 20));
+    update();
+    editor->showParameterText({}, kPresetNext);
+    EXPECT_LE(drawnExtent(label).second, label.getWidth()) << readout();
+    EXPECT_TRUE(readout().startsWith("Wide Wide") && readout().endsWith("...")) << readout();
+    // The balance readout's widest text in its 50-pixel box.
+    auto& balance = dynamic_cast<vk::VkJuceButton&>(control("m_textBalanceReadout"));
+    balance.setText(editor_rules::balanceReadoutText(200), vk::VkJuceButton::allStates);
+    EXPECT_LE(drawnExtent(balance).second, balance.getWidth());
 }
 
 } // namespace
