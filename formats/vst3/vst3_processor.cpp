@@ -111,6 +111,8 @@ tresult PLUGIN_API VST3Processor::connect(IConnectionPoint* other)
 
 tresult PLUGIN_API VST3Processor::setActive(TBool state)
 {
+    // Between activation and the host's first context of it there is no position to give.
+    m_context.clear();
     m_started.store(state != 0);
     if (!state && m_processor != nullptr)
         m_processor->releaseResources();
@@ -291,8 +293,11 @@ tresult PLUGIN_API VST3Processor::process(ProcessData& data)
 
 juce::Optional<juce::AudioPlayHead::PositionInfo> VST3Processor::getPosition() const
 {
-    // Between activation and the host's first context there is no position to give.
-    return vk::vst3::positionFromContext(m_context.read(), m_started.load() && m_context.hasValue());
+    // The context and whether there is one come from one read.
+    const auto context = m_context.read();
+    if (!context)
+        return {};
+    return vk::vst3::positionFromContext(*context, m_started.load());
 }
 
 } // namespace Steinberg::Vst

@@ -366,6 +366,23 @@ TEST(Vst3PlayHead, FrameRatesFromFlagsAndNothingBeforeStart)
     EXPECT_FALSE(vk::vst3::positionFromContext(c, true)->getFrameRate().hasValue());
 }
 
+TEST_F(Vst3Binding, NoPositionAfterAnActivationUntilItsFirstContext)
+{
+    VST3Processor* p = makeProcessor();
+    ProcessContext context{};
+    context.tempo = 135.0;
+    ProcessData data{};
+    data.processContext = &context;
+    p->process(data);
+    ASSERT_TRUE(p->getPosition().hasValue());
+    p->setActive(false);
+    p->setActive(true);
+    EXPECT_FALSE(p->getPosition().hasValue()) << "the context from before the activation";
+    p->process(data);
+    EXPECT_EQ(*p->getPosition()->getBpm(), 135.0);
+    p->release();
+}
+
 TEST_F(Vst3Binding, ControllerPublishesExposedParametersAndRefusesOthers)
 {
     VST3Processor* p = makeProcessor();
