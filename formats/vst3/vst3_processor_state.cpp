@@ -35,9 +35,10 @@ tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vs
         return kResultFalse;
     if (std::memcmp(whole.getData(), "VC2!", 4) == 0)
     {
-        // A chunk that holds no whole document (cut, damaged) changes nothing, the bypass switch included.
+        // A chunk that holds no whole document (cut, damaged) changes nothing, the bypass switch included;
+        // nor does a whole one whose bypass trailer was cut off part-way.
         const auto split = vk::vst3::splitBypassTrailer(whole);
-        if (!processor.readStateChunk(whole.getData(), split.chunkSize))
+        if (split.cutTrailer || !processor.readStateChunk(whole.getData(), split.chunkSize))
             return kResultFalse;
         bypassed = split.bypassed;
     }

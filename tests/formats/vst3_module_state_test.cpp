@@ -222,7 +222,8 @@ TEST_F(Vst3ModuleState, RandomStatesRoundTripBitForBit)
 
 // A state cut short (a damaged session or preset file) is refused by the component and the controller and
 // changes nothing, the bypass its trailer set included; the whole state is read. The cuts that ended in
-// the root's start or end tag used to load as a document, and every cut turned the bypass off.
+// the root's start or end tag used to load as a document, and every cut turned the bypass off, inside the
+// trailer too.
 TEST_F(Vst3ModuleState, CutStatesAreRefusedAndChangeNothing)
 {
     std::mt19937 random(5);
@@ -231,6 +232,13 @@ TEST_F(Vst3ModuleState, CutStatesAreRefusedAndChangeNothing)
     restore(bypassed);
     const auto before = savedState();
     ASSERT_EQ(static_cast<const char*>(before.getData())[before.getSize() - 1], 1) << "bypassed";
+    for (int cut = 1; cut < vk::vst3::kBypassTrailerSize; ++cut)
+    {
+        const auto [component, controller] =
+            tryRestore(juce::MemoryBlock(bypassed.getData(), bypassed.getSize() - std::size_t(cut)));
+        EXPECT_EQ(component, kResultFalse) << "trailer cut by " << cut;
+        EXPECT_EQ(controller, kResultFalse) << "trailer cut by " << cut;
+    }
 
     const auto otherState = vk::test::randomStoredState(random);
     const auto other = vk::test::frameStoredState(otherState);
