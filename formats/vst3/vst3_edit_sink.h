@@ -2,11 +2,12 @@
 
 // A controller's line to the host's component handler. The processor's reports and gestures wait in the
 // paired link's edit queue; the message thread drains them and calls the host (a gesture's edits between
-// its beginEdit and endEdit, any other edit bracketed on its own, then restartComponent when asked). The
-// sink keeps its reference to a handler until a pass has handed over to the next one, and holds no lock
-// while it calls the host, so a host that forwards these calls synchronously to another thread cannot
-// deadlock against the controller's own calls. Passes never wait for each other: one that finds another
-// under way leaves its work to that one.
+// its beginEdit and endEdit, any other edit bracketed on its own, then restartComponent with the flags
+// asked for; a handler just taken over is asked to read every value). The sink keeps its reference to a
+// handler until a pass has handed over to the next one, and holds no lock while it calls the host, so a
+// host that forwards these calls synchronously to another thread cannot deadlock against the
+// controller's own calls. Passes never wait for each other: one that finds another under way leaves its
+// work to that one.
 //
 // What waits: a report the processor made while it was being set up only confirms values it holds; it
 // goes out after the first processing call since activation, as the value the processor then holds,

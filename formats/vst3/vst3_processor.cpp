@@ -148,8 +148,8 @@ tresult PLUGIN_API VST3Processor::setupProcessing(ProcessSetup& setup)
         applyPlayConfiguration();
         m_link->reporter.settingUp.store(true);
         m_processor->prepareToPlay(m_sampleRate, m_maxBlock);
-        m_link->reporter.settingUp.store(false);
         m_processor->updateHostDisplay();
+        m_link->reporter.settingUp.store(false);
     }
     return AudioEffect::setupProcessing(setup);
 }
@@ -210,7 +210,9 @@ tresult PLUGIN_API VST3Processor::activateBus(MediaType type, BusDirection dir, 
 
 uint32 PLUGIN_API VST3Processor::getLatencySamples()
 {
-    return m_processor != nullptr ? uint32(std::max(0, m_processor->getLatencyInSamples())) : 0;
+    const int latency = m_processor != nullptr ? std::max(0, m_processor->getLatencyInSamples()) : 0;
+    m_link->reporter.hostKnowsLatency(latency);
+    return uint32(latency);
 }
 
 void VST3Processor::applyParameterChanges(IParameterChanges* changes)

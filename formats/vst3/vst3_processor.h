@@ -78,9 +78,10 @@ public:
 
     // The state algorithm shared by this wrapper's setState and the controller's setComponentState:
     // refuses a stream shorter than the chunk's frame header, and our chunk when it holds no whole
-    // document (nothing changes then); reads our chunk and its bypass trailer, or takes anything else as
-    // the state of an earlier version (not bypassed). Nothing of it reaches the host as an edit, then or
-    // after the next processing calls. [host main thread]
+    // document or its bypass trailer was cut (nothing changes then); reads our chunk and its bypass
+    // trailer, or takes anything else as the state of an earlier version (not bypassed). Nothing of it
+    // reaches the host as an edit, then or after the next processing calls; the host is asked to read
+    // the values again. [host main thread]
     static tresult readComponentState(VkJuceProcessorBase& processor, vk::vst3::EditReporter& reporter,
                                       IBStream* state, bool& bypassed);
 

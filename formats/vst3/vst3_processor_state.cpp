@@ -4,6 +4,7 @@
 #include "formats/vst3/vst3_processor.h"
 
 #include "formats/vst3/vst3_component_state.h"
+#include "formats/vst3/vst3_edit_sink.h"
 #include "processor/vk_processor_base.h"
 
 #include <pluginterfaces/base/ibstream.h>
@@ -47,9 +48,12 @@ tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vs
         processor.readEarlierVersionState(whole.getData(), int(whole.getSize()));
         bypassed = false;
     }
-    // The restore itself reports nothing (the host reads the values); confirmations of the values held
-    // before it must not follow it, nor those of a set-up that comes after it.
+    // The restore itself reports nothing: the host reads the values, which are not always the state's
+    // (an earlier version's state, values the processor adjusts while reading), so it is asked to.
+    // Confirmations of the values held before it must not follow it, nor those of a set-up after it.
     reporter.hostRestoredValues();
+    reporter.queue.requestRestart(kParamValuesChanged);
+    vk::vst3::requestFlush();
     return kResultOk;
 }
 

@@ -1,8 +1,8 @@
 // The VST3 bundle loaded as hosts load it (dlopen, ModuleEntry, GetPluginFactory), with a host of the
 // test's own: a state the host restores (IComponent::setState, then the controller's
 // setComponentState), before or after it sets the instance up, is no edit, neither at once nor after the
-// next processing calls, the controller answers the restored values right away, and random banks come
-// back bit for bit.
+// next processing calls, the controller answers the restored values right away and the host is asked to
+// read them, as it is for a fresh instance, and random banks come back bit for bit.
 
 #include "stored_state.h"
 #include "vst3_stereo_block.h"
@@ -172,10 +172,38 @@ TEST_F(Vst3ModuleState, RestoredStateIsNoEditThenOrAfterProcessingAndTheControll
         expectControllerValues(state, trial);
         process(6);
         reportSentinel();
-        // The sentinel's reports alone.
+        // The sentinel's reports alone, and the request to read the restored values.
         EXPECT_EQ(m_edits.count("perform 30"), 1) << "trial " << trial;
-        EXPECT_EQ(m_edits.calls().size(), m_edits.of(kSoloRight).size()) << "trial " << trial;
+        EXPECT_TRUE(editsBesidesSentinel().empty()) << "trial " << trial;
+        EXPECT_TRUE(vk::test::waitUntil([&] { return m_edits.restartFlags() & kParamValuesChanged; },
+                                        std::chrono::seconds(5)))
+            << "trial " << trial;
     }
+}
+
+// A fresh instance holds its start-up program, not the defaults it declares (all a host knows of it at
+// first): once the host has set its handler, it is asked to read the values.
+TEST_F(Vst3ModuleState, AFreshInstanceHasTheHostReadItsValues)
+{
+    renewUnprepared();
+    vk::test::HostEdits host;
+    m_instance.controller->setComponentHandler(&host);
+    m_instance.setUp();
+    m_instance.component->setActive(true);
+    m_instance.audio->setProcessing(true);
+    process(40);
+    EXPECT_TRUE(vk::test::waitUntil([&] { return host.restartFlags() & kParamValuesChanged; },
+                                    std::chrono::seconds(5)));
+    int offDefault = 0;
+    for (int32 i = 0; i < m_instance.controller->getParameterCount(); ++i)
+    {
+        ParameterInfo info{};
+        m_instance.controller->getParameterInfo(i, info);
+        offDefault +=
+            std::abs(m_instance.controller->getParamNormalized(info.id) - info.defaultNormalizedValue) > 1e-6;
+    }
+    EXPECT_GT(offDefault, 0);
+    m_instance.controller->setComponentHandler(&m_edits); // lets go of `host` before it goes
 }
 
 // A session load restores before the set-up; a host may also restore into an instance it has set up.

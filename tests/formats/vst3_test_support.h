@@ -72,7 +72,11 @@ public:
         return add("perform", id, v);
     }
     Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override { return add("end", id); }
-    Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32) override { return add("restart", -1); }
+    // The flags as the value.
+    Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override
+    {
+        return add("restart", -1, flags);
+    }
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID, void**) override
     {
         return Steinberg::kNoInterface;
@@ -110,6 +114,14 @@ public:
             if (c.what == what && std::abs(c.value - value) < 1e-3)
                 return true;
         return false;
+    }
+    // Every restart flag asked for so far.
+    Steinberg::int32 restartFlags()
+    {
+        Steinberg::int32 flags = 0;
+        for (const auto& c : calls())
+            flags |= c.what == "restart" ? Steinberg::int32(c.value) : 0;
+        return flags;
     }
     // The names of the calls for one parameter, in order.
     std::vector<std::string> of(Steinberg::Vst::ParamID id)
