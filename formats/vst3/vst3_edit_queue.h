@@ -41,10 +41,17 @@ public:
     bool beginGesture(int id) noexcept;
     bool endGesture(int id) noexcept;
     void requestRestart(std::int32_t flags) noexcept { m_restart.fetch_or(flags, std::memory_order_acq_rel); }
-    // The flags asked for since the last take; 0 when none.
-    std::int32_t takeRestart() noexcept { return m_restart.exchange(0, std::memory_order_acq_rel); }
+    // The flags among `wanted` asked for since they were last taken; 0 when none. The others stay.
+    std::int32_t takeRestart(std::int32_t wanted) noexcept
+    {
+        return m_restart.fetch_and(~wanted, std::memory_order_acq_rel) & wanted;
+    }
 
-    bool hasPending() const noexcept { return m_any.load(std::memory_order_acquire); }
+    // Whether an edit, a gesture or a restart waits.
+    bool hasPending() const noexcept
+    {
+        return m_any.load(std::memory_order_acquire) || m_restart.load(std::memory_order_acquire) != 0;
+    }
 
     // Forgets the confirmations still waiting: the host has just handed over values of its own (a
     // restored state), and confirming the ones before would be edits it never made. Changes stay.

@@ -149,10 +149,15 @@ void EditSink::runPass(ProcessorLink& link, bool final)
             return true;
         },
         link.processedSinceActivation.load(), final || handler == nullptr);
-    // After the edits, so that the host reads again what they left. Without a handler the flags wait.
-    if (handler != nullptr)
-        if (const auto flags = link.reporter.queue.takeRestart(); flags != 0)
-            handler->restartComponent(flags);
+    // After the edits, so that the host reads again what they left. Without a handler the flags wait, and
+    // so do the values, like the set-up's reports, until the host's own values have reached the processor:
+    // read before, the values the processor still holds would replace those the host restored to hand it.
+    if (handler == nullptr)
+        return;
+    const std::int32_t wanted =
+        link.processedSinceActivation.load() ? ~0 : ~Steinberg::Vst::kParamValuesChanged;
+    if (const auto flags = link.reporter.queue.takeRestart(wanted); flags != 0)
+        handler->restartComponent(flags);
 }
 
 void EditSink::handOver()

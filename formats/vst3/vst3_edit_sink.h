@@ -13,7 +13,9 @@
 // goes out after the first processing call since activation, as the value the processor then holds,
 // unless the host restored a state, before or after the set-up (the host then has its own values). A
 // restored state reports nothing. Every other report (a change of the user's) goes out at once, whether
-// the processor is active or not.
+// the processor is active or not. A request to read the values waits for the same first processing call:
+// a host that restores a session parameter by parameter hands the processor its values only then, and
+// reading the processor's values before would replace its own.
 //
 // Letting go of a handler (another one, none, or the sink closing) first delivers what waits for it and
 // ends every gesture it was told of, so that a control the user still held (an editor closed mid-drag)

@@ -795,10 +795,12 @@ TEST_F(Vst3Binding, SetUpReportWaitsForTheHostsValuesAndCarriesTheCurrentOnes)
     p->setActive(true);
     settle();
     EXPECT_TRUE(performs().empty()) << ::testing::PrintToString(performs());
+    EXPECT_EQ(handler.restartFlags() & kParamValuesChanged, 0) << "nor is the host to read the values yet";
 
     ASSERT_NE(TestProcessor::kMainDefaults[5], 0.625f);
     EXPECT_EQ((Changes{{5, {0.625}}}.processOn(*p)), kResultOk);
     settle();
+    EXPECT_NE(handler.restartFlags() & kParamValuesChanged, 0);
     EXPECT_EQ(performs().size(), 5u) << "every published value once";
     EXPECT_TRUE(handler.has("perform 5", 0.625));
     EXPECT_FALSE(handler.has("perform 5", 0.75)) << "the value from before the host's own";
