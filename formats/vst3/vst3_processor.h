@@ -5,6 +5,8 @@
 // through the host state chunk and gives it the host transport as its play head. No callback lock is
 // held around processing. Host order: initialize, setBusArrangements, setupProcessing, setActive(true),
 // setProcessing(true), process ..., setProcessing(false), setActive(false), terminate, release.
+// The calls that configure the processor (bus arrangements, set-up) take the message-thread role: the
+// processor's timer work on the message thread reads the sample rate and filter set-up they write.
 
 #include "formats/vst3/vst3_audio_effect.h"
 #include "formats/vst3/vst3_framework_lifetime.h"
