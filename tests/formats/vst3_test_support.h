@@ -115,14 +115,6 @@ public:
                 return true;
         return false;
     }
-    // Every restart flag asked for so far.
-    Steinberg::int32 restartFlags()
-    {
-        Steinberg::int32 flags = 0;
-        for (const auto& c : calls())
-            flags |= c.what == "restart" ? Steinberg::int32(c.value) : 0;
-        return flags;
-    }
     // The names of the calls for one parameter, in order.
     std::vector<std::string> of(Steinberg::Vst::ParamID id)
     {
