@@ -24,10 +24,10 @@ juce::Optional<juce::AudioPlayHead::PositionInfo> ProcessorLink::getPosition() c
 {
     if (!m_positionLive.load(std::memory_order_acquire))
         return {};
-    const PublishedPosition published = m_position.read();
-    if (!published.hasPosition)
+    const auto published = m_position.read();
+    if (!published || !published->hasPosition)
         return {};
-    return published.position;
+    return published->position;
 }
 
 void ProcessorLink::audioProcessorParameterChanged(juce::AudioProcessor*, int index, float)

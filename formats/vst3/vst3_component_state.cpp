@@ -71,11 +71,15 @@ SplitState splitBypassTrailer(const juce::MemoryBlock& state)
 {
     const int whole = int(std::min<std::size_t>(state.getSize(), std::size_t(INT32_MAX)));
     const int chunk = frameSize(state);
-    if (chunk == 0 || whole - chunk != kBypassTrailerSize)
+    const int rest = whole - chunk;
+    if (chunk == 0 || rest <= 0 || rest > kBypassTrailerSize)
         return {whole, false};
     const auto* trailer = static_cast<const char*>(state.getData()) + chunk;
-    if (std::memcmp(trailer, kBypassTrailerTag, sizeof kBypassTrailerTag) != 0)
+    const auto tagBytes = std::min<std::size_t>(std::size_t(rest), sizeof kBypassTrailerTag);
+    if (std::memcmp(trailer, kBypassTrailerTag, tagBytes) != 0)
         return {whole, false};
+    if (rest < kBypassTrailerSize)
+        return {chunk, false, true};
     return {chunk, trailer[sizeof kBypassTrailerTag] == 1};
 }
 

@@ -24,11 +24,13 @@ bool writeWholeStream(Steinberg::IBStream& stream, const juce::MemoryBlock& byte
 // Appends the trailer to `state` when it is a chunk of ours.
 void appendBypassTrailer(juce::MemoryBlock& state, bool bypassed);
 // The size of the part of `state` that is the shared chunk (the whole when it is not a chunk of ours),
-// and the bypass its trailer carries (false without one).
+// and the bypass its trailer carries (false without one). `cutTrailer`: a trailer begins after the chunk
+// but ends early; the state was cut and its bypass is lost, so it must be refused.
 struct SplitState
 {
     int chunkSize;
     bool bypassed;
+    bool cutTrailer = false;
 };
 SplitState splitBypassTrailer(const juce::MemoryBlock& state);
 

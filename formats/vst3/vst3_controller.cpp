@@ -108,7 +108,7 @@ void VST3Controller::pairWith(std::shared_ptr<vk::vst3::ProcessorLink> link)
             buildParameters(*m_link->processor);
     }
     // The host learns the values of the processor it connected this controller to.
-    m_link->reporter.queue.requestRestart();
+    m_link->reporter.queue.requestRestart(kParamValuesChanged);
     vk::vst3::requestFlush();
 }
 
@@ -154,7 +154,7 @@ tresult PLUGIN_API VST3Controller::initialize(FUnknown* context)
     vk::vst3::registerEditSink(m_sink);
     if (m_link != nullptr)
     {
-        m_link->reporter.queue.requestRestart();
+        m_link->reporter.queue.requestRestart(kParamValuesChanged);
         vk::vst3::requestFlush();
     }
     return result;

@@ -11,8 +11,9 @@
 // gesture's edits go out between one beginEdit and one endEdit, and only an edit made outside every
 // gesture is bracketed on its own. The begin the host has not yet heard goes out before the first edit
 // of its gesture, and the end after the last, whichever thread made them.
-// push, beginGesture, endGesture: [any thread] lock-free, no allocation. drain: [one thread at a time].
-// dropConfirmations: [host main thread].
+// Restarts: what the host has to read again (restartComponent flags) collects until a handler takes it.
+// push, beginGesture, endGesture, requestRestart: [any thread] lock-free, no allocation. drain,
+// takeRestart: [one thread at a time]. dropConfirmations: [host main thread].
 
 #include <array>
 #include <atomic>
@@ -39,9 +40,18 @@ public:
     // held change nothing (false then, and for an id without a slot).
     bool beginGesture(int id) noexcept;
     bool endGesture(int id) noexcept;
-    void requestRestart() noexcept { m_restart.store(true, std::memory_order_release); }
+    void requestRestart(std::int32_t flags) noexcept { m_restart.fetch_or(flags, std::memory_order_acq_rel); }
+    // The flags among `wanted` asked for since they were last taken; 0 when none. The others stay.
+    std::int32_t takeRestart(std::int32_t wanted) noexcept
+    {
+        return m_restart.fetch_and(~wanted, std::memory_order_acq_rel) & wanted;
+    }
 
-    bool hasPending() const noexcept { return m_any.load(std::memory_order_acquire); }
+    // Whether an edit, a gesture or a restart waits.
+    bool hasPending() const noexcept
+    {
+        return m_any.load(std::memory_order_acquire) || m_restart.load(std::memory_order_acquire) != 0;
+    }
 
     // Forgets the confirmations still waiting: the host has just handed over values of its own (a
     // restored state), and confirming the ones before would be edits it never made. Changes stay.
@@ -52,9 +62,9 @@ public:
     // confirm(id, value&) gives, before any call of its id, and not at all when confirm answers false
     // (nothing left to confirm), so the host never hears a begin and end without an edit between.
     // `endAll`: the host is about to be let go of, so every gesture it holds ends in this pass, even one
-    // the user still holds. True when a restart was requested.
+    // the user still holds.
     template <typename CallFn, typename ConfirmFn>
-    bool drain(CallFn&& call, ConfirmFn&& confirm, bool withConfirmations = true, bool endAll = false)
+    void drain(CallFn&& call, ConfirmFn&& confirm, bool withConfirmations = true, bool endAll = false)
     {
         m_any.store(false, std::memory_order_release);
         bool heldBack = false;
@@ -111,7 +121,6 @@ public:
         }
         if (heldBack)
             m_any.store(true, std::memory_order_release);
-        return m_restart.exchange(false, std::memory_order_acq_rel);
     }
 
 private:
@@ -126,7 +135,7 @@ private:
     std::array<std::atomic<std::uint8_t>, kCapacity> m_states{};
     std::array<std::atomic<std::uint32_t>, kCapacity> m_gestures{};
     std::atomic<bool> m_any{false};
-    std::atomic<bool> m_restart{false};
+    std::atomic<std::int32_t> m_restart{0};
 
     // The drainer's own record of what the host has heard: the last gesture it was told of, and whether
     // that gesture is still open there.

@@ -126,7 +126,7 @@ void EditSink::runPass(ProcessorLink& link, bool final)
 {
     using Call = EditQueue::HostCall;
     auto* handler = m_handler;
-    const bool restart = link.reporter.queue.drain(
+    link.reporter.queue.drain(
         [&](Call call, int id, float value)
         {
             if (handler == nullptr)
@@ -149,20 +149,38 @@ void EditSink::runPass(ProcessorLink& link, bool final)
             return true;
         },
         link.processedSinceActivation.load(), final || handler == nullptr);
-    if (restart && handler != nullptr)
-        handler->restartComponent(0);
+    // After the edits, so that the host reads again what they left. Without a handler the flags wait, and
+    // so do the values, like the set-up's reports, until the host's own values have reached the processor:
+    // read before, the values the processor still holds would replace those the host restored to hand it.
+    if (handler == nullptr)
+        return;
+    const std::int32_t wanted =
+        link.processedSinceActivation.load() ? ~0 : ~Steinberg::Vst::kParamValuesChanged;
+    if (const auto flags = link.reporter.queue.takeRestart(wanted); flags != 0)
+        handler->restartComponent(flags);
 }
 
 void EditSink::handOver()
 {
     Steinberg::Vst::IComponentHandler* previous = nullptr;
+    std::shared_ptr<ProcessorLink> link;
+    bool taken = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         previous = std::exchange(m_handler, std::exchange(m_nextHandler, nullptr));
         m_handOverWanted = false;
+        taken = m_handler != nullptr;
+        link = m_link;
     }
     if (previous != nullptr)
         previous->release();
+    // A new handler knows only the declared defaults, and the processor holds its own values (its start-up
+    // program, a state, a program chosen meanwhile): the handler reads them first.
+    if (taken && link != nullptr)
+    {
+        link->reporter.queue.requestRestart(Steinberg::Vst::kParamValuesChanged);
+        requestFlush();
+    }
 }
 
 void registerEditSink(const std::shared_ptr<EditSink>& sink)

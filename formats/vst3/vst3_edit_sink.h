@@ -2,17 +2,20 @@
 
 // A controller's line to the host's component handler. The processor's reports and gestures wait in the
 // paired link's edit queue; the message thread drains them and calls the host (a gesture's edits between
-// its beginEdit and endEdit, any other edit bracketed on its own, then restartComponent when asked). The
-// sink keeps its reference to a handler until a pass has handed over to the next one, and holds no lock
-// while it calls the host, so a host that forwards these calls synchronously to another thread cannot
-// deadlock against the controller's own calls. Passes never wait for each other: one that finds another
-// under way leaves its work to that one.
+// its beginEdit and endEdit, any other edit bracketed on its own, then restartComponent with the flags
+// asked for; a handler just taken over is asked to read every value). The sink keeps its reference to a
+// handler until a pass has handed over to the next one, and holds no lock while it calls the host, so a
+// host that forwards these calls synchronously to another thread cannot deadlock against the
+// controller's own calls. Passes never wait for each other: one that finds another under way leaves its
+// work to that one.
 //
 // What waits: a report the processor made while it was being set up only confirms values it holds; it
 // goes out after the first processing call since activation, as the value the processor then holds,
 // unless the host restored a state, before or after the set-up (the host then has its own values). A
 // restored state reports nothing. Every other report (a change of the user's) goes out at once, whether
-// the processor is active or not.
+// the processor is active or not. A request to read the values waits for the same first processing call:
+// a host that restores a session parameter by parameter hands the processor its values only then, and
+// reading the processor's values before would replace its own.
 //
 // Letting go of a handler (another one, none, or the sink closing) first delivers what waits for it and
 // ends every gesture it was told of, so that a control the user still held (an editor closed mid-drag)

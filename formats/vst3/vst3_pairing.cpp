@@ -64,10 +64,29 @@ void EditReporter::hostRestoredValues() noexcept
     queue.dropConfirmations();
 }
 
-void EditReporter::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&)
+void EditReporter::audioProcessorChanged(juce::AudioProcessor* processor, const ChangeDetails& details)
 {
-    queue.requestRestart();
-    requestFlush();
+    using namespace Steinberg::Vst;
+    std::int32_t flags = 0;
+    // A program loaded (a preset chosen, stepped to or applied) changes the values as a whole.
+    if (details.programChanged)
+        flags |= kParamValuesChanged;
+    // Only our processors register this listener.
+    if (details.latencyChanged && processor != nullptr)
+    {
+        const int latency = static_cast<VkJuceProcessorBase*>(processor)->getLatencyInSamples();
+        if (m_hostLatency.exchange(latency) != latency)
+            flags |= kLatencyChanged;
+    }
+    // A set-up changes no value the host has to read again: what the processor reports then waits for the
+    // host's own values (see EditQueue). Only a new latency is news.
+    if (settingUp.load())
+        flags &= kLatencyChanged;
+    if (flags != 0)
+    {
+        queue.requestRestart(flags);
+        requestFlush();
+    }
 }
 
 ProcessorLink::ProcessorLink() : token(g_nextToken.fetch_add(1)) {}

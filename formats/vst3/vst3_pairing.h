@@ -26,8 +26,9 @@ class VkJuceProcessorBase;
 namespace vk::vst3
 {
 
-// Queues the processor's parameter reports and gestures (published ids only) and its change notices.
-// [any thread]
+// Queues the processor's parameter reports and gestures (published ids only) and its change notices, as
+// what the host has to read again: the values after a program change, the latency when it differs from
+// the one the host knows. [any thread]
 class EditReporter : public juce::AudioProcessorListener
 {
 public:
@@ -40,6 +41,8 @@ public:
     // waiting are dropped, and so is every later set-up report, which can only confirm values the host
     // gave or heard of since. [host main thread]
     void hostRestoredValues() noexcept;
+    // The latency the host has just been given. [host main thread]
+    void hostKnowsLatency(int samples) noexcept { m_hostLatency.store(samples); }
 
     EditQueue queue;
     // Set by the processor wrapper while it prepares the processor: the processor then reports values
@@ -48,6 +51,7 @@ public:
 
 private:
     std::atomic<bool> m_hostRestoredValues{false};
+    std::atomic<int> m_hostLatency{0};
 };
 
 struct ProcessorLink

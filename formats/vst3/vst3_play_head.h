@@ -12,9 +12,8 @@ namespace vk::vst3
 {
 
 // The last process context the host passed, handed from the audio thread to readers on any thread (a
-// host parameter change reads the tempo on its UI thread). hasValue() tells whether the host has passed
-// any context yet: until then read() answers an empty record, which claims a tempo, a position and a
-// stopped transport the host never gave.
+// host parameter change reads the tempo on its UI thread). Cleared at each activation: a context from
+// before it describes a transport that has moved on since.
 using ProcessContextExchange = VkSequencedCopy<Steinberg::Vst::ProcessContext>;
 
 // Nothing before processing has started. Frame rates follow the context's frames per second and its

@@ -112,6 +112,8 @@ tresult PLUGIN_API VST3Processor::connect(IConnectionPoint* other)
 
 tresult PLUGIN_API VST3Processor::setActive(TBool state)
 {
+    // Between activation and the host's first context of it there is no position to give.
+    m_context.clear();
     m_started.store(state != 0);
     if (!state && m_processor != nullptr)
         m_processor->releaseResources();
@@ -139,6 +141,7 @@ void VST3Processor::applyPlayConfiguration()
 
 tresult PLUGIN_API VST3Processor::setupProcessing(ProcessSetup& setup)
 {
+    const vk::vst3::MessageThreadScope scope;
     m_processMode = setup.processMode;
     m_sampleRate = setup.sampleRate;
     m_maxBlock = setup.maxSamplesPerBlock;
@@ -151,8 +154,8 @@ tresult PLUGIN_API VST3Processor::setupProcessing(ProcessSetup& setup)
         applyPlayConfiguration();
         m_link->reporter.settingUp.store(true);
         m_processor->prepareToPlay(m_sampleRate, m_maxBlock);
-        m_link->reporter.settingUp.store(false);
         m_processor->updateHostDisplay();
+        m_link->reporter.settingUp.store(false);
     }
     return AudioEffect::setupProcessing(setup);
 }
@@ -169,6 +172,7 @@ bool VST3Processor::rebuildBuses(const char16* inName, const char16* outName, Sp
 tresult PLUGIN_API VST3Processor::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                                      SpeakerArrangement* outputs, int32 numOuts)
 {
+    const vk::vst3::MessageThreadScope scope;
     if (numIns != 1 || numOuts != 1 || inputs == nullptr || outputs == nullptr)
         return kResultFalse;
 
@@ -213,7 +217,9 @@ tresult PLUGIN_API VST3Processor::activateBus(MediaType type, BusDirection dir, 
 
 uint32 PLUGIN_API VST3Processor::getLatencySamples()
 {
-    return m_processor != nullptr ? uint32(std::max(0, m_processor->getLatencyInSamples())) : 0;
+    const int latency = m_processor != nullptr ? std::max(0, m_processor->getLatencyInSamples()) : 0;
+    m_link->reporter.hostKnowsLatency(latency);
+    return uint32(latency);
 }
 
 void VST3Processor::applyParameterChanges(IParameterChanges* changes)
@@ -296,8 +302,11 @@ tresult PLUGIN_API VST3Processor::process(ProcessData& data)
 
 juce::Optional<juce::AudioPlayHead::PositionInfo> VST3Processor::getPosition() const
 {
-    // Between activation and the host's first context there is no position to give.
-    return vk::vst3::positionFromContext(m_context.read(), m_started.load() && m_context.hasValue());
+    // The context and whether there is one come from one read.
+    const auto context = m_context.read();
+    if (!context)
+        return {};
+    return vk::vst3::positionFromContext(*context, m_started.load());
 }
 
 } // namespace Steinberg::Vst

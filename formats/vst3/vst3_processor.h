@@ -5,6 +5,8 @@
 // through the host state chunk and gives it the host transport as its play head. No callback lock is
 // held around processing. Host order: initialize, setBusArrangements, setupProcessing, setActive(true),
 // setProcessing(true), process ..., setProcessing(false), setActive(false), terminate, release.
+// The calls that configure the processor (bus arrangements, set-up) take the message-thread role: the
+// processor's timer work on the message thread reads the sample rate and filter set-up they write.
 
 #include "formats/vst3/vst3_audio_effect.h"
 #include "formats/vst3/vst3_framework_lifetime.h"
@@ -78,9 +80,10 @@ public:
 
     // The state algorithm shared by this wrapper's setState and the controller's setComponentState:
     // refuses a stream shorter than the chunk's frame header, and our chunk when it holds no whole
-    // document (nothing changes then); reads our chunk and its bypass trailer, or takes anything else as
-    // the state of an earlier version (not bypassed). Nothing of it reaches the host as an edit, then or
-    // after the next processing calls. [host main thread]
+    // document or its bypass trailer was cut (nothing changes then); reads our chunk and its bypass
+    // trailer, or takes anything else as the state of an earlier version (not bypassed). Nothing of it
+    // reaches the host as an edit, then or after the next processing calls; the host is asked to read
+    // the values again. [host main thread]
     static tresult readComponentState(VkJuceProcessorBase& processor, vk::vst3::EditReporter& reporter,
                                       IBStream* state, bool& bypassed);
 

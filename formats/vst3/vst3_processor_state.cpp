@@ -4,6 +4,7 @@
 #include "formats/vst3/vst3_processor.h"
 
 #include "formats/vst3/vst3_component_state.h"
+#include "formats/vst3/vst3_edit_sink.h"
 #include "processor/vk_processor_base.h"
 
 #include <pluginterfaces/base/ibstream.h>
@@ -35,9 +36,10 @@ tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vs
         return kResultFalse;
     if (std::memcmp(whole.getData(), "VC2!", 4) == 0)
     {
-        // A chunk that holds no whole document (cut, damaged) changes nothing, the bypass switch included.
+        // A chunk that holds no whole document (cut, damaged) changes nothing, the bypass switch included;
+        // nor does a whole one whose bypass trailer was cut off part-way.
         const auto split = vk::vst3::splitBypassTrailer(whole);
-        if (!processor.readStateChunk(whole.getData(), split.chunkSize))
+        if (split.cutTrailer || !processor.readStateChunk(whole.getData(), split.chunkSize))
             return kResultFalse;
         bypassed = split.bypassed;
     }
@@ -46,9 +48,12 @@ tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vs
         processor.readEarlierVersionState(whole.getData(), int(whole.getSize()));
         bypassed = false;
     }
-    // The restore itself reports nothing (the host reads the values); confirmations of the values held
-    // before it must not follow it, nor those of a set-up that comes after it.
+    // The restore itself reports nothing: the host reads the values, which are not always the state's
+    // (an earlier version's state, values the processor adjusts while reading), so it is asked to.
+    // Confirmations of the values held before it must not follow it, nor those of a set-up after it.
     reporter.hostRestoredValues();
+    reporter.queue.requestRestart(kParamValuesChanged);
+    vk::vst3::requestFlush();
     return kResultOk;
 }
 

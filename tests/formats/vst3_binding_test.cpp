@@ -366,6 +366,20 @@ TEST(Vst3PlayHead, FrameRatesFromFlagsAndNothingBeforeStart)
     EXPECT_FALSE(vk::vst3::positionFromContext(c, true)->getFrameRate().hasValue());
 }
 
+TEST_F(Vst3Binding, NoPositionAfterAnActivationUntilItsFirstContext)
+{
+    VST3Processor* p = makeProcessor();
+    ProcessContext context{};
+    ProcessData data{};
+    data.processContext = &context;
+    p->process(data);
+    ASSERT_TRUE(p->getPosition().hasValue());
+    p->setActive(false);
+    p->setActive(true);
+    EXPECT_FALSE(p->getPosition().hasValue()) << "the context from before the activation";
+    p->release();
+}
+
 TEST_F(Vst3Binding, ControllerPublishesExposedParametersAndRefusesOthers)
 {
     VST3Processor* p = makeProcessor();
@@ -778,9 +792,11 @@ TEST_F(Vst3Binding, SetUpReportWaitsForTheHostsValuesAndCarriesTheCurrentOnes)
     p->setActive(true);
     settle();
     EXPECT_TRUE(performs().empty()) << ::testing::PrintToString(performs());
+    EXPECT_FALSE(handler.has("restart", kParamValuesChanged)) << "nor is the host to read the values yet";
 
     ASSERT_NE(TestProcessor::kMainDefaults[5], 0.625f);
     EXPECT_EQ((Changes{{5, {0.625}}}.processOn(*p)), kResultOk);
+    EXPECT_TRUE(waitUntil([&] { return handler.has("restart", kParamValuesChanged); }));
     settle();
     EXPECT_EQ(performs().size(), 5u) << "every published value once";
     EXPECT_TRUE(handler.has("perform 5", 0.625));

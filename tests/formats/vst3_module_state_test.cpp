@@ -1,8 +1,8 @@
 // The VST3 bundle loaded as hosts load it (dlopen, ModuleEntry, GetPluginFactory), with a host of the
 // test's own: a state the host restores (IComponent::setState, then the controller's
 // setComponentState), before or after it sets the instance up, is no edit, neither at once nor after the
-// next processing calls, the controller answers the restored values right away, and random banks come
-// back bit for bit.
+// next processing calls, the controller answers the restored values right away and the host is asked to
+// read them, as it is for a fresh instance, and random banks come back bit for bit.
 
 #include "stored_state.h"
 #include "vst3_stereo_block.h"
@@ -25,6 +25,7 @@ using namespace Steinberg::Vst;
 namespace
 {
 
+constexpr ParamID kAcuity = 5;
 constexpr ParamID kSoloLeft = 29;
 constexpr ParamID kSoloRight = 30;
 
@@ -172,10 +173,30 @@ TEST_F(Vst3ModuleState, RestoredStateIsNoEditThenOrAfterProcessingAndTheControll
         expectControllerValues(state, trial);
         process(6);
         reportSentinel();
-        // The sentinel's reports alone.
+        // The sentinel's reports alone, and the request to read the restored values.
         EXPECT_EQ(m_edits.count("perform 30"), 1) << "trial " << trial;
-        EXPECT_EQ(m_edits.calls().size(), m_edits.of(kSoloRight).size()) << "trial " << trial;
+        EXPECT_TRUE(editsBesidesSentinel().empty()) << "trial " << trial;
+        EXPECT_TRUE(vk::test::waitUntil([&] { return m_edits.has("restart", kParamValuesChanged); },
+                                        std::chrono::seconds(5)))
+            << "trial " << trial;
     }
+}
+
+// A fresh instance holds its start-up program, not the defaults it declares (all a host knows of it at
+// first): once the host has set its handler, it is asked to read the values.
+TEST_F(Vst3ModuleState, AFreshInstanceHasTheHostReadItsValues)
+{
+    renewUnprepared();
+    vk::test::HostEdits host;
+    m_instance.controller->setComponentHandler(&host);
+    m_instance.setUp();
+    m_instance.component->setActive(true);
+    process(40);
+    EXPECT_TRUE(vk::test::waitUntil([&] { return host.has("restart", kParamValuesChanged); },
+                                    std::chrono::seconds(5)));
+    EXPECT_FLOAT_EQ(float(m_instance.controller->getParamNormalized(kAcuity)), 0.56f)
+        << "not the declared 0.8";
+    m_instance.controller->setComponentHandler(&m_edits); // lets go of `host` before it goes
 }
 
 // A session load restores before the set-up; a host may also restore into an instance it has set up.
@@ -222,7 +243,8 @@ TEST_F(Vst3ModuleState, RandomStatesRoundTripBitForBit)
 
 // A state cut short (a damaged session or preset file) is refused by the component and the controller and
 // changes nothing, the bypass its trailer set included; the whole state is read. The cuts that ended in
-// the root's start or end tag used to load as a document, and every cut turned the bypass off.
+// the root's start or end tag used to load as a document, and every cut turned the bypass off, inside the
+// trailer too.
 TEST_F(Vst3ModuleState, CutStatesAreRefusedAndChangeNothing)
 {
     std::mt19937 random(5);
@@ -231,6 +253,10 @@ TEST_F(Vst3ModuleState, CutStatesAreRefusedAndChangeNothing)
     restore(bypassed);
     const auto before = savedState();
     ASSERT_EQ(static_cast<const char*>(before.getData())[before.getSize() - 1], 1) << "bypassed";
+    for (int cut = 1; cut < vk::vst3::kBypassTrailerSize; ++cut)
+        EXPECT_EQ(tryRestore(juce::MemoryBlock(bypassed.getData(), bypassed.getSize() - std::size_t(cut))),
+                  (std::pair<tresult, tresult>{kResultFalse, kResultFalse}))
+            << "trailer cut by " << cut;
 
     const auto otherState = vk::test::randomStoredState(random);
     const auto other = vk::test::frameStoredState(otherState);

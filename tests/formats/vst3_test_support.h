@@ -72,7 +72,11 @@ public:
         return add("perform", id, v);
     }
     Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override { return add("end", id); }
-    Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32) override { return add("restart", -1); }
+    // The flags as the value.
+    Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override
+    {
+        return add("restart", -1, flags);
+    }
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID, void**) override
     {
         return Steinberg::kNoInterface;
