@@ -141,7 +141,6 @@ void VST3Processor::applyPlayConfiguration()
 
 tresult PLUGIN_API VST3Processor::setupProcessing(ProcessSetup& setup)
 {
-    const vk::vst3::MessageThreadScope scope;
     m_processMode = setup.processMode;
     m_sampleRate = setup.sampleRate;
     m_maxBlock = setup.maxSamplesPerBlock;
@@ -172,7 +171,6 @@ bool VST3Processor::rebuildBuses(const char16* inName, const char16* outName, Sp
 tresult PLUGIN_API VST3Processor::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                                      SpeakerArrangement* outputs, int32 numOuts)
 {
-    const vk::vst3::MessageThreadScope scope;
     if (numIns != 1 || numOuts != 1 || inputs == nullptr || outputs == nullptr)
         return kResultFalse;
 

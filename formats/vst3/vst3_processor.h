@@ -5,8 +5,9 @@
 // through the host state chunk and gives it the host transport as its play head. No callback lock is
 // held around processing. Host order: initialize, setBusArrangements, setupProcessing, setActive(true),
 // setProcessing(true), process ..., setProcessing(false), setActive(false), terminate, release.
-// The calls that configure the processor (bus arrangements, set-up) take the message-thread role: the
-// processor's timer work on the message thread reads the sample rate and filter set-up they write.
+// The calls that configure the processor or restore and save its state (set-up, bus arrangements, state)
+// hold the message thread's work off while they do (MessageWorkPause): the processor's timer work there
+// reads the sample rate, the filter set-up and the programs they write.
 
 #include "formats/vst3/vst3_audio_effect.h"
 #include "formats/vst3/vst3_framework_lifetime.h"
