@@ -364,7 +364,7 @@ VkJucePresetFileBrowser::Layout VkJucePresetFileBrowser::computeLayout(const Fra
         return out;
     }
     const char* refused = refusal.load();
-    out.title = refused != nullptr ? refused : dialogTitles[std::clamp(m, 0, (int)notice)];
+    out.title = refused != nullptr ? refused : dialogTitles[std::clamp(m, 0, int(notice))];
     out.dialogButtons = dialogButtonsFor(m);
     int y = g.topMargin + 2 * g.rowHeight;
     if (withEntry.load())

@@ -527,6 +527,9 @@ void PLUGIN_API LoopTimerHandler::onTimer()
                 registerDescriptors(*loop);
     }
     dispatchPending();
+    // Edits go to the host without the role, as from the module's own thread: a host thread may wait for
+    // the role (a set-up, a state, a view call) while the host makes this call wait for that thread.
+    role.unlock();
     flushEditSinks();
 }
 

@@ -325,6 +325,40 @@ TEST_F(Vst3RunLoop, HostThatForwardsEditsToItsUiThreadCannotDeadlockSetUpOrTeard
     EXPECT_EQ(handler.count("end 5"), handler.count("begin 5"));
 }
 
+TEST_F(Vst3RunLoop, AHostThreadSettingUpWhileTheLoopDeliversAnEditIsNotBlocked)
+{
+    // The loop's thread delivers an edit, and the host has another of its threads set the instance up
+    // meanwhile and waits for it there: the set-up holds the processor's timer work off, and the edit must
+    // not be holding that role while the host waits.
+    RunLoopHost host;
+    HostEdits handler;
+    Instance instance;
+    host.call([&] { vk::vst3::moduleFactory().setHostContext(host.context()); });
+    create(instance, host, handler);
+    std::atomic<bool> setUp{false};
+    handler.onCall = [&](ParamID id)
+    {
+        if (id != 5 || std::this_thread::get_id() != host.threadId() || setUp.load())
+            return;
+        auto done = std::async(std::launch::async, [&] { instance.setUp(); });
+        if (done.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
+        {
+            ADD_FAILURE() << "the set-up waits for the loop's thread, which waits for it";
+            std::abort();
+        }
+        setUp.store(true);
+    };
+    std::thread([&] { instance.processNothing(); }).join();
+    instance.processor()->setParameterInternal(5, 0.3f, true, true, false);
+    EXPECT_TRUE(waitUntil([&] { return setUp.load(); }, std::chrono::seconds(40)));
+    host.call(
+        [&]
+        {
+            instance.destroy();
+            vk::vst3::moduleFactory().setHostContext(nullptr);
+        });
+}
+
 } // namespace
 
 TEST_F(Vst3RunLoop, AViewCallTakesTheMessageThreadFromTheModulesThreadAndGivesItBack)

@@ -300,7 +300,7 @@ TEST_F(EditorTest, EveryParameterTextFitsTheReadoutBox)
         juce::String widestText;
         for (int k = 0; k <= 1000; ++k)
         {
-            processor->setParameter(index, (float)k / 1000.0f);
+            processor->setParameter(index, float(k) / 1000.0f);
             editor->showParameterText(
                 processor->getParameterName(index) + ": " + processor->getParameterText(index), index);
             if (const auto e = drawnExtent(label); e.second - e.first >= widest.second - widest.first)
