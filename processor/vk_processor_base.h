@@ -128,7 +128,9 @@ public:
     const juce::String getProgramName(int index) override;
     // Names from hosts, preset files, the editor and restored states alike are kept without the
     // characters a saved state cannot carry (control characters other than tab, line feed and carriage
-    // return, and codes that are no characters); the rest of the name stays as given.
+    // return, and codes that are no characters); the rest of the name stays as given. A new name changes
+    // the saved state without any parameter edit, so the listeners hear of it as such
+    // (nonParameterStateChanged), for the host to mark its session modified.
     void changeProgramName(int index, const juce::String& newName) override;
 
     //==================================================================================================
@@ -361,6 +363,8 @@ public:
     bool isProgramMarkedModified() const noexcept { return m_programModified.load(); }
     void resetToPreset();
     void copyCurrentProgramToB();
+    // The current preset file's folder and name, which the saved state carries: a change is told to the
+    // listeners as changeProgramName tells a new name.
     void setCurrentProgramInfo(const juce::String& folder, const juce::String& file);
     void getCurrentProgramInfo(juce::String& folder, juce::String& file) const;
     bool isProgramModified() const;
@@ -450,6 +454,8 @@ private:
     juce::pointer_sized_int handleEditorCommand(juce::pointer_sized_int value, void* ptr, float opt);
     void readProgramsFromDocument(const juce::XmlElement& root);
 
+    // Tells the listeners that the saved state changed in a way no parameter edit tells them.
+    void tellStateChangedOutsideParameters();
     void loadProgramSlot(int slot);
     // Applies a program slot as the host's restored state: one undo step, no report to the host (the
     // host reads the values after a restore; a report would be an edit of its own session), no

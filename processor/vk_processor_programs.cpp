@@ -51,11 +51,21 @@ const juce::String VkJuceProcessorBase::getProgramName(int index)
 void VkJuceProcessorBase::changeProgramName(int index, const juce::String& newName)
 {
     const juce::String name = cleanProgramName(newName);
+    bool changed = false;
     {
         const juce::ScopedLock lock(m_undoLock);
-        m_programs[std::size_t(sanitiseProgramSlot(index))].name = name;
+        auto& stored = m_programs[std::size_t(sanitiseProgramSlot(index))].name;
+        changed = stored != name;
+        stored = name;
     }
     m_refreshAll.store(true);
+    if (changed)
+        tellStateChangedOutsideParameters();
+}
+
+void VkJuceProcessorBase::tellStateChangedOutsideParameters()
+{
+    updateHostDisplay(ChangeDetails().withNonParameterStateChanged(true));
 }
 
 ProgramRecord VkJuceProcessorBase::getProgram(int slot) const
@@ -263,10 +273,17 @@ void VkJuceProcessorBase::completeProgramBank()
 
 void VkJuceProcessorBase::setCurrentProgramInfo(const juce::String& folder, const juce::String& file)
 {
-    const juce::ScopedLock lock(m_undoLock);
-    m_currentPresetFolder = folder;
-    m_currentPresetFile = file;
-    copyProgramRecord(*m_referenceProgram, m_programs[std::size_t(sanitiseProgramSlot(getCurrentProgram()))]);
+    bool changed = false;
+    {
+        const juce::ScopedLock lock(m_undoLock);
+        changed = m_currentPresetFolder != folder || m_currentPresetFile != file;
+        m_currentPresetFolder = folder;
+        m_currentPresetFile = file;
+        copyProgramRecord(*m_referenceProgram,
+                          m_programs[std::size_t(sanitiseProgramSlot(getCurrentProgram()))]);
+    }
+    if (changed)
+        tellStateChangedOutsideParameters();
 }
 
 namespace

@@ -181,9 +181,9 @@ void JuceAAX_GUI::deleteContent()
     m_hasContent.store(false);
     m_content->detachFromOwner();
     m_content->removeFromDesktop();
-    // The module's thread may be inside the editor, waiting for the host's answer to a mouse event: the
+    // The message thread may be inside the editor, waiting for the host's answer to a mouse event: the
     // content goes once that call has unwound (before the processor, which goes on the same queue).
-    if (vk::vst3::moduleThreadIsInHostCall())
+    if (vk::vst3::messageThreadIsInHostCall())
         vk::vst3::postToMessageThread([content = m_content.release()] { delete content; });
     else
         m_content.reset();

@@ -18,13 +18,18 @@ bool readWholeStream(IBStream& stream, juce::MemoryBlock& out)
     {
         int32 numRead = 0;
         const tresult result = stream.read(piece, int32(sizeof piece), &numRead);
-        if (numRead > 0)
-            out.append(piece, std::size_t(numRead));
-        // A short read is no end: only an empty one is (some streams answer kResultFalse there).
-        if (numRead <= 0)
-            return result == kResultOk || result == kResultFalse;
-        if (result != kResultOk)
+        // More than was asked for is no count a stream can give.
+        if (numRead > int32(sizeof piece))
             return false;
+        // Bytes delivered are data, whatever the read answers: some streams (the SDK's own file stream)
+        // answer kResultFalse to a short last read that still hands its bytes over.
+        if (numRead > 0)
+        {
+            out.append(piece, std::size_t(numRead));
+            continue;
+        }
+        // A read that delivers nothing ends the stream; one that fails outright refuses it.
+        return result == kResultOk || result == kResultFalse;
     }
 }
 
@@ -81,6 +86,17 @@ SplitState splitBypassTrailer(const juce::MemoryBlock& state)
     if (rest < kBypassTrailerSize)
         return {chunk, false, true};
     return {chunk, trailer[sizeof kBypassTrailerTag] == 1};
+}
+
+InspectedState inspectComponentState(const juce::MemoryBlock& whole)
+{
+    // Too short to be any saved state: refused without asking about earlier versions.
+    if (whole.getSize() < std::size_t(vk::state::kHeaderSize))
+        return {true, false, {0, false}};
+    if (!vk::state::hasFrameHeader(whole.getData(), vk::state::kHeaderSize))
+        return {false, false, {int(std::min<std::size_t>(whole.getSize(), INT32_MAX)), false}};
+    const auto split = splitBypassTrailer(whole);
+    return {split.cutTrailer, true, split};
 }
 
 } // namespace vk::vst3

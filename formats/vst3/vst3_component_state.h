@@ -15,8 +15,9 @@ namespace vk::vst3
 inline constexpr char kBypassTrailerTag[4] = {'V', 'K', 'B', 'P'};
 inline constexpr int kBypassTrailerSize = 5;
 
-// Reads from the stream's position to its end, however small the pieces the stream hands out. False
-// when the stream reports an error before its end.
+// Reads from the stream's position to its end, however small the pieces the stream hands out. The bytes
+// a read delivers are data whatever it answers; a read that delivers none ends the stream. False when
+// that read answers an error, or a read claims more bytes than it was asked for.
 bool readWholeStream(Steinberg::IBStream& stream, juce::MemoryBlock& out);
 // Writes all of `bytes` at the stream's position, however small the pieces the stream takes.
 bool writeWholeStream(Steinberg::IBStream& stream, const juce::MemoryBlock& bytes);
@@ -33,5 +34,16 @@ struct SplitState
     bool cutTrailer = false;
 };
 SplitState splitBypassTrailer(const juce::MemoryBlock& state);
+
+// A whole component state as a host hands it over, checked before any processor reads it: refused
+// (`refused`) when too short to be any saved state or when a chunk of ours had its bypass trailer cut.
+// `ours`: our chunk, of `split.chunkSize` bytes; otherwise the state of an earlier version.
+struct InspectedState
+{
+    bool refused;
+    bool ours;
+    SplitState split;
+};
+InspectedState inspectComponentState(const juce::MemoryBlock& whole);
 
 } // namespace vk::vst3

@@ -6,6 +6,7 @@
 #include "formats/vst3/vst3_processor.h"
 #include "formats/vst3/vst3_published_parameters.h"
 #include "processor/vk_processor_base.h"
+#include "processor/vk_state_chunk.h"
 
 #include <pluginterfaces/base/ibstream.h>
 #include <pluginterfaces/base/ustring.h>
@@ -34,10 +35,7 @@ void copyText(String128 field, const juce::String& text)
 
 } // namespace
 
-VST3Controller::VST3Controller()
-    : m_link(vk::vst3::lastCreatedProcessor()), m_sink(std::make_shared<vk::vst3::EditSink>(m_link))
-{
-}
+VST3Controller::VST3Controller() : m_sink(std::make_shared<vk::vst3::EditSink>()) {}
 
 VST3Controller::~VST3Controller()
 {
@@ -46,6 +44,7 @@ VST3Controller::~VST3Controller()
     vk::vst3::unregisterEditSink(m_sink.get());
     m_sink->close();
     stopListening();
+    detachSink();
 }
 
 FUnknown* VST3Controller::createInstance()
@@ -89,30 +88,58 @@ void VST3Controller::stopListening()
     m_listening = false;
 }
 
+void VST3Controller::attachSink()
+{
+    if (m_link == nullptr)
+        return;
+    std::lock_guard<std::mutex> guard(m_link->lock);
+    m_link->sink = m_sink;
+}
+
+void VST3Controller::detachSink()
+{
+    if (m_link == nullptr)
+        return;
+    std::lock_guard<std::mutex> guard(m_link->lock);
+    if (m_link->sink.lock() == m_sink)
+        m_link->sink.reset();
+}
+
 void VST3Controller::pairWith(std::shared_ptr<vk::vst3::ProcessorLink> link)
 {
     if (link == nullptr || link == m_link)
         return;
-    const bool listen = m_listening;
     stopListening();
+    detachSink();
     m_link = std::move(link);
     m_sink->setLink(m_link);
-    if (!m_initialized)
-        return;
-    if (listen || !m_parametersBuilt)
-        startListening();
-    if (!m_parametersBuilt)
+    attachSink();
+    if (m_initialized)
     {
+        startListening();
         std::lock_guard<std::mutex> guard(m_link->lock);
         if (m_link->processor != nullptr)
-            buildParameters(*m_link->processor);
+        {
+            buildParameters(*m_link->processor, true);
+            followProcessorValues(*m_link->processor);
+        }
     }
+    applyTold();
     // The host learns the values of the processor it connected this controller to.
     m_link->reporter.queue.requestRestart(kParamValuesChanged);
     vk::vst3::requestFlush();
 }
 
-void VST3Controller::buildParameters(VkJuceProcessorBase& processor)
+void VST3Controller::applyTold()
+{
+    auto told = std::exchange(m_told, {});
+    if (told.state)
+        restore(*told.state);
+    for (const auto& [id, value] : told.values)
+        setParamNormalized(id, value);
+}
+
+void VST3Controller::buildParameters(VkJuceProcessorBase& processor, bool ownValues)
 {
     if (m_parametersBuilt)
         return;
@@ -135,8 +162,17 @@ void VST3Controller::buildParameters(VkJuceProcessorBase& processor)
             processor.isParameterAutomatable(i) ? ParameterInfo::kCanAutomate : ParameterInfo::kIsReadOnly;
         info.unitId = kRootUnitId;
         if (auto* p = parameters.addParameter(info))
-            p->setNormalized(processor.getParameter(i));
+            p->setNormalized(ownValues ? processor.getParameter(i) : info.defaultNormalizedValue);
     }
+}
+
+void VST3Controller::followProcessorValues(VkJuceProcessorBase& processor)
+{
+    for (int32 i = 0; i < parameters.getParameterCount(); ++i)
+        if (auto* p = parameters.getParameterByIndex(i); p != nullptr)
+            p->setNormalized(p->getInfo().id == vk::vst3::kBypassParamId
+                                 ? (m_link->bypass.load() ? 1.0 : 0.0)
+                                 : ParamValue(processor.getParameter(int(p->getInfo().id))));
 }
 
 tresult PLUGIN_API VST3Controller::initialize(FUnknown* context)
@@ -145,11 +181,16 @@ tresult PLUGIN_API VST3Controller::initialize(FUnknown* context)
     m_contextRunLoop = vk::vst3::RunLoopOffer(context);
     m_initialized = true;
     startListening();
-    if (result == kResultOk && m_link != nullptr)
+    if (result == kResultOk)
     {
-        std::lock_guard<std::mutex> guard(m_link->lock);
-        if (m_link->processor != nullptr)
-            buildParameters(*m_link->processor);
+        // Unpaired, the layout comes from any live instance, and the values are the defaults.
+        const auto layout = m_link != nullptr ? m_link : vk::vst3::anyLiveProcessor();
+        if (layout != nullptr)
+        {
+            std::lock_guard<std::mutex> guard(layout->lock);
+            if (layout->processor != nullptr)
+                buildParameters(*layout->processor, layout == m_link);
+        }
     }
     vk::vst3::registerEditSink(m_sink);
     if (m_link != nullptr)
@@ -174,32 +215,49 @@ tresult PLUGIN_API VST3Controller::terminate()
     return EditController::terminate();
 }
 
+tresult VST3Controller::restore(const juce::MemoryBlock& bytes)
+{
+    // No report read before the restore goes out after it; then the host reads the restored values.
+    const auto hold = m_sink->holdPasses();
+    {
+        // Before the link: the message thread takes the link while it holds its work.
+        const vk::vst3::MessageWorkPause messageWork;
+        std::lock_guard<std::mutex> guard(m_link->lock);
+        if (m_link->processor == nullptr)
+            return kResultFalse;
+        bool bypassed = false;
+        const tresult result =
+            VST3Processor::readComponentState(*m_link->processor, m_link->reporter, bytes, bypassed);
+        if (result != kResultOk)
+            return result;
+        m_link->bypass.store(bypassed);
+        // The host reads the restored values from here; the parameter objects carry them too.
+        followProcessorValues(*m_link->processor);
+    }
+    m_sink->readValuesNow(hold);
+    return kResultOk;
+}
+
 tresult PLUGIN_API VST3Controller::setComponentState(IBStream* state)
 {
     if (state == nullptr)
         return kInvalidArgument;
-    if (m_link == nullptr)
+    juce::MemoryBlock bytes;
+    if (!vk::vst3::readWholeStream(*state, bytes))
         return kResultFalse;
-    // Before the link: the message thread takes the link while it holds its work (an edit's confirmation).
-    const vk::vst3::MessageWorkPause messageWork;
-    std::lock_guard<std::mutex> guard(m_link->lock);
-    if (m_link->processor == nullptr)
+    if (m_link != nullptr)
+        return restore(bytes);
+    // Not yet paired: kept for the controller's own processor. What can be checked without a processor
+    // is, so that a state no processor would take is refused now, not after the answer.
+    const auto inspected = vk::vst3::inspectComponentState(bytes);
+    if (inspected.refused || (inspected.ours && vk::state::parseFramedDocument(
+                                                    bytes.getData(), inspected.split.chunkSize) == nullptr))
         return kResultFalse;
-    bool bypassed = false;
-    const tresult result =
-        VST3Processor::readComponentState(*m_link->processor, m_link->reporter, state, bypassed);
-    if (result == kResultOk)
-    {
-        m_bypass = bypassed ? 1.0 : 0.0;
-        if (auto* p = getParameterObject(vk::vst3::kBypassParamId))
-            p->setNormalized(m_bypass);
-        // The host reads the restored values from here; the parameter objects carry them too.
-        for (int32 i = 0; i < parameters.getParameterCount(); ++i)
-            if (auto* p = parameters.getParameterByIndex(i);
-                p != nullptr && p->getInfo().id != vk::vst3::kBypassParamId)
-                p->setNormalized(m_link->processor->getParameter(int(p->getInfo().id)));
-    }
-    return result;
+    m_bypass = inspected.ours && inspected.split.bypassed ? 1.0 : 0.0;
+    if (auto* p = getParameterObject(vk::vst3::kBypassParamId))
+        p->setNormalized(m_bypass);
+    m_told = {std::move(bytes), {}};
+    return kResultOk;
 }
 
 tresult PLUGIN_API VST3Controller::setState(IBStream* state)
@@ -234,12 +292,17 @@ tresult PLUGIN_API VST3Controller::getState(IBStream* state)
 
 ParamValue PLUGIN_API VST3Controller::getParamNormalized(ParamID id)
 {
-    if (id == vk::vst3::kBypassParamId)
-        return m_bypass;
-    if (m_link == nullptr)
-        return 0.0;
     if (id == vk::vst3::kProgramParamId)
         return 0.0;
+    if (m_link == nullptr)
+    {
+        // Not yet paired: the bypass and the values the host set, or the defaults.
+        if (id == vk::vst3::kBypassParamId)
+            return m_bypass;
+        return EditController::getParamNormalized(id);
+    }
+    if (id == vk::vst3::kBypassParamId)
+        return m_link->bypass.load() ? 1.0 : 0.0;
     std::lock_guard<std::mutex> guard(m_link->lock);
     return m_link->processor != nullptr ? ParamValue(m_link->processor->getParameter(int(id))) : 0.0;
 }
@@ -250,14 +313,25 @@ tresult PLUGIN_API VST3Controller::setParamNormalized(ParamID id, ParamValue val
     if (id != vk::vst3::kBypassParamId && id != vk::vst3::kProgramParamId &&
         getParameterObject(id) == nullptr)
         return kInvalidArgument;
-    if (id != vk::vst3::kBypassParamId && id != vk::vst3::kProgramParamId && m_link != nullptr)
+    value = std::clamp(value, 0.0, 1.0);
+    if (m_link == nullptr)
+    {
+        // Kept for the controller's own processor.
+        if (id == vk::vst3::kBypassParamId)
+            m_bypass = value;
+        if (id != vk::vst3::kProgramParamId)
+            m_told.values.emplace_back(id, value);
+    }
+    else if (id == vk::vst3::kBypassParamId)
+    {
+        m_link->bypass.store(value > 0.5);
+    }
+    else if (id != vk::vst3::kProgramParamId)
     {
         std::lock_guard<std::mutex> guard(m_link->lock);
         if (m_link->processor != nullptr)
             m_link->processor->setParameterInternal(int(id), float(value), false, false, true);
     }
-    if (id == vk::vst3::kBypassParamId)
-        m_bypass = std::clamp(value, 0.0, 1.0);
     return EditController::setParamNormalized(id, value);
 }
 

@@ -2,11 +2,14 @@
 
 // The VST3 edit controller: publishes the processor's exposed parameters and the bypass, passes the
 // host's edits to the processor and reports the processor's changes to the host. It does not own the
-// processor: it uses the one of the processor wrapper it is paired with (vst3_pairing.h), through their
-// shared link, and answers from defaults once that processor is gone. The controller has no state of its
-// own and publishes no program list and no parameter texts (plain parameters). The bypass is the
-// binding's own parameter: the controller keeps the value the host sets, and takes the one a component
-// state carries.
+// processor: it uses the one of the processor wrapper the host connected it to (vst3_pairing.h), through
+// their shared link, and answers from defaults once that processor is gone. The controller has no state of
+// its own and publishes no program list and no parameter texts (plain parameters). The bypass is the
+// binding's own parameter, kept in the link: the controller and the processor wrapper answer the same.
+//
+// Before it is paired, the controller acts on no processor. It publishes the parameter layout every
+// instance shares (names, flags, defaults), answers the values it was told or the defaults, and keeps what
+// the host tells it (values, a component state) for its own processor, which takes them once paired.
 //
 // Threads: all host calls come on the host's main thread. Reports from the processor, on any thread,
 // are queued by the link's reporter and reach the host through the controller's edit sink on the message
@@ -21,7 +24,11 @@
 
 #include <public.sdk/source/vst/vsteditcontroller.h>
 
+#include <juce_core/juce_core.h>
+
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class VkJuceProcessorBase;
@@ -62,10 +69,28 @@ public:
     VkJuceProcessorBase* pairedProcessor();
 
 private:
-    void buildParameters(VkJuceProcessorBase& processor);
+    // What the host told the controller before it was paired, in order: a component state, then the
+    // values set after it.
+    struct Told
+    {
+        std::optional<juce::MemoryBlock> state;
+        std::vector<std::pair<ParamID, ParamValue>> values;
+    };
+
+    // The published parameters, with `processor`'s values or, for a processor that is not this
+    // controller's own, the defaults.
+    void buildParameters(VkJuceProcessorBase& processor, bool ownValues);
+    // The parameter objects take the paired processor's values. [link lock held]
+    void followProcessorValues(VkJuceProcessorBase& processor);
     void startListening();
     void stopListening();
     void pairWith(std::shared_ptr<vk::vst3::ProcessorLink> link);
+    void applyTold();
+    // Restores `bytes` into the paired processor, then has the host read the values.
+    tresult restore(const juce::MemoryBlock& bytes);
+    // Names this controller's sink in the link, or takes it out again.
+    void attachSink();
+    void detachSink();
 
     vk::vst3::FrameworkLifetime m_framework;
     vk::vst3::RunLoopOffer m_contextRunLoop;
@@ -76,7 +101,9 @@ private:
     bool m_initialized = false;
     bool m_listening = false;
     bool m_parametersBuilt = false;
+    // Before pairing: the bypass the host set or a kept state carries.
     ParamValue m_bypass = 0.0;
+    Told m_told;
 };
 #pragma GCC diagnostic pop
 

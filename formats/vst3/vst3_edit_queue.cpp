@@ -3,12 +3,11 @@
 namespace vk::vst3
 {
 
-bool EditQueue::push(int id, float value, bool confirmation) noexcept
+bool EditQueue::push(int id, bool confirmation) noexcept
 {
     if (id < 0 || id >= kCapacity)
         return false;
     const auto slot = std::size_t(id);
-    m_values[slot].store(value, std::memory_order_release);
     if (confirmation)
     {
         // A confirmation never downgrades a change that is still waiting to be sent.
@@ -53,13 +52,10 @@ bool EditQueue::endGesture(int id) noexcept
     return true;
 }
 
-void EditQueue::dropConfirmations() noexcept
+void EditQueue::dropReports() noexcept
 {
     for (auto& state : m_states)
-    {
-        std::uint8_t confirmation = kConfirmation;
-        state.compare_exchange_strong(confirmation, kIdle, std::memory_order_acq_rel);
-    }
+        state.store(kIdle, std::memory_order_release);
 }
 
 } // namespace vk::vst3

@@ -2,18 +2,22 @@
 
 // Parameter reports and gestures waiting for the message thread. The processor reports changes on
 // whatever thread made them, the audio thread included; the host must hear of them through beginEdit,
-// performEdit and endEdit on its message thread. Each slot holds the latest value of one parameter id, so
-// a burst of changes becomes one edit.
+// performEdit and endEdit on its message thread. Each slot notes that one parameter id has news, so a burst
+// of changes becomes one edit, and the edit carries the value the processor holds when it goes out: a
+// report that waited never sends the host a value older than the processor's (two rules between values
+// that moved in one moment end as the processor ends them).
 // A report made while the processor is being set up is only a confirmation of the values it holds: it is
 // kept apart, so the drainer can hold it back until the host's own values have reached the processor,
 // and a real change to the same id made in the meantime turns it back into an edit.
+// A restored state drops every report still waiting: the host has just handed over values of its own.
 // Gestures: a host reads beginEdit and endEdit as the user touching and letting go of a control, so a
 // gesture's edits go out between one beginEdit and one endEdit, and only an edit made outside every
 // gesture is bracketed on its own. The begin the host has not yet heard goes out before the first edit
 // of its gesture, and the end after the last, whichever thread made them.
-// Restarts: what the host has to read again (restartComponent flags) collects until a handler takes it.
-// push, beginGesture, endGesture, requestRestart: [any thread] lock-free, no allocation. drain,
-// takeRestart: [one thread at a time]. dropConfirmations: [host main thread].
+// Restarts: what the host has to read again (restartComponent flags, and kStateChanged) collects until a
+// handler takes it.
+// push, beginGesture, endGesture, requestRestart, dropReports: [any thread] lock-free, no allocation.
+// drain, takeRestart: [one thread at a time].
 
 #include <array>
 #include <atomic>
@@ -26,6 +30,9 @@ class EditQueue
 {
 public:
     static constexpr int kCapacity = 256;
+    // Not a restart flag of the host's: the saved state changed in a way no parameter edit tells the host
+    // (a program's name), so it is to mark its session modified.
+    static constexpr std::int32_t kStateChanged = std::int32_t(1) << 24;
 
     enum class HostCall
     {
@@ -34,8 +41,9 @@ public:
         End
     };
 
-    // False when `id` has no slot (the report is dropped). `confirmation`: a set-up report (see above).
-    bool push(int id, float value, bool confirmation = false) noexcept;
+    // Notes news of `id`; false when it has no slot (the report is dropped). `confirmation`: a set-up
+    // report (see above).
+    bool push(int id, bool confirmation = false) noexcept;
     // The user takes hold of the control of `id` / lets go of it. A begin while held and an end while not
     // held change nothing (false then, and for an id without a slot).
     bool beginGesture(int id) noexcept;
@@ -53,25 +61,25 @@ public:
         return m_any.load(std::memory_order_acquire) || m_restart.load(std::memory_order_acquire) != 0;
     }
 
-    // Forgets the confirmations still waiting: the host has just handed over values of its own (a
-    // restored state), and confirming the ones before would be edits it never made. Changes stay.
-    void dropConfirmations() noexcept;
+    // Forgets every report still waiting, changes and confirmations: the host has just handed over values
+    // of its own (a restored state), and any edit from before would undo them. Gestures stay.
+    void dropReports() noexcept;
 
     // Calls call(HostCall, id, value) for what the host has to hear of each id, in id order;
-    // confirmations stay pending unless `withConfirmations`. A confirmation goes out as the value
-    // confirm(id, value&) gives, before any call of its id, and not at all when confirm answers false
-    // (nothing left to confirm), so the host never hears a begin and end without an edit between.
+    // confirmations stay pending unless `withConfirmations`. A report goes out as the value
+    // current(id, value&) gives, read just before its edit, and not at all when current answers false
+    // (no processor left to ask), so the host never hears a begin and end without an edit between.
     // `endAll`: the host is about to be let go of, so every gesture it holds ends in this pass, even one
     // the user still holds.
-    template <typename CallFn, typename ConfirmFn>
-    void drain(CallFn&& call, ConfirmFn&& confirm, bool withConfirmations = true, bool endAll = false)
+    template <typename CallFn, typename CurrentFn>
+    void drain(CallFn&& call, CurrentFn&& current, bool withConfirmations = true, bool endAll = false)
     {
         m_any.store(false, std::memory_order_release);
         bool heldBack = false;
         for (int id = 0; id < kCapacity; ++id)
         {
             const auto slot = std::size_t(id);
-            // Read before the value: an end seen here comes after every value made before it.
+            // Read before the news: an end seen here comes after every change made before it.
             const std::uint32_t before = m_gestures[slot].load(std::memory_order_acquire);
             auto& state = m_states[slot];
             std::uint8_t was = state.load(std::memory_order_acquire);
@@ -80,10 +88,10 @@ public:
             {
             }
             heldBack = heldBack || (was == kConfirmation && !withConfirmations);
-            float value = m_values[slot].load(std::memory_order_acquire);
+            float value = 0.0f;
             const bool hasValue =
-                was == kChange || (was == kConfirmation && withConfirmations && confirm(id, value));
-            // Read after the value: a begin made before the value is seen with it. A gesture that moved
+                (was == kChange || (was == kConfirmation && withConfirmations)) && current(id, value);
+            // Read after the news: a begin made before the change is seen with it. A gesture that moved
             // in between counts as held: the next pass, which that move asked for, ends it.
             const std::uint32_t gesture = m_gestures[slot].load(std::memory_order_acquire);
             const std::uint32_t generation = gesture >> 1;
@@ -131,7 +139,6 @@ private:
     // A slot's gesture word: the number of gestures begun so far above this bit, set while one is held.
     static constexpr std::uint32_t kHeld = 1;
 
-    std::array<std::atomic<float>, kCapacity> m_values{};
     std::array<std::atomic<std::uint8_t>, kCapacity> m_states{};
     std::array<std::atomic<std::uint32_t>, kCapacity> m_gestures{};
     std::atomic<bool> m_any{false};

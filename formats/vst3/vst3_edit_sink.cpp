@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 #include <vector>
 
 namespace vk::vst3
@@ -26,7 +27,13 @@ SinkRegistry& registry()
 
 } // namespace
 
-EditSink::EditSink(std::shared_ptr<ProcessorLink> link) : m_link(std::move(link)) {}
+EditSink::PassHold::~PassHold()
+{
+    if (m_sink != nullptr)
+        m_sink->leavePass();
+}
+
+EditSink::PassHold::PassHold(PassHold&& other) noexcept : m_sink(std::exchange(other.m_sink, nullptr)) {}
 
 EditSink::~EditSink()
 {
@@ -45,91 +52,169 @@ std::shared_ptr<ProcessorLink> EditSink::link() const
     return m_link;
 }
 
+EditSink::Entry EditSink::enterPass(bool wait)
+{
+    const auto self = std::this_thread::get_id();
+    std::unique_lock<std::mutex> lock(m_lock);
+    if (m_passer == self)
+        return Entry::Nested;
+    const auto idle = [this] { return m_passer == std::thread::id(); };
+    if (!idle() && (!wait || !m_passEnded.wait_for(lock, kPassWaitLimit, idle)))
+        return Entry::Busy;
+    m_passer = self;
+    return Entry::Owned;
+}
+
+void EditSink::leavePass()
+{
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_passer = std::thread::id();
+    }
+    m_passEnded.notify_all();
+}
+
+EditSink::PassHold EditSink::holdPasses()
+{
+    return PassHold(enterPass(true) == Entry::Owned ? this : nullptr);
+}
+
+Steinberg::Vst::IComponentHandler* EditSink::exchangeHandler(Steinberg::Vst::IComponentHandler* next)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_generation.fetch_add(1, std::memory_order_acq_rel);
+    return std::exchange(m_handler, next);
+}
+
 void EditSink::setHandler(Steinberg::Vst::IComponentHandler* handler)
 {
     if (handler != nullptr)
         handler->addRef();
-    bool wanted = false;
+    bool unchanged = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        // The same handler again changes nothing; a hand-over not yet made is overtaken.
-        wanted = !m_closed && (m_handOverWanted || handler != m_handler);
-        if (wanted)
-        {
-            std::swap(handler, m_nextHandler);
-            m_handOverWanted = true;
-        }
+        unchanged = m_closed || handler == m_handler;
     }
-    if (handler != nullptr)
+    if (!unchanged)
+        letGo(handler, false);
+    else if (handler != nullptr)
         handler->release();
-    if (wanted)
-        run();
 }
 
 void EditSink::close()
 {
-    Steinberg::Vst::IComponentHandler* overtaken = nullptr;
+    letGo(nullptr, true);
+}
+
+void EditSink::letGo(Steinberg::Vst::IComponentHandler* next, bool closing)
+{
+    {
+        // Without a handler there is nothing to deliver and nobody to keep from a pass: closing waits for
+        // nothing (a pass under way holds the sink alive, and calls nobody).
+        std::unique_lock<std::mutex> lock(m_lock);
+        if (m_closed || (m_handler == nullptr && next == nullptr))
+        {
+            m_closed = m_closed || closing;
+            lock.unlock();
+            if (next != nullptr)
+                next->release();
+            return;
+        }
+    }
+    // Nested: the host let go from inside one of our calls to the handler; the pass around it calls it no
+    // more once the handler has changed, and delivers nothing further.
+    const Entry entry = enterPass(true);
+    std::shared_ptr<ProcessorLink> link;
+    Steinberg::Vst::IComponentHandler* current = nullptr;
+    std::uint64_t generation = 0;
+    bool closed = false;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        closed = m_closed;
+        m_closed = m_closed || closing;
+        link = m_link;
+        current = m_handler;
+        generation = m_generation.load();
+    }
+    if (closed)
+    {
+        if (entry == Entry::Owned)
+            leavePass();
+        if (next != nullptr)
+            next->release();
+        return;
+    }
+    if (entry == Entry::Owned && link != nullptr && current != nullptr)
+        runPass(*link, current, generation, true);
+    auto* previous = exchangeHandler(next);
+    if (entry == Entry::Owned)
+        leavePass();
+    if (previous != nullptr)
+        previous->release();
+    // A new handler knows only the declared defaults, and the processor holds its own values (its start-up
+    // program, a state, a program chosen meanwhile): the handler reads them first.
+    if (next != nullptr && link != nullptr)
+    {
+        link->reporter.queue.requestRestart(Steinberg::Vst::kParamValuesChanged);
+        requestFlush();
+    }
+}
+
+void EditSink::readValuesNow(const PassHold&)
+{
+    std::shared_ptr<ProcessorLink> link;
+    Steinberg::Vst::IComponentHandler* handler = nullptr;
+    std::uint64_t generation = 0;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (m_closed)
             return;
-        m_closed = true;
-        overtaken = std::exchange(m_nextHandler, nullptr);
-        m_handOverWanted = true;
+        link = m_link;
+        handler = m_handler;
+        generation = m_generation.load();
     }
-    if (overtaken != nullptr)
-        overtaken->release();
-    run();
+    if (link == nullptr || handler == nullptr)
+        return; // the request the restore made waits for the handler that comes
+    link->reporter.queue.takeRestart(Steinberg::Vst::kParamValuesChanged);
+    if (m_generation.load(std::memory_order_acquire) == generation)
+        handler->restartComponent(Steinberg::Vst::kParamValuesChanged);
 }
 
 void EditSink::flush()
 {
+    // Another thread's pass under way may have gone past what was asked for: another one follows.
+    if (enterPass(false) != Entry::Owned)
+    {
+        requestFlush();
+        return;
+    }
+    std::shared_ptr<ProcessorLink> link;
+    Steinberg::Vst::IComponentHandler* handler = nullptr;
+    std::uint64_t generation = 0;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (m_closed && !m_handOverWanted)
-            return;
-    }
-    run();
-}
-
-void EditSink::run()
-{
-    for (;;)
-    {
-        // A flag rather than a mutex: the host may call back into the sink from inside a pass.
-        if (m_passing.exchange(true, std::memory_order_acquire))
+        if (!m_closed)
         {
-            // The pass under way may have gone past what was asked for: another one follows.
-            requestFlush();
-            return;
-        }
-        std::shared_ptr<ProcessorLink> link;
-        bool handingOver = false;
-        {
-            std::lock_guard<std::mutex> guard(m_lock);
             link = m_link;
-            handingOver = m_handOverWanted;
+            handler = m_handler;
+            generation = m_generation.load();
         }
-        // Without a handler yet, what waits is kept for the one that comes.
-        if (link != nullptr && !(handingOver && m_handler == nullptr))
-            runPass(*link, handingOver);
-        if (handingOver)
-            handOver();
-        m_passing.store(false, std::memory_order_release);
-        std::lock_guard<std::mutex> guard(m_lock);
-        if (!m_handOverWanted)
-            return;
     }
+    // Without a handler yet, what waits is kept for the one that comes.
+    if (link != nullptr && handler != nullptr)
+        runPass(*link, handler, generation, false);
+    leavePass();
 }
 
-void EditSink::runPass(ProcessorLink& link, bool final)
+void EditSink::runPass(ProcessorLink& link, Steinberg::Vst::IComponentHandler* handler,
+                       std::uint64_t generation, bool final)
 {
     using Call = EditQueue::HostCall;
-    auto* handler = m_handler;
+    const auto live = [&] { return m_generation.load(std::memory_order_acquire) == generation; };
     link.reporter.queue.drain(
         [&](Call call, int id, float value)
         {
-            if (handler == nullptr)
+            if (!live())
                 return;
             const auto tag = Steinberg::Vst::ParamID(id);
             if (call == Call::Begin)
@@ -141,45 +226,36 @@ void EditSink::runPass(ProcessorLink& link, bool final)
         },
         [&](int id, float& value)
         {
-            // A confirmation carries the value the processor holds now, if there still is one.
             std::lock_guard<std::mutex> guard(link.lock);
             if (link.processor == nullptr)
                 return false;
             value = link.processor->getParameter(id);
             return true;
         },
-        link.processedSinceActivation.load(), final || handler == nullptr);
-    // After the edits, so that the host reads again what they left. Without a handler the flags wait, and
-    // so do the values, like the set-up's reports, until the host's own values have reached the processor:
-    // read before, the values the processor still holds would replace those the host restored to hand it.
-    if (handler == nullptr)
+        link.processedSinceActivation.load(), final);
+    // A handler about to be let go of has nothing more to read: what it was asked waits for the next.
+    if (final || !live())
         return;
+    // After the edits, so that the host reads again what they left. The request to read the values waits,
+    // like the set-up's reports, until the host's own values have reached the processor: read before, the
+    // values the processor still holds would replace those the host restored to hand it.
     const std::int32_t wanted =
         link.processedSinceActivation.load() ? ~0 : ~Steinberg::Vst::kParamValuesChanged;
-    if (const auto flags = link.reporter.queue.takeRestart(wanted); flags != 0)
-        handler->restartComponent(flags);
-}
-
-void EditSink::handOver()
-{
-    Steinberg::Vst::IComponentHandler* previous = nullptr;
-    std::shared_ptr<ProcessorLink> link;
-    bool taken = false;
+    const auto flags = link.reporter.queue.takeRestart(wanted);
+    if (const auto restart = flags & ~EditQueue::kStateChanged; restart != 0)
+        handler->restartComponent(restart);
+    if ((flags & EditQueue::kStateChanged) != 0 && live())
     {
-        std::lock_guard<std::mutex> guard(m_lock);
-        previous = std::exchange(m_handler, std::exchange(m_nextHandler, nullptr));
-        m_handOverWanted = false;
-        taken = m_handler != nullptr;
-        link = m_link;
-    }
-    if (previous != nullptr)
-        previous->release();
-    // A new handler knows only the declared defaults, and the processor holds its own values (its start-up
-    // program, a state, a program chosen meanwhile): the handler reads them first.
-    if (taken && link != nullptr)
-    {
-        link->reporter.queue.requestRestart(Steinberg::Vst::kParamValuesChanged);
-        requestFlush();
+        // Only the extended handler can mark the host's session modified; a host without it has no way.
+        void* extended = nullptr;
+        if (handler->queryInterface(Steinberg::Vst::IComponentHandler2::iid, &extended) ==
+                Steinberg::kResultOk &&
+            extended != nullptr)
+        {
+            auto* handler2 = static_cast<Steinberg::Vst::IComponentHandler2*>(extended);
+            handler2->setDirty(true);
+            handler2->release();
+        }
     }
 }
 

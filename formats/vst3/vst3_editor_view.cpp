@@ -208,9 +208,9 @@ void VST3Editor::closeContent()
         m_link->closeEditor = nullptr;
     content->detachFromView();
     content->removeFromDesktop();
-    // The module's own thread may be inside the content, waiting for the host's frame: the content
+    // The message thread may be inside the content, waiting for the host's frame: the content
     // goes once that call has unwound.
-    if (vk::vst3::moduleThreadIsInHostCall())
+    if (vk::vst3::messageThreadIsInHostCall())
         vk::vst3::postToMessageThread([raw = content.release()] { delete raw; });
     else
         content.reset();

@@ -44,6 +44,10 @@ using Steinberg::Linux::ITimerHandler;
 constexpr Steinberg::Linux::TimerInterval kLoopTimerMs = 10;
 // One pass delivers at most this many messages, so that the host's loop stays responsive.
 constexpr int kMaxMessagesPerPass = 256;
+// How long a descriptor callback waits for the role while another thread holds it (a host thread's
+// set-up or state call): returning at once would leave the descriptor readable and the host's loop
+// calling back without pause; waiting longer would hold the host's loop up.
+constexpr std::chrono::milliseconds kBusyRoleWait{kLoopTimerMs};
 
 // A module-wide object made on first use and not destroyed with the other statics: a thread of ours may
 // still use it while they go. The unload guard frees it once no thread of ours is left, so that a host that
@@ -90,6 +94,14 @@ public:
         ++t_roleDepth;
         return true;
     }
+    template <typename Duration>
+    bool try_lock_for(Duration limit)
+    {
+        if (!m_mutex.try_lock_for(limit))
+            return false;
+        ++t_roleDepth;
+        return true;
+    }
     void unlock()
     {
         --t_roleDepth;
@@ -110,7 +122,7 @@ public:
     }
 
 private:
-    std::recursive_mutex m_mutex;
+    std::recursive_timed_mutex m_mutex;
 };
 
 ModuleObject<RoleMutex> g_roleLock;
@@ -120,9 +132,9 @@ RoleMutex& roleLock()
     return g_roleLock.get();
 }
 
-// How many calls into the host the module's own thread is making with the role let go, and how deep the
-// calling thread is in them.
-std::atomic<int> g_ownThreadInHostCall{0};
+// How many calls into the host threads that held the role are making with the role let go, and how deep
+// the calling thread is in them.
+std::atomic<int> g_threadsInHostCall{0};
 thread_local int t_hostCallDepth = 0;
 
 struct DeferredTasks
@@ -454,6 +466,8 @@ void detach()
 }
 
 // [attachLock held, framework running] Follows the first offer, or the module's own thread without one.
+// The host is called without ownLock: its loop may be waiting for that lock in a callback (adoptLoopThread)
+// while holding a lock of its own that the registration takes.
 void followOffers()
 {
     auto& d = dispatcher();
@@ -461,14 +475,15 @@ void followOffers()
     if (wanted == d.attached.load())
         return;
     detach();
-    std::lock_guard<std::mutex> own(d.ownLock);
     if (wanted != nullptr)
     {
         attachTo(*wanted);
+        std::lock_guard<std::mutex> own(d.ownLock);
         if (d.own != nullptr)
             d.own->leave(); // the loop's first callback takes over once the thread has left
         return;
     }
+    std::lock_guard<std::mutex> own(d.ownLock);
     if (d.own != nullptr)
     {
         if (d.own->cancelLeave())
@@ -506,8 +521,8 @@ bool adoptLoopThread()
 
 void PLUGIN_API LoopEventHandler::onFDIsSet(FileDescriptor fd)
 {
-    std::unique_lock<RoleMutex> role(roleLock(), std::try_to_lock);
-    if (!role.owns_lock() || !adoptLoopThread())
+    std::unique_lock<RoleMutex> role(roleLock(), std::defer_lock);
+    if (!role.try_lock_for(kBusyRoleWait) || !adoptLoopThread())
         return;
     juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd(fd);
     runDeferredTasks();
@@ -518,6 +533,11 @@ void PLUGIN_API LoopTimerHandler::onTimer()
     std::unique_lock<RoleMutex> role(roleLock(), std::try_to_lock);
     if (!role.owns_lock() || !adoptLoopThread())
         return;
+    dispatchPending();
+    // Every call into the host from here goes out without the role, as from the module's own thread: a host
+    // thread may wait for the role (a set-up, a state, a view call) while the host makes this call wait for
+    // that thread.
+    role.unlock();
     auto& d = dispatcher();
     if (descriptorListener().changed.load())
     {
@@ -526,10 +546,6 @@ void PLUGIN_API LoopTimerHandler::onTimer()
             if (auto* loop = d.attached.load())
                 registerDescriptors(*loop);
     }
-    dispatchPending();
-    // Edits go to the host without the role, as from the module's own thread: a host thread may wait for
-    // the role (a set-up, a state, a view call) while the host makes this call wait for that thread.
-    role.unlock();
     flushEditSinks();
 }
 
@@ -705,17 +721,17 @@ MessageWorkPause::~MessageWorkPause()
 
 HostCallScope::HostCallScope()
 {
-    auto* own = t_ownThread;
-    if (own == nullptr || t_roleDepth == 0)
-        return; // a host thread, or a call already made without the role
+    if (t_roleDepth == 0)
+        return; // a call already made without the role
     // The host may call back into the module, which may call the host again: the outermost call marks.
-    if (t_hostCallDepth == 0 && !own->enterHostCall())
+    auto* own = t_ownThread;
+    if (own != nullptr && t_hostCallDepth == 0 && !own->enterHostCall())
     {
         m_allowed = false;
         return;
     }
     ++t_hostCallDepth;
-    g_ownThreadInHostCall.fetch_add(1);
+    g_threadsInHostCall.fetch_add(1);
     m_released = roleLock().releaseAll();
 }
 
@@ -726,14 +742,14 @@ HostCallScope::~HostCallScope()
     roleLock().reacquire(m_released);
     // A host thread may have been the message thread meanwhile.
     takeMessageThreadPart();
-    g_ownThreadInHostCall.fetch_sub(1);
-    if (--t_hostCallDepth == 0)
+    g_threadsInHostCall.fetch_sub(1);
+    if (--t_hostCallDepth == 0 && t_ownThread != nullptr)
         t_ownThread->leaveHostCall();
 }
 
-bool moduleThreadIsInHostCall()
+bool messageThreadIsInHostCall()
 {
-    return g_ownThreadInHostCall.load() > 0;
+    return g_threadsInHostCall.load() > 0;
 }
 
 bool hostRunLoopIsMessageThread()
@@ -743,9 +759,9 @@ bool hostRunLoopIsMessageThread()
 
 void runOnMessageThread(std::function<void()> task)
 {
-    // While the module's thread waits in a call to the host, it may be inside what the task would delete:
+    // While the message thread waits in a call to the host, it may be inside what the task would delete:
     // the task waits until that call has unwound, behind whatever was deferred for the same reason.
-    if (juce::MessageManager::existsAndIsCurrentThread() && !moduleThreadIsInHostCall())
+    if (juce::MessageManager::existsAndIsCurrentThread() && !messageThreadIsInHostCall())
     {
         std::unique_lock<RoleMutex> role(roleLock(), std::try_to_lock);
         if (role.owns_lock())

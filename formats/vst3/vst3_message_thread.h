@@ -10,8 +10,10 @@
 //
 // Hand-over: messages, timers and edits wait in the framework's queues and in the edit queues, and are
 // delivered once by whichever thread holds the message-thread part next. The module's thread gives the
-// part up between two passes, and while it calls the host; the host's loop takes it in its next callback.
-// A host thread never waits for the module's thread while that thread may be calling the host.
+// part up between two passes, and while it calls the host; the host's loop takes it in its next callback,
+// and gives it up, too, while it calls the host. A host thread never waits for the part while the thread
+// that holds it may be calling the host. While a host thread holds the part, the loop's descriptor
+// callbacks wait a little for it rather than return at once, so the host's loop does not spin.
 
 #include <pluginterfaces/base/funknown.h>
 
@@ -81,12 +83,14 @@ public:
 };
 
 // Put right around a call into the host made on the message thread (a view size, a parameter mouse event).
-// On the module's own thread it lets go of the message-thread part for the call, so that a host thread that
-// waits for the part (MessageThreadScope) while the host makes this call wait for that thread cannot
-// deadlock; the part is taken back afterwards. A host thread may thus run framework work meanwhile, as if
-// the host had called back from inside the call: whatever that work would delete under the caller waits
-// for moduleThreadIsInHostCall() to clear (postToMessageThread). When the framework is stopping, allowed()
-// is false and the call must not be made. On any other thread it does nothing. [message thread]
+// The calling thread lets go of the message-thread part for the call, whichever thread it is (the module's
+// own, the host's run loop, a host thread in a view call), so that a host thread that waits for the part
+// (a set-up, a state, a view call) while the host makes this call wait for that thread cannot deadlock;
+// the part is taken back afterwards. A host thread may thus run framework work meanwhile, as if the host
+// had called back from inside the call: whatever that work would delete under the caller waits for
+// messageThreadIsInHostCall() to clear (postToMessageThread). When the framework is stopping, allowed()
+// is false on the module's own thread and the call must not be made. Without the part it does nothing.
+// [message thread]
 class HostCallScope
 {
 public:
@@ -102,9 +106,9 @@ private:
     bool m_allowed = true;
 };
 
-// True while the module's own thread is inside a call into the host that it made from framework work
-// (HostCallScope). [any thread]
-bool moduleThreadIsInHostCall();
+// True while a thread that held the message-thread part is inside a call into the host that it made from
+// framework work (HostCallScope). [any thread]
+bool messageThreadIsInHostCall();
 
 // Starts the framework on the offered run loop's thread (the caller's, until the loop calls back), or on
 // the module's own thread when none is offered; stops it again. Called by FrameworkLifetime for the first

@@ -15,7 +15,6 @@ namespace
 struct PairingRecord
 {
     std::mutex lock;
-    std::weak_ptr<ProcessorLink> processor;
     std::vector<std::weak_ptr<ProcessorLink>> links;
 };
 
@@ -37,12 +36,13 @@ bool isPublished(juce::AudioProcessor* processor, int index)
 
 } // namespace
 
-void EditReporter::audioProcessorParameterChanged(juce::AudioProcessor* processor, int index, float value)
+void EditReporter::audioProcessorParameterChanged(juce::AudioProcessor* processor, int index, float)
 {
     const bool confirmation = settingUp.load();
     if (confirmation && m_hostRestoredValues.load())
         return;
-    if (isPublished(processor, index) && queue.push(index, value, confirmation))
+    // The value goes out as the processor holds it when the report is sent.
+    if (isPublished(processor, index) && queue.push(index, confirmation))
         requestFlush();
 }
 
@@ -61,7 +61,7 @@ void EditReporter::audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*
 void EditReporter::hostRestoredValues() noexcept
 {
     m_hostRestoredValues.store(true);
-    queue.dropConfirmations();
+    queue.dropReports();
 }
 
 void EditReporter::audioProcessorChanged(juce::AudioProcessor* processor, const ChangeDetails& details)
@@ -82,6 +82,8 @@ void EditReporter::audioProcessorChanged(juce::AudioProcessor* processor, const 
     // host's own values (see EditQueue). Only a new latency is news.
     if (settingUp.load())
         flags &= kLatencyChanged;
+    if (details.nonParameterStateChanged)
+        flags |= EditQueue::kStateChanged;
     if (flags != 0)
     {
         queue.requestRestart(flags);
@@ -95,7 +97,6 @@ void recordCreatedProcessor(const std::shared_ptr<ProcessorLink>& link)
 {
     auto& r = record();
     std::lock_guard<std::mutex> guard(r.lock);
-    r.processor = link;
     r.links.erase(std::remove_if(r.links.begin(), r.links.end(),
                                  [](const std::weak_ptr<ProcessorLink>& l) { return l.expired(); }),
                   r.links.end());
@@ -112,10 +113,14 @@ std::shared_ptr<ProcessorLink> findProcessorLink(std::uint64_t token)
     return nullptr;
 }
 
-std::shared_ptr<ProcessorLink> lastCreatedProcessor()
+std::shared_ptr<ProcessorLink> anyLiveProcessor()
 {
-    std::lock_guard<std::mutex> guard(record().lock);
-    return record().processor.lock();
+    auto& r = record();
+    std::lock_guard<std::mutex> guard(r.lock);
+    for (auto it = r.links.rbegin(); it != r.links.rend(); ++it)
+        if (auto link = it->lock())
+            return link;
+    return nullptr;
 }
 
 } // namespace vk::vst3

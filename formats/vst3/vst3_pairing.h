@@ -6,10 +6,10 @@
 // defaults. The link also owns the listener that queues the processor's reports for the host, so the
 // processor never calls into a freed controller.
 //
-// Pairing: a new controller takes the link of the processor wrapper created last. When the host connects
-// the two (IConnectionPoint), the processor wrapper names its link to the controller through that
-// connection, and the controller follows it: a host that creates several processors before their
-// controllers still gets each controller paired with its own processor.
+// Pairing: when the host connects the two (IConnectionPoint), the processor wrapper names its link to the
+// controller through that connection, and the controller takes it. Before that the controller acts on no
+// processor: a host may create several processors before their controllers, and the one created last is
+// not always this controller's.
 
 #include "formats/vst3/vst3_edit_queue.h"
 
@@ -26,9 +26,12 @@ class VkJuceProcessorBase;
 namespace vk::vst3
 {
 
+class EditSink;
+
 // Queues the processor's parameter reports and gestures (published ids only) and its change notices, as
 // what the host has to read again: the values after a program change, the latency when it differs from
-// the one the host knows. [any thread]
+// the one the host knows; and a change of the saved state that is no parameter's (a program's name), as
+// the session to mark modified. [any thread]
 class EditReporter : public juce::AudioProcessorListener
 {
 public:
@@ -37,9 +40,9 @@ public:
     void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor* processor, int index) override;
     void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor* processor, int index) override;
 
-    // The host has handed the processor values of its own (a restored state): the confirmations still
-    // waiting are dropped, and so is every later set-up report, which can only confirm values the host
-    // gave or heard of since. [host main thread]
+    // The host has handed the processor values of its own (a restored state): every report still waiting
+    // is dropped, and so is every later set-up report, which can only confirm values the host gave or
+    // heard of since. [host main thread]
     void hostRestoredValues() noexcept;
     // The latency the host has just been given. [host main thread]
     void hostKnowsLatency(int samples) noexcept { m_hostLatency.store(samples); }
@@ -70,6 +73,9 @@ struct ProcessorLink
     // to the processor only then (in the call's parameter queues); the set-up report waits for them.
     std::atomic<bool> processedSinceActivation{false};
     EditReporter reporter;
+    // The sink of the controller paired with this processor, for the processor wrapper's restores.
+    // Guarded by `lock`.
+    std::weak_ptr<EditSink> sink;
     // Set by an editor view while it shows this processor's editor: closes that editor. The processor
     // wrapper calls it just before the processor is deleted, so that no editor outlives its processor
     // when a host releases the component before the view. [message thread, role held]
@@ -78,8 +84,9 @@ struct ProcessorLink
 
 // [host main thread] The module-wide pairing record.
 void recordCreatedProcessor(const std::shared_ptr<ProcessorLink>& link);
-// The link of the processor wrapper created last; null when none was created or it is gone.
-std::shared_ptr<ProcessorLink> lastCreatedProcessor();
+// The link of a live processor wrapper, for the parameter layout every instance shares (names, flags,
+// defaults) and nothing else; null when none lives.
+std::shared_ptr<ProcessorLink> anyLiveProcessor();
 // The live link with this token; null when there is none. [host main thread]
 std::shared_ptr<ProcessorLink> findProcessorLink(std::uint64_t token);
 

@@ -79,14 +79,14 @@ public:
     int32 getInputChannels() const noexcept { return m_inputChannels; }
     int32 getOutputChannels() const noexcept { return m_outputChannels; }
 
-    // The state algorithm shared by this wrapper's setState and the controller's setComponentState:
-    // refuses a stream shorter than the chunk's frame header, and our chunk when it holds no whole
-    // document or its bypass trailer was cut (nothing changes then); reads our chunk and its bypass
+    // The state algorithm shared by this wrapper's setState and the controller's setComponentState, on
+    // the whole state read from the host's stream: refuses what inspectComponentState refuses, and our
+    // chunk when it holds no whole document (nothing changes then); reads our chunk and its bypass
     // trailer, or takes anything else as the state of an earlier version (not bypassed). Nothing of it
-    // reaches the host as an edit, then or after the next processing calls; the host is asked to read
-    // the values again. [host main thread]
+    // reaches the host as an edit, then or after the next processing calls, and every report waiting from
+    // before it is dropped; the host is asked to read the values again. [host main thread]
     static tresult readComponentState(VkJuceProcessorBase& processor, vk::vst3::EditReporter& reporter,
-                                      IBStream* state, bool& bypassed);
+                                      const juce::MemoryBlock& whole, bool& bypassed);
 
 private:
     void applyPlayConfiguration();

@@ -9,39 +9,20 @@
 
 #include <pluginterfaces/base/ibstream.h>
 
-#include <cstring>
-
 namespace Steinberg::Vst
 {
-namespace
-{
-
-// The chunk's frame header: the magic and the 32-bit text length.
-constexpr int kFrameHeaderSize = 8;
-
-} // namespace
-
 tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vst3::EditReporter& reporter,
-                                          IBStream* state, bool& bypassed)
+                                          const juce::MemoryBlock& whole, bool& bypassed)
 {
-    if (state == nullptr)
-        return kInvalidArgument;
-    // Read from where the host left the stream: hosts that keep a header of their own in front of the
-    // plug-in's state (session files, preset files) position the stream after it.
-    juce::MemoryBlock whole;
-    if (!vk::vst3::readWholeStream(*state, whole))
+    const auto inspected = vk::vst3::inspectComponentState(whole);
+    if (inspected.refused)
         return kResultFalse;
-    // Too short to be any saved state: refused without asking about earlier versions.
-    if (whole.getSize() < std::size_t(kFrameHeaderSize))
-        return kResultFalse;
-    if (std::memcmp(whole.getData(), "VC2!", 4) == 0)
+    if (inspected.ours)
     {
-        // A chunk that holds no whole document (cut, damaged) changes nothing, the bypass switch included;
-        // nor does a whole one whose bypass trailer was cut off part-way.
-        const auto split = vk::vst3::splitBypassTrailer(whole);
-        if (split.cutTrailer || !processor.readStateChunk(whole.getData(), split.chunkSize))
+        // A chunk that holds no whole document (cut, damaged) changes nothing, the bypass switch included.
+        if (!processor.readStateChunk(whole.getData(), inspected.split.chunkSize))
             return kResultFalse;
-        bypassed = split.bypassed;
+        bypassed = inspected.split.bypassed;
     }
     else
     {
@@ -50,7 +31,8 @@ tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vs
     }
     // The restore itself reports nothing: the host reads the values, which are not always the state's
     // (an earlier version's state, values the processor adjusts while reading), so it is asked to.
-    // Confirmations of the values held before it must not follow it, nor those of a set-up after it.
+    // Nothing reported before it may follow it (a report from before would undo a restored value), nor
+    // the confirmations of a set-up after it.
     reporter.hostRestoredValues();
     reporter.queue.requestRestart(kParamValuesChanged);
     vk::vst3::requestFlush();
@@ -63,13 +45,31 @@ tresult PLUGIN_API VST3Processor::setState(IBStream* state)
         return kInvalidArgument;
     if (m_processor == nullptr)
         return kResultFalse;
+    // Read from where the host left the stream: hosts that keep a header of their own in front of the
+    // plug-in's state (session files, preset files) position the stream after it.
+    juce::MemoryBlock whole;
+    if (!vk::vst3::readWholeStream(*state, whole))
+        return kResultFalse;
+    std::shared_ptr<vk::vst3::EditSink> sink;
+    {
+        std::lock_guard<std::mutex> guard(m_link->lock);
+        sink = m_link->sink.lock();
+    }
+    // No report read before the restore goes out after it.
+    const auto hold = sink != nullptr ? sink->holdPasses() : vk::vst3::EditSink::PassHold();
     bool bypassed = false;
-    // The processor's message-thread work reads the programs and values: it waits while they change.
-    const vk::vst3::MessageWorkPause messageWork;
-    const tresult result = readComponentState(*m_processor, m_link->reporter, state, bypassed);
-    if (result == kResultOk)
-        m_link->bypass.store(bypassed);
-    return result;
+    tresult result = kResultFalse;
+    {
+        // The processor's message-thread work reads the programs and values: it waits while they change.
+        const vk::vst3::MessageWorkPause messageWork;
+        result = readComponentState(*m_processor, m_link->reporter, whole, bypassed);
+    }
+    if (result != kResultOk)
+        return result;
+    m_link->bypass.store(bypassed);
+    if (sink != nullptr)
+        sink->readValuesNow(hold);
+    return kResultOk;
 }
 
 tresult PLUGIN_API VST3Processor::getState(IBStream* state)

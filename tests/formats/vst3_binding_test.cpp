@@ -128,12 +128,18 @@ protected:
         p->setActive(true);
         return p;
     }
-    static VST3Controller* makeController(HostEdits* handler = nullptr)
+    // A controller connected to `processor` both ways, as hosts connect them (none: not connected).
+    static VST3Controller* makeController(VST3Processor* processor, HostEdits* handler = nullptr)
     {
         auto* c =
             static_cast<VST3Controller*>(static_cast<IEditController*>(VST3Controller::createInstance()));
         c->initialize(nullptr);
         c->setComponentHandler(handler);
+        if (processor != nullptr)
+        {
+            processor->connect(c);
+            c->connect(processor);
+        }
         return c;
     }
     static void release(VST3Controller* c)
@@ -332,6 +338,65 @@ TEST_F(Vst3Binding, StateRoundTripsThroughHostStreamsAndAShortStreamIsRefusedWit
     b->release();
 }
 
+// A host stream that reads as the SDK's own file stream does: a short last read answers kResultFalse,
+// and still hands over its bytes and their count.
+class FileLikeStream : public IBStream
+{
+public:
+    explicit FileLikeStream(const MemoryStream& bytes)
+        : m_bytes(bytes.getData(), bytes.getData() + bytes.getSize())
+    {
+    }
+    tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override
+    {
+        const auto n = std::min<std::size_t>(std::size_t(std::max(numBytes, 0)), m_bytes.size() - m_position);
+        std::memcpy(buffer, m_bytes.data() + m_position, n);
+        m_position += n;
+        if (numBytesRead != nullptr)
+            *numBytesRead = int32(n);
+        return n < std::size_t(numBytes) ? kResultFalse : kResultOk;
+    }
+    tresult PLUGIN_API write(void*, int32, int32*) override { return kResultFalse; }
+    tresult PLUGIN_API seek(int64 pos, int32, int64*) override
+    {
+        m_position = std::size_t(std::clamp<int64>(pos, 0, int64(m_bytes.size())));
+        return kResultOk;
+    }
+    tresult PLUGIN_API tell(int64* pos) override
+    {
+        *pos = int64(m_position);
+        return kResultOk;
+    }
+    VK_STACK_OBJECT
+
+private:
+    std::vector<char> m_bytes;
+    std::size_t m_position = 0;
+};
+
+TEST_F(Vst3Binding, AStateIsReadWholeFromAStreamThatAnswersItsShortLastReadFalse)
+{
+    VST3Processor* a = makeProcessor();
+    VST3Processor* b = makeProcessor();
+    VST3Controller* c = makeController(b);
+    testProcessor(*a).setParameterInternal(5, 0.33f, false, true, true);
+    Changes{{vk::vst3::kBypassParamId, {1.0}}}.processOn(*a);
+    MemoryStream saved;
+    ASSERT_EQ(a->getState(&saved), kResultOk);
+    FileLikeStream stream(saved);
+    EXPECT_EQ(b->setState(&stream), kResultOk);
+    EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(5), 0.33f);
+    EXPECT_TRUE(b->isBypassed());
+
+    testProcessor(*b).setParameterInternal(5, 0.5f, false, true, true);
+    stream.seek(0, IBStream::kIBSeekSet, nullptr);
+    EXPECT_EQ(c->setComponentState(&stream), kResultOk);
+    EXPECT_FLOAT_EQ(testProcessor(*b).getParameter(5), 0.33f);
+    release(c);
+    a->release();
+    b->release();
+}
+
 TEST(Vst3PlayHead, FrameRatesFromFlagsAndNothingBeforeStart)
 {
     ProcessContext c{};
@@ -383,7 +448,7 @@ TEST_F(Vst3Binding, NoPositionAfterAnActivationUntilItsFirstContext)
 TEST_F(Vst3Binding, ControllerPublishesExposedParametersAndRefusesOthers)
 {
     VST3Processor* p = makeProcessor();
-    VST3Controller* c = makeController();
+    VST3Controller* c = makeController(p);
     // The bypass, then main parameters 3..7 (the test processor exposes those).
     ASSERT_EQ(c->getParameterCount(), 6);
     ParameterInfo info{};
@@ -405,9 +470,11 @@ TEST_F(Vst3Binding, ControllerPublishesExposedParametersAndRefusesOthers)
 TEST_F(Vst3Binding, ControllerOutlivesItsProcessorSafely)
 {
     VST3Processor* p = makeProcessor();
-    VST3Controller* c = makeController();
+    VST3Controller* c = makeController(p);
     EXPECT_TRUE(c->hasProcessor());
-    p->release(); // the host releases the processor first
+    // The host terminates and releases the processor first (terminating disconnects it).
+    p->terminate();
+    p->release();
     EXPECT_FALSE(c->hasProcessor());
     EXPECT_DOUBLE_EQ(c->getParamNormalized(4), 0.0);
     EXPECT_EQ(c->setParamNormalized(4, 0.5), kResultOk);
@@ -420,7 +487,7 @@ TEST_F(Vst3Binding, ReportsReachTheHostOnTheMessageThreadBracketed)
 {
     VST3Processor* p = makeProcessor();
     HostEdits handler;
-    VST3Controller* c = makeController(&handler);
+    VST3Controller* c = makeController(p, &handler);
 
     // A change the processor reports from another thread (as the algorithm does on the audio thread),
     // and one for a parameter the host never saw.
@@ -472,7 +539,7 @@ TEST_F(Vst3Binding, AGesturesEditsReachTheHostBetweenOneBeginAndOneEnd)
 {
     VST3Processor* p = makeProcessor();
     HostEdits handler;
-    VST3Controller* c = makeController(&handler);
+    VST3Controller* c = makeController(p, &handler);
     auto& processor = testProcessor(*p);
 
     // Two parameters dragged in one gesture (as the phase control does), and one the host never saw.
@@ -521,7 +588,7 @@ TEST_F(Vst3Binding, AGestureTheHostHeardOfEndsThereWhenTheControllerLetsGoOfIt)
     {
         VST3Processor* p = makeProcessor();
         HostEdits handler;
-        VST3Controller* c = makeController(&handler);
+        VST3Controller* c = makeController(p, &handler);
         auto& processor = testProcessor(*p);
         hold(processor, 3);
         processor.setParameterInternal(3, 0.6f, true, false, false);
@@ -537,6 +604,105 @@ TEST_F(Vst3Binding, AGestureTheHostHeardOfEndsThereWhenTheControllerLetsGoOfIt)
         p->release();
         EXPECT_EQ(handler.of(3), bracketed(3, 1)) << "handler first: " << handlerFirst;
     }
+}
+
+// A host removing the plug-in while automating it: it deactivates, lets go of its handler and terminates
+// the controller, and may free the handler as soon as that call has returned. Its handler takes a while per
+// call (it records automation), so the module's thread is often inside a pass when the host lets go.
+TEST_F(Vst3Binding, NothingReachesTheHostsHandlerOnceTheHostLetGoOfIt)
+{
+    int lateCalls = 0;
+    int heldReferences = 0;
+    for (int lifecycle = 0; lifecycle < 20; ++lifecycle)
+    {
+        VST3Processor* p = makeProcessor();
+        HostEdits handler;
+        VST3Controller* c = makeController(p, &handler);
+        std::atomic<bool> letGo{false};
+        std::atomic<int> late{0};
+        handler.onCall = [&](ParamID)
+        {
+            late.fetch_add(letGo.load() ? 1 : 0);
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        };
+        std::atomic<bool> automating{true};
+        std::thread automation(
+            [&]
+            {
+                for (int step = 0; automating.load(); ++step)
+                {
+                    for (int id = 3; id <= 7; ++id)
+                        testProcessor(*p).setParameterInternal(id, float(step % 10) / 10.0f, true, true,
+                                                               false);
+                    std::this_thread::sleep_for(std::chrono::microseconds(300));
+                }
+            });
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        p->setActive(false);
+        c->setComponentHandler(nullptr);
+        letGo.store(true);
+        heldReferences += handler.references();
+        c->terminate();
+        automating.store(false);
+        automation.join();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        lateCalls += late.load();
+        c->release();
+        p->release();
+    }
+    EXPECT_EQ(lateCalls, 0);
+    EXPECT_EQ(heldReferences, 0);
+}
+
+// A host whose handler offers IComponentHandler2: a change of the saved state that no parameter edit
+// tells it (the program renamed, as the editor's preset name field does) marks its session modified; a
+// parameter edit and a restored state do not.
+TEST_F(Vst3Binding, ARenameMarksTheHostsSessionModified)
+{
+    class Host2 : public HostEdits, public IComponentHandler2
+    {
+    public:
+        tresult PLUGIN_API setDirty(TBool state) override
+        {
+            dirty.fetch_add(state ? 1 : 0);
+            return kResultOk;
+        }
+        tresult PLUGIN_API requestOpenEditor(FIDString) override { return kResultFalse; }
+        tresult PLUGIN_API startGroupEdit() override { return kResultOk; }
+        tresult PLUGIN_API finishGroupEdit() override { return kResultOk; }
+        tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+        {
+            if (FUnknownPrivate::iidEqual(iid, IComponentHandler2::iid))
+            {
+                addRef();
+                *obj = static_cast<IComponentHandler2*>(this);
+                return kResultOk;
+            }
+            return HostEdits::queryInterface(iid, obj);
+        }
+        uint32 PLUGIN_API addRef() override { return HostEdits::addRef(); }
+        uint32 PLUGIN_API release() override { return HostEdits::release(); }
+        std::atomic<int> dirty{0};
+    };
+    VST3Processor* p = makeProcessor();
+    Host2 handler;
+    VST3Controller* c = makeController(p, &handler);
+    auto& processor = testProcessor(*p);
+    MemoryStream saved;
+    ASSERT_EQ(p->getState(&saved), kResultOk);
+    processor.setParameterInternal(5, 0.125f, true, true, false);
+    ASSERT_TRUE(waitUntil([&] { return handler.has("perform 5", 0.125); }));
+    rewind(saved);
+    ASSERT_EQ(p->setState(&saved), kResultOk);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(handler.dirty.load(), 0);
+
+    processor.changeProgramName(processor.getCurrentProgram(), "Wide Evening");
+    EXPECT_TRUE(waitUntil([&] { return handler.dirty.load() == 1; }));
+    processor.setCurrentProgramInfo("Mastering", "Wide Evening");
+    EXPECT_TRUE(waitUntil([&] { return handler.dirty.load() == 2; }));
+    release(c);
+    p->release();
 }
 
 // A host that guards its objects with a lock of its own, held by its UI thread while it calls the view,
@@ -572,7 +738,7 @@ TEST_F(Vst3Binding, ViewCallsDoNotWaitForTheMessageThreadWhileItWaitsForTheHost)
                 return !vk::vst3::flushRequested() && entered.load() == before && left.load() == before;
             });
     };
-    VST3Controller* c = makeController(&handler);
+    VST3Controller* c = makeController(p, &handler);
     IPlugView* view = c->createView(ViewType::kEditor);
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(quiet());
@@ -610,7 +776,7 @@ TEST_F(Vst3Binding, UserEditsReachAnInactiveHostButARestoredStateNeverDoes)
     ASSERT_EQ(p->getState(&saved), kResultOk);
     p->setActive(false);
     HostEdits handler;
-    VST3Controller* c = makeController(&handler);
+    VST3Controller* c = makeController(p, &handler);
 
     testProcessor(*p).setParameterInternal(5, 0.625f, true, true, false);
     EXPECT_TRUE(waitUntil([&] { return handler.has("perform 5", 0.625); }));
@@ -638,7 +804,7 @@ TEST_F(Vst3Binding, UserEditsReachAnInactiveHostButARestoredStateNeverDoes)
 TEST_F(Vst3Binding, BypassRoundTripsThroughTheComponentStateAndTheController)
 {
     VST3Processor* a = makeProcessor();
-    VST3Controller* c = makeController();
+    VST3Controller* c = makeController(a);
 
     // The host keeps what it sets in the controller.
     for (double value : {1.0, 0.0})
@@ -654,7 +820,7 @@ TEST_F(Vst3Binding, BypassRoundTripsThroughTheComponentStateAndTheController)
     ASSERT_EQ(a->getState(&saved), kResultOk);
 
     VST3Processor* b = makeProcessor();
-    VST3Controller* d = makeController();
+    VST3Controller* d = makeController(b);
     // A state without the trailer (another format's chunk, or an earlier save) is not bypassed.
     juce::MemoryBlock chunk;
     testProcessor(*a).writeStateChunk(chunk);
@@ -741,9 +907,26 @@ TEST_F(Vst3Binding, ControllersPairWithTheProcessorTheHostConnectsThemTo)
     VST3Processor* p2 = makeProcessor();
     HostEdits h1;
     HostEdits h2;
-    VST3Controller* c1 = makeController(&h1);
-    VST3Controller* c2 = makeController(&h2);
-    EXPECT_EQ(c1->pairedProcessor(), p2->getProcessor()) << "the fallback: the processor created last";
+    VST3Controller* c1 = makeController(nullptr, &h1);
+    VST3Controller* c2 = makeController(nullptr, &h2);
+
+    // Until the host connects it, a controller changes no processor: what it is told waits for its own.
+    auto& first = testProcessor(*p1);
+    first.setParameterInternal(5, 0.3f, false, true, true);
+    MemoryStream state;
+    ASSERT_EQ(p1->getState(&state), kResultOk);
+    first.setParameterInternal(5, 0.6f, false, true, true);
+    rewind(state);
+    EXPECT_EQ(c1->pairedProcessor(), nullptr);
+    EXPECT_EQ(c1->getParameterCount(), 6) << "the layout every instance shares";
+    EXPECT_EQ(c1->setComponentState(&state), kResultOk);
+    EXPECT_EQ(c1->setParamNormalized(4, 0.875), kResultOk);
+    EXPECT_DOUBLE_EQ(c1->getParamNormalized(4), 0.875);
+    for (auto* p : {p1, p2})
+    {
+        EXPECT_FLOAT_EQ(testProcessor(*p).getParameter(4), TestProcessor::kMainDefaults[4]);
+        EXPECT_FLOAT_EQ(testProcessor(*p).getParameter(5), p == p1 ? 0.6f : TestProcessor::kMainDefaults[5]);
+    }
 
     // Direct connection for the first pair, through a proxy for the second, in the host's own order.
     p1->connect(c1);
@@ -754,6 +937,8 @@ TEST_F(Vst3Binding, ControllersPairWithTheProcessorTheHostConnectsThemTo)
     p2->connect(&toC2);
     EXPECT_EQ(c1->pairedProcessor(), p1->getProcessor());
     EXPECT_EQ(c2->pairedProcessor(), p2->getProcessor());
+    EXPECT_FLOAT_EQ(first.getParameter(5), 0.3f) << "the state told before pairing";
+    EXPECT_FLOAT_EQ(first.getParameter(4), 0.875f) << "the value told after it";
 
     // Each controller now drives its own processor, and reports of each processor reach its own host.
     EXPECT_EQ(c1->setParamNormalized(4, 0.125), kResultOk);
@@ -776,7 +961,7 @@ TEST_F(Vst3Binding, SetUpReportWaitsForTheHostsValuesAndCarriesTheCurrentOnes)
     // then its saved values handed to the processor in the first processing call.
     VST3Processor* p = makeProcessor(false);
     HostEdits handler;
-    VST3Controller* c = makeController(&handler);
+    VST3Controller* c = makeController(p, &handler);
     ProcessSetup setup{kRealtime, kSample32, 256, 48000.0};
     auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
     auto performs = [&]
@@ -822,8 +1007,8 @@ TEST_F(Vst3Binding, SetUpReportWaitsForTheHostsValuesAndCarriesTheCurrentOnes)
 TEST(Vst3EditQueue, AConfirmationIsSentWholeOrNotAtAll)
 {
     vk::vst3::EditQueue queue;
-    queue.push(5, 0.25f, true);
-    queue.push(6, 0.25f, true);
+    queue.push(5, true);
+    queue.push(6, true);
     std::vector<std::string> calls;
     queue.drain(
         [&](vk::vst3::EditQueue::HostCall call, int id, float value)

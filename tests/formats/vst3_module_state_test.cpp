@@ -5,6 +5,7 @@
 // read them, as it is for a fresh instance, and random banks come back bit for bit.
 
 #include "stored_state.h"
+#include "vst3_run_loop_host.h"
 #include "vst3_stereo_block.h"
 #include "vst3_test_support.h"
 
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <dlfcn.h>
+#include <random>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -98,7 +100,6 @@ protected:
         m_instance.audio->setProcessing(false);
         m_instance.destroy();
         m_instance.createFrom(*m_factory, nullptr, false);
-        m_instance.connect();
         m_instance.controller->setComponentHandler(&m_edits);
         m_edits.clear();
     }
@@ -222,6 +223,98 @@ TEST_F(Vst3ModuleState, RestoredStateIsNoEditWhetherItComesBeforeOrAfterTheSetUp
         EXPECT_TRUE(editsBesidesSentinel().empty())
             << "restore first: " << restoreFirst << ": " << ::testing::PrintToString(editsBesidesSentinel());
     }
+}
+
+// Reports to the host, from an instance on a host whose UI thread is a run loop: what the host does in one
+// call on that thread happens before the next pass, as in a host that changes two controls in one moment.
+// Each report goes out as the value the processor holds when it is sent, so two solo controls switched on
+// together end as the processor ends them (the second on); a restored state leaves no report from before
+// it behind (one would undo a restored value); and the host reads the restored values before the restore
+// returns, never later over values it has set since.
+TEST_F(Vst3ModuleState, ReportsCarryTheProcessorsValuesAndNoneOutlivesARestore)
+{
+    RunLoopHost loop;
+    loop.call(
+        [&]
+        {
+            m_instance.audio->setProcessing(false);
+            m_instance.destroy();
+            m_instance.createFrom(*m_factory, loop.context());
+            m_instance.controller->setComponentHandler(&m_edits);
+            m_instance.audio->setProcessing(true);
+        });
+    process(4);
+    reportSentinel();
+    const auto lastPerform = [&](ParamID id)
+    {
+        double value = -1.0;
+        for (const auto& call : m_edits.calls())
+            if (call.what == "perform " + std::to_string(id))
+                value = call.value;
+        return value;
+    };
+    const auto settle = [&]
+    {
+        process(2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    };
+
+    loop.call(
+        [&]
+        {
+            m_instance.controller->setParamNormalized(kSoloLeft, 0.0);
+            m_instance.controller->setParamNormalized(kSoloRight, 1.0);
+        });
+    settle();
+    m_edits.clear();
+    // Solo Left on turns Solo Right off, Solo Right on turns Solo Left off: two reports.
+    loop.call(
+        [&]
+        {
+            m_instance.controller->setParamNormalized(kSoloLeft, 1.0);
+            m_instance.controller->setParamNormalized(kSoloRight, 1.0);
+        });
+    settle();
+    EXPECT_EQ(m_instance.controller->getParamNormalized(kSoloRight), 1.0);
+    EXPECT_EQ(lastPerform(kSoloRight), 1.0) << "the solo the host switched on last";
+    EXPECT_EQ(lastPerform(kSoloLeft), 0.0);
+
+    std::mt19937 random(7);
+    auto state = vk::test::randomStoredState(random);
+    auto& restored = state.programs[std::size_t(state.current)];
+    restored[kSoloLeft] = 0.0f;
+    restored[kSoloRight] = 1.0f;
+    const auto chunk = vk::test::frameStoredState(state);
+    m_edits.clear();
+    int readRequestsInTheRestore = 0;
+    const auto readRequests = [&]
+    {
+        int n = 0;
+        for (const auto& call : m_edits.calls())
+            n += call.what == "restart" && (int(call.value) & kParamValuesChanged) != 0;
+        return n;
+    };
+    loop.call(
+        [&]
+        {
+            m_instance.controller->setParamNormalized(kSoloLeft, 1.0); // reports Solo Right off
+            restore(chunk);
+            readRequestsInTheRestore = readRequests();
+        });
+    EXPECT_GE(readRequestsInTheRestore, 1) << "the host reads the restored values before the restore returns";
+    m_instance.controller->setParamNormalized(kAcuity, 0.25);
+    settle();
+    EXPECT_TRUE(m_edits.of(kSoloRight).empty()) << "a report from before the restore";
+    EXPECT_EQ(m_instance.controller->getParamNormalized(kSoloRight), 1.0);
+    EXPECT_EQ(readRequests(), readRequestsInTheRestore)
+        << "a request that lands on the value the host set since";
+
+    loop.call(
+        [&]
+        {
+            m_instance.audio->setProcessing(false);
+            m_instance.destroy();
+        });
 }
 
 TEST_F(Vst3ModuleState, RandomStatesRoundTripBitForBit)

@@ -85,6 +85,8 @@ public:
     // module's thread, with a reference of its own, and the handler must outlive that reference.
     Steinberg::uint32 PLUGIN_API addRef() override { return Steinberg::uint32(++m_references); }
     Steinberg::uint32 PLUGIN_API release() override { return Steinberg::uint32(--m_references); }
+    // The references the module holds.
+    int references() const { return m_references.load(); }
     ~HostEdits()
     {
         if (!waitUntil([this] { return m_references.load() == 0; }))
@@ -153,8 +155,8 @@ private:
     std::atomic<int> m_references{0};
 };
 
-// A processor and its controller from the module's factory, initialised with `context`; `prepare` also
-// connects them, sets them up and activates the processor.
+// A processor and its controller from the module's factory, initialised with `context` and connected, as
+// hosts make them; `prepare` also sets them up and activates the processor.
 struct Instance
 {
     Steinberg::Vst::IComponent* component = nullptr;
@@ -180,9 +182,9 @@ struct Instance
         controller = static_cast<IEditController*>(obj);
         component->initialize(context);
         controller->initialize(context);
+        connect();
         if (!prepare)
             return;
-        connect();
         setUp();
         component->setActive(true);
     }
