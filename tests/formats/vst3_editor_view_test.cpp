@@ -37,6 +37,8 @@ public:
 
     tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* r) override
     {
+        if (onResize)
+            onResize();
         m_window.resize(r->getWidth(), r->getHeight());
         return view->onSize(r);
     }
@@ -48,6 +50,9 @@ public:
         return kNoInterface;
     }
     VK_NO_REFCOUNT
+
+    // Runs first in each resizeView, as the host's own code would.
+    std::function<void()> onResize;
 
 private:
     RunLoopHost& m_loop;
@@ -241,6 +246,39 @@ TEST_F(Vst3EditorView, RendersInTheHostWindowFollowsItsSizeAndCloses)
     EXPECT_EQ(m_window->childCount(), 0);
     // Removed, the view withdraws the run loop: the module's own thread takes over again.
     EXPECT_FALSE(vk::vst3::hostRunLoopIsMessageThread());
+}
+
+TEST_F(Vst3EditorView, AHostThreadSettingUpWhileTheFrameIsAskedToResizeIsNotBlocked)
+{
+    // The editor asks the host's frame to follow its new size from its timer on the host's loop; the host
+    // has another of its threads set the instance up meanwhile and waits for it there. The set-up holds
+    // the message thread's work off, so the size request must not hold it.
+    IPlugView* view = open(50, 50);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
+    std::thread setUp;
+    std::atomic<bool> setUpDone{false};
+    std::atomic<bool> setUpInTime{false};
+    std::atomic<bool> resized{false};
+    m_frame->onResize = [&]
+    {
+        if (setUp.joinable())
+            return;
+        setUp = std::thread(
+            [&]
+            {
+                m_instance.setUp();
+                setUpDone.store(true);
+            });
+        setUpInTime.store(waitUntil([&] { return setUpDone.load(); }, std::chrono::seconds(10)));
+        resized.store(true);
+    };
+    m_loop.call([&] { m_controller->setParamNormalized(ViewEditor::kSizeParameter, 1.0); });
+    ASSERT_TRUE(waitUntil([&] { return resized.load(); }));
+    setUp.join();
+    EXPECT_TRUE(setUpInTime.load()) << "the host's thread waited for the loop, which waited for it";
+    m_loop.call([&] { m_frame->onResize = nullptr; });
+    close(view);
 }
 
 TEST_F(Vst3EditorView, WithoutARunLoopTheModulesOwnThreadDrivesTheEditor)

@@ -11,7 +11,7 @@ using namespace Steinberg;
 using namespace Steinberg::Linux;
 using Clock = std::chrono::steady_clock;
 
-RunLoopHost::RunLoopHost()
+RunLoopHost::RunLoopHost(bool dispatchesUnderItsLock) : m_dispatchesUnderItsLock(dispatchesUnderItsLock)
 {
     if (::pipe2(m_wakePipe, O_NONBLOCK | O_CLOEXEC) != 0)
         m_wakePipe[0] = m_wakePipe[1] = -1;
@@ -25,6 +25,18 @@ RunLoopHost::~RunLoopHost()
     m_thread.join();
     ::close(m_wakePipe[0]);
     ::close(m_wakePipe[1]);
+}
+
+std::unique_lock<std::recursive_mutex> RunLoopHost::dispatchLock()
+{
+    return m_dispatchesUnderItsLock ? std::unique_lock<std::recursive_mutex>(m_dispatchLock)
+                                    : std::unique_lock<std::recursive_mutex>();
+}
+
+void RunLoopHost::afterRegistering()
+{
+    if (m_dispatchesUnderItsLock)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void RunLoopHost::wake()
@@ -89,6 +101,7 @@ void RunLoopHost::run()
     };
     while (!m_stop.load())
     {
+        m_passes.fetch_add(1);
         std::vector<pollfd> fds{{m_wakePipe[0], POLLIN, 0}};
         std::vector<IEventHandler*> handlers{nullptr};
         long long timeoutMs = 100;
@@ -119,10 +132,13 @@ void RunLoopHost::run()
             task();
 
         for (std::size_t i = 1; i < fds.size(); ++i)
+        {
+            const auto dispatching = dispatchLock();
             if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0 &&
                 stillRegistered([&](const auto& d)
                                 { return d == std::make_pair(int(fds[i].fd), handlers[i]); }))
                 handlers[i]->onFDIsSet(fds[i].fd);
+        }
 
         std::vector<ITimerHandler*> due;
         {
@@ -136,8 +152,11 @@ void RunLoopHost::run()
                 }
         }
         for (auto* handler : due)
+        {
+            const auto dispatching = dispatchLock();
             if (timerRegistered(handler))
                 handler->onTimer();
+        }
     }
 }
 
@@ -146,15 +165,18 @@ tresult PLUGIN_API RunLoopHost::registerEventHandler(IEventHandler* handler, Fil
     if (handler == nullptr)
         return kInvalidArgument;
     {
+        const auto registering = dispatchLock();
         std::lock_guard<std::mutex> guard(m_lock);
         m_descriptors.emplace_back(fd, handler);
     }
     wake();
+    afterRegistering();
     return kResultOk;
 }
 
 tresult PLUGIN_API RunLoopHost::unregisterEventHandler(IEventHandler* handler)
 {
+    const auto registering = dispatchLock();
     std::lock_guard<std::mutex> guard(m_lock);
     m_descriptors.erase(std::remove_if(m_descriptors.begin(), m_descriptors.end(),
                                        [handler](const auto& d) { return d.second == handler; }),
@@ -167,16 +189,19 @@ tresult PLUGIN_API RunLoopHost::registerTimer(ITimerHandler* handler, TimerInter
     if (handler == nullptr || milliseconds == 0)
         return kInvalidArgument;
     {
+        const auto registering = dispatchLock();
         std::lock_guard<std::mutex> guard(m_lock);
         const auto interval = std::chrono::milliseconds(milliseconds);
         m_timers.push_back({handler, interval, Clock::now() + interval});
     }
     wake();
+    afterRegistering();
     return kResultOk;
 }
 
 tresult PLUGIN_API RunLoopHost::unregisterTimer(ITimerHandler* handler)
 {
+    const auto registering = dispatchLock();
     std::lock_guard<std::mutex> guard(m_lock);
     m_timers.erase(std::remove_if(m_timers.begin(), m_timers.end(),
                                   [handler](const Timer& t) { return t.handler == handler; }),

@@ -3,7 +3,9 @@
 // A raw VST3 host's UI thread for tests: one thread that runs a poll loop over the descriptors plug-ins
 // register (Steinberg::Linux::IRunLoop) and their timers, and runs the test's own host calls, so that
 // everything a real Linux host does on its UI thread happens on this one thread. It is also the host
-// context, answering IRunLoop.
+// context, answering IRunLoop. A host that `dispatchesUnderItsLock` holds a lock of its own while it calls
+// the plug-in's handlers, and takes it to register and unregister them, as hosts that guard their loop's
+// handler lists do; its registrations also take a moment, as they do in hosts that wake their loop.
 
 #include <pluginterfaces/gui/iplugview.h>
 
@@ -19,7 +21,7 @@
 class RunLoopHost : public Steinberg::Linux::IRunLoop
 {
 public:
-    RunLoopHost();
+    explicit RunLoopHost(bool dispatchesUnderItsLock = false);
     ~RunLoopHost();
 
     // Runs `task` on the loop thread and returns once it has run.
@@ -30,6 +32,8 @@ public:
 
     int registeredDescriptors();
     int registeredTimers();
+    // How many times the loop has gone round.
+    long long passes() const { return m_passes.load(); }
     Steinberg::FUnknown* context() { return this; }
 
     Steinberg::tresult PLUGIN_API registerEventHandler(Steinberg::Linux::IEventHandler* handler,
@@ -52,7 +56,14 @@ private:
 
     void run();
     void wake();
+    // Held while handlers are called and registered, by a host that dispatches under its lock.
+    std::unique_lock<std::recursive_mutex> dispatchLock();
+    // A registration's moment, outside every lock.
+    void afterRegistering();
 
+    const bool m_dispatchesUnderItsLock;
+    std::recursive_mutex m_dispatchLock;
+    std::atomic<long long> m_passes{0};
     std::mutex m_lock;
     std::vector<std::pair<int, Steinberg::Linux::IEventHandler*>> m_descriptors;
     std::vector<Timer> m_timers;

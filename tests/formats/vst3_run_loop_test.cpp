@@ -360,6 +360,80 @@ TEST_F(Vst3RunLoop, AHostThreadSettingUpWhileTheLoopDeliversAnEditIsNotBlocked)
         });
 }
 
+TEST_F(Vst3RunLoop, AHostThatRegistersUnderItsDispatchLockCanCreateInstancesWhileItsLoopRuns)
+{
+    // The host creates and drops instances that offer its loop on one of its threads while the loop runs
+    // on another, holding its own lock around every handler it calls and taking it to register one. The
+    // framework already runs (an instance without the loop), so every offer changes the message thread
+    // while the loop's callbacks arrive.
+    RunLoopHost host(true);
+    HostEdits handler;
+    Instance running;
+    running.create(nullptr);
+    std::atomic<bool> posting{true};
+    std::thread poster(
+        [&]
+        {
+            while (posting.load())
+            {
+                juce::MessageManager::callAsync([] {});
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+        });
+    auto cycles = std::async(std::launch::async,
+                             [&]
+                             {
+                                 for (int cycle = 0; cycle < 30; ++cycle)
+                                 {
+                                     Instance offering;
+                                     offering.create(host.context());
+                                     offering.destroy();
+                                 }
+                             });
+    if (cycles.wait_for(std::chrono::seconds(60)) != std::future_status::ready)
+    {
+        ADD_FAILURE() << "the host's registration and its loop's callback wait for each other";
+        std::abort();
+    }
+    posting.store(false);
+    poster.join();
+    running.destroy();
+    EXPECT_EQ(host.registeredTimers(), 0);
+}
+
+TEST_F(Vst3RunLoop, TheLoopWaitsRatherThanSpinsWhileAHostThreadHoldsTheMessageWork)
+{
+    // A host thread holds the message thread's work off for a while (a long state or set-up call), while
+    // the processor's timer keeps the framework's descriptor readable.
+    RunLoopHost host;
+    HostEdits handler;
+    Instance instance;
+    host.call([&] { vk::vst3::moduleFactory().setHostContext(host.context()); });
+    create(instance, host, handler);
+    ASSERT_TRUE(waitUntil([] { return vk::vst3::hostRunLoopIsMessageThread(); }));
+    long long passes = 0;
+    std::thread(
+        [&]
+        {
+            const vk::vst3::MessageWorkPause hostCall;
+            const auto before = host.passes();
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+            passes = host.passes() - before;
+        })
+        .join();
+    timerLog().clear();
+    // A loop that sleeps between its callbacks goes round a few hundred times in 3 s.
+    EXPECT_LT(passes, 1000);
+    RecordProperty("loop_passes", std::to_string(passes));
+    EXPECT_TRUE(waitUntil([&] { return timerLog().count("timer") > 0; })) << "the work goes on afterwards";
+    host.call(
+        [&]
+        {
+            instance.destroy();
+            vk::vst3::moduleFactory().setHostContext(nullptr);
+        });
+}
+
 } // namespace
 
 TEST_F(Vst3RunLoop, AViewCallTakesTheMessageThreadFromTheModulesThreadAndGivesItBack)
