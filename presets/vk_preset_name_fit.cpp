@@ -1,5 +1,6 @@
 #include "vk_preset_name_fit.h"
 
+#include "text_fit.h"
 #include "utf8_decoder.h"
 #include "vk_juce_ogl_font.h"
 
@@ -15,27 +16,6 @@ constexpr char dots[] = "...";
 constexpr size_t dotsLength = sizeof(dots) - 1;
 // The longest text any cut name is built in; longer names are cut where it ends.
 constexpr size_t scratchSize = 256;
-
-// Bytes of the longest start of utf8's first `length` bytes that is at most `budget` pixels wide and at
-// most `room` bytes long, whole code points only, trailing spaces dropped.
-size_t fitStart(const FontMetricsTable& metrics, const char* utf8, size_t length, int budget,
-                size_t room) noexcept
-{
-    size_t kept = 0;
-    int used = 0;
-    const char* p = utf8;
-    while (*p != 0 && (size_t)(p - utf8) < length)
-    {
-        used += (int)metrics.getAdvance(decodeUtf8AndAdvance(p));
-        const auto end = (size_t)(p - utf8);
-        if (used > budget || end > room || end > length)
-            break;
-        kept = end;
-    }
-    while (kept > 0 && utf8[kept - 1] == ' ')
-        --kept;
-    return kept;
-}
 
 size_t countCodePoints(const char* utf8) noexcept
 {
@@ -80,23 +60,6 @@ int countReadingAlike(const VkJuceOglFont& font, const FittedNameList& list, int
 }
 } // namespace
 
-const char* fitNameToWidth(const VkJuceOglFont& font, const char* utf8, int width, char* out,
-                           size_t outSize) noexcept
-{
-    const auto* metrics = font.getMetrics();
-    if (utf8 == nullptr || metrics == nullptr || font.measureText(utf8) <= width)
-        return utf8;
-    const int budget = width - font.measureText(dots);
-    if (out == nullptr || outSize < sizeof(dots) || budget < 0)
-        return "";
-
-    // Room left in out for the dots and the terminating zero.
-    const size_t kept = fitStart(*metrics, utf8, std::strlen(utf8), budget, outSize - sizeof(dots));
-    std::memcpy(out, utf8, kept);
-    std::memcpy(out + kept, dots, sizeof(dots));
-    return out;
-}
-
 const char* fitNameApart(const VkJuceOglFont& font, const FittedNameList& list, int n, char* out,
                          size_t outSize) noexcept
 {
@@ -135,7 +98,8 @@ const char* fitNameApart(const VkJuceOglFont& font, const FittedNameList& list, 
         const int budget = width - dotsWidth - font.measureText(name + tailStart);
         if (budget < 0 || tailBytes + sizeof(dots) > size)
             break;
-        const size_t headBytes = fitStart(*metrics, name, tailStart, budget, size - sizeof(dots) - tailBytes);
+        const size_t headBytes =
+            fitTextStart(*metrics, name, tailStart, budget, size - sizeof(dots) - tailBytes);
         std::memcpy(shown, name, headBytes);
         std::memcpy(shown + headBytes, dots, dotsLength);
         std::memcpy(shown + headBytes + dotsLength, name + tailStart, tailBytes + 1);

@@ -1,6 +1,7 @@
 #include "vk_juce_control_with_helpers.h"
 
 #include "ogl_draw_helpers.h"
+#include "text_fit.h"
 #include "vk_ogl_component.h"
 
 namespace vk
@@ -207,14 +208,29 @@ void VkJuceControlWithHelpers::renderText(const juce::String& text, uint32_t jus
     auto* top = getOglComponent();
     if (text.isEmpty() || font == nullptr || top == nullptr)
         return;
+    const char* utf8 = text.toRawUTF8();
+    char cut[256];
+    if (isTextFitted())
+        utf8 = fitNameToWidth(*font, utf8, rect.getWidth(), cut, sizeof(cut));
     top->getStateCache().apply();
-    font->drawText(rect + offset, text.toRawUTF8(), justification, "");
+    font->drawText(rect + offset, utf8, justification, "");
 }
 
 VkJuceOglFont* VkJuceControlWithHelpers::getFontForText(const juce::String& text, int width) const
 {
-    juce::ignoreUnused(text, width);
-    return getEffectiveFont();
+    auto* font = getEffectiveFont();
+    const auto* ogl = getOglComponent();
+    if (!isTextFitted() || font == nullptr || ogl == nullptr)
+        return font;
+    // The component's fonts go from the smallest size up; only those with a glyph image draw anything.
+    int i = VkOglComponent::numFonts - 1;
+    while (i >= 0 && ogl->getFont(i) != font)
+        --i;
+    const char* utf8 = text.toRawUTF8();
+    while (--i >= 0 && font->measureText(utf8) > width)
+        if (auto* smaller = ogl->getFont(i); smaller != nullptr && smaller->getTexture().hasImage())
+            font = smaller;
+    return font;
 }
 
 void VkJuceControlWithHelpers::mouseEnter(const juce::MouseEvent& event)

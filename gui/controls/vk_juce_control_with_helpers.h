@@ -38,11 +38,13 @@ public:
         state texture. */
     virtual void selectOverlayImage(int state);
     /** [render thread] Draws in the local bounds (inset when asked) plus the text offset, in the font
-        getFontForText gives for the text and that width. */
+        getFontForText gives for the text and that width; a fitted text too wide even for that font is cut
+        with "..." at its end. */
     virtual void renderText(const juce::String& text, uint32_t justification);
-    /** [any thread] The font renderText draws this text in when it has `width` pixels: the chosen font here.
+    /** [any thread] The font renderText draws this text in when it has `width` pixels: the chosen font, or
+        for a fitted text the largest font from the chosen one down that it fits in, else the smallest.
         Asked at every frame with the text drawn, so a control may pick by the text without a text and a
-        font of different frames ever meeting. */
+        font of different frames ever meeting. No allocation. */
     virtual VkJuceOglFont* getFontForText(const juce::String& text, int width) const;
 
     /** Cuts the image into two equal horizontal strips: off and on. */
@@ -60,6 +62,10 @@ public:
     void setFadeSteps(float inStep, float outStep);
     void setOverlayRect(juce::Rectangle<int> r);
     void setTextInset(bool inset);
+    /** Keeps the text inside the box: renderText steps a text wider than the box down through the smaller
+        bitmap fonts and cuts one too wide even for the smallest. The text itself stays as it was set. */
+    void setTextFitted(bool fitted) noexcept { textFitted.store(fitted, std::memory_order_relaxed); }
+    bool isTextFitted() const noexcept { return textFitted.load(std::memory_order_relaxed); }
     void setTextOffset(juce::Point<int> offset);
     juce::Colour getControlColour() const noexcept { return controlColour.get(); }
     juce::Image getStateImage(int state) const;
@@ -90,6 +96,7 @@ protected:
 
 private:
     std::atomic<bool> frameHighlight{false};
+    std::atomic<bool> textFitted{false};
     std::atomic<bool> hovering{false};
     std::atomic<bool> oneShot{false};
     bool hoverDisabled = false;

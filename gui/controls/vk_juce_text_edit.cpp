@@ -9,6 +9,8 @@ namespace vk
 VkJuceTextEdit::VkJuceTextEdit(const juce::String& componentName) : VkJuceControlWithHelpers(componentName)
 {
     juce::ignoreUnused(reserved);
+    // One line in a box of its own: a long name must never run over the controls beside the field.
+    setTextFitted(true);
 }
 
 VkJuceTextEdit::~VkJuceTextEdit()

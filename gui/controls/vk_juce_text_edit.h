@@ -10,6 +10,10 @@ namespace vk
     greyed-out field opens read-only. Typed text is stored and announced with sendValueChanged, so listeners
     read it with getText.
 
+    The text is drawn inside the field whatever its length (see setTextFitted); the text as set or typed is
+    what getText gives and listeners receive. While it is edited, the modal editor covers exactly the field
+    and scrolls a text too long for it.
+
     The text is swapped under renderDataLock and the renderer draws a copy taken under the same lock: a text
     is never replaced while it is drawn, and setText never waits for a frame.
 

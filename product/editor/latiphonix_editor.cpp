@@ -7,9 +7,9 @@
 
 #include "named_read_write_lock.h"
 #include "ogl_draw_helpers.h"
+#include "text_fit.h"
 #include "vk_ogl_component.h"
 
-#include "presets/vk_preset_name_fit.h"
 #include "resources/named_resources.h"
 
 namespace
@@ -35,23 +35,6 @@ int choiceOf(float v) noexcept
     return std::min((int)(v * 1000.0f + 0.5f), 1000);
 }
 } // namespace
-
-vk::VkJuceOglFont* LatiphonixTextLabel::getFontForText(const juce::String& text, int width) const
-{
-    auto* font = getEffectiveFont();
-    const auto* ogl = getOglComponent();
-    if (font == nullptr || ogl == nullptr)
-        return font;
-    // The component's fonts go from the smallest size up; only those with a glyph image draw anything.
-    int i = vk::VkOglComponent::numFonts - 1;
-    while (i >= 0 && ogl->getFont(i) != font)
-        --i;
-    const char* utf8 = text.toRawUTF8();
-    while (--i >= 0 && font->measureText(utf8) > width)
-        if (auto* smaller = ogl->getFont(i); smaller != nullptr && smaller->getTexture().hasImage())
-            font = smaller;
-    return font;
-}
 
 LatiphonixEditor::LatiphonixEditor(LatiphonixProcessor& p) : LatiphonixEditor(p, Options{}) {}
 

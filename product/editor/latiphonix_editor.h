@@ -29,14 +29,14 @@ class LatiphonixProcessor;
 class LatiphonixTextLabel : public vk::VkJuceButton
 {
 public:
-    using vk::VkJuceButton::VkJuceButton;
+    explicit LatiphonixTextLabel(const juce::String& componentName) : vk::VkJuceButton(componentName)
+    {
+        setTextFitted(true);
+    }
     void mouseDown(const juce::MouseEvent&) override {}
     void mouseUp(const juce::MouseEvent&) override {}
     void mouseDrag(const juce::MouseEvent&) override {}
     void mouseDoubleClick(const juce::MouseEvent&) override {}
-    /** [any thread] The chosen font, else the largest smaller one the text fits in, else the smallest. No
-        allocation. */
-    vk::VkJuceOglFont* getFontForText(const juce::String& text, int width) const override;
 };
 
 class LatiphonixEditor : public vk::VkJuceEditorBase

@@ -1,7 +1,7 @@
 // The product editor in a real window with OpenGL (Xvfb + Mesa): clicks and drags through the window reach
 // the processor as host gestures, host automation shows on screen, every control is drawn where the layout
 // puts it, the stereo-field graph survives its context being re-created, showing the phase writes nothing,
-// and the rename box shows whole letters.
+// the rename box shows whole letters and a long preset name stays inside its field.
 
 #include "tools/host/host_x11_capture.h"
 #include "tools/screenshot/editor_capture.h"
@@ -364,6 +364,36 @@ TEST_F(EditorWindowTest, TheRenameBoxShowsTheLettersWhole)
     EXPECT_GE(full, 8);
     EXPECT_GE(rows.second - rows.first + 1, full - 1) << "rows " << rows.first << ".." << rows.second;
     box.keyPressed(juce::KeyPress(juce::KeyPress::escapeKey));
+}
+
+// A name typed into the preset name field that is too wide for it even in the smallest font is drawn inside
+// the field's box: the top row beside it (REDO, the arrows, the menu button) stays as it is with a short
+// name. The program keeps the name exactly as typed.
+TEST_F(EditorWindowTest, ATypedNameTooWideForTheFieldIsDrawnInsideItsBox)
+{
+    open();
+    auto& field = dynamic_cast<vk::VkJuceTextEdit&>(*editor->findControl("m_textEditPresetName"));
+    const auto typeName = [&](const juce::String& name)
+    {
+        editor->clickAt(field.getBounds().getCentre().toFloat());
+        ASSERT_TRUE(pumpUntil([&] { return field.getTextEditor().isShown(); }, 5000));
+        field.getTextEditor().setText(name, false);
+        field.getTextEditor().keyPressed(juce::KeyPress(juce::KeyPress::returnKey));
+        ASSERT_TRUE(pumpUntil([&] { return !field.isEditing(); }, 5000));
+    };
+    typeName("Wide");
+    const auto shortName = editor->captureFrame();
+    const juce::String longName("Wide Stereo Mastering Chain For Long Evening Sessions");
+    typeName(longName);
+    const auto longNameShot = editor->captureFrame();
+    ASSERT_TRUE(shortName.isValid() && longNameShot.isValid());
+
+    EXPECT_EQ(processor->getProgramName(processor->getCurrentProgram()), longName);
+    const auto inside = field.getBounds();
+    EXPECT_GT(differingPixels(shortName, longNameShot, inside), 20);
+    EXPECT_EQ(differingPixels(shortName, longNameShot, {0, 0, inside.getX(), 30}), 0);
+    EXPECT_EQ(differingPixels(shortName, longNameShot, {inside.getRight(), 0, 640 - inside.getRight(), 30}),
+              0);
 }
 
 TEST_F(EditorWindowTest, OpenAndCloseManyTimes)
