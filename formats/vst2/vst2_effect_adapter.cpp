@@ -338,10 +338,15 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
     // first needs them, and keeps them until the next suspend, while the pieces of processBlock follow
     // the size it holds: a size announced while resumed reaches it at the next resume, where it prepares
     // the processor with it anyway. A size beyond kLargestBlockSize is taken as that one (longer blocks
-    // still come in pieces), a negative one as none (no piece fits: silence).
+    // still come in pieces). A size of nothing (0 or below) tells nothing of the blocks to come, so the
+    // size announced last stands (the wrapper's default before any): the host's blocks are most likely
+    // still of the size it named last, and a block of any length is served in pieces anyway, while
+    // preparing for no frames would silence every block.
     if (opcode == Vst2::effSetBlockSize)
     {
-        const auto blockSize = int(std::clamp<Vst2::VstIntPtr>(value, 0, kLargestBlockSize));
+        if (value <= 0)
+            return 0; // what the wrapper answers
+        const auto blockSize = int(std::min<Vst2::VstIntPtr>(value, kLargestBlockSize));
         routes().setAnnouncedBlockSize(effect, blockSize);
         if (routes().isResumed(effect))
             return 0; // what the wrapper answers

@@ -12,9 +12,10 @@
 //   not called; a block of no frames, or without an output array, is not processed; missing inputs
 //   are silence; a block longer than the wrapper's own channels (twice the block size it holds) goes
 //   to it in pieces; a block the wrapper fails on (it allocates on this thread) is answered silent;
-// - the block size: clamped to 0..kLargestBlockSize where the host announces it, and passed to the
-//   wrapper only while suspended (a size announced while resumed reaches it at the next resume), so
-//   that the channels the wrapper sized by it stay as long as the adapter's pieces;
+// - the block size: at most kLargestBlockSize where the host announces it, and passed to the wrapper
+//   only while suspended (a size announced while resumed reaches it at the next resume), so that the
+//   channels the wrapper sized by it stay as long as the adapter's pieces; a size of 0 or below says
+//   nothing, and the size announced before it (or the wrapper's default, 1024) stands;
 // - the processor's reports on resume (prepareToPlay) are turned off: the wrapper makes every report an
 //   audioMasterAutomate, and these would be edits of values the host already has.
 

@@ -189,14 +189,51 @@ TEST(Vst2EffectAdapter, BlockCallsReachTheWrapperOnlyAsItCanTakeThem)
         EXPECT_EQ(calls[piece].outputs[0], nullptr);
         EXPECT_EQ(calls[piece].outputs[1], right.data() + done);
     }
-
-    // A block size of nothing leaves no piece the wrapper could take: silence.
-    call(Vst2::effMainsChanged, 0);
-    call(Vst2::effSetBlockSize, 0);
-    call(Vst2::effMainsChanged, 1);
-    EXPECT_TRUE(block(given, outputs, 10).empty());
-    EXPECT_EQ(std::count(left.begin(), left.begin() + 10, 0.0f), 10);
     call(Vst2::effClose, 0);
+}
+
+// A block size of nothing (0 or below) says nothing of the blocks to come: the wrapper keeps the size it
+// holds (its own default before any announcement, else the last size announced) and every block reaches
+// it, a longer one in pieces. Such a size used to prepare the wrapper for no frames: all blocks silent.
+TEST(Vst2EffectAdapter, ABlockSizeOfNothingKeepsTheSizeHeldAndEveryBlockIsProcessed)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    TestProcessor processor(vk::kWrapperVst);
+    std::vector<float> in(5000, 0.25f), left(5000), right(5000);
+    float* inputs[2] = {in.data(), in.data()};
+    float* outputs[2] = {left.data(), right.data()};
+    for (int meaningful : {0, 16})
+        for (Vst2::VstIntPtr nothing : std::initializer_list<Vst2::VstIntPtr>{0, -1, -65536, INT32_MIN})
+        {
+            auto effect = makeRecord();
+            effect->processReplacing = &recordingProcess;
+            vk::vst2::attachVendorCommandRoute(*effect, &processor);
+            const auto call = [&](Vst2::VstInt32 opcode, Vst2::VstIntPtr value)
+            { effect->dispatcher(effect.get(), opcode, 0, value, nullptr, 0.0f); };
+            call(Vst2::effOpen, 0);
+            if (meaningful > 0)
+                call(Vst2::effSetBlockSize, meaningful);
+            const int held = meaningful > 0 ? meaningful : 1024;
+            g_wrapperBlockSize = held;
+            call(Vst2::effSetBlockSize, nothing);
+            call(Vst2::effMainsChanged, 1);
+            call(Vst2::effSetBlockSize, nothing); // while resumed: nothing for the next resume either
+            call(Vst2::effMainsChanged, 0);
+            call(Vst2::effMainsChanged, 1);
+            EXPECT_EQ(g_wrapperBlockSize, held) << nothing;
+
+            g_blockCalls.clear();
+            effect->processReplacing(effect.get(), inputs, outputs, 5000);
+            int frames = 0;
+            for (const auto& piece : g_blockCalls)
+            {
+                EXPECT_LE(piece.frames, 2 * held) << nothing;
+                EXPECT_EQ(piece.inputs[0], in.data() + frames) << nothing;
+                frames += piece.frames;
+            }
+            EXPECT_EQ(frames, 5000) << "after " << meaningful << ", " << nothing;
+            call(Vst2::effClose, 0);
+        }
 }
 
 // The wrapper sets aside twice the announced block for each output it has to stand in for, on the audio
@@ -213,8 +250,6 @@ TEST(Vst2EffectAdapter, AbsurdBlockSizesAreClampedAndNoBlockThrowsToTheHost)
     const auto call = [&](Vst2::VstInt32 opcode, Vst2::VstIntPtr value)
     { effect->dispatcher(effect.get(), opcode, 0, value, nullptr, 0.0f); };
     call(Vst2::effOpen, 0);
-    call(Vst2::effSetBlockSize, -5);
-    EXPECT_EQ(g_wrapperBlockSize, 0);
     call(Vst2::effSetBlockSize, INT32_MAX);
     EXPECT_EQ(g_wrapperBlockSize, vk::vst2::kLargestBlockSize);
 
