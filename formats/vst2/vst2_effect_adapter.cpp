@@ -279,8 +279,9 @@ void processDoubleReplacing(Vst2::AEffect* effect, double** inputs, double** out
     processBlockOrSilence(effect, inputs, outputs, sampleFrames, g_frameworkProcessDoubleReplacing.load());
 }
 
-// The number of bytes of `text` that end with its last whole UTF-8 character: the length itself unless
-// the text ends inside a character's sequence (as a name cut at a byte limit may).
+// The number of bytes of `text` before an incomplete last sequence: a lead byte and fewer continuation
+// bytes than it announces, which the missing ones would make a character (as a name cut at a host's
+// buffer ends). The length itself when the text does not end in one.
 int lengthOfWholeCharacters(const char* text, int length)
 {
     int start = length;
@@ -288,22 +289,32 @@ int lengthOfWholeCharacters(const char* text, int length)
         --start;
     if (start == 0)
         return length;
-    const auto lead = static_cast<unsigned char>(text[start - 1]);
-    const int sequence = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    return sequence > length - (start - 1) ? start - 1 : length;
+    const int lead = start - 1;
+    const auto leadByte = static_cast<unsigned char>(text[lead]);
+    const int sequence = leadByte >= 0xF0 ? 4 : leadByte >= 0xE0 ? 3 : leadByte >= 0xC0 ? 2 : 1;
+    const int present = length - lead;
+    if (sequence <= present)
+        return length;
+    std::array<char, 4> completed{};
+    std::memcpy(completed.data(), text + lead, std::size_t(present));
+    std::fill(completed.begin() + present, completed.begin() + sequence, char(0x80));
+    return juce::CharPointer_UTF8::isValidString(completed.data(), sequence) ? lead : length;
 }
 
 // Hosts pass program names as UTF-8 (and read them back so: the wrapper answers UTF-8), while the wrapper
 // would take the bytes one character each, so a name with a letter outside ASCII came back double-encoded.
 // Bytes that are no UTF-8 are read as Latin-1, as the wrapper always did. The name is read up to its
-// terminator, as the wrapper reads it, but never beyond a length no host's name buffer has; a name that
-// long may have been cut inside a character, which is left out rather than making the rest Latin-1.
+// terminator, as the wrapper reads it, but never beyond a length no host's name buffer has. Hosts cut
+// names to their buffers, at any length, also inside a character: a name whose only fault is such a
+// cut keeps its whole characters, and the split one is left out rather than making the whole name
+// Latin-1. A name with no whole character before the cut is no such name (no host's buffer is that
+// short): it stays Latin-1, as a single accented letter from a Latin-1 host would be.
 juce::String programNameFromHost(const char* text)
 {
     constexpr std::size_t kLongestName = 1024;
     const auto length = int(strnlen(text, kLongestName));
-    const int whole = length == int(kLongestName) ? lengthOfWholeCharacters(text, length) : length;
-    if (juce::CharPointer_UTF8::isValidString(text, whole))
+    const int whole = lengthOfWholeCharacters(text, length);
+    if (whole > 0 && juce::CharPointer_UTF8::isValidString(text, whole))
         return juce::String::fromUTF8(text, whole);
     juce::String latin1;
     latin1.preallocateBytes(std::size_t(length) * 2);

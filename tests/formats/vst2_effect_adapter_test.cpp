@@ -262,9 +262,10 @@ TEST(Vst2EffectAdapter, AbsurdBlockSizesAreClampedAndNoBlockThrowsToTheHost)
     call(Vst2::effClose, 0);
 }
 
-// A name longer than any host's name buffer is read up to that length; a character the cut splits is
-// left out, and the rest is read as the UTF-8 it is (it used to be taken for Latin-1 as a whole).
-TEST(Vst2EffectAdapter, ALongProgramNameCutInsideACharacterKeepsItsWholeCharacters)
+// A name cut inside a character, by a host's own name buffer (24 bytes in the interface) or by the longest
+// name read, is read as the UTF-8 it is up to the character the cut splits, which is left out. It used to
+// be taken for Latin-1 as a whole unless cut at exactly the longest length.
+TEST(Vst2EffectAdapter, AProgramNameCutInsideACharacterKeepsItsWholeCharacters)
 {
     juce::ScopedJuceInitialiser_GUI framework;
     TestProcessor processor(vk::kWrapperVst);
@@ -277,6 +278,28 @@ TEST(Vst2EffectAdapter, ALongProgramNameCutInsideACharacterKeepsItsWholeCharacte
         effect->dispatcher(effect.get(), Vst2::effSetProgramName, 0, 0, name.data(), 0.0f);
         EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()),
                   juce::String::fromUTF8(start.c_str()));
+    }
+    // Cut after every byte of a name of 1- to 4-byte characters: after 9 bytes inside the "ü", after 23
+    // (the interface's buffer and its terminator) inside the "ß".
+    const std::string whole = "Breite B\xc3\xbchne \xe2\x80\x93 Gr\xc3\xb6\xc3\x9f"
+                              "e \xf0\x9f\x8e\xb9!";
+    std::size_t wholeCharacters = 0; // the bytes of the whole characters before the cut
+    for (std::size_t cut = 1; cut <= whole.size(); ++cut)
+    {
+        if (cut == whole.size() || (static_cast<unsigned char>(whole[cut]) & 0xC0) != 0x80)
+            wholeCharacters = cut;
+        std::string name = whole.substr(0, cut);
+        effect->dispatcher(effect.get(), Vst2::effSetProgramName, 0, 0, name.data(), 0.0f);
+        EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()),
+                  juce::String::fromUTF8(whole.data(), int(wholeCharacters)))
+            << cut << " bytes";
+    }
+    // No cut: nothing whole before the lead byte, or a byte that starts no character, stays Latin-1.
+    const std::pair<std::string, const char*> latin1[] = {{"\xe9", "\xc3\xa9"}, {"Caf\xff", "Caf\xc3\xbf"}};
+    for (auto [name, read] : latin1)
+    {
+        effect->dispatcher(effect.get(), Vst2::effSetProgramName, 0, 0, name.data(), 0.0f);
+        EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()), juce::String::fromUTF8(read));
     }
     effect->dispatcher(effect.get(), Vst2::effClose, 0, 0, nullptr, 0.0f);
 }
