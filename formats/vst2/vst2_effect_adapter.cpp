@@ -1,6 +1,7 @@
 #include "formats/vst2/vst2_effect_adapter.h"
 
 #include "formats/vst2/vst2_call_guard.h"
+#include "formats/vst2/vst2_state_notice.h"
 
 #include "processor/vk_processor_base.h"
 
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -34,6 +36,8 @@ public:
         // resumed.
         std::atomic<int> blockSize{kWrapperDefaultBlockSize};
         std::atomic<int> announcedBlockSize{kWrapperDefaultBlockSize};
+        // The processor's state notices for the host, while the effect is open (none without a host).
+        std::atomic<StateNotice*> notice{nullptr};
         Route* next = nullptr; // fixed before the route is published
     };
 
@@ -49,9 +53,19 @@ public:
     Routes(const Routes&) = delete;
     Routes& operator=(const Routes&) = delete;
 
-    // [thread that creates the effect] False only when no memory is left for a route.
-    bool add(Vst2::AEffect* effect, VkJuceProcessorBase* processor)
+    // [thread that creates the effect] False only when no memory is left for a route. Without memory for
+    // the state notices the instance works without them.
+    bool add(Vst2::AEffect* effect, VkJuceProcessorBase* processor, Vst2::audioMasterCallback host)
     {
+        std::unique_ptr<StateNotice> notice;
+        if (host != nullptr)
+            try
+            {
+                notice = std::make_unique<StateNotice>(*effect, host, *processor);
+            }
+            catch (const std::bad_alloc&)
+            {
+            }
         auto& bucket = bucketOf(effect);
         for (Route* route = bucket.load(std::memory_order_acquire); route != nullptr; route = route->next)
         {
@@ -61,6 +75,7 @@ public:
                 route->resumed.store(false);
                 route->blockSize.store(kWrapperDefaultBlockSize);
                 route->announcedBlockSize.store(kWrapperDefaultBlockSize);
+                route->notice.store(notice.release());
                 route->processor.store(processor);
                 return true;
             }
@@ -70,6 +85,7 @@ public:
             return false;
         route->effect.store(effect);
         route->processor.store(processor);
+        route->notice.store(notice.release());
         route->next = bucket.load(std::memory_order_acquire);
         while (!bucket.compare_exchange_weak(route->next, route, std::memory_order_acq_rel))
         {
@@ -124,6 +140,7 @@ public:
     {
         if (auto* route = findRoute(effect))
         {
+            delete route->notice.exchange(nullptr);
             route->processor.store(nullptr);
             route->resumed.store(false);
             route->effect.store(nullptr);
@@ -330,6 +347,9 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
         routes().remove(effect); // the wrapper deletes itself and the processor in this call
     if (refusesCall(opcode, value, ptr))
         return 0;
+    // What the processor notices while the host sets its state is the host's own change.
+    const HostStateCall hostStateCall(opcode == Vst2::effSetChunk || opcode == Vst2::effSetProgram ||
+                                      opcode == Vst2::effSetProgramName);
     if (opcode == Vst2::effVendorSpecific && index == VkJuceProcessorBase::kVendorCommandIndex)
     {
         if (auto* processor = routes().find(effect))
@@ -402,11 +422,12 @@ void setParameter(Vst2::AEffect* effect, Vst2::VstInt32 index, float value)
 
 } // namespace
 
-void attachVendorCommandRoute(Vst2::AEffect& effect, VkJuceProcessorBase* processor)
+void attachVendorCommandRoute(Vst2::AEffect& effect, VkJuceProcessorBase* processor,
+                              Vst2::audioMasterCallback host)
 {
     if (processor == nullptr || effect.dispatcher == nullptr || effect.dispatcher == &dispatch)
         return;
-    if (!routes().add(&effect, processor))
+    if (!routes().add(&effect, processor, host))
         return; // out of memory: this one keeps the wrapper's own procedures
     // Every report of the processor reaches the host as automation: resuming must not echo the values.
     processor->setReportsValuesOnPrepare(false);

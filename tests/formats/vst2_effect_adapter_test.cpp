@@ -4,6 +4,7 @@
 // take gigabytes; the adapter only routes to it, so the records share one.
 
 #include "formats/vst2/vst2_effect_adapter.h"
+#include "tests/gui/message_pump.h"
 #include "tests/processor/test_processor.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -21,12 +25,18 @@ namespace
 // The wrapper's procedures, as the adapter finds them in each record: they count what reaches them.
 int g_wrapperBlocks = 0;
 Vst2::VstIntPtr g_wrapperBlockSize = 0; // the block size the wrapper was told last
+// When set, the chunk the host sets changes this processor's state beyond its parameters.
+juce::AudioProcessor* g_chunkChangesState = nullptr;
+
+const auto kStateChanged = juce::AudioProcessorListener::ChangeDetails{}.withNonParameterStateChanged(true);
 
 Vst2::VstIntPtr wrapperDispatcher(Vst2::AEffect*, Vst2::VstInt32 opcode, Vst2::VstInt32,
                                   Vst2::VstIntPtr value, void*, float)
 {
     if (opcode == Vst2::effSetBlockSize)
         g_wrapperBlockSize = value;
+    if (opcode == Vst2::effSetChunk && g_chunkChangesState != nullptr)
+        g_chunkChangesState->updateHostDisplay(kStateChanged);
     return 0;
 }
 void wrapperSetParameter(Vst2::AEffect*, Vst2::VstInt32, float) {}
@@ -301,6 +311,58 @@ TEST(Vst2EffectAdapter, AProgramNameCutInsideACharacterKeepsItsWholeCharacters)
         effect->dispatcher(effect.get(), Vst2::effSetProgramName, 0, 0, name.data(), 0.0f);
         EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()), juce::String::fromUTF8(read));
     }
+    effect->dispatcher(effect.get(), Vst2::effClose, 0, 0, nullptr, 0.0f);
+}
+
+// The host's callback: what reached it (opcode, index, value), and on which thread.
+using HostCall = std::tuple<Vst2::VstInt32, Vst2::VstInt32, float, std::thread::id>;
+std::mutex g_hostCallsLock;
+std::vector<HostCall> g_hostCalls;
+
+Vst2::VstIntPtr recordingHost(Vst2::AEffect*, Vst2::VstInt32 opcode, Vst2::VstInt32 index, Vst2::VstIntPtr,
+                              void*, float opt)
+{
+    const std::lock_guard<std::mutex> guard(g_hostCallsLock);
+    g_hostCalls.emplace_back(opcode, index, opt, std::this_thread::get_id());
+    return 0;
+}
+
+std::vector<HostCall> hostCalls()
+{
+    const std::lock_guard<std::mutex> guard(g_hostCallsLock);
+    return g_hostCalls;
+}
+
+// A change of the saved state that is no parameter edit (a program renamed) reaches the host afterwards,
+// on the message thread and once for several notices, as the display notice and the map-version
+// parameter's report at its unchanged value (what Qtractor marks its session modified by); a change the
+// host's own chunk brings is not passed back. The wrapper passed no such notice on: the session a user
+// renamed a program in was not modified, and quitting lost the name.
+TEST(Vst2EffectAdapter, AStateChangeThatIsNoParameterEditReachesTheHostOnTheMessageThread)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    TestProcessor processor(vk::kWrapperVst);
+    auto effect = makeRecord();
+    effect->numParams = 8;
+    vk::vst2::attachVendorCommandRoute(*effect, &processor, &recordingHost);
+    effect->dispatcher(effect.get(), Vst2::effOpen, 0, 0, nullptr, 0.0f);
+
+    std::thread([&] { processor.updateHostDisplay(kStateChanged); }).join();
+    processor.updateHostDisplay(kStateChanged);
+    processor.updateHostDisplay(); // the wrapper's own notices are the wrapper's matter
+    EXPECT_TRUE(hostCalls().empty()) << "not inside the processor's call";
+    vk::test::pumpUntil([] { return false; }, 300);
+    const auto messageThread = std::this_thread::get_id();
+    EXPECT_EQ(hostCalls(), (std::vector<HostCall>{
+                               {Vst2::audioMasterUpdateDisplay, 0, 0.0f, messageThread},
+                               {Vst2::audioMasterAutomate, 2, processor.getParameter(2), messageThread}}));
+
+    g_chunkChangesState = &processor;
+    char chunk[] = "state";
+    effect->dispatcher(effect.get(), Vst2::effSetChunk, 0, sizeof chunk, chunk, 0.0f);
+    g_chunkChangesState = nullptr;
+    vk::test::pumpUntil([] { return false; }, 300);
+    EXPECT_EQ(hostCalls().size(), 2u);
     effect->dispatcher(effect.get(), Vst2::effClose, 0, 0, nullptr, 0.0f);
 }
 
