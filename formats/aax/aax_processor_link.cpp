@@ -36,9 +36,12 @@ void ProcessorLink::audioProcessorParameterChanged(juce::AudioProcessor*, int in
         reports.noteValue(index);
 }
 
-void ProcessorLink::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&)
+void ProcessorLink::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails& details)
 {
-    reports.noteLatencyChanged();
+    if (details.nonParameterStateChanged && !isConfirming())
+        m_stateChanges.fetch_add(1, std::memory_order_relaxed);
+    if (details.latencyChanged)
+        reports.noteLatencyChanged();
 }
 
 void ProcessorLink::audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index)

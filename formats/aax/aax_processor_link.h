@@ -1,8 +1,9 @@
 #pragma once
 
 // What an AAX instance's processor calls back into: its listener, which notes the processor's reports for
-// the host (ParameterReports), and its play head, which answers from the position the audio thread read
-// from the host's transport in its last block.
+// the host (ParameterReports) and counts the changes of its state that are no parameter edit, and its
+// play head, which answers from the position the audio thread read from the host's transport in its last
+// block.
 //
 // Why the play head answers from a copy: the processor reads its play head on any thread (a tempo-synced
 // parameter reads the tempo where it changes, on JUCE's message thread for the editor), but only the host's
@@ -24,6 +25,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
+#include <cstdint>
 #include <thread>
 
 namespace vk::aax
@@ -51,11 +53,17 @@ public:
     // juce::AudioPlayHead [any thread] The last position published. Lock-free, no allocation.
     juce::Optional<PositionInfo> getPosition() const override;
 
-    // juce::AudioProcessorListener [any thread] Noted for the host's next call; no call is made.
+    // juce::AudioProcessorListener [any thread] Noted for the host's next call; no call is made. A notice
+    // of a changed state that is no parameter edit (a program's name, the current preset file) counts as
+    // a change, unless it confirms what the host restores; only a notice of a changed latency asks the
+    // host to read the latency.
     void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value) override;
     void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override;
     void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override;
     void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index) override;
+
+    // [any thread] The changes of the processor's state that are no parameter edit, so far.
+    std::int32_t stateChanges() const noexcept { return m_stateChanges.load(std::memory_order_relaxed); }
 
     ParameterReports reports;
     // The host thread that prepares the processor or restores its state: what the processor reports from
@@ -67,6 +75,7 @@ private:
 
     VkSequencedCopy<PublishedPosition> m_position;
     std::atomic<bool> m_positionLive{false};
+    std::atomic<std::int32_t> m_stateChanges{0};
 };
 
 } // namespace vk::aax

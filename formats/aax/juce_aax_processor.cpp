@@ -458,6 +458,17 @@ Result JuceAAX_Processor::CompareActiveChunk(const ChunkRecord* chunk, bool* equ
     return AAX_CEffectParameters::CompareActiveChunk(chunk, equal);
 }
 
+Result JuceAAX_Processor::GetNumberOfChanges(std::int32_t* count) const
+{
+    std::int32_t edits = 0;
+    const Result result = AAX_CEffectParameters::GetNumberOfChanges(&edits);
+    // The host looks only for a count that differs from the last one: past the largest count it goes on
+    // from 0 rather than turning negative.
+    if (count != nullptr && result == kResultOk)
+        *count = std::int32_t((std::int64_t(edits) + m_link->stateChanges()) & 0x7fffffff);
+    return result;
+}
+
 Result JuceAAX_Processor::TimerWakeup()
 {
     deliverReports();

@@ -90,6 +90,10 @@ public:
     Result GetChunk(std::uint32_t chunkId, vk::aax::ChunkRecord* chunk) const override;
     Result SetChunk(std::uint32_t chunkId, const vk::aax::ChunkRecord* chunk) override;
     Result CompareActiveChunk(const vk::aax::ChunkRecord* chunk, bool* equal) const override;
+    // The count the host compares between calls to know whether the session needs saving: the parameter
+    // edits it heard of, and the changes of the processor's state that are no parameter edit (JUCE's
+    // non-parameter state notice), which reach no parameter.
+    Result GetNumberOfChanges(std::int32_t* count) const override;
     // The host's periodic call: the processor's reports since the last call reach the parameters and the
     // host's automation.
     Result TimerWakeup() override;

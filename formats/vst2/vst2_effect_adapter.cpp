@@ -1,6 +1,7 @@
 #include "formats/vst2/vst2_effect_adapter.h"
 
 #include "formats/vst2/vst2_call_guard.h"
+#include "formats/vst2/vst2_state_notice.h"
 
 #include "processor/vk_processor_base.h"
 
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -34,6 +36,8 @@ public:
         // resumed.
         std::atomic<int> blockSize{kWrapperDefaultBlockSize};
         std::atomic<int> announcedBlockSize{kWrapperDefaultBlockSize};
+        // The processor's state notices for the host, while the effect is open (none without a host).
+        std::atomic<StateNotice*> notice{nullptr};
         Route* next = nullptr; // fixed before the route is published
     };
 
@@ -49,9 +53,19 @@ public:
     Routes(const Routes&) = delete;
     Routes& operator=(const Routes&) = delete;
 
-    // [thread that creates the effect] False only when no memory is left for a route.
-    bool add(Vst2::AEffect* effect, VkJuceProcessorBase* processor)
+    // [thread that creates the effect] False only when no memory is left for a route. Without memory for
+    // the state notices the instance works without them.
+    bool add(Vst2::AEffect* effect, VkJuceProcessorBase* processor, Vst2::audioMasterCallback host)
     {
+        std::unique_ptr<StateNotice> notice;
+        if (host != nullptr)
+            try
+            {
+                notice = std::make_unique<StateNotice>(*effect, host, *processor);
+            }
+            catch (const std::bad_alloc&)
+            {
+            }
         auto& bucket = bucketOf(effect);
         for (Route* route = bucket.load(std::memory_order_acquire); route != nullptr; route = route->next)
         {
@@ -61,6 +75,7 @@ public:
                 route->resumed.store(false);
                 route->blockSize.store(kWrapperDefaultBlockSize);
                 route->announcedBlockSize.store(kWrapperDefaultBlockSize);
+                route->notice.store(notice.release());
                 route->processor.store(processor);
                 return true;
             }
@@ -70,6 +85,7 @@ public:
             return false;
         route->effect.store(effect);
         route->processor.store(processor);
+        route->notice.store(notice.release());
         route->next = bucket.load(std::memory_order_acquire);
         while (!bucket.compare_exchange_weak(route->next, route, std::memory_order_acq_rel))
         {
@@ -124,6 +140,7 @@ public:
     {
         if (auto* route = findRoute(effect))
         {
+            delete route->notice.exchange(nullptr);
             route->processor.store(nullptr);
             route->resumed.store(false);
             route->effect.store(nullptr);
@@ -279,8 +296,9 @@ void processDoubleReplacing(Vst2::AEffect* effect, double** inputs, double** out
     processBlockOrSilence(effect, inputs, outputs, sampleFrames, g_frameworkProcessDoubleReplacing.load());
 }
 
-// The number of bytes of `text` that end with its last whole UTF-8 character: the length itself unless
-// the text ends inside a character's sequence (as a name cut at a byte limit may).
+// The number of bytes of `text` before an incomplete last sequence: a lead byte and fewer continuation
+// bytes than it announces, which the missing ones would make a character (as a name cut at a host's
+// buffer ends). The length itself when the text does not end in one.
 int lengthOfWholeCharacters(const char* text, int length)
 {
     int start = length;
@@ -288,22 +306,32 @@ int lengthOfWholeCharacters(const char* text, int length)
         --start;
     if (start == 0)
         return length;
-    const auto lead = static_cast<unsigned char>(text[start - 1]);
-    const int sequence = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    return sequence > length - (start - 1) ? start - 1 : length;
+    const int lead = start - 1;
+    const auto leadByte = static_cast<unsigned char>(text[lead]);
+    const int sequence = leadByte >= 0xF0 ? 4 : leadByte >= 0xE0 ? 3 : leadByte >= 0xC0 ? 2 : 1;
+    const int present = length - lead;
+    if (sequence <= present)
+        return length;
+    std::array<char, 4> completed{};
+    std::memcpy(completed.data(), text + lead, std::size_t(present));
+    std::fill(completed.begin() + present, completed.begin() + sequence, char(0x80));
+    return juce::CharPointer_UTF8::isValidString(completed.data(), sequence) ? lead : length;
 }
 
 // Hosts pass program names as UTF-8 (and read them back so: the wrapper answers UTF-8), while the wrapper
 // would take the bytes one character each, so a name with a letter outside ASCII came back double-encoded.
 // Bytes that are no UTF-8 are read as Latin-1, as the wrapper always did. The name is read up to its
-// terminator, as the wrapper reads it, but never beyond a length no host's name buffer has; a name that
-// long may have been cut inside a character, which is left out rather than making the rest Latin-1.
+// terminator, as the wrapper reads it, but never beyond a length no host's name buffer has. Hosts cut
+// names to their buffers, at any length, also inside a character: a name whose only fault is such a
+// cut keeps its whole characters, and the split one is left out rather than making the whole name
+// Latin-1. A name with no whole character before the cut is no such name (no host's buffer is that
+// short): it stays Latin-1, as a single accented letter from a Latin-1 host would be.
 juce::String programNameFromHost(const char* text)
 {
     constexpr std::size_t kLongestName = 1024;
     const auto length = int(strnlen(text, kLongestName));
-    const int whole = length == int(kLongestName) ? lengthOfWholeCharacters(text, length) : length;
-    if (juce::CharPointer_UTF8::isValidString(text, whole))
+    const int whole = lengthOfWholeCharacters(text, length);
+    if (whole > 0 && juce::CharPointer_UTF8::isValidString(text, whole))
         return juce::String::fromUTF8(text, whole);
     juce::String latin1;
     latin1.preallocateBytes(std::size_t(length) * 2);
@@ -319,6 +347,9 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
         routes().remove(effect); // the wrapper deletes itself and the processor in this call
     if (refusesCall(opcode, value, ptr))
         return 0;
+    // What the processor notices while the host sets its state is the host's own change.
+    const HostStateCall hostStateCall(opcode == Vst2::effSetChunk || opcode == Vst2::effSetProgram ||
+                                      opcode == Vst2::effSetProgramName);
     if (opcode == Vst2::effVendorSpecific && index == VkJuceProcessorBase::kVendorCommandIndex)
     {
         if (auto* processor = routes().find(effect))
@@ -338,10 +369,15 @@ Vst2::VstIntPtr dispatch(Vst2::AEffect* effect, Vst2::VstInt32 opcode, Vst2::Vst
     // first needs them, and keeps them until the next suspend, while the pieces of processBlock follow
     // the size it holds: a size announced while resumed reaches it at the next resume, where it prepares
     // the processor with it anyway. A size beyond kLargestBlockSize is taken as that one (longer blocks
-    // still come in pieces), a negative one as none (no piece fits: silence).
+    // still come in pieces). A size of nothing (0 or below) tells nothing of the blocks to come, so the
+    // size announced last stands (the wrapper's default before any): the host's blocks are most likely
+    // still of the size it named last, and a block of any length is served in pieces anyway, while
+    // preparing for no frames would silence every block.
     if (opcode == Vst2::effSetBlockSize)
     {
-        const auto blockSize = int(std::clamp<Vst2::VstIntPtr>(value, 0, kLargestBlockSize));
+        if (value <= 0)
+            return 0; // what the wrapper answers
+        const auto blockSize = int(std::min<Vst2::VstIntPtr>(value, kLargestBlockSize));
         routes().setAnnouncedBlockSize(effect, blockSize);
         if (routes().isResumed(effect))
             return 0; // what the wrapper answers
@@ -386,11 +422,12 @@ void setParameter(Vst2::AEffect* effect, Vst2::VstInt32 index, float value)
 
 } // namespace
 
-void attachVendorCommandRoute(Vst2::AEffect& effect, VkJuceProcessorBase* processor)
+void attachVendorCommandRoute(Vst2::AEffect& effect, VkJuceProcessorBase* processor,
+                              Vst2::audioMasterCallback host)
 {
     if (processor == nullptr || effect.dispatcher == nullptr || effect.dispatcher == &dispatch)
         return;
-    if (!routes().add(&effect, processor))
+    if (!routes().add(&effect, processor, host))
         return; // out of memory: this one keeps the wrapper's own procedures
     // Every report of the processor reaches the host as automation: resuming must not echo the values.
     processor->setReportsValuesOnPrepare(false);

@@ -31,7 +31,8 @@
 #define JucePlugin_Manufacturer vk::identity::kMaker
 #define JucePlugin_ManufacturerCode vk::identity::kMakerCode
 #define JucePlugin_PluginCode vk::identity::kProductCode
-#define JucePlugin_VSTUniqueID vk::vst2::adoptFrameworkEffect(vstEffect, *processor, maxNumInChannels)
+#define JucePlugin_VSTUniqueID                                                                               \
+    vk::vst2::adoptFrameworkEffect(vstEffect, hostCallback, *processor, maxNumInChannels)
 #define JucePlugin_VSTCategory kPlugCategEffect
 
 // Version: the wrapper tests the number in the preprocessor, so it comes from the build as a literal and

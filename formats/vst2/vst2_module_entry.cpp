@@ -9,8 +9,12 @@
 #include "processor/vk_processor_base.h"
 #include "processor/vk_wrapper_type.h"
 
+#include <type_traits>
+
 VkJuceProcessorBase* createPluginFilter(int wrapperType);
 
+static_assert(std::is_same_v<vk::vst2::FrameworkHostCallback, Vst2::audioMasterCallback>,
+              "the hook's host callback must be the interface's");
 static_assert(VK_VST2_VERSION_CODE == vk::identity::kVst2VendorVersion,
               "the version the framework's wrapper reports must be the identity's VST 2.4 version");
 
@@ -23,9 +27,10 @@ juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
 namespace vk::vst2
 {
 
-int adoptFrameworkEffect(Vst2::AEffect& effect, juce::AudioProcessor& processor, int numInputChannels)
+int adoptFrameworkEffect(Vst2::AEffect& effect, FrameworkHostCallback host, juce::AudioProcessor& processor,
+                         int numInputChannels)
 {
-    attachVendorCommandRoute(effect, dynamic_cast<VkJuceProcessorBase*>(&processor));
+    attachVendorCommandRoute(effect, dynamic_cast<VkJuceProcessorBase*>(&processor), host);
     return identity::vst2UniqueId(numInputChannels);
 }
 

@@ -4,6 +4,7 @@
 // take gigabytes; the adapter only routes to it, so the records share one.
 
 #include "formats/vst2/vst2_effect_adapter.h"
+#include "tests/gui/message_pump.h"
 #include "tests/processor/test_processor.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -21,12 +25,18 @@ namespace
 // The wrapper's procedures, as the adapter finds them in each record: they count what reaches them.
 int g_wrapperBlocks = 0;
 Vst2::VstIntPtr g_wrapperBlockSize = 0; // the block size the wrapper was told last
+// When set, the chunk the host sets changes this processor's state beyond its parameters.
+juce::AudioProcessor* g_chunkChangesState = nullptr;
+
+const auto kStateChanged = juce::AudioProcessorListener::ChangeDetails{}.withNonParameterStateChanged(true);
 
 Vst2::VstIntPtr wrapperDispatcher(Vst2::AEffect*, Vst2::VstInt32 opcode, Vst2::VstInt32,
                                   Vst2::VstIntPtr value, void*, float)
 {
     if (opcode == Vst2::effSetBlockSize)
         g_wrapperBlockSize = value;
+    if (opcode == Vst2::effSetChunk && g_chunkChangesState != nullptr)
+        g_chunkChangesState->updateHostDisplay(kStateChanged);
     return 0;
 }
 void wrapperSetParameter(Vst2::AEffect*, Vst2::VstInt32, float) {}
@@ -189,14 +199,51 @@ TEST(Vst2EffectAdapter, BlockCallsReachTheWrapperOnlyAsItCanTakeThem)
         EXPECT_EQ(calls[piece].outputs[0], nullptr);
         EXPECT_EQ(calls[piece].outputs[1], right.data() + done);
     }
-
-    // A block size of nothing leaves no piece the wrapper could take: silence.
-    call(Vst2::effMainsChanged, 0);
-    call(Vst2::effSetBlockSize, 0);
-    call(Vst2::effMainsChanged, 1);
-    EXPECT_TRUE(block(given, outputs, 10).empty());
-    EXPECT_EQ(std::count(left.begin(), left.begin() + 10, 0.0f), 10);
     call(Vst2::effClose, 0);
+}
+
+// A block size of nothing (0 or below) says nothing of the blocks to come: the wrapper keeps the size it
+// holds (its own default before any announcement, else the last size announced) and every block reaches
+// it, a longer one in pieces. Such a size used to prepare the wrapper for no frames: all blocks silent.
+TEST(Vst2EffectAdapter, ABlockSizeOfNothingKeepsTheSizeHeldAndEveryBlockIsProcessed)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    TestProcessor processor(vk::kWrapperVst);
+    std::vector<float> in(5000, 0.25f), left(5000), right(5000);
+    float* inputs[2] = {in.data(), in.data()};
+    float* outputs[2] = {left.data(), right.data()};
+    for (int meaningful : {0, 16})
+        for (Vst2::VstIntPtr nothing : std::initializer_list<Vst2::VstIntPtr>{0, -1, -65536, INT32_MIN})
+        {
+            auto effect = makeRecord();
+            effect->processReplacing = &recordingProcess;
+            vk::vst2::attachVendorCommandRoute(*effect, &processor);
+            const auto call = [&](Vst2::VstInt32 opcode, Vst2::VstIntPtr value)
+            { effect->dispatcher(effect.get(), opcode, 0, value, nullptr, 0.0f); };
+            call(Vst2::effOpen, 0);
+            if (meaningful > 0)
+                call(Vst2::effSetBlockSize, meaningful);
+            const int held = meaningful > 0 ? meaningful : 1024;
+            g_wrapperBlockSize = held;
+            call(Vst2::effSetBlockSize, nothing);
+            call(Vst2::effMainsChanged, 1);
+            call(Vst2::effSetBlockSize, nothing); // while resumed: nothing for the next resume either
+            call(Vst2::effMainsChanged, 0);
+            call(Vst2::effMainsChanged, 1);
+            EXPECT_EQ(g_wrapperBlockSize, held) << nothing;
+
+            g_blockCalls.clear();
+            effect->processReplacing(effect.get(), inputs, outputs, 5000);
+            int frames = 0;
+            for (const auto& piece : g_blockCalls)
+            {
+                EXPECT_LE(piece.frames, 2 * held) << nothing;
+                EXPECT_EQ(piece.inputs[0], in.data() + frames) << nothing;
+                frames += piece.frames;
+            }
+            EXPECT_EQ(frames, 5000) << "after " << meaningful << ", " << nothing;
+            call(Vst2::effClose, 0);
+        }
 }
 
 // The wrapper sets aside twice the announced block for each output it has to stand in for, on the audio
@@ -213,8 +260,6 @@ TEST(Vst2EffectAdapter, AbsurdBlockSizesAreClampedAndNoBlockThrowsToTheHost)
     const auto call = [&](Vst2::VstInt32 opcode, Vst2::VstIntPtr value)
     { effect->dispatcher(effect.get(), opcode, 0, value, nullptr, 0.0f); };
     call(Vst2::effOpen, 0);
-    call(Vst2::effSetBlockSize, -5);
-    EXPECT_EQ(g_wrapperBlockSize, 0);
     call(Vst2::effSetBlockSize, INT32_MAX);
     EXPECT_EQ(g_wrapperBlockSize, vk::vst2::kLargestBlockSize);
 
@@ -227,9 +272,10 @@ TEST(Vst2EffectAdapter, AbsurdBlockSizesAreClampedAndNoBlockThrowsToTheHost)
     call(Vst2::effClose, 0);
 }
 
-// A name longer than any host's name buffer is read up to that length; a character the cut splits is
-// left out, and the rest is read as the UTF-8 it is (it used to be taken for Latin-1 as a whole).
-TEST(Vst2EffectAdapter, ALongProgramNameCutInsideACharacterKeepsItsWholeCharacters)
+// A name cut inside a character, by a host's own name buffer (24 bytes in the interface) or by the longest
+// name read, is read as the UTF-8 it is up to the character the cut splits, which is left out. It used to
+// be taken for Latin-1 as a whole unless cut at exactly the longest length.
+TEST(Vst2EffectAdapter, AProgramNameCutInsideACharacterKeepsItsWholeCharacters)
 {
     juce::ScopedJuceInitialiser_GUI framework;
     TestProcessor processor(vk::kWrapperVst);
@@ -243,6 +289,80 @@ TEST(Vst2EffectAdapter, ALongProgramNameCutInsideACharacterKeepsItsWholeCharacte
         EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()),
                   juce::String::fromUTF8(start.c_str()));
     }
+    // Cut after every byte of a name of 1- to 4-byte characters: after 9 bytes inside the "ü", after 23
+    // (the interface's buffer and its terminator) inside the "ß".
+    const std::string whole = "Breite B\xc3\xbchne \xe2\x80\x93 Gr\xc3\xb6\xc3\x9f"
+                              "e \xf0\x9f\x8e\xb9!";
+    std::size_t wholeCharacters = 0; // the bytes of the whole characters before the cut
+    for (std::size_t cut = 1; cut <= whole.size(); ++cut)
+    {
+        if (cut == whole.size() || (static_cast<unsigned char>(whole[cut]) & 0xC0) != 0x80)
+            wholeCharacters = cut;
+        std::string name = whole.substr(0, cut);
+        effect->dispatcher(effect.get(), Vst2::effSetProgramName, 0, 0, name.data(), 0.0f);
+        EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()),
+                  juce::String::fromUTF8(whole.data(), int(wholeCharacters)))
+            << cut << " bytes";
+    }
+    // No cut: nothing whole before the lead byte, or a byte that starts no character, stays Latin-1.
+    const std::pair<std::string, const char*> latin1[] = {{"\xe9", "\xc3\xa9"}, {"Caf\xff", "Caf\xc3\xbf"}};
+    for (auto [name, read] : latin1)
+    {
+        effect->dispatcher(effect.get(), Vst2::effSetProgramName, 0, 0, name.data(), 0.0f);
+        EXPECT_EQ(processor.getProgramName(processor.getCurrentProgram()), juce::String::fromUTF8(read));
+    }
+    effect->dispatcher(effect.get(), Vst2::effClose, 0, 0, nullptr, 0.0f);
+}
+
+// The host's callback: what reached it (opcode, index, value), and on which thread.
+using HostCall = std::tuple<Vst2::VstInt32, Vst2::VstInt32, float, std::thread::id>;
+std::mutex g_hostCallsLock;
+std::vector<HostCall> g_hostCalls;
+
+Vst2::VstIntPtr recordingHost(Vst2::AEffect*, Vst2::VstInt32 opcode, Vst2::VstInt32 index, Vst2::VstIntPtr,
+                              void*, float opt)
+{
+    const std::lock_guard<std::mutex> guard(g_hostCallsLock);
+    g_hostCalls.emplace_back(opcode, index, opt, std::this_thread::get_id());
+    return 0;
+}
+
+std::vector<HostCall> hostCalls()
+{
+    const std::lock_guard<std::mutex> guard(g_hostCallsLock);
+    return g_hostCalls;
+}
+
+// A change of the saved state that is no parameter edit (a program renamed) reaches the host afterwards,
+// on the message thread and once for several notices, as the display notice and the map-version
+// parameter's report at its unchanged value (what Qtractor marks its session modified by); a change the
+// host's own chunk brings is not passed back. The wrapper passed no such notice on: the session a user
+// renamed a program in was not modified, and quitting lost the name.
+TEST(Vst2EffectAdapter, AStateChangeThatIsNoParameterEditReachesTheHostOnTheMessageThread)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    TestProcessor processor(vk::kWrapperVst);
+    auto effect = makeRecord();
+    effect->numParams = 8;
+    vk::vst2::attachVendorCommandRoute(*effect, &processor, &recordingHost);
+    effect->dispatcher(effect.get(), Vst2::effOpen, 0, 0, nullptr, 0.0f);
+
+    std::thread([&] { processor.updateHostDisplay(kStateChanged); }).join();
+    processor.updateHostDisplay(kStateChanged);
+    processor.updateHostDisplay(); // the wrapper's own notices are the wrapper's matter
+    EXPECT_TRUE(hostCalls().empty()) << "not inside the processor's call";
+    vk::test::pumpUntil([] { return false; }, 300);
+    const auto messageThread = std::this_thread::get_id();
+    EXPECT_EQ(hostCalls(), (std::vector<HostCall>{
+                               {Vst2::audioMasterUpdateDisplay, 0, 0.0f, messageThread},
+                               {Vst2::audioMasterAutomate, 2, processor.getParameter(2), messageThread}}));
+
+    g_chunkChangesState = &processor;
+    char chunk[] = "state";
+    effect->dispatcher(effect.get(), Vst2::effSetChunk, 0, sizeof chunk, chunk, 0.0f);
+    g_chunkChangesState = nullptr;
+    vk::test::pumpUntil([] { return false; }, 300);
+    EXPECT_EQ(hostCalls().size(), 2u);
     effect->dispatcher(effect.get(), Vst2::effClose, 0, 0, nullptr, 0.0f);
 }
 

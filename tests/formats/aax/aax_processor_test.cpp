@@ -13,6 +13,7 @@
 #include <map>
 #include <new>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -256,6 +257,49 @@ TEST_F(AaxProcessor, ValuesTravelBothWays)
     instance.processor().setLatencySamples(32);
     EXPECT_EQ(fx->TimerWakeup(), kResultOk);
     EXPECT_EQ(host.calls("controller"), Calls{"controller#10(32)"});
+}
+
+// A change of the saved state that is no parameter edit (a program renamed) counts as one more change in
+// what the host reads to know whether the session needs saving, whatever thread it comes on, and asks
+// the host for nothing else; one that a state the host restores brings does not count. The count used to
+// follow parameter edits only: a renamed program left the session unmodified.
+TEST_F(AaxProcessor, AStateChangeThatIsNoParameterEditCountsAsAChange)
+{
+    struct ChangedByRestore : TestProcessor
+    {
+        using TestProcessor::TestProcessor;
+        void setExtraState(const void*, int) override
+        {
+            updateHostDisplay(ChangeDetails{}.withNonParameterStateChanged(true));
+        }
+    };
+    processorMaker() = [](int type) { return new ChangedByRestore(type); };
+    Instance instance(host);
+    auto* fx = instance.parameters;
+    const auto changes = [fx]
+    {
+        std::int32_t count = -1;
+        EXPECT_EQ(fx->GetNumberOfChanges(&count), kResultOk);
+        return count;
+    };
+    const std::int32_t before = changes();
+    host.clearLog();
+    std::thread(
+        [&]
+        {
+            instance.processor().updateHostDisplay(
+                juce::AudioProcessorListener::ChangeDetails{}.withNonParameterStateChanged(true));
+        })
+        .join();
+    EXPECT_EQ(changes(), before + 1);
+    EXPECT_EQ(fx->TimerWakeup(), kResultOk);
+    EXPECT_EQ(changes(), before + 1);
+    EXPECT_EQ(host.calls("controller"), Calls{}) << "the latency did not change";
+
+    ChunkRecordBuffer restored(8, 0x55);
+    restored.record()->chunkId = JuceAAX_Processor::kJuceChunkId;
+    fx->SetChunk(JuceAAX_Processor::kJuceChunkId, restored.record());
+    EXPECT_EQ(changes(), before + 1);
 }
 
 // The reports wait in a queue of fixed size. A host that lets it fill up hears what did not fit in its
