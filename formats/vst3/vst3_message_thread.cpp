@@ -84,28 +84,38 @@ class RoleMutex
 public:
     void lock()
     {
-        m_mutex.lock();
-        ++t_roleDepth;
+        std::unique_lock<std::mutex> guard(m_lock);
+        m_freed.wait(guard, [this] { return mayTake(); });
+        take();
     }
     bool try_lock()
     {
-        if (!m_mutex.try_lock())
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!mayTake())
             return false;
-        ++t_roleDepth;
+        take();
         return true;
     }
     template <typename Duration>
     bool try_lock_for(Duration limit)
     {
-        if (!m_mutex.try_lock_for(limit))
+        std::unique_lock<std::mutex> guard(m_lock);
+        if (!m_freed.wait_for(guard, limit, [this] { return mayTake(); }))
             return false;
-        ++t_roleDepth;
+        take();
         return true;
     }
     void unlock()
     {
-        --t_roleDepth;
-        m_mutex.unlock();
+        bool freed = false;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            freed = --t_roleDepth == 0;
+            if (freed)
+                m_owner = std::thread::id();
+        }
+        if (freed)
+            m_freed.notify_all();
     }
     // Lets go of every level the calling thread holds; answers how many.
     int releaseAll()
@@ -122,7 +132,19 @@ public:
     }
 
 private:
-    std::recursive_timed_mutex m_mutex;
+    // [m_lock held]
+    bool mayTake() const { return m_owner == std::thread::id() || m_owner == std::this_thread::get_id(); }
+    void take()
+    {
+        m_owner = std::this_thread::get_id();
+        ++t_roleDepth;
+    }
+
+    // A mutex and a condition rather than the library's timed mutex, whose timed lock the thread sanitizer
+    // does not see (it reports each unlock after one as the unlock of an unlocked mutex).
+    std::mutex m_lock;
+    std::condition_variable m_freed;
+    std::thread::id m_owner;
 };
 
 ModuleObject<RoleMutex> g_roleLock;

@@ -642,9 +642,9 @@ TEST_F(Vst3Binding, NothingReachesTheHostsHandlerOnceTheHostLetGoOfIt)
         c->setComponentHandler(nullptr);
         letGo.store(true);
         heldReferences += handler.references();
-        c->terminate();
         automating.store(false);
         automation.join();
+        c->terminate();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         lateCalls += late.load();
         c->release();
