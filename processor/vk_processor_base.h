@@ -128,9 +128,10 @@ public:
     const juce::String getProgramName(int index) override;
     // Names from hosts, preset files, the editor and restored states alike are kept without the
     // characters a saved state cannot carry (control characters other than tab, line feed and carriage
-    // return, and codes that are no characters); the rest of the name stays as given. A new name changes
-    // the saved state without any parameter edit, so the listeners hear of it as such
-    // (nonParameterStateChanged), for the host to mark its session modified.
+    // return, and codes that are no characters); the rest of the name stays as given. A name that differs
+    // from the one held changes the saved state without any parameter edit, so the listeners hear of it as
+    // such (nonParameterStateChanged), for the host to mark its session modified; the same name again (a
+    // rename left with Escape) changes nothing.
     void changeProgramName(int index, const juce::String& newName) override;
 
     //==================================================================================================
@@ -363,8 +364,6 @@ public:
     bool isProgramMarkedModified() const noexcept { return m_programModified.load(); }
     void resetToPreset();
     void copyCurrentProgramToB();
-    // The current preset file's folder and name, which the saved state carries: a change is told to the
-    // listeners as changeProgramName tells a new name.
     void setCurrentProgramInfo(const juce::String& folder, const juce::String& file);
     void getCurrentProgramInfo(juce::String& folder, juce::String& file) const;
     bool isProgramModified() const;

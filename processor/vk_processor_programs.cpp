@@ -273,17 +273,10 @@ void VkJuceProcessorBase::completeProgramBank()
 
 void VkJuceProcessorBase::setCurrentProgramInfo(const juce::String& folder, const juce::String& file)
 {
-    bool changed = false;
-    {
-        const juce::ScopedLock lock(m_undoLock);
-        changed = m_currentPresetFolder != folder || m_currentPresetFile != file;
-        m_currentPresetFolder = folder;
-        m_currentPresetFile = file;
-        copyProgramRecord(*m_referenceProgram,
-                          m_programs[std::size_t(sanitiseProgramSlot(getCurrentProgram()))]);
-    }
-    if (changed)
-        tellStateChangedOutsideParameters();
+    const juce::ScopedLock lock(m_undoLock);
+    m_currentPresetFolder = folder;
+    m_currentPresetFile = file;
+    copyProgramRecord(*m_referenceProgram, m_programs[std::size_t(sanitiseProgramSlot(getCurrentProgram()))]);
 }
 
 namespace

@@ -54,9 +54,9 @@ public:
     juce::Optional<PositionInfo> getPosition() const override;
 
     // juce::AudioProcessorListener [any thread] Noted for the host's next call; no call is made. A notice
-    // of a changed state that is no parameter edit (a program's name, the current preset file) counts as
-    // a change, unless it confirms what the host restores; only a notice of a changed latency asks the
-    // host to read the latency.
+    // of a changed state that is no parameter edit (a program's name) counts as a change, unless it
+    // confirms what the host restores; only a notice of a changed latency asks the host to read the
+    // latency.
     void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value) override;
     void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override;
     void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override;

@@ -1,8 +1,8 @@
 #pragma once
 
 // The processor's notice that its saved state changed in a way that is no parameter edit (a program's
-// name, the current preset file's name or folder: JUCE's nonParameterStateChanged), turned into what
-// VST 2.4 hosts honour. The GUI framework's wrapper passes that notice on to no host.
+// name: JUCE's nonParameterStateChanged), turned into what VST 2.4 hosts honour. The GUI framework's
+// wrapper passes that notice on to no host.
 //
 // The interface has no call that says "the state changed". Its display notice (audioMasterUpdateDisplay)
 // has hosts read the effect's names and values again, but Qtractor (0.9) only re-reads the parameter

@@ -656,7 +656,7 @@ TEST_F(Vst3Binding, NothingReachesTheHostsHandlerOnceTheHostLetGoOfIt)
 
 // A host whose handler offers IComponentHandler2: a change of the saved state that no parameter edit
 // tells it (the program renamed, as the editor's preset name field does) marks its session modified; a
-// parameter edit and a restored state do not.
+// parameter edit, a restored state and the same name again do not.
 TEST_F(Vst3Binding, ARenameMarksTheHostsSessionModified)
 {
     class Host2 : public HostEdits, public IComponentHandler2
@@ -699,8 +699,11 @@ TEST_F(Vst3Binding, ARenameMarksTheHostsSessionModified)
 
     processor.changeProgramName(processor.getCurrentProgram(), "Wide Evening");
     EXPECT_TRUE(waitUntil([&] { return handler.dirty.load() == 1; }));
-    processor.setCurrentProgramInfo("Mastering", "Wide Evening");
-    EXPECT_TRUE(waitUntil([&] { return handler.dirty.load() == 2; }));
+    // The same name again (a rename the user left with Escape) changes nothing.
+    processor.changeProgramName(processor.getCurrentProgram(), "Wide Evening");
+    processor.setParameterInternal(5, 0.25f, true, true, false);
+    ASSERT_TRUE(waitUntil([&] { return handler.has("perform 5", 0.25); }));
+    EXPECT_EQ(handler.dirty.load(), 1);
     release(c);
     p->release();
 }
