@@ -426,8 +426,9 @@ TEST_F(Vst3RunLoop, TheLoopWaitsRatherThanSpinsWhileAHostThreadHoldsTheMessageWo
         })
         .join();
     timerLog().clear();
-    // A loop that sleeps between its callbacks goes round a few hundred times in 3 s.
-    EXPECT_LT(passes, 1000);
+    // A loop that sleeps between its callbacks goes round a few hundred times in 3 s (some more on a busy
+    // machine); one that spins, millions of times.
+    EXPECT_LT(passes, 3000);
     RecordProperty("loop_passes", std::to_string(passes));
     EXPECT_TRUE(waitUntil([&] { return timerLog().count("timer") > 0; })) << "the work goes on afterwards";
     host.call(
