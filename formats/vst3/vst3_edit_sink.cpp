@@ -229,7 +229,7 @@ void EditSink::runPass(ProcessorLink& link, Steinberg::Vst::IComponentHandler* h
             std::lock_guard<std::mutex> guard(link.lock);
             if (link.processor == nullptr)
                 return false;
-            value = link.processor->getParameter(id);
+            value = heldParameterValue(link, id);
             return true;
         },
         link.processedSinceActivation.load(), final);

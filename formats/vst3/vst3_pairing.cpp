@@ -5,6 +5,7 @@
 #include "processor/vk_processor_base.h"
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 namespace vk::vst3
@@ -92,6 +93,25 @@ void EditReporter::audioProcessorChanged(juce::AudioProcessor* processor, const 
 }
 
 ProcessorLink::ProcessorLink() : token(g_nextToken.fetch_add(1)) {}
+
+float heldParameterValue(ProcessorLink& link, int index)
+{
+    constexpr int kTries = 1000;
+    float value = link.processor->getParameter(index);
+    for (int attempt = 0; attempt < kTries; ++attempt)
+    {
+        const auto before = link.applyingHostChanges.load(std::memory_order_acquire);
+        if ((before & 1u) == 0)
+        {
+            value = link.processor->getParameter(index);
+            std::atomic_thread_fence(std::memory_order_acquire);
+            if (link.applyingHostChanges.load(std::memory_order_relaxed) == before)
+                return value;
+        }
+        std::this_thread::yield();
+    }
+    return value;
+}
 
 void recordCreatedProcessor(const std::shared_ptr<ProcessorLink>& link)
 {

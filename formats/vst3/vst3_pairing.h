@@ -69,6 +69,11 @@ struct ProcessorLink
     std::atomic<bool> bypass{false};
     // Set while the host has the processor active.
     std::atomic<bool> active{false};
+    // Odd while the audio thread applies a block's parameter changes from the host. The processor's rules
+    // between values pass through values it does not keep (the host switches both solos on: the first
+    // turns the second off until the second comes), and a report sends only a value the processor holds
+    // between two blocks (heldParameterValue). [audio thread writes, any thread reads]
+    std::atomic<std::uint32_t> applyingHostChanges{0};
     // Set by the first processing call after activation. A host restoring a session may hand its values
     // to the processor only then (in the call's parameter queues); the set-up report waits for them.
     std::atomic<bool> processedSinceActivation{false};
@@ -81,6 +86,12 @@ struct ProcessorLink
     // when a host releases the component before the view. [message thread, role held]
     std::function<void()> closeEditor;
 };
+
+// The value of parameter `index` the processor holds outside the audio thread's application of a block of
+// host changes; waits (yielding) only while such an application is under way, which takes microseconds,
+// and after a bounded number of tries answers the value as it stands. [any thread but audio, link lock
+// held, processor present]
+float heldParameterValue(ProcessorLink& link, int index);
 
 // [host main thread] The module-wide pairing record.
 void recordCreatedProcessor(const std::shared_ptr<ProcessorLink>& link);

@@ -249,7 +249,12 @@ tresult PLUGIN_API VST3Processor::process(ProcessData& data)
 {
     if (data.processContext != nullptr)
         m_context.publish(*data.processContext);
-    applyParameterChanges(data.inputParameterChanges);
+    if (data.inputParameterChanges != nullptr && data.inputParameterChanges->getParameterCount() > 0)
+    {
+        m_link->applyingHostChanges.fetch_add(1, std::memory_order_acq_rel);
+        applyParameterChanges(data.inputParameterChanges);
+        m_link->applyingHostChanges.fetch_add(1, std::memory_order_release);
+    }
     if (m_link->active.load(std::memory_order_relaxed) &&
         !m_link->processedSinceActivation.exchange(true, std::memory_order_acq_rel) &&
         m_link->reporter.queue.hasPending())
