@@ -319,8 +319,15 @@ tresult PLUGIN_API VST3Controller::setParamNormalized(ParamID id, ParamValue val
         // Kept for the controller's own processor.
         if (id == vk::vst3::kBypassParamId)
             m_bypass = value;
+        // One value per parameter, the last: however often the host sets them, the list stays short.
         if (id != vk::vst3::kProgramParamId)
-            m_told.values.emplace_back(id, value);
+        {
+            auto& told = m_told.values;
+            told.erase(
+                std::remove_if(told.begin(), told.end(), [id](const auto& v) { return v.first == id; }),
+                told.end());
+            told.emplace_back(id, value);
+        }
     }
     else if (id == vk::vst3::kBypassParamId)
     {

@@ -70,7 +70,7 @@ public:
 
 private:
     // What the host told the controller before it was paired, in order: a component state, then the
-    // values set after it.
+    // values set after it (the last of each parameter).
     struct Told
     {
         std::optional<juce::MemoryBlock> state;
