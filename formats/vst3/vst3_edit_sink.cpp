@@ -211,6 +211,14 @@ void EditSink::runPass(ProcessorLink& link, Steinberg::Vst::IComponentHandler* h
 {
     using Call = EditQueue::HostCall;
     const auto live = [&] { return m_generation.load(std::memory_order_acquire) == generation; };
+    // While the host processes, a report made between two blocks goes out after the next one, as the value
+    // the host's changes of that block leave (see EditReporter).
+    if (!final && link.active.load() && link.processedSinceActivation.load() &&
+        link.reporter.reportsAwaitNextBlock())
+    {
+        requestFlush();
+        return;
+    }
     link.reporter.queue.drain(
         [&](Call call, int id, float value)
         {

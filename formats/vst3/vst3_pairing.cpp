@@ -43,8 +43,21 @@ void EditReporter::audioProcessorParameterChanged(juce::AudioProcessor* processo
     if (confirmation && m_hostRestoredValues.load())
         return;
     // The value goes out as the processor holds it when the report is sent.
-    if (isPublished(processor, index) && queue.push(index, confirmation))
-        requestFlush();
+    if (!isPublished(processor, index) || !queue.push(index, confirmation))
+        return;
+    m_lastReportBlock.store(m_blocks.load(std::memory_order_acquire), std::memory_order_release);
+    m_lastReportTime.store(std::chrono::steady_clock::now().time_since_epoch().count(),
+                           std::memory_order_release);
+    requestFlush();
+}
+
+bool EditReporter::reportsAwaitNextBlock() const noexcept
+{
+    if (m_lastReportBlock.load(std::memory_order_acquire) != m_blocks.load(std::memory_order_acquire))
+        return false;
+    const auto since = std::chrono::steady_clock::now().time_since_epoch() -
+                       std::chrono::steady_clock::duration(m_lastReportTime.load(std::memory_order_acquire));
+    return since < kBlockWait;
 }
 
 void EditReporter::audioProcessorParameterChangeGestureBegin(juce::AudioProcessor* processor, int index)

@@ -16,6 +16,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,6 +48,16 @@ public:
     // The latency the host has just been given. [host main thread]
     void hostKnowsLatency(int samples) noexcept { m_hostLatency.store(samples); }
 
+    // [audio thread] A processing call has applied the host's changes of its block. No lock, no allocation.
+    void hostChangesApplied() noexcept { m_blocks.fetch_add(1, std::memory_order_acq_rel); }
+    // Whether the reports made since the last processing call wait for the next one, while the host calls
+    // process. A report made between two blocks (a host's controller call, the editor) may catch the
+    // processor's rules half-way: a host that plays automation sets its values again in every block, and a
+    // value the rules change between blocks comes back there. The next block comes within milliseconds;
+    // reports wait for it at most kBlockWait, for a host that has stopped calling. [message thread]
+    bool reportsAwaitNextBlock() const noexcept;
+    static constexpr std::chrono::milliseconds kBlockWait{50};
+
     EditQueue queue;
     // Set by the processor wrapper while it prepares the processor: the processor then reports values
     // it already holds, which is no edit of the user's (see EditQueue).
@@ -55,6 +66,10 @@ public:
 private:
     std::atomic<bool> m_hostRestoredValues{false};
     std::atomic<int> m_hostLatency{0};
+    // The processing calls so far, and their count and the time when the last report was made.
+    std::atomic<std::uint64_t> m_blocks{0};
+    std::atomic<std::uint64_t> m_lastReportBlock{0};
+    std::atomic<std::int64_t> m_lastReportTime{0};
 };
 
 struct ProcessorLink

@@ -255,6 +255,7 @@ tresult PLUGIN_API VST3Processor::process(ProcessData& data)
         applyParameterChanges(data.inputParameterChanges);
         m_link->applyingHostChanges.fetch_add(1, std::memory_order_release);
     }
+    m_link->reporter.hostChangesApplied();
     if (m_link->active.load(std::memory_order_relaxed) &&
         !m_link->processedSinceActivation.exchange(true, std::memory_order_acq_rel) &&
         m_link->reporter.queue.hasPending())
