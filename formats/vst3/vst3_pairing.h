@@ -56,7 +56,7 @@ public:
     // value the rules change between blocks comes back there. The next block comes within milliseconds;
     // reports wait for it at most kBlockWait, for a host that has stopped calling. [message thread]
     bool reportsAwaitNextBlock() const noexcept;
-    static constexpr std::chrono::milliseconds kBlockWait{50};
+    static constexpr std::chrono::milliseconds kBlockWait{100};
 
     EditQueue queue;
     // Set by the processor wrapper while it prepares the processor: the processor then reports values

@@ -24,6 +24,7 @@
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
+using vk::test::Changes;
 using vk::test::HostEdits;
 using vk::test::waitUntil;
 
@@ -47,55 +48,6 @@ VkJuceProcessorBase* createProcessorWithView(int wrapperType)
 {
     return new ProcessorWithView(wrapperType);
 }
-
-// One queue per parameter, each with its list of points.
-class Changes : public IParameterChanges
-{
-public:
-    class Queue : public IParamValueQueue
-    {
-    public:
-        Queue(ParamID id, std::vector<double> values) : m_id(id), m_values(std::move(values)) {}
-        ParamID PLUGIN_API getParameterId() override { return m_id; }
-        int32 PLUGIN_API getPointCount() override { return int32(m_values.size()); }
-        tresult PLUGIN_API getPoint(int32 index, int32& offset, ParamValue& value) override
-        {
-            offset = index;
-            value = m_values[std::size_t(index)];
-            return kResultTrue;
-        }
-        tresult PLUGIN_API addPoint(int32, ParamValue, int32&) override { return kResultFalse; }
-        VK_STACK_OBJECT
-
-    private:
-        ParamID m_id;
-        std::vector<double> m_values;
-    };
-
-    Changes(std::initializer_list<std::pair<ParamID, std::vector<double>>> queues)
-    {
-        for (const auto& [id, values] : queues)
-            m_queues.emplace_back(id, values);
-    }
-    int32 PLUGIN_API getParameterCount() override { return int32(m_queues.size()); }
-    IParamValueQueue* PLUGIN_API getParameterData(int32 index) override
-    {
-        return &m_queues[std::size_t(index)];
-    }
-    IParamValueQueue* PLUGIN_API addParameterData(const ParamID&, int32&) override { return nullptr; }
-    VK_STACK_OBJECT
-
-    // A processing call of no samples that hands these changes over.
-    tresult processOn(IAudioProcessor& p)
-    {
-        ProcessData data{};
-        data.inputParameterChanges = this;
-        return p.process(data);
-    }
-
-private:
-    std::vector<Queue> m_queues;
-};
 
 void write(IBStream& stream, const void* bytes, std::size_t size, bool rewind = true)
 {

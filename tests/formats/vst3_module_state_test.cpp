@@ -309,6 +309,20 @@ TEST_F(Vst3ModuleState, ReportsCarryTheProcessorsValuesAndNoneOutlivesARestore)
     EXPECT_EQ(readRequests(), readRequestsInTheRestore)
         << "a request that lands on the value the host set since";
 
+    // A host playing both solo lanes sets both on in every block, and syncs its controller with them
+    // between blocks: the rule turns Solo Right off there, and the next block (a host's block period
+    // later) turns it on again. The host hears what that block leaves, never the value in between.
+    m_edits.clear();
+    loop.call([&] { m_instance.controller->setParamNormalized(kSoloLeft, 1.0); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    vk::test::Changes lanes{{kSoloLeft, {1.0}}, {kSoloRight, {1.0}}};
+    vk::test::StereoBlock block(64);
+    block.data.inputParameterChanges = &lanes;
+    m_instance.audio->process(block.data);
+    settle();
+    EXPECT_EQ(lastPerform(kSoloRight), 1.0);
+    EXPECT_FALSE(m_edits.has("perform 30", 0.0)) << "a value the rules passed through between blocks";
+
     loop.call(
         [&]
         {

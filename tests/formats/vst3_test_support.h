@@ -12,6 +12,7 @@
 #include <pluginterfaces/vst/ivstaudioprocessor.h>
 #include <pluginterfaces/vst/ivsteditcontroller.h>
 #include <pluginterfaces/vst/ivstmessage.h>
+#include <pluginterfaces/vst/ivstparameterchanges.h>
 
 #include <atomic>
 #include <chrono>
@@ -153,6 +154,66 @@ private:
     std::mutex m_lock;
     std::vector<Call> m_calls;
     std::atomic<int> m_references{0};
+};
+
+// A host's parameter changes for one block: one queue per parameter, each with its list of points.
+class Changes : public Steinberg::Vst::IParameterChanges
+{
+public:
+    class Queue : public Steinberg::Vst::IParamValueQueue
+    {
+    public:
+        Queue(Steinberg::Vst::ParamID id, std::vector<double> values) : m_id(id), m_values(std::move(values))
+        {
+        }
+        Steinberg::Vst::ParamID PLUGIN_API getParameterId() override { return m_id; }
+        Steinberg::int32 PLUGIN_API getPointCount() override { return Steinberg::int32(m_values.size()); }
+        Steinberg::tresult PLUGIN_API getPoint(Steinberg::int32 index, Steinberg::int32& offset,
+                                               Steinberg::Vst::ParamValue& value) override
+        {
+            offset = index;
+            value = m_values[std::size_t(index)];
+            return Steinberg::kResultTrue;
+        }
+        Steinberg::tresult PLUGIN_API addPoint(Steinberg::int32, Steinberg::Vst::ParamValue,
+                                               Steinberg::int32&) override
+        {
+            return Steinberg::kResultFalse;
+        }
+        VK_STACK_OBJECT
+
+    private:
+        Steinberg::Vst::ParamID m_id;
+        std::vector<double> m_values;
+    };
+
+    Changes(std::initializer_list<std::pair<Steinberg::Vst::ParamID, std::vector<double>>> queues)
+    {
+        for (const auto& [id, values] : queues)
+            m_queues.emplace_back(id, values);
+    }
+    Steinberg::int32 PLUGIN_API getParameterCount() override { return Steinberg::int32(m_queues.size()); }
+    Steinberg::Vst::IParamValueQueue* PLUGIN_API getParameterData(Steinberg::int32 index) override
+    {
+        return &m_queues[std::size_t(index)];
+    }
+    Steinberg::Vst::IParamValueQueue* PLUGIN_API addParameterData(const Steinberg::Vst::ParamID&,
+                                                                  Steinberg::int32&) override
+    {
+        return nullptr;
+    }
+    VK_STACK_OBJECT
+
+    // A processing call of no samples that hands these changes over.
+    Steinberg::tresult processOn(Steinberg::Vst::IAudioProcessor& p)
+    {
+        Steinberg::Vst::ProcessData data{};
+        data.inputParameterChanges = this;
+        return p.process(data);
+    }
+
+private:
+    std::vector<Queue> m_queues;
 };
 
 // A processor and its controller from the module's factory, initialised with `context` and connected, as
