@@ -117,8 +117,9 @@ float heldParameterValue(ProcessorLink& link, int index)
         if ((before & 1u) == 0)
         {
             value = link.processor->getParameter(index);
-            std::atomic_thread_fence(std::memory_order_acquire);
-            if (link.applyingHostChanges.load(std::memory_order_relaxed) == before)
+            // A read-modify-write rather than a fence (which the thread sanitizer does not follow): no read
+            // before it moves after it.
+            if (link.applyingHostChanges.fetch_add(0, std::memory_order_acq_rel) == before)
                 return value;
         }
         std::this_thread::yield();
