@@ -46,12 +46,6 @@ void EditSink::setLink(std::shared_ptr<ProcessorLink> link)
     m_link = std::move(link);
 }
 
-std::shared_ptr<ProcessorLink> EditSink::link() const
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_link;
-}
-
 EditSink::Entry EditSink::enterPass(bool wait)
 {
     const auto self = std::this_thread::get_id();

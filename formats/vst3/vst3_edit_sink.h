@@ -75,7 +75,6 @@ public:
     // [host main thread] The link whose reports this sink delivers; null before the controller is
     // paired. A new link's values are read once the handler can (see above).
     void setLink(std::shared_ptr<ProcessorLink> link);
-    std::shared_ptr<ProcessorLink> link() const;
     // [host main thread] Lets go of the previous handler as described above, on the calling thread.
     void setHandler(Steinberg::Vst::IComponentHandler* handler);
     // [host main thread] Lets go of the handler; no pass starts any more.

@@ -11,6 +11,7 @@
 
 namespace Steinberg::Vst
 {
+
 tresult VST3Processor::readComponentState(VkJuceProcessorBase& processor, vk::vst3::EditReporter& reporter,
                                           const juce::MemoryBlock& whole, bool& bypassed)
 {
